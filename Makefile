@@ -1,0 +1,44 @@
+# Front door: `make` builds, `make test` builds and runs every test, `make demo` runs the demo.
+BUILD      ?= build
+SAN_BUILD  ?= build-san
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
+
+.PHONY: all deps configure test demo sanitize fuzz bench clean
+
+all: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD)
+
+test: all
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: all
+	@scripts/demo $(BUILD)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@test -f $(SAN_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) \
+	  -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_BENCH=OFF
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS seconds.
+fuzz: deps
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	@scripts/run-fuzz $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
+
+bench: all
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,77 @@
+// Everything learned from the receiver, and the main settings, in one program-wide record.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/Color.h"
+
+namespace orvane {
+
+struct TSatInfo {
+  std::string Prn;  // as received ("07"); empty: no satellite in this entry
+  int32_t Elevation = 0;
+  int32_t Azimuth = 0;
+  int32_t Snr = 0;
+  bool Used = false;  // listed in the last valid GSA
+};
+
+constexpr int kMaxSats = 24;
+
+struct TNmeaRec {
+  int32_t SatInView = 0;
+  std::string SatInViewList;
+  std::array<TSatInfo, kMaxSats> Sats{};  // entry n of the text is Sats[n - 1]
+  bool FixValid = false;
+  std::string SatUsedList;
+  char FixMode = 0;  // 0 stands for "none"
+  int32_t SatUsed = 0;
+  float GgaHdop = 0;
+  float Pdop = 0;
+  float Hdop = 0;
+  float Vdop = 0;
+  std::string FixQuality;
+  std::string FixTime;
+  std::string FixDate;
+  double Lat = 0;  // D.MMSS, unsigned; the hemisphere is LatNS
+  double Lon = 0;
+  std::string LatNS;
+  std::string LonEW;
+  double Altitude = 0;
+  double Geoid = 0;
+  char AltUnit = 0;
+  char GeoidUnit = 0;
+  double Speed = 0;
+  double Course = 0;  // D.MMSS
+  double MagVar = 0;
+  std::string MagVarEW;
+  std::string GllTime;
+  double GllLat = 0;
+  double GllLon = 0;
+  std::string GllLatNS;
+  std::string GllLonEW;
+  char GllStatus = 0;
+  std::string GpsDatum;
+
+  // Settings, named after their keys in the settings file.
+  bool SaveLog = false;
+  int32_t SaveInterval = 0;
+  std::string SaveLogName;
+  int32_t ComPort = 0;
+  int32_t ComSpeed = 0;
+  TColor BGColor = 0;
+  TColor GridColor = 0;
+  TColor CoLineColor = 0;
+  TColor TrackColor = 0;
+  TColor WpLineColor = 0;
+  std::string GpsFix;
+  bool Headding = false;
+  bool HeadGuide = false;
+  int32_t HeadR = 0;
+};
+
+// The program's one record; zero-filled at start, filled by the settings load and the decoders.
+extern TNmeaRec NmeaRec;
+
+}  // namespace orvane
