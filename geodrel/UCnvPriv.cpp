@@ -144,31 +144,42 @@ TransformResult Transform(const TDatumParam& src, const TDatumParam& dst, TGeoPo
         return {true, 0};
     }
 
-    ld phi = std::atan(zt / p);
-    ld sinPhi = std::sin(phi);
-    ld cosPhi = std::cos(phi);
-    ld change = 1.0L;
+    // The iteration is carried on t = tan(phi), which spares it every
+    // transcendental call: with q = 1 + t^2, cos(phi) = 1 / sqrt(q) and
+    // sin^2(phi) = t^2 / q, so N = a sqrt(q) / w and e^2 N cos(phi) = e^2 a / w,
+    // where w = sqrt(1 + (1 - e^2) t^2). Each pass is then
+    //   t' = Z / (p - e^2 a / w),   h = p sqrt(1 + t'^2) - N,
+    // the same map as phi' = atan(Z / (p - e^2 N cos(phi))), h = p / cos(phi') - N.
+    // Only the final latitude needs the arctangent.
+    ld t = zt / p;
     int passes = 0;
-    // Written as "not converged" rather than "change > limit" so that a NaN
-    // runs into the pass limit and fails instead of passing as converged.
-    while (!(change <= kConvergence)) {
-        const ld n = dst.a / std::sqrt(1.0L - e2 * sinPhi * sinPhi);
-        const ld next = std::atan(zt / (p - e2 * n * cosPhi));
-        sinPhi = std::sin(next);
-        cosPhi = std::cos(next);
+    for (;;) {
+        const ld aw = dst.a / std::sqrt(1.0L + (1.0L - e2) * t * t);
+        const ld n = aw * std::sqrt(1.0L + t * t);
+        const ld next = zt / (p - e2 * aw);
         // N of the latitude this pass started from, as the iteration defines h.
-        out.height = static_cast<double>(p / cosPhi - n);
-        change = std::fabs(next - phi);
-        phi = next;
+        out.height = static_cast<double>(p * std::sqrt(1.0L + next * next) - n);
+        // |phi' - phi| <= 1e-12 through tan(phi' - phi) = (t' - t) / (1 + t t');
+        // tan(1e-12) and 1e-12 are the same extended-precision number. A NaN
+        // or an infinite t (a zero denominator) never counts as converged, so
+        // it runs into the pass limit instead.
+        const ld den = 1.0L + t * next;
+        const bool converged = std::isfinite(den) && den > 0.0L &&
+                               std::fabs(next - t) <= kConvergence * den;
+        t = next;
         if (++passes > kMaxPasses) return {false, passes};
+        if (converged) break;
     }
+    const ld phi = std::atan(t);
 
     // Near the axis h = p / cos(phi) - N amplifies what the absolute stopping
     // rule leaves of the latitude error by N / cos(phi): 0.1 mm within 2 km of
     // a pole, metres within centimetres of it. There the standard closed form
     // h = p cos(phi) + Z sin(phi) - a sqrt(1 - e^2 sin^2(phi)), insensitive to
     // small latitude errors, takes over; elsewhere the two agree to 1 um.
+    const ld cosPhi = 1.0L / std::sqrt(1.0L + t * t);
     if (cosPhi < kPolarCos) {
+        const ld sinPhi = t * cosPhi;
         out.height = static_cast<double>(p * cosPhi + zt * sinPhi -
                                          dst.a * std::sqrt(1.0L - e2 * sinPhi * sinPhi));
     }
