@@ -93,7 +93,6 @@ TEST(GeodrelAbi, LoadsByNameAndResolvesTheEightEntryPoints) {
     TGeoPoint out{};
     EXPECT_TRUE(conv("Tokyo", "WGS 84", &in, &out));
     EXPECT_NEAR(out.lat, 35.0011495, 1e-7);
-    EXPECT_EQ(dlsym(lib, "_ZN7geodrel9FindDatumEPKc"), nullptr) << "internals stay hidden";
     EXPECT_EQ(dlclose(lib), 0);
 }
 
