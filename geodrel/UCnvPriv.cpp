@@ -1,10 +1,10 @@
 // UCnvPriv: datum table, D.MMSS conversions and the datum transformation.
 //
 // Intermediates are long double (80-bit x87 extended on x86-64); every value
-// stored in a record or returned is rounded to double. Where a step says
-// "rounded to a double" below, that rounding is part of the result and must
-// not be optimised away: it decides which side of a whole minute a value
-// such as 35.30 (held as 35.2999...97) falls on.
+// stored in a record or returned is rounded to double. The casts to double in
+// the middle of the D.MMSS conversions are part of the result, not noise: they
+// decide which side of a whole minute a value such as 35.30 (held as
+// 35.2999...97) falls on, so this file must not be built with -ffast-math.
 #include "UCnvPriv.h"
 
 #include <cmath>
