@@ -76,6 +76,17 @@ double HostStrToFloat(std::string_view text) {
 
 std::string FormatFixed(double value, int decimals) {
   char buf[400];
+  // An exact tie (1.25 to one decimal) rounds away from zero, as people round, not to even.
+  if (std::isfinite(value) && std::fabs(value) < 1e17 && decimals >= 0 && decimals < 30) {
+    auto [e, c] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals + 80);
+    if (c == std::errc()) {
+      const std::string_view digits(buf, e);
+      const size_t next = digits.find('.') + 1 + static_cast<size_t>(decimals);
+      if (next < digits.size() && digits[next] == '5' &&
+          digits.find_first_not_of('0', next + 1) == std::string_view::npos)
+        value = std::nextafter(value, value < 0 ? -HUGE_VAL : HUGE_VAL);
+    }
+  }
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
   if (ec != std::errc()) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
   return std::string(buf, end);

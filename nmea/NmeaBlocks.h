@@ -1,0 +1,17 @@
+// The data monitor's text blocks, built from the record exactly as they are shown.
+#pragma once
+
+#include <string>
+
+#include "nmea/NmeaRec.h"
+
+namespace orvane {
+
+// The line break inside a block: LF then CR.
+inline constexpr const char* kBlockLineBreak = "\n\r";
+
+std::string GgaBlock(const TNmeaRec& rec);
+std::string GllBlock(const TNmeaRec& rec);
+std::string RmcBlock(const TNmeaRec& rec);
+
+}  // namespace orvane
