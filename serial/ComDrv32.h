@@ -1,0 +1,162 @@
+// TCommPortDriver: opens one serial port, writes its line settings and polls it from a timer on
+// the main thread, handing what arrived to its owner. Receive only; nothing is ever transmitted.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "serial/TermiosPort.h"
+
+namespace orvane {
+
+enum TComPortNumber : uint8_t {
+  pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
+  pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+};
+enum TComPortBaudRate : uint8_t {
+  br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000, br57600, br115200
+};
+enum TComPortDataBits : uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
+enum TComPortStopBits : uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };
+enum TComPortParity : uint8_t { ptNONE, ptODD, ptEVEN, ptMARK, ptSPACE };
+enum TComPortHwHandshaking : uint8_t { hhNONE, hhNONERTSON, hhRTSCTS };
+enum TComPortSwHandshaking : uint8_t { shNONE, shXONXOFF };
+enum TPacketMode : uint8_t { pmDiscard, pmPass };
+
+// Bits per second of each TComPortBaudRate.
+uint32_t BaudRateValue(TComPortBaudRate rate);
+
+// Modem input lines that are on: kModemCts, kModemDsr, kModemRing, kModemRlsd (TermiosPort.h).
+using TComPortModemLines = uint8_t;
+
+// The component's polling timer. The component starts it when the port opens and stops it when
+// the port closes; while running it calls PollTick every period, on the main thread. The
+// application backs it with an event-loop timer, tests with a recorder that they tick by hand.
+// A period of 0 ms must not make the timer spin: treat it as the loop's shortest sensible period.
+class TPollTimer {
+public:
+  virtual ~TPollTimer() = default;
+  virtual void Start(uint32_t periodMs) = 0;
+  virtual void Stop() = 0;
+};
+
+// A wrapping 32-bit count of milliseconds from a monotonic clock.
+uint32_t TickCount32();
+
+// Transmission time of `bytes` at `bitsPerSecond` in milliseconds, ten bit times per byte,
+// rounded to the nearest integer with halves to the even neighbour.
+uint32_t TransmissionTime(uint32_t bytes, uint32_t bitsPerSecond);
+
+class TCommPortDriver {
+public:
+  using TComPortReceiveDataEvent = std::function<void(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize)>;
+  using TComPortReceivePacketEvent = std::function<void(TCommPortDriver* Sender, const char* Packet, uint32_t DataSize)>;
+
+  explicit TCommPortDriver(TPollTimer* timer = nullptr);
+  TCommPortDriver(const TCommPortDriver&) = delete;
+  TCommPortDriver& operator=(const TCommPortDriver&) = delete;
+  ~TCommPortDriver();
+
+  // The timer may be given after construction (before the first OpenPort).
+  void SetPollTimer(TPollTimer* timer);
+  // Replaces the millisecond clock of the packet time-outs (tests).
+  void SetTickSource(std::function<uint32_t()> tick);
+
+  bool OpenPort();
+  void ClosePort();
+  bool IsOpen() const { return port_.IsOpen(); }
+  void PurgeBuffers(bool input, bool output);
+  TComPortModemLines ModemLines() const;
+  void SuspendPolling() { ++suspendCount_; }
+  void ResumePolling() { --suspendCount_; }
+  // One polling tick; the timer calls it.
+  void PollTick();
+
+  // The device OpenPort opens for the current ComPort, and why the last OpenPort failed.
+  std::string DeviceName() const;
+  const std::string& LastOpenError() const { return lastOpenError_; }
+
+  TComPortNumber ComPort() const { return comPort_; }
+  void SetComPort(TComPortNumber value);
+  TComPortBaudRate ComPortSpeed() const { return speed_; }
+  void SetComPortSpeed(TComPortBaudRate value);
+  TComPortDataBits ComPortDataBits() const { return dataBits_; }
+  void SetComPortDataBits(TComPortDataBits value);
+  TComPortStopBits ComPortStopBits() const { return stopBits_; }
+  void SetComPortStopBits(TComPortStopBits value);
+  TComPortParity ComPortParity() const { return parity_; }
+  void SetComPortParity(TComPortParity value);
+  TComPortHwHandshaking ComPortHwHandshaking() const { return hwHandshaking_; }
+  void SetComPortHwHandshaking(TComPortHwHandshaking value);
+  TComPortSwHandshaking ComPortSwHandshaking() const { return swHandshaking_; }
+  void SetComPortSwHandshaking(TComPortSwHandshaking value);
+  uint16_t ComPortInBufSize() const { return inBufSize_; }
+  void SetComPortInBufSize(uint16_t value);
+  uint16_t ComPortOutBufSize() const { return outBufSize_; }
+  void SetComPortOutBufSize(uint16_t value);
+  int16_t PacketSize() const { return packetSize_; }
+  void SetPacketSize(int16_t value);
+  int32_t PacketTimeout() const { return packetTimeout_; }
+  void SetPacketTimeout(int32_t value);
+  TPacketMode PacketMode() const { return packetMode_; }
+  void SetPacketMode(TPacketMode value) { packetMode_ = value; }
+  uint16_t ComPortPollingDelay() const { return pollingDelay_; }
+  void SetComPortPollingDelay(uint16_t value);
+  bool EnableDTROnOpen() const { return enableDtrOnOpen_; }
+  void SetEnableDTROnOpen(bool value) { enableDtrOnOpen_ = value; }
+  // Held for the owner; nothing here reads them.
+  uint16_t OutputTimeout() const { return outputTimeout_; }
+  void SetOutputTimeout(uint16_t value) { outputTimeout_ = value; }
+  uint32_t InputTimeout() const { return inputTimeout_; }
+  void SetInputTimeout(uint32_t value) { inputTimeout_ = value; }
+  bool CheckLineStatus() const { return checkLineStatus_; }
+  void SetCheckLineStatus(bool value) { checkLineStatus_ = value; }
+
+  TComPortReceiveDataEvent OnReceiveData;
+  TComPortReceivePacketEvent OnReceivePacket;
+
+  // The line settings that ApplySettings writes for the current properties.
+  TLineSettings LineSettings() const;
+  // The XON/XOFF limit the other platform's driver would get (a quarter of the input buffer,
+  // at most 4096). Terminals have no such limit; the value is kept for what it says.
+  uint32_t XonXoffLimit() const;
+
+private:
+  static constexpr uint32_t kNoPacketStart = 0xFFFFFFFFu;
+
+  void ApplySettings();
+  void ReallocateBuffer();
+  void ApplyPacketSizeRule(int32_t value);
+  void ApplyPacketTimeoutRule(int32_t value);
+  void PollPackets(int queued);
+
+  TTermiosPort port_;
+  TPollTimer* timer_ = nullptr;
+  std::function<uint32_t()> tick_;
+  std::vector<char> buffer_;
+  std::string lastOpenError_;
+  uint32_t packetStart_ = kNoPacketStart;
+  int32_t suspendCount_ = 0;
+
+  TComPortNumber comPort_ = pnCOM2;
+  TComPortBaudRate speed_ = br9600;
+  TComPortDataBits dataBits_ = db8BITS;
+  TComPortStopBits stopBits_ = sb1BITS;
+  TComPortParity parity_ = ptNONE;
+  TComPortHwHandshaking hwHandshaking_ = hhNONERTSON;
+  TComPortSwHandshaking swHandshaking_ = shNONE;
+  uint16_t inBufSize_ = 2048;
+  uint16_t outBufSize_ = 2048;
+  int16_t packetSize_ = -1;
+  int32_t packetTimeout_ = -1;
+  TPacketMode packetMode_ = pmDiscard;
+  uint16_t pollingDelay_ = 50;
+  bool enableDtrOnOpen_ = true;
+  uint16_t outputTimeout_ = 500;
+  uint32_t inputTimeout_ = 200;
+  bool checkLineStatus_ = false;
+};
+
+}  // namespace orvane
