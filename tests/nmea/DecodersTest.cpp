@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "nmea/UNmeaProc.h"
+#include "tests/nmea/RecordingDisplay.h"
+
+namespace orvane {
+namespace {
+
+using test::RecordingDisplay;
+
+struct Decoders : ::testing::Test {
+  TNmeaRec rec;
+  RecordingDisplay display;
+  TNmeaProc proc{rec, display};
+  void Feed(const std::string& sentence) { proc.ProcessNmea(sentence + "\r\n"); }
+
+  // One GSV message with satellites "PRN,elev,az,snr" given as groups.
+  void Gsv(int total, int number, int inView, std::vector<std::string> groups) {
+    std::string s = "$GPGSV," + std::to_string(total) + "," + std::to_string(number) + "," + std::to_string(inView);
+    for (const std::string& g : groups) s += "," + g;
+    Feed(s + "*00");
+  }
+};
+
+std::string Sat(int prn) { return (prn < 10 ? "0" : "") + std::to_string(prn) + ",45,180,40"; }
+
+TEST_F(Decoders, GsvCycleFillsTheTableInOrderAndRefreshesVisibilityAtItsEnd) {
+  Gsv(3, 1, 12, {Sat(1), Sat(2), Sat(3), Sat(4)});
+  Gsv(3, 2, 12, {Sat(5), Sat(6), Sat(7), Sat(8)});
+  EXPECT_TRUE(display.visibility.empty());
+  Gsv(3, 3, 12, {Sat(9), Sat(10), Sat(11), Sat(12)});
+  EXPECT_EQ(rec.SatInView, 12);
+  EXPECT_EQ(proc.GsvSatCount(), 12);
+  EXPECT_EQ(rec.SatInViewList, "01,02,03,04,05,06,07,08,09,10,11,12");
+  ASSERT_EQ(display.placed.size(), 12u);
+  EXPECT_EQ(display.placed[11], (RecordingDisplay::Placement{"12", 12, 45, 180, 40}));
+  ASSERT_EQ(display.visibility.size(), 24u);
+  for (int n = 1; n <= 24; ++n) EXPECT_EQ(display.visibility[n - 1], std::make_pair(n, n <= 12));
+}
+
+TEST_F(Decoders, NewGsvCycleClearsOldPrnsButSkipsEmptyGroups) {
+  Gsv(1, 1, 4, {Sat(1), Sat(2), Sat(3), Sat(4)});
+  Gsv(1, 1, 2, {Sat(7), ",,,", Sat(9), ",,,"});
+  EXPECT_EQ(rec.SatInViewList, "07,09");
+  EXPECT_EQ(rec.Sats[1].Prn, "09");
+  EXPECT_EQ(rec.Sats[2].Prn, "");
+  EXPECT_EQ(rec.Sats[2].Elevation, 45);  // only the number is forgotten
+}
+
+TEST_F(Decoders, ShortFinalGsvMessageIsIgnoredWhole) {
+  Gsv(3, 1, 9, {Sat(1), Sat(2), Sat(3), Sat(4)});
+  Gsv(3, 2, 9, {Sat(5), Sat(6), Sat(7), Sat(8)});
+  Gsv(3, 3, 9, {Sat(9)});
+  EXPECT_EQ(proc.GsvSatCount(), 8);
+  EXPECT_TRUE(display.visibility.empty());
+}
+
+TEST_F(Decoders, GsvStoresNoMoreThan24Satellites) {
+  for (int m = 1; m <= 7; ++m) Gsv(7, m, 28, {Sat(4 * m - 3), Sat(4 * m - 2), Sat(4 * m - 1), Sat(4 * m)});
+  EXPECT_EQ(proc.GsvSatCount(), 24);
+  EXPECT_EQ(display.placed.size(), 24u);
+  EXPECT_EQ(rec.Sats[23].Prn, "24");
+}
+
+TEST_F(Decoders, GsvWithoutItsFirstMessageContinuesTheCount) {
+  Gsv(2, 1, 6, {Sat(1), Sat(2), Sat(3), Sat(4)});
+  Gsv(2, 2, 6, {Sat(5), Sat(6), ",,,", ",,,"});
+  Gsv(2, 2, 6, {Sat(7), Sat(8), ",,,", ",,,"});
+  EXPECT_EQ(proc.GsvSatCount(), 8);
+  EXPECT_EQ(rec.SatInViewList, "01,02,03,04,05,06,07,08");
+}
+
+TEST_F(Decoders, GsaMarksUsedSatellitesByTextAndSetsTheFix) {
+  Gsv(1, 1, 4, {Sat(1), Sat(2), Sat(3), "7,10,20,30"});
+  display.colours.clear();
+  Feed("$GPGSA,A,3,01,03,7,,,,,,,,,,2.5,1.3,2.1*3C");
+  EXPECT_TRUE(rec.FixValid);
+  EXPECT_EQ(rec.FixMode, '3');
+  EXPECT_FLOAT_EQ(rec.Pdop, 2.5f);
+  EXPECT_FLOAT_EQ(rec.Hdop, 1.3f);
+  EXPECT_FLOAT_EQ(rec.Vdop, 2.1f);
+  EXPECT_EQ(display.fixCaptions.back(), "3D Fix");
+  EXPECT_EQ(rec.SatUsedList, "01,03,7");
+  EXPECT_TRUE(rec.Sats[0].Used);
+  EXPECT_FALSE(rec.Sats[1].Used);
+  EXPECT_TRUE(rec.Sats[3].Used);  // "7" matches "7"
+  // Every symbol first turns red, then the used ones blue.
+  ASSERT_EQ(display.colours.size(), 27u);
+  EXPECT_EQ(display.colours[0], std::make_pair(1, clRed));
+  EXPECT_EQ(display.colours[24], std::make_pair(1, clBlue));
+  EXPECT_EQ(display.colours[26], std::make_pair(4, clBlue));
+}
+
+TEST_F(Decoders, GsaMatchIsTextualAndListStartsAtTheFirstPrnField) {
+  Gsv(1, 1, 1, {Sat(7), ",,,", ",,,", ",,,"});
+  Feed("$GPGSA,A,2,,7,,,,,,,,,,,1.0,1.0,1.0");
+  EXPECT_FALSE(rec.Sats[0].Used);  // "07" is not "7"
+  EXPECT_EQ(rec.SatUsedList, ",7");
+  EXPECT_EQ(display.fixCaptions.back(), "2D Fix");
+}
+
+TEST_F(Decoders, GsaWithoutAFixKeepsColoursAndDilutions) {
+  Feed("$GPGSA,A,3,01,,,,,,,,,,,,2.5,1.3,2.1");
+  display.colours.clear();
+  Feed("$GPGSA,A,1,,,,,,,,,,,,,9.9,9.9,9.9");
+  EXPECT_FALSE(rec.FixValid);
+  EXPECT_EQ(display.fixCaptions.back(), "FIX N/A");
+  EXPECT_TRUE(display.colours.empty());
+  EXPECT_FLOAT_EQ(rec.Pdop, 2.5f);
+  EXPECT_EQ(rec.FixMode, '3');
+  Feed("$GPGSA,A,,,,,,,,,,,,,,1,1,1");
+  EXPECT_FALSE(rec.FixValid);
+  // A letter for the fix type counts as a fix: its code is above "1".
+  Feed("$GPGSA,A,M,,,,,,,,,,,,,1,1,1");
+  EXPECT_TRUE(rec.FixValid);
+  EXPECT_EQ(display.fixCaptions.back(), "MD Fix");
+}
+
+TEST_F(Decoders, GgaStoresPositionQualityAndHeights) {
+  Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C");
+  EXPECT_EQ(rec.FixTime, "12:34:56");
+  EXPECT_NEAR(rec.Lat, 35.3907404, 1e-12);
+  EXPECT_EQ(rec.LatNS, "N");
+  EXPECT_NEAR(rec.Lon, 139.453, 1e-12);
+  EXPECT_EQ(rec.LonEW, "E");
+  EXPECT_EQ(rec.FixQuality, "GPS Fix");
+  EXPECT_EQ(rec.SatUsed, 7);
+  EXPECT_FLOAT_EQ(rec.GgaHdop, 1.0f);
+  EXPECT_DOUBLE_EQ(rec.Altitude, 45.3);
+  EXPECT_EQ(rec.AltUnit, 'm');
+  EXPECT_DOUBLE_EQ(rec.Geoid, 36.7);
+  EXPECT_EQ(rec.GeoidUnit, 'm');
+  EXPECT_EQ(display.gga.size(), 1u);
+}
+
+TEST_F(Decoders, GgaWithEmptyFieldsClearsPositionButKeepsQuality) {
+  Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,2,07,1.0,45.3,M,36.7,M,,");
+  Feed("$GPGGA,123457.00,,,,,,00,,,,,,,");
+  EXPECT_EQ(rec.Lat, 0);
+  EXPECT_EQ(rec.LatNS, "");
+  EXPECT_EQ(rec.Lon, 0);
+  EXPECT_EQ(rec.LonEW, "");
+  EXPECT_EQ(rec.FixQuality, "DGPS Fix");
+  EXPECT_EQ(rec.Altitude, 0);
+  EXPECT_EQ(rec.AltUnit, 0);
+  EXPECT_EQ(rec.GeoidUnit, 0);
+  Feed("$GPGGA,123458.00,,,,,6,00,,,,,,,");
+  EXPECT_EQ(rec.FixQuality, "DGPS Fix");
+  Feed("$GPGGA,123459.00,,,,,0,00,,1.5,,,,,");
+  EXPECT_EQ(rec.FixQuality, "Invalid");
+  EXPECT_EQ(rec.Altitude, 1.5);
+  EXPECT_EQ(rec.AltUnit, 0);
+}
+
+TEST_F(Decoders, GllStoresItsOwnPositionAndKeepsAnEmptyStatus) {
+  Feed("$GPGLL,3539.1234,S,13945.5000,W,123456.00,A,A*6E");
+  EXPECT_NEAR(rec.GllLat, 35.3907404, 1e-12);
+  EXPECT_EQ(rec.GllLatNS, "S");
+  EXPECT_NEAR(rec.GllLon, 139.453, 1e-12);
+  EXPECT_EQ(rec.GllLonEW, "W");
+  EXPECT_EQ(rec.GllTime, "12:34:56");
+  EXPECT_EQ(rec.GllStatus, 'A');
+  EXPECT_EQ(rec.Lat, 0);  // the GGA/RMC position is not touched
+  Feed("$GPGLL,,,,,,");
+  EXPECT_EQ(rec.GllLat, 0);
+  EXPECT_EQ(rec.GllLonEW, "");
+  EXPECT_EQ(rec.GllTime, "::");
+  EXPECT_EQ(rec.GllStatus, 'A');
+}
+
+TEST_F(Decoders, RmcStoresSpeedCourseDateAndVariation) {
+  rec.GpsFix = "$GPGSA";
+  Feed("$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C");
+  EXPECT_EQ(rec.FixTime, "01:02:03");
+  EXPECT_NEAR(rec.Lat, 35.3907404, 1e-12);
+  EXPECT_NEAR(rec.Speed, 15.83, 1e-12);
+  EXPECT_NEAR(rec.Course, 45.3, 1e-12);
+  EXPECT_EQ(rec.FixDate, "061226");
+  EXPECT_DOUBLE_EQ(rec.MagVar, 7.0);
+  EXPECT_EQ(rec.MagVarEW, "W");
+  EXPECT_FALSE(rec.FixValid);
+  Feed("$GPRMC,010204.00,A,3539.1234,N,13945.5000,E,,90,,,");
+  EXPECT_NEAR(rec.Speed, 15.83, 1e-12);  // an empty speed keeps the last
+  EXPECT_NEAR(rec.Course, 90, 1e-12);
+  EXPECT_EQ(rec.FixDate, "061226");
+  EXPECT_EQ(rec.MagVar, 0);
+  EXPECT_EQ(rec.MagVarEW, "");
+}
+
+TEST_F(Decoders, RmcSetsTheFixOnlyWhenItIsTheFixSource) {
+  rec.GpsFix = "$GPRMC";
+  Feed("$GPRMC,010203.00,V,,,,,,,,,");
+  EXPECT_FALSE(rec.FixValid);
+  Feed("$GPRMC,010203.00,V,3539.1234,N,13945.5000,E,,,,,");
+  EXPECT_TRUE(rec.FixValid);
+}
+
+TEST_F(Decoders, PgrmmAnnouncesTheReceiversDatum) {
+  rec.GpsDatum = "WGS 84";
+  Feed("$PGRMM,Tokyo*3C");
+  EXPECT_EQ(rec.GpsDatum, "Tokyo");
+  Feed("$PGRMM,*00");
+  EXPECT_EQ(rec.GpsDatum, "Tokyo");
+}
+
+TEST_F(Decoders, NonNumericFieldsReadAsZero) {
+  Feed("$GPGGA,12x456,35x9.1,N,abc,E,1,seven,h,alt,M,?,M,,");
+  EXPECT_EQ(rec.Lat, 0);
+  EXPECT_EQ(rec.Lon, 0);
+  EXPECT_EQ(rec.SatUsed, 0);
+  EXPECT_EQ(rec.Altitude, 0);
+  EXPECT_EQ(rec.FixTime, "12:x4:56");
+}
+
+}  // namespace
+}  // namespace orvane
