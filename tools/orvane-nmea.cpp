@@ -94,7 +94,7 @@ private:
 
   void SatTable() {
     Out.buf += "Satellites (" + std::to_string(Rec.SatInView) + " in view)\n";
-    Out.buf += "PRN   Elev  Azim  SNR  Used\n";
+    Out.buf += "PRN  Elev  Azim  SNR  Used\n";
     for (const TSatInfo& s : Rec.Sats) {
       if (s.Prn.empty()) continue;
       char line[96];
