@@ -1,0 +1,45 @@
+// The receive path on a generated day of one burst per second: cutting, framing, dispatch and
+// decoders with a display that shows nothing, fed in deliveries the size a serial port makes.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "nmea/UNmeaProc.h"
+#include "tools/NmeaSim.h"
+
+namespace {
+
+const std::string& DayLog() {
+  static const std::string log = [] {
+    orvane::TNmeaSim sim;
+    std::string s;
+    for (int i = 0; i < 86400; ++i) sim.NextBurst(s);
+    return s;
+  }();
+  return log;
+}
+
+void BM_ReceiveDay(benchmark::State& state) {
+  const std::string& log = DayLog();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(log.data());
+  const size_t chunk = static_cast<size_t>(state.range(0));
+  int64_t sentences = 0;
+  for (auto _ : state) {
+    orvane::TNmeaRec rec;
+    rec.GpsFix = "$GPGSA";
+    orvane::TNullDisplay display;
+    orvane::TNmeaProc proc(rec, display);
+    proc.OnSentence = [&](const orvane::TSentenceInfo&) { ++sentences; };
+    for (size_t at = 0; at < log.size(); at += chunk)
+      proc.ProcessReceivedBytes(bytes + at, std::min(chunk, log.size() - at));
+    benchmark::DoNotOptimize(rec.Lat);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(log.size()));
+  state.counters["sentences"] = benchmark::Counter(static_cast<double>(sentences), benchmark::Counter::kIsRate);
+}
+// 64 bytes is what a 4800-baud port yields per 50 ms poll and more; 4096 a file read.
+BENCHMARK(BM_ReceiveDay)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+}  // namespace
