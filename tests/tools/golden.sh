@@ -27,4 +27,10 @@ for log in *.log; do
   [ -f "$base.json.expected" ] && check "$base.json.expected" "${args[@]}" --json "$log"
   [ -f "$base.summary.expected" ] && check "$base.summary.expected" "${args[@]}" --summary "$log"
 done
+# The command line: an unreadable file names itself and gives 1, --help 0, a wrong option 2.
+err=$("$tool" no-such-file.log 2>&1 >/dev/null) && rc=0 || rc=$?
+if [ "$rc" != 1 ] || [[ "$err" != *no-such-file.log* ]]; then echo "missing file: status $rc, message '$err'"; status=1; fi
+"$tool" --help >/dev/null || { echo "--help failed"; status=1; }
+"$tool" --no-such-option >/dev/null 2>&1 && rc=0 || rc=$?
+[ "$rc" = 2 ] || { echo "bad option: status $rc, not 2"; status=1; }
 exit $status
