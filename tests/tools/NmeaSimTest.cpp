@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace orvane {
 namespace {
@@ -24,6 +25,26 @@ TEST(NmeaSim, EveryLineHasAValidChecksumAndOneGgaPerSecond) {
       ggas += body.starts_with("GPGGA");
     }
     EXPECT_EQ(ggas, 1);
+  }
+}
+
+TEST(NmeaSim, GsvCycleCarriesAsManySatellitesAsItAnnounces) {
+  TNmeaSim sim;
+  for (int second = 0; second < 60; ++second) {
+    std::istringstream lines(sim.NextBurst());
+    int announced = -1, listed = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with("$GPGSV")) continue;
+      // The comma makes getline keep an empty last field.
+      std::istringstream fields(line.substr(0, line.find('*')) + ",");
+      std::vector<std::string> f;
+      for (std::string x; std::getline(fields, x, ',');) f.push_back(x);
+      ASSERT_EQ(f.size(), 20u) << line;  // padded to four groups
+      announced = std::stoi(f[3]);
+      for (size_t k = 4; k < 20; k += 4) listed += !f[k].empty();
+    }
+    EXPECT_EQ(listed, announced);
+    EXPECT_EQ(static_cast<int>(sim.Epoch().Sats.size()), announced);
   }
 }
 
