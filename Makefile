@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps configure test demo sanitize fuzz bench clean
+.PHONY: all deps configure test demo sanitize fuzz bench clean install
 
 all: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -18,6 +18,11 @@ configure: deps
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Installs under PREFIX; for one user: make install PREFIX=~/.local
+PREFIX ?= /usr/local
+install: all
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 demo: all
 	@scripts/demo $(BUILD)
