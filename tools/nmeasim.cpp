@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include <string_view>
 
 #include "tools/NmeaSim.h"
+#include "tools/ToolArgs.h"
 
 namespace orvane {
 namespace {
@@ -45,17 +45,7 @@ constexpr const char* kUsage =
 volatile std::sig_atomic_t Stop = 0;
 void OnSignal(int) { Stop = 1; }
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "nmeasim: %s\nTry 'nmeasim --help'.\n", message.c_str());
-  return 2;
-}
-
-template <typename T>
-bool ParseNumber(std::string_view s, T& v) {
-  if (s.empty()) return false;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  return ec == std::errc() && end == s.data() + s.size();
-}
+int Usage(const std::string& message) { return UsageError("nmeasim", message); }
 
 double Now() {
   timespec ts{};

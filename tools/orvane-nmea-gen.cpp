@@ -1,12 +1,12 @@
 // orvane-nmea-gen: writes the log of a simulated receiver on a drive, one burst per second.
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "tools/NmeaSim.h"
+#include "tools/ToolArgs.h"
 
 namespace orvane {
 namespace {
@@ -27,17 +27,7 @@ constexpr const char* kUsage =
     "  --no-gsv-padding      end the last GSV message after its last satellite\n"
     "  --help, --version\n";
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "orvane-nmea-gen: %s\nTry 'orvane-nmea-gen --help'.\n", message.c_str());
-  return 2;
-}
-
-template <typename T>
-bool ParseNumber(std::string_view s, T& v) {
-  if (s.empty()) return false;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  return ec == std::errc() && end == s.data() + s.size();
-}
+int Usage(const std::string& message) { return UsageError("orvane-nmea-gen", message); }
 
 bool ParseDuration(std::string_view s, int64_t& seconds) {
   int64_t unit = 1;

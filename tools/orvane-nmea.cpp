@@ -19,6 +19,7 @@
 #include "geodrel.h"
 #include "nmea/NmeaBlocks.h"
 #include "nmea/UNmeaProc.h"
+#include "tools/ToolArgs.h"
 
 namespace orvane {
 namespace {
@@ -449,10 +450,7 @@ private:
 
 enum class TMode { Text, Json, Summary };
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "orvane-nmea: %s\nTry 'orvane-nmea --help'.\n", message.c_str());
-  return 2;
-}
+int Usage(const std::string& message) { return UsageError("orvane-nmea", message); }
 
 int Run(int argc, char** argv) {
   TMode mode = TMode::Text;
