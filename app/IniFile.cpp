@@ -326,6 +326,8 @@ void ReplaceFileContent(const std::string& fileName, std::string_view content) {
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string tmp = (dir == "/" ? "" : dir) + "/." + base + ".XXXXXX";
+  // A file the user made read-only is not to be replaced behind their back by the rename.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) Fail("Cannot write", fileName, errno);
 
   const int fd = mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) Fail("Cannot write", fileName, errno);

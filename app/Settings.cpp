@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -125,7 +126,8 @@ void LoadSettings() {
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
 
   TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
-  Zoom = ini.ReadInteger(kTrack, "Zoom", 6);
+  // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
+  Zoom = std::clamp(ini.ReadInteger(kTrack, "Zoom", 6), 1, 17);
   CenterB = SafeStrToFloat(ini.ReadString(kTrack, "CenterB", "34.00"));
   CenterL = SafeStrToFloat(ini.ReadString(kTrack, "CenterL", "134.00"));
   DataMax = SafeStrToInt(ini.ReadString(kTrack, "DataMax", "1000"));

@@ -16,34 +16,14 @@
 #include <iterator>
 #include <string>
 
+#include "tests/app/TempFiles.h"
+
 namespace orvane {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& p, const std::string& s) {
-  std::ofstream out(p, std::ios::binary);
-  out << s;
-}
-
-class TempDir : public ::testing::Test {
-protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "orvane-ini-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  int FileCount() const { return static_cast<int>(std::distance(fs::directory_iterator(dir), fs::directory_iterator())); }
-  fs::path dir;
-};
 
 TEST(IniText, LookupIgnoresCaseBlanksCommentsAndLaterDuplicates) {
   const TIniText ini(

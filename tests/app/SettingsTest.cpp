@@ -14,6 +14,7 @@
 #include "app/MainVars.h"
 #include "nmea/NmeaRec.h"
 #include "serial/PortNames.h"
+#include "tests/app/TempFiles.h"
 #include "track/TrackVars.h"
 
 namespace orvane {
@@ -21,22 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& p, const std::string& s) {
-  std::ofstream out(p, std::ios::binary);
-  out << s;
-}
-
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public TempDir {
 protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "orvane-settings-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
+    TempDir::SetUp();
     file = dir / "Orvane.ini";
     SetSettingsFileName(file.string());
     ClearComDevices();
@@ -44,9 +33,8 @@ protected:
   void TearDown() override {
     SetSettingsFileName("");
     ClearComDevices();
-    fs::remove_all(dir);
+    TempDir::TearDown();
   }
-  fs::path dir;
   fs::path file;
 };
 
@@ -224,6 +212,7 @@ TEST_F(SettingsTest, HandEditedValuesAndBrokenNumbers) {
            "ComPort=$3\r\n"
            "ComSpeed=96OO\r\n"
            "[TRACK]\r\n"
+           "Zoom=40\r\n"
            "CenterL=east\r\n"
            "DataMax=12x\r\n"
            "Interval=\r\n");
@@ -236,6 +225,10 @@ TEST_F(SettingsTest, HandEditedValuesAndBrokenNumbers) {
   EXPECT_DOUBLE_EQ(CenterL, 0.0) << "a text that does not convert gives 0";
   EXPECT_EQ(DataMax, 0);
   EXPECT_EQ(Interval, 0);
+  EXPECT_EQ(Zoom, 17) << "a zoom beyond the tables is brought into range";
+  WriteAll(file, "[Track]\nZoom=0\n");
+  LoadSettings();
+  EXPECT_EQ(Zoom, 1);
 }
 
 TEST_F(SettingsTest, HandMadeSectionsSurviveManySavesByteForByte) {
@@ -316,6 +309,15 @@ TEST_F(SettingsTest, UnwritableFileGivesAnErrorNamingItAndKeepsTheOldOne) {
   EXPECT_THROW(SaveSettings(), EIniFileError);
   EXPECT_EQ(ReadAll(folder / "inside"), "x");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2) << "no temporary file left";
+}
+
+TEST_F(SettingsTest, ReadOnlyFileIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  WriteAll(file, "[Settings]\nComPort=2\n");
+  fs::permissions(file, fs::perms::owner_read);
+  LoadSettings();
+  EXPECT_THROW(SaveSettings(), EIniFileError);
+  EXPECT_EQ(ReadAll(file), "[Settings]\nComPort=2\n");
 }
 
 TEST(SettingsPath, ProgramFolderWhenWritableElseTheUsersConfigFolder) {
