@@ -1,0 +1,48 @@
+// The data monitor: the last GGA, GLL and RMC blocks as fixed-pitch text and, at the bottom edge,
+// the last sentence received. The decoders and the sentence processor write it through the main
+// window; it has no input of its own.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QLabel>
+#include <QWidget>
+
+namespace orvane {
+
+class TMoniForm : public QWidget {
+public:
+  explicit TMoniForm(QWidget* parent = nullptr);
+
+  // Background colour := BGColor; at creation and when the settings dialog applies its settings.
+  void ApplyBGColor();
+
+  // The blocks, with LF CR line breaks. GLL and RMC move below the block above them (+5).
+  void ShowGGA(const std::string& block);
+  void ShowGLL(const std::string& block);
+  void ShowRMC(const std::string& block);
+  void SetRecvCaption(const std::string& sentence);
+
+  // The main window's menDataWindowClick; the close button runs it instead of just hiding.
+  std::function<void()> OnCloseToggle;
+
+  QLabel* lblGGA;
+  QLabel* lblGLL;
+  QLabel* lblRMC;
+  QLabel* lblRecv;
+
+  static constexpr int kRecvHeight = 16;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+};
+
+// A block's text as a label shows it: each LF CR pair is one line break.
+QString BlockText(const std::string& block);
+
+// The one data monitor of the program (null before start-up created it).
+extern TMoniForm* MoniForm;
+
+}  // namespace orvane
