@@ -1,0 +1,130 @@
+#include "maps/MapBitmap.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <sys/stat.h>
+
+#include "common/HostConv.h"
+#include "nmea/NmeaConv.h"
+
+namespace orvane {
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsBlankOnly(const std::string& s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+std::string HdrFileName(const std::string& bitmapPath) {
+  return bitmapPath.substr(0, bitmapPath.size() >= 4 ? bitmapPath.size() - 4 : 0) + ".HDR";
+}
+
+void ReadHdr(std::istream& in, const std::string& fileName, TBitmapGeoref& georef) {
+  std::string line;
+  int lineNo = 0;
+  while (std::getline(in, line)) {
+    ++lineNo;
+    const size_t space = line.find(' ');
+    if (space == std::string::npos) continue;
+    const std::string key = Upper(line.substr(0, space));
+    std::string value = line.substr(space + 1);
+    if (const size_t comma = value.find(','); comma != std::string::npos) value.resize(comma);
+    // A CR LF file leaves a CR behind the value; blanks alone are no value either.
+    if (IsBlankOnly(value)) continue;
+    double* target = key == "ULXMAP" ? &georef.UlxMap
+                     : key == "ULYMAP" ? &georef.UlyMap
+                     : key == "XDIM"   ? &georef.XDim
+                     : key == "YDIM"   ? &georef.YDim
+                                       : nullptr;
+    if (!target) continue;
+    try {
+      *target = HostStrToFloat(value);
+    } catch (const EConvertError& e) {
+      throw EConvertError(fileName + ", line " + std::to_string(lineNo) + ": " + e.what());
+    }
+  }
+}
+
+std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int bh, double West,
+                                            double South, double East, double North, int W, int H,
+                                            double scale) {
+  if (bw <= 0 || bh <= 0 || W <= 0 || H <= 0) return std::nullopt;
+  const double bmpW = g.LrxMap - g.UlxMap, bmpH = g.UlyMap - g.LryMap;
+  const double viewW = East - West, viewH = North - South;
+  const double midBX = (g.UlxMap + g.LrxMap) / 2, midBY = (g.UlyMap + g.LryMap) / 2;
+  const double midVX = (West + East) / 2, midVY = (South + North) / 2;
+
+  if (bmpW <= viewW && bmpH <= viewH) {
+    const int x1 = W / 2 - TruncToInt((midVX - g.UlxMap) * 3600 * scale);
+    const int x2 = W / 2 - TruncToInt((midVX - g.LrxMap) * 3600 * scale);
+    const int y1 = H - (H / 2 - TruncToInt((midVY - g.UlyMap) * 3600 * scale));
+    const int y2 = H - (H / 2 - TruncToInt((midVY - g.LryMap) * 3600 * scale));
+    if (x2 <= x1 || y2 <= y1) return std::nullopt;  // smaller than a pixel
+    return TStretchCopy{{0, 0, bw, bh}, {x1, y1, x2, y2}};
+  }
+
+  const int sx1 = bw / 2 - TruncToInt((midBX - West) / g.XDim);
+  int sx2 = bw / 2 - TruncToInt((midBX - East) / g.XDim);
+  const int sy1 = bh - (bh / 2 - TruncToInt((midBY - North) / g.YDim));
+  int sy2 = bh - (bh / 2 - TruncToInt((midBY - South) / g.YDim));
+  // Zoomed in below one bitmap pixel: that one pixel still covers the view.
+  if (sx2 == sx1) ++sx2;
+  if (sy2 == sy1) ++sy2;
+  if (sx2 < sx1 || sy2 < sy1) return std::nullopt;
+
+  const int cx1 = std::max(sx1, 0), cx2 = std::min(sx2, bw);
+  const int cy1 = std::max(sy1, 0), cy2 = std::min(sy2, bh);
+  if (cx2 <= cx1 || cy2 <= cy1) return std::nullopt;  // the view lies beside the bitmap
+  const double kx = static_cast<double>(W) / (sx2 - sx1), ky = static_cast<double>(H) / (sy2 - sy1);
+  const auto at = [](double v) { return static_cast<int>(std::lround(v)); };
+  TRect dest{at((cx1 - sx1) * kx), at((cy1 - sy1) * ky), at((cx2 - sx1) * kx), at((cy2 - sy1) * ky)};
+  if (dest.Right <= dest.Left || dest.Bottom <= dest.Top) return std::nullopt;
+  return TStretchCopy{{cx1, cy1, cx2, cy2}, dest};
+}
+
+TBitmapLoad TMapBitmap::Load(const std::string& bitmapPath) {
+  const std::string hdr = HdrFileName(bitmapPath);
+  if (!IsRegularFile(hdr)) return TBitmapLoad::HdrNotFound;
+  TBitmapGeoref g = georef_;
+  g.XDim = 0;
+  g.YDim = 0;
+  {
+    std::ifstream in(hdr, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot open file \"" + hdr + "\"");
+    ReadHdr(in, hdr, g);
+  }
+  // A negative or zero pixel size would place the picture mirrored or nowhere.
+  if (!(g.XDim > 0) || !(g.YDim > 0)) {
+    georef_.UlxMap = g.UlxMap;
+    georef_.UlyMap = g.UlyMap;
+    return TBitmapLoad::WrongHdr;
+  }
+  image_.LoadFromFile(bitmapPath, TImageKind::Palette8);
+  g.LrxMap = g.UlxMap + image_.Width() * g.XDim;
+  g.LryMap = g.UlyMap - image_.Height() * g.YDim;
+  georef_ = g;
+  return TBitmapLoad::Loaded;
+}
+
+void TMapBitmap::Draw(TCanvas& canvas, double West, double South, double East, double North,
+                      double scale) const {
+  const TRect clip = canvas.ClipRect();
+  const auto copy = BitmapPlacement(georef_, image_.Width(), image_.Height(), West, South, East, North,
+                                    clip.Width(), clip.Height(), scale);
+  if (copy) canvas.CopyFromImage(copy->Dest, image_, copy->Source);
+}
+
+}  // namespace orvane

@@ -1,0 +1,22 @@
+// What the track window asks of every kind of map data.
+#pragma once
+
+#include <string>
+
+#include "maps/TCanvas.h"
+
+namespace orvane {
+
+class TMapLayer {
+public:
+  virtual ~TMapLayer() = default;
+  // Reads the layer's file (a folder for the Digital Map 2500 area). True when the layer now
+  // holds something to draw. Errors in the data raise exceptions that end the load.
+  virtual bool Load(const std::string& path) = 0;
+  // Draws for the view box (decimal degrees of the map datum), which fills the canvas's clip
+  // rectangle: longitude linearly over its width, latitude over its height, north at the top.
+  // Changes nothing but pixels and the pen, brush and font of the canvas.
+  virtual void Draw(TCanvas& canvas, double West, double South, double East, double North) = 0;
+};
+
+}  // namespace orvane

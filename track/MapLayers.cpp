@@ -1,0 +1,80 @@
+#include "track/MapLayers.h"
+
+#include <stdexcept>
+
+#include "track/TrackVars.h"
+
+namespace orvane {
+
+void TMapLayers::SetLayer(char letter, TMapLayer* layer) {
+  if (letter < 'A' || letter > 'Z' || letter == 'B') throw std::invalid_argument("no vector layer letter");
+  layers_[letter - 'A'] = layer;
+}
+
+TMapLayer* TMapLayers::Layer(char letter) const {
+  return letter >= 'A' && letter <= 'Z' ? layers_[letter - 'A'] : nullptr;
+}
+
+std::string& TMapLayers::PathOf(char letter) {
+  switch (letter) {
+    case 'B': return BmpMap;
+    case 'R': return RoadMap;
+    case 'O': return BorderMap;
+    case 'P': return PointMap;
+    case 'M': return KkCoastMap;
+    case 'K': return KddMap;
+    case 'W': return WayPntMap;
+    case 'C': return CoastLine;
+    case 'E': return EncMap;
+    default: throw std::invalid_argument(std::string("no map layer letter ") + letter);
+  }
+}
+
+void TMapLayers::Remove(char letter) {
+  if (const size_t at = MapSet.find(letter); at != std::string::npos) MapSet.erase(at, 1);
+}
+
+void TMapLayers::BuildMapSet() {
+  MapSet.clear();
+  for (const char* l = kMapSetLetters; *l; ++l)
+    if (!PathOf(*l).empty()) MapSet += *l;
+}
+
+void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& message) {
+  for (const char* l = kLayerLoadOrder; *l; ++l) {
+    TMapLayer* layer = Layer(*l);
+    if (!Has(*l) || !layer) continue;
+    if (!layer->Load(PathOf(*l))) {
+      PathOf(*l).clear();
+      Remove(*l);
+    }
+  }
+  if (Has('B')) {
+    // Out of the set until the picture has loaded, so that a failure leaves it off.
+    Remove('B');
+    switch (bitmap_.Load(BmpMap)) {
+      case TBitmapLoad::HdrNotFound:
+        // No layer at all is drawn until the next load, which then runs without a bitmap.
+        MapReady = false;
+        BmpMap.clear();
+        if (message) message(".HDR File not found");
+        return;
+      case TBitmapLoad::WrongHdr:
+        if (message) message("Wrong HDR");
+        return;
+      case TBitmapLoad::Loaded:
+        MapSet.insert(MapSet.begin(), 'B');
+        break;
+    }
+  }
+  MapReady = true;
+}
+
+void TMapLayers::DrawMapLayers(TCanvas& canvas, double West, double South, double East, double North,
+                               double scale) const {
+  if (Has('B')) bitmap_.Draw(canvas, West, South, East, North, scale);
+  for (const char* l = kLayerDrawOrder; *l; ++l)
+    if (TMapLayer* layer = Layer(*l); layer && Has(*l)) layer->Draw(canvas, West, South, East, North);
+}
+
+}  // namespace orvane

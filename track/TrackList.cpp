@@ -1,0 +1,75 @@
+#include "track/TrackList.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "common/HostConv.h"
+#include "geodrel.h"
+#include "nmea/NmeaConv.h"
+
+namespace orvane {
+
+bool TTrackList::Sample(const TNmeaRec& rec, const std::string& mapDatum, int32_t dataMax) {
+  if (!rec.FixValid) return false;
+  const TGeoPoint p{rec.Lat, rec.Lon, rec.Altitude};
+  TGeoPoint q = p;
+  // The result is not checked: an unknown datum name leaves the position as received.
+  DmsConv(rec.GpsDatum.c_str(), mapDatum.c_str(), &p, &q);
+  // The conversion works on the unsigned values; the hemisphere comes after it.
+  if (rec.LatNS == "S") q.lat = -q.lat;
+  if (rec.LonEW == "W") q.lon = -q.lon;
+  if (!entries_.empty() && entries_.back().Point.Lat == q.lat && entries_.back().Point.Lon == q.lon)
+    return false;
+  if (static_cast<int64_t>(entries_.size()) >= dataMax) Thin();
+  entries_.push_back({rec.FixTime, {q.lat, q.lon}});
+  return true;
+}
+
+void TTrackList::Thin() {
+  // Keeps indices 0, 2, 4, ...: the whole journey at half the density.
+  size_t kept = 0;
+  for (size_t i = 0; i < entries_.size(); i += 2) entries_[kept++] = std::move(entries_[i]);
+  entries_.resize(kept);
+}
+
+std::string TrackCaption(size_t count, int32_t dataMax) {
+  return "Route Track  (" + std::to_string(count) + "/" + std::to_string(dataMax) + ")";
+}
+
+void WriteTrackFile(const std::string& path, const TTrackList& track) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw std::runtime_error("Cannot create file \"" + path + "\": " + std::strerror(errno));
+  for (const TTrackEntry& e : track.Entries()) {
+    const std::string line =
+        e.FixTime + "," + FormatFixed(e.Point.Lat, 6) + "," + FormatFixed(e.Point.Lon, 6) + "\r\n";
+    if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) {
+      const int err = errno;
+      std::fclose(f);
+      throw std::runtime_error("Cannot write file \"" + path + "\": " + std::strerror(err));
+    }
+  }
+  if (std::fclose(f) != 0)
+    throw std::runtime_error("Cannot write file \"" + path + "\": " + std::strerror(errno));
+}
+
+int32_t TimerPeriod(int32_t interval) {
+  const int64_t period = static_cast<int64_t>(interval) + 10;
+  return period > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+         : period < 10                                ? 10
+                                                      : static_cast<int32_t>(period);
+}
+
+int32_t OtherInterval(const std::string& answer) {
+  int32_t seconds = SafeStrToInt(answer);
+  if (seconds <= 0) seconds = 1;
+  constexpr int32_t kMaxSeconds = (std::numeric_limits<int32_t>::max() - 10) / 1000;
+  if (seconds > kMaxSeconds) seconds = kMaxSeconds;
+  return seconds * 1000;
+}
+
+std::string OtherIntervalPrompt(int32_t interval) { return std::to_string(interval / 1000); }
+
+}  // namespace orvane

@@ -1,0 +1,151 @@
+#include "track/TrackPlot.h"
+
+#include <algorithm>
+
+#include "geodrel.h"
+#include "nmea/NmeaRec.h"
+#include "track/HeadingMark.h"
+#include "track/TrackVars.h"
+
+namespace orvane {
+
+TTrackPlot::TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers)
+    : MarkWidth(markPicture.Width()),
+      MarkHeight(markPicture.Height()),
+      host_(host),
+      markPicture_(markPicture),
+      markBackground_(markBackground),
+      layers_(layers) {
+  View.ApplyZoom();
+}
+
+std::vector<std::string> TTrackPlot::MapDatumNames() {
+  std::vector<std::string> names;
+  for (int16_t i = 0, n = GetDatumCount(); i < n; ++i) {
+    TDatumParam unused{};
+    if (const char* name = GetDatumByNum(i, &unused)) names.emplace_back(name);
+  }
+  return names;
+}
+
+void TTrackPlot::PrepareMark() {
+  if (!IconMark.empty()) {
+    markPicture_.LoadFromFile(IconMark, TImageKind::Picture);
+    MarkWidth = markPicture_.Width();
+    MarkHeight = markPicture_.Height();
+  }
+  if (NmeaRec.Headding) {
+    // A negative radius would give a mark of negative size.
+    MarkWidth = MarkHeight = 2 * std::max(NmeaRec.HeadR, 0);
+  }
+  markBackground_.SetSize(MarkWidth, MarkHeight);
+}
+
+void TTrackPlot::SetMapSet() {
+  layers_.BuildMapSet();
+  PrepareMark();
+  layers_.LoadMapSet([this](const std::string& text) { host_.ShowMessage(text); });
+}
+
+void TTrackPlot::DrawBase(TCanvas& canvas) {
+  std::function<void(TCanvas&)> maps;
+  if (layers_.MapReady) {
+    maps = [this](TCanvas& c) {
+      layers_.DrawMapLayers(c, View.West, View.South, View.East, View.North, View.Scale);
+      host_.SetCaption(View.Caption());
+    };
+  }
+  View.DrawBase(canvas, NmeaRec.BGColor, NmeaRec.GridColor, maps);
+}
+
+void TTrackPlot::FormPaint(TCanvas& canvas) {
+  DrawBase(canvas);
+  for (size_t i = 0; i < Track.Count(); ++i) DrawTrackPoint(canvas, i, 'R');
+}
+
+void TTrackPlot::DrawTrackPoint(TCanvas& canvas, size_t index, char mode) {
+  const TTrackPoint p = Track[index].Point;
+  if (mode == 'D') {
+    CenterB = p.Lat;
+    CenterL = p.Lon;
+    if (index == 0) {
+      DrawBase(canvas);
+    } else {
+      SuppressMark = true;
+      FormPaint(canvas);
+      SuppressMark = false;
+    }
+  }
+  canvas.SetPenColor(NmeaRec.TrackColor);
+  canvas.SetPenStyle(TPenStyle::Solid);
+  canvas.SetPenWidth(2);
+  const TPoint xy = View.Project(p.Lat, p.Lon);
+  const int markX = xy.x - MarkWidth / 2, markY = xy.y - MarkHeight / 2;
+  const TRect under = Bounds(markX, markY, MarkWidth, MarkHeight);
+  if (index == 0) {
+    canvas.CopyToImage(markBackground_, under);
+    if (!SuppressMark) DrawMark(canvas, markX, markY);
+    canvas.MoveTo(xy.x, xy.y);
+  } else {
+    // Erases the previous mark before the line leaves its point.
+    canvas.CopyFromImage(Bounds(LastMarkX, LastMarkY, MarkWidth, MarkHeight), markBackground_,
+                         Bounds(0, 0, MarkWidth, MarkHeight));
+    canvas.LineTo(xy.x, xy.y);
+    canvas.CopyToImage(markBackground_, under);
+    if (!SuppressMark) {
+      DrawMark(canvas, markX, markY);
+      canvas.MoveTo(xy.x, xy.y);
+    }
+  }
+  LastMarkX = markX;
+  LastMarkY = markY;
+}
+
+void TTrackPlot::DrawMark(TCanvas& canvas, int markX, int markY) {
+  if (!NmeaRec.Headding) {
+    THeadingLabel label = HeadingLabel;
+    label.Visible = false;
+    SetLabel(label);
+    canvas.DrawTransparent(markX, markY, markPicture_);
+    return;
+  }
+  const THeadingMark mark = HeadingMarkGeometry(markX, markY, NmeaRec.HeadR, NmeaRec.Course);
+  DrawHeadingMark(canvas, mark);
+  SetLabel({NmeaRec.HeadGuide, HeadingCaption(NmeaRec.Course), mark.Label.x, mark.Label.y});
+}
+
+void TTrackPlot::SetLabel(const THeadingLabel& label) {
+  HeadingLabel = label;
+  host_.HeadingLabelChanged(HeadingLabel);
+}
+
+bool TTrackPlot::SampleTrack(TCanvas& canvas) {
+  if (!Track.Sample(NmeaRec, MapDatum, DataMax)) return false;
+  DrawTrackPoint(canvas, Track.Count() - 1, 'D');
+  host_.SetCaption(TrackCaption(Track.Count(), DataMax));
+  return true;
+}
+
+void TTrackPlot::ClearTrack(TCanvas& canvas) {
+  NmeaRec.FixValid = false;
+  Track.Clear();
+  DrawBase(canvas);
+}
+
+void TTrackPlot::ZoomIn(TCanvas& canvas) {
+  View.ZoomIn();
+  FormPaint(canvas);
+}
+
+void TTrackPlot::ZoomOut(TCanvas& canvas) {
+  View.ZoomOut();
+  FormPaint(canvas);
+}
+
+void TTrackPlot::KeyDown(TCanvas& canvas, int key) {
+  if (View.KeyDown(key)) FormPaint(canvas);
+}
+
+void TTrackPlot::MouseMove(int X, int Y) { host_.SetCaption(View.MouseMove(X, Y)); }
+
+}  // namespace orvane

@@ -1,0 +1,78 @@
+// The track window without its widgets: the view, the track, the position mark and the map
+// layers, drawn onto a canvas. The window forwards its menu items, keys, mouse moves and timer
+// ticks here and shows what the host calls report.
+#pragma once
+
+#include <string>
+
+#include "maps/TCanvas.h"
+#include "track/MapLayers.h"
+#include "track/TrackList.h"
+#include "track/TrackView.h"
+
+namespace orvane {
+
+// The course label under the heading circle.
+struct THeadingLabel {
+  bool Visible = false;
+  std::string Caption;
+  int Left = 0, Top = 0;
+};
+
+// What the drawing needs from the window around it.
+class TTrackHost {
+public:
+  virtual ~TTrackHost() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void ShowMessage(const std::string& text) = 0;
+  virtual void HeadingLabelChanged(const THeadingLabel& label) = 0;
+};
+
+class TTrackPlot {
+public:
+  // `markPicture` holds the mark's picture (the default one at start), `markBackground` the
+  // pixels under the mark; both belong to the window.
+  TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers);
+
+  // The name of every datum the map can be drawn in, in table order.
+  static std::vector<std::string> MapDatumNames();
+
+  // The mark's picture and size from IconMark, Headding and HeadR; MarkBackground follows.
+  void PrepareMark();
+  // Rebuilds MapSet from the paths, prepares the mark and loads the layers. Errors raised on
+  // the way end it there and pass to the caller.
+  void SetMapSet();
+
+  void DrawBase(TCanvas& canvas);
+  // Base, then every entry as a line, the mark at the newest.
+  void FormPaint(TCanvas& canvas);
+  // Mode 'D' draws a new entry: the view is recentred on it and redrawn first. Mode 'R' redraws.
+  void DrawTrackPoint(TCanvas& canvas, size_t index, char mode);
+  void DrawMark(TCanvas& canvas, int markX, int markY);
+
+  // One tick of the sampling timer. True when an entry was added.
+  bool SampleTrack(TCanvas& canvas);
+  // Nothing recorded until the next fix, the track gone, the base redrawn.
+  void ClearTrack(TCanvas& canvas);
+
+  void ZoomIn(TCanvas& canvas);
+  void ZoomOut(TCanvas& canvas);
+  void KeyDown(TCanvas& canvas, int key);
+  void MouseMove(int X, int Y);
+
+  TTrackView View;
+  TTrackList Track;
+  int MarkWidth = 0, MarkHeight = 0;
+  int LastMarkX = 0, LastMarkY = 0;
+  bool SuppressMark = false;
+  THeadingLabel HeadingLabel;
+
+private:
+  void SetLabel(const THeadingLabel& label);
+  TTrackHost& host_;
+  TImage& markPicture_;
+  TImage& markBackground_;
+  TMapLayers& layers_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,119 @@
+#include "track/TrackView.h"
+
+#include <cmath>
+
+#include "common/HostConv.h"
+#include "geodrel.h"
+#include "nmea/NmeaConv.h"
+#include "track/TrackVars.h"
+
+namespace orvane {
+
+const double ScaleTable[kZoomMax + 1] = {0,   0.001, 0.002, 0.004, 0.01, 0.02, 0.05, 0.1, 0.2,
+                                         0.5, 1,     2,     4,     8,    16,   32,   64,  100};
+const int32_t GridTable[kZoomMax + 1] = {3600, 36000, 36000, 36000, 3600, 3600, 600, 600, 600,
+                                         60,   60,    60,    10,    10,   10,   1,   1,   1};
+
+int32_t ClampZoom(int32_t zoom) { return zoom < kZoomMin ? kZoomMin : zoom > kZoomMax ? kZoomMax : zoom; }
+
+std::string ReadoutCaption(double lonDms, double latDms, double scale) {
+  return FormatFixed(lonDms, 5) + " " + FormatFixed(latDms, 5) + " [" + FormatFixed(scale, 3) + "]";
+}
+
+std::string GridLabel(double dms) { return FormatFixed(dms, 4); }
+
+void TTrackView::ApplyZoom() {
+  Zoom = ClampZoom(Zoom);
+  Scale = ScaleTable[Zoom];
+}
+
+void TTrackView::ComputeViewBox(int width, int height) {
+  W = width;
+  H = height;
+  GridStep = GridTable[ClampZoom(Zoom)];
+  const double spanX = W / Scale, spanY = H / Scale;
+  West = DmsToDeg(CenterL) - spanX / 3600 / 2;
+  South = DmsToDeg(CenterB) - spanY / 3600 / 2;
+  East = West + spanX / 3600;
+  North = South + spanY / 3600;
+}
+
+TPoint TTrackView::Project(double latDms, double lonDms) const {
+  const int dx = TruncToInt((DmsToDeg(CenterL) - DmsToDeg(lonDms)) * 3600 * Scale);
+  const int dy = TruncToInt((DmsToDeg(CenterB) - DmsToDeg(latDms)) * 3600 * Scale);
+  return {W / 2 - dx, H - (H / 2 - dy)};
+}
+
+std::string TTrackView::MouseMove(int X, int Y) {
+  if (W > 0 && H > 0) {
+    MouseLon = DegToDms((East - West) / W * X + West);
+    MouseLat = DegToDms(-(North - South) / H * Y + North);
+  }
+  return Caption();
+}
+
+void TTrackView::DrawBase(TCanvas& canvas, TColor background, TColor gridColor,
+                          const std::function<void(TCanvas&)>& layers) {
+  const TRect clip = canvas.ClipRect();
+  ComputeViewBox(clip.Width(), clip.Height());
+  canvas.SetBrushColor(background);
+  canvas.SetBrushStyle(TBrushStyle::Solid);
+  canvas.FillRect({0, 0, W, H});
+  if (layers) layers(canvas);
+  DrawGrid(canvas, gridColor);
+}
+
+void TTrackView::DrawGrid(TCanvas& canvas, TColor gridColor) const {
+  canvas.SetPenStyle(TPenStyle::Dot);
+  canvas.SetPenColor(gridColor);
+  canvas.SetPenWidth(1);
+  const double spanX = W / Scale, spanY = H / Scale;
+  // The first line lies one interval inside an edge that sits on a grid line. The edge's
+  // multiple is taken with floor, not truncation: truncation toward zero would skip the line
+  // nearest to a western or southern edge (the prime meridian or the equator among them).
+  const auto first = [this](double edge) {
+    return (std::floor(edge * 3600 / GridStep) + 1) * GridStep - edge * 3600;
+  };
+
+  const double firstX = first(West);
+  for (int i = 0, n = TruncToInt(spanX / GridStep); i <= n; ++i) {
+    const double s = static_cast<double>(i) * GridStep + firstX;
+    const int x = TruncToInt(s * Scale);
+    canvas.MoveTo(x, 0);
+    canvas.LineTo(x, H);
+    const std::string label = GridLabel(DegToDms(s / 3600 + West));
+    const TSize ext = canvas.TextExtent(label);
+    canvas.TextOut(x - ext.cx / 2, H - ext.cy, label);
+  }
+  const double firstY = first(South);
+  for (int i = 0, n = TruncToInt(spanY / GridStep); i <= n; ++i) {
+    const double s = static_cast<double>(i) * GridStep + firstY;
+    const int y = H - TruncToInt(s * Scale);
+    canvas.MoveTo(0, y);
+    canvas.LineTo(W, y);
+    const std::string label = GridLabel(DegToDms(s / 3600 + South));
+    const TSize ext = canvas.TextExtent(label);
+    canvas.TextOut(0, y - ext.cy / 2, label);
+  }
+}
+
+void TTrackView::ZoomBy(int delta) {
+  Zoom = ClampZoom(ClampZoom(Zoom) + delta);
+  Scale = ScaleTable[Zoom];
+}
+
+double TTrackView::PanStep() const { return DegToDms(GridStep / 3600.0); }
+
+bool TTrackView::KeyDown(int key) {
+  switch (key) {
+    case vkPageUp: ZoomOut(); return true;
+    case vkPageDown: ZoomIn(); return true;
+    case vkLeft: CenterL = DegToDms(DmsToDeg(CenterL) - PanStep()); return true;
+    case vkUp: CenterB = DegToDms(DmsToDeg(CenterB) + PanStep()); return true;
+    case vkRight: CenterL = DegToDms(DmsToDeg(CenterL) + PanStep()); return true;
+    case vkDown: CenterB = DegToDms(DmsToDeg(CenterB) - PanStep()); return true;
+    default: return false;
+  }
+}
+
+}  // namespace orvane

@@ -1,0 +1,66 @@
+// The track window's view: a plain latitude-longitude grid in which one arc-second of either
+// spans Scale pixels at every latitude. The centre and zoom are the program-wide CenterB,
+// CenterL and Zoom; this keeps what follows from them for one drawing surface.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "maps/TCanvas.h"
+
+namespace orvane {
+
+constexpr int32_t kZoomMin = 1;
+constexpr int32_t kZoomMax = 17;
+// Pixels per arc-second and grid interval in arc-seconds, indexed by Zoom (entry 0 unused).
+extern const double ScaleTable[kZoomMax + 1];
+extern const int32_t GridTable[kZoomMax + 1];
+
+int32_t ClampZoom(int32_t zoom);
+
+// Virtual key codes of the keys the view answers to.
+enum TViewKey : int { vkPageUp = 33, vkPageDown = 34, vkLeft = 37, vkUp = 38, vkRight = 39, vkDown = 40 };
+
+// "%0.5f %0.5f [%0.3f]" with period decimals: the position under the mouse and the scale.
+std::string ReadoutCaption(double lonDms, double latDms, double scale);
+// "%.4f" of a D.MMSS grid label with period decimals.
+std::string GridLabel(double dms);
+
+class TTrackView {
+public:
+  double Scale = 0.05;
+  int32_t GridStep = 600;
+  double West = 0, South = 0, East = 0, North = 0;
+  int W = 0, H = 0;
+  double MouseLon = 0, MouseLat = 0;  // D.MMSS, as of the last read-out
+
+  // A stored Zoom outside 1..17 is brought into range; Scale follows it.
+  void ApplyZoom();
+  // GridStep and the view box for a W x H surface around CenterB, CenterL.
+  void ComputeViewBox(int width, int height);
+  // Position in D.MMSS of the map datum to pixel; the centre lands on (W div 2, H - H div 2).
+  TPoint Project(double latDms, double lonDms) const;
+  // Stores the position under pixel (X, Y) in MouseLon, MouseLat and returns the caption.
+  std::string MouseMove(int X, int Y);
+  std::string Caption() const { return ReadoutCaption(MouseLon, MouseLat, Scale); }
+
+  // Background, then `layers` when given, then the dotted grid with its labels. Recomputes the
+  // view box from the canvas's clip rectangle.
+  void DrawBase(TCanvas& canvas, TColor background, TColor gridColor,
+                const std::function<void(TCanvas&)>& layers);
+  void DrawGrid(TCanvas& canvas, TColor gridColor) const;
+
+  // "Zoom In" and "Zoom Out": one step, kept within 1..17; the centre stays.
+  void ZoomIn() { ZoomBy(1); }
+  void ZoomOut() { ZoomBy(-1); }
+  // Page Up/Down zoom, the arrows pan by one grid interval read as decimal degrees. True when
+  // the view changed its state and wants a full redraw (a zoom at its limit still redraws).
+  bool KeyDown(int key);
+  double PanStep() const;
+
+private:
+  void ZoomBy(int delta);
+};
+
+}  // namespace orvane
