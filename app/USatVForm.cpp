@@ -327,6 +327,10 @@ void TSatVForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TSatVForm::closeEvent(QCloseEvent* event) {
+  // Qt closes the remaining tool windows with the last main window; that is the program ending,
+  // not the user hiding them, so ShowData and ShowTrk must keep what the user chose.
+  if (MoniForm) MoniForm->OnCloseToggle = nullptr;
+  if (TrackForm) TrackForm->OnCloseToggle = nullptr;
   QWidget::closeEvent(event);
   // Closing the main window ends the program, whatever other window is still shown.
   QCoreApplication::quit();

@@ -16,6 +16,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QTimer>
 #include <QImage>
 
 #include "app/MainVars.h"
@@ -195,6 +196,20 @@ TEST_F(SatVFormTest, DataWindowTogglesAndTheMonitorsCloseButtonUnchecksIt) {
   EXPECT_FALSE(Item("menTrkWindow")->isChecked());
   DestroyForms();
   EXPECT_NE(ReadAll(ini).find("ShowData=0\n"), std::string::npos);
+}
+
+TEST_F(SatVFormTest, ClosingTheMainWindowKeepsTheShownWindowsStored) {
+  WriteAll(ini, "[Settings]\nShowData=1\nShowTrk=0\n");
+  CreateForms();
+  SatVForm->show();
+  ASSERT_TRUE(MoniForm->isVisible());
+  // The program's own way out: the close button inside the running event loop, which Qt ends
+  // by closing every remaining window.
+  QTimer::singleShot(0, [] { SatVForm->close(); });
+  QApplication::exec();
+  EXPECT_TRUE(ShowData);
+  DestroyForms();
+  EXPECT_NE(ReadAll(ini).find("ShowData=1\n"), std::string::npos) << ReadAll(ini);
 }
 
 TEST_F(SatVFormTest, PortThatCannotOpenStaysChosenAndStored) {
