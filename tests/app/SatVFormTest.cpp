@@ -35,7 +35,9 @@ void EnsureApp() {
   static int argc = 1;
   static char name[] = "SatVFormTest";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
+  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
 }
 
 // "$body*hh\r\n" with the body's checksum.
