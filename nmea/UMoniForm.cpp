@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QResizeEvent>
 
+#include "app/CloseToggle.h"
 #include "app/MainVars.h"
 #include "nmea/NmeaRec.h"
 
@@ -80,12 +81,7 @@ void TMoniForm::SetRecvCaption(const std::string& sentence) {
 }
 
 void TMoniForm::closeEvent(QCloseEvent* event) {
-  if (OnCloseToggle && isVisible()) {
-    event->ignore();
-    OnCloseToggle();
-    return;
-  }
-  QWidget::closeEvent(event);
+  if (!CloseAsToggle(*this, *event, OnCloseToggle)) QWidget::closeEvent(event);
 }
 
 void TMoniForm::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "app/CloseToggle.h"
 #include "app/MainVars.h"
 
 namespace orvane {
@@ -16,13 +17,7 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void TTrackForm::closeEvent(QCloseEvent* event) {
-  // Closing is the same as unchecking "TrackWindow": the flag and the check mark follow.
-  if (OnCloseToggle && isVisible()) {
-    event->ignore();
-    OnCloseToggle();
-    return;
-  }
-  QWidget::closeEvent(event);
+  if (!CloseAsToggle(*this, *event, OnCloseToggle)) QWidget::closeEvent(event);
 }
 
 }  // namespace orvane
