@@ -1,0 +1,103 @@
+// The drawing surface of the track window over Qt: pictures are QImages, the canvas paints on
+// the window's image with QPainter.
+#pragma once
+
+#include <string>
+
+#include <QImage>
+#include <QPainter>
+
+#include "maps/TCanvas.h"
+
+namespace orvane {
+
+class TQtImage : public TImage {
+public:
+  TQtImage() = default;
+  // A picture drawn transparently by the bitmap rule (the lower-left pixel's colour).
+  explicit TQtImage(QImage image) : image_(std::move(image)) {}
+
+  int Width() const override { return image_.width(); }
+  int Height() const override { return image_.height(); }
+  void SetSize(int width, int height) override;
+  // Picture: a BMP is kept as it is, an icon with its transparency. Palette8: any picture Qt
+  // reads, reduced to 8 bits per pixel with a colour table.
+  void LoadFromFile(const std::string& path, TImageKind kind) override;
+
+  QImage& Image() { return image_; }
+  const QImage& Image() const { return image_; }
+  // True when the picture came from an icon file: it is drawn through its own alpha.
+  bool IsIcon() const { return icon_; }
+  // Replaces the picture; `icon` chooses the transparency rule.
+  void SetImage(QImage image, bool icon);
+  // The picture as DrawTransparent puts it down: an icon as it is, a bitmap with every pixel of
+  // its lower-left pixel's colour made transparent. Built once per picture.
+  const QImage& TransparentImage() const;
+
+private:
+  QImage image_;
+  bool icon_ = false;
+  // Rebuilt when the picture changes, also through Image().
+  mutable QImage transparent_;
+  mutable qint64 transparentKey_ = 0;
+};
+
+class TQtCanvas : public TCanvas {
+public:
+  // Paints on `surface` from now until the canvas is destroyed.
+  explicit TQtCanvas(QImage& surface);
+  ~TQtCanvas() override;
+  TQtCanvas(const TQtCanvas&) = delete;
+  TQtCanvas& operator=(const TQtCanvas&) = delete;
+
+  TRect ClipRect() const override;
+
+  void SetPenColor(TColor color) override;
+  void SetPenStyle(TPenStyle style) override;
+  void SetPenWidth(int width) override;
+  void SetBrushColor(TColor color) override;
+  void SetBrushStyle(TBrushStyle style) override;
+
+  void MoveTo(int x, int y) override;
+  void LineTo(int x, int y) override;
+  void Polyline(const TPoint* points, int count) override;
+  void Polygon(const TPoint* points, int count) override;
+  void Ellipse(int x1, int y1, int x2, int y2) override;
+  void FillRect(const TRect& rect) override;
+
+  void TextOut(int x, int y, const std::string& text) override;
+  TSize TextExtent(const std::string& text) override;
+
+  void CopyFromImage(const TRect& dest, const TImage& image, const TRect& source) override;
+  void CopyToImage(TImage& image, const TRect& source) override;
+  void DrawTransparent(int x, int y, const TImage& image) override;
+  // The six 16 x 16 chart symbols: 0 a red diagonal cross, 1 a yellow disc with a small black
+  // cross, 2 a small black ring, 3 a black rectangle with crossed diagonals, 4 a black ring with
+  // a dot at its centre, 5 the same in grey. Other indexes draw nothing.
+  void DrawSymbol(int x, int y, int index) override;
+  TSize SymbolSize() const override { return {16, 16}; }
+
+  // The font of texts and labels.
+  QFont Font;
+  TPoint PenPos() const { return penPos_; }
+
+private:
+  void ApplyPen();
+  void ApplyBrush();
+  QImage& surface_;
+  QPainter painter_;
+  QColor penColor_{Qt::black}, brushColor_{Qt::white};
+  TPenStyle penStyle_ = TPenStyle::Solid;
+  int penWidth_ = 1;
+  TBrushStyle brushStyle_ = TBrushStyle::Solid;
+  TPoint penPos_;
+};
+
+// A text from a map file (bytes of the Japanese code page) as Qt shows it; plain ASCII passes
+// unchanged, bytes that do not decode are taken one for one.
+QString MapText(const std::string& text);
+
+// The chart symbol list, built once.
+const QImage& ChartSymbol(int index);
+
+}  // namespace orvane
