@@ -31,7 +31,9 @@ bool TTrackList::Sample(const TNmeaRec& rec, const std::string& mapDatum, int32_
 void TTrackList::Thin() {
   // Keeps indices 0, 2, 4, ...: the whole journey at half the density.
   size_t kept = 0;
-  for (size_t i = 0; i < entries_.size(); i += 2) entries_[kept++] = std::move(entries_[i]);
+  // Entry 0 stays where it is: moving a string onto itself empties it.
+  for (size_t i = 0; i < entries_.size(); i += 2, ++kept)
+    if (kept != i) entries_[kept] = std::move(entries_[i]);
   entries_.resize(kept);
 }
 
