@@ -2,6 +2,7 @@
 
 #include "app/USatVForm.h"
 #include "nmea/UMoniForm.h"
+#include "settings/KSavePos.h"
 #include "settings/USetForm.h"
 #include "track/UTrackForm.h"
 
@@ -9,14 +10,20 @@ namespace orvane {
 
 void CreateForms() {
   SatVForm = new TSatVForm;
+  AttachFormPos(SatVForm);
   MoniForm = new TMoniForm;
+  AttachFormPos(MoniForm);
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
   TrackForm = new TTrackForm;
+  AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
   SetForm = new TSetForm(SatVForm);
 }
 
 void DestroyForms() {
+  // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
+  // every window is whole, and written after the main window's destruction saved the settings.
+  const TPendingPlacements placements = TakePlacements({TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
   delete TrackForm;
@@ -25,6 +32,7 @@ void DestroyForms() {
   MoniForm = nullptr;
   delete SatVForm;
   SatVForm = nullptr;
+  WritePlacements(placements);
 }
 
 }  // namespace orvane

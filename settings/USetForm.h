@@ -1,13 +1,114 @@
-// The settings dialog, created once at start-up and shown modally by "Settings...".
+// The settings dialog, created once at start-up and shown modally by "Settings...": colours, the
+// position mark, the heading display, the fix sentence and the paths of the map layers. It edits
+// the live settings in place; only the program's exit writes them to the file.
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "common/Color.h"
 
 namespace orvane {
+
+// A colour panel: shows its colour and runs OnClick when clicked.
+class TColorPanel : public QFrame {
+public:
+  TColorPanel(const char* name, QWidget* parent);
+  TColor Color() const { return Color_; }
+  void SetColor(TColor color);
+  std::function<void()> OnClick;
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+private:
+  TColor Color_ = clWhite;
+};
+
+// The mark preview: the picture, drawn at its own size, and a click to choose another.
+class TMarkPreview : public QLabel {
+public:
+  TMarkPreview(const char* name, QWidget* parent);
+  const QImage& Picture() const { return Picture_; }
+  void SetPicture(const QImage& picture);
+  std::function<void()> OnClick;
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+private:
+  QImage Picture_;
+};
 
 class TSetForm : public QDialog {
 public:
   explicit TSetForm(QWidget* parent = nullptr);
+
+  // Copies the settings into the controls; at every showing.
+  void FormShow();
+  // Writes the controls back and applies them, then closes the dialog.
+  void btnOKClick();
+  void btnCancelClick();
+
+  void pnlColorClick(TColorPanel* panel);
+  void btnBmpMapClick();
+  void btnRoadMapClick();
+  void btnBorderMapClick();
+  void btnPointMapClick();
+  void btnKkCoastClick();
+  void btnWayPntMapClick();
+  void btnCoastLineClick();
+  void btnEncMapClick();
+  void imgIco_MarkClick();
+  void btnKddMapClick();
+  void chkHeaddingClick();
+
+  // The three dialogs, replaceable so that tests need nobody at the keyboard.
+  // The colour dialog: the chosen colour, or nothing when cancelled.
+  std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> ChooseColor;
+  // The open-file dialog with a filter in Qt's form and the box's text as the file name: the
+  // chosen full path, or nothing when cancelled.
+  std::function<std::optional<QString>(QWidget* parent, const QString& filter, const QString& fileName)> ChooseFile;
+  // Replaces the folder chooser's browser when set (see TFolderDialog::RunBrowser).
+  std::function<bool(QFileDialog& browser, QString& selection)> FolderBrowser;
+
+  QTabWidget* PageControl;
+  QWidget *tsSystem, *tsMap;
+  TColorPanel *pnlBGColor, *pnlGridColor, *pnlTrackColor, *pnlWpLineColor, *pnlLineCOlor;
+  QFrame* pnlIco_Mark;
+  TMarkPreview* imgIco_Mark;
+  QLineEdit* edtIco_Mark;
+  QCheckBox *chkHeadding, *chkHeadGuide;
+  QComboBox* cmbGpsFix;
+  QLineEdit *edtBmpMap, *edtRoadMap, *edtBorderMap, *edtPointMap, *edtKkCoastMap, *edtKddMap, *edtWayPntMap,
+      *edtCoastLine, *edtEncMap;
+  QPushButton *btnBmpMap, *btnRoadMap, *btnBorderMap, *btnPointMap, *btnKkCoast, *btnKddMap, *btnWayPntMap,
+      *btnCoastLine, *btnEncMap;
+  QPushButton *btnOK, *btnCancel;
+
+  static constexpr int kWidth = 495, kHeight = 464;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+
+private:
+  void BuildSystemPage();
+  void BuildMapPage();
+  // The open-file dialog for one box; the box takes the chosen path. True when one was chosen.
+  bool ChooseFileFor(QLineEdit* box, const char* filter);
 };
 
 // The one settings dialog of the program (null before start-up created it).
