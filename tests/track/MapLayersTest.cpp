@@ -1,0 +1,257 @@
+// Layer management: the MapSet letters, load and draw order, MapReady, the bitmap's header
+// problems, errors that end the set-up, layer kinds without a class yet.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/HostConv.h"
+#include "tests/app/TempFiles.h"
+#include "tests/track/RecordingCanvas.h"
+#include "track/MapLayers.h"
+#include "track/TrackVars.h"
+
+namespace orvane {
+namespace {
+
+using test::RecordingCanvas;
+using test::TCanvasOp;
+
+// Every load and draw goes into one shared log, one letter each.
+struct LoggingLayer : TMapLayer {
+  LoggingLayer(char l, std::string& loads, std::string& draws) : letter(l), loadLog(loads), drawLog(draws) {}
+  bool Load(const std::string& path) override {
+    loadLog += letter;
+    paths.push_back(path);
+    if (throws) throw std::runtime_error("bad data in " + path);
+    return result;
+  }
+  void Draw(TCanvas&, double W, double S, double E, double N) override {
+    drawLog += letter;
+    box = {W, S, E, N};
+  }
+  char letter;
+  std::string& loadLog;
+  std::string& drawLog;
+  bool result = true;
+  bool throws = false;
+  std::vector<std::string> paths;
+  std::vector<double> box;
+};
+
+struct LoggingImage : test::FakeImage {
+  explicit LoggingImage(std::string& log) : log_(log) {}
+  void LoadFromFile(const std::string& path, TImageKind kind) override {
+    log_ += 'B';
+    FakeImage::LoadFromFile(path, kind);
+  }
+  std::string& log_;
+};
+
+constexpr const char* kVector = "ROPMKWCE";
+
+class MapLayersTest : public TempDir {
+protected:
+  void SetUp() override {
+    TempDir::SetUp();
+    ClearPaths();
+    for (const char* l = kVector; *l; ++l) {
+      vector.emplace_back(*l, loadLog, drawLog);
+    }
+    for (LoggingLayer& layer : vector) layers.SetLayer(layer.letter, &layer);
+  }
+  void TearDown() override {
+    ClearPaths();
+    TempDir::TearDown();
+  }
+  static void ClearPaths() {
+    for (const char* l = kMapSetLetters; *l; ++l) TMapLayers::PathOf(*l).clear();
+  }
+  LoggingLayer& Of(char letter) {
+    for (LoggingLayer& l : vector)
+      if (l.letter == letter) return l;
+    throw std::logic_error("no layer");
+  }
+  void AllPaths() {
+    for (const char* l = kVector; *l; ++l) TMapLayers::PathOf(*l) = std::string("/maps/") + *l;
+  }
+  // A 2000 x 1000 bitmap with a good header.
+  void GoodBitmap() {
+    BmpMap = (dir / "area.bmp").string();
+    WriteAll(dir / "area.HDR", "ULXMAP 139.5\r\nULYMAP 36.0\r\nXDIM 0.0001\r\nYDIM 0.0001\r\n");
+    image.Files[BmpMap] = {2000, 1000};
+  }
+  void Load() {
+    layers.BuildMapSet();
+    layers.LoadMapSet([this](const std::string& m) { messages.push_back(m); });
+  }
+  std::string Drawn() {
+    drawLog.clear();
+    RecordingCanvas c(485, 305);
+    layers.DrawMapLayers(c, 139.4, 35.9, 139.8, 36.1, 0.05);
+    return std::string(c.Of(TCanvasOp::CopyFromImage).empty() ? "" : "B") + drawLog;
+  }
+
+  std::string loadLog, drawLog;
+  std::vector<std::string> messages;
+  std::vector<LoggingLayer> vector;
+  LoggingImage image{loadLog};
+  TMapBitmap bitmap{image};
+  TMapLayers layers{bitmap};
+};
+
+TEST_F(MapLayersTest, MapSetHoldsTheLettersOfTheSetPaths) {
+  layers.BuildMapSet();
+  EXPECT_EQ(layers.MapSet, "");
+  BmpMap = "a.bmp";
+  RoadMap = "r";
+  PointMap = "p";
+  KddMap = "/kdd";
+  EncMap = "e";
+  layers.BuildMapSet();
+  EXPECT_EQ(layers.MapSet, "BRPKE");
+  AllPaths();
+  layers.BuildMapSet();
+  EXPECT_EQ(layers.MapSet, "BRPOMKWCE");
+  EXPECT_EQ(&TMapLayers::PathOf('O'), &BorderMap);
+  EXPECT_EQ(&TMapLayers::PathOf('M'), &KkCoastMap);
+  EXPECT_EQ(&TMapLayers::PathOf('W'), &WayPntMap);
+  EXPECT_EQ(&TMapLayers::PathOf('C'), &CoastLine);
+}
+
+TEST_F(MapLayersTest, LoadOrderThenDrawOrderWithTheBitmapFirst) {
+  AllPaths();
+  GoodBitmap();
+  EXPECT_FALSE(layers.MapReady);
+  Load();
+  EXPECT_EQ(loadLog, "ROPMKWCEB");
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(Of('K').paths, (std::vector<std::string>{"/maps/K"}));
+  EXPECT_EQ(image.Loads.at(0).kind, TImageKind::Palette8);
+  for (const char* l = kMapSetLetters; *l; ++l) EXPECT_TRUE(layers.Has(*l)) << *l;
+
+  EXPECT_EQ(Drawn(), "BKPROMWCE");
+  EXPECT_EQ(Of('E').box, (std::vector<double>{139.4, 35.9, 139.8, 36.1}));
+}
+
+TEST_F(MapLayersTest, LayerThatFindsNothingLosesItsPathAndLetter) {
+  AllPaths();
+  Of('O').result = false;
+  Of('C').result = false;
+  Load();
+  EXPECT_EQ(loadLog, "ROPMKWCE");
+  EXPECT_TRUE(BorderMap.empty());
+  EXPECT_TRUE(CoastLine.empty());
+  EXPECT_EQ(RoadMap, "/maps/R");
+  EXPECT_EQ(layers.MapSet, "RPMKWE");
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(Drawn(), "KPRMWE");
+}
+
+TEST_F(MapLayersTest, ErrorInALayerEndsTheLoadThere) {
+  AllPaths();
+  GoodBitmap();
+  Of('P').throws = true;
+  EXPECT_THROW(Load(), std::runtime_error);
+  EXPECT_EQ(loadLog, "ROP");
+  EXPECT_FALSE(layers.MapReady);
+  EXPECT_EQ(PointMap, "/maps/P");
+
+  // After a good load, a failing one leaves MapReady as it was.
+  Of('P').throws = false;
+  loadLog.clear();
+  Load();
+  EXPECT_TRUE(layers.MapReady);
+  Of('M').throws = true;
+  loadLog.clear();
+  EXPECT_THROW(Load(), std::runtime_error);
+  EXPECT_EQ(loadLog, "ROPM");
+  EXPECT_TRUE(layers.MapReady);
+}
+
+TEST_F(MapLayersTest, KindsWithoutAClassKeepTheirPathsAndAreSkipped) {
+  AllPaths();
+  layers.SetLayer('K', nullptr);
+  layers.SetLayer('E', nullptr);
+  Load();
+  EXPECT_EQ(loadLog, "ROPMWC");
+  EXPECT_EQ(KddMap, "/maps/K");
+  EXPECT_EQ(EncMap, "/maps/E");
+  EXPECT_TRUE(layers.Has('K'));
+  EXPECT_TRUE(layers.Has('E'));
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_EQ(Drawn(), "PROMWC");
+  EXPECT_THROW(layers.SetLayer('B', nullptr), std::invalid_argument);
+}
+
+TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
+  RoadMap = "/maps/R";
+  BmpMap = (dir / "area.bmp").string();
+  image.Files[BmpMap] = {100, 100};
+  Load();
+  EXPECT_EQ(messages, (std::vector<std::string>{".HDR File not found"}));
+  EXPECT_EQ(loadLog, "R");  // the vector layers are loaded, the picture is not
+  EXPECT_FALSE(layers.MapReady);
+  EXPECT_TRUE(BmpMap.empty());
+  EXPECT_EQ(layers.MapSet, "R");
+
+  // A good load before does not keep the maps on.
+  messages.clear();
+  Load();
+  EXPECT_TRUE(layers.MapReady);
+  BmpMap = (dir / "area.bmp").string();
+  Load();
+  EXPECT_FALSE(layers.MapReady);
+  // The next load runs without the bitmap and turns them on again.
+  Load();
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_EQ(Drawn(), "R");
+}
+
+TEST_F(MapLayersTest, WrongHeaderTurnsOnlyTheBitmapOff) {
+  RoadMap = "/maps/R";
+  BmpMap = (dir / "area.bmp").string();
+  image.Files[BmpMap] = {100, 100};
+  // Tabs are no separators: no key is found.
+  WriteAll(dir / "area.HDR", "ULXMAP\t139.5\nULYMAP\t36.0\nXDIM\t0.0001\nYDIM\t0.0001\n");
+  Load();
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_FALSE(layers.MapReady);  // as it was
+  EXPECT_EQ(BmpMap, (dir / "area.bmp").string());
+  EXPECT_FALSE(layers.Has('B'));
+  EXPECT_TRUE(image.Loads.empty());
+
+  // With the maps on from a load before, they stay on, without the bitmap.
+  const std::string path = BmpMap;
+  BmpMap.clear();
+  Load();
+  ASSERT_TRUE(layers.MapReady);
+  BmpMap = path;
+  messages.clear();
+  Load();
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_EQ(Drawn(), "R");
+}
+
+TEST_F(MapLayersTest, HeaderNumberOrPictureThatFailsEndsTheSetUp) {
+  GoodBitmap();
+  WriteAll(dir / "area.HDR", "XDIM 0.0001\nYDIM one\n");
+  EXPECT_THROW(Load(), EConvertError);
+  EXPECT_FALSE(layers.MapReady);
+  EXPECT_FALSE(layers.Has('B'));
+  EXPECT_TRUE(messages.empty());
+
+  GoodBitmap();
+  image.Files.clear();
+  EXPECT_THROW(Load(), std::runtime_error);
+  EXPECT_FALSE(layers.MapReady);
+  EXPECT_FALSE(layers.Has('B'));
+  EXPECT_EQ(BmpMap, (dir / "area.bmp").string());
+}
+
+}  // namespace
+}  // namespace orvane
