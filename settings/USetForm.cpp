@@ -264,7 +264,11 @@ void TSetForm::BuildMapPage() {
 void TSetForm::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     // Centred on the desktop at every showing, whoever opened it.
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    if (const QScreen* s = screen()) {
+      QRect r = geometry();
+      r.moveCenter(s->availableGeometry().center());
+      setGeometry(r);
+    }
     Guard([this] { FormShow(); });
   }
   QDialog::showEvent(event);
