@@ -26,11 +26,12 @@ TNmeaLogRecorder::~TNmeaLogRecorder() {
 }
 
 void TNmeaLogRecorder::Start() {
-  Period = Rec.SaveInterval > 0 ? static_cast<uint32_t>(Rec.SaveInterval) : 0;
+  Period = Rec.SaveInterval > 0 ? kSaveWindowMs : 0;
   LastSaveTick_ = 0;
   // A stored SaveLog means the user left recording on: it goes on from the first sentence,
   // whether or not the save timer ever ticks.
   SaveNow_ = Rec.SaveLog;
+  if (Rec.SaveLog) LastSaveTick_ = Clock();
   if (Rec.SaveLog) StartTimer();
   else StopTimer();
 }
@@ -82,16 +83,17 @@ void TNmeaLogRecorder::SetSaveLog(bool on) {
   if (!on && Rec.SaveLog) CloseLogFile();
   Rec.SaveLog = on;
   SaveNow_ = on;
+  // Switching on opens a save window at once; the next one follows a whole interval later.
+  if (on) LastSaveTick_ = Clock();
   if (on) StartTimer();
   else StopTimer();
 }
 
 void TNmeaLogRecorder::SetSaveInterval(int32_t seconds) {
   Rec.SaveInterval = seconds;
-  // SLTimer's period is taken once at start-up; when it was 0 the timer could never tick and a
-  // new interval would never take effect, so it gets the period the start-up rule would give.
+  // With a period of 0 the timer could never tick and a new interval would never take effect.
   if (Period == 0 && seconds > 0) {
-    Period = static_cast<uint32_t>(seconds);
+    Period = kSaveWindowMs;
     if (Rec.SaveLog) StartTimer();
   }
 }

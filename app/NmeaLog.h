@@ -47,6 +47,11 @@ struct TReplayIntervalItem {
 inline constexpr TReplayIntervalItem kReplayIntervalItems[] = {
     {"Fast", "Fast1", 10}, {"Middle", "Middle1", 100}, {"Slow", "Slow1", 1000}};
 
+// SLTimer's period while an interval is set: a save moment's window stays open this long, so it
+// holds about one burst of a receiver that sends once a second. (A period of the interval's
+// number of milliseconds would close it before the first delivery of the burst arrives.)
+inline constexpr uint32_t kSaveWindowMs = 1000;
+
 // The input box of "Other...".
 inline constexpr const char* kOtherCaption = "Save Interval";
 inline constexpr const char* kOtherPrompt = "Input Saving Interval Time.(Sec)";
@@ -103,8 +108,7 @@ public:
 
   // SLTimer's tick.
   void SLTimerTimer();
-  // The receive handler's bracket: SLTimer off while it works, then on again with SaveLog (which
-  // restarts its period). Replay start and stop use the same two.
+  // Replay start and stop: SLTimer off while the replay runs, then on again with SaveLog.
   void SuspendSaveTimer();
   void ResumeSaveTimer();
   // Replay start: the replayed sentences are not written unless recording is switched on again.

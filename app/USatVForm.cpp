@@ -214,6 +214,7 @@ TSatVForm::TSatVForm(QWidget* parent)
   menTrkWindow->setChecked(ShowTrk);
   // 5. SLTimer from SaveLog and SaveInterval.
   Recorder.Start();
+  Creating = true;
   // 6. The port items; their tooltips name the devices the [Ports] section maps them to.
   for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
   if (NmeaRec.ComPort >= 1 && NmeaRec.ComPort <= kComPortCount) {
@@ -230,6 +231,7 @@ TSatVForm::TSatVForm(QWidget* parent)
     }
   // 8.
   OpenComPort();
+  Creating = false;
   // 9.
   ApplyBGColor();
 }
@@ -343,8 +345,11 @@ void TSatVForm::OpenComPort() {
   }
   // No message box, as for a receiver that is simply unplugged; but say why no data will come.
   const int number = static_cast<int>(CommPortDriver.ComPort()) + 1;
-  std::fprintf(stderr, "Orvane: %s\n",
-               PortOpenFailure(number, CommPortDriver.DeviceName(), CommPortDriver.LastOpenError()).c_str());
+  const std::string failure = PortOpenFailure(number, CommPortDriver.DeviceName(), CommPortDriver.LastOpenError());
+  // Start-up tries the stored port three times over; one line says it.
+  if (Creating && failure == StartupPortFailure) return;
+  if (Creating) StartupPortFailure = failure;
+  std::fprintf(stderr, "Orvane: %s\n", failure.c_str());
 }
 
 void TSatVForm::CloseComPort() {
@@ -425,16 +430,13 @@ void TSatVForm::LogFileClick() {
 
 void TSatVForm::CommPortDriverReceiveData(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize) {
   Sender->SuspendPolling();
-  Recorder.SuspendSaveTimer();
-  // Resumed however the delivery ends; an error ends only this delivery.
+  // SLTimer keeps running: its tick cannot come inside this handler on the one thread, and
+  // restarting its period with every delivery would keep a save window from ever closing.
+  // Polling resumes however the delivery ends; an error ends only this delivery.
   struct TResume {
     TCommPortDriver* Port;
-    TNmeaLogRecorder& Rec;
-    ~TResume() {
-      Port->ResumePolling();
-      Rec.ResumeSaveTimer();
-    }
-  } resume{Sender, Recorder};
+    ~TResume() { Port->ResumePolling(); }
+  } resume{Sender};
   Guard([&] { Proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(DataPtr), DataSize); });
 }
 

@@ -128,6 +128,8 @@ protected:
 private:
   void BuildMenu();
   bool Destroyed = false;
+  bool Creating = false;
+  std::string StartupPortFailure;
 };
 
 // "desc|pattern|desc|pattern" as a file dialog's filter: "desc (pattern);;desc (pattern)".

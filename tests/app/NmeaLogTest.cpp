@@ -62,9 +62,7 @@ struct LogFixture : ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
   void Receive(const std::string& bytes) {
-    recorder.SuspendSaveTimer();
     proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    recorder.ResumeSaveTimer();
   }
   std::string Burst() { return kGga + "\r\n" + "junk line\r\n" + kVtg + "\r\n" + kRmc + "\r\n"; }
 };
@@ -100,7 +98,10 @@ TEST_F(LogFixture, IntervalSavesOneWindowPerIntervalAcrossTheClockWrap) {
   now = 0xFFFFF000u;              // 4096 ms before the wrap
   recorder.SetSaveLog(true);
   EXPECT_TRUE(slTimer.running);
-  EXPECT_EQ(slTimer.period, 5u);
+  EXPECT_EQ(slTimer.period, 1000u);  // a save window holds about one burst
+  // Switching on opens the first window; its tick a second later closes it.
+  EXPECT_TRUE(recorder.SaveNow());
+  EXPECT_EQ(recorder.LastSaveTick(), 0xFFFFF000u);
 
   int written = 0;
   auto second = [&] {
@@ -108,9 +109,6 @@ TEST_F(LogFixture, IntervalSavesOneWindowPerIntervalAcrossTheClockWrap) {
     if (recorder.SaveNow()) ++written;
     now += 1000;
   };
-  recorder.SLTimerTimer();  // the first tick after the clock's long run is a save moment
-  EXPECT_TRUE(recorder.SaveNow());
-  EXPECT_EQ(recorder.LastSaveTick(), 0xFFFFF000u);
   now += 1000;
   for (int s = 1; s < 21; ++s) second();  // passes the wrap after about four seconds
   EXPECT_EQ(written, 4);                  // seconds 5, 10, 15, 20
@@ -138,12 +136,12 @@ TEST_F(LogFixture, StoredSaveLogResumesAndIntervalItemsApply) {
   // A later interval takes effect although the start-up period was 0; "1sec" is one like the rest.
   recorder.SetSaveInterval(1);
   EXPECT_TRUE(slTimer.running);
-  EXPECT_EQ(slTimer.period, 1u);
+  EXPECT_EQ(slTimer.period, 1000u);
   EXPECT_EQ(TNmeaLogRecorder::ParseSaveInterval("12"), 12);
   EXPECT_EQ(TNmeaLogRecorder::ParseSaveInterval("twelve"), 0);
   recorder.SetSaveInterval(12);
   EXPECT_EQ(recorder.SaveIntervalText(), "12");
-  EXPECT_EQ(slTimer.period, 1u);  // the period is kept once set
+  EXPECT_EQ(slTimer.period, 1000u);  // the period is kept once set
 
   // A new name applies to the next log; the open one keeps its name.
   const std::string old = rec.SaveLogName;

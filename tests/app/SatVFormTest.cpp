@@ -6,13 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 #include <QApplication>
@@ -26,72 +23,13 @@
 #include "nmea/UMoniForm.h"
 #include "serial/PortNames.h"
 #include "tests/app/TempFiles.h"
+#include "tests/app/WindowTest.h"
 #include "track/UTrackForm.h"
 
 namespace orvane {
 namespace {
 
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "SatVFormTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-}
-
-// "$body*hh\r\n" with the body's checksum.
-std::string Sentence(const std::string& body) {
-  unsigned sum = 0;
-  for (char c : body) sum ^= static_cast<unsigned char>(c);
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-  return "$" + body + tail;
-}
-
-// Runs the event loop until the condition holds or two seconds have passed.
-bool WaitFor(const std::function<bool()>& cond) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    usleep(5000);
-  }
-  return true;
-}
-
-class SatVFormTest : public TempDir {
-protected:
-  void SetUp() override {
-    TempDir::SetUp();
-    EnsureApp();
-    ini = dir / "Orvane.ini";
-    SetSettingsFileName(ini.string());
-  }
-  void TearDown() override {
-    DestroyForms();
-    if (master >= 0) close(master);
-    if (slave >= 0) close(slave);
-    SetSettingsFileName("");
-    ClearComDevices();
-    TempDir::TearDown();
-  }
-  void OpenPty() {
-    char name[128];
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    slaveName = name;
-  }
-  QAction* Item(const char* name) const {
-    auto* a = SatVForm->findChild<QAction*>(name);
-    EXPECT_NE(a, nullptr) << name;
-    return a;
-  }
-  std::filesystem::path ini;
-  int master = -1, slave = -1;
-  std::string slaveName;
-};
-
-TEST_F(SatVFormTest, StartsWithoutSettingsFileOnCom1At4800) {
+TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   CreateForms();
   EXPECT_EQ(QApplication::applicationName().isEmpty(), false);
   EXPECT_EQ(SatVForm->windowTitle(), "Sattelite View");
@@ -126,7 +64,7 @@ TEST_F(SatVFormTest, StartsWithoutSettingsFileOnCom1At4800) {
   EXPECT_NE(saved.find("ComSpeed=4800\n"), std::string::npos);
 }
 
-TEST_F(SatVFormTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView) {
+TEST_F(WindowTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView) {
   OpenPty();
   WriteAll(ini, "[Settings]\nComPort=3\nComSpeed=9600\nShowData=1\n\n[Ports]\nCOM3=" + slaveName + "\n");
   CreateForms();
@@ -175,7 +113,7 @@ TEST_F(SatVFormTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView
   EXPECT_FALSE(sky->Sat(3).Visible);
 }
 
-TEST_F(SatVFormTest, DataWindowTogglesAndTheMonitorsCloseButtonUnchecksIt) {
+TEST_F(WindowTest, DataWindowTogglesAndTheMonitorsCloseButtonUnchecksIt) {
   CreateForms();
   QAction* item = Item("menDataWindow");
   item->trigger();
@@ -200,7 +138,7 @@ TEST_F(SatVFormTest, DataWindowTogglesAndTheMonitorsCloseButtonUnchecksIt) {
   EXPECT_NE(ReadAll(ini).find("ShowData=0\n"), std::string::npos);
 }
 
-TEST_F(SatVFormTest, ClosingTheMainWindowKeepsTheShownWindowsStored) {
+TEST_F(WindowTest, ClosingTheMainWindowKeepsTheShownWindowsStored) {
   WriteAll(ini, "[Settings]\nShowData=1\nShowTrk=0\n");
   CreateForms();
   SatVForm->show();
@@ -214,7 +152,7 @@ TEST_F(SatVFormTest, ClosingTheMainWindowKeepsTheShownWindowsStored) {
   EXPECT_NE(ReadAll(ini).find("ShowData=1\n"), std::string::npos) << ReadAll(ini);
 }
 
-TEST_F(SatVFormTest, PortThatCannotOpenStaysChosenAndStored) {
+TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   WriteAll(ini, "[Ports]\nCOM5=" + (dir / "no-such-tty").string() + "\n");
   CreateForms();
   Item("mnuCom5")->trigger();
@@ -229,7 +167,7 @@ TEST_F(SatVFormTest, PortThatCannotOpenStaysChosenAndStored) {
   EXPECT_EQ(DialogFilter("LogFile|*.Log|All|*.*"), "LogFile (*.Log);;All (*.*)");
 }
 
-TEST_F(SatVFormTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
+TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
   WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
   CreateForms();
   SatVForm->resize(240, 230);

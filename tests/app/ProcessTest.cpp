@@ -1,0 +1,113 @@
+// The built program as a user runs it: started with a settings file, fed by a receiver on a
+// pseudo-terminal, and ended by a termination signal the way its close button ends it.
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "tests/app/TempFiles.h"
+
+namespace orvane {
+namespace {
+
+const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*4F\r\n";
+const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A\r\n";
+
+class ProcessTest : public TempDir, public ::testing::WithParamInterface<int> {
+protected:
+  void TearDown() override {
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+    TempDir::TearDown();
+  }
+  // Waits up to `seconds` for the program to end; its wait status, or -1.
+  int WaitExit(int seconds) {
+    for (int i = 0; i < seconds * 100; ++i) {
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        pid = -1;
+        return status;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+  bool WaitForEnd(const std::filesystem::path& p, const std::string& tail) {
+    for (int i = 0; i < 1000; ++i) {
+      const std::string s = ReadAll(p);
+      if (s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+  pid_t pid = -1;
+  int master = -1, slave = -1;
+};
+
+TEST_P(ProcessTest, SignalWhileRecordingSavesTheSettingsAndCompletesTheLog) {
+  char name[128];
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  const auto ini = dir / "demo.ini", log = dir / "rec.log";
+  WriteAll(ini, "; kept by hand\n[Settings]\nComPort=2\nComSpeed=4800\nSaveLog=1\nSaveInterval=0\nSaveLogName=" +
+                    log.string() + "\n\n[Ports]\nCOM2=" + name + "\n");
+  pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    execl(ORVANE_EXE, ORVANE_EXE, "--settings", ini.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // A stored "Save Log" goes on recording from the first sentence. What reaches the terminal
+  // before the program has opened it is flushed, so the receiver talks until it is heard.
+  auto send = [&](const std::string& s) {
+    ASSERT_EQ(write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+  };
+  for (int i = 0; i < 200 && ReadAll(log).empty(); ++i) {
+    send(kGga);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  send(kRmc);
+  ASSERT_TRUE(WaitForEnd(log, kRmc)) << ReadAll(log);
+  const std::string expected = ReadAll(log);
+  ASSERT_EQ(kill(pid, GetParam()), 0);
+  const int status = WaitExit(10);
+  ASSERT_NE(status, -1) << "the program did not end";
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+
+  // Whole lines only, and nothing lost at the end.
+  EXPECT_EQ(ReadAll(log), expected);
+  for (size_t at = 0; at < expected.size();) {
+    const size_t end = expected.find("\r\n", at) + 2;
+    const std::string line = expected.substr(at, end - at);
+    EXPECT_TRUE(line == kGga || line == kRmc) << line;
+    at = end;
+  }
+  const std::string saved = ReadAll(ini);
+  EXPECT_EQ(saved.rfind("; kept by hand\n[Settings]\nComPort=2\n", 0), 0u) << saved;
+  EXPECT_NE(saved.find("SaveLog=1\n"), std::string::npos);
+  EXPECT_NE(saved.find("COM2=" + std::string(name) + "\n"), std::string::npos);
+  // Every key is written at exit, the last one included.
+  EXPECT_NE(saved.find("\nKddMap="), std::string::npos) << saved;
+  // Nothing left beside the files but what was there.
+  EXPECT_EQ(FileCount(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProcessTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                           return std::string(p.param == SIGTERM ? "Term" : p.param == SIGINT ? "Int" : "Hup");
+                         });
+
+}  // namespace
+}  // namespace orvane
