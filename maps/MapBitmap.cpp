@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -19,6 +20,14 @@ std::string Upper(std::string s) {
 
 bool IsBlankOnly(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+// Truncation toward zero that cannot overflow: a header may put the bitmap at any distance, and
+// the pixel offsets of a far bitmap do not fit 32 bits.
+int64_t Trunc64(double v) {
+  constexpr double kLimit = 1.0e18;
+  if (!(v > -kLimit && v < kLimit)) return v > 0 ? static_cast<int64_t>(kLimit) : v < 0 ? -static_cast<int64_t>(kLimit) : 0;
+  return static_cast<int64_t>(v);
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -68,29 +77,36 @@ std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int 
   const double midVX = (West + East) / 2, midVY = (South + North) / 2;
 
   if (bmpW <= viewW && bmpH <= viewH) {
-    const int x1 = W / 2 - TruncToInt((midVX - g.UlxMap) * 3600 * scale);
-    const int x2 = W / 2 - TruncToInt((midVX - g.LrxMap) * 3600 * scale);
-    const int y1 = H - (H / 2 - TruncToInt((midVY - g.UlyMap) * 3600 * scale));
-    const int y2 = H - (H / 2 - TruncToInt((midVY - g.LryMap) * 3600 * scale));
+    const int64_t x1 = W / 2 - Trunc64((midVX - g.UlxMap) * 3600 * scale);
+    const int64_t x2 = W / 2 - Trunc64((midVX - g.LrxMap) * 3600 * scale);
+    const int64_t y1 = H - (H / 2 - Trunc64((midVY - g.UlyMap) * 3600 * scale));
+    const int64_t y2 = H - (H / 2 - Trunc64((midVY - g.LryMap) * 3600 * scale));
     if (x2 <= x1 || y2 <= y1) return std::nullopt;  // smaller than a pixel
-    return TStretchCopy{{0, 0, bw, bh}, {x1, y1, x2, y2}};
+    if (x2 <= 0 || x1 >= W || y2 <= 0 || y1 >= H) return std::nullopt;  // beside the surface
+    // No larger than the view, so a rectangle that touches the surface lies near it.
+    const auto px = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30)); };
+    return TStretchCopy{{0, 0, bw, bh}, {px(x1), px(y1), px(x2), px(y2)}};
   }
 
-  const int sx1 = bw / 2 - TruncToInt((midBX - West) / g.XDim);
-  int sx2 = bw / 2 - TruncToInt((midBX - East) / g.XDim);
-  const int sy1 = bh - (bh / 2 - TruncToInt((midBY - North) / g.YDim));
-  int sy2 = bh - (bh / 2 - TruncToInt((midBY - South) / g.YDim));
+  const int64_t sx1 = bw / 2 - Trunc64((midBX - West) / g.XDim);
+  int64_t sx2 = bw / 2 - Trunc64((midBX - East) / g.XDim);
+  const int64_t sy1 = bh - (bh / 2 - Trunc64((midBY - North) / g.YDim));
+  int64_t sy2 = bh - (bh / 2 - Trunc64((midBY - South) / g.YDim));
   // Zoomed in below one bitmap pixel: that one pixel still covers the view.
   if (sx2 == sx1) ++sx2;
   if (sy2 == sy1) ++sy2;
   if (sx2 < sx1 || sy2 < sy1) return std::nullopt;
 
-  const int cx1 = std::max(sx1, 0), cx2 = std::min(sx2, bw);
-  const int cy1 = std::max(sy1, 0), cy2 = std::min(sy2, bh);
+  const int cx1 = static_cast<int>(std::clamp<int64_t>(sx1, 0, bw));
+  const int cx2 = static_cast<int>(std::clamp<int64_t>(sx2, 0, bw));
+  const int cy1 = static_cast<int>(std::clamp<int64_t>(sy1, 0, bh));
+  const int cy2 = static_cast<int>(std::clamp<int64_t>(sy2, 0, bh));
   if (cx2 <= cx1 || cy2 <= cy1) return std::nullopt;  // the view lies beside the bitmap
-  const double kx = static_cast<double>(W) / (sx2 - sx1), ky = static_cast<double>(H) / (sy2 - sy1);
+  const double kx = static_cast<double>(W) / static_cast<double>(sx2 - sx1);
+  const double ky = static_cast<double>(H) / static_cast<double>(sy2 - sy1);
   const auto at = [](double v) { return static_cast<int>(std::lround(v)); };
-  TRect dest{at((cx1 - sx1) * kx), at((cy1 - sy1) * ky), at((cx2 - sx1) * kx), at((cy2 - sy1) * ky)};
+  const auto from = [](int64_t edge, int64_t origin, double k) { return static_cast<double>(edge - origin) * k; };
+  TRect dest{at(from(cx1, sx1, kx)), at(from(cy1, sy1, ky)), at(from(cx2, sx1, kx)), at(from(cy2, sy1, ky))};
   if (dest.Right <= dest.Left || dest.Bottom <= dest.Top) return std::nullopt;
   return TStretchCopy{{cx1, cy1, cx2, cy2}, dest};
 }

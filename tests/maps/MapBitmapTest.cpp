@@ -192,6 +192,14 @@ TEST(MapBitmapPlacementTest, NothingWhenNothingShows) {
   // A large bitmap wholly east of the view.
   EXPECT_FALSE(BitmapPlacement(Georef(136, 38, 0.001, 10000, 10000), 10000, 10000, v.West, v.South, v.East,
                                v.North, 485, 305, 0.05));
+  // Far away, beyond what 32-bit pixel offsets hold: a small bitmap 11930464° east of the view's
+  // middle is 2147483520 px off (once an overflow), a large one 10° west at 1e-9° per pixel is
+  // 1e10 columns off (once read as 0, the bitmap's middle).
+  EXPECT_FALSE(BitmapPlacement(Georef(11930598, 34.5, 1e-7, 10, 10), 10, 10, v.West, v.South, v.East,
+                               v.North, 485, 305, 0.05));
+  const double half = 1.0 / 100 / 3600 / 2;
+  EXPECT_FALSE(BitmapPlacement(Georef(134, 35, 1e-9, 10000, 10000), 10000, 10000, 124 - half, 35 - half,
+                               124 + half, 35 + half, 1, 1, 100));
   // An empty picture or surface.
   EXPECT_FALSE(BitmapPlacement(Georef(133.5, 34.5, 0.001, 0, 0), 0, 0, v.West, v.South, v.East, v.North,
                                485, 305, 0.05));
