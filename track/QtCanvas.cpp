@@ -187,7 +187,7 @@ void TQtCanvas::Polygon(const TPoint* points, int count) {
 void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (!painter_.isActive()) return;
   // The box's right and bottom lie outside, as for every rectangle of the canvas.
-  painter_.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
+  painter_.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
 }
 
 void TQtCanvas::FillRect(const TRect& rect) {
