@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
+#include <unordered_set>
 #include <vector>
 
 #include <QFileInfo>
@@ -27,7 +30,98 @@ QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height(
 // picture is one the user chose, so allow what the machine can plausibly hold.
 constexpr int kPictureLimitMB = 4096;
 
+// At most 256 distinct colours; gives up at the 257th.
+bool HasFewColours(const QImage& rgb32) {
+  std::unordered_set<QRgb> seen;
+  QRgb last = 0;
+  bool any = false;
+  for (int y = 0; y < rgb32.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+    for (int x = 0; x < rgb32.width(); ++x) {
+      if (any && line[x] == last) continue;
+      any = true;
+      last = line[x];
+      if (seen.insert(last | 0xFF000000u).second && seen.size() > 256) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
+
+QImage ToPalette8(QImage picture) {
+  if (picture.format() == QImage::Format_Indexed8) return picture;
+  if (picture.colorCount() > 0) return picture.convertToFormat(QImage::Format_Indexed8);  // exact
+  QImage src = picture.convertToFormat(QImage::Format_RGB32);
+  picture = QImage();
+  if (src.isNull()) return src;
+  if (HasFewColours(src)) return src.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+  // Colours are counted in bins of 5 bits per channel; each bin remembers whether it holds one
+  // colour or several, so a picture of at most 256 colours keeps them exactly.
+  constexpr int kBins = 1 << 15;
+  auto binOf = [](QRgb c) { return ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3); };
+  std::vector<uint64_t> count(kBins), sumR(kBins), sumG(kBins), sumB(kBins);
+  std::vector<QRgb> first(kBins);
+  std::vector<uint8_t> mixed(kBins);
+  for (int y = 0; y < src.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    for (int x = 0; x < src.width(); ++x) {
+      const QRgb c = line[x] | 0xFF000000u;
+      const int b = binOf(c);
+      if (count[b] == 0)
+        first[b] = c;
+      else if (first[b] != c)
+        mixed[b] = 1;
+      ++count[b];
+      sumR[b] += static_cast<uint64_t>(qRed(c));
+      sumG[b] += static_cast<uint64_t>(qGreen(c));
+      sumB[b] += static_cast<uint64_t>(qBlue(c));
+    }
+  }
+  std::vector<int> used;
+  for (int b = 0; b < kBins; ++b)
+    if (count[b]) used.push_back(b);
+  // The most frequent colours make the palette: flat map areas keep their colour, no dither
+  // noise; rare colours go to their nearest entry.
+  if (used.size() > 256) {
+    std::nth_element(used.begin(), used.begin() + 255, used.end(),
+                     [&](int a, int b) { return count[a] > count[b]; });
+    used.resize(256);
+  }
+  QList<QRgb> table;
+  std::vector<int> lut(kBins, -1);
+  for (int b : used) {
+    lut[b] = static_cast<int>(table.size());
+    const uint64_t n = count[b];
+    table.push_back(mixed[b] ? qRgb(static_cast<int>((sumR[b] + n / 2) / n), static_cast<int>((sumG[b] + n / 2) / n),
+                                    static_cast<int>((sumB[b] + n / 2) / n))
+                             : first[b]);
+  }
+  for (int b = 0; b < kBins; ++b) {
+    if (!count[b] || lut[b] >= 0) continue;
+    const int r = static_cast<int>(sumR[b] / count[b]), g = static_cast<int>(sumG[b] / count[b]),
+              bl = static_cast<int>(sumB[b] / count[b]);
+    int best = 0, bestD = INT32_MAX;
+    for (int i = 0; i < table.size(); ++i) {
+      const int dr = qRed(table[i]) - r, dg = qGreen(table[i]) - g, db = qBlue(table[i]) - bl;
+      const int d = dr * dr * 3 + dg * dg * 4 + db * db * 2;
+      if (d < bestD) {
+        bestD = d;
+        best = i;
+      }
+    }
+    lut[b] = best;
+  }
+  QImage out(src.size(), QImage::Format_Indexed8);
+  if (out.isNull()) return out;
+  out.setColorTable(table);
+  for (int y = 0; y < src.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    uchar* o = out.scanLine(y);
+    for (int x = 0; x < src.width(); ++x) o[x] = static_cast<uchar>(lut[binOf(in[x])]);
+  }
+  return out;
+}
 
 // ---- pictures -----------------------------------------------------------------------------------
 
@@ -58,11 +152,8 @@ void TQtImage::LoadFromFile(const std::string& path, TImageKind kind) {
     FileError(path, "not a readable bitmap or icon (" + why + ")");
   }
   if (kind == TImageKind::Palette8) {
-    if (picture.format() != QImage::Format_Indexed8) {
-      picture = picture.convertToFormat(QImage::Format_Indexed8,
-                                        Qt::ColorOnly | Qt::DiffuseDither | Qt::AvoidDither);
-      if (picture.isNull()) FileError(path, "too large to reduce to 256 colours");
-    }
+    picture = ToPalette8(std::move(picture));
+    if (picture.isNull()) FileError(path, "too large to reduce to 256 colours");
     SetImage(std::move(picture), false);
     return;
   }
@@ -95,8 +186,11 @@ const QImage& TQtImage::TransparentImage() const {
 // ---- the canvas ---------------------------------------------------------------------------------
 
 TQtCanvas::TQtCanvas(QImage& surface) : surface_(surface) {
-  Font = QFont("IPAPGothic");
-  Font.setPixelSize(12);
+  // A narrow face with a clear decimal point for the grid labels; Japanese map names fall back
+  // to the Japanese gothic face.
+  Font = QFont("DejaVu Sans");
+  Font.setStretch(QFont::SemiCondensed);
+  Font.setPixelSize(11);
   if (!surface_.isNull()) painter_.begin(&surface_);
   if (painter_.isActive()) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -257,9 +351,21 @@ void TQtCanvas::CopyToImage(TImage& image, const TRect& source) {
   if (target.isNull() || surface_.isNull()) return;
   const QRect inside = ToQRect(source) & surface_.rect();
   if (inside.isEmpty()) return;
+  const QPoint at = inside.topLeft() - QPoint(source.Left, source.Top);
+  const QRect into = QRect(at, inside.size()) & target.rect();
+  if (into.isEmpty()) return;
+  if (target.format() == surface_.format() && surface_.depth() >= 8 && surface_.depth() % 8 == 0) {
+    // The mark background is saved at every track point of every redraw: copy rows directly.
+    const int bytes = surface_.depth() / 8;
+    for (int y = 0; y < into.height(); ++y)
+      std::memcpy(target.scanLine(into.top() + y) + into.left() * bytes,
+                  surface_.constScanLine(inside.top() + y) + inside.left() * bytes,
+                  static_cast<size_t>(into.width() * bytes));
+    return;
+  }
   QPainter p(&target);
   p.setCompositionMode(QPainter::CompositionMode_Source);
-  p.drawImage(inside.topLeft() - QPoint(source.Left, source.Top), surface_, inside);
+  p.drawImage(into.topLeft(), surface_, QRect(inside.topLeft(), into.size()));
 }
 
 void TQtCanvas::DrawTransparent(int x, int y, const TImage& image) {

@@ -97,6 +97,11 @@ private:
 // unchanged, bytes that do not decode are taken one for one.
 QString MapText(const std::string& text);
 
+// A picture at 8 bits per pixel with a 256-entry colour table: exact when it has at most 256
+// colours, else its most frequent colours, every other colour taking its nearest. Null when
+// memory runs out.
+QImage ToPalette8(QImage picture);
+
 // The chart symbol list, built once.
 const QImage& ChartSymbol(int index);
 

@@ -93,7 +93,7 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
     p.setColor(QPalette::Window, Qt::white);
     p.setColor(QPalette::WindowText, Qt::black);
     lblHeadding->setPalette(p);
-    QFont f("IPAGothic");
+    QFont f("DejaVu Sans");
     f.setPixelSize(13);
     lblHeadding->setFont(f);
   }
@@ -126,14 +126,18 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   SetMapSet();
   Guard([this] { FormPaint(); });
   setAutoFillBackground(true);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, QColor(RedOf(NmeaRec.BGColor), GreenOf(NmeaRec.BGColor), BlueOf(NmeaRec.BGColor)));
-  setPalette(p);
+  ApplyBGColor();
   // 1. Shown as the main window's ShowTrk says; last, so that it first appears drawn.
   setVisible(ShowTrk);
 }
 
 TTrackForm::~TTrackForm() { FormDestroy(); }
+
+void TTrackForm::ApplyBGColor() {
+  QPalette p = palette();
+  p.setColor(QPalette::Window, QColor(RedOf(NmeaRec.BGColor), GreenOf(NmeaRec.BGColor), BlueOf(NmeaRec.BGColor)));
+  setPalette(p);
+}
 
 void TTrackForm::FormDestroy() {
   if (destroyed_) return;

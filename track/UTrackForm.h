@@ -66,6 +66,8 @@ public:
   const QImage& Surface() const { return surface_; }
 
   void FormDestroy();
+  // The window's colour := BGColor; at creation and when the settings dialog applies its settings.
+  void ApplyBGColor();
 
   // Handlers of the popup menu, the keys, the mouse and the timer.
   void menTrackClick();

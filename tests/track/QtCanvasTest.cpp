@@ -103,6 +103,34 @@ TEST_F(QtCanvasTest, PictureKeepsABitmapAsItIsAndPalette8ReducesIt) {
   EXPECT_EQ(map.Image().pixel(3, 2), 0xFF0000FFu);
 }
 
+TEST_F(QtCanvasTest, Palette8KeepsFlatColoursOfAManyColouredMapWithoutDitherNoise) {
+  // A flat land colour, a flat water colour and a 40 x 40 block of 1600 different colours.
+  QImage rgb(100, 100, QImage::Format_RGB32);
+  rgb.fill(qRgb(0xE8, 0xF0, 0xD8));
+  for (int y = 50; y < 100; ++y)
+    for (int x = 0; x < 50; ++x) rgb.setPixel(x, y, qRgb(0xA0, 0xC8, 0xF0));
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) rgb.setPixel(60 + x, 60 + y, qRgb(x * 6, y * 6, 128));
+  const QImage p8 = ToPalette8(rgb);
+  ASSERT_EQ(p8.format(), QImage::Format_Indexed8);
+  EXPECT_LE(p8.colorCount(), 256);
+  EXPECT_EQ(CountColour(p8, qRgb(0xE8, 0xF0, 0xD8), QRect(0, 0, 100, 50)), 100 * 50);
+  EXPECT_EQ(CountColour(p8, qRgb(0xA0, 0xC8, 0xF0), QRect(0, 50, 50, 50)), 50 * 50);
+  // The rare colours land near where they were.
+  const QRgb c = p8.pixel(60 + 20, 60 + 30);
+  EXPECT_NEAR(qRed(c), 120, 24);
+  EXPECT_NEAR(qGreen(c), 180, 24);
+  EXPECT_NEAR(qBlue(c), 128, 24);
+  // Few colours stay exact, an indexed picture stays as it is.
+  QImage two(3, 1, QImage::Format_RGB32);
+  two.fill(qRgb(1, 2, 3));
+  two.setPixel(2, 0, qRgb(1, 2, 4));
+  const QImage e = ToPalette8(two);
+  EXPECT_EQ(e.pixel(0, 0), qRgb(1, 2, 3));
+  EXPECT_EQ(e.pixel(2, 0), qRgb(1, 2, 4));
+  EXPECT_EQ(ToPalette8(e).cacheKey(), e.cacheKey());
+}
+
 TEST_F(QtCanvasTest, BitmapIsTransparentInItsLowerLeftColourAndIconThroughItsAlpha) {
   // A 3 x 3 bitmap: green key in the lower-left corner and along the bottom row, red elsewhere.
   QImage bmp(3, 3, QImage::Format_RGB32);
