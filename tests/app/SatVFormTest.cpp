@@ -34,7 +34,8 @@ TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   EXPECT_EQ(QApplication::applicationName().isEmpty(), false);
   EXPECT_EQ(SatVForm->windowTitle(), "Sattelite View");
   EXPECT_EQ(MoniForm->windowTitle(), "DataMonitor");
-  EXPECT_EQ(TrackForm->windowTitle(), "Route Track");
+  // The track window opens with the mouse read-out as its caption.
+  EXPECT_EQ(TrackForm->windowTitle(), "0.00000 0.00000 [0.050]");
   EXPECT_TRUE(Item("mnuCom1")->isChecked());
   for (int n = 2; n <= 16; ++n) EXPECT_FALSE(SatVForm->PortItems[n]->isChecked()) << n;
   EXPECT_TRUE(Item("mnuSp4800")->isChecked());
