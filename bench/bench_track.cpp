@@ -130,6 +130,22 @@ void BM_FormPaintWithoutBitmap(benchmark::State& state) {
 }
 BENCHMARK(BM_FormPaintWithoutBitmap)->Arg(6)->Arg(10)->Unit(benchmark::kMillisecond);
 
+// One timed sample of a fix a little north of the last, on the track restored to `entries`.
+void TimedSample(benchmark::State& state, Window& w, const std::vector<TTrackEntry>& entries, double& lat) {
+  state.PauseTiming();
+  w.plot->Track.Clear();
+  for (const TTrackEntry& e : entries) w.plot->Track.Append(e);
+  NmeaRec.FixValid = true;
+  lat += 0.0001;
+  NmeaRec.Lat = DegToDms(lat);
+  NmeaRec.Lon = DegToDms(kCentreLon);
+  NmeaRec.LatNS = "N";
+  NmeaRec.LonEW = "E";
+  state.ResumeTiming();
+  TQtCanvas canvas(w.surface);
+  benchmark::DoNotOptimize(w.plot->SampleTrack(canvas));
+}
+
 // One sample that finds DataMax entries: the list halves, the entry is appended, the view is
 // redrawn around it.
 void BM_SampleThinningAtDataMax(benchmark::State& state) {
@@ -139,18 +155,7 @@ void BM_SampleThinningAtDataMax(benchmark::State& state) {
   const std::vector<TTrackEntry> full = w.plot->Track.Entries();
   double lat = kCentreLat;
   for (auto _ : state) {
-    state.PauseTiming();
-    w.plot->Track.Clear();
-    for (const TTrackEntry& e : full) w.plot->Track.Append(e);
-    NmeaRec.FixValid = true;
-    lat += 0.0001;
-    NmeaRec.Lat = DegToDms(lat);
-    NmeaRec.Lon = DegToDms(kCentreLon);
-    NmeaRec.LatNS = "N";
-    NmeaRec.LonEW = "E";
-    state.ResumeTiming();
-    TQtCanvas canvas(w.surface);
-    benchmark::DoNotOptimize(w.plot->SampleTrack(canvas));
+    TimedSample(state, w, full, lat);
   }
   // A full redraw of the 1000 entries in the same window, for the ratio.
   w.plot->Track.Clear();
@@ -171,18 +176,7 @@ void BM_SampleWithoutThinning(benchmark::State& state) {
   const std::vector<TTrackEntry> entries = w.plot->Track.Entries();
   double lat = kCentreLat;
   for (auto _ : state) {
-    state.PauseTiming();
-    w.plot->Track.Clear();
-    for (const TTrackEntry& e : entries) w.plot->Track.Append(e);
-    NmeaRec.FixValid = true;
-    lat += 0.0001;
-    NmeaRec.Lat = DegToDms(lat);
-    NmeaRec.Lon = DegToDms(kCentreLon);
-    NmeaRec.LatNS = "N";
-    NmeaRec.LonEW = "E";
-    state.ResumeTiming();
-    TQtCanvas canvas(w.surface);
-    benchmark::DoNotOptimize(w.plot->SampleTrack(canvas));
+    TimedSample(state, w, entries, lat);
   }
 }
 BENCHMARK(BM_SampleWithoutThinning)->Unit(benchmark::kMillisecond);
