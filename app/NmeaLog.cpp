@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 #include "nmea/UNmeaProc.h"
 
 namespace orvane {

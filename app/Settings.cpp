@@ -15,7 +15,7 @@
 #include "app/IniFile.h"
 #include "app/MainVars.h"
 #include "common/HostConv.h"
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 #include "nmea/NmeaRec.h"
 #include "serial/PortNames.h"
 #include "track/TrackVars.h"

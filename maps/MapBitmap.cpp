@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 
 #include "common/HostConv.h"
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 
 namespace orvane {
 namespace {

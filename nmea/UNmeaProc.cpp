@@ -5,7 +5,7 @@
 
 #include "geodrel.h"
 #include "nmea/NmeaBlocks.h"
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 
 namespace orvane {
 

@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "common/HostConv.h"
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 
 namespace orvane {
 

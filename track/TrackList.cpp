@@ -8,7 +8,7 @@
 
 #include "common/HostConv.h"
 #include "geodrel.h"
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 
 namespace orvane {
 

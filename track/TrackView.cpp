@@ -4,7 +4,7 @@
 
 #include "common/HostConv.h"
 #include "geodrel.h"
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 #include "track/TrackVars.h"
 
 namespace orvane {

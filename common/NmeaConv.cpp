@@ -1,4 +1,4 @@
-#include "nmea/NmeaConv.h"
+#include "common/NmeaConv.h"
 
 #include <cmath>
 
