@@ -1,10 +1,10 @@
 #include "app/Startup.h"
 
-#include "app/USatVForm.h"
-#include "nmea/UMoniForm.h"
-#include "settings/KSavePos.h"
-#include "settings/USetForm.h"
-#include "track/UTrackForm.h"
+#include "gui/USatVForm.h"
+#include "gui/UMoniForm.h"
+#include "gui/KSavePos.h"
+#include "gui/USetForm.h"
+#include "gui/UTrackForm.h"
 
 namespace orvane {
 

@@ -9,10 +9,10 @@
 
 #include <QSocketNotifier>
 
-#include "app/ErrorHandler.h"
-#include "app/Settings.h"
+#include "gui/ErrorHandler.h"
+#include "settings/Settings.h"
 #include "app/Startup.h"
-#include "app/USatVForm.h"
+#include "gui/USatVForm.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "nmea/UNmeaProc.h"
-#include "tools/NmeaSim.h"
+#include "tools/SimDrive.h"
 
 namespace {
 

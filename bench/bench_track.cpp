@@ -19,10 +19,10 @@
 
 #include "geodrel.h"
 #include "nmea/NmeaRec.h"
-#include "track/DefaultMark.h"
-#include "track/QtCanvas.h"
+#include "gui/DefaultMark.h"
+#include "gui/QtCanvas.h"
 #include "track/TrackPlot.h"
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 
 namespace {
 
@@ -73,11 +73,11 @@ struct Window {
     NmeaRec.GridColor = RGBColor(128, 128, 128);
     NmeaRec.TrackColor = RGBColor(0, 0, 255);
     NmeaRec.GpsDatum = "WGS 84";
-    MapDatum = "WGS 84";
-    Zoom = 6;
-    BmpMap = withBitmap ? Bitmap().path : std::string();
+    TrackState.MapDatum = "WGS 84";
+    TrackState.Zoom = 6;
+    TrackState.BmpMap = withBitmap ? Bitmap().path : std::string();
     mark.SetImage(DefaultMarkPicture(), false);
-    plot = std::make_unique<TTrackPlot>(host, mark, background, layers);
+    plot = std::make_unique<TTrackPlot>(host, mark, background, layers, TrackState, NmeaRec);
     const auto start = std::chrono::steady_clock::now();
     plot->SetMapSet();
     loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -90,8 +90,8 @@ struct Window {
       lon += step(random);
       plot->Track.Append({"00:00:00", {DegToDms(lat), DegToDms(lon)}});
     }
-    CenterB = DegToDms(kCentreLat);
-    CenterL = DegToDms(kCentreLon);
+    TrackState.CenterB = DegToDms(kCentreLat);
+    TrackState.CenterL = DegToDms(kCentreLon);
   }
   void Paint() {
     TQtCanvas canvas(surface);
@@ -102,13 +102,13 @@ struct Window {
   QImage surface;
   TQtImage mark, background, map;
   TMapBitmap bitmap{map};
-  TMapLayers layers{bitmap};
+  TMapLayers layers{bitmap, TrackState};
   std::unique_ptr<TTrackPlot> plot;
   double loadMs = 0;
 };
 
 void SetZoom(Window& w, int zoom) {
-  Zoom = zoom;
+  TrackState.Zoom = zoom;
   w.plot->View.ApplyZoom();
 }
 
@@ -151,7 +151,7 @@ void TimedSample(benchmark::State& state, Window& w, const std::vector<TTrackEnt
 void BM_SampleThinningAtDataMax(benchmark::State& state) {
   static Window w(true);
   SetZoom(w, 6);
-  DataMax = 1000;
+  TrackState.DataMax = 1000;
   const std::vector<TTrackEntry> full = w.plot->Track.Entries();
   double lat = kCentreLat;
   for (auto _ : state) {
@@ -172,7 +172,7 @@ BENCHMARK(BM_SampleThinningAtDataMax)->Unit(benchmark::kMillisecond);
 void BM_SampleWithoutThinning(benchmark::State& state) {
   static Window w(true, 999);
   SetZoom(w, 6);
-  DataMax = 1000;
+  TrackState.DataMax = 1000;
   const std::vector<TTrackEntry> entries = w.plot->Track.Entries();
   double lat = kCentreLat;
   for (auto _ : state) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/NmeaSim.h"
+#include "tools/SimDrive.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {

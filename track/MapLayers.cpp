@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 
@@ -15,17 +15,17 @@ TMapLayer* TMapLayers::Layer(char letter) const {
   return letter >= 'A' && letter <= 'Z' ? layers_[letter - 'A'] : nullptr;
 }
 
-std::string& TMapLayers::PathOf(char letter) {
+std::string& TMapLayers::PathOf(char letter) const {
   switch (letter) {
-    case 'B': return BmpMap;
-    case 'R': return RoadMap;
-    case 'O': return BorderMap;
-    case 'P': return PointMap;
-    case 'M': return KkCoastMap;
-    case 'K': return KddMap;
-    case 'W': return WayPntMap;
-    case 'C': return CoastLine;
-    case 'E': return EncMap;
+    case 'B': return State.BmpMap;
+    case 'R': return State.RoadMap;
+    case 'O': return State.BorderMap;
+    case 'P': return State.PointMap;
+    case 'M': return State.KkCoastMap;
+    case 'K': return State.KddMap;
+    case 'W': return State.WayPntMap;
+    case 'C': return State.CoastLine;
+    case 'E': return State.EncMap;
     default: throw std::invalid_argument(std::string("no map layer letter ") + letter);
   }
 }
@@ -52,11 +52,11 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
   if (Has('B')) {
     // Out of the set until the picture has loaded, so that a failure leaves it off.
     Remove('B');
-    switch (bitmap_.Load(BmpMap)) {
+    switch (bitmap_.Load(State.BmpMap)) {
       case TBitmapLoad::HdrNotFound:
         // No layer at all is drawn until the next load, which then runs without a bitmap.
         MapReady = false;
-        BmpMap.clear();
+        State.BmpMap.clear();
         if (message) message(".HDR File not found");
         return;
       case TBitmapLoad::WrongHdr:

@@ -8,6 +8,7 @@
 
 #include "maps/MapBitmap.h"
 #include "maps/MapLayer.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 
@@ -19,14 +20,15 @@ inline constexpr const char* kLayerDrawOrder = "KPROMWCE";
 
 class TMapLayers {
 public:
-  explicit TMapLayers(TMapBitmap& bitmap) : bitmap_(bitmap) {}
+  // The layer paths are read from `state`, and a path that gives nothing is cleared there.
+  TMapLayers(TMapBitmap& bitmap, TTrackState& state) : State(state), bitmap_(bitmap) {}
 
   // The object behind a vector layer's letter; a letter without one keeps its path and is
   // neither loaded nor drawn.
   void SetLayer(char letter, TMapLayer* layer);
   TMapLayer* Layer(char letter) const;
   // The path setting behind a letter (BmpMap, RoadMap, ...).
-  static std::string& PathOf(char letter);
+  std::string& PathOf(char letter) const;
 
   bool Has(char letter) const { return MapSet.find(letter) != std::string::npos; }
   // Every letter whose path is set, none other.
@@ -39,6 +41,7 @@ public:
   void DrawMapLayers(TCanvas& canvas, double West, double South, double East, double North,
                      double scale) const;
 
+  TTrackState& State;
   std::string MapSet;
   bool MapReady = false;
 

@@ -5,12 +5,16 @@
 #include "geodrel.h"
 #include "nmea/NmeaRec.h"
 #include "track/HeadingMark.h"
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 
-TTrackPlot::TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers)
-    : MarkWidth(markPicture.Width()),
+TTrackPlot::TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers,
+                       TTrackState& state, TNmeaRec& rec)
+    : State(state),
+      Rec(rec),
+      View(state),
+      MarkWidth(markPicture.Width()),
       MarkHeight(markPicture.Height()),
       host_(host),
       markPicture_(markPicture),
@@ -29,14 +33,14 @@ std::vector<std::string> TTrackPlot::MapDatumNames() {
 }
 
 void TTrackPlot::PrepareMark() {
-  if (!IconMark.empty()) {
-    markPicture_.LoadFromFile(IconMark, TImageKind::Picture);
+  if (!State.IconMark.empty()) {
+    markPicture_.LoadFromFile(State.IconMark, TImageKind::Picture);
     MarkWidth = markPicture_.Width();
     MarkHeight = markPicture_.Height();
   }
-  if (NmeaRec.Headding) {
+  if (Rec.Headding) {
     // A negative radius would give a mark of negative size.
-    MarkWidth = MarkHeight = 2 * std::max(NmeaRec.HeadR, 0);
+    MarkWidth = MarkHeight = 2 * std::max(Rec.HeadR, 0);
   }
   markBackground_.SetSize(MarkWidth, MarkHeight);
 }
@@ -55,7 +59,7 @@ void TTrackPlot::DrawBase(TCanvas& canvas) {
       host_.SetCaption(View.Caption());
     };
   }
-  View.DrawBase(canvas, NmeaRec.BGColor, NmeaRec.GridColor, maps);
+  View.DrawBase(canvas, Rec.BGColor, Rec.GridColor, maps);
 }
 
 void TTrackPlot::FormPaint(TCanvas& canvas) {
@@ -66,8 +70,8 @@ void TTrackPlot::FormPaint(TCanvas& canvas) {
 void TTrackPlot::DrawTrackPoint(TCanvas& canvas, size_t index, char mode) {
   const TTrackPoint p = Track[index].Point;
   if (mode == 'D') {
-    CenterB = p.Lat;
-    CenterL = p.Lon;
+    State.CenterB = p.Lat;
+    State.CenterL = p.Lon;
     if (index == 0) {
       DrawBase(canvas);
     } else {
@@ -76,7 +80,7 @@ void TTrackPlot::DrawTrackPoint(TCanvas& canvas, size_t index, char mode) {
       SuppressMark = false;
     }
   }
-  canvas.SetPenColor(NmeaRec.TrackColor);
+  canvas.SetPenColor(Rec.TrackColor);
   canvas.SetPenStyle(TPenStyle::Solid);
   canvas.SetPenWidth(2);
   const TPoint xy = View.Project(p.Lat, p.Lon);
@@ -102,16 +106,16 @@ void TTrackPlot::DrawTrackPoint(TCanvas& canvas, size_t index, char mode) {
 }
 
 void TTrackPlot::DrawMark(TCanvas& canvas, int markX, int markY) {
-  if (!NmeaRec.Headding) {
+  if (!Rec.Headding) {
     THeadingLabel label = HeadingLabel;
     label.Visible = false;
     SetLabel(label);
     canvas.DrawTransparent(markX, markY, markPicture_);
     return;
   }
-  const THeadingMark mark = HeadingMarkGeometry(markX, markY, NmeaRec.HeadR, NmeaRec.Course);
+  const THeadingMark mark = HeadingMarkGeometry(markX, markY, Rec.HeadR, Rec.Course);
   DrawHeadingMark(canvas, mark);
-  SetLabel({NmeaRec.HeadGuide, HeadingCaption(NmeaRec.Course), mark.Label.x, mark.Label.y});
+  SetLabel({Rec.HeadGuide, HeadingCaption(Rec.Course), mark.Label.x, mark.Label.y});
 }
 
 void TTrackPlot::SetLabel(const THeadingLabel& label) {
@@ -120,14 +124,14 @@ void TTrackPlot::SetLabel(const THeadingLabel& label) {
 }
 
 bool TTrackPlot::SampleTrack(TCanvas& canvas) {
-  if (!Track.Sample(NmeaRec, MapDatum, DataMax)) return false;
+  if (!Track.Sample(Rec, State.MapDatum, State.DataMax)) return false;
   DrawTrackPoint(canvas, Track.Count() - 1, 'D');
-  host_.SetCaption(TrackCaption(Track.Count(), DataMax));
+  host_.SetCaption(TrackCaption(Track.Count(), State.DataMax));
   return true;
 }
 
 void TTrackPlot::ClearTrack(TCanvas& canvas) {
-  NmeaRec.FixValid = false;
+  Rec.FixValid = false;
   Track.Clear();
   DrawBase(canvas);
 }

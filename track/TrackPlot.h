@@ -6,6 +6,7 @@
 #include <string>
 
 #include "maps/TCanvas.h"
+#include "nmea/NmeaRec.h"
 #include "track/MapLayers.h"
 #include "track/TrackList.h"
 #include "track/TrackView.h"
@@ -32,7 +33,9 @@ class TTrackPlot {
 public:
   // `markPicture` holds the mark's picture (the default one at start), `markBackground` the
   // pixels under the mark; both belong to the window.
-  TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers);
+  // The track state and the record are the program's in the window, a test's own in tests.
+  TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers,
+             TTrackState& state, TNmeaRec& rec);
 
   // The name of every datum the map can be drawn in, in table order.
   static std::vector<std::string> MapDatumNames();
@@ -60,6 +63,8 @@ public:
   void KeyDown(TCanvas& canvas, int key);
   void MouseMove(int X, int Y);
 
+  TTrackState& State;
+  TNmeaRec& Rec;
   TTrackView View;
   TTrackList Track;
   int MarkWidth = 0, MarkHeight = 0;

@@ -5,7 +5,7 @@
 #include "common/HostConv.h"
 #include "geodrel.h"
 #include "common/NmeaConv.h"
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 
@@ -23,24 +23,24 @@ std::string ReadoutCaption(double lonDms, double latDms, double scale) {
 std::string GridLabel(double dms) { return FormatFixed(dms, 4); }
 
 void TTrackView::ApplyZoom() {
-  Zoom = ClampZoom(Zoom);
-  Scale = ScaleTable[Zoom];
+  State.Zoom = ClampZoom(State.Zoom);
+  Scale = ScaleTable[State.Zoom];
 }
 
 void TTrackView::ComputeViewBox(int width, int height) {
   W = width;
   H = height;
-  GridStep = GridTable[ClampZoom(Zoom)];
+  GridStep = GridTable[ClampZoom(State.Zoom)];
   const double spanX = W / Scale, spanY = H / Scale;
-  West = DmsToDeg(CenterL) - spanX / 3600 / 2;
-  South = DmsToDeg(CenterB) - spanY / 3600 / 2;
+  West = DmsToDeg(State.CenterL) - spanX / 3600 / 2;
+  South = DmsToDeg(State.CenterB) - spanY / 3600 / 2;
   East = West + spanX / 3600;
   North = South + spanY / 3600;
 }
 
 TPoint TTrackView::Project(double latDms, double lonDms) const {
-  const int dx = TruncToInt((DmsToDeg(CenterL) - DmsToDeg(lonDms)) * 3600 * Scale);
-  const int dy = TruncToInt((DmsToDeg(CenterB) - DmsToDeg(latDms)) * 3600 * Scale);
+  const int dx = TruncToInt((DmsToDeg(State.CenterL) - DmsToDeg(lonDms)) * 3600 * Scale);
+  const int dy = TruncToInt((DmsToDeg(State.CenterB) - DmsToDeg(latDms)) * 3600 * Scale);
   return {W / 2 - dx, H - (H / 2 - dy)};
 }
 
@@ -98,8 +98,8 @@ void TTrackView::DrawGrid(TCanvas& canvas, TColor gridColor) const {
 }
 
 void TTrackView::ZoomBy(int delta) {
-  Zoom = ClampZoom(ClampZoom(Zoom) + delta);
-  Scale = ScaleTable[Zoom];
+  State.Zoom = ClampZoom(ClampZoom(State.Zoom) + delta);
+  Scale = ScaleTable[State.Zoom];
 }
 
 double TTrackView::PanStep() const { return DegToDms(GridStep / 3600.0); }
@@ -108,10 +108,10 @@ bool TTrackView::KeyDown(int key) {
   switch (key) {
     case vkPageUp: ZoomOut(); return true;
     case vkPageDown: ZoomIn(); return true;
-    case vkLeft: CenterL = DegToDms(DmsToDeg(CenterL) - PanStep()); return true;
-    case vkUp: CenterB = DegToDms(DmsToDeg(CenterB) + PanStep()); return true;
-    case vkRight: CenterL = DegToDms(DmsToDeg(CenterL) + PanStep()); return true;
-    case vkDown: CenterB = DegToDms(DmsToDeg(CenterB) - PanStep()); return true;
+    case vkLeft: State.CenterL = DegToDms(DmsToDeg(State.CenterL) - PanStep()); return true;
+    case vkUp: State.CenterB = DegToDms(DmsToDeg(State.CenterB) + PanStep()); return true;
+    case vkRight: State.CenterL = DegToDms(DmsToDeg(State.CenterL) + PanStep()); return true;
+    case vkDown: State.CenterB = DegToDms(DmsToDeg(State.CenterB) - PanStep()); return true;
     default: return false;
   }
 }

@@ -1,6 +1,6 @@
 // The track window's view: a plain latitude-longitude grid in which one arc-second of either
-// spans Scale pixels at every latitude. The centre and zoom are the program-wide CenterB,
-// CenterL and Zoom; this keeps what follows from them for one drawing surface.
+// spans Scale pixels at every latitude. The centre and zoom live in the track state handed in;
+// this keeps what follows from them for one drawing surface.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "maps/TCanvas.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 
@@ -29,6 +30,10 @@ std::string GridLabel(double dms);
 
 class TTrackView {
 public:
+  explicit TTrackView(TTrackState& state) : State(state) {}
+
+  // Its CenterB, CenterL and Zoom: the centre and zoom the view shows.
+  TTrackState& State;
   double Scale = 0.05;
   int32_t GridStep = 600;
   double West = 0, South = 0, East = 0, North = 0;

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 
 namespace orvane {
 namespace {

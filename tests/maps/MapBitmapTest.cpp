@@ -7,7 +7,7 @@
 
 #include "common/HostConv.h"
 #include "maps/MapBitmap.h"
-#include "tests/app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 #include "tests/track/RecordingCanvas.h"
 
 namespace orvane {

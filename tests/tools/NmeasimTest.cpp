@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/NmeaSim.h"
+#include "tools/SimDrive.h"
 
 namespace orvane {
 namespace {

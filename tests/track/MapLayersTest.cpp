@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "common/HostConv.h"
-#include "tests/app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 #include "tests/track/RecordingCanvas.h"
 #include "track/MapLayers.h"
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 namespace {
@@ -65,8 +65,8 @@ protected:
     ClearPaths();
     TempDir::TearDown();
   }
-  static void ClearPaths() {
-    for (const char* l = kMapSetLetters; *l; ++l) TMapLayers::PathOf(*l).clear();
+  void ClearPaths() {
+    for (const char* l = kMapSetLetters; *l; ++l) layers.PathOf(*l).clear();
   }
   LoggingLayer& Of(char letter) {
     for (LoggingLayer& l : vector)
@@ -74,13 +74,13 @@ protected:
     throw std::logic_error("no layer");
   }
   void AllPaths() {
-    for (const char* l = kVector; *l; ++l) TMapLayers::PathOf(*l) = std::string("/maps/") + *l;
+    for (const char* l = kVector; *l; ++l) layers.PathOf(*l) = std::string("/maps/") + *l;
   }
   // A 2000 x 1000 bitmap with a good header.
   void GoodBitmap() {
-    BmpMap = (dir / "area.bmp").string();
+    state.BmpMap = (dir / "area.bmp").string();
     WriteAll(dir / "area.HDR", "ULXMAP 139.5\r\nULYMAP 36.0\r\nXDIM 0.0001\r\nYDIM 0.0001\r\n");
-    image.Files[BmpMap] = {2000, 1000};
+    image.Files[state.BmpMap] = {2000, 1000};
   }
   void Load() {
     layers.BuildMapSet();
@@ -98,26 +98,27 @@ protected:
   std::vector<LoggingLayer> vector;
   LoggingImage image{loadLog};
   TMapBitmap bitmap{image};
-  TMapLayers layers{bitmap};
+  TTrackState state;
+  TMapLayers layers{bitmap, state};
 };
 
 TEST_F(MapLayersTest, MapSetHoldsTheLettersOfTheSetPaths) {
   layers.BuildMapSet();
   EXPECT_EQ(layers.MapSet, "");
-  BmpMap = "a.bmp";
-  RoadMap = "r";
-  PointMap = "p";
-  KddMap = "/kdd";
-  EncMap = "e";
+  state.BmpMap = "a.bmp";
+  state.RoadMap = "r";
+  state.PointMap = "p";
+  state.KddMap = "/kdd";
+  state.EncMap = "e";
   layers.BuildMapSet();
   EXPECT_EQ(layers.MapSet, "BRPKE");
   AllPaths();
   layers.BuildMapSet();
   EXPECT_EQ(layers.MapSet, "BRPOMKWCE");
-  EXPECT_EQ(&TMapLayers::PathOf('O'), &BorderMap);
-  EXPECT_EQ(&TMapLayers::PathOf('M'), &KkCoastMap);
-  EXPECT_EQ(&TMapLayers::PathOf('W'), &WayPntMap);
-  EXPECT_EQ(&TMapLayers::PathOf('C'), &CoastLine);
+  EXPECT_EQ(&layers.PathOf('O'), &state.BorderMap);
+  EXPECT_EQ(&layers.PathOf('M'), &state.KkCoastMap);
+  EXPECT_EQ(&layers.PathOf('W'), &state.WayPntMap);
+  EXPECT_EQ(&layers.PathOf('C'), &state.CoastLine);
 }
 
 TEST_F(MapLayersTest, LoadOrderThenDrawOrderWithTheBitmapFirst) {
@@ -142,9 +143,9 @@ TEST_F(MapLayersTest, LayerThatFindsNothingLosesItsPathAndLetter) {
   Of('C').result = false;
   Load();
   EXPECT_EQ(loadLog, "ROPMKWCE");
-  EXPECT_TRUE(BorderMap.empty());
-  EXPECT_TRUE(CoastLine.empty());
-  EXPECT_EQ(RoadMap, "/maps/R");
+  EXPECT_TRUE(state.BorderMap.empty());
+  EXPECT_TRUE(state.CoastLine.empty());
+  EXPECT_EQ(state.RoadMap, "/maps/R");
   EXPECT_EQ(layers.MapSet, "RPMKWE");
   EXPECT_TRUE(layers.MapReady);
   EXPECT_TRUE(messages.empty());
@@ -158,7 +159,7 @@ TEST_F(MapLayersTest, ErrorInALayerEndsTheLoadThere) {
   EXPECT_THROW(Load(), std::runtime_error);
   EXPECT_EQ(loadLog, "ROP");
   EXPECT_FALSE(layers.MapReady);
-  EXPECT_EQ(PointMap, "/maps/P");
+  EXPECT_EQ(state.PointMap, "/maps/P");
 
   // After a good load, a failing one leaves MapReady as it was.
   Of('P').throws = false;
@@ -178,8 +179,8 @@ TEST_F(MapLayersTest, KindsWithoutAClassKeepTheirPathsAndAreSkipped) {
   layers.SetLayer('E', nullptr);
   Load();
   EXPECT_EQ(loadLog, "ROPMWC");
-  EXPECT_EQ(KddMap, "/maps/K");
-  EXPECT_EQ(EncMap, "/maps/E");
+  EXPECT_EQ(state.KddMap, "/maps/K");
+  EXPECT_EQ(state.EncMap, "/maps/E");
   EXPECT_TRUE(layers.Has('K'));
   EXPECT_TRUE(layers.Has('E'));
   EXPECT_TRUE(layers.MapReady);
@@ -188,21 +189,21 @@ TEST_F(MapLayersTest, KindsWithoutAClassKeepTheirPathsAndAreSkipped) {
 }
 
 TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
-  RoadMap = "/maps/R";
-  BmpMap = (dir / "area.bmp").string();
-  image.Files[BmpMap] = {100, 100};
+  state.RoadMap = "/maps/R";
+  state.BmpMap = (dir / "area.bmp").string();
+  image.Files[state.BmpMap] = {100, 100};
   Load();
   EXPECT_EQ(messages, (std::vector<std::string>{".HDR File not found"}));
   EXPECT_EQ(loadLog, "R");  // the vector layers are loaded, the picture is not
   EXPECT_FALSE(layers.MapReady);
-  EXPECT_TRUE(BmpMap.empty());
+  EXPECT_TRUE(state.BmpMap.empty());
   EXPECT_EQ(layers.MapSet, "R");
 
   // A good load before does not keep the maps on.
   messages.clear();
   Load();
   EXPECT_TRUE(layers.MapReady);
-  BmpMap = (dir / "area.bmp").string();
+  state.BmpMap = (dir / "area.bmp").string();
   Load();
   EXPECT_FALSE(layers.MapReady);
   // The next load runs without the bitmap and turns them on again.
@@ -212,24 +213,24 @@ TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
 }
 
 TEST_F(MapLayersTest, WrongHeaderTurnsOnlyTheBitmapOff) {
-  RoadMap = "/maps/R";
-  BmpMap = (dir / "area.bmp").string();
-  image.Files[BmpMap] = {100, 100};
+  state.RoadMap = "/maps/R";
+  state.BmpMap = (dir / "area.bmp").string();
+  image.Files[state.BmpMap] = {100, 100};
   // Tabs are no separators: no key is found.
   WriteAll(dir / "area.HDR", "ULXMAP\t139.5\nULYMAP\t36.0\nXDIM\t0.0001\nYDIM\t0.0001\n");
   Load();
   EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
   EXPECT_FALSE(layers.MapReady);  // as it was
-  EXPECT_EQ(BmpMap, (dir / "area.bmp").string());
+  EXPECT_EQ(state.BmpMap, (dir / "area.bmp").string());
   EXPECT_FALSE(layers.Has('B'));
   EXPECT_TRUE(image.Loads.empty());
 
   // With the maps on from a load before, they stay on, without the bitmap.
-  const std::string path = BmpMap;
-  BmpMap.clear();
+  const std::string path = state.BmpMap;
+  state.BmpMap.clear();
   Load();
   ASSERT_TRUE(layers.MapReady);
-  BmpMap = path;
+  state.BmpMap = path;
   messages.clear();
   Load();
   EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
@@ -250,7 +251,7 @@ TEST_F(MapLayersTest, HeaderNumberOrPictureThatFailsEndsTheSetUp) {
   EXPECT_THROW(Load(), std::runtime_error);
   EXPECT_FALSE(layers.MapReady);
   EXPECT_FALSE(layers.Has('B'));
-  EXPECT_EQ(BmpMap, (dir / "area.bmp").string());
+  EXPECT_EQ(state.BmpMap, (dir / "area.bmp").string());
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "geodrel.h"
-#include "tests/app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 #include "tests/common/CommaLocale.h"
 #include "track/TrackList.h"
 

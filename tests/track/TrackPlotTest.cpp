@@ -8,7 +8,7 @@
 
 #include "nmea/NmeaRec.h"
 #include "track/TrackPlot.h"
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 #include "tests/track/RecordingCanvas.h"
 
 namespace orvane {
@@ -39,21 +39,21 @@ protected:
     NmeaRec.TrackColor = kTrack;
     NmeaRec.HeadR = 25;
     NmeaRec.GpsDatum = "WGS 84";
-    MapDatum = "WGS 84";
-    Zoom = 10;  // one pixel per arc-second
+    state.MapDatum = "WGS 84";
+    state.Zoom = 10;  // one pixel per arc-second
     plot.View.ApplyZoom();
   }
   void TearDown() override { Reset(); }
-  static void Reset() {
+  void Reset() {
     NmeaRec = TNmeaRec{};
-    CenterB = 34.0;
-    CenterL = 134.0;
-    Zoom = 6;
-    DataMax = 1000;
-    MapDatum = "Tokyo";
-    IconMark.clear();
-    BmpMap.clear();
-    RoadMap.clear();
+    state.CenterB = 34.0;
+    state.CenterL = 134.0;
+    state.Zoom = 6;
+    state.DataMax = 1000;
+    state.MapDatum = "Tokyo";
+    state.IconMark.clear();
+    state.BmpMap.clear();
+    state.RoadMap.clear();
   }
   static void FixAt(double lat, double lon) {
     NmeaRec.FixValid = true;
@@ -76,8 +76,9 @@ protected:
   RecordingHost host;
   FakeImage mark{24, 24}, background, mapImage;
   TMapBitmap bitmap{mapImage};
-  TMapLayers layers{bitmap};
-  TTrackPlot plot{host, mark, background, layers};
+  TTrackState state;
+  TMapLayers layers{bitmap, state};
+  TTrackPlot plot{host, mark, background, layers, state, NmeaRec};
   RecordingCanvas canvas{485, 305};
 };
 
@@ -88,8 +89,8 @@ TEST_F(TrackPlotTest, FirstSampleCentresTheViewAndPlacesTheMarkWithoutALine) {
 
   FixAt(35.393, 139.4522);
   ASSERT_TRUE(plot.SampleTrack(canvas));
-  EXPECT_EQ(CenterB, 35.393);
-  EXPECT_EQ(CenterL, 139.4522);
+  EXPECT_EQ(state.CenterB, 35.393);
+  EXPECT_EQ(state.CenterL, 139.4522);
   // Base first, then the mark at the centre pixel (242, 153) minus half its size.
   ASSERT_FALSE(canvas.Calls.empty());
   EXPECT_EQ(canvas.Calls[0].Op, TCanvasOp::FillRect);
@@ -263,7 +264,7 @@ TEST_F(TrackPlotTest, HeadingMarkAndItsLabel) {
 
 TEST_F(TrackPlotTest, MarkSizeFollowsThePictureUntilHeadingTakesOver) {
   mark.Files["/marks/pin.ico"] = {32, 16};
-  IconMark = "/marks/pin.ico";
+  state.IconMark = "/marks/pin.ico";
   plot.PrepareMark();
   EXPECT_EQ(mark.Loads, (std::vector<FakeImage::Load>{{"/marks/pin.ico", TImageKind::Picture}}));
   EXPECT_EQ(plot.MarkWidth, 32);
@@ -278,7 +279,7 @@ TEST_F(TrackPlotTest, MarkSizeFollowsThePictureUntilHeadingTakesOver) {
 
   // Heading off without a picture file: the square stays, the picture sits at its corner.
   NmeaRec.Headding = false;
-  IconMark.clear();
+  state.IconMark.clear();
   plot.PrepareMark();
   EXPECT_EQ(plot.MarkWidth, 20);
   EXPECT_EQ(plot.MarkHeight, 20);
@@ -296,20 +297,20 @@ TEST_F(TrackPlotTest, MarkSizeFollowsThePictureUntilHeadingTakesOver) {
 }
 
 TEST_F(TrackPlotTest, MarkPictureThatFailsEndsTheSetUp) {
-  RoadMap = "/maps/roads.txt";
+  state.RoadMap = "/maps/roads.txt";
   struct Layer : TMapLayer {
     int loads = 0;
     bool Load(const std::string&) override { return ++loads, true; }
     void Draw(TCanvas&, double, double, double, double) override {}
   } road;
   layers.SetLayer('R', &road);
-  IconMark = "/marks/missing.bmp";
+  state.IconMark = "/marks/missing.bmp";
   EXPECT_THROW(plot.SetMapSet(), std::runtime_error);
   EXPECT_EQ(road.loads, 0);
   EXPECT_FALSE(layers.MapReady);
   EXPECT_EQ(plot.MarkWidth, 24);  // the old picture stays
 
-  IconMark.clear();
+  state.IconMark.clear();
   plot.SetMapSet();
   EXPECT_EQ(road.loads, 1);
   EXPECT_TRUE(layers.MapReady);
@@ -322,13 +323,13 @@ TEST_F(TrackPlotTest, MapsAndTheReadOutCaptionOnlyWhenTheMapIsReady) {
     void Draw(TCanvas&, double, double, double, double) override { ++draws; }
   } road;
   layers.SetLayer('R', &road);
-  RoadMap = "/maps/roads.txt";
+  state.RoadMap = "/maps/roads.txt";
   layers.BuildMapSet();
   plot.FormPaint(canvas);
   EXPECT_EQ(road.draws, 0);
   EXPECT_TRUE(host.Captions.empty());
 
-  Zoom = 6;
+  state.Zoom = 6;
   plot.View.ApplyZoom();
   plot.SetMapSet();
   plot.FormPaint(canvas);
@@ -341,24 +342,24 @@ TEST_F(TrackPlotTest, MapsAndTheReadOutCaptionOnlyWhenTheMapIsReady) {
 }
 
 TEST_F(TrackPlotTest, ZoomAndKeysRedrawEvenAtTheLimits) {
-  Zoom = 17;
+  state.Zoom = 17;
   plot.View.ApplyZoom();
   plot.ZoomIn(canvas);
-  EXPECT_EQ(Zoom, 17);
+  EXPECT_EQ(state.Zoom, 17);
   EXPECT_EQ(canvas.Of(TCanvasOp::FillRect).size(), 1u);
   plot.KeyDown(canvas, vkPageUp);
-  EXPECT_EQ(Zoom, 16);
+  EXPECT_EQ(state.Zoom, 16);
   EXPECT_EQ(canvas.Of(TCanvasOp::FillRect).size(), 2u);
   plot.KeyDown(canvas, vkRight);
-  EXPECT_NEAR(CenterL, 134.000036, 1e-9);  // 1" grid: 0.0001°
+  EXPECT_NEAR(state.CenterL, 134.000036, 1e-9);  // 1" grid: 0.0001°
   EXPECT_EQ(canvas.Of(TCanvasOp::FillRect).size(), 3u);
   canvas.Reset();
   plot.KeyDown(canvas, 65);
   EXPECT_TRUE(canvas.Calls.empty());
-  Zoom = 1;
+  state.Zoom = 1;
   plot.View.ApplyZoom();
   plot.ZoomOut(canvas);
-  EXPECT_EQ(Zoom, 1);
+  EXPECT_EQ(state.Zoom, 1);
   EXPECT_EQ(canvas.Of(TCanvasOp::FillRect).size(), 1u);
 }
 

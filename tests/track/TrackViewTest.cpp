@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "track/TrackVars.h"
+#include "track/TrackState.h"
 #include "track/TrackView.h"
 #include "tests/track/RecordingCanvas.h"
 
@@ -24,20 +24,20 @@ struct GridLine {
 class TrackViewTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    CenterB = 34.0;
-    CenterL = 134.0;
-    Zoom = 6;
+    state.CenterB = 34.0;
+    state.CenterL = 134.0;
+    state.Zoom = 6;
     view.ApplyZoom();
   }
   void TearDown() override {
-    CenterB = 34.0;
-    CenterL = 134.0;
-    Zoom = 6;
+    state.CenterB = 34.0;
+    state.CenterL = 134.0;
+    state.Zoom = 6;
   }
   void Centre(double b, double l, int zoom) {
-    CenterB = b;
-    CenterL = l;
-    Zoom = zoom;
+    state.CenterB = b;
+    state.CenterL = l;
+    state.Zoom = zoom;
     view.ApplyZoom();
   }
 
@@ -64,7 +64,8 @@ protected:
     return xs;
   }
 
-  TTrackView view;
+  TTrackState state;
+  TTrackView view{state};
 };
 
 TEST_F(TrackViewTest, DefaultViewOn485x305) {
@@ -248,43 +249,43 @@ TEST_F(TrackViewTest, ReadOutCaption) {
   view.DrawBase(odd, clWhite, clBlack, nullptr);
   EXPECT_EQ(view.MouseMove(242, 153), "133.59500 33.59500 [0.050]");
 
-  Zoom = 17;
+  state.Zoom = 17;
   view.ApplyZoom();
   EXPECT_EQ(view.Caption(), "133.59500 33.59500 [100.000]");
 }
 
 TEST_F(TrackViewTest, ZoomIsClampedAtLoadAndAtTheMenuLimits) {
   for (auto [stored, zoom] : {std::pair{0, 1}, {-7, 1}, {18, 17}, {1000, 17}, {1, 1}, {17, 17}, {9, 9}}) {
-    Zoom = stored;
+    state.Zoom = stored;
     view.ApplyZoom();
-    EXPECT_EQ(Zoom, zoom) << stored;
+    EXPECT_EQ(state.Zoom, zoom) << stored;
     EXPECT_DOUBLE_EQ(view.Scale, ScaleTable[zoom]);
   }
-  Zoom = 17;
+  state.Zoom = 17;
   view.ApplyZoom();
   view.ZoomIn();
-  EXPECT_EQ(Zoom, 17);
+  EXPECT_EQ(state.Zoom, 17);
   EXPECT_DOUBLE_EQ(view.Scale, 100);
   view.ZoomOut();
-  EXPECT_EQ(Zoom, 16);
+  EXPECT_EQ(state.Zoom, 16);
   EXPECT_DOUBLE_EQ(view.Scale, 64);
-  Zoom = 1;
+  state.Zoom = 1;
   view.ZoomOut();
-  EXPECT_EQ(Zoom, 1);
+  EXPECT_EQ(state.Zoom, 1);
   EXPECT_DOUBLE_EQ(view.Scale, 0.001);
   // A zoom stored out of range moves from its nearest limit.
-  Zoom = 40;
+  state.Zoom = 40;
   view.ZoomOut();
-  EXPECT_EQ(Zoom, 16);
+  EXPECT_EQ(state.Zoom, 16);
 
   // Page Up zooms out, Page Down in.
-  Zoom = 6;
+  state.Zoom = 6;
   EXPECT_TRUE(view.KeyDown(vkPageUp));
-  EXPECT_EQ(Zoom, 5);
+  EXPECT_EQ(state.Zoom, 5);
   EXPECT_DOUBLE_EQ(view.Scale, 0.02);
   EXPECT_TRUE(view.KeyDown(vkPageDown));
   EXPECT_TRUE(view.KeyDown(vkPageDown));
-  EXPECT_EQ(Zoom, 7);
+  EXPECT_EQ(state.Zoom, 7);
   EXPECT_DOUBLE_EQ(view.Scale, 0.1);
 }
 
@@ -301,42 +302,42 @@ TEST_F(TrackViewTest, ScaleAndGridTables) {
 TEST_F(TrackViewTest, ArrowsPanByOneGridIntervalReadAsDecimalDegrees) {
   view.ComputeViewBox(485, 305);  // 10' grid: 0.1° = 6'
   EXPECT_TRUE(view.KeyDown(vkLeft));
-  EXPECT_NEAR(CenterL, 133.54, 1e-9);
+  EXPECT_NEAR(state.CenterL, 133.54, 1e-9);
   EXPECT_TRUE(view.KeyDown(vkRight));
   EXPECT_TRUE(view.KeyDown(vkRight));
-  EXPECT_NEAR(CenterL, 134.06, 1e-9);
+  EXPECT_NEAR(state.CenterL, 134.06, 1e-9);
   EXPECT_TRUE(view.KeyDown(vkUp));
-  EXPECT_NEAR(CenterB, 34.06, 1e-9);
+  EXPECT_NEAR(state.CenterB, 34.06, 1e-9);
   EXPECT_TRUE(view.KeyDown(vkDown));
   EXPECT_TRUE(view.KeyDown(vkDown));
-  EXPECT_NEAR(CenterB, 33.54, 1e-9);
+  EXPECT_NEAR(state.CenterB, 33.54, 1e-9);
 
   Centre(34.0, 134.0, 9);  // 1' grid: 0.01° = 36"
   view.ComputeViewBox(485, 305);
   EXPECT_TRUE(view.KeyDown(vkRight));
-  EXPECT_NEAR(CenterL, 134.0036, 1e-9);
+  EXPECT_NEAR(state.CenterL, 134.0036, 1e-9);
   EXPECT_TRUE(view.KeyDown(vkDown));
-  EXPECT_NEAR(CenterB, 33.5924, 1e-9);
+  EXPECT_NEAR(state.CenterB, 33.5924, 1e-9);
 
   Centre(34.0, 134.0, 15);  // 1" grid: 0.0001°
   view.ComputeViewBox(485, 305);
   EXPECT_TRUE(view.KeyDown(vkLeft));
-  EXPECT_NEAR(CenterL, 133.595964, 1e-9);  // 0.0001° is 0.36"
+  EXPECT_NEAR(state.CenterL, 133.595964, 1e-9);  // 0.0001° is 0.36"
 
   // The step is that of the last drawing, not of a zoom since.
   Centre(34.0, 134.0, 4);  // 1° grid
   view.ComputeViewBox(485, 305);
-  Zoom = 12;
+  state.Zoom = 12;
   view.ApplyZoom();
   EXPECT_TRUE(view.KeyDown(vkUp));
-  EXPECT_NEAR(CenterB, 35.0, 1e-9);
+  EXPECT_NEAR(state.CenterB, 35.0, 1e-9);
 
-  const double b = CenterB, l = CenterL;
-  const int z = Zoom;
+  const double b = state.CenterB, l = state.CenterL;
+  const int z = state.Zoom;
   for (int key : {0, 13, 32, 35, 36, 41, 45, 107}) EXPECT_FALSE(view.KeyDown(key)) << key;
-  EXPECT_EQ(CenterB, b);
-  EXPECT_EQ(CenterL, l);
-  EXPECT_EQ(Zoom, z);
+  EXPECT_EQ(state.CenterB, b);
+  EXPECT_EQ(state.CenterL, l);
+  EXPECT_EQ(state.Zoom, z);
 }
 
 }  // namespace

@@ -1,9 +1,0 @@
-#include "app/MainVars.h"
-
-namespace orvane {
-
-bool ShowData = false;
-bool ShowTrk = false;
-int32_t RepInterval = kRepIntervalBuilt;
-
-}  // namespace orvane

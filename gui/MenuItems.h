@@ -1,0 +1,26 @@
+// Menu items built from the windows' tables: each item and submenu carries its control name as
+// its objectName, so tests and people can find it, and its tag as its data.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+
+namespace orvane {
+
+inline QAction* AddItem(QMenu* menu, const char* caption, const char* name, int tag = 0) {
+  QAction* a = menu->addAction(caption);
+  a->setObjectName(name);
+  a->setData(tag);
+  return a;
+}
+
+inline QMenu* AddSubmenu(QMenu* menu, const char* caption, const char* name) {
+  QMenu* sub = menu->addMenu(caption);
+  sub->setObjectName(name);
+  sub->menuAction()->setObjectName(name);
+  return sub;
+}
+
+inline int Tag(const QAction* item) { return item->data().toInt(); }
+
+}  // namespace orvane

@@ -1,0 +1,456 @@
+#include "gui/USatVForm.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QInputDialog>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include "gui/ErrorHandler.h"
+#include "gui/MenuItems.h"
+#include "gui/QtText.h"
+#include "settings/MainVars.h"
+#include "settings/Settings.h"
+#include "nmea/NmeaRec.h"
+#include "gui/UMoniForm.h"
+#include "gui/USetForm.h"
+#include "gui/UTrackForm.h"
+
+namespace orvane {
+
+TSatVForm* SatVForm = nullptr;
+
+namespace {
+
+QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QRect ToQRect(const TSkyRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height); }
+
+// A circle shape: the largest circle inside its bounds, its pen drawn inside them too.
+void DrawCircleShape(QPainter& p, const QRect& r, int penWidth, QColor pen, QColor brush) {
+  p.setPen(QPen(pen, penWidth));
+  p.setBrush(brush);
+  const int side = std::min(r.width(), r.height());
+  const double half = penWidth / 2.0;
+  const QRectF c(r.left() + (r.width() - side) / 2 + half, r.top() + (r.height() - side) / 2 + half, side - penWidth,
+                 side - penWidth);
+  p.drawEllipse(c);
+}
+
+void DrawLabel(QPainter& p, const QRect& r, const QString& text, const QFont& font) {
+  p.fillRect(r, Qt::white);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+
+}  // namespace
+
+std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError) {
+  const std::string prefix = "COM" + std::to_string(number) + ": ";
+  std::string cause = lastOpenError.rfind(prefix, 0) == 0 ? lastOpenError.substr(prefix.size()) : lastOpenError;
+  if (cause.empty()) cause = "cannot be opened";
+  std::string msg = "COM" + std::to_string(number) + " (" + device + "): " + cause;
+  if (cause.find("Permission denied") != std::string::npos) msg += "; is the user in the dialout group?";
+  return msg;
+}
+
+// ---- the sky view -------------------------------------------------------------------------------
+
+TSkyPanel::TSkyPanel(QWidget* parent) : QWidget(parent) {
+  setObjectName("pnlSat");
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  SnrFont = parent->font();
+  SnrFont.setPointSize(9);
+  PrnFont = parent->font();
+  PrnFont.setPointSize(10);
+  PrnFont.setBold(true);
+}
+
+void TSkyPanel::FormPaint() {
+  Sky = SkyLayout(width(), height());
+  update();
+}
+
+void TSkyPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FormPaint();
+}
+
+void TSkyPanel::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
+  if (index < 1 || index > kMaxSats) return;
+  TSatMark& s = Sats[static_cast<size_t>(index - 1)];
+  s.Prn = FromLocal(prn);
+  s.Snr = QString::fromStdString(FormatSnr(snr));
+  const QFontMetrics pm(PrnFont), sm(SnrFont);
+  const TSatPlace place =
+      PlaceSat(Sky, elevation, azimuth, pm.horizontalAdvance(s.Prn), pm.height(), sm.horizontalAdvance(s.Snr), sm.height());
+  s.PrnRect = ToQRect(place.Prn);
+  s.SnrRect = ToQRect(place.Snr);
+  s.Symbol = ToQRect(place.Symbol);
+  update();
+}
+
+void TSkyPanel::SetSatVisible(int index, bool visible) {
+  if (index < 1 || index > kMaxSats) return;
+  Sats[static_cast<size_t>(index - 1)].Visible = visible;
+  update();
+}
+
+void TSkyPanel::SetSatColor(int index, TColor color) {
+  if (index < 1 || index > kMaxSats) return;
+  Sats[static_cast<size_t>(index - 1)].Color = color;
+  update();
+}
+
+void TSkyPanel::SetFixCaption(const std::string& caption) {
+  Fix = FromLocal(caption);
+  update();
+}
+
+void TSkyPanel::SetBGColor(TColor color) {
+  Background = color;
+  update();
+}
+
+void TSkyPanel::ClearSatellites() {
+  Sats = {};
+  update();
+}
+
+void TSkyPanel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QColor bg = ToQColor(Background);
+  p.fillRect(rect(), bg);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  DrawCircleShape(p, ToQRect(Sky.cirElv1), 2, Qt::black, bg);
+  DrawCircleShape(p, ToQRect(Sky.cirElv2), 2, Qt::black, bg);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.fillRect(ToQRect(Sky.linElvV), Qt::black);
+  p.fillRect(ToQRect(Sky.linElvH), Qt::black);
+
+  p.fillRect(kFixRect, bg);
+  p.setFont(font());
+  p.setPen(Qt::black);
+  p.drawText(kFixRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
+
+  for (const TSatMark& s : Sats)
+    if (s.Visible) DrawLabel(p, s.SnrRect, s.Snr, SnrFont);
+  for (const TSatMark& s : Sats)
+    if (s.Visible) DrawLabel(p, s.PrnRect, s.Prn, PrnFont);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  for (const TSatMark& s : Sats)
+    if (s.Visible) DrawCircleShape(p, s.Symbol, 1, Qt::white, ToQColor(s.Color));
+}
+
+// ---- the main window ----------------------------------------------------------------------------
+
+TSatVForm::TSatVForm(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      Recorder(NmeaRec, &SLTimer),
+      Proc(NmeaRec, *this, &Recorder),
+      Replayer(Proc, &Timer, &PortPolling, &Recorder) {
+  setObjectName("SatVForm");
+  setWindowTitle("Sattelite View");
+  QFont f("IPAPGothic");
+  f.setPixelSize(15);
+  setFont(f);
+  resize(292, 325);
+
+  PollTimer.OnTick = [this] { CommPortDriver.PollTick(); };
+  Timer.OnTick = [this] { TimerTimer(); };
+  SLTimer.OnTick = [this] { SLTimerTimer(); };
+  CommPortDriver.SetPollTimer(&PollTimer);
+  CommPortDriver.SetComPortHwHandshaking(hhNONE);
+  CommPortDriver.SetComPortInBufSize(9600);
+  CommPortDriver.SetComPortOutBufSize(9600);
+  CommPortDriver.OnReceiveData = [this](TCommPortDriver* s, const char* d, uint32_t n) {
+    CommPortDriverReceiveData(s, d, n);
+  };
+  Recorder.OnFailure = [this](const std::string& message) {
+    menSaveLog->setChecked(false);
+    // Shown after the sentence processor has returned, not in the middle of a delivery.
+    QTimer::singleShot(0, this, [message] { ShowError(message); });
+  };
+  Replayer.ProcessEvents = [] { QCoreApplication::processEvents(); };
+  Replayer.OnRunningChanged = [this](bool running) {
+    menOpenLog->setEnabled(!running);
+    mnStopLog->setEnabled(running);
+  };
+
+  // 1. The sky view and its satellites, all hidden.
+  pnlSat = new TSkyPanel(this);
+  BuildMenu();
+  connect(pnlSat, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupMenu->popup(pnlSat->mapToGlobal(pos)); });
+
+  // 3. The settings.
+  LoadSettings();
+  Replayer.SetInterval(RepInterval);
+  // 4.
+  menSaveLog->setChecked(NmeaRec.SaveLog);
+  menDataWindow->setChecked(ShowData);
+  menTrkWindow->setChecked(ShowTrk);
+  // 5. SLTimer from SaveLog and SaveInterval.
+  Recorder.Start();
+  Creating = true;
+  // 6. The port items; their tooltips name the devices the [Ports] section maps them to.
+  for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
+  if (NmeaRec.ComPort >= 1 && NmeaRec.ComPort <= kComPortCount) {
+    QAction* item = PortItems[static_cast<size_t>(NmeaRec.ComPort)];
+    item->setChecked(true);
+    CommPortDriver.SetComPort(static_cast<TComPortNumber>(NmeaRec.ComPort - 1));
+    mnuComClick(item);
+  }
+  // 7.
+  for (QAction* item : SpeedItems)
+    if (Tag(item) == NmeaRec.ComSpeed) {
+      item->setChecked(true);
+      mnuSpClick(item);
+    }
+  // 8.
+  OpenComPort();
+  Creating = false;
+  // 9.
+  ApplyBGColor();
+}
+
+TSatVForm::~TSatVForm() { FormDestroy(); }
+
+void TSatVForm::FormDestroy() {
+  if (Destroyed) return;
+  Destroyed = true;
+  Replayer.StopReplay();
+  pnlSat->ClearSatellites();
+  CloseComPort();
+  Recorder.CloseLogFile();
+  try {
+    SaveSettings();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Orvane: %s\n", e.what());
+  }
+}
+
+void TSatVForm::BuildMenu() {
+  PopupMenu = new QMenu(this);
+  PopupMenu->setObjectName("PopupMenu");
+  menDataWindow = AddItem(PopupMenu, "DataWindow", "menDataWindow", 0);
+  menDataWindow->setCheckable(true);
+  connect(menDataWindow, &QAction::triggered, this, [this] { Guard([this] { menDataWindowClick(); }); });
+  menTrkWindow = AddItem(PopupMenu, "TrackWindow", "menTrkWindow", 0);
+  menTrkWindow->setCheckable(true);
+  connect(menTrkWindow, &QAction::triggered, this, [this] { Guard([this] { menTrkWindowClick(); }); });
+  PopupMenu->addSeparator()->setObjectName("N1");
+  menOpenLog = AddItem(PopupMenu, "Open Log", "menOpenLog", 0);
+  connect(menOpenLog, &QAction::triggered, this, [this] { Guard([this] { menOpenLogClick(); }); });
+  mnStopLog = AddItem(PopupMenu, "Stop Play", "mnStopLog", 0);
+  mnStopLog->setEnabled(false);
+  connect(mnStopLog, &QAction::triggered, this, [this] { Guard([this] { StopLogClick(); }); });
+  ReplayInterval1 = PopupMenu->addMenu("Replay Interval");
+  ReplayInterval1->setObjectName("ReplayInterval1");
+  ReplayInterval1->menuAction()->setObjectName("ReplayInterval1");
+  for (const TReplayIntervalItem& r : kReplayIntervalItems) {
+    QAction* a = AddItem(ReplayInterval1, r.caption, r.name, r.tag);
+    connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { ReplayClick(a); }); });
+  }
+  PopupMenu->addSeparator()->setObjectName("N2");
+  menSaveLog = AddItem(PopupMenu, "Save Log", "menSaveLog", 0);
+  menSaveLog->setCheckable(true);
+  connect(menSaveLog, &QAction::triggered, this, [this] { Guard([this] { menSaveLogClick(); }); });
+  SaveInterval1 = PopupMenu->addMenu("Save Interval");
+  SaveInterval1->setObjectName("SaveInterval1");
+  SaveInterval1->menuAction()->setObjectName("SaveInterval1");
+  for (const TSaveIntervalItem& s : kSaveIntervalItems) {
+    QAction* a = AddItem(SaveInterval1, s.caption, s.name, s.tag);
+    if (s.tag < 0)
+      connect(a, &QAction::triggered, this, [this] { Guard([this] { OtherClick(); }); });
+    else  // "1sec" included: it sets its one second like its sisters
+      connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { SaveIvClick(a); }); });
+  }
+  LogFile = AddItem(PopupMenu, "LogFile...", "LogFile", 0);
+  connect(LogFile, &QAction::triggered, this, [this] { Guard([this] { LogFileClick(); }); });
+  Comm = PopupMenu->addMenu("COM");
+  Comm->setObjectName("Comm");
+  Comm->menuAction()->setObjectName("Comm");
+  Port1 = Comm->addMenu("Port");
+  Port1->setObjectName("Port1");
+  Port1->menuAction()->setObjectName("Port1");
+  Port1->setToolTipsVisible(true);
+  auto* ports = new QActionGroup(this);
+  for (int n = 1; n <= kComPortCount; ++n) {
+    const std::string caption = "COM" + std::to_string(n), name = "mnuCom" + std::to_string(n);
+    QAction* a = AddItem(Port1, caption.c_str(), name.c_str(), n - 1);
+    a->setCheckable(true);
+    ports->addAction(a);
+    PortItems[static_cast<size_t>(n)] = a;
+    connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnuComClick(a); }); });
+  }
+  Speed1 = Comm->addMenu("Speed");
+  Speed1->setObjectName("Speed1");
+  Speed1->menuAction()->setObjectName("Speed1");
+  auto* speeds = new QActionGroup(this);
+  const int rates[] = {2400, 4800, 9600};
+  for (size_t i = 0; i < 3; ++i) {
+    const std::string caption = std::to_string(rates[i]), name = "mnuSp" + caption;
+    QAction* a = AddItem(Speed1, caption.c_str(), name.c_str(), rates[i]);
+    a->setCheckable(true);
+    speeds->addAction(a);
+    SpeedItems[i] = a;
+    connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnuSpClick(a); }); });
+  }
+  menSetting = AddItem(PopupMenu, "Settings...", "menSetting", 0);
+  connect(menSetting, &QAction::triggered, this, [this] { Guard([this] { menSettingClick(); }); });
+}
+
+void TSatVForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  pnlSat->setGeometry(0, 0, width(), height());
+}
+
+void TSatVForm::closeEvent(QCloseEvent* event) {
+  // Qt closes the remaining tool windows with the last main window; that is the program ending,
+  // not the user hiding them, so ShowData and ShowTrk must keep what the user chose.
+  if (MoniForm) MoniForm->OnCloseToggle = nullptr;
+  if (TrackForm) TrackForm->OnCloseToggle = nullptr;
+  QWidget::closeEvent(event);
+  // Closing the main window ends the program, whatever other window is still shown.
+  QCoreApplication::quit();
+}
+
+void TSatVForm::OpenComPort() {
+  if (CommPortDriver.OpenPort()) {
+    if (CommPortDriver.ModemLines() == 0) CommPortDriver.SetCheckLineStatus(true);
+    return;
+  }
+  // No message box, as for a receiver that is simply unplugged; but say why no data will come.
+  const int number = static_cast<int>(CommPortDriver.ComPort()) + 1;
+  const std::string failure = PortOpenFailure(number, CommPortDriver.DeviceName(), CommPortDriver.LastOpenError());
+  // Start-up tries the stored port three times over; one line says it.
+  if (Creating && failure == StartupPortFailure) return;
+  if (Creating) StartupPortFailure = failure;
+  std::fprintf(stderr, "Orvane: %s\n", failure.c_str());
+}
+
+void TSatVForm::CloseComPort() {
+  CommPortDriver.PurgeBuffers(true, true);
+  CommPortDriver.ClosePort();
+}
+
+void TSatVForm::mnuComClick(QAction* item) {
+  CloseComPort();
+  const int tag = Tag(item);
+  CommPortDriver.SetComPort(static_cast<TComPortNumber>(tag));
+  NmeaRec.ComPort = tag + 1;
+  item->setChecked(true);
+  OpenComPort();
+}
+
+void TSatVForm::mnuSpClick(QAction* item) {
+  CloseComPort();
+  switch (Tag(item)) {
+    case 2400: CommPortDriver.SetComPortSpeed(br2400); NmeaRec.ComSpeed = 2400; break;
+    case 4800: CommPortDriver.SetComPortSpeed(br4800); NmeaRec.ComSpeed = 4800; break;
+    case 9600: CommPortDriver.SetComPortSpeed(br9600); NmeaRec.ComSpeed = 9600; break;
+    default: break;
+  }
+  OpenComPort();
+  item->setChecked(true);
+}
+
+void TSatVForm::menDataWindowClick() {
+  ShowData = !ShowData;
+  menDataWindow->setChecked(ShowData);
+  if (MoniForm) MoniForm->setVisible(ShowData);
+}
+
+void TSatVForm::menTrkWindowClick() {
+  ShowTrk = !ShowTrk;
+  menTrkWindow->setChecked(ShowTrk);
+  if (TrackForm) TrackForm->setVisible(ShowTrk);
+}
+
+void TSatVForm::menSettingClick() {
+  if (SetForm) SetForm->exec();
+}
+
+void TSatVForm::menOpenLogClick() {
+  const QString name = QFileDialog::getOpenFileName(this, "Open Log", QString(), DialogFilter(kLogFileFilter));
+  if (!name.isEmpty()) StartReplay(name.toLocal8Bit().toStdString());
+}
+
+void TSatVForm::StartReplay(const std::string& fileName) { Replayer.StartReplay(fileName); }
+
+void TSatVForm::StopLogClick() { Replayer.StopReplay(); }
+
+void TSatVForm::ReplayClick(QAction* item) {
+  Replayer.SetInterval(Tag(item));
+  RepInterval = Replayer.Interval();
+}
+
+void TSatVForm::menSaveLogClick() {
+  Recorder.SetSaveLog(!Recorder.SaveLog());
+  menSaveLog->setChecked(Recorder.SaveLog());
+}
+
+void TSatVForm::SaveIvClick(QAction* item) { Recorder.SetSaveInterval(Tag(item)); }
+
+void TSatVForm::OtherClick() {
+  bool ok = false;
+  const QString answer = QInputDialog::getText(this, kOtherCaption, kOtherPrompt, QLineEdit::Normal,
+                                               QString::fromStdString(Recorder.SaveIntervalText()), &ok);
+  if (ok) Recorder.SetSaveInterval(TNmeaLogRecorder::ParseSaveInterval(answer.toStdString()));
+}
+
+void TSatVForm::LogFileClick() {
+  const QString name = QFileDialog::getSaveFileName(this, "LogFile", FromLocal(Recorder.SaveLogName()),
+                                                    DialogFilter(kLogFileFilter));
+  if (!name.isEmpty()) Recorder.SetSaveLogName(name.toLocal8Bit().toStdString());
+}
+
+void TSatVForm::CommPortDriverReceiveData(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize) {
+  Sender->SuspendPolling();
+  // SLTimer keeps running: its tick cannot come inside this handler on the one thread, and
+  // restarting its period with every delivery would keep a save window from ever closing.
+  // Polling resumes however the delivery ends; an error ends only this delivery.
+  struct TResume {
+    TCommPortDriver* Port;
+    ~TResume() { Port->ResumePolling(); }
+  } resume{Sender};
+  Guard([&] { Proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(DataPtr), DataSize); });
+}
+
+void TSatVForm::TimerTimer() {
+  Guard([this] { Replayer.ReplayStep(); });
+}
+
+void TSatVForm::SLTimerTimer() { Recorder.SLTimerTimer(); }
+
+void TSatVForm::ApplyBGColor() { pnlSat->SetBGColor(NmeaRec.BGColor); }
+
+void TSatVForm::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
+  pnlSat->PlaceSatellite(prn, index, elevation, azimuth, snr);
+}
+void TSatVForm::SetSatVisible(int index, bool visible) { pnlSat->SetSatVisible(index, visible); }
+void TSatVForm::SetSatColor(int index, TColor color) { pnlSat->SetSatColor(index, color); }
+void TSatVForm::SetFixCaption(const std::string& caption) { pnlSat->SetFixCaption(caption); }
+void TSatVForm::ShowGGA(const std::string& block) {
+  if (MoniForm) MoniForm->ShowGGA(block);
+}
+void TSatVForm::ShowGLL(const std::string& block) {
+  if (MoniForm) MoniForm->ShowGLL(block);
+}
+void TSatVForm::ShowRMC(const std::string& block) {
+  if (MoniForm) MoniForm->ShowRMC(block);
+}
+void TSatVForm::SetRecvCaption(const std::string& sentence) {
+  if (MoniForm) MoniForm->SetRecvCaption(sentence);
+}
+
+}  // namespace orvane

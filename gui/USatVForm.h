@@ -1,0 +1,149 @@
+// The main window: the satellite sky view as its client area, the serial component, the log
+// recorder and replayer with their two timers, and the one context menu through which every
+// command is given. It is the display the sentence processor writes to; the data monitor's
+// parts are passed on to the monitor window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include <QAction>
+#include <QFont>
+#include <QMenu>
+#include <QWidget>
+
+#include "nmea/NmeaLog.h"
+#include "gui/QtTimer.h"
+#include "nmea/SkyGeometry.h"
+#include "nmea/NmeaDisplay.h"
+#include "nmea/UNmeaProc.h"
+#include "serial/ComDrv32.h"
+#include "serial/PortNames.h"
+
+namespace orvane {
+
+// What the sky view shows of one satellite: its symbol and its two labels, as last placed.
+struct TSatMark {
+  QString Prn, Snr;
+  QRect PrnRect, SnrRect, Symbol;
+  TColor Color = clRed;
+  bool Visible = false;
+};
+
+// pnlSat: the sky view, painted from the retained model below in the order grid, lblFIX, SNR
+// labels, PRN labels, symbols.
+class TSkyPanel : public QWidget {
+public:
+  explicit TSkyPanel(QWidget* parent);
+
+  // FormPaint: lays the grid out for the panel's size. Satellites stay where they were placed.
+  void FormPaint();
+  void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr);
+  void SetSatVisible(int index, bool visible);
+  void SetSatColor(int index, TColor color);
+  void SetFixCaption(const std::string& caption);
+  void SetBGColor(TColor color);
+  // Free the satellite labels: nothing of the satellites is shown any more.
+  void ClearSatellites();
+
+  const TSkyLayout& Layout() const { return Sky; }
+  const TSatMark& Sat(int index) const { return Sats.at(static_cast<size_t>(index - 1)); }
+  const QString& FixCaption() const { return Fix; }
+  TColor BGColor() const { return Background; }
+
+  QFont SnrFont, PrnFont;
+  static constexpr QRect kFixRect{0, 0, 120, 15};
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  TSkyLayout Sky;
+  std::array<TSatMark, kMaxSats> Sats{};
+  QString Fix = QString(24, ' ');
+  TColor Background = clWhite;
+};
+
+class TSatVForm : public QWidget, public TNmeaDisplay {
+public:
+  explicit TSatVForm(QWidget* parent = nullptr);
+  ~TSatVForm() override;
+
+  // The main window's destruction: the port closed, the log closed, the settings saved. Runs once;
+  // the destructor runs it when nobody did.
+  void FormDestroy();
+
+  void OpenComPort();
+  void CloseComPort();
+  void mnuComClick(QAction* item);
+  void mnuSpClick(QAction* item);
+  void menDataWindowClick();
+  void menTrkWindowClick();
+  void menSettingClick();
+  void menOpenLogClick();
+  void StopLogClick();
+  void ReplayClick(QAction* item);
+  void menSaveLogClick();
+  void SaveIvClick(QAction* item);
+  void OtherClick();
+  void LogFileClick();
+  void CommPortDriverReceiveData(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize);
+  void TimerTimer();
+  void SLTimerTimer();
+  // Replays a log file as "Open Log" does; a file that cannot be opened is reported.
+  void StartReplay(const std::string& fileName);
+  // Panel colour and both circles' brush := BGColor.
+  void ApplyBGColor();
+
+  // TNmeaDisplay
+  void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
+  void SetSatVisible(int index, bool visible) override;
+  void SetSatColor(int index, TColor color) override;
+  void SetFixCaption(const std::string& caption) override;
+  void ShowGGA(const std::string& block) override;
+  void ShowGLL(const std::string& block) override;
+  void ShowRMC(const std::string& block) override;
+  void SetRecvCaption(const std::string& sentence) override;
+
+  TSkyPanel* pnlSat;
+  QMenu* PopupMenu;
+  QAction *menDataWindow, *menTrkWindow, *menOpenLog, *mnStopLog, *menSaveLog, *LogFile, *menSetting;
+  QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
+  std::array<QAction*, kComPortCount + 1> PortItems{};  // 1..16
+  std::array<QAction*, 3> SpeedItems{};                 // 2400, 4800, 9600
+
+  // Declared before what uses them, so they outlive it.
+  TQtTimer PollTimer, Timer, SLTimer;
+  TCommPortDriver CommPortDriver;
+  // The port as the replay sees it.
+  struct TPortPollingOf final : TPortPolling {
+    explicit TPortPollingOf(TCommPortDriver& p) : port(p) {}
+    void SuspendPolling() override { port.SuspendPolling(); }
+    void ResumePolling() override { port.ResumePolling(); }
+    TCommPortDriver& port;
+  } PortPolling{CommPortDriver};
+  TNmeaLogRecorder Recorder;
+  TNmeaProc Proc;
+  TNmeaReplayer Replayer;
+
+protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  void BuildMenu();
+  bool Destroyed = false;
+  bool Creating = false;
+  std::string StartupPortFailure;
+};
+
+// The message for a port that did not open: "COM3 (/dev/ttyUSB0): Permission denied; is the user
+// in the dialout group?".
+std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError);
+
+// The one main window of the program (null before start-up created it).
+extern TSatVForm* SatVForm;
+
+}  // namespace orvane

@@ -1,0 +1,378 @@
+#include "gui/USetForm.h"
+
+#include <stdexcept>
+
+#include <QColorDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QScreen>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "gui/ErrorHandler.h"
+#include "gui/QtText.h"
+#include "gui/USatVForm.h"
+#include "nmea/NmeaRec.h"
+#include "gui/UMoniForm.h"
+#include "gui/FolderDialog.h"
+#include "track/TrackState.h"
+#include "gui/UTrackForm.h"
+
+namespace orvane {
+
+TSetForm* SetForm = nullptr;
+
+namespace {
+
+constexpr int kPreviewSide = 48;
+
+
+QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
+
+QLabel* Label(const char* text, const char* name, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(name);
+  return l;
+}
+
+QLineEdit* Edit(const char* name, QWidget* parent) {
+  auto* e = new QLineEdit(parent);
+  e->setObjectName(name);
+  return e;
+}
+
+QPushButton* Browse(const char* name, QWidget* parent) {
+  auto* b = new QPushButton("...", parent);
+  b->setObjectName(name);
+  b->setAutoDefault(false);
+  b->setFixedWidth(28);
+  return b;
+}
+
+}  // namespace
+
+// ---- the colour panel and the mark preview -------------------------------------------------------
+
+TColorPanel::TColorPanel(const char* name, QWidget* parent) : QFrame(parent) {
+  setObjectName(name);
+  setFrameShape(QFrame::Panel);
+  setFrameShadow(QFrame::Sunken);
+  setAutoFillBackground(true);
+  setCursor(Qt::PointingHandCursor);
+  setFixedSize(60, 22);
+  SetColor(clWhite);
+}
+
+void TColorPanel::SetColor(TColor color) {
+  Color_ = color;
+  QPalette p = palette();
+  p.setColor(QPalette::Window, ToQColor(color));
+  setPalette(p);
+}
+
+void TColorPanel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && OnClick) OnClick();
+}
+
+TMarkPreview::TMarkPreview(const char* name, QWidget* parent) : QLabel(parent) {
+  setObjectName(name);
+  setAlignment(Qt::AlignCenter);
+  setFixedSize(kPreviewSide, kPreviewSide);
+  setCursor(Qt::PointingHandCursor);
+}
+
+void TMarkPreview::SetPicture(const QImage& picture) {
+  Picture_ = picture;
+  // A picture bigger than the box is shown scaled down; the picture itself is kept whole.
+  QImage shown = picture;
+  if (!shown.isNull() && (shown.width() > kPreviewSide || shown.height() > kPreviewSide))
+    shown = shown.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  setPixmap(QPixmap::fromImage(shown));
+}
+
+void TMarkPreview::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && OnClick) OnClick();
+}
+
+// ---- the dialog ---------------------------------------------------------------------------------
+
+TSetForm::TSetForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint) {
+  setObjectName("SetForm");
+  setWindowTitle("Setting");
+  setModal(true);
+  setFixedSize(kWidth, kHeight);
+
+  ChooseColor = [](QWidget* owner, const QColor& initial) -> std::optional<QColor> {
+    const QColor c = QColorDialog::getColor(initial, owner);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+  };
+  ChooseFile = [](QWidget* owner, const QString& filter, const QString& fileName) -> std::optional<QString> {
+    const QString name = QFileDialog::getOpenFileName(owner, QString(), fileName, filter);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+  };
+
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName("PageControl");
+  tsSystem = new QWidget;
+  tsSystem->setObjectName("tsSystem");
+  tsMap = new QWidget;
+  tsMap->setObjectName("tsMap");
+  PageControl->addTab(tsSystem, "&System");
+  PageControl->addTab(tsMap, "Map");
+  BuildSystemPage();
+  BuildMapPage();
+
+  btnOK = new QPushButton("&OK", this);
+  btnOK->setObjectName("btnOK");
+  btnOK->setDefault(true);
+  btnCancel = new QPushButton("&Cancel", this);
+  btnCancel->setObjectName("btnCancel");
+  btnCancel->setAutoDefault(false);
+  connect(btnOK, &QPushButton::clicked, this, [this] { Guard([this] { btnOKClick(); }); });
+  connect(btnCancel, &QPushButton::clicked, this, [this] { Guard([this] { btnCancelClick(); }); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnOK);
+  buttons->addWidget(btnCancel);
+  auto* main = new QVBoxLayout(this);
+  main->addWidget(PageControl);
+  main->addLayout(buttons);
+
+  for (TColorPanel* p : {pnlBGColor, pnlGridColor, pnlTrackColor, pnlWpLineColor, pnlLineCOlor})
+    p->OnClick = [this, p] { Guard([this, p] { pnlColorClick(p); }); };
+  imgIco_Mark->OnClick = [this] { Guard([this] { imgIco_MarkClick(); }); };
+  const std::pair<QPushButton*, void (TSetForm::*)()> choosers[] = {
+      {btnBmpMap, &TSetForm::btnBmpMapClick},       {btnRoadMap, &TSetForm::btnRoadMapClick},
+      {btnBorderMap, &TSetForm::btnBorderMapClick}, {btnPointMap, &TSetForm::btnPointMapClick},
+      {btnKkCoast, &TSetForm::btnKkCoastClick},     {btnKddMap, &TSetForm::btnKddMapClick},
+      {btnWayPntMap, &TSetForm::btnWayPntMapClick}, {btnCoastLine, &TSetForm::btnCoastLineClick},
+      {btnEncMap, &TSetForm::btnEncMapClick},
+  };
+  for (const auto& [button, handler] : choosers)
+    connect(button, &QPushButton::clicked, this, [this, h = handler] { Guard([this, h] { (this->*h)(); }); });
+  connect(chkHeadding, &QCheckBox::toggled, this, [this] { Guard([this] { chkHeaddingClick(); }); });
+  chkHeaddingClick();
+}
+
+void TSetForm::BuildSystemPage() {
+  auto* grid = new QGridLayout(tsSystem);
+  grid->setColumnStretch(2, 1);
+  int row = 0;
+  pnlBGColor = new TColorPanel("pnlBGColor", tsSystem);
+  grid->addWidget(Label("Window Color", "lblBGColor", tsSystem), row, 0);
+  grid->addWidget(pnlBGColor, row++, 1);
+  pnlGridColor = new TColorPanel("pnlGridColor", tsSystem);
+  grid->addWidget(Label("Grid Color", "lblGridColor", tsSystem), row, 0);
+  grid->addWidget(pnlGridColor, row++, 1);
+  pnlTrackColor = new TColorPanel("pnlTrackColor", tsSystem);
+  grid->addWidget(Label("Track Color", "lblTrackColor", tsSystem), row, 0);
+  grid->addWidget(pnlTrackColor, row++, 1);
+
+  // The preview sits in a bevelled panel; the picture file's path is beside it.
+  pnlIco_Mark = new QFrame(tsSystem);
+  pnlIco_Mark->setObjectName("pnlIco_Mark");
+  pnlIco_Mark->setFrameShape(QFrame::Panel);
+  pnlIco_Mark->setFrameShadow(QFrame::Raised);
+  pnlIco_Mark->setLineWidth(2);
+  auto* bevel = new QHBoxLayout(pnlIco_Mark);
+  bevel->setContentsMargins(4, 4, 4, 4);
+  imgIco_Mark = new TMarkPreview("imgIco_Mark", pnlIco_Mark);
+  bevel->addWidget(imgIco_Mark);
+  edtIco_Mark = Edit("edtIco_Mark", tsSystem);
+  grid->addWidget(Label("Icon", "lblIco_Mark", tsSystem), row, 0);
+  grid->addWidget(pnlIco_Mark, row, 1, Qt::AlignLeft);
+  grid->addWidget(edtIco_Mark, row++, 2);
+
+  chkHeadding = new QCheckBox("Cource Hedding", tsSystem);
+  chkHeadding->setObjectName("chkHeadding");
+  chkHeadGuide = new QCheckBox("Guide", tsSystem);
+  chkHeadGuide->setObjectName("chkHeadGuide");
+  grid->addWidget(chkHeadding, row, 0, 1, 2);
+  grid->addWidget(chkHeadGuide, row++, 2);
+
+  cmbGpsFix = new QComboBox(tsSystem);
+  cmbGpsFix->setObjectName("cmbGpsFix");
+  cmbGpsFix->setEditable(true);
+  cmbGpsFix->setInsertPolicy(QComboBox::NoInsert);
+  cmbGpsFix->addItems({"$GPGSA", "$GPRMC"});
+  grid->addWidget(Label("GPS Fix Sentence", "lblGpsFix", tsSystem), row, 0);
+  grid->addWidget(cmbGpsFix, row, 1);
+  auto* notes = new QVBoxLayout;
+  notes->addWidget(Label("NMEA0183 2.0 : $GPGSA", "lblGpsFix20", tsSystem));
+  notes->addWidget(Label("NMEA0183 1.5 : $GPRMC", "lblGpsFix15", tsSystem));
+  grid->addLayout(notes, row++, 2);
+  grid->setRowStretch(row, 1);
+}
+
+void TSetForm::BuildMapPage() {
+  auto* grid = new QGridLayout(tsMap);
+  grid->setColumnStretch(1, 1);
+  int row = 0;
+  auto addPath = [](QGridLayout* g, int r, QWidget* page, const char* label, const char* labelName, QLineEdit*& edit,
+                    const char* editName, QPushButton*& button, const char* buttonName) {
+    edit = Edit(editName, page);
+    button = Browse(buttonName, page);
+    g->addWidget(Label(label, labelName, page), r, 0);
+    g->addWidget(edit, r, 1);
+    g->addWidget(button, r, 2);
+  };
+  auto addColor = [](QGridLayout* g, int r, QWidget* page, const char* labelName, TColorPanel*& panel,
+                     const char* panelName) {
+    panel = new TColorPanel(panelName, page);
+    auto* line = new QHBoxLayout;
+    line->addWidget(Label("Line Color", labelName, page));
+    line->addWidget(panel);
+    line->addStretch();
+    g->addLayout(line, r, 1);
+  };
+
+  addPath(grid, row++, tsMap, "Bitmap", "lblBmpMap", edtBmpMap, "edtBmpMap", btnBmpMap, "btnBmpMap");
+
+  // The national land numerical information layers.
+  auto* kokudo = new QGroupBox("Kokudo", tsMap);
+  kokudo->setObjectName("grpKokudo");
+  auto* kk = new QGridLayout(kokudo);
+  kk->setColumnStretch(1, 1);
+  addPath(kk, 0, kokudo, "Road", "lblRoadMap", edtRoadMap, "edtRoadMap", btnRoadMap, "btnRoadMap");
+  addPath(kk, 1, kokudo, "Border", "lblBorderMap", edtBorderMap, "edtBorderMap", btnBorderMap, "btnBorderMap");
+  addPath(kk, 2, kokudo, "Point", "lblPointMap", edtPointMap, "edtPointMap", btnPointMap, "btnPointMap");
+  addPath(kk, 3, kokudo, "Coast", "lblKkCoastMap", edtKkCoastMap, "edtKkCoastMap", btnKkCoast, "btnKkCoast");
+  grid->addWidget(kokudo, row++, 0, 1, 3);
+
+  addPath(grid, row++, tsMap, "Kukan2500", "lblKddMap", edtKddMap, "edtKddMap", btnKddMap, "btnKddMap");
+  addPath(grid, row++, tsMap, "WayPoint", "lblWayPntMap", edtWayPntMap, "edtWayPntMap", btnWayPntMap,
+          "btnWayPntMap");
+  addColor(grid, row++, tsMap, "lblWpLineColor", pnlWpLineColor, "pnlWpLineColor");
+  addPath(grid, row++, tsMap, "Coast Line", "lblCoastLine", edtCoastLine, "edtCoastLine", btnCoastLine,
+          "btnCoastLine");
+  addColor(grid, row++, tsMap, "lblLineCOlor", pnlLineCOlor, "pnlLineCOlor");
+  addPath(grid, row++, tsMap, "ENC", "lblEncMap", edtEncMap, "edtEncMap", btnEncMap, "btnEncMap");
+  grid->setRowStretch(row, 1);
+}
+
+void TSetForm::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) {
+    // Centred on the desktop at every showing, whoever opened it.
+    if (const QScreen* s = screen()) {
+      QRect r = geometry();
+      r.moveCenter(s->availableGeometry().center());
+      setGeometry(r);
+    }
+    Guard([this] { FormShow(); });
+  }
+  QDialog::showEvent(event);
+}
+
+void TSetForm::FormShow() {
+  pnlBGColor->SetColor(NmeaRec.BGColor);
+  pnlGridColor->SetColor(NmeaRec.GridColor);
+  pnlLineCOlor->SetColor(NmeaRec.CoLineColor);
+  pnlTrackColor->SetColor(NmeaRec.TrackColor);
+  pnlWpLineColor->SetColor(NmeaRec.WpLineColor);
+  chkHeadding->setChecked(NmeaRec.Headding);
+  chkHeadGuide->setChecked(NmeaRec.HeadGuide);
+  edtBmpMap->setText(FromLocal(TrackState.BmpMap));
+  edtRoadMap->setText(FromLocal(TrackState.RoadMap));
+  edtBorderMap->setText(FromLocal(TrackState.BorderMap));
+  edtPointMap->setText(FromLocal(TrackState.PointMap));
+  edtKkCoastMap->setText(FromLocal(TrackState.KkCoastMap));
+  edtKddMap->setText(FromLocal(TrackState.KddMap));
+  edtWayPntMap->setText(FromLocal(TrackState.WayPntMap));
+  edtCoastLine->setText(FromLocal(TrackState.CoastLine));
+  edtEncMap->setText(FromLocal(TrackState.EncMap));
+  edtIco_Mark->setText(FromLocal(TrackState.IconMark));
+  imgIco_Mark->SetPicture(TrackForm ? TrackForm->MarkPicture() : QImage());
+  cmbGpsFix->setEditText(FromLocal(NmeaRec.GpsFix));
+}
+
+void TSetForm::btnOKClick() {
+  // 1, 2.
+  NmeaRec.BGColor = pnlBGColor->Color();
+  NmeaRec.GridColor = pnlGridColor->Color();
+  NmeaRec.CoLineColor = pnlLineCOlor->Color();
+  NmeaRec.TrackColor = pnlTrackColor->Color();
+  NmeaRec.WpLineColor = pnlWpLineColor->Color();
+  NmeaRec.Headding = chkHeadding->isChecked();
+  NmeaRec.HeadGuide = chkHeadGuide->isChecked();
+  // 3.
+  if (SatVForm) SatVForm->ApplyBGColor();
+  // 4.
+  TrackState.BmpMap = ToLocal(edtBmpMap->text());
+  TrackState.RoadMap = ToLocal(edtRoadMap->text());
+  TrackState.BorderMap = ToLocal(edtBorderMap->text());
+  TrackState.PointMap = ToLocal(edtPointMap->text());
+  TrackState.KkCoastMap = ToLocal(edtKkCoastMap->text());
+  TrackState.KddMap = ToLocal(edtKddMap->text());
+  TrackState.WayPntMap = ToLocal(edtWayPntMap->text());
+  TrackState.CoastLine = ToLocal(edtCoastLine->text());
+  TrackState.EncMap = ToLocal(edtEncMap->text());
+  TrackState.IconMark = ToLocal(edtIco_Mark->text());
+  // 5. The track window reports its own loading errors; a path that does not load comes back
+  // empty, and the next showing shows it so.
+  if (TrackForm) {
+    TrackForm->SetMapSet();
+    TrackForm->FormPaint();
+  }
+  // 6. Whatever was typed; only "$GPRMC" changes what the decoders do.
+  NmeaRec.GpsFix = ToLocal(cmbGpsFix->currentText());
+  // 7.
+  if (MoniForm) MoniForm->ApplyBGColor();
+  // 8.
+  accept();
+}
+
+void TSetForm::btnCancelClick() { reject(); }
+
+void TSetForm::pnlColorClick(TColorPanel* panel) {
+  if (const std::optional<QColor> c = ChooseColor(this, ToQColor(panel->Color()))) panel->SetColor(FromQColor(*c));
+}
+
+bool TSetForm::ChooseFileFor(QLineEdit* box, const char* filter) {
+  const std::optional<QString> name = ChooseFile(this, DialogFilter(filter), box->text());
+  if (!name) return false;
+  box->setText(*name);
+  return true;
+}
+
+void TSetForm::btnBmpMapClick() { ChooseFileFor(edtBmpMap, "Windows Bitmap|*.bmp"); }
+void TSetForm::btnRoadMapClick() { ChooseFileFor(edtRoadMap, "N01*.txt|N01*.txt"); }
+void TSetForm::btnBorderMapClick() { ChooseFileFor(edtBorderMap, "N03*.txt|N03*.txt"); }
+void TSetForm::btnPointMapClick() { ChooseFileFor(edtPointMap, "P02*.txt|P02*.txt"); }
+void TSetForm::btnKkCoastClick() { ChooseFileFor(edtKkCoastMap, "C23*.txt|C23*.txt"); }
+void TSetForm::btnWayPntMapClick() { ChooseFileFor(edtWayPntMap, "WayPoint|*.*"); }
+void TSetForm::btnCoastLineClick() { ChooseFileFor(edtCoastLine, "Coast Line|*.*"); }
+void TSetForm::btnEncMapClick() { ChooseFileFor(edtEncMap, "Converted ENC|*.00?"); }
+
+void TSetForm::imgIco_MarkClick() {
+  if (!ChooseFileFor(edtIco_Mark, "Bitmap|*.bmp|Icon|*.ico")) return;
+  // Shown at once; the track window's mark changes only at OK. A file that does not load leaves
+  // the preview as it was and its path in the box.
+  QImageReader reader(edtIco_Mark->text());
+  const QImage picture = reader.read();
+  if (picture.isNull())
+    throw std::runtime_error("Cannot load the picture \"" + ToLocal(edtIco_Mark->text()) +
+                             "\": " + ToLocal(reader.errorString()));
+  imgIco_Mark->SetPicture(picture);
+}
+
+void TSetForm::btnKddMapClick() {
+  // A chooser for this one use; it goes when the choice is made.
+  TFolderDialog chooser(this);
+  chooser.Directory = ToLocal(edtKddMap->text());
+  if (FolderBrowser) chooser.RunBrowser = FolderBrowser;
+  if (chooser.Execute()) edtKddMap->setText(FromLocal(chooser.Directory));
+}
+
+void TSetForm::chkHeaddingClick() { chkHeadGuide->setEnabled(chkHeadding->isChecked()); }
+
+}  // namespace orvane

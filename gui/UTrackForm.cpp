@@ -1,0 +1,349 @@
+#include "gui/UTrackForm.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QResizeEvent>
+
+#include "gui/CloseToggle.h"
+#include "gui/ErrorHandler.h"
+#include "gui/MenuItems.h"
+#include "gui/QtText.h"
+#include "settings/MainVars.h"
+#include "gui/USatVForm.h"
+#include "nmea/NmeaRec.h"
+#include "gui/DefaultMark.h"
+#include "track/TrackState.h"
+
+namespace orvane {
+
+TTrackForm* TrackForm = nullptr;
+
+namespace {
+
+// Qt's key to the virtual key code the view answers to; 0 for every other key.
+int VirtualKey(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_PageUp: return vkPageUp;
+    case Qt::Key_PageDown: return vkPageDown;
+    case Qt::Key_Left: return vkLeft;
+    case Qt::Key_Up: return vkUp;
+    case Qt::Key_Right: return vkRight;
+    case Qt::Key_Down: return vkDown;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+// ---- imgTrk -------------------------------------------------------------------------------------
+
+TTrackImage::TTrackImage(TTrackForm& form, QWidget* parent) : QWidget(parent), form_(form) {
+  setObjectName("imgTrk");
+  setMouseTracking(true);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TTrackImage::paintEvent(QPaintEvent* event) {
+  QPainter p(this);
+  p.drawImage(event->rect().topLeft(), form_.surface_, event->rect());
+}
+
+void TTrackImage::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  Guard([&] { form_.imgTrkMouseMove(pos.x(), pos.y()); });
+}
+
+// ---- the window ---------------------------------------------------------------------------------
+
+TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(DefaultMarkPicture()) {
+  setObjectName("TrackForm");
+  setWindowTitle("Route Track");
+  setFocusPolicy(Qt::StrongFocus);
+  resize(485, 305);
+
+  imgTrk = new TTrackImage(*this, this);
+  imgTrk->setGeometry(rect());
+  lblHeadding = new QLabel(this);
+  lblHeadding->setObjectName("lblHeadding");
+  lblHeadding->setTextFormat(Qt::PlainText);
+  lblHeadding->setAutoFillBackground(true);
+  {
+    QPalette p = lblHeadding->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    lblHeadding->setPalette(p);
+    QFont f("DejaVu Sans");
+    f.setPixelSize(13);
+    lblHeadding->setFont(f);
+  }
+  lblHeadding->hide();
+  BuildMenu();
+  connect(imgTrk, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupMenu->popup(imgTrk->mapToGlobal(pos)); });
+  TrkTimer.setObjectName("TrkTimer");
+  connect(&TrkTimer, &QTimer::timeout, this, [this] { TrkTimerTimer(); });
+  ResizeSurface();
+
+  // 2. The track list and 5. the two off-screen bitmaps live in the plot and in this window.
+  plot_ = std::make_unique<TTrackPlot>(*this, imgMark, MarkBackground, layers_, TrackState, NmeaRec);
+  // 3. A stored interval of 0 or less would never tick; it samples once a second instead, as
+  // "Other..." does for such an answer.
+  trkPeriod_ = TrackState.Interval > 0 ? TrackState.Interval : 1000;
+  menTrack->setChecked(TrackState.TrackEnabled);
+  EnableTrkTimer(TrackState.TrackEnabled);
+  // 4. Scale from Zoom, a stored Zoom out of range brought into it.
+  plot_->View.ApplyZoom();
+  // 6. The map datum items, in the datum library's table order.
+  for (const std::string& name : TTrackPlot::MapDatumNames()) {
+    QAction* a = mnMapDatum->addAction(FromLocal(name));
+    a->setObjectName(FromLocal("mnDatum_" + name));
+    connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnDatumClick(a); }); });
+  }
+  // 7. No map layer class is built into this program yet: every layer but the bitmap keeps its
+  // path and is neither loaded nor drawn (TMapLayers skips a letter without an object).
+  // 8. Mark and layers; 9. the first drawing; 10. the window's colour.
+  SetMapSet();
+  Guard([this] { FormPaint(); });
+  setAutoFillBackground(true);
+  ApplyBGColor();
+  // 1. Shown as the main window's ShowTrk says; last, so that it first appears drawn.
+  setVisible(ShowTrk);
+}
+
+TTrackForm::~TTrackForm() { FormDestroy(); }
+
+void TTrackForm::ApplyBGColor() {
+  QPalette p = palette();
+  p.setColor(QPalette::Window, QColor(RedOf(NmeaRec.BGColor), GreenOf(NmeaRec.BGColor), BlueOf(NmeaRec.BGColor)));
+  setPalette(p);
+}
+
+void TTrackForm::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  TrkTimer.stop();
+  plot_->Track.Clear();
+}
+
+void TTrackForm::BuildMenu() {
+  PopupMenu = new QMenu(this);
+  PopupMenu->setObjectName("PopupMenu");
+  menTrack = AddItem(PopupMenu, "Tracking", "menTrack");
+  menTrack->setCheckable(true);
+  connect(menTrack, &QAction::triggered, this, [this] { Guard([this] { menTrackClick(); }); });
+  menTrackInterval = AddSubmenu(PopupMenu, "Track Interval", "menTrackInterval");
+  for (const TTrackIntervalItem& item : kTrackIntervalItems) {
+    QAction* a = AddItem(menTrackInterval, item.caption, item.name, item.tag);
+    if (item.tag < 0)
+      connect(a, &QAction::triggered, this, [this] { Guard([this] { memOtherClick(); }); });
+    else
+      connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { menTrkIVClick(a); }); });
+  }
+  SaveTrack1 = AddItem(PopupMenu, "Save Track", "SaveTrack1");
+  connect(SaveTrack1, &QAction::triggered, this, [this] { Guard([this] { SaveTrack1Click(); }); });
+  menClearTrack = AddItem(PopupMenu, "Clear Track", "menClearTrack");
+  connect(menClearTrack, &QAction::triggered, this, [this] { Guard([this] { menClearTrackClick(); }); });
+  PopupMenu->addSeparator()->setObjectName("N1");
+  menIn = AddItem(PopupMenu, "Zoom In", "menIn");
+  connect(menIn, &QAction::triggered, this, [this] { Guard([this] { menZoomClick(menIn); }); });
+  menOut = AddItem(PopupMenu, "Zoom Out", "menOut");
+  connect(menOut, &QAction::triggered, this, [this] { Guard([this] { menZoomClick(menOut); }); });
+  PopupMenu->addSeparator()->setObjectName("N2");
+  // Layers are chosen in the settings dialog only; these two stay hidden.
+  mnLoadMap = AddItem(PopupMenu, "Load Map", "mnLoadMap");
+  mnLoadMap->setVisible(false);
+  mnMapDatum = AddSubmenu(PopupMenu, "Map Datum", "mnMapDatum");
+  mnDatum = AddItem(mnMapDatum, "Dummy", "mnDatum", 99);
+  mnDatum->setVisible(false);
+  Ma = AddSubmenu(PopupMenu, "Map", "Ma");
+  Ma->menuAction()->setVisible(false);
+  const char* const mapItems[][2] = {{"Bitmap", "Bitmap1"},           {"Coastline", "Coastline1"},
+                                     {"Kokudo Road", "KokudoRoad1"},   {"Kokudo Border", "KokudoBorder1"},
+                                     {"Kokudo Chimei", "KokudoChimei1"}, {"GSI Kukan-Data", "GSIKukanData1"},
+                                     {"Waypoint", "Waypoint1"},        {"Clear", "Clear1"}};
+  for (const auto& item : mapItems) AddItem(Ma, item[0], item[1]);
+  menSetting = AddItem(PopupMenu, "Settings...", "menSetting");
+  connect(menSetting, &QAction::triggered, this, [this] { Guard([this] { menSettingClick(); }); });
+}
+
+// ---- drawing ------------------------------------------------------------------------------------
+
+void TTrackForm::ResizeSurface() {
+  const QSize size = imgTrk->size();
+  if (surface_.size() == size) return;
+  surface_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  surface_.fill(Qt::white);
+}
+
+void TTrackForm::FormPaint() {
+  {
+    TQtCanvas canvas(surface_);
+    plot_->FormPaint(canvas);
+  }
+  imgTrk->update();
+}
+
+void TTrackForm::SetMapSet() {
+  Guard([this] {
+    layers_.BuildMapSet();
+    std::string markError;
+    try {
+      plot_->PrepareMark();
+    } catch (const std::exception& e) {
+      markError = e.what();
+    }
+    if (!markError.empty()) {
+      // A mark picture that does not load is reported and the mark keeps the picture it had,
+      // but the maps still load: a wrong icon path should not cost the user every layer.
+      const std::string keep = TrackState.IconMark;
+      TrackState.IconMark.clear();
+      plot_->PrepareMark();
+      TrackState.IconMark = keep;
+      ShowError(markError);
+    }
+    layers_.LoadMapSet([this](const std::string& text) { ShowMessage(text); });
+  });
+}
+
+void TTrackForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  imgTrk->setGeometry(rect());
+  if (!plot_ || surface_.size() == imgTrk->size()) return;
+  ResizeSurface();
+  Guard([this] { FormPaint(); });
+}
+
+// ---- TTrackHost ---------------------------------------------------------------------------------
+
+void TTrackForm::SetCaption(const std::string& caption) { setWindowTitle(FromLocal(caption)); }
+
+void TTrackForm::ShowMessage(const std::string& text) {
+  if (OnMessage) {
+    OnMessage(text);
+    return;
+  }
+  QMessageBox::information(this, QApplication::applicationName(), FromLocal(text));
+}
+
+void TTrackForm::HeadingLabelChanged(const THeadingLabel& label) {
+  lblHeadding->setText(FromLocal(label.Caption));
+  lblHeadding->adjustSize();
+  lblHeadding->move(label.Left, label.Top);
+  lblHeadding->setVisible(label.Visible);
+}
+
+// ---- the track ----------------------------------------------------------------------------------
+
+void TTrackForm::EnableTrkTimer(bool enabled) {
+  if (enabled)
+    TrkTimer.start(trkPeriod_);
+  else
+    TrkTimer.stop();
+}
+
+void TTrackForm::TrkTimerTimer() {
+  TrkTimer.stop();
+  // The timer runs on as tracking says even when this sample failed.
+  struct TRestart {
+    TTrackForm& form;
+    ~TRestart() { form.EnableTrkTimer(TrackState.TrackEnabled); }
+  } restart{*this};
+  Guard([this] {
+    bool drawn = false;
+    {
+      TQtCanvas canvas(surface_);
+      drawn = plot_->SampleTrack(canvas);
+    }
+    if (drawn) imgTrk->update();
+  });
+}
+
+void TTrackForm::menTrackClick() {
+  TrackState.TrackEnabled = !TrackState.TrackEnabled;
+  menTrack->setChecked(TrackState.TrackEnabled);
+  if (TrackState.TrackEnabled) TrkTimerTimer();
+}
+
+void TTrackForm::menTrkIVClick(QAction* sender) {
+  TrackState.Interval = sender->data().toInt();
+  trkPeriod_ = TimerPeriod(TrackState.Interval);
+  if (TrkTimer.isActive()) TrkTimer.start(trkPeriod_);
+}
+
+void TTrackForm::memOtherClick() {
+  const QString prompt = QString::fromStdString(OtherIntervalPrompt(TrackState.Interval));
+  bool ok = false;
+  QString answer = QInputDialog::getText(this, "Track Interval", "Input Tracking Interval Time.(Sec)",
+                                         QLineEdit::Normal, prompt, &ok);
+  // Cancelling keeps the current interval in whole seconds, as the pre-filled text says.
+  if (!ok) answer = prompt;
+  TrackState.Interval = OtherInterval(answer.toStdString());
+  trkPeriod_ = TimerPeriod(TrackState.Interval);
+  if (TrkTimer.isActive()) TrkTimer.start(trkPeriod_);
+}
+
+void TTrackForm::SaveTrack1Click() {
+  const QString name = QFileDialog::getSaveFileName(this, "Save Track", QString(), QString(), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
+  if (name.isEmpty()) return;
+  WriteTrackFile(name.toLocal8Bit().toStdString(), plot_->Track);
+}
+
+void TTrackForm::menClearTrackClick() {
+  {
+    TQtCanvas canvas(surface_);
+    plot_->ClearTrack(canvas);
+  }
+  imgTrk->update();
+}
+
+// ---- the view -----------------------------------------------------------------------------------
+
+void TTrackForm::menZoomClick(QAction* sender) {
+  {
+    TQtCanvas canvas(surface_);
+    if (sender == menIn)
+      plot_->ZoomIn(canvas);
+    else
+      plot_->ZoomOut(canvas);
+  }
+  imgTrk->update();
+}
+
+void TTrackForm::FormKeyDown(int key) {
+  {
+    TQtCanvas canvas(surface_);
+    plot_->KeyDown(canvas, key);
+  }
+  imgTrk->update();
+}
+
+void TTrackForm::keyPressEvent(QKeyEvent* event) {
+  const int key = VirtualKey(event->key());
+  if (key == 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  Guard([this, key] { FormKeyDown(key); });
+}
+
+void TTrackForm::imgTrkMouseMove(int X, int Y) { plot_->MouseMove(X, Y); }
+
+void TTrackForm::mnDatumClick(QAction* sender) { TrackState.MapDatum = sender->text().toLocal8Bit().toStdString(); }
+
+void TTrackForm::menSettingClick() {
+  if (SatVForm) SatVForm->menSettingClick();
+}
+
+void TTrackForm::closeEvent(QCloseEvent* event) {
+  if (!CloseAsToggle(*this, *event, OnCloseToggle)) QWidget::closeEvent(event);
+}
+
+}  // namespace orvane

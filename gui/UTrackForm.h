@@ -1,0 +1,131 @@
+// The track window. It is created once at start-up and shown and hidden by the main window's
+// "TrackWindow" item; its own close button runs that same toggle. The drawing itself is the
+// Qt-free TTrackPlot; this window owns the pictures it draws on, forwards its menu, keys, mouse
+// and timer to it and shows what it reports.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+
+#include "maps/MapBitmap.h"
+#include "track/MapLayers.h"
+#include "gui/QtCanvas.h"
+#include "track/TrackPlot.h"
+
+namespace orvane {
+
+class TTrackForm;
+
+// imgTrk: shows the window's drawing surface as it is; painting never draws the view itself.
+class TTrackImage : public QWidget {
+public:
+  TTrackImage(TTrackForm& form, QWidget* parent);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+  TTrackForm& form_;
+};
+
+// One item of the "Track Interval" submenu.
+struct TTrackIntervalItem {
+  const char* caption;
+  const char* name;
+  int tag;  // milliseconds; -1 for "Other..."
+};
+inline constexpr TTrackIntervalItem kTrackIntervalItems[] = {
+    {"1Sec", "N1Sec2", 1000},    {"5sec", "N1sec1", 5000},    {"10sec", "N10sec1", 10000},
+    {"30sec", "N30sec1", 30000}, {"1min", "N1min1", 60000},   {"5min", "N5min1", 300000},
+    {"Other...", "Other1", -1},
+};
+
+class TTrackForm : public QWidget, public TTrackHost {
+public:
+  explicit TTrackForm(QWidget* parent = nullptr);
+  ~TTrackForm() override;
+
+  // Rebuilds the layer set from the paths, prepares the mark and loads the layers; an error is
+  // shown by the error handler and ends the loading there.
+  void SetMapSet();
+  // Full redraw of the surface, shown at once.
+  void FormPaint();
+  // The mark's current picture (imgMark).
+  const QImage& MarkPicture() const { return imgMark.Image(); }
+  TTrackPlot& Plot() { return *plot_; }
+  // The drawing surface of imgTrk.
+  const QImage& Surface() const { return surface_; }
+
+  void FormDestroy();
+  // The window's colour := BGColor; at creation and when the settings dialog applies its settings.
+  void ApplyBGColor();
+
+  // Handlers of the popup menu, the keys, the mouse and the timer.
+  void menTrackClick();
+  void menTrkIVClick(QAction* sender);
+  void memOtherClick();
+  void SaveTrack1Click();
+  void menClearTrackClick();
+  void menZoomClick(QAction* sender);
+  void mnDatumClick(QAction* sender);
+  void menSettingClick();
+  // Virtual key codes: 33/34 zoom, 37 to 40 pan.
+  void FormKeyDown(int key);
+  void imgTrkMouseMove(int X, int Y);
+  void TrkTimerTimer();
+
+  // TTrackHost
+  void SetCaption(const std::string& caption) override;
+  void ShowMessage(const std::string& text) override;
+  void HeadingLabelChanged(const THeadingLabel& label) override;
+
+  // The main window's menTrkWindowClick; the close button runs it instead of just hiding.
+  std::function<void()> OnCloseToggle;
+  // Where the window's own messages go (".HDR File not found", "Wrong HDR"); a message box
+  // unless replaced.
+  std::function<void(const std::string&)> OnMessage;
+
+  TTrackImage* imgTrk;
+  QLabel* lblHeadding;
+  QMenu* PopupMenu;
+  QAction *menTrack, *SaveTrack1, *menClearTrack, *menIn, *menOut, *mnLoadMap, *mnDatum, *menSetting;
+  QMenu *menTrackInterval, *mnMapDatum, *Ma;
+  QTimer TrkTimer;
+
+  TQtImage imgMark;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  friend class TTrackImage;
+  void BuildMenu();
+  // Enables TrkTimer at the current period, or stops it.
+  void EnableTrkTimer(bool enabled);
+  void ResizeSurface();
+
+  QImage surface_;
+  TQtImage MarkBackground;
+  TQtImage mapImage_;
+  TMapBitmap MapBitmap{mapImage_};
+  TMapLayers layers_{MapBitmap, TrackState};
+  std::unique_ptr<TTrackPlot> plot_;
+  int trkPeriod_ = 1000;
+  bool destroyed_ = false;
+};
+
+// The one track window of the program (null before start-up created it).
+extern TTrackForm* TrackForm;
+
+}  // namespace orvane

@@ -1,0 +1,202 @@
+// Log recording and replay of the main window, without the window: the recorder decides when
+// received sentences are written and writes them; the replayer feeds a log file back through the
+// sentence processor at the pace of the replay timer. The window's menu handlers call these and
+// mirror the state in their check marks and enabled items; its two timers stand behind TLogTimer.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "nmea/NmeaDisplay.h"
+#include "nmea/NmeaRec.h"
+#include "serial/ComDrv32.h"
+
+namespace orvane {
+
+class TNmeaProc;
+
+// A timer of the main window (SLTimer, Timer). Start begins or restarts it with the period, after
+// which the window calls the owner's tick handler every period; Stop disables it. The recorder and
+// the replayer never start a timer with period 0.
+using TLogTimer = TPollTimer;
+
+// What a replay needs of the receiver's port: its polling paused while the log plays, so the
+// two streams do not mix.
+class TPortPolling {
+public:
+  virtual ~TPortPolling() = default;
+  virtual void SuspendPolling() = 0;
+  virtual void ResumePolling() = 0;
+};
+
+// Filter of the open and save dialogs, as "description|pattern|...".
+inline constexpr const char* kLogFileFilter = "LogFile|*.Log|TextFile|*.txt|All|*.*";
+inline constexpr const char* kDefaultLogName = "NMEA.log";
+
+// The "Save Interval" submenu: caption, object name and tag (seconds; -1 is "Other...").
+struct TSaveIntervalItem {
+  const char* caption;
+  const char* name;
+  int32_t tag;
+};
+inline constexpr TSaveIntervalItem kSaveIntervalItems[] = {
+    {"All", "All1", 0},         {"1sec", "N1sec2", 1},    {"5sec", "N1sec1", 5},
+    {"10sec", "N10sec1", 10},   {"30sec", "N30sec1", 30}, {"1min", "N1min1", 60},
+    {"5min", "N5min1", 300},    {"Other...", "Other1", -1},
+};
+
+// The "Replay Interval" submenu: caption, object name and the replay period in milliseconds.
+struct TReplayIntervalItem {
+  const char* caption;
+  const char* name;
+  int32_t tag;
+};
+inline constexpr TReplayIntervalItem kReplayIntervalItems[] = {
+    {"Fast", "Fast1", 10}, {"Middle", "Middle1", 100}, {"Slow", "Slow1", 1000}};
+
+// SLTimer's period while an interval is set: a save moment's window stays open this long, so it
+// holds about one burst of a receiver that sends once a second. (A period of the interval's
+// number of milliseconds would close it before the first delivery of the burst arrives.)
+inline constexpr uint32_t kSaveWindowMs = 1000;
+
+// The input box of "Other...".
+inline constexpr const char* kOtherCaption = "Save Interval";
+inline constexpr const char* kOtherPrompt = "Input Saving Interval Time.(Sec)";
+
+// Records the received sentences: all of them ("All", interval 0) or those handled in the window
+// after each save moment. Reads and writes the settings SaveLog, SaveInterval and SaveLogName of
+// the record it is given.
+class TNmeaLogRecorder : public TNmeaLogWriter {
+public:
+  using TClock = std::function<uint32_t()>;
+  // Called once when recording had to be switched off because the log could not be created or
+  // written; the message names the file and the cause. The window unchecks "Save Log" and shows
+  // the message. Without it, WriteLogLine throws the message instead (once: recording is off then).
+  using TFailureEvent = std::function<void(const std::string& message)>;
+
+  // saveTimer is SLTimer; clock is the 32-bit millisecond clock (TickCount32 unless replaced).
+  explicit TNmeaLogRecorder(TNmeaRec& rec, TLogTimer* saveTimer = nullptr, TClock clock = nullptr);
+  TNmeaLogRecorder(const TNmeaLogRecorder&) = delete;
+  TNmeaLogRecorder& operator=(const TNmeaLogRecorder&) = delete;
+  ~TNmeaLogRecorder() override;  // closes the log
+
+  // Start-up, after the settings are loaded: takes SLTimer's period from SaveInterval, enables it
+  // with SaveLog, and resumes a stored SaveLog (the next sentences are written).
+  void Start();
+
+  // TNmeaLogWriter, for the sentence processor.
+  bool SaveNow() const override { return SaveNow_; }
+  // Opens the log when needed and writes the sentence and CR LF. A failure switches recording off
+  // and is reported once through OnFailure (or thrown when none is set).
+  void WriteLogLine(const std::string& sentence) override;
+
+  // Creates (truncates) the file SaveLogName when the log is not open. Throws std::runtime_error
+  // naming the file and the cause.
+  void OpenLogFile();
+  // Closes the log when it is open; everything written is on disk afterwards.
+  void CloseLogFile();
+  bool LogOpened() const { return File != nullptr; }
+  // The name the open log was created with (empty when closed).
+  const std::string& OpenedName() const { return OpenedName_; }
+
+  // menSaveLogClick with the item's new check state.
+  void SetSaveLog(bool on);
+  bool SaveLog() const { return Rec.SaveLog; }
+  // SaveIvClick (every item of the submenu, "1sec" included) and the answer of OtherClick.
+  void SetSaveInterval(int32_t seconds);
+  int32_t SaveInterval() const { return Rec.SaveInterval; }
+  // OtherClick: the pre-filled text of the input box, and the value its answer gives (non-numeric
+  // text gives 0).
+  std::string SaveIntervalText() const;
+  static int32_t ParseSaveInterval(const std::string& answer);
+  // LogFileClick: the name for the next log; an open log keeps its old name until it is closed.
+  void SetSaveLogName(const std::string& name);
+  const std::string& SaveLogName() const { return Rec.SaveLogName; }
+
+  // SLTimer's tick.
+  void SLTimerTimer();
+  // Replay start and stop: SLTimer off while the replay runs, then on again with SaveLog.
+  void SuspendSaveTimer();
+  void ResumeSaveTimer();
+  // Replay start: the replayed sentences are not written unless recording is switched on again.
+  void ClearSaveNow() { SaveNow_ = false; }
+
+  uint32_t SaveTimerPeriod() const { return Period; }  // ms; 0: SLTimer never ticks
+  bool SaveTimerEnabled() const { return TimerOn; }
+  uint32_t LastSaveTick() const { return LastSaveTick_; }
+
+  TFailureEvent OnFailure;
+
+private:
+  void Fail(const std::string& message);
+  void StartTimer();
+  void StopTimer();
+
+  TNmeaRec& Rec;
+  TLogTimer* Timer;
+  TClock Clock;
+  std::FILE* File = nullptr;
+  std::string OpenedName_;
+  bool SaveNow_ = false;
+  uint32_t LastSaveTick_ = 0;
+  uint32_t Period = 0;
+  bool TimerOn = false;
+};
+
+// Plays a log file back through the sentence processor: up to 10 lines per tick of the replay
+// timer, each handed on as the line followed by LF and CR, with pending events let run between
+// lines. The serial polling is suspended and recording paused while it runs.
+class TNmeaReplayer {
+public:
+  static constexpr int kLinesPerStep = 10;
+
+  // timer is the window's Timer; port and recorder may be null (tools, tests).
+  TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port = nullptr,
+                TNmeaLogRecorder* recorder = nullptr);
+  TNmeaReplayer(const TNmeaReplayer&) = delete;
+  TNmeaReplayer& operator=(const TNmeaReplayer&) = delete;
+  ~TNmeaReplayer();  // closes the file; does not resume anything
+
+  // Opens the file and starts the replay timer. Throws std::runtime_error naming the file and the
+  // cause when it cannot be opened; nothing else changes then. A running replay is stopped first.
+  void StartReplay(const std::string& fileName);
+  // The Timer's tick (TimerTimer). Returns false once the replay has ended (end of file, or
+  // stopped during the step). A read error or an error from the processor stops the replay and
+  // is rethrown.
+  bool ReplayStep();
+  // "Stop Play"; also at the end of the file. Nothing happens when no replay runs.
+  void StopReplay();
+  bool Running() const { return File != nullptr; }
+  const std::string& FileName() const { return FileName_; }
+  // Lines handed to the processor since the replay started.
+  uint64_t LinesReplayed() const { return Lines; }
+
+  // ReplayClick and start-up: the replay period in ms (RepInterval). A running replay takes it
+  // from its next step on.
+  void SetInterval(int32_t ms);
+  int32_t Interval() const { return Interval_; }
+
+  // Run between two lines of a step; the window passes QCoreApplication::processEvents. It may
+  // stop (or restart) the replay, which ends the step at once.
+  std::function<void()> ProcessEvents;
+  // After each start and stop (true: now running): the window enables "Open Log" / "Stop Play".
+  std::function<void(bool running)> OnRunningChanged;
+
+private:
+  bool ReadLine(std::string& line);
+  uint32_t Period() const;
+
+  TNmeaProc& Proc;
+  TLogTimer* Timer;
+  TPortPolling* Port;
+  TNmeaLogRecorder* Recorder;
+  std::FILE* File = nullptr;
+  std::string FileName_;
+  uint64_t Generation = 0;  // counts starts and stops, so a step sees one that happened inside it
+  uint64_t Lines = 0;
+  int32_t Interval_ = 900;
+};
+
+}  // namespace orvane

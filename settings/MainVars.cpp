@@ -1,0 +1,9 @@
+#include "settings/MainVars.h"
+
+namespace orvane {
+
+bool ShowData = false;
+bool ShowTrk = false;
+int32_t RepInterval = kRepIntervalBuilt;
+
+}  // namespace orvane

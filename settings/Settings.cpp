@@ -1,0 +1,195 @@
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/IniFile.h"
+#include "settings/MainVars.h"
+#include "common/HostConv.h"
+#include "common/ProgramFolder.h"
+#include "common/NmeaConv.h"
+#include "nmea/NmeaRec.h"
+#include "serial/PortNames.h"
+#include "track/TrackState.h"
+
+namespace orvane {
+namespace {
+
+constexpr const char* kSettings = "Settings";
+constexpr const char* kTrack = "Track";
+
+std::string& OverrideName() {
+  static std::string name;
+  return name;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string OwnSettingsFileName() { return ProgramFolder() + "/" + kSettingsName; }
+
+// An installed program may ship an Orvane.ini beside it (definition sections, defaults). While
+// the user's own file does not exist yet, that one is read, and the first save starts from it.
+std::string SeedFileName(const std::string& target) {
+  if (!OverrideName().empty() || Exists(target)) return {};
+  const std::string own = OwnSettingsFileName();
+  return own != target && Exists(own) ? own : std::string();
+}
+
+void MakeFolders(const std::string& folder) {
+  for (size_t pos = 1; pos != std::string::npos;) {
+    pos = folder.find('/', pos + 1);
+    const std::string part = folder.substr(0, pos);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+      throw EIniFileError("Cannot create folder \"" + part + "\": " + std::strerror(errno));
+  }
+}
+
+}  // namespace
+
+std::string DefaultSettingsFileName(const std::string& programFolder, bool folderWritable, const char* xdgConfigHome,
+                                    const std::string& home) {
+  if (folderWritable) return programFolder + "/" + kSettingsName;
+  std::string config;
+  if (xdgConfigHome && xdgConfigHome[0] == '/')
+    config = xdgConfigHome;
+  else
+    config = (home == "/" ? std::string() : home) + "/.config";
+  while (config.size() > 1 && config.back() == '/') config.pop_back();
+  return config + "/Orvane/" + kSettingsName;
+}
+
+std::string SettingsFileName() {
+  if (!OverrideName().empty()) return OverrideName();
+  const std::string folder = ProgramFolder();
+  const bool writable = ::access((folder.empty() ? "/" : folder.c_str()), W_OK) == 0;
+  return DefaultSettingsFileName(folder, writable, std::getenv("XDG_CONFIG_HOME"), HomeFolder());
+}
+
+void SetSettingsFileName(std::string fileName) { OverrideName() = std::move(fileName); }
+
+bool SettingsFileGiven() { return !OverrideName().empty(); }
+
+std::string FormatColor(TColor color) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "$%06X", static_cast<unsigned>(static_cast<uint32_t>(color)));
+  return buf;
+}
+
+void LoadSettings() {
+  const std::string target = SettingsFileName();
+  const std::string seed = SeedFileName(target);
+  const TIniFile ini(seed.empty() ? target : seed);
+
+  NmeaRec.SaveLogName = ini.ReadString(kSettings, "SaveLogName", "NMEA.log");
+  NmeaRec.SaveLog = ini.ReadBool(kSettings, "SaveLog", false);
+  NmeaRec.SaveInterval = ini.ReadInteger(kSettings, "SaveInterval", 0);
+  NmeaRec.GpsDatum = ini.ReadString(kSettings, "GpsDatum", "WGS 84");
+  NmeaRec.ComPort = ini.ReadInteger(kSettings, "ComPort", 1);
+  NmeaRec.ComSpeed = ini.ReadInteger(kSettings, "ComSpeed", 4800);
+  NmeaRec.BGColor = ini.ReadInteger(kSettings, "BGColor", 0xFFFFFF);
+  NmeaRec.GridColor = ini.ReadInteger(kSettings, "GridColor", 0xFF0000);
+  NmeaRec.CoLineColor = ini.ReadInteger(kSettings, "CoLineColor", 0);
+  NmeaRec.TrackColor = ini.ReadInteger(kSettings, "TrackColor", 0x00F000);
+  NmeaRec.WpLineColor = ini.ReadInteger(kSettings, "WpLineColor", 0x00F0F0);
+  NmeaRec.GpsFix = ini.ReadString(kSettings, "GpsFix", "$GPGSA");
+  NmeaRec.Headding = ini.ReadBool(kSettings, "Headding", false);
+  NmeaRec.HeadGuide = ini.ReadBool(kSettings, "HeadGuide", false);
+  NmeaRec.HeadR = ini.ReadInteger(kSettings, "HeadR", 25);
+  ShowData = ini.ReadBool(kSettings, "ShowData", false);
+  ShowTrk = ini.ReadBool(kSettings, "ShowTrk", false);
+  RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
+
+  TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
+  // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
+  TrackState.Zoom = std::clamp(ini.ReadInteger(kTrack, "Zoom", 6), 1, 17);
+  TrackState.CenterB = SafeStrToFloat(ini.ReadString(kTrack, "CenterB", "34.00"));
+  TrackState.CenterL = SafeStrToFloat(ini.ReadString(kTrack, "CenterL", "134.00"));
+  TrackState.DataMax = SafeStrToInt(ini.ReadString(kTrack, "DataMax", "1000"));
+  TrackState.Interval = SafeStrToInt(ini.ReadString(kTrack, "Interval", "1000"));
+  TrackState.BmpMap = ini.ReadString(kTrack, "BmpMap", "");
+  TrackState.RoadMap = ini.ReadString(kTrack, "RoadMap", "");
+  TrackState.BorderMap = ini.ReadString(kTrack, "BorderMap", "");
+  TrackState.PointMap = ini.ReadString(kTrack, "PointMap", "");
+  TrackState.KkCoastMap = ini.ReadString(kTrack, "KkCoastMap", "");
+  TrackState.WayPntMap = ini.ReadString(kTrack, "WayPntMap", "");
+  TrackState.CoastLine = ini.ReadString(kTrack, "CoastLine", "");
+  TrackState.EncMap = ini.ReadString(kTrack, "EncMap", "");
+  TrackState.MapDatum = ini.ReadString(kTrack, "MapDatum", "Tokyo");
+  TrackState.IconMark = ini.ReadString(kTrack, "IconMark", "");
+  TrackState.KddMap = ini.ReadString(kTrack, "KddMap", "");
+
+  TrackState.MetaDefList = ini.ReadSectionValues("METADEF");
+  TrackState.KddArcList = ini.ReadSectionValues("KDDARC");
+  TrackState.KddAtrList = ini.ReadSectionValues("KDDATR");
+  TrackState.KddPgnList = ini.ReadSectionValues("KDDPGN");
+  TrackState.KddNodList = ini.ReadSectionValues("KDDNOD");
+  TrackState.KddPntList = ini.ReadSectionValues("KDDPNT");
+  SetComDevices(ini.ReadSectionValues("Ports"));
+}
+
+void SaveSettings() {
+  const std::string target = SettingsFileName();
+  if (!Exists(target)) {
+    const std::string seed = SeedFileName(target);
+    if (OverrideName().empty() && target != OwnSettingsFileName()) MakeFolders(target.substr(0, target.rfind('/')));
+    if (!seed.empty()) {
+      std::ifstream in(seed, std::ios::binary);
+      const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (in.good() || in.eof()) ReplaceFileContent(target, content);
+    }
+  }
+
+  // One replacement of the file for the whole save: all of it is written, or nothing.
+  TIniFile ini(target);
+  ini.BeginUpdate();
+  ini.WriteString(kSettings, "SaveLogName", NmeaRec.SaveLogName);
+  ini.WriteBool(kSettings, "SaveLog", NmeaRec.SaveLog);
+  ini.WriteInteger(kSettings, "SaveInterval", NmeaRec.SaveInterval);
+  ini.WriteString(kSettings, "GpsDatum", NmeaRec.GpsDatum);
+  ini.WriteInteger(kSettings, "ComPort", NmeaRec.ComPort);
+  ini.WriteInteger(kSettings, "ComSpeed", NmeaRec.ComSpeed);
+  ini.WriteString(kSettings, "BGColor", FormatColor(NmeaRec.BGColor));
+  ini.WriteString(kSettings, "GridColor", FormatColor(NmeaRec.GridColor));
+  ini.WriteString(kSettings, "CoLineColor", FormatColor(NmeaRec.CoLineColor));
+  ini.WriteString(kSettings, "TrackColor", FormatColor(NmeaRec.TrackColor));
+  ini.WriteString(kSettings, "WpLineColor", FormatColor(NmeaRec.WpLineColor));
+  ini.WriteString(kSettings, "GpsFix", NmeaRec.GpsFix);
+  ini.WriteBool(kSettings, "Headding", NmeaRec.Headding);
+  ini.WriteBool(kSettings, "HeadGuide", NmeaRec.HeadGuide);
+  ini.WriteInteger(kSettings, "HeadR", NmeaRec.HeadR);
+  ini.WriteBool(kSettings, "ShowData", ShowData);
+  ini.WriteBool(kSettings, "ShowTrk", ShowTrk);
+  ini.WriteInteger(kSettings, "RepInterval", RepInterval);
+
+  ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
+  ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));
+  ini.WriteString(kTrack, "CenterB", FormatShortest(TrackState.CenterB));
+  ini.WriteString(kTrack, "CenterL", FormatShortest(TrackState.CenterL));
+  ini.WriteString(kTrack, "DataMax", std::to_string(TrackState.DataMax));
+  ini.WriteString(kTrack, "Interval", std::to_string(TrackState.Interval));
+  ini.WriteString(kTrack, "BmpMap", TrackState.BmpMap);
+  ini.WriteString(kTrack, "RoadMap", TrackState.RoadMap);
+  ini.WriteString(kTrack, "BorderMap", TrackState.BorderMap);
+  ini.WriteString(kTrack, "PointMap", TrackState.PointMap);
+  ini.WriteString(kTrack, "KkCoastMap", TrackState.KkCoastMap);
+  ini.WriteString(kTrack, "KddMap", TrackState.KddMap);
+  ini.WriteString(kTrack, "WayPntMap", TrackState.WayPntMap);
+  ini.WriteString(kTrack, "CoastLine", TrackState.CoastLine);
+  ini.WriteString(kTrack, "EncMap", TrackState.EncMap);
+  ini.WriteString(kTrack, "MapDatum", TrackState.MapDatum);
+  ini.WriteString(kTrack, "IconMark", TrackState.IconMark);
+  ini.EndUpdate();
+}
+
+}  // namespace orvane

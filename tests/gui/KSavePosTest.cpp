@@ -1,0 +1,268 @@
+// Window placement: the stored line and its rules, the placement file, and the three windows
+// reopening where they were, through the settings file, offscreen.
+#include "gui/KSavePos.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "settings/IniFile.h"
+#include "settings/MainVars.h"
+#include "settings/Settings.h"
+#include "app/Startup.h"
+#include "gui/USatVForm.h"
+#include "gui/UMoniForm.h"
+#include "tests/common/TempFiles.h"
+#include "gui/UTrackForm.h"
+
+namespace orvane {
+namespace {
+
+void EnsureApp() {
+  static int argc = 1;
+  static char name[] = "KSavePosTest";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
+}
+
+TEST(PlacementLine, FormatsNineIntegers) {
+  TPlacement p;
+  p.State = 2;
+  p.Left = 10;
+  p.Top = -20;
+  p.Right = 310;
+  p.Bottom = 200;
+  EXPECT_EQ(FormatPlacement(p), "2,-1,-1,-1,-1,10,-20,310,200");
+}
+
+TEST(PlacementLine, ParsesNineItemsSeparatedByCommasOrBlanks) {
+  TPlacement p;
+  ASSERT_TRUE(ParsePlacement("1,-32000,-32000,-8,-8,100,50,400,350", p));
+  EXPECT_EQ(FormatPlacement(p), "1,-32000,-32000,-8,-8,100,50,400,350");
+  ASSERT_TRUE(ParsePlacement(" 0 1 2,3, 4 ,5,6,7,$10", p));
+  EXPECT_EQ(FormatPlacement(p), "0,1,2,3,4,5,6,7,16");
+}
+
+TEST(PlacementLine, OtherThanNineItemsIsIgnoredAsAWhole) {
+  TPlacement p;
+  p.Left = 7;
+  const std::string before = FormatPlacement(p);
+  for (const char* text : {"", "0,1,2,3,4,5,6,7", "0,1,2,3,4,5,6,7,8,9", "0,1,2,3,4,5,6,7,,,"}) {
+    TPlacement q = p;
+    EXPECT_FALSE(ParsePlacement(text, q)) << text;
+    EXPECT_EQ(FormatPlacement(q), before) << text;
+  }
+  // Two commas in a row give an empty item, which counts; a comma at the very end gives none.
+  TPlacement q = p;
+  EXPECT_TRUE(ParsePlacement("0,,2,3,4,5,6,7,8", q));
+  EXPECT_EQ(FormatPlacement(q), "0,-1,2,3,4,5,6,7,8");
+  EXPECT_TRUE(ParsePlacement("1,2,3,4,5,6,7,8,9,", q));
+  EXPECT_EQ(FormatPlacement(q), "1,2,3,4,5,6,7,8,9");
+}
+
+TEST(PlacementLine, ANonNumericItemKeepsItsValue) {
+  TPlacement p;
+  p.State = 2;
+  p.Left = 11;
+  p.Bottom = 99;
+  ASSERT_TRUE(ParsePlacement("x,1,2,3,4,5a,6,7,1e3", p));
+  EXPECT_EQ(FormatPlacement(p), "2,1,2,3,4,11,6,7,99");
+}
+
+TEST(PlacementFile, FollowsTheProgramsNameBesideTheSettingsFile) {
+  EXPECT_EQ(PlacementFileFor("/opt/orvane/Orvane", "/opt/orvane/Orvane.ini", false), "/opt/orvane/Orvane.ini");
+  EXPECT_EQ(PlacementFileFor("/opt/orvane/Renamed", "/opt/orvane/Orvane.ini", false), "/opt/orvane/Renamed.ini");
+  EXPECT_EQ(PlacementFileFor("/opt/orvane/Orvane.bin", "/opt/orvane/Orvane.ini", false), "/opt/orvane/Orvane.ini");
+  // An installed program keeps both in the user's configuration folder.
+  EXPECT_EQ(PlacementFileFor("/usr/bin/Orvane", "/home/u/.config/Orvane/Orvane.ini", false),
+            "/home/u/.config/Orvane/Orvane.ini");
+  // A settings file named on the command line holds the placements, whatever the program's name.
+  EXPECT_EQ(PlacementFileFor("/opt/orvane/Renamed", "/tmp/x/mine.ini", true), "/tmp/x/mine.ini");
+}
+
+class PlacementTest : public TempDir {
+protected:
+  void SetUp() override {
+    TempDir::SetUp();
+    EnsureApp();
+    ini = (dir / "Orvane.ini").string();
+    SetSettingsFileName(ini);
+  }
+  void TearDown() override {
+    DestroyForms();
+    windows.clear();
+    SetSettingsFileName("");
+    TempDir::TearDown();
+  }
+  // A bare window with its placement component, as the program's windows have one.
+  TKSavePosIni* Window(const char* name) {
+    windows.push_back(std::make_unique<QWidget>(nullptr, Qt::Window));
+    QWidget* w = windows.back().get();
+    w->setObjectName(name);
+    w->resize(200, 150);
+    auto* pos = new TKSavePosIni(w);
+    pos->setObjectName("FormPos");
+    return pos;
+  }
+  std::string Bounds(const char* key) const { return TIniFile(ini).ReadString("Bounds", key, "<none>"); }
+  void SetBounds(const char* key, const char* value) { TIniFile(ini).WriteString("Bounds", key, value); }
+
+  std::string ini;
+  std::vector<std::unique_ptr<QWidget>> windows;
+};
+
+TEST_F(PlacementTest, EachWindowsGeometryComesBackThroughTheSettingsFile) {
+  ShowData = false;
+  ShowTrk = false;
+  CreateForms();
+  SatVForm->setGeometry(40, 30, 300, 330);
+  MoniForm->setGeometry(360, 40, 260, 280);
+  TrackForm->setGeometry(100, 200, 420, 380);
+  DestroyForms();
+  EXPECT_EQ(Bounds("SatVForm.Bounds"), "0,-1,-1,-1,-1,40,30,340,360");
+  EXPECT_EQ(Bounds("MoniForm.Bounds"), "0,-1,-1,-1,-1,360,40,620,320");
+  EXPECT_EQ(Bounds("TrackForm.Bounds"), "0,-1,-1,-1,-1,100,200,520,580");
+  // The settings went to the same file.
+  EXPECT_NE(ReadAll(ini).find("[Settings]"), std::string::npos);
+
+  CreateForms();
+  EXPECT_EQ(SatVForm->geometry(), QRect(40, 30, 300, 330));
+  EXPECT_EQ(MoniForm->geometry(), QRect(360, 40, 260, 280));
+  EXPECT_EQ(TrackForm->geometry(), QRect(100, 200, 420, 380));
+  // Restoring showed nothing.
+  EXPECT_FALSE(SatVForm->isVisible());
+  EXPECT_FALSE(MoniForm->isVisible());
+  EXPECT_FALSE(TrackForm->isVisible());
+}
+
+TEST_F(PlacementTest, AWindowShownByItsSettingIsPlacedAndStaysShown) {
+  SetBounds("MoniForm.Bounds", "0,-1,-1,-1,-1,300,100,560,390");
+  ShowData = true;
+  WriteAll(ini, ReadAll(ini) + "[Settings]\nShowData=1\n");
+  CreateForms();
+  EXPECT_TRUE(MoniForm->isVisible());
+  EXPECT_EQ(MoniForm->geometry(), QRect(300, 100, 260, 290));
+  EXPECT_TRUE(FormPosOf(MoniForm)->Target() == MoniForm);
+}
+
+TEST_F(PlacementTest, AMaximizedWindowReopensMaximizedWithItsNormalRectangle) {
+  TKSavePosIni* first = Window("TestForm");
+  first->Loaded();
+  first->Owner()->setGeometry(50, 60, 240, 180);
+  first->Owner()->setWindowState(Qt::WindowMaximized);
+  first->SavePos();
+  EXPECT_EQ(Bounds("TestForm.Bounds"), "2,-1,-1,-1,-1,50,60,290,240");
+
+  TKSavePosIni* again = Window("TestForm");
+  again->Loaded();
+  QWidget* w = again->Owner();
+  EXPECT_TRUE(w->isMaximized());
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(w->normalGeometry(), QRect(50, 60, 240, 180));
+  w->setWindowState(Qt::WindowNoState);
+  EXPECT_EQ(w->geometry(), QRect(50, 60, 240, 180));
+}
+
+TEST_F(PlacementTest, AMinimizedWindowReopensNormalUnlessIconicIsResumed) {
+  SetBounds("TestForm.Bounds", "1,-32000,-32000,-1,-1,20,30,220,180");
+  TKSavePosIni* pos = Window("TestForm");
+  pos->Loaded();
+  EXPECT_FALSE(pos->Owner()->isMinimized());
+  EXPECT_EQ(pos->Owner()->geometry(), QRect(20, 30, 200, 150));
+  // The minimized position is carried through to the next save.
+  pos->SavePos();
+  EXPECT_EQ(Bounds("TestForm.Bounds"), "0,-32000,-32000,-1,-1,20,30,220,180");
+
+  SetBounds("TestForm.Bounds", "1,-1,-1,-1,-1,20,30,220,180");
+  TKSavePosIni* iconic = Window("TestForm");
+  iconic->ResumeIconic = true;
+  iconic->Loaded();
+  EXPECT_TRUE(iconic->Owner()->isMinimized());
+  EXPECT_FALSE(iconic->Owner()->isVisible());
+  iconic->SavePos();
+  EXPECT_EQ(Bounds("TestForm.Bounds"), "1,-1,-1,-1,-1,20,30,220,180");
+}
+
+TEST_F(PlacementTest, EightOrTenItemsOrNoKeyLeaveTheWindowAsBuilt) {
+  for (const char* value : {"0,-1,-1,-1,-1,20,30,220", "0,-1,-1,-1,-1,20,30,220,180,5", ""}) {
+    SetBounds("TestForm.Bounds", value);
+    TKSavePosIni* pos = Window("TestForm");
+    pos->Owner()->move(5, 6);
+    pos->Loaded();
+    EXPECT_EQ(pos->Owner()->geometry(), QRect(5, 6, 200, 150)) << value;
+  }
+  TKSavePosIni* other = Window("OtherForm");
+  other->Owner()->move(5, 6);
+  other->Loaded();
+  EXPECT_EQ(other->Owner()->geometry(), QRect(5, 6, 200, 150));
+}
+
+TEST_F(PlacementTest, ANonNumericOrUnusableValueKeepsTheCurrentOne) {
+  SetBounds("TestForm.Bounds", "0,-1,-1,-1,-1,left,40,330,190");
+  TKSavePosIni* pos = Window("TestForm");
+  pos->Owner()->setGeometry(10, 10, 200, 150);
+  pos->Loaded();
+  // The left edge stays at 10; the right edge read gives the width from there.
+  EXPECT_EQ(pos->Owner()->geometry(), QRect(10, 40, 320, 150));
+
+  // An empty or inverted rectangle keeps the window's own.
+  SetBounds("TestForm.Bounds", "2,-1,-1,-1,-1,300,40,300,190");
+  TKSavePosIni* flat = Window("TestForm");
+  flat->Owner()->setGeometry(10, 20, 200, 150);
+  flat->Loaded();
+  EXPECT_TRUE(flat->Owner()->isMaximized());
+  EXPECT_EQ(flat->Owner()->normalGeometry(), QRect(10, 20, 200, 150));
+}
+
+TEST_F(PlacementTest, ARectangleNoScreenShowsIsMovedOntoTheScreen) {
+  SetBounds("TestForm.Bounds", "0,-1,-1,-1,-1,9000,9000,9300,9200");
+  TKSavePosIni* pos = Window("TestForm");
+  pos->Loaded();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(pos->Owner()->geometry(), QRect(screen.topLeft(), QSize(300, 200)));
+}
+
+TEST_F(PlacementTest, BoundsSurviveTheSettingsSaveAndTheSettingsSurviveThePlacements) {
+  const std::string bounds =
+      "[Bounds]\r\n; kept by hand\r\nSatVForm.Bounds=0,-1,-1,-1,-1,1,2,301,332\r\nMoniForm.Bounds = 2,1,1,1,1,5,5,9,9\r\n";
+  WriteAll(ini, "[Settings]\r\nComPort=3\r\n\r\n" + bounds + "\r\n[Track]\r\nZoom=8\r\n");
+  LoadSettings();
+  SaveSettings();
+  const std::string saved = ReadAll(ini);
+  EXPECT_NE(saved.find(bounds), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ComPort=3\r\n"), std::string::npos);
+
+  // A placement write changes its own line and no other byte.
+  TKSavePosIni* pos = Window("MoniForm");
+  pos->Owner()->setGeometry(10, 20, 200, 150);
+  pos->SavePos();
+  std::string expected = saved;
+  const std::string oldLine = "MoniForm.Bounds = 2,1,1,1,1,5,5,9,9";
+  expected.replace(expected.find(oldLine), oldLine.size(), "MoniForm.Bounds=0,-1,-1,-1,-1,10,20,210,170");
+  EXPECT_EQ(ReadAll(ini), expected);
+}
+
+TEST_F(PlacementTest, TheExitWritesThePlacementsIntoTheFileTheSettingsSaveMade) {
+  ShowData = false;
+  ShowTrk = false;
+  CreateForms();
+  SatVForm->setGeometry(40, 30, 300, 330);
+  ASSERT_FALSE(std::filesystem::exists(ini));
+  DestroyForms();
+  const std::string text = ReadAll(ini);
+  // Settings first, placements after them in the same file.
+  ASSERT_NE(text.find("[Settings]"), std::string::npos);
+  EXPECT_LT(text.find("[Settings]"), text.find("[Bounds]"));
+  EXPECT_EQ(Bounds("SatVForm.Bounds"), "0,-1,-1,-1,-1,40,30,340,360");
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,197 @@
+// The running windows, offscreen: start-up from the settings file, the menu, the port on a
+// pseudo-terminal, the road of received bytes to the monitor and the sky view, and the sky view's
+// pixels.
+#include "gui/QtText.h"
+#include "gui/USatVForm.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include <QApplication>
+#include <QTimer>
+#include <QImage>
+
+#include "settings/MainVars.h"
+#include "settings/Settings.h"
+#include "app/Startup.h"
+#include "nmea/NmeaRec.h"
+#include "gui/UMoniForm.h"
+#include "serial/PortNames.h"
+#include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
+#include "gui/UTrackForm.h"
+
+namespace orvane {
+namespace {
+
+TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
+  CreateForms();
+  EXPECT_EQ(QApplication::applicationName().isEmpty(), false);
+  EXPECT_EQ(SatVForm->windowTitle(), "Sattelite View");
+  EXPECT_EQ(MoniForm->windowTitle(), "DataMonitor");
+  // The track window opens with the mouse read-out as its caption.
+  EXPECT_EQ(TrackForm->windowTitle(), "0.00000 0.00000 [0.050]");
+  EXPECT_TRUE(Item("mnuCom1")->isChecked());
+  for (int n = 2; n <= 16; ++n) EXPECT_FALSE(SatVForm->PortItems[n]->isChecked()) << n;
+  EXPECT_TRUE(Item("mnuSp4800")->isChecked());
+  EXPECT_FALSE(Item("mnuSp2400")->isChecked());
+  EXPECT_FALSE(Item("mnuSp9600")->isChecked());
+  EXPECT_FALSE(Item("menDataWindow")->isChecked());
+  EXPECT_FALSE(MoniForm->isVisible());
+  EXPECT_FALSE(Item("menSaveLog")->isChecked());
+  EXPECT_TRUE(Item("menOpenLog")->isEnabled());
+  EXPECT_FALSE(Item("mnStopLog")->isEnabled());
+  // The tables: captions and tags in order.
+  const QList<QAction*> top = SatVForm->PopupMenu->actions();
+  QStringList captions;
+  for (QAction* a : top) captions << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(captions.join(","), "DataWindow,TrackWindow,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
+                                "Interval,LogFile...,COM,Settings...");
+  EXPECT_EQ(Item("mnuCom16")->data().toInt(), 15);
+  EXPECT_EQ(Item("mnuCom3")->text(), "COM3");
+  EXPECT_EQ(Item("mnuSp2400")->data().toInt(), 2400);
+  EXPECT_EQ(Item("Slow1")->data().toInt(), 1000);
+  EXPECT_EQ(Item("N1sec2")->data().toInt(), 1);
+  EXPECT_EQ(Item("Other1")->data().toInt(), -1);
+  EXPECT_EQ(Item("mnuCom2")->toolTip(), QString::fromStdString(ComDeviceName(2)));
+  DestroyForms();
+  const std::string saved = ReadAll(ini);
+  EXPECT_NE(saved.find("ComPort=1\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ComSpeed=4800\n"), std::string::npos);
+}
+
+TEST_F(WindowTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView) {
+  OpenPty();
+  WriteAll(ini, "[Settings]\nComPort=3\nComSpeed=9600\nShowData=1\n\n[Ports]\nCOM3=" + slaveName + "\n");
+  CreateForms();
+  EXPECT_TRUE(Item("mnuCom3")->isChecked());
+  EXPECT_FALSE(Item("mnuCom1")->isChecked());
+  EXPECT_TRUE(Item("mnuSp9600")->isChecked());
+  EXPECT_FALSE(Item("mnuSp4800")->isChecked());
+  EXPECT_EQ(Item("mnuCom3")->toolTip(), QString::fromStdString(slaveName));
+  ASSERT_TRUE(SatVForm->CommPortDriver.IsOpen());
+  termios t{};
+  ASSERT_EQ(tcgetattr(slave, &t), 0);
+  EXPECT_EQ(cfgetispeed(&t), B9600);
+  EXPECT_EQ(cfgetospeed(&t), B9600);
+  EXPECT_TRUE(MoniForm->isVisible());
+
+  const std::string gga = Sentence("GPGGA,123519,3539.1234,N,13944.5678,E,1,08,0.9,545.4,M,46.9,M,,");
+  const std::string stream = Sentence("GPGSV,1,1,02,05,90,000,45,12,00,090,07,,,,,,,,") +
+                             Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7") + gga +
+                             Sentence("GPGLL,3539.1234,N,13944.5678,E,123519,A") +
+                             Sentence("GPRMC,123519,A,3539.1234,N,13944.5678,E,022.4,084.4,230394,003.1,W");
+  // Split across two deliveries, the second one mid-sentence.
+  const size_t cut = stream.size() / 2 + 3;
+  ASSERT_EQ(write(master, stream.data(), cut), static_cast<ssize_t>(cut));
+  QApplication::processEvents();
+  ASSERT_EQ(write(master, stream.data() + cut, stream.size() - cut), static_cast<ssize_t>(stream.size() - cut));
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblRMC->text().startsWith("GPS RMC Data"); }));
+
+  const std::string rmc = Sentence("GPRMC,123519,A,3539.1234,N,13944.5678,E,022.4,084.4,230394,003.1,W");
+  EXPECT_EQ(MoniForm->lblRecv->text().toStdString(), rmc.substr(0, rmc.size() - 2));
+  EXPECT_TRUE(MoniForm->lblGGA->text().startsWith("GPS Fix Data\nFixTime"));
+  EXPECT_TRUE(MoniForm->lblGLL->text().startsWith("Geographic Position\n"));
+  EXPECT_EQ(MoniForm->lblGLL->y(), MoniForm->lblGGA->y() + MoniForm->lblGGA->height() + 5);
+  EXPECT_EQ(MoniForm->lblRMC->y(), MoniForm->lblGLL->y() + MoniForm->lblGLL->height() + 5);
+  EXPECT_EQ(MoniForm->lblRecv->y() + MoniForm->lblRecv->height(), MoniForm->height());
+
+  const TSkyPanel* sky = SatVForm->pnlSat;
+  EXPECT_EQ(sky->FixCaption(), "3D Fix");
+  ASSERT_TRUE(sky->Sat(1).Visible);
+  EXPECT_EQ(sky->Sat(1).Prn, "05");
+  EXPECT_EQ(sky->Sat(1).Snr, "45");
+  EXPECT_EQ(sky->Sat(1).Color, clBlue);
+  EXPECT_EQ(sky->Sat(1).Symbol.center(), QPoint(sky->Layout().CenterX, sky->Layout().CenterY));
+  EXPECT_TRUE(sky->Sat(2).Visible);
+  EXPECT_EQ(sky->Sat(2).Snr, "07");
+  EXPECT_EQ(sky->Sat(2).Color, clRed);
+  EXPECT_FALSE(sky->Sat(3).Visible);
+}
+
+TEST_F(WindowTest, DataWindowTogglesAndTheMonitorsCloseButtonUnchecksIt) {
+  CreateForms();
+  QAction* item = Item("menDataWindow");
+  item->trigger();
+  EXPECT_TRUE(item->isChecked());
+  EXPECT_TRUE(ShowData);
+  EXPECT_TRUE(MoniForm->isVisible());
+  item->trigger();
+  EXPECT_FALSE(item->isChecked());
+  EXPECT_FALSE(MoniForm->isVisible());
+  item->trigger();
+  ASSERT_TRUE(MoniForm->isVisible());
+  MoniForm->close();
+  EXPECT_FALSE(MoniForm->isVisible());
+  EXPECT_FALSE(item->isChecked());
+  EXPECT_FALSE(ShowData);
+  // The track window behaves the same.
+  Item("menTrkWindow")->trigger();
+  EXPECT_TRUE(TrackForm->isVisible());
+  TrackForm->close();
+  EXPECT_FALSE(Item("menTrkWindow")->isChecked());
+  DestroyForms();
+  EXPECT_NE(ReadAll(ini).find("ShowData=0\n"), std::string::npos);
+}
+
+TEST_F(WindowTest, ClosingTheMainWindowKeepsTheShownWindowsStored) {
+  WriteAll(ini, "[Settings]\nShowData=1\nShowTrk=0\n");
+  CreateForms();
+  SatVForm->show();
+  ASSERT_TRUE(MoniForm->isVisible());
+  // The program's own way out: the close button inside the running event loop, which Qt ends
+  // by closing every remaining window.
+  QTimer::singleShot(0, [] { SatVForm->close(); });
+  QApplication::exec();
+  EXPECT_TRUE(ShowData);
+  DestroyForms();
+  EXPECT_NE(ReadAll(ini).find("ShowData=1\n"), std::string::npos) << ReadAll(ini);
+}
+
+TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
+  WriteAll(ini, "[Ports]\nCOM5=" + (dir / "no-such-tty").string() + "\n");
+  CreateForms();
+  Item("mnuCom5")->trigger();
+  EXPECT_TRUE(Item("mnuCom5")->isChecked());
+  EXPECT_FALSE(Item("mnuCom1")->isChecked());
+  EXPECT_FALSE(SatVForm->CommPortDriver.IsOpen());
+  DestroyForms();
+  EXPECT_NE(ReadAll(ini).find("ComPort=5\n"), std::string::npos);
+  EXPECT_EQ(PortOpenFailure(3, "/dev/ttyUSB0", "COM3: Permission denied"),
+            "COM3 (/dev/ttyUSB0): Permission denied; is the user in the dialout group?");
+  EXPECT_EQ(PortOpenFailure(5, "/x", "COM5: No such file or directory"), "COM5 (/x): No such file or directory");
+  EXPECT_EQ(DialogFilter("LogFile|*.Log|All|*.*"), "LogFile (*.Log);;All (*.*)");
+}
+
+TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
+  WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
+  CreateForms();
+  SatVForm->resize(240, 230);
+  SatVForm->show();
+  QApplication::processEvents();
+  TSkyPanel* sky = SatVForm->pnlSat;
+  ASSERT_EQ(sky->size(), QSize(240, 230));
+  EXPECT_EQ(sky->Layout().Radius, 103);
+  SatVForm->PlaceSatellite("05", 1, 90, 0, 45);
+  SatVForm->PlaceSatellite("12", 2, 0, 90, 7);
+  SatVForm->PlaceSatellite("30", 3, 0, 180, 7);
+  for (int n = 1; n <= 3; ++n) SatVForm->SetSatVisible(n, true);
+  SatVForm->SetSatColor(1, clBlue);
+  SatVForm->SetSatVisible(3, false);
+  const QImage img = sky->grab().toImage();
+  EXPECT_EQ(img.pixelColor(120, 115), QColor(0, 0, 255));  // zenith
+  EXPECT_EQ(img.pixelColor(223, 115), QColor(255, 0, 0));  // east on the horizon
+  // Hidden: the horizon's south point shows the circle's pen and the background, no symbol.
+  EXPECT_NE(img.pixelColor(120, 218 + 3), QColor(255, 0, 0));
+  EXPECT_EQ(img.pixelColor(120, 190), QColor(0, 0, 0));  // the north-south line
+  EXPECT_EQ(img.pixelColor(230, 5), QColor(255, 255, 255));  // outside the horizon
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,550 @@
+// The track window, offscreen: its start, the popup menu through the real actions, samples taken
+// by the timer from the GPS record and drawn on the surface, saving, zooming and panning, the
+// read-out, resizing, the heading mark and its label, mark pictures and a georeferenced bitmap.
+#include "gui/UTrackForm.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "gui/ErrorHandler.h"
+#include "settings/MainVars.h"
+#include "settings/Settings.h"
+#include "geodrel.h"
+#include "nmea/NmeaRec.h"
+#include "tests/common/TempFiles.h"
+#include "gui/DefaultMark.h"
+#include "track/TrackState.h"
+#include "track/TrackView.h"
+
+namespace orvane {
+namespace {
+
+void EnsureApp() {
+  static int argc = 1;
+  static char name[] = "TrackFormTest";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
+  if (!QCoreApplication::instance()) new QApplication(argc, argv);
+}
+
+QRgb ToQRgb(TColor c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
+
+// Runs the event loop until the condition holds or `ms` have passed.
+bool WaitFor(const std::function<bool()>& cond, int ms = 3000) {
+  QElapsedTimer t;
+  t.start();
+  while (!cond()) {
+    if (t.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// Acts on the next modal dialog once it runs (the file and input boxes block their caller).
+void OnModal(std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w && ++*tries < 300) return;
+    timer->stop();
+    timer->deleteLater();
+    if (w) act(w);
+  });
+  timer->start(10);
+}
+
+void AnswerInput(const QString& text, bool accept = true) {
+  OnModal([text, accept](QWidget* w) {
+    auto* box = qobject_cast<QInputDialog*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Track Interval");
+    EXPECT_EQ(box->labelText(), "Input Tracking Interval Time.(Sec)");
+    box->setTextValue(text);
+    if (accept)
+      box->accept();
+    else
+      box->reject();
+  });
+}
+
+int CountNear(const QImage& img, QRgb colour, QRect r) {
+  r &= img.rect();
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x)
+      if (img.pixel(x, y) == colour) ++n;
+  return n;
+}
+
+class TrackFormTest : public TempDir {
+protected:
+  void SetUp() override {
+    TempDir::SetUp();
+    EnsureApp();
+    SetSettingsFileName((dir / "Orvane.ini").string());
+    NmeaRec = TNmeaRec{};
+    LoadSettings();  // no file: every default
+    ShowTrk = false;
+    SetErrorReporter([this](const std::string& m) { errors.push_back(m); });
+  }
+  void TearDown() override {
+    delete form;
+    SetErrorReporter(nullptr);
+    SetSettingsFileName("");
+    TempDir::TearDown();
+  }
+  TTrackForm& Make() {
+    form = new TTrackForm;
+    form->OnMessage = [this](const std::string& m) { messages.push_back(m); };
+    return *form;
+  }
+  // A fix in the map's own datum, so the track holds the received position unchanged.
+  static void Fix(double lat, double lon, const char* ns = "N", const char* ew = "E") {
+    NmeaRec.FixValid = true;
+    NmeaRec.FixTime = "03:15:42";
+    NmeaRec.Lat = lat;
+    NmeaRec.Lon = lon;
+    NmeaRec.LatNS = ns;
+    NmeaRec.LonEW = ew;
+    NmeaRec.Altitude = 50;
+    NmeaRec.GpsDatum = "WGS 84";
+    TrackState.MapDatum = "WGS 84";
+  }
+  QPoint Centre() const { return {form->Surface().width() / 2, form->Surface().height() - form->Surface().height() / 2}; }
+  QString Title() const { return form->windowTitle(); }
+
+  TTrackForm* form = nullptr;
+  std::vector<std::string> errors, messages;
+};
+
+TEST_F(TrackFormTest, StartsWithTheReadoutCaptionTheMenuAndADrawnSurface) {
+  TTrackForm& f = Make();
+  // The map is ready without layers, and no mouse position is known yet.
+  EXPECT_EQ(Title(), "0.00000 0.00000 [0.050]");
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_EQ(f.Surface().size(), QSize(485, 305));
+  EXPECT_GT(CountNear(f.Surface(), ToQRgb(NmeaRec.BGColor), f.Surface().rect()), 485 * 305 * 8 / 10);
+  EXPECT_GT(CountNear(f.Surface(), ToQRgb(NmeaRec.GridColor), f.Surface().rect()), 500);
+  EXPECT_EQ(f.Plot().View.West, DmsToDeg(134.0) - 9700.0 / 3600 / 2);
+  EXPECT_EQ(f.MarkPicture().size(), QSize(kDefaultMarkSize, kDefaultMarkSize));
+  EXPECT_FALSE(f.TrkTimer.isActive());
+  EXPECT_FALSE(f.menTrack->isChecked());
+  EXPECT_FALSE(f.lblHeadding->isVisible());
+  EXPECT_EQ(f.lblHeadding->font().pixelSize(), 13);
+
+  // The popup menu, top to bottom.
+  std::vector<std::string> items;
+  for (QAction* a : f.PopupMenu->actions())
+    items.push_back(a->isSeparator() ? "-" : a->objectName().toStdString() + "=" + a->text().toStdString() +
+                                                 (a->isVisible() ? "" : " (hidden)"));
+  EXPECT_EQ(items, (std::vector<std::string>{"menTrack=Tracking", "menTrackInterval=Track Interval",
+                                              "SaveTrack1=Save Track", "menClearTrack=Clear Track", "-",
+                                              "menIn=Zoom In", "menOut=Zoom Out", "-", "mnLoadMap=Load Map (hidden)",
+                                              "mnMapDatum=Map Datum", "Ma=Map (hidden)", "menSetting=Settings..."}));
+  std::vector<std::string> intervals;
+  for (QAction* a : f.menTrackInterval->actions())
+    intervals.push_back(a->objectName().toStdString() + "=" + a->text().toStdString() + "/" +
+                        std::to_string(a->data().toInt()) + (a->isCheckable() ? " checkable" : ""));
+  EXPECT_EQ(intervals, (std::vector<std::string>{"N1Sec2=1Sec/1000", "N1sec1=5sec/5000", "N10sec1=10sec/10000",
+                                                  "N30sec1=30sec/30000", "N1min1=1min/60000", "N5min1=5min/300000",
+                                                  "Other1=Other.../-1"}));
+  // The hidden Dummy, then one item per datum of the library, in its order.
+  const QList<QAction*> datums = f.mnMapDatum->actions();
+  ASSERT_EQ(datums.size(), GetDatumCount() + 1);
+  EXPECT_EQ(datums[0]->objectName(), "mnDatum");
+  EXPECT_EQ(datums[0]->text(), "Dummy");
+  EXPECT_EQ(datums[0]->data().toInt(), 99);
+  EXPECT_FALSE(datums[0]->isVisible());
+  for (int i = 0; i < GetDatumCount(); ++i) {
+    TDatumParam unused{};
+    EXPECT_EQ(datums[i + 1]->text().toStdString(), GetDatumByNum(static_cast<int16_t>(i), &unused));
+    EXPECT_TRUE(datums[i + 1]->isVisible());
+  }
+  EXPECT_EQ(f.Ma->actions().size(), 8);
+  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TrackFormTest, StoredEnableStartsTheTimerAtTheStoredInterval) {
+  TrackState.TrackEnabled = true;
+  TrackState.Interval = 2000;
+  TTrackForm& f = Make();
+  EXPECT_TRUE(f.menTrack->isChecked());
+  EXPECT_TRUE(f.TrkTimer.isActive());
+  EXPECT_EQ(f.TrkTimer.interval(), 2000);
+  delete form;
+  form = nullptr;
+  // A period that would never tick samples once a second.
+  TrackState.Interval = 0;
+  EXPECT_EQ(Make().TrkTimer.interval(), 1000);
+}
+
+TEST_F(TrackFormTest, TrackingOnSamplesAtOnceAndOffLetsTheNextTickStopTheTimer) {
+  TTrackForm& f = Make();
+  Fix(34.0, 134.0);
+  f.menTrack->trigger();
+  EXPECT_TRUE(TrackState.TrackEnabled);
+  EXPECT_TRUE(f.menTrack->isChecked());
+  EXPECT_EQ(f.Plot().Track.Count(), 1u);
+  EXPECT_EQ(Title(), "Route Track  (1/1000)");
+  EXPECT_TRUE(f.TrkTimer.isActive());
+
+  f.menTrack->trigger();
+  EXPECT_FALSE(TrackState.TrackEnabled);
+  EXPECT_FALSE(f.menTrack->isChecked());
+  EXPECT_TRUE(f.TrkTimer.isActive());  // still runs: its next tick samples, then stops
+  Fix(34.0, 134.0010);
+  f.TrkTimer.setInterval(10);
+  ASSERT_TRUE(WaitFor([&] { return !f.TrkTimer.isActive(); }));
+  EXPECT_EQ(f.Plot().Track.Count(), 2u);
+
+  // On again: a sample at once.
+  Fix(34.0, 134.0020);
+  f.menTrack->trigger();
+  EXPECT_EQ(f.Plot().Track.Count(), 3u);
+  EXPECT_EQ(Title(), "Route Track  (3/1000)");
+}
+
+TEST_F(TrackFormTest, TimerSamplesAreDrawnAsALineWithTheMarkAtTheNewest) {
+  TrackState.Zoom = 12;  // 4 pixels per arc-second
+  TTrackForm& f = Make();
+  f.menTrackInterval->actions()[0]->trigger();  // "1Sec"
+  Fix(34.0, 134.0);
+  f.menTrack->trigger();
+  EXPECT_EQ(f.TrkTimer.interval(), 1010);
+  const QRgb track = ToQRgb(NmeaRec.TrackColor);
+  const QPoint c = Centre();
+  // The default mark sits centred on the point: its yellow middle on the centre pixel, its
+  // teal background transparent.
+  EXPECT_EQ(f.Surface().pixel(c), qRgb(255, 255, 0));
+  EXPECT_EQ(CountNear(f.Surface(), qRgb(0, 128, 128), QRect(c - QPoint(12, 12), QSize(24, 24))), 0);
+  EXPECT_EQ(CountNear(f.Surface(), track, f.Surface().rect()), 0);  // one point: no line yet
+
+  Fix(34.0, 134.0010);  // 10 arc-seconds east: the old point 40 pixels west of the centre
+  ASSERT_TRUE(WaitFor([&] { return f.Plot().Track.Count() == 2; }));
+  EXPECT_EQ(Title(), "Route Track  (2/1000)");
+  EXPECT_EQ(TrackState.CenterL, 134.0010);
+  EXPECT_GT(CountNear(f.Surface(), track, QRect(c.x() - 36, c.y() - 2, 20, 5)), 20);
+  EXPECT_EQ(CountNear(f.Surface(), track, QRect(0, 0, c.x() - 45, f.Surface().height())), 0);
+  EXPECT_EQ(f.Surface().pixel(c), qRgb(255, 255, 0));
+  // The mark was erased at the old point: no yellow left there.
+  EXPECT_EQ(CountNear(f.Surface(), qRgb(255, 255, 0), QRect(c.x() - 45, c.y() - 5, 10, 10)), 0);
+  EXPECT_TRUE(f.TrkTimer.isActive());
+}
+
+TEST_F(TrackFormTest, NoFixRecordsNothingAndKeepsTheCaption) {
+  TTrackForm& f = Make();
+  NmeaRec.FixValid = false;
+  f.TrkTimerTimer();
+  EXPECT_EQ(f.Plot().Track.Count(), 0u);
+  EXPECT_EQ(Title(), "0.00000 0.00000 [0.050]");
+}
+
+TEST_F(TrackFormTest, ClearTrackForgetsTheFixAndRedrawsTheBaseOnly) {
+  TrackState.Zoom = 12;
+  TTrackForm& f = Make();
+  Fix(34.0, 134.0);
+  f.TrkTimerTimer();
+  Fix(34.0, 134.0010);
+  f.TrkTimerTimer();
+  ASSERT_EQ(f.Plot().Track.Count(), 2u);
+  f.menClearTrack->trigger();
+  EXPECT_EQ(f.Plot().Track.Count(), 0u);
+  EXPECT_FALSE(NmeaRec.FixValid);
+  EXPECT_EQ(CountNear(f.Surface(), ToQRgb(NmeaRec.TrackColor), f.Surface().rect()), 0);
+  EXPECT_EQ(CountNear(f.Surface(), qRgb(255, 255, 0), f.Surface().rect()), 0);
+  // Until the receiver reports a fix again, ticks add nothing.
+  f.TrkTimerTimer();
+  EXPECT_EQ(f.Plot().Track.Count(), 0u);
+}
+
+TEST_F(TrackFormTest, SaveTrackWritesTheChosenFileAndCancelWritesNothing) {
+  TTrackForm& f = Make();
+  Fix(35.233012, 139.452201, "S", "E");
+  f.TrkTimerTimer();
+  Fix(35.233012, 139.452201, "N", "W");
+  NmeaRec.FixTime = "03:15:43";
+  f.TrkTimerTimer();
+  const std::string path = (dir / "track.txt").string();
+  WriteAll(path, "old content that is replaced without a question\n");
+  OnModal([path](QWidget* w) {
+    auto* dlg = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->windowTitle(), "Save Track");
+    dlg->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(dlg)->accept();
+  });
+  f.SaveTrack1->trigger();
+  EXPECT_EQ(ReadAll(path), "03:15:42,-35.233012,139.452201\r\n03:15:43,35.233012,-139.452201\r\n");
+  EXPECT_TRUE(errors.empty());
+
+  OnModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  const int before = FileCount();
+  f.SaveTrack1->trigger();
+  EXPECT_EQ(FileCount(), before);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(TrackFormTest, ZoomByPageKeysAndTheMenuStaysWithinItsRange) {
+  TTrackForm& f = Make();
+  auto key = [&](int k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(&f, &press);
+  };
+  key(Qt::Key_PageUp);
+  EXPECT_EQ(TrackState.Zoom, 5);
+  EXPECT_EQ(f.Plot().View.Scale, 0.02);
+  EXPECT_EQ(Title(), "0.00000 0.00000 [0.020]");  // redrawn: the map layers rewrite the caption
+  key(Qt::Key_PageDown);
+  key(Qt::Key_PageDown);
+  EXPECT_EQ(TrackState.Zoom, 7);
+  f.menOut->trigger();
+  EXPECT_EQ(TrackState.Zoom, 6);
+  for (int i = 0; i < 20; ++i) f.menIn->trigger();
+  EXPECT_EQ(TrackState.Zoom, 17);
+  EXPECT_EQ(f.Plot().View.Scale, 100);
+  for (int i = 0; i < 20; ++i) key(Qt::Key_PageUp);
+  EXPECT_EQ(TrackState.Zoom, 1);
+  EXPECT_EQ(Title(), "0.00000 0.00000 [0.001]");
+  EXPECT_EQ(TrackState.CenterB, 34.0);
+  EXPECT_EQ(TrackState.CenterL, 134.0);
+}
+
+TEST_F(TrackFormTest, ArrowKeysPanByOneGridStepAndRedraw) {
+  TTrackForm& f = Make();
+  auto key = [&](int k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(&f, &press);
+  };
+  const double west = f.Plot().View.West;
+  key(Qt::Key_Left);  // 10' grid: 0.1 degree
+  EXPECT_NEAR(TrackState.CenterL, DegToDms(134.0 - 0.1), 1e-9);
+  EXPECT_NEAR(f.Plot().View.West, west - 0.1, 1e-9);
+  key(Qt::Key_Right);
+  key(Qt::Key_Up);
+  EXPECT_NEAR(TrackState.CenterL, 134.0, 1e-9);
+  EXPECT_NEAR(TrackState.CenterB, DegToDms(34.1), 1e-9);
+  key(Qt::Key_Down);
+  EXPECT_NEAR(TrackState.CenterB, 34.0, 1e-9);
+  key(Qt::Key_A);  // any other key does nothing
+  EXPECT_NEAR(TrackState.CenterB, 34.0, 1e-9);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(TrackFormTest, MouseMovesWriteTheReadoutCaption) {
+  TTrackForm& f = Make();
+  const TTrackView& v = f.Plot().View;
+  auto move = [&](int x, int y) {
+    QMouseEvent ev(QEvent::MouseMove, QPointF(x, y), f.imgTrk->mapToGlobal(QPointF(x, y)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(f.imgTrk, &ev);
+  };
+  move(0, 0);
+  EXPECT_EQ(Title().toStdString(), ReadoutCaption(DegToDms(v.West), DegToDms(v.North), 0.05));
+  move(f.Surface().width(), f.Surface().height());
+  EXPECT_EQ(Title().toStdString(), ReadoutCaption(DegToDms(v.East), DegToDms(v.South), 0.05));
+  // The last position is what the next drawing of the map writes again.
+  f.menIn->trigger();
+  EXPECT_EQ(Title().toStdString(), ReadoutCaption(v.MouseLon, v.MouseLat, 0.1));
+}
+
+TEST_F(TrackFormTest, ResizingRedrawsTheSurfaceAtTheNewSize) {
+  TrackState.Zoom = 12;
+  TTrackForm& f = Make();
+  Fix(34.0, 134.0);
+  f.TrkTimerTimer();
+  f.show();
+  f.resize(600, 400);
+  ASSERT_TRUE(WaitFor([&] { return f.Surface().size() == QSize(600, 400); }));
+  EXPECT_EQ(f.imgTrk->size(), QSize(600, 400));
+  EXPECT_NEAR(f.Plot().View.East - f.Plot().View.West, 600 / 4.0 / 3600, 1e-12);
+  // The track is drawn again around the same centre, now at the new middle.
+  EXPECT_EQ(f.Surface().pixel(300, 200), qRgb(255, 255, 0));
+  EXPECT_EQ(f.Surface().pixel(599, 1), ToQRgb(NmeaRec.BGColor));
+  // What is shown is the surface.
+  const QImage shown = f.imgTrk->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown.pixel(300, 200), qRgb(255, 255, 0));
+  f.hide();
+}
+
+TEST_F(TrackFormTest, IntervalItemsAndOther) {
+  TTrackForm& f = Make();
+  TrackState.TrackEnabled = false;
+  f.menTrackInterval->actions()[4]->trigger();  // "1min"
+  EXPECT_EQ(TrackState.Interval, 60000);
+  EXPECT_EQ(f.TrkTimer.isActive(), false);
+
+  AnswerInput("0");
+  f.menTrackInterval->actions()[6]->trigger();
+  EXPECT_EQ(TrackState.Interval, 1000);
+  AnswerInput("-5");
+  f.menTrackInterval->actions()[6]->trigger();
+  EXPECT_EQ(TrackState.Interval, 1000);
+  AnswerInput("15");
+  f.menTrackInterval->actions()[6]->trigger();
+  EXPECT_EQ(TrackState.Interval, 15000);
+  // Cancelling sets the interval again from the pre-filled text.
+  AnswerInput("99", false);
+  f.menTrackInterval->actions()[6]->trigger();
+  EXPECT_EQ(TrackState.Interval, 15000);
+
+  // The period is the interval plus 10 ms once the timer runs.
+  Fix(34.0, 134.0);
+  f.menTrack->trigger();
+  EXPECT_EQ(f.TrkTimer.interval(), 15010);
+}
+
+TEST_F(TrackFormTest, ChoosingAMapDatumConvertsOnlyLaterSamples) {
+  TTrackForm& f = Make();
+  Fix(34.0, 134.0);
+  f.TrkTimerTimer();
+  const TTrackPoint first = f.Plot().Track[0].Point;
+  QAction* tokyo = nullptr;
+  for (QAction* a : f.mnMapDatum->actions())
+    if (a->text() == "Tokyo") tokyo = a;
+  ASSERT_NE(tokyo, nullptr);
+  tokyo->trigger();
+  EXPECT_EQ(TrackState.MapDatum, "Tokyo");
+  EXPECT_EQ(f.Plot().Track[0].Point.Lat, first.Lat);
+  NmeaRec.Lon = 134.0010;
+  f.TrkTimerTimer();
+  ASSERT_EQ(f.Plot().Track.Count(), 2u);
+  EXPECT_NE(f.Plot().Track[1].Point.Lat, 34.0);  // converted from WGS 84 to Tokyo
+}
+
+TEST_F(TrackFormTest, HeadingMarkDrawsTheCircleAndArrowAndPlacesTheLabel) {
+  NmeaRec.Headding = true;
+  NmeaRec.HeadGuide = true;
+  NmeaRec.HeadR = 25;
+  NmeaRec.Course = 90;
+  TTrackForm& f = Make();
+  EXPECT_EQ(f.Plot().MarkWidth, 50);
+  EXPECT_EQ(f.Plot().MarkHeight, 50);
+  Fix(34.0, 134.0);
+  f.TrkTimerTimer();
+  const QPoint c = Centre();
+  EXPECT_EQ(f.lblHeadding->text(), " 90.000 ");
+  EXPECT_EQ(f.lblHeadding->pos(), QPoint(c.x() - 25, c.y() + 25 + 2));
+  EXPECT_FALSE(f.lblHeadding->isHidden());
+  const QRgb red = qRgb(255, 0, 0);
+  // The shaft runs east-west through the centre and the circle passes its ends.
+  EXPECT_GT(CountNear(f.Surface(), red, QRect(c.x() - 15, c.y() - 1, 30, 3)), 25);
+  EXPECT_GT(CountNear(f.Surface(), red, QRect(c.x() - 3, c.y() - 26, 7, 4)), 2);
+  EXPECT_GT(CountNear(f.Surface(), red, QRect(c.x() - 3, c.y() + 22, 7, 4)), 2);
+  EXPECT_EQ(CountNear(f.Surface(), red, QRect(c.x() - 40, c.y() - 40, 10, 10)), 0);
+
+  // Without the label setting the label goes; without heading the picture comes back, drawn at
+  // the 50 x 50 square's corner until a picture file is chosen.
+  NmeaRec.HeadGuide = false;
+  NmeaRec.Lon = 134.0010;
+  f.TrkTimerTimer();
+  EXPECT_TRUE(f.lblHeadding->isHidden());
+  NmeaRec.Headding = false;
+  f.SetMapSet();
+  f.FormPaint();
+  EXPECT_EQ(f.Plot().MarkWidth, 50);
+  EXPECT_TRUE(f.lblHeadding->isHidden());
+}
+
+TEST_F(TrackFormTest, IconMarkReplacesThePictureAndABadOneIsReportedWithoutLosingTheMaps) {
+  TTrackForm& f = Make();
+  QImage pic(10, 8, QImage::Format_RGB32);
+  pic.fill(qRgb(0, 0, 255));
+  pic.setPixel(0, 7, qRgb(0, 255, 0));  // lower-left: green is transparent
+  const std::string bmp = (dir / "boat.bmp").string();
+  ASSERT_TRUE(pic.save(QString::fromStdString(bmp), "BMP"));
+  TrackState.IconMark = bmp;
+  f.SetMapSet();
+  EXPECT_EQ(f.MarkPicture().size(), QSize(10, 8));
+  EXPECT_EQ(f.Plot().MarkWidth, 10);
+  Fix(34.0, 134.0);
+  f.TrkTimerTimer();
+  const QPoint c = Centre();
+  EXPECT_EQ(f.Surface().pixel(c), qRgb(0, 0, 255));
+  EXPECT_NE(f.Surface().pixel(c.x() - 5, c.y() + 3), qRgb(0, 255, 0));
+  EXPECT_EQ(f.Surface().pixel(c.x() - 4, c.y() + 3), qRgb(0, 0, 255));
+
+  // A file that does not load: reported with its name; the picture stays and the set-up goes on
+  // to load the map bitmap.
+  QImage map(100, 100, QImage::Format_RGB32);
+  map.fill(qRgb(200, 100, 50));
+  ASSERT_TRUE(map.save(QString::fromStdString((dir / "area.bmp").string()), "BMP"));
+  WriteAll(dir / "area.HDR", "ULXMAP 133.95\nULYMAP 34.05\nXDIM 0.001\nYDIM 0.001\n");
+  TrackState.BmpMap = (dir / "area.bmp").string();
+  TrackState.IconMark = (dir / "missing.ico").string();
+  f.Plot().Track.Clear();
+  f.SetMapSet();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(TrackState.IconMark), std::string::npos) << errors[0];
+  EXPECT_EQ(f.MarkPicture().size(), QSize(10, 8));
+  EXPECT_EQ(TrackState.IconMark, (dir / "missing.ico").string());
+  f.FormPaint();
+  EXPECT_EQ(f.Surface().pixel(c + QPoint(3, 3)), qRgb(200, 100, 50));
+  EXPECT_TRUE(messages.empty());
+  // Clearing the setting keeps the picture loaded before.
+  TrackState.IconMark.clear();
+  f.SetMapSet();
+  EXPECT_EQ(f.MarkPicture().size(), QSize(10, 8));
+}
+
+TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAreReported) {
+  TTrackForm& f = Make();
+  // 100 x 100 pixels of 1/1000 degree around the default centre (34 N, 134 E), which at the
+  // default zoom is smaller than the view: drawn whole into its rectangle.
+  QImage pic(100, 100, QImage::Format_RGB32);
+  pic.fill(qRgb(200, 100, 50));
+  const std::string bmp = (dir / "area.bmp").string();
+  ASSERT_TRUE(pic.save(QString::fromStdString(bmp), "BMP"));
+  WriteAll(dir / "area.HDR", "ulxmap 133.95\nULYMAP 34.05\nXDIM 0.001,0\nYDIM 0.001\n");
+  TrackState.BmpMap = bmp;
+  f.SetMapSet();
+  f.FormPaint();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), qRgb(200, 100, 50));
+  EXPECT_EQ(CountNear(f.Surface(), qRgb(200, 100, 50), QRect(0, 0, 100, 100)), 0);
+  // 0.1 degree at 0.05 pixels per arc-second: 18 pixels across.
+  EXPECT_NEAR(CountNear(f.Surface(), qRgb(200, 100, 50), QRect(0, Centre().y() + 3, 485, 1)), 18, 2);
+  // Zoomed in, the bitmap is larger than the view and fills it.
+  for (int i = 0; i < 6; ++i) f.menIn->trigger();
+  EXPECT_GT(CountNear(f.Surface(), qRgb(200, 100, 50), f.Surface().rect()), 485 * 305 * 8 / 10);
+
+  WriteAll(dir / "area.HDR", "ULXMAP\t133.95\nULYMAP\t34.05\nXDIM\t0.001\nYDIM\t0.001\n");
+  f.SetMapSet();
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_EQ(TrackState.BmpMap, bmp);
+  std::filesystem::remove(dir / "area.HDR");
+  f.SetMapSet();
+  EXPECT_EQ(messages.back(), ".HDR File not found");
+  EXPECT_TRUE(TrackState.BmpMap.empty());
+  f.FormPaint();
+  EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), ToQRgb(NmeaRec.BGColor));
+}
+
+TEST_F(TrackFormTest, CloseButtonRunsTheToggle) {
+  TTrackForm& f = Make();
+  int toggles = 0;
+  f.OnCloseToggle = [&] {
+    ++toggles;
+    f.hide();
+  };
+  f.show();
+  f.close();
+  EXPECT_EQ(toggles, 1);
+  EXPECT_FALSE(f.isVisible());
+}
+
+}  // namespace
+}  // namespace orvane

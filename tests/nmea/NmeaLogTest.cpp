@@ -1,0 +1,282 @@
+#include "nmea/NmeaLog.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "nmea/UNmeaProc.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FakeTimer : TLogTimer {
+  bool running = false;
+  uint32_t period = 0;
+  int starts = 0;
+  void Start(uint32_t ms) override {
+    running = true;
+    period = ms;
+    ++starts;
+  }
+  void Stop() override { running = false; }
+};
+
+const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*4F";
+const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A";
+const std::string kVtg = "$GPVTG,90.0,T,,M,10.0,N,18.5,K*4E";
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct LogFixture : ::testing::Test {
+  fs::path dir;
+  TNmeaRec rec;
+  TNullDisplay display;
+  FakeTimer slTimer;
+  uint32_t now = 0;
+  TNmeaLogRecorder recorder{rec, &slTimer, [this] { return now; }};
+  TNmeaProc proc{rec, display, &recorder};
+  std::vector<std::string> decoded;  // framed sentences that reached a decoder
+
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("nmealog-" + std::to_string(::getpid()) + "-" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    rec.SaveLogName = (dir / "NMEA.log").string();
+    proc.OnSentence = [this](const TSentenceInfo& i) {
+      if (i.outcome == TSentenceOutcome::Decoded) decoded.emplace_back(i.sentence);
+    };
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  void Receive(const std::string& bytes) {
+    proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  }
+  std::string Burst() { return kGga + "\r\n" + "junk line\r\n" + kVtg + "\r\n" + kRmc + "\r\n"; }
+};
+
+TEST_F(LogFixture, AllWritesEverySentenceAsFramedWithCrLf) {
+  recorder.Start();
+  recorder.SetSaveInterval(0);
+  recorder.SetSaveLog(true);
+  EXPECT_FALSE(recorder.LogOpened());  // created with the first sentence, not before
+  Receive(Burst());
+  Receive(kGga.substr(0, 20));
+  Receive(kGga.substr(20) + "\r\n");
+  ASSERT_TRUE(recorder.LogOpened());
+  const std::string first = kGga + "\r\n" + kVtg + "\r\n" + kRmc + "\r\n" + kGga + "\r\n";
+  EXPECT_EQ(ReadAll(rec.SaveLogName), first);  // flushed as written
+  EXPECT_EQ(decoded.size(), 3u);
+
+  // Off closes the file; on again replaces its content.
+  recorder.SetSaveLog(false);
+  EXPECT_FALSE(recorder.LogOpened());
+  Receive(Burst());
+  EXPECT_EQ(ReadAll(rec.SaveLogName), first);
+  recorder.SetSaveLog(true);
+  Receive(kRmc + "\r\n");
+  recorder.CloseLogFile();
+  EXPECT_EQ(ReadAll(rec.SaveLogName), kRmc + "\r\n");
+}
+
+TEST_F(LogFixture, IntervalSavesOneWindowPerIntervalAcrossTheClockWrap) {
+  rec.SaveInterval = 5;
+  recorder.Start();
+  EXPECT_FALSE(slTimer.running);  // recording is off
+  now = 0xFFFFF000u;              // 4096 ms before the wrap
+  recorder.SetSaveLog(true);
+  EXPECT_TRUE(slTimer.running);
+  EXPECT_EQ(slTimer.period, 1000u);  // a save window holds about one burst
+  // Switching on opens the first window; its tick a second later closes it.
+  EXPECT_TRUE(recorder.SaveNow());
+  EXPECT_EQ(recorder.LastSaveTick(), 0xFFFFF000u);
+
+  int written = 0;
+  auto second = [&] {
+    recorder.SLTimerTimer();
+    if (recorder.SaveNow()) ++written;
+    now += 1000;
+  };
+  now += 1000;
+  for (int s = 1; s < 21; ++s) second();  // passes the wrap after about four seconds
+  EXPECT_EQ(written, 4);                  // seconds 5, 10, 15, 20
+  EXPECT_LT(recorder.LastSaveTick(), 0x10000u);
+
+  // A save moment lets the sentences of its window go to the log, and only those.
+  now = recorder.LastSaveTick() + 5000;
+  recorder.SLTimerTimer();
+  Receive(kGga + "\r\n");
+  recorder.SLTimerTimer();  // next tick, interval not over
+  Receive(kRmc + "\r\n");
+  recorder.CloseLogFile();
+  EXPECT_EQ(ReadAll(rec.SaveLogName), kGga + "\r\n");
+}
+
+TEST_F(LogFixture, StoredSaveLogResumesAndIntervalItemsApply) {
+  rec.SaveLog = true;
+  rec.SaveInterval = 0;
+  recorder.Start();
+  EXPECT_TRUE(recorder.SaveNow());
+  EXPECT_FALSE(slTimer.running);  // period 0: never ticks
+  Receive(kGga + "\r\n");
+  EXPECT_TRUE(recorder.LogOpened());
+
+  // A later interval takes effect although the start-up period was 0; "1sec" is one like the rest.
+  recorder.SetSaveInterval(1);
+  EXPECT_TRUE(slTimer.running);
+  EXPECT_EQ(slTimer.period, 1000u);
+  EXPECT_EQ(TNmeaLogRecorder::ParseSaveInterval("12"), 12);
+  EXPECT_EQ(TNmeaLogRecorder::ParseSaveInterval("twelve"), 0);
+  recorder.SetSaveInterval(12);
+  EXPECT_EQ(recorder.SaveIntervalText(), "12");
+  EXPECT_EQ(slTimer.period, 1000u);  // the period is kept once set
+
+  // A new name applies to the next log; the open one keeps its name.
+  const std::string old = rec.SaveLogName;
+  recorder.SetSaveLogName((dir / "other.log").string());
+  Receive(kRmc + "\r\n");
+  EXPECT_EQ(recorder.OpenedName(), old);
+  recorder.SetSaveLog(false);
+  recorder.SetSaveLog(true);
+  Receive(kRmc + "\r\n");
+  EXPECT_EQ(recorder.OpenedName(), (dir / "other.log").string());
+}
+
+TEST_F(LogFixture, LogThatCannotBeCreatedIsReportedOnceAndDecodingGoesOn) {
+  rec.SaveLogName = (dir / "missing" / "NMEA.log").string();
+  std::vector<std::string> failures;
+  recorder.OnFailure = [&](const std::string& m) { failures.push_back(m); };
+  recorder.Start();
+  recorder.SetSaveLog(true);
+  for (int i = 0; i < 3; ++i) Receive(Burst());
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("Cannot create file \"" + rec.SaveLogName + "\": No such file"),
+            std::string::npos);
+  EXPECT_FALSE(rec.SaveLog);
+  EXPECT_FALSE(recorder.SaveNow());
+  EXPECT_FALSE(slTimer.running);
+  EXPECT_EQ(decoded.size(), 6u);  // every GGA and RMC, the first one included
+
+  // Without a handler the one report is the exception, and the next delivery passes.
+  recorder.OnFailure = nullptr;
+  recorder.SetSaveLog(true);
+  EXPECT_THROW(Receive(kGga + "\r\n"), std::runtime_error);
+  EXPECT_FALSE(rec.SaveLog);
+  EXPECT_NO_THROW(Receive(kGga + "\r\n"));
+}
+
+struct ReplayFixture : LogFixture {
+  FakeTimer timer;
+  TNmeaReplayer replayer{proc, &timer, nullptr, &recorder};
+  std::vector<bool> runningChanges;
+
+  void SetUp() override {
+    LogFixture::SetUp();
+    replayer.OnRunningChanged = [this](bool r) { runningChanges.push_back(r); };
+    replayer.SetInterval(10);
+  }
+  std::string WriteLines(int n, bool finalLineEnd) {
+    const fs::path p = dir / "replay.log";
+    std::ofstream out(p, std::ios::binary);
+    for (int i = 1; i <= n; ++i) {
+      out << "$GPGGA,09" << (i < 10 ? "000" : "00") << i
+          << ",3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,";
+      // Some lines without checksum, one with LF alone.
+      if (i % 3 != 0) out << "*4F";
+      if (i < n || finalLineEnd) out << (i == 7 ? "\n" : "\r\n");
+    }
+    return p.string();
+  }
+};
+
+TEST_F(ReplayFixture, TwentyFiveLinesInThreeTicks) {
+  rec.SaveInterval = 1;
+  recorder.Start();
+  recorder.SetSaveLog(true);
+  replayer.StartReplay(WriteLines(25, true));
+  EXPECT_TRUE(replayer.Running());
+  EXPECT_TRUE(timer.running);
+  EXPECT_EQ(timer.period, 10u);
+  EXPECT_FALSE(recorder.SaveNow());  // replayed sentences are not logged
+  EXPECT_EQ(runningChanges, std::vector<bool>{true});
+
+  int events = 0;
+  replayer.ProcessEvents = [&] { ++events; };
+  EXPECT_TRUE(replayer.ReplayStep());
+  EXPECT_EQ(decoded.size(), 10u);
+  EXPECT_TRUE(timer.running);
+  EXPECT_TRUE(replayer.ReplayStep());
+  EXPECT_EQ(decoded.size(), 20u);
+  EXPECT_FALSE(replayer.ReplayStep());
+  EXPECT_EQ(decoded.size(), 25u);
+  EXPECT_EQ(events, 25);
+  EXPECT_FALSE(replayer.Running());
+  EXPECT_FALSE(timer.running);
+  EXPECT_EQ(runningChanges, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(recorder.LogOpened());
+  EXPECT_TRUE(slTimer.running);  // save pacing again
+
+  EXPECT_EQ(rec.FixTime, "09:00:25");
+  EXPECT_TRUE(proc.PendingText().empty());
+}
+
+TEST_F(ReplayFixture, LastLineWithoutLineEndIsReplayed) {
+  replayer.StartReplay(WriteLines(12, false));
+  EXPECT_TRUE(replayer.ReplayStep());
+  EXPECT_FALSE(replayer.ReplayStep());
+  ASSERT_EQ(decoded.size(), 12u);
+  EXPECT_EQ(decoded.back().substr(0, 14), "$GPGGA,090012,");
+  // The LF handed on with each line goes with the checksum, or stays on a line that has none.
+  EXPECT_EQ(proc.Fields().back(), "\n");
+}
+
+TEST_F(ReplayFixture, StopDuringAStepEndsItAtOnce) {
+  replayer.StartReplay(WriteLines(25, true));
+  replayer.ProcessEvents = [&] {
+    if (decoded.size() == 3) replayer.StopReplay();
+  };
+  EXPECT_FALSE(replayer.ReplayStep());
+  EXPECT_EQ(decoded.size(), 3u);
+  EXPECT_FALSE(replayer.Running());
+  EXPECT_FALSE(timer.running);
+  EXPECT_FALSE(replayer.ReplayStep());
+  EXPECT_EQ(decoded.size(), 3u);
+
+  // Stopped and started again inside a step: the old step ends, the new replay begins afresh.
+  const std::string name = WriteLines(25, true);
+  replayer.ProcessEvents = [&] {
+    if (decoded.size() == 5) replayer.StartReplay(name);
+  };
+  replayer.StartReplay(name);
+  EXPECT_FALSE(replayer.ReplayStep());
+  EXPECT_TRUE(replayer.Running());
+  EXPECT_EQ(replayer.LinesReplayed(), 0u);
+}
+
+TEST_F(ReplayFixture, FileThatCannotBeOpenedChangesNothing) {
+  const std::string name = (dir / "none.log").string();
+  try {
+    replayer.StartReplay(name);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + name + "\": No such file or directory");
+  }
+  EXPECT_FALSE(replayer.Running());
+  EXPECT_FALSE(timer.running);
+  EXPECT_TRUE(runningChanges.empty());
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,335 @@
+#include "settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "settings/IniFile.h"
+#include "settings/MainVars.h"
+#include "nmea/NmeaRec.h"
+#include "serial/PortNames.h"
+#include "tests/common/TempFiles.h"
+#include "track/TrackState.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsTest : public TempDir {
+protected:
+  void SetUp() override {
+    TempDir::SetUp();
+    file = dir / "Orvane.ini";
+    SetSettingsFileName(file.string());
+    ClearComDevices();
+  }
+  void TearDown() override {
+    SetSettingsFileName("");
+    ClearComDevices();
+    TempDir::TearDown();
+  }
+  fs::path file;
+};
+
+TEST_F(SettingsTest, NoFileGivesTheDefaults) {
+  NmeaRec.ComPort = 9;
+  TrackState.CenterB = 1;
+  TrackState.MetaDefList = {"stale=1"};
+  LoadSettings();
+  EXPECT_EQ(NmeaRec.SaveLogName, "NMEA.log");
+  EXPECT_FALSE(NmeaRec.SaveLog);
+  EXPECT_EQ(NmeaRec.SaveInterval, 0);
+  EXPECT_EQ(NmeaRec.GpsDatum, "WGS 84");
+  EXPECT_EQ(NmeaRec.ComPort, 1);
+  EXPECT_EQ(NmeaRec.ComSpeed, 4800);
+  EXPECT_EQ(NmeaRec.BGColor, 0xFFFFFF);
+  EXPECT_EQ(NmeaRec.GridColor, 0xFF0000);
+  EXPECT_EQ(NmeaRec.CoLineColor, 0);
+  EXPECT_EQ(NmeaRec.TrackColor, 0x00F000);
+  EXPECT_EQ(NmeaRec.WpLineColor, 0x00F0F0);
+  EXPECT_EQ(NmeaRec.GpsFix, "$GPGSA");
+  EXPECT_FALSE(NmeaRec.Headding);
+  EXPECT_FALSE(NmeaRec.HeadGuide);
+  EXPECT_EQ(NmeaRec.HeadR, 25);
+  EXPECT_FALSE(ShowData);
+  EXPECT_FALSE(ShowTrk);
+  EXPECT_EQ(RepInterval, 900);
+  EXPECT_FALSE(TrackState.TrackEnabled);
+  EXPECT_EQ(TrackState.Zoom, 6);
+  EXPECT_DOUBLE_EQ(TrackState.CenterB, 34.0);
+  EXPECT_DOUBLE_EQ(TrackState.CenterL, 134.0);
+  EXPECT_EQ(TrackState.DataMax, 1000);
+  EXPECT_EQ(TrackState.Interval, 1000);
+  EXPECT_EQ(TrackState.MapDatum, "Tokyo");
+  for (const std::string* path : {&TrackState.BmpMap, &TrackState.RoadMap, &TrackState.BorderMap, &TrackState.PointMap, &TrackState.KkCoastMap, &TrackState.WayPntMap, &TrackState.CoastLine,
+                                  &TrackState.EncMap, &TrackState.KddMap, &TrackState.IconMark})
+    EXPECT_EQ(*path, "");
+  EXPECT_TRUE(TrackState.MetaDefList.empty());
+  EXPECT_EQ(ComDeviceName(1), "/dev/ttyS0");
+  EXPECT_FALSE(fs::exists(file)) << "loading must not create the file";
+}
+
+TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
+  LoadSettings();
+  TrackState.CenterB = 34.3;
+  TrackState.CenterL = 134;
+  NmeaRec.SaveLog = true;
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file),
+            "[Settings]\n"
+            "SaveLogName=NMEA.log\n"
+            "SaveLog=1\n"
+            "SaveInterval=0\n"
+            "GpsDatum=WGS 84\n"
+            "ComPort=1\n"
+            "ComSpeed=4800\n"
+            "BGColor=$FFFFFF\n"
+            "GridColor=$FF0000\n"
+            "CoLineColor=$000000\n"
+            "TrackColor=$00F000\n"
+            "WpLineColor=$00F0F0\n"
+            "GpsFix=$GPGSA\n"
+            "Headding=0\n"
+            "HeadGuide=0\n"
+            "HeadR=25\n"
+            "ShowData=0\n"
+            "ShowTrk=0\n"
+            "RepInterval=900\n"
+            "\n"
+            "[Track]\n"
+            "Enable=0\n"
+            "Zoom=6\n"
+            "CenterB=34.3\n"
+            "CenterL=134\n"
+            "DataMax=1000\n"
+            "Interval=1000\n"
+            "BmpMap=\n"
+            "RoadMap=\n"
+            "BorderMap=\n"
+            "PointMap=\n"
+            "KkCoastMap=\n"
+            "KddMap=\n"
+            "WayPntMap=\n"
+            "CoastLine=\n"
+            "EncMap=\n"
+            "MapDatum=Tokyo\n"
+            "IconMark=\n");
+}
+
+TEST_F(SettingsTest, EveryKeyRoundTrips) {
+  LoadSettings();
+  NmeaRec.SaveLogName = "/tmp/drive log.nmea";
+  NmeaRec.SaveLog = true;
+  NmeaRec.SaveInterval = 5;
+  NmeaRec.GpsDatum = "Tokyo";
+  NmeaRec.ComPort = 16;
+  NmeaRec.ComSpeed = 9600;
+  NmeaRec.BGColor = 0x123456;
+  NmeaRec.GridColor = 0x0000FF;
+  NmeaRec.CoLineColor = 0x00FF00;
+  NmeaRec.TrackColor = 0x7F7F7F;
+  NmeaRec.WpLineColor = 0x010203;
+  NmeaRec.GpsFix = "$GPRMC";
+  NmeaRec.Headding = true;
+  NmeaRec.HeadGuide = true;
+  NmeaRec.HeadR = 40;
+  ShowData = true;
+  ShowTrk = true;
+  RepInterval = 100;
+  TrackState.TrackEnabled = true;
+  TrackState.Zoom = 17;
+  TrackState.CenterB = 35.392812345678;
+  TrackState.CenterL = -139.4512;
+  TrackState.DataMax = 5000;
+  TrackState.Interval = 250;
+  TrackState.BmpMap = "/maps/a.bmp";
+  TrackState.RoadMap = "/maps/N01-road.txt";
+  TrackState.BorderMap = "/maps/N03.txt";
+  TrackState.PointMap = "/maps/P.txt";
+  TrackState.KkCoastMap = "/maps/C23.txt";
+  TrackState.WayPntMap = "/maps/w.wpt";
+  TrackState.CoastLine = "/maps/coast.dat";
+  TrackState.EncMap = "/maps/JP44.txt";
+  TrackState.KddMap = "/maps/kdd";
+  TrackState.MapDatum = "WGS 84";
+  TrackState.IconMark = "/icons/car.ico";
+  SaveSettings();
+  const std::string first = ReadAll(file);
+
+  LoadSettings();
+  EXPECT_EQ(NmeaRec.SaveLogName, "/tmp/drive log.nmea");
+  EXPECT_TRUE(NmeaRec.SaveLog);
+  EXPECT_EQ(NmeaRec.SaveInterval, 5);
+  EXPECT_EQ(NmeaRec.GpsDatum, "Tokyo");
+  EXPECT_EQ(NmeaRec.ComPort, 16);
+  EXPECT_EQ(NmeaRec.ComSpeed, 9600);
+  EXPECT_EQ(NmeaRec.BGColor, 0x123456);
+  EXPECT_EQ(NmeaRec.GridColor, 0x0000FF);
+  EXPECT_EQ(NmeaRec.CoLineColor, 0x00FF00);
+  EXPECT_EQ(NmeaRec.TrackColor, 0x7F7F7F);
+  EXPECT_EQ(NmeaRec.WpLineColor, 0x010203);
+  EXPECT_EQ(NmeaRec.GpsFix, "$GPRMC");
+  EXPECT_TRUE(NmeaRec.Headding);
+  EXPECT_TRUE(NmeaRec.HeadGuide);
+  EXPECT_EQ(NmeaRec.HeadR, 40);
+  EXPECT_TRUE(ShowData);
+  EXPECT_TRUE(ShowTrk);
+  EXPECT_EQ(RepInterval, 100);
+  EXPECT_TRUE(TrackState.TrackEnabled);
+  EXPECT_EQ(TrackState.Zoom, 17);
+  EXPECT_DOUBLE_EQ(TrackState.CenterB, 35.392812345678);
+  EXPECT_DOUBLE_EQ(TrackState.CenterL, -139.4512);
+  EXPECT_EQ(TrackState.DataMax, 5000);
+  EXPECT_EQ(TrackState.Interval, 250);
+  EXPECT_EQ(TrackState.BmpMap, "/maps/a.bmp");
+  EXPECT_EQ(TrackState.RoadMap, "/maps/N01-road.txt");
+  EXPECT_EQ(TrackState.BorderMap, "/maps/N03.txt");
+  EXPECT_EQ(TrackState.PointMap, "/maps/P.txt");
+  EXPECT_EQ(TrackState.KkCoastMap, "/maps/C23.txt");
+  EXPECT_EQ(TrackState.WayPntMap, "/maps/w.wpt");
+  EXPECT_EQ(TrackState.CoastLine, "/maps/coast.dat");
+  EXPECT_EQ(TrackState.EncMap, "/maps/JP44.txt");
+  EXPECT_EQ(TrackState.KddMap, "/maps/kdd");
+  EXPECT_EQ(TrackState.MapDatum, "WGS 84");
+  EXPECT_EQ(TrackState.IconMark, "/icons/car.ico");
+
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file), first) << "a second save of the same values changes nothing";
+}
+
+TEST_F(SettingsTest, HandEditedValuesAndBrokenNumbers) {
+  WriteAll(file,
+           "[settings]\r\n"
+           "bgcolor = 0x00FF00\r\n"
+           "GridColor=blue\r\n"
+           "ComPort=$3\r\n"
+           "ComSpeed=96OO\r\n"
+           "[TRACK]\r\n"
+           "Zoom=40\r\n"
+           "CenterL=east\r\n"
+           "DataMax=12x\r\n"
+           "Interval=\r\n");
+  LoadSettings();
+  EXPECT_EQ(NmeaRec.BGColor, 0x00FF00) << "0x prefix reads as hexadecimal: green";
+  EXPECT_EQ(NmeaRec.GridColor, 0xFF0000) << "a word gives the default";
+  EXPECT_EQ(NmeaRec.ComPort, 3);
+  EXPECT_EQ(NmeaRec.ComSpeed, 4800);
+  EXPECT_DOUBLE_EQ(TrackState.CenterB, 34.0) << "an absent key gives its default text";
+  EXPECT_DOUBLE_EQ(TrackState.CenterL, 0.0) << "a text that does not convert gives 0";
+  EXPECT_EQ(TrackState.DataMax, 0);
+  EXPECT_EQ(TrackState.Interval, 0);
+  EXPECT_EQ(TrackState.Zoom, 17) << "a zoom beyond the tables is brought into range";
+  WriteAll(file, "[Track]\nZoom=0\n");
+  LoadSettings();
+  EXPECT_EQ(TrackState.Zoom, 1);
+}
+
+TEST_F(SettingsTest, HandMadeSectionsSurviveManySavesByteForByte) {
+  const std::string head =
+      "; my receiver on the USB adapter\r\n"
+      "[Ports]\r\n"
+      "COM3=/dev/ttyUSB0\r\n"
+      "[METADEF]\r\n"
+      "N01=road,1,2\r\n"
+      "N03=border,3\r\n"
+      "[KDDARC]\r\n"
+      "a=1\r\n";
+  const std::string tail =
+      "[Bounds]\r\n"
+      "SatVForm.Bounds=1,2,3,4,5,6,7,8,9\r\n"
+      "[KDDPNT]\r\n"
+      "p=\xE5\x9C\xB0\xE5\x90\x8D\r\n";
+  WriteAll(file, head + "[Settings]\r\nComPort=3\r\n" + tail);
+  LoadSettings();
+  EXPECT_EQ(ComDeviceName(3), "/dev/ttyUSB0");
+  EXPECT_EQ(ComDeviceName(2), "/dev/ttyS1");
+  EXPECT_EQ(TrackState.MetaDefList, (std::vector<std::string>{"N01=road,1,2", "N03=border,3"}));
+  EXPECT_EQ(TrackState.KddArcList, (std::vector<std::string>{"a=1"}));
+  EXPECT_EQ(TrackState.KddPntList, (std::vector<std::string>{"p=\xE5\x9C\xB0\xE5\x90\x8D"}));
+  for (int i = 0; i < 20; ++i) {
+    LoadSettings();
+    TrackState.CenterB = 34 + i / 100.0;
+    SaveSettings();
+  }
+  const std::string text = ReadAll(file);
+  EXPECT_EQ(text.substr(0, head.size()), head);
+  EXPECT_NE(text.find(tail), std::string::npos) << text;
+  EXPECT_NE(text.find("CenterB=34.19\r\n"), std::string::npos) << "new lines follow the file's line ends";
+  EXPECT_EQ(text.find("[Ports]"), text.rfind("[Ports]"));
+}
+
+TEST_F(SettingsTest, HostileFilesLoadDefaultsWithoutCrashing) {
+  std::string garbage;
+  for (int i = 0; i < 70000; ++i) garbage += static_cast<char>((i * 7919) % 256);
+  const std::string hostile[] = {
+      garbage,
+      std::string("[Settings]\nComPort=") + std::string(100000, '9') + "\nSaveLogName=" + std::string(5000, 'x') + "\n",
+      std::string("[Settings]\0ComPort=7\n", 20),
+      "[Settings\nComPort=7\n[[Track]]\nZoom=-5\n",
+      "[Track]\nCenterB=1e999\nCenterL=nan\n",
+  };
+  for (const std::string& content : hostile) {
+    WriteAll(file, content);
+    LoadSettings();
+    EXPECT_GE(NmeaRec.ComPort, 0);
+    EXPECT_LE(NmeaRec.SaveLogName.size(), kIniValueMax);
+    EXPECT_TRUE(std::isfinite(TrackState.CenterB));
+    EXPECT_TRUE(std::isfinite(TrackState.CenterL));
+  }
+  EXPECT_EQ(TrackState.MapDatum, "Tokyo");
+}
+
+TEST_F(SettingsTest, UnwritableFileGivesAnErrorNamingItAndKeepsTheOldOne) {
+  // A parent that is a regular file refuses the write even to root.
+  const fs::path blocker = dir / "not-a-folder";
+  WriteAll(blocker, "keep me");
+  const fs::path inside = blocker / "Orvane.ini";
+  SetSettingsFileName(inside.string());
+  LoadSettings();
+  try {
+    SaveSettings();
+    FAIL() << "the save should fail";
+  } catch (const EIniFileError& e) {
+    EXPECT_NE(std::string(e.what()).find(inside.string()), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadAll(blocker), "keep me");
+
+  // A folder in the way of the file: the rename cannot replace it, nothing is lost.
+  const fs::path folder = dir / "taken";
+  fs::create_directory(folder);
+  WriteAll(folder / "inside", "x");
+  SetSettingsFileName(folder.string());
+  EXPECT_THROW(SaveSettings(), EIniFileError);
+  EXPECT_EQ(ReadAll(folder / "inside"), "x");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2) << "no temporary file left";
+}
+
+TEST_F(SettingsTest, ReadOnlyFileIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  WriteAll(file, "[Settings]\nComPort=2\n");
+  fs::permissions(file, fs::perms::owner_read);
+  LoadSettings();
+  EXPECT_THROW(SaveSettings(), EIniFileError);
+  EXPECT_EQ(ReadAll(file), "[Settings]\nComPort=2\n");
+}
+
+TEST(SettingsPath, ProgramFolderWhenWritableElseTheUsersConfigFolder) {
+  EXPECT_EQ(DefaultSettingsFileName("/opt/orvane", true, "/xdg", "/home/u"), "/opt/orvane/Orvane.ini");
+  EXPECT_EQ(DefaultSettingsFileName("/usr/local/bin", false, "/xdg/", "/home/u"), "/xdg/Orvane/Orvane.ini");
+  EXPECT_EQ(DefaultSettingsFileName("/usr/local/bin", false, nullptr, "/home/u"), "/home/u/.config/Orvane/Orvane.ini");
+  EXPECT_EQ(DefaultSettingsFileName("/usr/local/bin", false, "", "/home/u"), "/home/u/.config/Orvane/Orvane.ini");
+  EXPECT_EQ(DefaultSettingsFileName("/usr/local/bin", false, "rel/dir", "/home/u"),
+            "/home/u/.config/Orvane/Orvane.ini");
+  EXPECT_EQ(FormatColor(0xFF0000), "$FF0000");
+  EXPECT_EQ(FormatColor(0x0000ab), "$0000AB");
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,8 @@
+#include "track/TrackState.h"
+
+namespace orvane {
+
+// Holds the settings' defaults until the settings load.
+TTrackState TrackState;
+
+}  // namespace orvane
