@@ -10,9 +10,9 @@
 namespace geodrel {
 
 struct DatumRow {
-    const char* datum;   // datum name, as the menus show it
-    const char* ellipse; // name of its reference ellipsoid
-    TDatumParam param;
+  const char* datum;    // datum name, as the menus show it
+  const char* ellipse;  // name of its reference ellipsoid
+  TDatumParam param;
 };
 
 // The fixed table, in its published order. Never changes after load.
@@ -33,15 +33,14 @@ double DegToDmsImpl(double deg) noexcept;
 inline constexpr int kMaxPasses = 10;
 
 struct TransformResult {
-    bool ok;
-    int passes; // passes of the latitude iteration that ran (0 when none ran)
+  bool ok;
+  int passes;  // passes of the latitude iteration that ran (0 when none ran)
 };
 
 // Three-parameter geocentric translation of `in` from datum `src` to datum
 // `dst`. Writes the height of every pass into out.height, and latitude and
 // longitude only on success; the caller has already copied `in` to `out`
 // (`in` is taken by value so that the two may be the same record).
-TransformResult Transform(const TDatumParam& src, const TDatumParam& dst, TGeoPoint in,
-                          TGeoPoint& out) noexcept;
+TransformResult Transform(const TDatumParam& src, const TDatumParam& dst, TGeoPoint in, TGeoPoint& out) noexcept;
 
-} // namespace geodrel
+}  // namespace geodrel

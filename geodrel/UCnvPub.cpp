@@ -16,46 +16,45 @@ double DmsToDeg(double dms) noexcept { return geodrel::DmsToDegImpl(dms); }
 double DegToDms(double deg) noexcept { return geodrel::DegToDmsImpl(deg); }
 
 bool GetDatum(const char* name, TDatumParam* param) noexcept {
-    const int row = geodrel::FindDatum(name);
-    if (row < 0) return false;
-    if (param != nullptr) *param = geodrel::kDatums[row].param;
-    return true;
+  const int row = geodrel::FindDatum(name);
+  if (row < 0) return false;
+  if (param != nullptr) *param = geodrel::kDatums[row].param;
+  return true;
 }
 
 const char* GetDatumByNum(int16_t index, TDatumParam* param) noexcept {
-    const DatumRow* row = geodrel::RowAt(index);
-    if (row == nullptr) return nullptr;
-    // Filled through the name lookup, so the first row of that name wins.
-    GetDatum(row->datum, param);
-    return row->datum;
+  const DatumRow* row = geodrel::RowAt(index);
+  if (row == nullptr) return nullptr;
+  // Filled through the name lookup, so the first row of that name wins.
+  GetDatum(row->datum, param);
+  return row->datum;
 }
 
 int16_t GetDatumCount(void) noexcept { return geodrel::kDatumCount; }
 
 const char* GetEllipse(const char* datum) noexcept {
-    const int row = geodrel::FindDatum(datum);
-    return row < 0 ? nullptr : geodrel::kDatums[row].ellipse;
+  const int row = geodrel::FindDatum(datum);
+  return row < 0 ? nullptr : geodrel::kDatums[row].ellipse;
 }
 
 const char* GetEllipseByNum(int16_t index) noexcept {
-    const DatumRow* row = geodrel::RowAt(index);
-    return row == nullptr ? nullptr : row->ellipse;
+  const DatumRow* row = geodrel::RowAt(index);
+  return row == nullptr ? nullptr : row->ellipse;
 }
 
 bool DmsConv(const char* src, const char* dst, const TGeoPoint* in, TGeoPoint* out) noexcept {
-    if (in == nullptr || out == nullptr) return false;
-    // Callers use *out whatever the result, so it holds the input first.
-    std::memmove(out, in, sizeof *out);
-    const char* srcName = src != nullptr ? src : "";
-    const char* dstName = dst != nullptr ? dst : "";
-    if (std::strcmp(srcName, dstName) == 0) return true;
+  if (in == nullptr || out == nullptr) return false;
+  // Callers use *out whatever the result, so it holds the input first.
+  std::memmove(out, in, sizeof *out);
+  const char* srcName = src != nullptr ? src : "";
+  const char* dstName = dst != nullptr ? dst : "";
+  if (std::strcmp(srcName, dstName) == 0) return true;
 
-    const int from = geodrel::FindDatum(srcName);
-    if (from < 0) return false;
-    const int to = geodrel::FindDatum(dstName);
-    if (to < 0) return false;
-    return geodrel::Transform(geodrel::kDatums[from].param, geodrel::kDatums[to].param, *out, *out)
-        .ok;
+  const int from = geodrel::FindDatum(srcName);
+  if (from < 0) return false;
+  const int to = geodrel::FindDatum(dstName);
+  if (to < 0) return false;
+  return geodrel::Transform(geodrel::kDatums[from].param, geodrel::kDatums[to].param, *out, *out).ok;
 }
 
-} // extern "C"
+}  // extern "C"

@@ -185,23 +185,23 @@ TSatVForm::TSatVForm(QWidget* parent)
     mnStopLog->setEnabled(running);
   };
 
-  // 1. The sky view and its satellites, all hidden.
+  // The sky view with every satellite hidden until a GSV places it.
   pnlSat = new TSkyPanel(this);
   BuildMenu();
   connect(pnlSat, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { PopupMenu->popup(pnlSat->mapToGlobal(pos)); });
 
-  // 3. The settings.
+  // Settings before anything that shows them.
   LoadSettings();
   Replayer.SetInterval(RepInterval);
-  // 4.
+  // The menu mirrors what was stored.
   menSaveLog->setChecked(NmeaRec.SaveLog);
   menDataWindow->setChecked(ShowData);
   menTrkWindow->setChecked(ShowTrk);
-  // 5. SLTimer from SaveLog and SaveInterval.
+  // Recording resumes as it was left.
   Recorder.Start();
   Creating = true;
-  // 6. The port items; their tooltips name the devices the [Ports] section maps them to.
+  // Each port item names its device; the stored port is chosen.
   for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
   if (NmeaRec.ComPort >= 1 && NmeaRec.ComPort <= kComPortCount) {
     QAction* item = PortItems[static_cast<size_t>(NmeaRec.ComPort)];
@@ -209,16 +209,15 @@ TSatVForm::TSatVForm(QWidget* parent)
     CommPortDriver.SetComPort(static_cast<TComPortNumber>(NmeaRec.ComPort - 1));
     mnuComClick(item);
   }
-  // 7.
+  // The stored speed.
   for (QAction* item : SpeedItems)
     if (Tag(item) == NmeaRec.ComSpeed) {
       item->setChecked(true);
       mnuSpClick(item);
     }
-  // 8.
+  // One open with port and speed both set, not one per choice.
   OpenComPort();
   Creating = false;
-  // 9.
   ApplyBGColor();
 }
 

@@ -296,7 +296,7 @@ void TSetForm::FormShow() {
 }
 
 void TSetForm::btnOKClick() {
-  // 1, 2.
+  // Colours and heading switches as the pages show them.
   NmeaRec.BGColor = pnlBGColor->Color();
   NmeaRec.GridColor = pnlGridColor->Color();
   NmeaRec.CoLineColor = pnlLineCOlor->Color();
@@ -304,9 +304,9 @@ void TSetForm::btnOKClick() {
   NmeaRec.WpLineColor = pnlWpLineColor->Color();
   NmeaRec.Headding = chkHeadding->isChecked();
   NmeaRec.HeadGuide = chkHeadGuide->isChecked();
-  // 3.
+  // The sky view repaints in its new colour.
   if (SatVForm) SatVForm->ApplyBGColor();
-  // 4.
+  // Layer paths and the mark picture.
   TrackState.BmpMap = ToLocal(edtBmpMap->text());
   TrackState.RoadMap = ToLocal(edtRoadMap->text());
   TrackState.BorderMap = ToLocal(edtBorderMap->text());
@@ -317,17 +317,16 @@ void TSetForm::btnOKClick() {
   TrackState.CoastLine = ToLocal(edtCoastLine->text());
   TrackState.EncMap = ToLocal(edtEncMap->text());
   TrackState.IconMark = ToLocal(edtIco_Mark->text());
-  // 5. The track window reports its own loading errors; a path that does not load comes back
+  // The track window reports its own loading errors; a path that does not load comes back
   // empty, and the next showing shows it so.
   if (TrackForm) {
     TrackForm->SetMapSet();
     TrackForm->FormPaint();
   }
-  // 6. Whatever was typed; only "$GPRMC" changes what the decoders do.
+  // Whatever was typed; only "$GPRMC" changes what the decoders do.
   NmeaRec.GpsFix = ToLocal(cmbGpsFix->currentText());
-  // 7.
+  // The monitor takes the new colour too.
   if (MoniForm) MoniForm->ApplyBGColor();
-  // 8.
   accept();
 }
 

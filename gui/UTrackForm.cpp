@@ -91,29 +91,27 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   connect(&TrkTimer, &QTimer::timeout, this, [this] { TrkTimerTimer(); });
   ResizeSurface();
 
-  // 2. The track list and 5. the two off-screen bitmaps live in the plot and in this window.
+  // The plot owns the track list; this window owns the mark picture and the pixels under it.
   plot_ = std::make_unique<TTrackPlot>(*this, imgMark, MarkBackground, layers_, TrackState, NmeaRec);
-  // 3. A stored interval of 0 or less would never tick; it samples once a second instead, as
+  // A stored interval of 0 or less would never tick; it samples once a second instead, as
   // "Other..." does for such an answer.
   trkPeriod_ = TrackState.Interval > 0 ? TrackState.Interval : 1000;
   menTrack->setChecked(TrackState.TrackEnabled);
   EnableTrkTimer(TrackState.TrackEnabled);
-  // 4. Scale from Zoom, a stored Zoom out of range brought into it.
+  // Scale from Zoom, a stored Zoom out of range brought into it.
   plot_->View.ApplyZoom();
-  // 6. The map datum items, in the datum library's table order.
+  // The map datum items, in the datum library's table order.
   for (const std::string& name : TTrackPlot::MapDatumNames()) {
     QAction* a = mnMapDatum->addAction(FromLocal(name));
     a->setObjectName(FromLocal("mnDatum_" + name));
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnDatumClick(a); }); });
   }
-  // 7. No map layer class is built into this program yet: every layer but the bitmap keeps its
-  // path and is neither loaded nor drawn (TMapLayers skips a letter without an object).
-  // 8. Mark and layers; 9. the first drawing; 10. the window's colour.
+  // Mark and layers, the first drawing, then the window's colour.
   SetMapSet();
   Guard([this] { FormPaint(); });
   setAutoFillBackground(true);
   ApplyBGColor();
-  // 1. Shown as the main window's ShowTrk says; last, so that it first appears drawn.
+  // Shown as the main window's ShowTrk says; last, so that it first appears drawn.
   setVisible(ShowTrk);
 }
 

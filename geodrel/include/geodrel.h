@@ -34,18 +34,18 @@ extern "C" {
 /* One datum: its reference ellipsoid and the translation from geocentric
  * coordinates on this datum to the WGS 84 frame. Five doubles, 40 bytes. */
 typedef struct TDatumParam {
-    double a;    /* semi-major axis, metres */
-    double invF; /* inverse flattening 1/f */
-    double dX;   /* added to geocentric X on this datum to reach WGS 84, metres */
-    double dY;
-    double dZ;
+  double a;    /* semi-major axis, metres */
+  double invF; /* inverse flattening 1/f */
+  double dX;   /* added to geocentric X on this datum to reach WGS 84, metres */
+  double dY;
+  double dZ;
 } TDatumParam;
 
 /* One position. Three doubles, 24 bytes. */
 typedef struct TGeoPoint {
-    double lat;    /* D.MMSS, north positive */
-    double lon;    /* D.MMSS, east positive */
-    double height; /* ellipsoidal height, metres */
+  double lat;    /* D.MMSS, north positive */
+  double lon;    /* D.MMSS, east positive */
+  double height; /* ellipsoidal height, metres */
 } TGeoPoint;
 
 #ifdef __cplusplus
@@ -83,8 +83,7 @@ GEODREL_API const char* GetEllipseByNum(int16_t index) GEODREL_NOEXCEPT;
  * place. Otherwise the position is transformed; when the latitude iteration
  * fails to converge the call returns false and *out keeps the input's
  * latitude and longitude. `in` and `out` may point to the same record. */
-GEODREL_API bool DmsConv(const char* src, const char* dst, const TGeoPoint* in,
-                         TGeoPoint* out) GEODREL_NOEXCEPT;
+GEODREL_API bool DmsConv(const char* src, const char* dst, const TGeoPoint* in, TGeoPoint* out) GEODREL_NOEXCEPT;
 
 #ifdef __cplusplus
 }
