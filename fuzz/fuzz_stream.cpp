@@ -12,7 +12,10 @@ namespace {
 class TCountingLog : public orvane::TNmeaLogWriter {
 public:
   bool SaveNow() const override { return true; }
-  void WriteLogLine(const std::string& sentence) override { bytes += sentence.size() + 2; }
+  bool WriteLogLine(const std::string& sentence) override {
+    bytes += sentence.size() + 2;
+    return true;
+  }
   size_t bytes = 0;
 };
 }  // namespace

@@ -77,7 +77,8 @@ void TMoniForm::ShowRMC(const std::string& block) {
 }
 
 void TMoniForm::SetRecvCaption(const std::string& sentence) {
-  lblRecv->setText(QString::fromLocal8Bit(sentence.data(), static_cast<qsizetype>(sentence.size())));
+  // Received bytes become characters one for one, whatever the locale's encoding.
+  lblRecv->setText(QString::fromLatin1(sentence.data(), static_cast<qsizetype>(sentence.size())));
 }
 
 void TMoniForm::closeEvent(QCloseEvent* event) {

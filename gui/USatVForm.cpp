@@ -184,6 +184,10 @@ TSatVForm::TSatVForm(QWidget* parent)
     menOpenLog->setEnabled(!running);
     mnStopLog->setEnabled(running);
   };
+  Replayer.OnLongLine = [this](const std::string& message) {
+    std::fprintf(stderr, "Orvane: %s\n", message.c_str());
+    SetRecvCaption(message);
+  };
 
   // The sky view with every satellite hidden until a GSV places it.
   pnlSat = new TSkyPanel(this);

@@ -43,9 +43,9 @@ public:
   virtual ~TNmeaLogWriter() = default;
   // The sentences handled now are to be written.
   virtual bool SaveNow() const = 0;
-  // Opens the log when it is not open yet and writes one line (the sentence, then CR LF).
-  // Throws std::runtime_error naming the file and the cause when it cannot.
-  virtual void WriteLogLine(const std::string& sentence) = 0;
+  // Opens the log when it is not open yet and writes one line (the sentence, then CR LF). True
+  // when the line reached the file; a failure is the writer's to report.
+  virtual bool WriteLogLine(const std::string& sentence) = 0;
 };
 
 }  // namespace orvane

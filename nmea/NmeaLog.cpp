@@ -1,6 +1,11 @@
 #include "nmea/NmeaLog.h"
 
 #include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -14,6 +19,9 @@ namespace {
 std::string FileError(const char* what, const std::string& name, int err) {
   return std::string(what) + " \"" + name + "\": " + std::strerror(err);
 }
+
+// A failure here leaves the cut line in the file; the write error is still the one to report.
+bool CutBack(int fd, off_t size) { return ::ftruncate(fd, size) == 0; }
 }  // namespace
 
 // ---- recording ----
@@ -22,7 +30,7 @@ TNmeaLogRecorder::TNmeaLogRecorder(TNmeaRec& rec, TLogTimer* saveTimer, TClock c
     : Rec(rec), Timer(saveTimer), Clock(clock ? std::move(clock) : TClock(TickCount32)) {}
 
 TNmeaLogRecorder::~TNmeaLogRecorder() {
-  if (File) std::fclose(File);
+  if (Fd >= 0) ::close(Fd);
 }
 
 void TNmeaLogRecorder::Start() {
@@ -37,39 +45,52 @@ void TNmeaLogRecorder::Start() {
 }
 
 void TNmeaLogRecorder::OpenLogFile() {
-  if (File) return;
-  std::FILE* f = std::fopen(Rec.SaveLogName.c_str(), "wb");
-  if (!f) throw std::runtime_error(FileError("Cannot create file", Rec.SaveLogName, errno));
-  File = f;
+  if (Fd >= 0) return;
+  const int fd = ::open(Rec.SaveLogName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  if (fd < 0) throw std::runtime_error(FileError("Cannot create file", Rec.SaveLogName, errno));
+  Fd = fd;
   OpenedName_ = Rec.SaveLogName;
 }
 
 void TNmeaLogRecorder::CloseLogFile() {
-  if (!File) return;
-  std::FILE* f = std::exchange(File, nullptr);
+  if (Fd < 0) return;
+  const int fd = std::exchange(Fd, -1);
   const std::string name = std::exchange(OpenedName_, {});
-  if (std::fclose(f) != 0) throw std::runtime_error(FileError("Cannot write file", name, errno));
+  if (::close(fd) != 0) throw std::runtime_error(FileError("Cannot write file", name, errno));
 }
 
-void TNmeaLogRecorder::WriteLogLine(const std::string& sentence) {
+bool TNmeaLogRecorder::WriteLogLine(const std::string& sentence) {
   try {
     OpenLogFile();
-    // Flushed line by line, so that the log is whole up to the last sentence however the
-    // program ends.
-    if (std::fwrite(sentence.data(), 1, sentence.size(), File) != sentence.size() ||
-        std::fwrite("\r\n", 1, 2, File) != 2 || std::fflush(File) != 0)
-      throw std::runtime_error(FileError("Cannot write file", OpenedName_, errno));
+    // One write per line, unbuffered, so that the log is whole up to the last sentence however
+    // the program ends; a line that does not go in whole is cut off again.
+    const std::string line = sentence + "\r\n";
+    struct stat st {};
+    const off_t before = ::fstat(Fd, &st) == 0 ? st.st_size : -1;
+    size_t done = 0;
+    while (done < line.size()) {
+      const ssize_t n = ::write(Fd, line.data() + done, line.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        const int err = n < 0 ? errno : ENOSPC;
+        if (done > 0 && before >= 0) static_cast<void>(CutBack(Fd, before));
+        throw std::runtime_error(FileError("Cannot write file", OpenedName_, err));
+      }
+      done += static_cast<size_t>(n);
+    }
+    return true;
   } catch (const std::runtime_error& e) {
     Fail(e.what());
+    return false;
   }
 }
 
 // A log that cannot be written would fail again with every sentence, ten times a second: one
 // report, and recording is off until the user switches it on again.
 void TNmeaLogRecorder::Fail(const std::string& message) {
-  if (File) {
-    std::fclose(File);
-    File = nullptr;
+  if (Fd >= 0) {
+    ::close(Fd);
+    Fd = -1;
     OpenedName_.clear();
   }
   Rec.SaveLog = false;
@@ -114,9 +135,15 @@ void TNmeaLogRecorder::SLTimerTimer() {
   }
 }
 
-void TNmeaLogRecorder::SuspendSaveTimer() { StopTimer(); }
+void TNmeaLogRecorder::SuspendForReplay() {
+  SaveNowBeforeReplay_ = SaveNow_;
+  SaveNow_ = false;
+  StopTimer();
+}
 
-void TNmeaLogRecorder::ResumeSaveTimer() {
+void TNmeaLogRecorder::ResumeAfterReplay() {
+  // With "All" the save timer never ticks, so nothing but this brings recording back.
+  SaveNow_ = Rec.SaveLog && (Rec.SaveInterval <= 0 || SaveNowBeforeReplay_ || SaveNow_);
   if (Rec.SaveLog) StartTimer();
   else StopTimer();
 }
@@ -156,13 +183,12 @@ void TNmeaReplayer::StartReplay(const std::string& fileName) {
   File = f;
   FileName_ = fileName;
   Lines = 0;
+  LineNumber = 0;
+  LongLineTold = false;
   ++Generation;
   if (Timer) Timer->Start(Period());
   if (Port) Port->SuspendPolling();
-  if (Recorder) {
-    Recorder->ClearSaveNow();
-    Recorder->SuspendSaveTimer();
-  }
+  if (Recorder) Recorder->SuspendForReplay();
   if (OnRunningChanged) OnRunningChanged(true);
 }
 
@@ -173,23 +199,35 @@ void TNmeaReplayer::StopReplay() {
   File = nullptr;
   ++Generation;
   if (Port) Port->ResumePolling();
-  if (Recorder) Recorder->ResumeSaveTimer();
+  if (Recorder) Recorder->ResumeAfterReplay();
   if (OnRunningChanged) OnRunningChanged(false);
 }
 
 // One line without its terminator (LF or CR LF); a last line without one counts too. False at
-// the end of the file.
+// the end of the file. A line longer than the live path keeps is read past and skipped, so
+// memory stays bounded by that length.
 bool TNmeaReplayer::ReadLine(std::string& line) {
-  line.clear();
-  int c;
-  while ((c = std::fgetc(File)) != EOF) {
-    if (c == '\n') break;
-    line.push_back(static_cast<char>(c));
+  for (;;) {
+    line.clear();
+    bool tooLong = false;
+    int c;
+    while ((c = std::fgetc(File)) != EOF) {
+      if (c == '\n') break;
+      if (line.size() < TNmeaProc::kMaxPendingText) line.push_back(static_cast<char>(c));
+      else tooLong = true;
+    }
+    if (std::ferror(File)) throw std::runtime_error(FileError("Cannot read file", FileName_, errno));
+    if (c == EOF && line.empty()) return false;
+    ++LineNumber;
+    if (!tooLong) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return true;
+    }
+    if (!LongLineTold && OnLongLine)
+      OnLongLine("Line " + std::to_string(LineNumber) + " of \"" + FileName_ + "\" is longer than " +
+                 std::to_string(TNmeaProc::kMaxPendingText) + " bytes and was skipped");
+    LongLineTold = true;
   }
-  if (std::ferror(File)) throw std::runtime_error(FileError("Cannot read file", FileName_, errno));
-  if (c == EOF && line.empty()) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
 }
 
 bool TNmeaReplayer::ReplayStep() {

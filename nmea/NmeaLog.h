@@ -88,16 +88,17 @@ public:
 
   // TNmeaLogWriter, for the sentence processor.
   bool SaveNow() const override { return SaveNow_; }
-  // Opens the log when needed and writes the sentence and CR LF. A failure switches recording off
-  // and is reported once through OnFailure (or thrown when none is set).
-  void WriteLogLine(const std::string& sentence) override;
+  // Opens the log when needed and writes the sentence and CR LF, whole or not at all. A failure
+  // switches recording off and is reported once through OnFailure (or thrown when none is set).
+  bool WriteLogLine(const std::string& sentence) override;
 
-  // Creates (truncates) the file SaveLogName when the log is not open. Throws std::runtime_error
-  // naming the file and the cause.
+  // Opens the file SaveLogName for appending when the log is not open, creating it when missing:
+  // an earlier recording is kept, and the two replay as one. Throws std::runtime_error naming the
+  // file and the cause.
   void OpenLogFile();
   // Closes the log when it is open; everything written is on disk afterwards.
   void CloseLogFile();
-  bool LogOpened() const { return File != nullptr; }
+  bool LogOpened() const { return Fd >= 0; }
   // The name the open log was created with (empty when closed).
   const std::string& OpenedName() const { return OpenedName_; }
 
@@ -117,11 +118,11 @@ public:
 
   // SLTimer's tick.
   void SLTimerTimer();
-  // Replay start and stop: SLTimer off while the replay runs, then on again with SaveLog.
-  void SuspendSaveTimer();
-  void ResumeSaveTimer();
-  // Replay start: the replayed sentences are not written unless recording is switched on again.
-  void ClearSaveNow() { SaveNow_ = false; }
+  // Replay start: SLTimer off, and the replayed sentences are not written unless recording is
+  // switched on again.
+  void SuspendForReplay();
+  // Replay end: recording goes on as it was before the replay (with "All", at once).
+  void ResumeAfterReplay();
 
   uint32_t SaveTimerPeriod() const { return Period; }  // ms; 0: SLTimer never ticks
   bool SaveTimerEnabled() const { return TimerOn; }
@@ -137,9 +138,10 @@ private:
   TNmeaRec& Rec;
   TLogTimer* Timer;
   TClock Clock;
-  std::FILE* File = nullptr;
+  int Fd = -1;
   std::string OpenedName_;
   bool SaveNow_ = false;
+  bool SaveNowBeforeReplay_ = false;
   uint32_t LastSaveTick_ = 0;
   uint32_t Period = 0;
   bool TimerOn = false;
@@ -183,6 +185,9 @@ public:
   std::function<void()> ProcessEvents;
   // After each start and stop (true: now running): the window enables "Open Log" / "Stop Play".
   std::function<void(bool running)> OnRunningChanged;
+  // Once per replay, for the first line too long to be a sentence; it is skipped, as the live
+  // path drops what its bounded pending text cannot hold.
+  std::function<void(const std::string& message)> OnLongLine;
 
 private:
   bool ReadLine(std::string& line);
@@ -196,6 +201,8 @@ private:
   std::string FileName_;
   uint64_t Generation = 0;  // counts starts and stops, so a step sees one that happened inside it
   uint64_t Lines = 0;
+  uint64_t LineNumber = 0;  // in the file, skipped lines included
+  bool LongLineTold = false;
   int32_t Interval_ = 900;
 };
 

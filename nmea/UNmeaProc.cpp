@@ -86,8 +86,8 @@ void TNmeaProc::HandleSentence(const std::string& s) {
   }
   Display.SetRecvCaption(s);
   if (Log && Log->SaveNow()) {
-    Log->WriteLogLine(s);
-    Display.SetRecvCaption(">" + s);
+    // ">" tells the user the sentence is in the log, so only a written one gets it.
+    if (Log->WriteLogLine(s)) Display.SetRecvCaption(">" + s);
   }
 
   // No checksum is verified: the "*" and all after it are cut away.

@@ -1,6 +1,9 @@
 #include "nmea/NmeaLog.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -80,7 +83,7 @@ TEST_F(LogFixture, AllWritesEverySentenceAsFramedWithCrLf) {
   EXPECT_EQ(ReadAll(rec.SaveLogName), first);  // flushed as written
   EXPECT_EQ(decoded.size(), 3u);
 
-  // Off closes the file; on again replaces its content.
+  // Off closes the file; on again appends to it, as does a later run.
   recorder.SetSaveLog(false);
   EXPECT_FALSE(recorder.LogOpened());
   Receive(Burst());
@@ -88,7 +91,26 @@ TEST_F(LogFixture, AllWritesEverySentenceAsFramedWithCrLf) {
   recorder.SetSaveLog(true);
   Receive(kRmc + "\r\n");
   recorder.CloseLogFile();
-  EXPECT_EQ(ReadAll(rec.SaveLogName), kRmc + "\r\n");
+  EXPECT_EQ(ReadAll(rec.SaveLogName), first + kRmc + "\r\n");
+}
+
+TEST_F(LogFixture, AWriteThatDoesNotFitLeavesOnlyWholeLines) {
+  recorder.Start();
+  recorder.SetSaveLog(true);
+  std::vector<std::string> failures;
+  recorder.OnFailure = [&](const std::string& m) { failures.push_back(m); };
+  Receive(kGga + "\r\n");
+  // A file size limit stands in for a full disk: the next line goes in only partly.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = kGga.size() + 2 + 10;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  Receive(kRmc + "\r\n");
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(failures.size(), 1u);
+  EXPECT_EQ(ReadAll(rec.SaveLogName), kGga + "\r\n");
 }
 
 TEST_F(LogFixture, IntervalSavesOneWindowPerIntervalAcrossTheClockWrap) {
@@ -175,6 +197,25 @@ TEST_F(LogFixture, LogThatCannotBeCreatedIsReportedOnceAndDecodingGoesOn) {
   EXPECT_THROW(Receive(kGga + "\r\n"), std::runtime_error);
   EXPECT_FALSE(rec.SaveLog);
   EXPECT_NO_THROW(Receive(kGga + "\r\n"));
+}
+
+TEST(LogWriter, OnlyAWrittenSentenceIsMarkedWritten) {
+  struct Log : TNmeaLogWriter {
+    bool ok = false;
+    bool SaveNow() const override { return true; }
+    bool WriteLogLine(const std::string&) override { return ok; }
+  } log;
+  struct Recv : TNullDisplay {
+    std::string caption;
+    void SetRecvCaption(const std::string& s) override { caption = s; }
+  } display;
+  TNmeaRec rec;
+  TNmeaProc proc{rec, display, &log};
+  proc.ProcessNmea(kGga + "\r\n");
+  EXPECT_EQ(display.caption, kGga);
+  log.ok = true;
+  proc.ProcessNmea(kGga + "\r\n");
+  EXPECT_EQ(display.caption, ">" + kGga);
 }
 
 struct ReplayFixture : LogFixture {
@@ -276,6 +317,44 @@ TEST_F(ReplayFixture, FileThatCannotBeOpenedChangesNothing) {
   EXPECT_FALSE(replayer.Running());
   EXPECT_FALSE(timer.running);
   EXPECT_TRUE(runningChanges.empty());
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(ReplayFixture, RecordingWithAllGoesOnAfterTheReplay) {
+  recorder.Start();
+  recorder.SetSaveInterval(0);
+  recorder.SetSaveLog(true);
+  replayer.StartReplay(WriteLines(3, true));
+  while (replayer.ReplayStep()) {
+  }
+  EXPECT_FALSE(fs::exists(rec.SaveLogName));  // the replayed sentences are not recorded
+  Receive(kRmc + "\r\n");
+  recorder.CloseLogFile();
+  EXPECT_EQ(ReadAll(rec.SaveLogName), kRmc + "\r\n");
+}
+
+TEST_F(ReplayFixture, AnOverlongLineIsSkippedAndToldOnce) {
+  const fs::path p = dir / "long.log";
+  {
+    std::ofstream out(p, std::ios::binary);
+    out << kGga << "\r\n" << std::string(100000, 'x') << "\r\n" << std::string(5000, 'y') << "\n" << kRmc << "\r\n";
+  }
+  std::vector<std::string> told;
+  replayer.OnLongLine = [&](const std::string& m) { told.push_back(m); };
+  replayer.StartReplay(p.string());
+  while (replayer.ReplayStep()) {
+  }
+  ASSERT_EQ(decoded.size(), 2u);
+  EXPECT_EQ(decoded[0].rfind(kGga, 0), 0u);
+  EXPECT_EQ(decoded[1].rfind(kRmc, 0), 0u);
+  EXPECT_EQ(replayer.LinesReplayed(), 2u);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("Line 2 of \"" + p.string() + "\""), std::string::npos) << told[0];
 }
 
 }  // namespace

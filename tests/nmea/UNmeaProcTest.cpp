@@ -17,9 +17,10 @@ public:
   bool fail = false;
   std::vector<std::string> lines;
   bool SaveNow() const override { return saveNow; }
-  void WriteLogLine(const std::string& s) override {
+  bool WriteLogLine(const std::string& s) override {
     if (fail) throw std::runtime_error("Cannot create file \"/x/NMEA.log\": Permission denied");
     lines.push_back(s);
+    return true;
   }
 };
 
