@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include <QMessageBox>
 #include <QSocketNotifier>
 
 #include "gui/ErrorHandler.h"
@@ -89,13 +90,15 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
 
   orvane::CreateForms();
+  bool endedBySignal = false;
   if (SignalPipe[0] >= 0) {
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, [&endedBySignal] {
       char buf[16];
       while (read(SignalPipe[0], buf, sizeof buf) > 0) {
       }
       // As the close button does: the window closes and the program ends the usual way.
+      endedBySignal = true;
       if (orvane::SatVForm) orvane::SatVForm->close();
     });
   }
@@ -104,5 +107,15 @@ int main(int argc, char** argv) {
 
   const int rc = app.exec();
   orvane::DestroyForms();
-  return rc;
+  // Settings that were not saved are a failure, not a quiet success. A user who closed the
+  // window is told; after a signal nobody may be there to answer a box.
+  const std::vector<std::string>& failures = orvane::ExitFailures();
+  if (failures.empty()) return rc;
+  std::string all;
+  for (const std::string& f : failures) {
+    std::fprintf(stderr, "Orvane: %s\n", f.c_str());
+    all += (all.empty() ? "" : "\n") + f;
+  }
+  if (!endedBySignal) QMessageBox::critical(nullptr, "Orvane", QString::fromLocal8Bit(all.c_str()));
+  return 1;
 }

@@ -15,6 +15,11 @@ std::function<void(const std::string&)>& Reporter() {
 
 }  // namespace
 
+std::vector<std::string>& ExitFailures() {
+  static std::vector<std::string> failures;
+  return failures;
+}
+
 void SetErrorReporter(std::function<void(const std::string&)> reporter) { Reporter() = std::move(reporter); }
 
 void ShowError(const std::string& message) {

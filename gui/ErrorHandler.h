@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 
@@ -12,6 +13,10 @@ namespace orvane {
 // Shows one error to the user (a message box; tests replace it).
 void ShowError(const std::string& message);
 void SetErrorReporter(std::function<void(const std::string&)> reporter);
+
+// What went wrong while the program ended (settings or placements not saved). The program
+// reports them and exits with status 1 instead of 0.
+std::vector<std::string>& ExitFailures();
 
 // Runs one handler; an exception it raises is shown and goes no further.
 void Guard(const std::function<void()>& handler);

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "gui/ErrorHandler.h"
+
 namespace orvane {
 namespace {
 
@@ -128,7 +130,7 @@ void WritePlacements(const TPendingPlacements& placements) {
   try {
     StorePlacements(placements);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "Orvane: the window placements were not saved: %s\n", e.what());
+    ExitFailures().push_back(std::string("The window placements were not saved: ") + e.what());
   }
 }
 

@@ -196,7 +196,13 @@ TSatVForm::TSatVForm(QWidget* parent)
           [this](const QPoint& pos) { PopupMenu->popup(pnlSat->mapToGlobal(pos)); });
 
   // Settings before anything that shows them.
-  LoadSettings();
+  const TSettingsLoad load = LoadSettings();
+  for (const std::string& note : load.Adjusted) std::fprintf(stderr, "Orvane: %s\n", note.c_str());
+  // Running on defaults without a word would look like lost settings; the file is left as it is.
+  if (!load.ReadError.empty())
+    QTimer::singleShot(0, this, [message = load.ReadError + "; the defaults are used and the file is left as it is"] {
+      ShowError(message);
+    });
   Replayer.SetInterval(RepInterval);
   // The menu mirrors what was stored.
   menSaveLog->setChecked(NmeaRec.SaveLog);
@@ -237,7 +243,7 @@ void TSatVForm::FormDestroy() {
   try {
     SaveSettings();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "Orvane: %s\n", e.what());
+    ExitFailures().push_back(std::string("The settings were not saved: ") + e.what());
   }
 }
 

@@ -288,8 +288,8 @@ void TTrackForm::memOtherClick() {
 }
 
 void TTrackForm::SaveTrack1Click() {
-  const QString name = QFileDialog::getSaveFileName(this, "Save Track", QString(), QString(), nullptr,
-                                                    QFileDialog::DontConfirmOverwrite);
+  // The dialog asks before an existing file is replaced.
+  const QString name = QFileDialog::getSaveFileName(this, "Save Track");
   if (name.isEmpty()) return;
   WriteTrackFile(name.toLocal8Bit().toStdString(), plot_->Track);
 }

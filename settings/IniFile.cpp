@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "common/HostConv.h"
+#include "common/ReplaceFile.h"
 
 namespace orvane {
 namespace {
@@ -80,40 +81,6 @@ void CheckName(std::string_view name, std::string_view forbidden, const char* wh
 
 std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
 
-[[noreturn]] void Fail(const std::string& what, const std::string& fileName, int err) {
-  throw EIniFileError(what + " " + Quoted(fileName) + ": " + std::strerror(err));
-}
-
-// The file a path finally names, following symbolic links (also one whose target is missing).
-std::string ResolveLinks(const std::string& path) {
-  std::string p = path;
-  for (int depth = 0; depth < 40; ++depth) {
-    struct stat st {};
-    if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
-    char buf[PATH_MAX];
-    const ssize_t n = readlink(p.c_str(), buf, sizeof buf - 1);
-    if (n <= 0) return p;
-    std::string target(buf, static_cast<size_t>(n));
-    if (target.front() != '/') {
-      const size_t slash = p.rfind('/');
-      if (slash != std::string::npos) target = p.substr(0, slash + 1) + target;
-    }
-    p = target;
-  }
-  return p;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -321,44 +288,10 @@ void TIniFile::Flush() {
 }
 
 void ReplaceFileContent(const std::string& fileName, std::string_view content) {
-  const std::string target = ResolveLinks(fileName);
-  const size_t slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string tmp = (dir == "/" ? "" : dir) + "/." + base + ".XXXXXX";
-  // A file the user made read-only is not to be replaced behind their back by the rename.
-  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) Fail("Cannot write", fileName, errno);
-
-  const int fd = mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) Fail("Cannot write", fileName, errno);
-
-  struct stat old {};
-  const bool existed = ::stat(target.c_str(), &old) == 0;
-  mode_t mode;
-  if (existed) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(022);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  int err = 0;
-  if (!WriteAll(fd, content)) err = errno;
-  if (!err && fchmod(fd, mode) != 0) err = errno;
-  // Keep the owner when someone else (root) rewrites a user's file; refused for others.
-  if (!err && existed) (void)!fchown(fd, old.st_uid, old.st_gid);
-  if (!err && fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && !err) err = errno;
-  if (!err && ::rename(tmp.c_str(), target.c_str()) != 0) err = errno;
-  if (err) {
-    ::unlink(tmp.c_str());
-    Fail("Cannot write", fileName, err);
-  }
-  // Make the rename itself durable; a failure here leaves a complete file either way.
-  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    fsync(dfd);
-    ::close(dfd);
+  try {
+    ReplaceFile(fileName, content);
+  } catch (const EFileWriteError& e) {
+    throw EIniFileError(e.what());
   }
 }
 

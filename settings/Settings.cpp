@@ -38,6 +38,29 @@ bool Exists(const std::string& path) {
 
 std::string OwnSettingsFileName() { return ProgramFolder() + "/" + kSettingsName; }
 
+}  // namespace
+
+// A portable copy keeps its settings beside it, as does a program run from its build tree.
+bool PortableProgramFolder(const std::string& folder) {
+  const std::string own = folder + "/" + kSettingsName;
+  if (Exists(own) && ::access(folder.empty() ? "/" : folder.c_str(), W_OK) == 0) return true;
+  const std::string tree = ORVANE_BUILD_TREE;
+  return !tree.empty() && (folder == tree || folder.rfind(tree + "/", 0) == 0);
+}
+
+namespace {
+
+// A value outside [low, high] comes back inside, and the load says so.
+int32_t Bounded(int32_t value, int32_t low, int32_t high, const char* key, const std::string& file,
+                std::vector<std::string>& adjusted) {
+  const int32_t bounded = std::clamp(value, low, high);
+  if (bounded != value)
+    adjusted.push_back(std::string(key) + "=" + std::to_string(value) + " in \"" + file + "\" is outside " +
+                       std::to_string(low) + " to " + std::to_string(high) + "; " + std::to_string(bounded) +
+                       " is used");
+  return bounded;
+}
+
 // An installed program may ship an Orvane.ini beside it (definition sections, defaults). While
 // the user's own file does not exist yet, that one is read, and the first save starts from it.
 std::string SeedFileName(const std::string& target) {
@@ -57,9 +80,9 @@ void MakeFolders(const std::string& folder) {
 
 }  // namespace
 
-std::string DefaultSettingsFileName(const std::string& programFolder, bool folderWritable, const char* xdgConfigHome,
+std::string DefaultSettingsFileName(const std::string& programFolder, bool portable, const char* xdgConfigHome,
                                     const std::string& home) {
-  if (folderWritable) return programFolder + "/" + kSettingsName;
+  if (portable) return programFolder + "/" + kSettingsName;
   std::string config;
   if (xdgConfigHome && xdgConfigHome[0] == '/')
     config = xdgConfigHome;
@@ -72,8 +95,7 @@ std::string DefaultSettingsFileName(const std::string& programFolder, bool folde
 std::string SettingsFileName() {
   if (!OverrideName().empty()) return OverrideName();
   const std::string folder = ProgramFolder();
-  const bool writable = ::access((folder.empty() ? "/" : folder.c_str()), W_OK) == 0;
-  return DefaultSettingsFileName(folder, writable, std::getenv("XDG_CONFIG_HOME"), HomeFolder());
+  return DefaultSettingsFileName(folder, PortableProgramFolder(folder), std::getenv("XDG_CONFIG_HOME"), HomeFolder());
 }
 
 void SetSettingsFileName(std::string fileName) { OverrideName() = std::move(fileName); }
@@ -86,16 +108,25 @@ std::string FormatColor(TColor color) {
   return buf;
 }
 
-void LoadSettings() {
+TSettingsLoad LoadSettings() {
   const std::string target = SettingsFileName();
   const std::string seed = SeedFileName(target);
   const TIniFile ini(seed.empty() ? target : seed);
+  TSettingsLoad load;
+  load.ReadError = ini.ReadError();
+  std::vector<std::string>& adjusted = load.Adjusted;
 
   NmeaRec.SaveLogName = ini.ReadString(kSettings, "SaveLogName", "NMEA.log");
   NmeaRec.SaveLog = ini.ReadBool(kSettings, "SaveLog", false);
   NmeaRec.SaveInterval = ini.ReadInteger(kSettings, "SaveInterval", 0);
   NmeaRec.GpsDatum = ini.ReadString(kSettings, "GpsDatum", "WGS 84");
   NmeaRec.ComPort = ini.ReadInteger(kSettings, "ComPort", 1);
+  // Not a port of the menu: the default one, not a neighbour.
+  if (NmeaRec.ComPort < 1 || NmeaRec.ComPort > kComPortCount) {
+    adjusted.push_back("ComPort=" + std::to_string(NmeaRec.ComPort) + " in \"" + ini.FileName() +
+                       "\" is not a port from 1 to " + std::to_string(kComPortCount) + "; COM1 is used");
+    NmeaRec.ComPort = 1;
+  }
   NmeaRec.ComSpeed = ini.ReadInteger(kSettings, "ComSpeed", 4800);
   NmeaRec.BGColor = ini.ReadInteger(kSettings, "BGColor", 0xFFFFFF);
   NmeaRec.GridColor = ini.ReadInteger(kSettings, "GridColor", 0xFF0000);
@@ -105,7 +136,9 @@ void LoadSettings() {
   NmeaRec.GpsFix = ini.ReadString(kSettings, "GpsFix", "$GPGSA");
   NmeaRec.Headding = ini.ReadBool(kSettings, "Headding", false);
   NmeaRec.HeadGuide = ini.ReadBool(kSettings, "HeadGuide", false);
-  NmeaRec.HeadR = ini.ReadInteger(kSettings, "HeadR", 25);
+  // The mark is a picture twice this size: a hand-edited huge value would overflow its size.
+  NmeaRec.HeadR = Bounded(ini.ReadInteger(kSettings, "HeadR", 25), kHeadRMin, kHeadRMax, "HeadR", ini.FileName(),
+                          adjusted);
   ShowData = ini.ReadBool(kSettings, "ShowData", false);
   ShowTrk = ini.ReadBool(kSettings, "ShowTrk", false);
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
@@ -115,7 +148,10 @@ void LoadSettings() {
   TrackState.Zoom = std::clamp(ini.ReadInteger(kTrack, "Zoom", 6), 1, 17);
   TrackState.CenterB = SafeStrToFloat(ini.ReadString(kTrack, "CenterB", "34.00"));
   TrackState.CenterL = SafeStrToFloat(ini.ReadString(kTrack, "CenterL", "134.00"));
+  // Every sample redraws up to this many entries.
   TrackState.DataMax = SafeStrToInt(ini.ReadString(kTrack, "DataMax", "1000"));
+  if (TrackState.DataMax > kDataMaxLimit)
+    TrackState.DataMax = Bounded(TrackState.DataMax, 1, kDataMaxLimit, "DataMax", ini.FileName(), adjusted);
   TrackState.Interval = SafeStrToInt(ini.ReadString(kTrack, "Interval", "1000"));
   TrackState.BmpMap = ini.ReadString(kTrack, "BmpMap", "");
   TrackState.RoadMap = ini.ReadString(kTrack, "RoadMap", "");
@@ -136,6 +172,7 @@ void LoadSettings() {
   TrackState.KddNodList = ini.ReadSectionValues("KDDNOD");
   TrackState.KddPntList = ini.ReadSectionValues("KDDPNT");
   SetComDevices(ini.ReadSectionValues("Ports"));
+  return load;
 }
 
 void SaveSettings() {

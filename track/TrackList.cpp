@@ -9,6 +9,7 @@
 #include "common/HostConv.h"
 #include "geodrel.h"
 #include "common/NmeaConv.h"
+#include "common/ReplaceFile.h"
 
 namespace orvane {
 
@@ -42,19 +43,12 @@ std::string TrackCaption(size_t count, int32_t dataMax) {
 }
 
 void WriteTrackFile(const std::string& path, const TTrackList& track) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) throw std::runtime_error("Cannot create file \"" + path + "\": " + std::strerror(errno));
-  for (const TTrackEntry& e : track.Entries()) {
-    const std::string line =
-        e.FixTime + "," + FormatFixed(e.Point.Lat, 6) + "," + FormatFixed(e.Point.Lon, 6) + "\r\n";
-    if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) {
-      const int err = errno;
-      std::fclose(f);
-      throw std::runtime_error("Cannot write file \"" + path + "\": " + std::strerror(err));
-    }
-  }
-  if (std::fclose(f) != 0)
-    throw std::runtime_error("Cannot write file \"" + path + "\": " + std::strerror(errno));
+  std::string content;
+  content.reserve(track.Count() * 32);
+  for (const TTrackEntry& e : track.Entries())
+    content += e.FixTime + "," + FormatFixed(e.Point.Lat, 6) + "," + FormatFixed(e.Point.Lon, 6) + "\r\n";
+  // Written beside it and renamed: a full disk midway must not cost the earlier file.
+  ReplaceFile(path, content);
 }
 
 int32_t TimerPeriod(int32_t interval) {

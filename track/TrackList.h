@@ -43,8 +43,8 @@ private:
 std::string TrackCaption(size_t count, int32_t dataMax);
 
 // One line per entry: time, then ",%.6f,%.6f" of latitude and longitude with period decimals,
-// CR LF. An existing file is replaced. Throws std::runtime_error naming the file and the cause;
-// lines already written stay in the file.
+// CR LF. An existing file is replaced as a whole or not at all. Throws std::runtime_error naming
+// the file and the cause.
 void WriteTrackFile(const std::string& path, const TTrackList& track);
 
 // The sampling period set by a menu choice: the interval plus 10 ms, kept within 32 bits.

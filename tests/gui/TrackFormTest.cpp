@@ -15,6 +15,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -279,15 +281,23 @@ TEST_F(TrackFormTest, SaveTrackWritesTheChosenFileAndCancelWritesNothing) {
   NmeaRec.FixTime = "03:15:43";
   f.TrkTimerTimer();
   const std::string path = (dir / "track.txt").string();
-  WriteAll(path, "old content that is replaced without a question\n");
-  OnModal([path](QWidget* w) {
+  WriteAll(path, "old content, replaced once the user agrees\n");
+  bool asked = false;
+  OnModal([path, &asked](QWidget* w) {
     auto* dlg = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), "Save Track");
     dlg->selectFile(QString::fromStdString(path));
+    OnModal([&asked](QWidget* box) {
+      auto* question = qobject_cast<QMessageBox*>(box);
+      ASSERT_NE(question, nullptr);
+      asked = true;
+      question->button(QMessageBox::Yes)->click();
+    });
     static_cast<QDialog*>(dlg)->accept();
   });
   f.SaveTrack1->trigger();
+  EXPECT_TRUE(asked);
   EXPECT_EQ(ReadAll(path), "03:15:42,-35.233012,139.452201\r\n03:15:43,35.233012,-139.452201\r\n");
   EXPECT_TRUE(errors.empty());
 

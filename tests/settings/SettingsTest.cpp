@@ -320,6 +320,37 @@ TEST_F(SettingsTest, ReadOnlyFileIsNotReplaced) {
   EXPECT_EQ(ReadAll(file), "[Settings]\nComPort=2\n");
 }
 
+TEST_F(SettingsTest, ValuesThatSizeMemoryOrPickAPortAreBroughtIntoRangeAndSaid) {
+  struct Row {
+    const char* lines;
+    int32_t comPort, headR, dataMax;
+    size_t notes;
+  };
+  const Row rows[] = {
+      {"ComPort=3\nHeadR=25\n", 3, 25, 1000, 0},
+      {"ComPort=17\nHeadR=2000000000\n", 1, kHeadRMax, 1000, 2},
+      {"ComPort=0\nHeadR=0\n", 1, kHeadRMin, 1000, 2},
+      {"ComPort=16\nHeadR=500\n[Track]\nDataMax=5000000\n", 16, 500, kDataMaxLimit, 1},
+  };
+  for (const Row& r : rows) {
+    WriteAll(file, std::string("[Settings]\n") + r.lines);
+    const TSettingsLoad load = LoadSettings();
+    EXPECT_EQ(NmeaRec.ComPort, r.comPort) << r.lines;
+    EXPECT_EQ(NmeaRec.HeadR, r.headR) << r.lines;
+    EXPECT_EQ(TrackState.DataMax, r.dataMax) << r.lines;
+    ASSERT_EQ(load.Adjusted.size(), r.notes) << r.lines;
+    for (const std::string& note : load.Adjusted) EXPECT_NE(note.find(file.string()), std::string::npos) << note;
+  }
+}
+
+TEST_F(SettingsTest, OnlyAPortableCopyOrTheBuildTreeKeepsItsSettingsBesideTheProgram) {
+  // A folder the user owns, as ~/.local/bin is, is no reason to keep settings there.
+  EXPECT_FALSE(PortableProgramFolder(dir.string()));
+  WriteAll(dir / "Orvane.ini", "");
+  EXPECT_TRUE(PortableProgramFolder(dir.string()));
+  EXPECT_TRUE(PortableProgramFolder(ProgramFolder()));  // this test runs in the build tree
+}
+
 TEST(SettingsPath, ProgramFolderWhenWritableElseTheUsersConfigFolder) {
   EXPECT_EQ(DefaultSettingsFileName("/opt/orvane", true, "/xdg", "/home/u"), "/opt/orvane/Orvane.ini");
   EXPECT_EQ(DefaultSettingsFileName("/usr/local/bin", false, "/xdg/", "/home/u"), "/xdg/Orvane/Orvane.ini");

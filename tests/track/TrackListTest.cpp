@@ -2,6 +2,9 @@
 // the track file; the sampling intervals of the menu.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -241,6 +244,30 @@ TEST(TrackIntervalTest, MenuPeriodsAndOtherAnswers) {
   EXPECT_EQ(OtherIntervalPrompt(300000), "300");
   // Cancelling returns the prompt: the interval stays in whole seconds.
   EXPECT_EQ(OtherInterval(OtherIntervalPrompt(5500)), 5000);
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(TrackFileTest, AFailedSaveLeavesTheEarlierFileWhole) {
+  TTrackList t;
+  for (int i = 0; i < 100; ++i) t.Append({"03:15:42", {35.0 + i, 139.0}});
+  const std::filesystem::path path = dir / "track.txt";
+  WriteAll(path, "earlier track\r\n");
+  // A file size limit stands in for a full disk.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 100;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THROW(WriteTrackFile(path.string(), t), std::runtime_error);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(ReadAll(path), "earlier track\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace
