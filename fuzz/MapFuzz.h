@@ -3,35 +3,44 @@
 #pragma once
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "maps/MapLayer.h"
 
 namespace orvane::fuzz {
 
-// The folder lives as long as the fuzzing process.
-inline std::string WriteInput(const std::string& name, const uint8_t* data, size_t size) {
-  static const std::string folder = [] {
+// A private folder for one input, removed with everything in it when the run ends (libFuzzer
+// may leave through _Exit, so nothing is left for exit handlers).
+class TInputFolder {
+public:
+  TInputFolder() {
     // Memory-backed when the system has it: every input is written and read back.
-    char shm[] = "/dev/shm/orvane-fuzz-XXXXXX";
-    char tmp[] = "/tmp/orvane-fuzz-XXXXXX";
-    if (mkdtemp(shm)) return std::string(shm);
-    if (!mkdtemp(tmp)) std::abort();
-    return std::string(tmp);
-  }();
-  const std::string path = folder + "/" + name;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f || (size && std::fwrite(data, 1, size, f) != size)) std::abort();
-  std::fclose(f);
-  return path;
-}
+    char shm[] = "/dev/shm/orvane-fuzz-map-XXXXXX";
+    char tmp[] = "/tmp/orvane-fuzz-map-XXXXXX";
+    if (mkdtemp(shm)) folder_ = shm;
+    else if (mkdtemp(tmp)) folder_ = tmp;
+    else std::abort();
+  }
+  ~TInputFolder() { std::filesystem::remove_all(folder_); }
+  TInputFolder(const TInputFolder&) = delete;
+  TInputFolder& operator=(const TInputFolder&) = delete;
 
-inline void RemoveInput(const std::string& path) { ::unlink(path.c_str()); }
+  std::string Write(const std::string& name, const uint8_t* data, size_t size) const {
+    const std::string path = folder_ + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || (size && std::fwrite(data, 1, size, f) != size)) std::abort();
+    std::fclose(f);
+    return path;
+  }
+
+private:
+  std::string folder_;
+};
 
 class CheckingCanvas : public TCanvas {
 public:

@@ -8,7 +8,8 @@
 #include "maps/UCoastLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = orvane::fuzz::WriteInput("coast.txt", data, size);
+  const orvane::fuzz::TInputFolder folder;
+  const std::string path = folder.Write("coast.txt", data, size);
   static const orvane::TColor color = orvane::clBlue;
   orvane::TCoastLine layer(color);
   try {

@@ -10,13 +10,12 @@
 #include "maps/UVectLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const orvane::fuzz::TInputFolder folder;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t split = input.find("\n====\n");
   const size_t dataSize = split == std::string_view::npos ? size : split + 1;
-  const std::string path = orvane::fuzz::WriteInput("N0113線.TXT", data, dataSize);
-  const std::string attr = orvane::fuzz::WriteInput("N0113台.TXT", data + dataSize + (split == std::string_view::npos ? 0 : 5),
-                                                    split == std::string_view::npos ? 0 : size - dataSize - 5);
-  if (split == std::string_view::npos) orvane::fuzz::RemoveInput(attr);
+  const std::string path = folder.Write("N0113線.TXT", data, dataSize);
+  if (split != std::string_view::npos) folder.Write("N0113台.TXT", data + split + 6, size - split - 6);
   static const std::vector<std::string> metaDef{"N01-0=road,0,1,$0000FF,0,0,0", "N01-1=main,0.001,2,255,0,0,0",
                                                 "N01-3=far,0,3,0,0,0,0"};
   orvane::TVectLine layer(metaDef, [](const std::string& message) {

@@ -9,7 +9,8 @@
 #include "maps/UVectPoint.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = orvane::fuzz::WriteInput("P02-27.txt", data, size);
+  const orvane::fuzz::TInputFolder folder;
+  const std::string path = folder.Write("P02-27.txt", data, size);
   static const std::vector<std::string> metaDef{"P02-0=city,0,1,0,0,0,0", "P02-1=village,0.05,1,0,0,0,0"};
   orvane::TVectPoint layer(metaDef);
   try {

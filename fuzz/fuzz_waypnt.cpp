@@ -9,8 +9,9 @@
 #include "maps/UWaypnt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const orvane::fuzz::TInputFolder folder;
   const bool tagged = size > 0 && (data[0] & 1);
-  const std::string path = orvane::fuzz::WriteInput(tagged ? "route.WPT" : "route.txt", data, size);
+  const std::string path = folder.Write(tagged ? "route.WPT" : "route.txt", data, size);
   static const std::string mapDatum = "Tokyo";
   static const orvane::TColor color = orvane::clRed;
   orvane::TWayPnt layer(mapDatum, color);
@@ -20,6 +21,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (layer.WayPoints().size() + layer.TrackPoints().size() > size) std::abort();
   orvane::fuzz::DrawViews(layer);
-  orvane::fuzz::RemoveInput(path);
   return 0;
 }
