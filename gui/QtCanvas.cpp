@@ -1,9 +1,6 @@
 #include "gui/QtCanvas.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -291,7 +288,7 @@ void TQtCanvas::FillRect(const TRect& rect) {
 
 void TQtCanvas::TextOut(int x, int y, const std::string& text) {
   if (!painter_.isActive()) return;
-  const QString s = MapText(text);
+  const QString s = CanvasText(text);
   const QFontMetrics fm(Font);
   if (brushStyle_ != TBrushStyle::Clear) painter_.fillRect(x, y, fm.horizontalAdvance(s), fm.height(), brushColor_);
   painter_.save();
@@ -303,7 +300,7 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
 
 TSize TQtCanvas::TextExtent(const std::string& text) {
   const QFontMetrics fm(Font);
-  return {fm.horizontalAdvance(MapText(text)), fm.height()};
+  return {fm.horizontalAdvance(CanvasText(text)), fm.height()};
 }
 
 void TQtCanvas::CopyFromImage(const TRect& dest, const TImage& image, const TRect& source) {
@@ -390,32 +387,8 @@ void TQtCanvas::DrawSymbol(int x, int y, int index) {
 
 // ---- texts and symbols --------------------------------------------------------------------------
 
-QString MapText(const std::string& text) {
-  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  static iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  std::string out;
-  std::vector<char> in(text.begin(), text.end());
-  char* ip = in.data();
-  size_t il = in.size();
-  char buf[256];
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  while (il > 0) {
-    char* op = buf;
-    size_t ol = sizeof buf;
-    const size_t r = iconv(cd, &ip, &il, &op, &ol);
-    out.append(buf, static_cast<size_t>(op - buf));
-    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-      // A byte that is not part of a valid character stands for itself.
-      out += QString(QChar(static_cast<unsigned char>(*ip))).toStdString();
-      ++ip;
-      --il;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-  }
-  return QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
+QString CanvasText(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 namespace {

@@ -93,9 +93,8 @@ private:
   TPoint penPos_;
 };
 
-// A text from a map file (bytes of the Japanese code page) as Qt shows it; plain ASCII passes
-// unchanged, bytes that do not decode are taken one for one.
-QString MapText(const std::string& text);
+// A canvas text (UTF-8) as Qt shows it; a byte that is not UTF-8 shows as U+FFFD.
+QString CanvasText(const std::string& text);
 
 // A picture at 8 bits per pixel with a 256-entry colour table: exact when it has at most 256
 // colours, else its most frequent colours, every other colour taking its nearest. Null when

@@ -81,7 +81,7 @@ public:
   virtual void FillRect(const TRect& rect) = 0;
 
   // Top-left corner at (x, y), in the current font, on the brush colour unless the brush is
-  // clear. Texts are bytes of the map files' code page.
+  // clear. Texts are UTF-8: a layer decodes its file's code page once, when it loads.
   virtual void TextOut(int x, int y, const std::string& text) = 0;
   virtual TSize TextExtent(const std::string& text) = 0;
 

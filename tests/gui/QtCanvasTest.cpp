@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
 
 #include "tests/common/TempFiles.h"
@@ -335,13 +336,17 @@ TEST_F(QtCanvasTest, TextOnTheBrushUnlessTheBrushIsClear) {
   EXPECT_EQ(CountColour(surface, 0xFFFFFF00u, QRect(0, 20, ext.cx, ext.cy)), 0);
 }
 
-TEST_F(QtCanvasTest, MapTextsAreDecodedFromTheJapaneseCodePage) {
-  EXPECT_EQ(MapText("134.3000"), QString("134.3000"));
-  EXPECT_EQ(MapText("\x93\x8c\x8b\x9e"), QString::fromUtf8("東京"));
-  // A lone lead byte at the end stands for itself; nothing before it is lost.
-  const QString broken = MapText("A\x93");
+TEST_F(QtCanvasTest, CanvasTextsAreUtf8) {
+  // The layers decode their files' Shift_JIS at load; the canvas takes UTF-8 as it is.
+  EXPECT_EQ(CanvasText("134.3000"), QString("134.3000"));
+  EXPECT_EQ(CanvasText("東京"), QString::fromUtf8("東京"));
+  // A byte that is not UTF-8 shows as one replacement character; nothing before it is lost.
+  const QString broken = CanvasText("A\x93");
   EXPECT_EQ(broken.size(), 2);
   EXPECT_EQ(broken[0], QChar('A'));
+  QImage surface = Surface(120, 40);
+  TQtCanvas canvas(surface);
+  EXPECT_EQ(canvas.TextExtent("東京").cx, QFontMetrics(canvas.Font).horizontalAdvance(QString::fromUtf8("東京")));
 }
 
 TEST_F(QtCanvasTest, ChartSymbols) {

@@ -83,7 +83,7 @@ class RecordingCanvas : public TCanvas {
 public:
   RecordingCanvas(int width, int height) : width_(width), height_(height) {}
 
-  // Text metrics of a fixed-pitch font.
+  // Text metrics of a fixed-pitch font: CharWidth per character of the UTF-8 text.
   int CharWidth = 6;
   int TextHeight = 12;
 
@@ -145,7 +145,9 @@ public:
     c.Text = text;
   }
   TSize TextExtent(const std::string& text) override {
-    return {CharWidth * static_cast<int>(text.size()), TextHeight};
+    int chars = 0;
+    for (const char c : text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return {CharWidth * chars, TextHeight};
   }
   void CopyFromImage(const TRect& dest, const TImage& image, const TRect& source) override {
     TCanvasCall& c = Record(TCanvasOp::CopyFromImage);

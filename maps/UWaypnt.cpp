@@ -1,0 +1,148 @@
+#include "maps/UWaypnt.h"
+
+#include <algorithm>
+
+#include "common/ShiftJis.h"
+#include "common/SplitCommaText.h"
+#include "geodrel.h"
+#include "maps/MapFile.h"
+#include "maps/ViewMap.h"
+
+namespace orvane {
+namespace {
+
+std::string Upper(std::string_view s) {
+  std::string u(s);
+  for (char& c : u)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return u;
+}
+
+// Tagged files are chosen by the extension of the name, not of a folder.
+bool IsTaggedFormat(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  const std::string ext = Upper(std::string_view(path).substr(dot));
+  return ext == ".WPT" || ext == ".TRK";
+}
+
+class TRecord {
+public:
+  TRecord(const std::vector<std::string>& items, const TFilePlace& at, std::string_view line)
+      : items_(items), at_(at), line_(line) {}
+
+  const std::string& Item(size_t i) const {
+    if (i >= items_.size()) ThrowAt(at_, "item " + std::to_string(i) + " missing in " + QuoteFound(line_));
+    return items_[i];
+  }
+  double Real(size_t i) const { return FieldToFloat(Item(i), at_); }
+  // A hemisphere letter, then degrees: S and W make the value negative, any other letter not.
+  double Hemisphere(size_t i, char negative) const {
+    const std::string& item = Item(i);
+    const double v = FieldToFloat(std::string_view(item).substr(item.empty() ? 0 : 1), at_);
+    return !item.empty() && item[0] == negative ? -v : v;
+  }
+
+private:
+  const std::vector<std::string>& items_;
+  const TFilePlace& at_;
+  std::string_view line_;
+};
+
+}  // namespace
+
+void TWayPnt::ToMapDatum(double& lon, double& lat) const {
+  // Records before the file's datum record stay as read; so does a position that Geodrel
+  // cannot carry (an unknown name leaves the copy of the input in place).
+  if (datum_.empty() || datum_ == mapDatum_) return;
+  const TGeoPoint in{DegToDms(lat), DegToDms(lon), 0};
+  TGeoPoint out{};
+  DmsConv(datum_.c_str(), mapDatum_.c_str(), &in, &out);
+  lat = DmsToDeg(out.lat);
+  lon = DmsToDeg(out.lon);
+}
+
+void TWayPnt::AddTrackPoint(double lon, double lat) {
+  ToMapDatum(lon, lat);
+  if (trackPoints_.empty()) {
+    west_ = east_ = lon;
+    south_ = north_ = lat;
+  } else {
+    west_ = std::min(west_, lon);
+    east_ = std::max(east_, lon);
+    south_ = std::min(south_, lat);
+    north_ = std::max(north_, lat);
+  }
+  trackPoints_.push_back({lon, lat});
+}
+
+bool TWayPnt::Load(const std::string& path) {
+  if (!MapFileExists(path)) return false;
+  const std::string data = ReadMapFile(path);
+  const bool tagged = IsTaggedFormat(path);
+  wayPoints_.clear();
+  trackPoints_.clear();
+  datum_.clear();
+  // A track point takes at least a dozen bytes of the file.
+  trackPoints_.reserve(data.size() / 12);
+
+  TLineReader in(data);
+  std::string_view line;
+  std::vector<std::string> items;
+  while (in.Next(line)) {
+    SplitCommaText(line, items);
+    if (items.empty()) continue;
+    const TFilePlace at{path, in.LineNo()};
+    const TRecord r(items, at, line);
+    const std::string& tag = items[0];
+    if (tagged) {
+      if (tag == "M") {
+        datum_ = r.Item(2) == "WGS" ? "WGS 84" : r.Item(2);
+      } else if (tag == "W") {
+        TWayPointRec w{r.Hemisphere(3, 'W'), r.Hemisphere(2, 'S'), SjisToUtf8(r.Item(7))};
+        ToMapDatum(w.Lon, w.Lat);
+        wayPoints_.push_back(std::move(w));
+      } else if (tag == "T") {
+        AddTrackPoint(r.Hemisphere(2, 'W'), r.Hemisphere(1, 'S'));
+      }
+    } else {
+      if (Upper(tag) == "DATUM") {
+        datum_ = r.Item(1) == "WGS84" ? "WGS 84" : r.Item(1);
+      } else if (tag == "WP") {
+        const std::string& name = r.Item(2);
+        TWayPointRec w{r.Real(4), r.Real(3), SjisToUtf8(name)};
+        ToMapDatum(w.Lon, w.Lat);
+        wayPoints_.push_back(std::move(w));
+      } else if (tag == "TP") {
+        AddTrackPoint(r.Real(3), r.Real(2));
+      }
+    }
+  }
+  trackPoints_.shrink_to_fit();
+  fileName_ = path;
+  return true;
+}
+
+void TWayPnt::Draw(TCanvas& canvas, double West, double South, double East, double North) {
+  const TViewMap view(canvas.ClipRect(), West, South, East, North);
+  if (!trackPoints_.empty() && West <= east_ && East >= west_ && South <= north_ && North >= south_) {
+    canvas.SetPenColor(wpLineColor_);
+    canvas.SetPenStyle(TPenStyle::Solid);
+    canvas.SetPenWidth(3);
+    if (trackPoints_.size() >= 2) {
+      pixels_.resize(trackPoints_.size());
+      for (size_t i = 0; i < trackPoints_.size(); ++i) pixels_[i] = view.At(trackPoints_[i].Lon, trackPoints_[i].Lat);
+      canvas.Polyline(pixels_.data(), static_cast<int>(pixels_.size()));
+    }
+  }
+  for (const TWayPointRec& w : wayPoints_) {
+    if (!(West <= w.Lon && w.Lon <= East && South <= w.Lat && w.Lat <= North)) continue;
+    const int x = view.X(w.Lon), y = view.Y(w.Lat);
+    const int width = canvas.TextExtent(w.Name).cx;
+    canvas.TextOut(x - width / 2, y + 3, w.Name);
+    canvas.Ellipse(x - 2, y - 2, x + 2, y + 2);
+  }
+}
+
+}  // namespace orvane
