@@ -114,6 +114,8 @@ public:
   // Reads the object class table at `classTablePath` (the caller finds Marlisk.ini beside the
   // program); errors in it throw from here. `converter` must outlive the layer.
   TEncMap(TEncConverter& converter, const std::string& classTablePath);
+  // With a table already read.
+  TEncMap(TEncConverter& converter, const TEncClassTable& classes) : converter_(converter), classes_(classes) {}
 
   // Re-reads the object class table; on an error the table in use is kept.
   void ReadClassTable(const std::string& path);
