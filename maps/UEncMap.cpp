@@ -96,7 +96,8 @@ public:
     if (ec) base = "/tmp";
     std::string pattern = (base / "orvane-enc-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
-      throw std::runtime_error("Cannot create a temporary folder in \"" + base.string() + "\": " + std::strerror(errno));
+      throw std::runtime_error("Cannot create a temporary folder in \"" + base.string() + "\": " +
+                               std::strerror(errno));
     dir_ = pattern;
   }
   ~TScratchDir() {
@@ -196,7 +197,9 @@ TEncRecordName DecodePointerName(std::string_view name) {
 }
 
 std::string EncAreaKey(const TEncBox& box) {
-  const double area = std::fabs(box.GreatestLon - box.LeastLon) * 3600 * (std::fabs(box.GreatestLat - box.LeastLat) * 3600);
+  const double width = std::fabs(box.GreatestLon - box.LeastLon) * 3600;
+  const double height = std::fabs(box.GreatestLat - box.LeastLat) * 3600;
+  const double area = width * height;
   std::string text = FormatFixed(area, 8);
   if (text.size() < 16) text.insert(0, 16 - text.size(), ' ');
   return text;
@@ -265,7 +268,8 @@ private:
 
   int32_t Int(std::string_view text, std::string_view what, std::string_view line) {
     int32_t v = 0;
-    if (!TryStrToInt(text, v)) Fail(std::string(what) + ": '" + std::string(text) + "' is not a valid integer value", line);
+    if (!TryStrToInt(text, v))
+      Fail(std::string(what) + ": '" + std::string(text) + "' is not a valid integer value", line);
     return v;
   }
   double Real(std::string_view text, std::string_view what, std::string_view line) {
