@@ -15,6 +15,7 @@
 #include "common/HostConv.h"
 #include "maps/UEncMap.h"
 #include "tests/app/TempFiles.h"
+#include "tests/common/CommaLocale.h"
 #include "tests/track/RecordingCanvas.h"
 
 namespace orvane {
@@ -160,11 +161,16 @@ TEST(EncTextTest, SubfieldsAndPointerNames) {
   for (const char* bad : {"", "0082341200", "00823412000G", "00 234120000"})
     EXPECT_THROW(DecodePointerName(bad), EConvertError) << bad;
 
+  const test::CommaLocale comma;  // keys and numbers keep the period whatever the locale
   EXPECT_EQ(EncAreaKey({0, 0, 1.0 / 3600, 1.0 / 3600}), "      1.00000000");
+  EXPECT_EQ(EncAreaKey({0, 0, 0.5 / 3600, 1.0 / 3600}), "      0.50000000");
 }
 
 TEST_F(EncMapTest, CoordinatesAreScaledAndFactorsSurviveChartsWithoutDspm) {
+  const test::CommaLocale comma;
   Read(Chart().Dspm(10000000, 10).Vector(110, 7, {354123456, 1397654321, 125}, {}, 3));
+  map->ReadConverted("RECN\n0VRID 1,V,RCNM=110,RCID=8\n0SG2D 1,S,1.5e7,0x10\n", "chart.txt");
+  EXPECT_DOUBLE_EQ(map->IsolatedNodes().at(1).Vector.Coords.at(0).Lat, 1.5);
   const TEncCoord c = map->IsolatedNodes().at(0).Vector.Coords.at(0);
   EXPECT_DOUBLE_EQ(c.Lat, 35.4123456);
   EXPECT_DOUBLE_EQ(c.Lon, 139.7654321);
