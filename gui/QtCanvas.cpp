@@ -406,9 +406,11 @@ QImage MakeSymbol(int index) {
       p.drawLine(15, 0, 0, 15);
       break;
     case 1:
-      p.setPen(QPen(Qt::black, 1));
+      // A plain disc, no outline, centred where the symbol's position falls (pixel 8, 8).
+      p.setPen(Qt::NoPen);
       p.setBrush(Qt::yellow);
-      p.drawEllipse(QRect(1, 1, 13, 13));
+      p.drawEllipse(QRect(1, 1, 15, 15));
+      p.setPen(QPen(Qt::black, 1));
       p.drawLine(6, 8, 10, 8);
       p.drawLine(8, 6, 8, 10);
       break;

@@ -368,6 +368,12 @@ TEST_F(QtCanvasTest, ChartSymbols) {
   const QImage& grey = ChartSymbol(5);
   EXPECT_EQ(grey.pixel(8, 8), 0xFF808080u);
   EXPECT_EQ(qAlpha(grey.pixel(3, 3)), 0);
+  // The buoy: a yellow disc without an outline, a black cross at the symbol's centre.
+  const QImage& buoy = ChartSymbol(1);
+  EXPECT_EQ(buoy.pixel(8, 8), 0xFF000000u);
+  EXPECT_EQ(buoy.pixel(8, 2), 0xFFFFFF00u);
+  EXPECT_EQ(buoy.pixel(2, 8), 0xFFFFFF00u);
+  EXPECT_EQ(qAlpha(buoy.pixel(0, 0)), 0);
 }
 
 TEST_F(QtCanvasTest, ANullSurfaceDrawsNothingAndDoesNotFail) {
