@@ -14,7 +14,7 @@
 
 #include "common/HostConv.h"
 #include "maps/UEncMap.h"
-#include "tests/app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 #include "tests/common/CommaLocale.h"
 #include "tests/track/RecordingCanvas.h"
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 
 namespace orvane::test {
 
