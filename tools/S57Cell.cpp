@@ -54,10 +54,42 @@ bool IntOf(const TSubValue* v, int64_t& out) {
   return !t.empty() && ec == std::errc() && end == t.data() + t.size();
 }
 
+// Every integer the converter acts on is unsigned and at most four bytes in S-57; the range also
+// keeps the index arithmetic of the updates far from overflow.
 int64_t NeedInt(const TIso8211File& file, size_t offset, const TS57Field& f, std::string_view label) {
   int64_t v = 0;
   if (!IntOf(f.Find(label), v)) file.Fail(offset, "field " + f.Tag + " has no integer " + std::string(label));
+  if (v < 0 || v > int64_t{0xffffffff})
+    file.Fail(offset, "field " + f.Tag + ": " + std::string(label) + " " + std::to_string(v) + " is out of range");
   return v;
+}
+
+// What the chart layer relies on in a field's layout: labels that are plain names, the coordinate
+// fields as integers of their fixed subfields, and record names of five bytes.
+void CheckLayout(const TIso8211File& file, size_t offset, const TDdfFieldDefn& d) {
+  for (const std::string& label : d.Labels)
+    for (unsigned char c : label)
+      if (c <= ' ' || c >= 0x7f || c == ',' || c == '"' || c == '=')
+        file.Fail(offset, "field " + d.Tag + " has a subfield label that is no plain name");
+  auto integer = [](const TDdfFormat& f) {
+    return f.Kind == TDdfFormat::TKind::Int || (f.Kind == TDdfFormat::TKind::Binary && f.BinType != 4);
+  };
+  if (IsCoordinates(d.Tag)) {
+    const std::vector<std::string> want = d.Tag == "SG2D" ? std::vector<std::string>{"YCOO", "XCOO"}
+                                                          : std::vector<std::string>{"YCOO", "XCOO", "VE3D"};
+    bool ok = d.RepeatFrom == 0 && d.Labels == want;
+    for (const TDdfFormat& f : d.Formats) ok &= integer(f);
+    if (!ok) file.Fail(offset, "field " + d.Tag + " is not a repeating group of integer " + (d.Tag == "SG2D" ? "YCOO, XCOO" : "YCOO, XCOO, VE3D"));
+  }
+  if (d.Tag == "VRPT" || d.Tag == "FSPT") {
+    bool ok = d.RepeatFrom == 0;
+    for (size_t i = 0; i < d.Labels.size(); ++i) {
+      const TDdfFormat& f = d.Formats[i];
+      if (d.Labels[i] == "NAME") ok &= f.Kind == TDdfFormat::TKind::Bits && f.Width == 5;
+      else if (d.Labels[i] == "ORNT" || d.Labels[i] == "USAG") ok &= integer(f);
+    }
+    if (!ok) file.Fail(offset, "field " + d.Tag + " is not a repeating group of five-byte NAME and integer ORNT and USAG");
+  }
 }
 
 std::string TextOf(const TSubValue* v) {
@@ -119,8 +151,7 @@ void WriteField(std::string& out, const TS57Field& f) {
   for (size_t i = 0; i < f.Values.size(); ++i) {
     out += ',';
     const std::string& label = l.Labels[i < head ? i : head + (i - head) % width];
-    if (bare && f.Values[i].Kind == TSubValue::TKind::Int) AppendInt(out, f.Values[i].Int);
-    else if (bare) out += f.Values[i].Text;
+    if (bare) AppendInt(out, f.Values[i].Int);  // integers only, checked when read
     else AppendValue(out, label, f.Values[i]);
   }
   out += '\n';
@@ -201,9 +232,16 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
     for (const TDdfField& f : rec.Fields) {
       if (!Kept(f.Tag)) continue;
       size_t repeats = 0;
-      file.Decode(f, values, repeats);
+      if (!f.Defn || !f.Defn->FormatError.empty()) file.Decode(f, values, repeats);  // raises the cause
       std::shared_ptr<const TS57Layout>& layout = layouts[f.Tag];
-      if (!layout) layout = std::make_shared<const TS57Layout>(TS57Layout{f.Defn->Labels, f.Defn->RepeatFrom});
+      if (!layout) {
+        CheckLayout(file, f.Offset, *f.Defn);
+        layout = std::make_shared<const TS57Layout>(TS57Layout{f.Defn->Labels, f.Defn->RepeatFrom});
+      }
+      file.Decode(f, values, repeats);
+      if (IsCoordinates(f.Tag))
+        for (const TSubValue& v : values)
+          if (v.Kind != TSubValue::TKind::Int) file.Fail(f.Offset, "field " + f.Tag + " holds a coordinate that is no integer");
       r.Fields.push_back(TS57Field{f.Tag, layout, std::move(values), repeats});
       values = {};
       if (!IsNaming(f.Tag)) continue;
@@ -216,6 +254,8 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
         r.Rver = NeedInt(file, f.Offset, nf, "RVER");
         ruin = NeedInt(file, f.Offset, nf, "RUIN");
       }
+      if (f.Tag == "FRID")
+        for (const char* label : {"PRIM", "GRUP", "OBJL"}) NeedInt(file, f.Offset, nf, label);
     }
     if (naming.empty()) continue;  // catalogue and other records the chart text does not carry
     const std::string& tag = naming;
@@ -236,9 +276,10 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
       const TS57Field& d = *r.Find("DSID");
       const std::string edition = TextOf(d.Find("EDTN"));
       int64_t updn = 0;
+      if (IntOf(d.Find("UPDN"), updn) && (updn < 0 || updn > 999))
+        file.Fail(rec.Offset, "update number " + std::to_string(updn) + " is out of range");
       if (!update) {
         Edition_ = edition;
-        IntOf(d.Find("UPDN"), updn);
         UpdateNumber_ = updn;
         Records_.push_back(std::move(r));
         continue;

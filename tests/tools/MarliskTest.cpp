@@ -2,6 +2,7 @@
 // cells refused with their cause, and the program itself on files.
 #include <sys/wait.h>
 
+#include <array>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -242,6 +243,28 @@ TEST(Marlisk, RefusesBrokenCellsWithTheirCause) {
       {{{Dsid("1", "0")}, {Dspm(1, 1)}, {Vrid(120, 1)}, {Vrid(120, 1)}}, "record (RCNM 120, RCID 1) comes twice"},
       {{{Dsid("1", "0")}, {Dspm(1, 1)}, {Vrid(120, 1), TField{"SG2D", "abc"}}}, "subfield YCOO of field SG2D runs past the field's end"},
   };
+  const std::array<std::string, 3> definitions[] = {
+      {"SG2D", "*YCOO!XCOO\x1f(2A)", "SG2D is not a repeating group of integer YCOO, XCOO"},
+      {"SG3D", "*YCOO!XCOO\x1f(2b24)", "SG3D is not a repeating group of integer YCOO, XCOO, VE3D"},
+      {"FSPT", "*NAME!ORNT!USAG!MASK\x1f(B(32),3b11)", "five-byte NAME and integer ORNT and USAG"},
+      {"VRID", "RCNM!RC ID!RVER!RUIN\x1f(b11,b14,b12,b11)", "VRID has a subfield label that is no plain name"},
+      {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b14,b12)", "VRID: 3 formats for 4 subfields"},
+      {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b14,2Q)", "VRID: unknown format 'Q'"},
+      {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b34,b12,b11)", "unsupported binary format b34"},
+      {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b14,b12,b11", "')' expected"},
+  };
+  for (const auto& [tag, definition, cause] : definitions) {
+    TWriter w;
+    w.Redefine(tag, definition);
+    for (const auto& r : SmallCell()) w.Record(r);
+    const std::string b = w.Bytes();
+    try {
+      TS57Cell::FromBytes("bad.000", {b.begin(), b.end()});
+      ADD_FAILURE() << cause << ": read";
+    } catch (const EIso8211Error& e) {
+      EXPECT_NE(std::string(e.what()).find(cause), std::string::npos) << e.what();
+    }
+  }
   for (const auto& [records, cause] : semantic) {
     try {
       TS57Cell::FromBytes("bad.000", Cell(records));

@@ -96,6 +96,9 @@ public:
     Records_.push_back(std::move(fields));
   }
 
+  // Replaces the labels and formats ("LABELS\x1fFORMATS") of a field's definition.
+  void Redefine(const std::string& tag, const std::string& labelsAndFormats) { Redefined_.emplace_back(tag, labelsAndFormats); }
+
   std::string Bytes() const {
     static const char* kDefs[][4] = {
         {"0001", "0100;&   ", "ISO/IEC 8211 Record Identifier", "\x1f(b12)"},
@@ -120,7 +123,10 @@ public:
         {"FSPT", "2600;&   ", "Feature record to spatial record pointer field", "*NAME!ORNT!USAG!MASK\x1f(B(40),3b11)"},
     };
     std::vector<TField> defs{{"0000", "0000;&   " + std::string(1, kUT)}};
-    for (const auto& d : kDefs) defs.push_back({d[0], std::string(d[1]) + d[2] + kUT + d[3]});
+    for (const auto& d : kDefs) {
+      const auto re = std::find_if(Redefined_.begin(), Redefined_.end(), [&](const auto& r) { return r.first == d[0]; });
+      defs.push_back({d[0], std::string(d[1]) + d[2] + kUT + (re == Redefined_.end() ? std::string(d[3]) : re->second)});
+    }
     std::string out = Build('3', 'L', "09", defs, true);
     // The data set structure that the identification record announces, unless a test gave its own.
     uint32_t counts[8] = {};
@@ -168,6 +174,7 @@ private:
   }
 
   std::vector<std::vector<TField>> Records_;
+  std::vector<std::pair<std::string, std::string>> Redefined_;
 };
 
 // A chart of squares near 35.5 N, 139.8 E: each square is four connected nodes and four edges
