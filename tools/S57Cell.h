@@ -51,7 +51,8 @@ public:
   // applied.
   static TS57Cell Read(const std::string& path);
 
-  // The same from bytes in memory; `name` is used in messages. Updates are given in order.
+  // The same from bytes in memory; `name` is used in messages. Updates are given in order; one
+  // that is refused may have changed the cell in part, so the cell is then to be dropped.
   static TS57Cell FromBytes(const std::string& name, const std::vector<uint8_t>& base);
   void ApplyUpdate(const std::string& name, const std::vector<uint8_t>& update);
 

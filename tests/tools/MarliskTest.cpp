@@ -356,6 +356,9 @@ TEST_F(MarliskFiles, TheProgramWritesTheTextOrSaysWhyNot) {
   EXPECT_EQ(RunMarlisk({(dir / "none.000").string(), out.string()}, err, dir), 1);
   EXPECT_NE(err.find("none.000: cannot open: No such file or directory"), std::string::npos) << err;
   EXPECT_EQ(FileCount(), 2);
+  WriteAll(chart, bytes);
+  EXPECT_EQ(RunMarlisk({chart.string(), (dir / "no" / "out.txt").string()}, err, dir), 1);
+  EXPECT_NE(err.find("out.txt: cannot create a temporary file beside it: No such file"), std::string::npos) << err;
   EXPECT_EQ(RunMarlisk({chart.string()}, err, dir), 2);
   EXPECT_NE(err.find("needs a chart cell and an output file"), std::string::npos) << err;
 }
