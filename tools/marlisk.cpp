@@ -1,0 +1,53 @@
+// marlisk: turns an S-57 chart cell, with the update files beside it, into the record text that
+// the chart layer reads.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "tools/S57Cell.h"
+#include "tools/ToolArgs.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: marlisk CHART OUTPUT\n"
+    "Reads the S-57 cell CHART (an ISO/IEC 8211 base cell, normally NAME.000), applies the update\n"
+    "files NAME.001, NAME.002, ... beside it in order, and writes its data set parameters, nodes,\n"
+    "edges and features as record text to OUTPUT. OUTPUT appears only when it is complete.\n"
+    "\n"
+    "  --help, --version\n";
+
+int Run(int argc, char** argv) {
+  std::string paths[2];
+  int n = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (a == "--version") {
+      std::printf("marlisk %s\n", ORVANE_VERSION);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (a.size() > 1 && a.front() == '-' && a != "--")
+      return orvane::UsageError("marlisk", "unknown option '" + std::string(a) + "'");
+    if (a == "--") continue;
+    if (n == 2) return orvane::UsageError("marlisk", "too many arguments");
+    paths[n++] = a;
+  }
+  if (n < 2) return orvane::UsageError("marlisk", "needs a chart cell and an output file");
+  try {
+    const orvane::TS57Cell cell = orvane::TS57Cell::Read(paths[0]);
+    cell.Save(paths[1]);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "marlisk: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return Run(argc, argv); }
