@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../app/TempFiles.h"
+#include "tests/common/TempFiles.h"
 #include "common/SplitCommaText.h"
 #include "tests/tools/S57Writer.h"
 #include "tools/S57Cell.h"
