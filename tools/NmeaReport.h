@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,7 @@ class TTextDisplay : public TNullDisplay {
 public:
   TTextDisplay(const TNmeaRec& rec, TOut& out) : Rec(rec), Out(out) {}
 
+  bool WantsBlocks() const override { return true; }
   void ShowGGA(const std::string& block) override { Block(block); }
   void ShowGLL(const std::string& block) override { Block(block); }
   void ShowRMC(const std::string& block) override { Block(block); }
@@ -77,18 +79,31 @@ private:
   }
 
   void SatTable() {
-    Out.buf += "Satellites (" + std::to_string(Rec.SatInView) + " in view)\n";
-    Out.buf += "PRN  Elev  Azim  SNR  Used\n";
+    std::string& out = Out.buf;
+    out += "Satellites (";
+    out += std::to_string(Rec.SatInView);
+    out += " in view)\nPRN  Elev  Azim  SNR  Used\n";
     for (const TSatInfo& s : Rec.Sats) {
       if (s.Prn.empty()) continue;
-      char line[96];
-      std::snprintf(line, sizeof line, "%5d %5d %4d  %s\n", s.Elevation, s.Azimuth, s.Snr, s.Used ? "yes" : "no");
-      std::string prn = s.Prn;
-      if (prn.size() < 4) prn.resize(4, ' ');
-      Out.buf += prn + line;
+      out += s.Prn;
+      if (s.Prn.size() < 4) out.append(4 - s.Prn.size(), ' ');
+      Padded(s.Elevation, 5);
+      out += ' ';
+      Padded(s.Azimuth, 5);
+      out += ' ';
+      Padded(s.Snr, 4);
+      out += s.Used ? "  yes\n" : "  no\n";
     }
-    Out.buf += '\n';
+    out += '\n';
     Out.MaybeFlush();
+  }
+
+  // As printf's %*d: right-aligned in `width` characters.
+  void Padded(int32_t v, size_t width) {
+    char digits[16];
+    const size_t n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, v).ptr - digits);
+    if (n < width) Out.buf.append(width - n, ' ');
+    Out.buf.append(digits, n);
   }
 
   const TNmeaRec& Rec;
@@ -125,7 +140,7 @@ public:
     }
     const std::string_view type = info.type;
     ++Types[TypeIndex(info.type)].decoded;
-    const std::vector<std::string>& f = Proc.Fields();
+    const std::vector<std::string_view>& f = Proc.Fields();
     if (type == "GSV") {
       MaxInView = std::max(MaxInView, Rec.SatInView);
       MaxStored = std::max(MaxStored, Proc.GsvSatCount());
@@ -136,7 +151,10 @@ public:
         MaxUsedGsa = std::max(MaxUsedGsa, used);
       }
     } else if (type == "GGA") {
-      ++Quality[f[6].empty() ? std::string() : f[6].substr(0, 1)];
+      const std::string_view quality = f[6].substr(0, 1);
+      auto q = Quality.find(quality);
+      if (q == Quality.end()) Quality.emplace(quality, 1);
+      else ++q->second;
       MaxUsedGga = std::max(MaxUsedGga, Rec.SatUsed);
       Time(f[1]);
       if (!f[6].empty() && f[6][0] != '0' && !f[2].empty() && !f[4].empty())
@@ -154,7 +172,7 @@ public:
     } else if (type == "PGRMM") {
       if (!f[1].empty()) {
         auto it = std::find_if(Datums.begin(), Datums.end(), [&](const auto& d) { return d.first == f[1]; });
-        if (it == Datums.end()) Datums.emplace_back(f[1], 1);
+        if (it == Datums.end()) Datums.emplace_back(std::string(f[1]), 1);
         else ++it->second;
       }
     }
@@ -266,16 +284,15 @@ private:
   }
 
   void Ignore(std::string_view address) {
-    const std::string key(address);
-    auto it = IgnoredBy.find(key);
+    auto it = IgnoredBy.find(address);
     if (it != IgnoredBy.end()) ++it->second;
-    else if (IgnoredBy.size() < kMaxAddresses) IgnoredBy.emplace(key, 1);
+    else if (IgnoredBy.size() < kMaxAddresses) IgnoredBy.emplace(address, 1);
     else ++IgnoredOther;
   }
 
   // The span adds up the steps from fix to fix, so that it runs on across midnight; a step back
   // (a repeated or reordered time) adds nothing.
-  void Time(const std::string& field) {
+  void Time(std::string_view field) {
     const std::string t = Rec.FixTime;
     const int s = SecondsOfDay(t);
     if (field.empty()) return;
@@ -304,8 +321,8 @@ private:
   const TNmeaProc& Proc;
   int64_t Framed = 0, Dropped = 0, IgnoredOther = 0;
   std::array<TTypeCount, std::size(kTypes)> Types{};
-  std::map<std::string, int64_t> IgnoredBy;
-  std::map<std::string, int64_t> Quality;
+  std::map<std::string, int64_t, std::less<>> IgnoredBy;
+  std::map<std::string, int64_t, std::less<>> Quality;
   std::string FirstTime, LastTime, FirstDate, LastDate;
   int PrevSeconds = -1;
   int64_t Span = 0;

@@ -115,13 +115,12 @@ int Run(int argc, char** argv) {
     proc.OnSentence = [&](const TSentenceInfo& info) { summary.Add(info); };
   }
 
-  std::vector<uint8_t> buf(chunk + 1);
-  size_t carry = 0;
+  std::vector<uint8_t> buf(chunk);
   uint64_t bytes = 0;
   bool sawCr = false;
   int status = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, buf.data() + carry, chunk);
+    const ssize_t n = ::read(fd, buf.data(), chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       std::fprintf(stderr, "orvane-nmea: cannot read \"%s\": %s\n", name.c_str(), std::strerror(errno));
@@ -130,15 +129,10 @@ int Run(int argc, char** argv) {
     }
     if (n == 0) break;
     bytes += static_cast<uint64_t>(n);
-    const size_t len = carry + static_cast<size_t>(n);
-    sawCr = sawCr || std::memchr(buf.data() + carry, '\r', static_cast<size_t>(n));
-    // A delivery that ended between CR and LF would leave the LF to begin, and so spoil, the
-    // next sentence. Where a file is cut into reads is chance, so the CR waits for its LF.
-    carry = buf[len - 1] == '\r' ? 1 : 0;
-    proc.ProcessReceivedBytes(buf.data(), len - carry);
-    if (carry) buf[0] = '\r';
+    sawCr = sawCr || std::memchr(buf.data(), '\r', static_cast<size_t>(n));
+    // A read that ends between CR and LF is as harmless as a serial delivery that does.
+    proc.ProcessReceivedBytes(buf.data(), static_cast<size_t>(n));
   }
-  if (carry) proc.ProcessReceivedBytes(buf.data(), 1);
   if (fd != 0) ::close(fd);
 
   if (status == 0 && !proc.PendingText().empty()) {
