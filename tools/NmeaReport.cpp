@@ -2,87 +2,148 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 
 namespace orvane {
 namespace {
 
 // ---- JSON: one object per decoded sentence --------------------------------------------------
 
-// Bytes are taken one by one as the receiver sent them; control characters and bytes of 0x80
-// and above are escaped so that the output is valid JSON whatever arrived.
-void JsonString(std::string& out, std::string_view s) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  out += '"';
-  for (char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20 || c >= 0x7F) {
-      out += "\\u00";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  out += '"';
-}
-
-// A character field: code 0 means "none" and is the empty text.
-void JsonChar(std::string& out, char c) { JsonString(out, c ? std::string_view(&c, 1) : std::string_view()); }
-
-// The shortest text that reads back to the same value; JSON has no infinity (a speed of 1e308
-// knots times 1.583 overflows), so non-finite values are null.
-template <typename T>
-void JsonNumber(std::string& out, T v) {
-  if (!std::isfinite(v)) {
-    out += "null";
-    return;
-  }
-  char buf[64];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, ec == std::errc() ? end : buf);
-}
-
-class TJson {
+// Writes through a pointer into a scratch buffer that keeps its size from record to record, and
+// appends the record to `out` at once: a record has some sixty small pieces, and appending them
+// one by one costs more than the decoding.
+class TJsonWriter {
 public:
-  explicit TJson(std::string& out) : Out(out) {}
-  TJson& Key(const char* name) {
-    Out += First ? "{\"" : ",\"";
-    First = false;
-    Out += name;
-    Out += "\":";
-    return *this;
+  explicit TJsonWriter(std::string& out) : Out(out), Buf(Scratch()), Data(Buf.data()), Size(Buf.size()) {}
+  ~TJsonWriter() { Out.append(Data, Used); }
+  TJsonWriter(const TJsonWriter&) = delete;
+  TJsonWriter& operator=(const TJsonWriter&) = delete;
+
+  void Put(char c) {
+    *Room(1) = c;
+    ++Used;
   }
-  TJson& Str(const char* name, std::string_view v) { return Key(name), JsonString(Out, v), *this; }
-  TJson& Chr(const char* name, char v) { return Key(name), JsonChar(Out, v), *this; }
-  TJson& Int(const char* name, int64_t v) { return Key(name), Out += std::to_string(v), *this; }
-  TJson& Bool(const char* name, bool v) { return Key(name), Out += v ? "true" : "false", *this; }
-  TJson& Dbl(const char* name, double v) { return Key(name), JsonNumber(Out, v), *this; }
-  TJson& Flt(const char* name, float v) { return Key(name), JsonNumber(Out, v), *this; }
-  void End() { Out += First ? "{}" : "}"; }
+  void Put(std::string_view s) {
+    std::memcpy(Room(s.size()), s.data(), s.size());
+    Used += s.size();
+  }
+  // Bytes are taken one by one as the receiver sent them; control characters and bytes of 0x80
+  // and above are escaped so that the output is valid JSON whatever arrived.
+  void String(std::string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    char* const start = Room(6 * s.size() + 2);
+    char* p = start;
+    *p++ = '"';
+    for (char ch : s) {
+      const auto c = static_cast<unsigned char>(ch);
+      if (c == '"' || c == '\\') {
+        *p++ = '\\';
+        *p++ = ch;
+      } else if (c < 0x20 || c >= 0x7F) {
+        std::memcpy(p, "\\u00", 4);
+        p[4] = kHex[c >> 4];
+        p[5] = kHex[c & 15];
+        p += 6;
+      } else {
+        *p++ = ch;
+      }
+    }
+    *p++ = '"';
+    Used += static_cast<size_t>(p - start);
+  }
+  // The shortest text that reads back to the same value; JSON has no infinity (a speed of 1e308
+  // knots times 1.583 overflows), so non-finite values are null.
+  template <typename T>
+  void Number(T v) {
+    if constexpr (std::is_floating_point_v<T>) {
+      if (!std::isfinite(v)) return Put("null");
+    }
+    char* const start = Room(64);
+    auto [end, ec] = std::to_chars(start, start + 64, v);
+    if (ec == std::errc()) Used += static_cast<size_t>(end - start);
+  }
+
+  // At least n bytes to write at; Advance says how many were written.
+  char* Room(size_t n) {
+    if (Size - Used < n) Grow(n);
+    return Data + Used;
+  }
+  void Advance(size_t n) { Used += n; }
 
 private:
+  [[gnu::noinline]] void Grow(size_t n) {
+    Buf.resize(std::max(2 * Size, Used + n));
+    Data = Buf.data();
+    Size = Buf.size();
+  }
+  static std::string& Scratch() {
+    thread_local std::string buf(4096, '\0');
+    return buf;
+  }
+
   std::string& Out;
+  std::string& Buf;
+  char* Data;
+  size_t Size;
+  size_t Used = 0;
+};
+
+// One object; keys are literals.
+class TJson {
+public:
+  explicit TJson(TJsonWriter& w) : W(w) {}
+  template <size_t N>
+  TJson& Key(const char (&name)[N]) {
+    char* p = W.Room(N + 3);
+    *p++ = First ? '{' : ',';
+    *p++ = '"';
+    std::memcpy(p, name, N - 1);
+    p += N - 1;
+    *p++ = '"';
+    *p = ':';
+    W.Advance(N + 3);
+    First = false;
+    return *this;
+  }
+  template <size_t N>
+  TJson& Str(const char (&name)[N], std::string_view v) { return Key(name), W.String(v), *this; }
+  // A character field: code 0 means "none" and is the empty text.
+  template <size_t N>
+  TJson& Chr(const char (&name)[N], char v) {
+    return Key(name), W.String(v ? std::string_view(&v, 1) : std::string_view()), *this;
+  }
+  template <size_t N>
+  TJson& Int(const char (&name)[N], int64_t v) { return Key(name), W.Number(v), *this; }
+  template <size_t N>
+  TJson& Bool(const char (&name)[N], bool v) { return Key(name), W.Put(v ? "true" : "false"), *this; }
+  template <size_t N>
+  TJson& Dbl(const char (&name)[N], double v) { return Key(name), W.Number(v), *this; }
+  template <size_t N>
+  TJson& Flt(const char (&name)[N], float v) { return Key(name), W.Number(v), *this; }
+  void End() { W.Put(First ? "{}" : "}"); }
+
+private:
+  TJsonWriter& W;
   bool First = true;
 };
 
 }  // namespace
 
 void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int gsvSatCount) {
-  TJson j(out);
+  TJsonWriter w(out);
+  TJson j(w);
   j.Str("sentence", type).Int("SatInView", r.SatInView).Str("SatInViewList", r.SatInViewList).Key("Sats");
-  out += '[';
+  w.Put('[');
   bool first = true;
   for (const TSatInfo& s : r.Sats) {
     if (s.Prn.empty()) continue;
-    if (!first) out += ',';
+    if (!first) w.Put(',');
     first = false;
-    TJson(out).Str("Prn", s.Prn).Int("Elevation", s.Elevation).Int("Azimuth", s.Azimuth).Int("Snr", s.Snr)
+    TJson(w).Str("Prn", s.Prn).Int("Elevation", s.Elevation).Int("Azimuth", s.Azimuth).Int("Snr", s.Snr)
         .Bool("Used", s.Used).End();
   }
-  out += ']';
+  w.Put(']');
   j.Bool("FixValid", r.FixValid).Str("SatUsedList", r.SatUsedList).Chr("FixMode", r.FixMode)
       .Int("SatUsed", r.SatUsed).Flt("GgaHdop", r.GgaHdop).Flt("Pdop", r.Pdop).Flt("Hdop", r.Hdop)
       .Flt("Vdop", r.Vdop).Str("FixQuality", r.FixQuality).Str("FixTime", r.FixTime).Str("FixDate", r.FixDate)
@@ -93,7 +154,7 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
       .Str("GllLonEW", r.GllLonEW).Chr("GllStatus", r.GllStatus).Str("GpsDatum", r.GpsDatum)
       .Int("GsvSatCount", gsvSatCount)
       .End();
-  out += '\n';
+  w.Put('\n');
 }
 
 std::string Printable(std::string_view s) {
