@@ -1,5 +1,6 @@
 // The receive path on a generated day of one burst per second: cutting, framing, dispatch and
-// decoders with a display that shows nothing, fed in deliveries the size a serial port makes.
+// decoders with a display that shows nothing, fed in deliveries the size a serial port makes;
+// then the three outputs of orvane-nmea on the same day, read in its 4096-byte reads.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "nmea/UNmeaProc.h"
+#include "tools/NmeaReport.h"
 #include "tools/SimDrive.h"
 
 namespace {
@@ -41,5 +43,72 @@ void BM_ReceiveDay(benchmark::State& state) {
 }
 // 64 bytes is what a 4800-baud port yields per 50 ms poll and more; 4096 a file read.
 BENCHMARK(BM_ReceiveDay)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+void Feed(orvane::TNmeaProc& proc, const std::string& log) {
+  constexpr size_t kRead = 4096;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(log.data());
+  for (size_t at = 0; at < log.size(); at += kRead)
+    proc.ProcessReceivedBytes(bytes + at, std::min(kRead, log.size() - at));
+}
+
+void SetDayBytes(benchmark::State& state) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(DayLog().size()));
+}
+
+// --summary: nothing shown, every sentence counted.
+void BM_SummaryDay(benchmark::State& state) {
+  for (auto _ : state) {
+    orvane::TNmeaRec rec;
+    rec.GpsFix = "$GPGSA";
+    rec.GpsDatum = "WGS 84";
+    orvane::TNullDisplay display;
+    orvane::TNmeaProc proc(rec, display);
+    orvane::TSummary summary(rec, proc);
+    proc.OnSentence = [&](const orvane::TSentenceInfo& info) { summary.Add(info); };
+    Feed(proc, DayLog());
+    std::string out;
+    summary.Print(out, "day", DayLog().size());
+    benchmark::DoNotOptimize(out);
+  }
+  SetDayBytes(state);
+}
+BENCHMARK(BM_SummaryDay)->Unit(benchmark::kMillisecond);
+
+// The default output: the blocks, the satellite tables and the fix captions, discarded.
+void BM_TextDay(benchmark::State& state) {
+  for (auto _ : state) {
+    orvane::TNmeaRec rec;
+    rec.GpsFix = "$GPGSA";
+    rec.GpsDatum = "WGS 84";
+    orvane::TOut out(nullptr);
+    orvane::TTextDisplay display(rec, out);
+    orvane::TNmeaProc proc(rec, display);
+    Feed(proc, DayLog());
+    out.Finish();
+  }
+  SetDayBytes(state);
+}
+BENCHMARK(BM_TextDay)->Unit(benchmark::kMillisecond);
+
+// --json: one object per decoded sentence, discarded.
+void BM_JsonDay(benchmark::State& state) {
+  for (auto _ : state) {
+    orvane::TNmeaRec rec;
+    rec.GpsFix = "$GPGSA";
+    rec.GpsDatum = "WGS 84";
+    orvane::TOut out(nullptr);
+    orvane::TNullDisplay display;
+    orvane::TNmeaProc proc(rec, display);
+    proc.OnSentence = [&](const orvane::TSentenceInfo& info) {
+      if (info.outcome != orvane::TSentenceOutcome::Decoded) return;
+      orvane::AppendJsonRecord(out.buf, info.type, rec, proc.GsvSatCount());
+      out.MaybeFlush();
+    };
+    Feed(proc, DayLog());
+    out.Finish();
+  }
+  SetDayBytes(state);
+}
+BENCHMARK(BM_JsonDay)->Unit(benchmark::kMillisecond);
 
 }  // namespace

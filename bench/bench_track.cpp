@@ -121,7 +121,7 @@ void BM_FormPaintWithBitmap(benchmark::State& state) {
   state.counters["bitmap_in_set"] = w.layers.Has('B');
 }
 // Zoom 6 is the default; from zoom 5 out the whole bitmap is smaller than the view.
-BENCHMARK(BM_FormPaintWithBitmap)->DenseRange(4, 12, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormPaintWithBitmap)->DenseRange(1, 17, 1)->Unit(benchmark::kMillisecond);
 
 void BM_FormPaintWithoutBitmap(benchmark::State& state) {
   static Window w(false);

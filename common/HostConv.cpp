@@ -1,5 +1,6 @@
 #include "common/HostConv.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -74,22 +75,39 @@ double HostStrToFloat(std::string_view text) {
   return v;
 }
 
-std::string FormatFixed(double value, int decimals) {
-  char buf[400];
+namespace {
+
+// Whether `value` lies exactly halfway between two numbers of `decimals` decimals: value * 10^d
+// is then k + 1/2, so value = m * 2^e with m odd and e = -(d + 1), 5^d being odd.
+bool IsExactTie(double value, int decimals) {
+  if (value == 0) return false;
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(value), &exponent);
+  auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));  // exact: 53 bits
+  exponent -= 53;
+  const int zeros = std::countr_zero(mantissa);
+  mantissa >>= zeros;
+  exponent += zeros;
+  return exponent == -(decimals + 1);
+}
+
+}  // namespace
+
+void AppendFixed(std::string& out, double value, int decimals) {
   // An exact tie (1.25 to one decimal) rounds away from zero, as people round, not to even.
-  if (std::isfinite(value) && std::fabs(value) < 1e17 && decimals >= 0 && decimals < 30) {
-    auto [e, c] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals + 80);
-    if (c == std::errc()) {
-      const std::string_view digits(buf, e);
-      const size_t next = digits.find('.') + 1 + static_cast<size_t>(decimals);
-      if (next < digits.size() && digits[next] == '5' &&
-          digits.find_first_not_of('0', next + 1) == std::string_view::npos)
-        value = std::nextafter(value, value < 0 ? -HUGE_VAL : HUGE_VAL);
-    }
-  }
+  if (std::isfinite(value) && std::fabs(value) < 1e17 && decimals >= 0 && decimals < 30 &&
+      IsExactTie(value, decimals))
+    value = std::nextafter(value, value < 0 ? -HUGE_VAL : HUGE_VAL);
+  char buf[400];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  if (ec != std::errc()) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
-  return std::string(buf, end);
+  if (ec != std::errc()) out += std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+  else out.append(buf, end);
+}
+
+std::string FormatFixed(double value, int decimals) {
+  std::string out;
+  AppendFixed(out, value, decimals);
+  return out;
 }
 
 std::string FormatShortest(double value) {

@@ -26,6 +26,7 @@ double HostStrToFloat(std::string_view text);
 // Period-decimal formatting, whatever the locale: fixed with a number of decimals, and the
 // shortest text that reads back to the same value (at most 15 significant digits).
 std::string FormatFixed(double value, int decimals);
+void AppendFixed(std::string& out, double value, int decimals);
 std::string FormatShortest(double value);
 
 }  // namespace orvane

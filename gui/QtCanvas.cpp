@@ -303,6 +303,23 @@ TSize TQtCanvas::TextExtent(const std::string& text) {
   return {fm.horizontalAdvance(CanvasText(text)), fm.height()};
 }
 
+namespace {
+
+// The pixels of `r` (inside `src`) as a picture. For whole-byte pixels it is a read-only view
+// over the source's own rows, so that scaling the part of a 10000 x 10000 map that shows does not
+// first copy out all of its 100 million pixels.
+QImage PartOf(const QImage& src, const QRect& r) {
+  if (src.depth() % 8 != 0) return src.copy(r);
+  const uchar* first = src.constBits() + static_cast<qsizetype>(r.top()) * src.bytesPerLine() +
+                       static_cast<qsizetype>(r.left()) * (src.depth() / 8);
+  QImage part(first, r.width(), r.height(), src.bytesPerLine(), src.format());
+  if (src.colorCount() > 0) part.setColorTable(src.colorTable());
+  part.setDevicePixelRatio(src.devicePixelRatio());
+  return part;
+}
+
+}  // namespace
+
 void TQtCanvas::CopyFromImage(const TRect& dest, const TImage& image, const TRect& source) {
   const auto* qi = dynamic_cast<const TQtImage*>(&image);
   if (!qi) throw std::logic_error("the Qt canvas copies only from Qt images");
@@ -310,8 +327,8 @@ void TQtCanvas::CopyFromImage(const TRect& dest, const TImage& image, const TRec
   if (!painter_.isActive() || src.isNull() || dest.Width() <= 0 || dest.Height() <= 0 || source.Width() <= 0 ||
       source.Height() <= 0)
     return;
-  // Only the source pixels that land on the surface are copied out and stretched: for a large
-  // map that is a small share of the picture, and no redraw ever converts all of it.
+  // Only the source pixels that land on the surface are stretched: for a large map that is a
+  // small share of the picture, and no redraw ever converts all of it.
   const double fx = static_cast<double>(dest.Width()) / source.Width();
   const double fy = static_cast<double>(dest.Height()) / source.Height();
   const int visL = std::max(dest.Left, 0), visT = std::max(dest.Top, 0);
@@ -332,7 +349,7 @@ void TQtCanvas::CopyFromImage(const TRect& dest, const TImage& image, const TRec
   const auto dx1 = static_cast<int>(std::lround(dest.Left + (sx1 - source.Left) * fx));
   const auto dy1 = static_cast<int>(std::lround(dest.Top + (sy1 - source.Top) * fy));
   if (dx0 >= dx1 || dy0 >= dy1) return;
-  QImage part = src.copy(sx0, sy0, sx1 - sx0, sy1 - sy0);
+  QImage part = PartOf(src, QRect(sx0, sy0, sx1 - sx0, sy1 - sy0));
   if (part.width() != dx1 - dx0 || part.height() != dy1 - dy0)
     part = part.scaled(dx1 - dx0, dy1 - dy0, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   painter_.save();

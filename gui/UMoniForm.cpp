@@ -76,7 +76,7 @@ void TMoniForm::ShowRMC(const std::string& block) {
   lblRMC->move(lblRMC->x(), lblGLL->y() + lblGLL->height() + 5);
 }
 
-void TMoniForm::SetRecvCaption(const std::string& sentence) {
+void TMoniForm::SetRecvCaption(std::string_view sentence) {
   // Received bytes become characters one for one, whatever the locale's encoding.
   lblRecv->setText(QString::fromLatin1(sentence.data(), static_cast<qsizetype>(sentence.size())));
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include <QLabel>
 #include <QWidget>
@@ -22,7 +23,7 @@ public:
   void ShowGGA(const std::string& block);
   void ShowGLL(const std::string& block);
   void ShowRMC(const std::string& block);
-  void SetRecvCaption(const std::string& sentence);
+  void SetRecvCaption(std::string_view sentence);
 
   // The main window's menDataWindowClick; the close button runs it instead of just hiding.
   std::function<void()> OnCloseToggle;

@@ -458,7 +458,7 @@ void TSatVForm::ShowGLL(const std::string& block) {
 void TSatVForm::ShowRMC(const std::string& block) {
   if (MoniForm) MoniForm->ShowRMC(block);
 }
-void TSatVForm::SetRecvCaption(const std::string& sentence) {
+void TSatVForm::SetRecvCaption(std::string_view sentence) {
   if (MoniForm) MoniForm->SetRecvCaption(sentence);
 }
 

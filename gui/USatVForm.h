@@ -105,7 +105,7 @@ public:
   void ShowGGA(const std::string& block) override;
   void ShowGLL(const std::string& block) override;
   void ShowRMC(const std::string& block) override;
-  void SetRecvCaption(const std::string& sentence) override;
+  void SetRecvCaption(std::string_view sentence) override;
 
   TSkyPanel* pnlSat;
   QMenu* PopupMenu;

@@ -1,59 +1,106 @@
 #include "nmea/NmeaBlocks.h"
 
+#include <charconv>
+
 #include "common/HostConv.h"
 
 namespace orvane {
 namespace {
 
 // A character field of code 0 ("none") shows as nothing.
-std::string CharText(char c) { return c ? std::string(1, c) : std::string(); }
-
-std::string Lines(std::initializer_list<std::string> lines) {
-  std::string out;
-  for (const std::string& line : lines) {
-    if (!out.empty()) out += kBlockLineBreak;
-    out += line;
-  }
-  return out;
+void AppendChar(std::string& out, char c) {
+  if (c) out += c;
 }
 
-std::string LatLine(const std::string& ns, double lat) { return "Latitude  " + ns + " " + FormatFixed(lat, 5); }
-std::string LonLine(const std::string& ew, double lon) { return "Longitude " + ew + " " + FormatFixed(lon, 5); }
+void AppendInt(std::string& out, int32_t v) {
+  char buf[16];
+  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+void NewLine(std::string& out) { out += kBlockLineBreak; }
+
+void LatLonLines(std::string& out, const std::string& ns, double lat, const std::string& ew, double lon) {
+  NewLine(out);
+  out.append("Latitude  ").append(ns).append(" ");
+  AppendFixed(out, lat, 5);
+  NewLine(out);
+  out.append("Longitude ").append(ew).append(" ");
+  AppendFixed(out, lon, 5);
+}
 
 }  // namespace
 
-std::string GgaBlock(const TNmeaRec& r) {
-  return Lines({
-      "GPS Fix Data",
-      "FixTime   (UTM)" + r.FixTime + " (UTM)",
-      LatLine(r.LatNS, r.Lat),
-      LonLine(r.LonEW, r.Lon),
-      "Fix Qual. " + r.FixQuality + " (Trk " + std::to_string(r.SatUsed) + "/" + std::to_string(r.SatInView) + ")",
-      "Altitude  " + FormatFixed(r.Altitude, 2) + " " + CharText(r.AltUnit) + " (Geoid " + FormatFixed(r.Geoid, 2) +
-          " " + CharText(r.GeoidUnit) + ")",
-  });
+void BuildGgaBlock(const TNmeaRec& r, std::string& out) {
+  out.assign("GPS Fix Data");
+  NewLine(out);
+  out.append("FixTime   (UTM)").append(r.FixTime).append(" (UTM)");
+  LatLonLines(out, r.LatNS, r.Lat, r.LonEW, r.Lon);
+  NewLine(out);
+  out.append("Fix Qual. ").append(r.FixQuality).append(" (Trk ");
+  AppendInt(out, r.SatUsed);
+  out += '/';
+  AppendInt(out, r.SatInView);
+  out += ')';
+  NewLine(out);
+  out.append("Altitude  ");
+  AppendFixed(out, r.Altitude, 2);
+  out += ' ';
+  AppendChar(out, r.AltUnit);
+  out.append(" (Geoid ");
+  AppendFixed(out, r.Geoid, 2);
+  out += ' ';
+  AppendChar(out, r.GeoidUnit);
+  out += ')';
 }
 
-std::string GllBlock(const TNmeaRec& r) {
-  return Lines({
-      "Geographic Position",
-      "FixTime   " + r.GllTime + " (UTM)",
-      LatLine(r.GllLatNS, r.GllLat),
-      LonLine(r.GllLonEW, r.GllLon),
-      "PDOP=" + FormatFixed(r.Pdop, 1) + " HDOP=" + FormatFixed(r.Hdop, 1) + " VDOP=" + FormatFixed(r.Vdop, 1),
-  });
+void BuildGllBlock(const TNmeaRec& r, std::string& out) {
+  out.assign("Geographic Position");
+  NewLine(out);
+  out.append("FixTime   ").append(r.GllTime).append(" (UTM)");
+  LatLonLines(out, r.GllLatNS, r.GllLat, r.GllLonEW, r.GllLon);
+  NewLine(out);
+  out.append("PDOP=");
+  AppendFixed(out, r.Pdop, 1);
+  out.append(" HDOP=");
+  AppendFixed(out, r.Hdop, 1);
+  out.append(" VDOP=");
+  AppendFixed(out, r.Vdop, 1);
 }
 
-std::string RmcBlock(const TNmeaRec& r) {
-  return Lines({
-      "GPS RMC Data",
-      "FixTime   (UTM)" + r.FixDate + " " + r.FixTime + " (UTM)",
-      LatLine(r.LatNS, r.Lat),
-      LonLine(r.LonEW, r.Lon),
-      "Speed     " + FormatFixed(r.Speed, 3) + " ",
-      "Course    " + FormatFixed(r.Course, 3) + " ",
-      "Magnetic  " + r.MagVarEW + " " + FormatFixed(r.MagVar, 5),
-  });
+void BuildRmcBlock(const TNmeaRec& r, std::string& out) {
+  out.assign("GPS RMC Data");
+  NewLine(out);
+  out.append("FixTime   (UTM)").append(r.FixDate).append(" ").append(r.FixTime).append(" (UTM)");
+  LatLonLines(out, r.LatNS, r.Lat, r.LonEW, r.Lon);
+  NewLine(out);
+  out.append("Speed     ");
+  AppendFixed(out, r.Speed, 3);
+  out += ' ';
+  NewLine(out);
+  out.append("Course    ");
+  AppendFixed(out, r.Course, 3);
+  out += ' ';
+  NewLine(out);
+  out.append("Magnetic  ").append(r.MagVarEW).append(" ");
+  AppendFixed(out, r.MagVar, 5);
+}
+
+std::string GgaBlock(const TNmeaRec& rec) {
+  std::string out;
+  BuildGgaBlock(rec, out);
+  return out;
+}
+
+std::string GllBlock(const TNmeaRec& rec) {
+  std::string out;
+  BuildGllBlock(rec, out);
+  return out;
+}
+
+std::string RmcBlock(const TNmeaRec& rec) {
+  std::string out;
+  BuildRmcBlock(rec, out);
+  return out;
 }
 
 }  // namespace orvane

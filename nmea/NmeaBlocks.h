@@ -14,4 +14,9 @@ std::string GgaBlock(const TNmeaRec& rec);
 std::string GllBlock(const TNmeaRec& rec);
 std::string RmcBlock(const TNmeaRec& rec);
 
+// The same into `out`, which is replaced; a caller that keeps `out` saves its allocation.
+void BuildGgaBlock(const TNmeaRec& rec, std::string& out);
+void BuildGllBlock(const TNmeaRec& rec, std::string& out);
+void BuildRmcBlock(const TNmeaRec& rec, std::string& out);
+
 }  // namespace orvane

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/Color.h"
 
@@ -17,11 +18,14 @@ public:
   virtual void SetSatVisible(int index, bool visible) = 0;
   virtual void SetSatColor(int index, TColor color) = 0;
   virtual void SetFixCaption(const std::string& caption) = 0;  // lblFIX
-  // The data monitor's blocks; lines are separated by LF CR.
+  // The data monitor's blocks; lines are separated by LF CR. Building them costs more than the
+  // decoding, so a display that shows none of them says so and is not handed any.
+  virtual bool WantsBlocks() const { return true; }
   virtual void ShowGGA(const std::string& block) = 0;
   virtual void ShowGLL(const std::string& block) = 0;
   virtual void ShowRMC(const std::string& block) = 0;
-  virtual void SetRecvCaption(const std::string& sentence) = 0;  // lblRecv
+  // lblRecv; the text lives only for the call.
+  virtual void SetRecvCaption(std::string_view sentence) = 0;
 };
 
 // Shows nothing: for decoding without a window.
@@ -31,10 +35,11 @@ public:
   void SetSatVisible(int, bool) override {}
   void SetSatColor(int, TColor) override {}
   void SetFixCaption(const std::string&) override {}
+  bool WantsBlocks() const override { return false; }
   void ShowGGA(const std::string&) override {}
   void ShowGLL(const std::string&) override {}
   void ShowRMC(const std::string&) override {}
-  void SetRecvCaption(const std::string&) override {}
+  void SetRecvCaption(std::string_view) override {}
 };
 
 // The log recorder as the sentence processor sees it.

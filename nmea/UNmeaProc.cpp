@@ -1,7 +1,10 @@
 #include "nmea/UNmeaProc.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
+#include <functional>
 
 #include "geodrel.h"
 #include "nmea/NmeaBlocks.h"
@@ -43,65 +46,200 @@ TNmeaProc::TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log)
   Csv.sepaflg = false;
 }
 
-void TNmeaProc::ProcessReceivedBytes(const uint8_t* data, size_t count) {
-  Piece.clear();
-  for (size_t i = 0; i < count; ++i) {
-    Piece.push_back(static_cast<char>(data[i]));
-    if (data[i] == LF) {
-      ProcessNmea(Piece);
-      Piece.clear();
-    }
-  }
-  if (!Piece.empty()) ProcessNmea(Piece);
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+size_t FindByte(std::string_view text, size_t from, char c) {
+  if (from >= text.size()) return npos;
+  const void* at = std::memchr(text.data() + from, c, text.size() - from);
+  return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : npos;
 }
 
-void TNmeaProc::ProcessNmea(std::string_view text) {
-  PendingText_.append(text);
+// The last `c` in [from, to).
+size_t FindLastByte(std::string_view text, size_t from, size_t to, char c) {
+  while (to > from)
+    if (text[--to] == c) return to;
+  return npos;
+}
+
+}  // namespace
+
+void TNmeaProc::ProcessNmea(std::string_view text) { Frame(text, false); }
+
+void TNmeaProc::ProcessReceivedBytes(const uint8_t* data, size_t count) {
+  Frame(std::string_view(reinterpret_cast<const char*>(data), count), true);
+}
+
+// Cutting a delivery at line feeds and appending each piece to the pending text would frame the
+// same sentences as appending it whole, but for two things that Frame keeps: the pending text is
+// cut to its newest part after every piece, and an error ends the delivery after the piece it
+// happened in.
+void TNmeaProc::Frame(std::string_view text, bool pieces) {
+  // Also when an error escapes: the fields of the last split outlive the caller's text.
+  struct Keep {
+    TNmeaProc& proc;
+    std::string_view text;
+    ~Keep() { proc.KeepFields(text); }
+  } keep{*this, text};
+
+  const size_t n = text.size();
+  size_t pos = 0;
+  if (n > 0 && EndedInCr) {
+    // The delivery ended between CR and LF: this LF is the rest of that line end.
+    EndedInCr = false;
+    if (text[0] == LF) pos = 1;
+  }
+  // The character after a carriage return goes with it, whatever it is (normally LF).
+  auto consume = [&](size_t cr) {
+    if (cr + 1 < n) return cr + 2;
+    EndedInCr = true;
+    return n;
+  };
+
+  // Text left by a failed log write may still hold whole sentences: its first piece takes the
+  // old road through the pending text.
+  if (PendingText_.find(CR) != npos) {
+    size_t end = n;
+    if (pieces) {
+      const size_t lf = FindByte(text, pos, LF);
+      if (lf != npos) end = lf + 1;
+    }
+    PendingText_.append(text.substr(pos, end - pos));
+    pos = end;
+    FramePending();
+  }
+
+  // A sentence begun in an earlier delivery is completed in a copy.
+  if (!PendingText_.empty() && pos < n) {
+    const size_t cr = FindByte(text, pos, CR);
+    if (cr == npos) {
+      PendingText_.append(text.substr(pos));
+      TrimPending();
+      return;
+    }
+    if (pieces) {
+      const size_t lf = FindLastByte(text, pos, cr, LF);
+      if (lf != npos) {
+        PendingText_.append(text.substr(pos, lf + 1 - pos));
+        TrimPending();
+        pos = lf + 1;
+      }
+    }
+    Joined.swap(PendingText_);
+    PendingText_.clear();
+    Joined.append(text.substr(pos, cr - pos));
+    pos = consume(cr);
+    try {
+      HandleSentence(Joined, false);
+    } catch (...) {
+      KeepPendingAfterError(text, cr, pieces);
+      throw;
+    }
+  }
+
+  while (pos < n) {
+    const size_t cr = FindByte(text, pos, CR);
+    if (cr == npos) {
+      PendingText_.assign(text.substr(pos));
+      TrimPending();
+      return;
+    }
+    size_t start = pos;
+    // A long piece without a carriage return was cut to its newest part before the next one.
+    if (pieces && cr - pos > kMaxPendingText) {
+      const size_t lf = FindLastByte(text, pos, cr, LF);
+      if (lf != npos && lf + 1 - pos > kMaxPendingText) start = lf + 1 - kMaxPendingText;
+    }
+    pos = consume(cr);
+    try {
+      HandleSentence(text.substr(start, cr - start), true);
+    } catch (...) {
+      KeepPendingAfterError(text, cr, pieces);
+      throw;
+    }
+  }
+}
+
+// Frames the pending text as a whole; the consumed head is cut once at the end, also when the
+// log write throws in between.
+void TNmeaProc::FramePending() {
   size_t start = 0;
-  // The consumed head is cut once at the end, also when the log write throws in between.
   struct Consume {
-    std::string& text;
+    TNmeaProc& proc;
     size_t& start;
     ~Consume() {
-      text.erase(0, start);
-      if (text.size() > kMaxPendingText) text.erase(0, text.size() - kMaxPendingText);
+      proc.PendingText_.erase(0, start);
+      proc.TrimPending();
     }
-  } consume{PendingText_, start};
-
-  std::string s;
+  } consume{*this, start};
   for (;;) {
     const size_t cr = PendingText_.find(CR, start);
-    if (cr == std::string::npos) return;
-    s.assign(PendingText_, start, cr - start);
-    // The character after the carriage return goes with it, whatever it is (normally LF).
-    start = std::min(cr + 2, PendingText_.size());
-    HandleSentence(s);
+    if (cr == npos) return;
+    Joined.assign(PendingText_, start, cr - start);
+    if (cr + 1 < PendingText_.size()) {
+      start = cr + 2;
+    } else {
+      start = PendingText_.size();
+      EndedInCr = true;
+    }
+    HandleSentence(Joined, false);
   }
 }
 
-void TNmeaProc::HandleSentence(const std::string& s) {
+// The sentence ending at `cr` failed: what follows it in its piece waits as pending text.
+void TNmeaProc::KeepPendingAfterError(std::string_view text, size_t cr, bool pieces) {
+  size_t end = text.size();
+  if (pieces) {
+    const size_t lf = FindByte(text, cr + 1, LF);
+    if (lf != npos) end = lf + 1;
+  }
+  const size_t from = std::min(cr + 2, end);
+  PendingText_.assign(text.substr(from, end - from));
+  TrimPending();
+}
+
+void TNmeaProc::KeepFields(std::string_view text) {
+  if (Fields_.empty() || text.empty()) return;
+  const char* first = Fields_.front().data();
+  const std::less<const char*> before;
+  if (before(first, text.data()) || !before(first, text.data() + text.size())) return;
+  const char* last = Fields_.back().data() + Fields_.back().size();
+  FieldText.assign(first, last);
+  for (std::string_view& f : Fields_) f = std::string_view(FieldText.data() + (f.data() - first), f.size());
+}
+
+void TNmeaProc::TrimPending() {
+  if (PendingText_.size() > kMaxPendingText) PendingText_.erase(0, PendingText_.size() - kMaxPendingText);
+}
+
+void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   if (s.empty() || s[0] != '$') {
     if (OnSentence) OnSentence({s, {}, nullptr, TSentenceOutcome::Dropped});
     return;
   }
   Display.SetRecvCaption(s);
   if (Log && Log->SaveNow()) {
+    const std::string sentence(s);
     // ">" tells the user the sentence is in the log, so only a written one gets it.
-    if (Log->WriteLogLine(s)) Display.SetRecvCaption(">" + s);
+    if (Log->WriteLogLine(sentence)) Display.SetRecvCaption(">" + sentence);
   }
 
   // No checksum is verified: the "*" and all after it are cut away.
-  const size_t star = s.find('*');
-  Csv.text.assign(s, 0, star);
-  Csv.split();
+  std::string_view body = s.substr(0, s.find('*'));
+  if (!inText) {
+    FieldText.assign(body);
+    body = FieldText;
+  }
+  Csv.SplitViews(body, Fields_);
 
-  const std::string& address = Csv.items.front();
+  const std::string_view address = Fields_.front();
   const TDispatchRow* row = nullptr;
   for (const TDispatchRow& r : kDispatch)
     if (address.starts_with(r.prefix)) row = &r;
 
   TSentenceOutcome outcome = TSentenceOutcome::Ignored;
-  if (row && Csv.items.size() < row->minFields) {
+  if (row && Fields_.size() < row->minFields) {
     outcome = TSentenceOutcome::TooFewFields;
   } else if (row) {
     (this->*row->decode)();
@@ -131,11 +269,26 @@ void TNmeaProc::DecodeGSV() {
     e.Snr = SafeStrToInt(F(k + 3));
     Display.PlaceSatellite(e.Prn, GsvSatCount_, e.Elevation, e.Azimuth, e.Snr);
     if (GsvSatCount_ == 1) Rec.SatInViewList = e.Prn;
-    else Rec.SatInViewList += "," + e.Prn;
+    else Rec.SatInViewList.append(",").append(e.Prn);
   }
   if (last)
     for (int n = 1; n <= kMaxSats; ++n) Display.SetSatVisible(n, !Rec.Sats[n - 1].Prn.empty());
 }
+
+namespace {
+
+// A PRN text of up to seven characters as one number, its length in the top byte, so that two
+// PRNs match exactly when their numbers do; longer texts share kLongPrn and are compared whole.
+constexpr uint64_t kLongPrn = ~uint64_t{0};
+
+uint64_t PrnKey(std::string_view prn) {
+  if (prn.size() > 7) return kLongPrn;
+  uint64_t key = uint64_t{prn.size()} << 56;
+  for (size_t i = 0; i < prn.size(); ++i) key |= uint64_t{static_cast<unsigned char>(prn[i])} << (8 * i);
+  return key;
+}
+
+}  // namespace
 
 // $GPGSA,A,3,02,05,12,25,,,,,,,,,1.8,1.0,1.5*33
 //   1 selection mode   2 fix type (1 none, 2 2D, 3 3D)   3..14 PRNs used   15 PDOP 16 HDOP 17 VDOP
@@ -158,22 +311,25 @@ void TNmeaProc::DecodeGSA() {
     Rec.Sats[n - 1].Used = false;
     Display.SetSatColor(n, clRed);
   }
+  std::array<uint64_t, kMaxSats> keys;
+  for (int n = 0; n < kMaxSats; ++n) keys[n] = PrnKey(Rec.Sats[n].Prn);
   for (size_t k = 3; k <= 14; ++k) {
     if (F(k).empty()) continue;
     // A text match: "7" and "07" are different satellites here.
+    const uint64_t key = PrnKey(F(k));
     for (int n = 1; n <= kMaxSats; ++n) {
-      if (Rec.Sats[n - 1].Prn != F(k)) continue;
+      if (keys[n - 1] != key || (key == kLongPrn && Rec.Sats[n - 1].Prn != F(k))) continue;
       Rec.Sats[n - 1].Used = true;
       Display.SetSatColor(n, clBlue);
     }
     if (k == 3) Rec.SatUsedList = F(k);
-    else Rec.SatUsedList += "," + F(k);
+    else Rec.SatUsedList.append(",").append(F(k));
   }
 }
 
 namespace {
 
-char LowerFirst(const std::string& field) {
+char LowerFirst(std::string_view field) {
   return field.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(field[0])));
 }
 
@@ -223,7 +379,10 @@ void TNmeaProc::DecodeGGA() {
     Rec.Geoid = 0;
     Rec.GeoidUnit = '\0';
   }
-  Display.ShowGGA(GgaBlock(Rec));
+  if (Display.WantsBlocks()) {
+    BuildGgaBlock(Rec, Block);
+    Display.ShowGGA(Block);
+  }
 }
 
 // $GPGLL,3539.1234,N,13945.5000,E,123456.00,A,A*6E
@@ -245,7 +404,10 @@ void TNmeaProc::DecodeGLL() {
   }
   Rec.GllTime = NmeaTimeText(F(5));
   if (!F(6).empty()) Rec.GllStatus = F(6)[0];
-  Display.ShowGLL(GllBlock(Rec));
+  if (Display.WantsBlocks()) {
+    BuildGllBlock(Rec, Block);
+    Display.ShowGLL(Block);
+  }
 }
 
 // $GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C
@@ -279,7 +441,10 @@ void TNmeaProc::DecodeRMC() {
     Rec.MagVar = 0;
     Rec.MagVarEW.clear();
   }
-  Display.ShowRMC(RmcBlock(Rec));
+  if (Display.WantsBlocks()) {
+    BuildRmcBlock(Rec, Block);
+    Display.ShowRMC(Block);
+  }
 }
 
 // $PGRMM,WGS 84*06

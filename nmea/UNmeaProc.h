@@ -41,13 +41,15 @@ public:
 
   // Appends text to the pending text and handles every sentence it completes.
   void ProcessNmea(std::string_view text);
-  // The receive path: cuts one delivery of bytes at line feeds and hands each piece on.
-  // An error from a piece (the log) ends the delivery; its remaining bytes are not handled.
+  // The receive path: as if the delivery were cut at line feeds and each piece handed to
+  // ProcessNmea, but framed in place. An error from a piece (the log) ends the delivery; its
+  // remaining bytes are not handled.
   void ProcessReceivedBytes(const uint8_t* data, size_t count);
 
   const std::string& PendingText() const { return PendingText_; }
   int GsvSatCount() const { return GsvSatCount_; }
-  const std::vector<std::string>& Fields() const { return Csv.items; }
+  // The fields of the last sentence split; they stay valid until the next one.
+  const std::vector<std::string_view>& Fields() const { return Fields_; }
 
   // Observer of every framed sentence, after it has been handled (for tools and statistics).
   std::function<void(const TSentenceInfo&)> OnSentence;
@@ -64,15 +66,30 @@ private:
   void DecodeGLL();
   void DecodeRMC();
   void DecodePGRMM();
-  void HandleSentence(const std::string& s);
-  const std::string& F(size_t i) const { return Csv.items[i]; }
+  std::string_view F(size_t i) const { return Fields_[i]; }
+
+  // `pieces`: the text is a delivery that the framing treats as cut at its line feeds.
+  void Frame(std::string_view text, bool pieces);
+  void FramePending();
+  // A sentence in `text` is read in place; one joined from pending text lives in Joined, which
+  // the next join reuses, so its fields are taken from a copy.
+  void HandleSentence(std::string_view s, bool inText);
+  void KeepPendingAfterError(std::string_view text, size_t cr, bool pieces);
+  void KeepFields(std::string_view text);
+  void TrimPending();
 
   TNmeaRec& Rec;
   TNmeaDisplay& Display;
   TNmeaLogWriter* Log;
   std::string PendingText_;
-  std::string Piece;
+  // The last text ended with a carriage return: a line feed that begins the next text is the
+  // rest of that line end.
+  bool EndedInCr = false;
+  std::string Joined;
   tcsv Csv;
+  std::vector<std::string_view> Fields_;
+  std::string FieldText;  // what Fields_ view once the text they were cut from is gone
+  std::string Block;      // the last monitor block built, kept for its storage
   int GsvSatCount_ = 0;
 };
 

@@ -1,7 +1,10 @@
 #include "common/HostConv.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <random>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +43,33 @@ TEST(HostConv, FixedFormattingRoundsTiesAwayFromZero) {
       {15.83, 3, "15.830"}, {35.3907404, 5, "35.39074"}, {0, 2, "0.00"}, {-0.001, 2, "-0.00"},
   };
   for (const Row& r : rows) EXPECT_EQ(FormatFixed(r.v, r.d), r.text) << r.v << " " << r.d;
+}
+
+// Ties as first detected: the value written out with 80 more decimals is a 5 and zeros there.
+std::string FixedByLongDigits(double value, int decimals) {
+  char buf[400];
+  auto [e, c] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals + 80);
+  const std::string_view digits(buf, e);
+  const size_t next = digits.find('.') + 1 + static_cast<size_t>(decimals);
+  if (next < digits.size() && digits[next] == '5' && digits.find_first_not_of('0', next + 1) == std::string_view::npos)
+    value = std::nextafter(value, value < 0 ? -HUGE_VAL : HUGE_VAL);
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  return std::string(buf, end);
+}
+
+TEST(HostConv, FixedFormattingAgreesWithTheLongDigitRule) {
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> any(-2000, 2000);
+  for (int i = 0; i < 20000; ++i) {
+    const int d = static_cast<int>(random() % 12);
+    // Half of them exact ties: k/2 at d decimals that a double holds, or ties just beside.
+    double v = any(random);
+    if (i % 2) v = std::ldexp(static_cast<double>(static_cast<int64_t>(random() % 200001) - 100000) + 0.5, -d);
+    if (i % 6 == 1) v = std::nextafter(v, HUGE_VAL);
+    ASSERT_EQ(FormatFixed(v, d), FixedByLongDigits(v, d)) << v << " " << d;
+  }
+  for (double v : {1e-300, 5e-324, 1e16 + 1, 0.015625, 2.5e-7})
+    for (int d = 0; d < 30; ++d) ASSERT_EQ(FormatFixed(v, d), FixedByLongDigits(v, d)) << v << " " << d;
 }
 
 TEST(HostConv, ShortestFormReadsBack) {

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <stdexcept>
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
 #include "tests/common/TempFiles.h"
 
@@ -236,6 +239,69 @@ TEST_F(QtCanvasTest, CopyFromImageStretchesTheSourceRectangleAndClipsAtTheSurfac
   }
   EXPECT_EQ(CountColour(surface4, 0xFFFFFF00u, QRect(0, 0, 2, 2)), 4);
   EXPECT_EQ(CountColour(surface4, kWhite), 12);
+}
+
+// The stretched copy as first written: the part that shows copied out of the picture, then
+// scaled, then put down. The canvas must leave the same pixels without the copy.
+void CopyByCopiedPart(QImage& surface, const TRect& dest, const QImage& src, const TRect& source) {
+  const double fx = static_cast<double>(dest.Width()) / source.Width();
+  const double fy = static_cast<double>(dest.Height()) / source.Height();
+  const int visL = std::max(dest.Left, 0), visT = std::max(dest.Top, 0);
+  const int visR = std::min(dest.Right, surface.width()), visB = std::min(dest.Bottom, surface.height());
+  if (visL >= visR || visT >= visB) return;
+  int sx0 = source.Left + static_cast<int>(std::floor((visL - dest.Left) / fx));
+  int sy0 = source.Top + static_cast<int>(std::floor((visT - dest.Top) / fy));
+  int sx1 = source.Left + static_cast<int>(std::ceil((visR - dest.Left) / fx));
+  int sy1 = source.Top + static_cast<int>(std::ceil((visB - dest.Top) / fy));
+  sx0 = std::max(sx0, std::max(source.Left, 0));
+  sy0 = std::max(sy0, std::max(source.Top, 0));
+  sx1 = std::min(sx1, std::min(source.Right, src.width()));
+  sy1 = std::min(sy1, std::min(source.Bottom, src.height()));
+  if (sx0 >= sx1 || sy0 >= sy1) return;
+  const auto dx0 = static_cast<int>(std::lround(dest.Left + (sx0 - source.Left) * fx));
+  const auto dy0 = static_cast<int>(std::lround(dest.Top + (sy0 - source.Top) * fy));
+  const auto dx1 = static_cast<int>(std::lround(dest.Left + (sx1 - source.Left) * fx));
+  const auto dy1 = static_cast<int>(std::lround(dest.Top + (sy1 - source.Top) * fy));
+  if (dx0 >= dx1 || dy0 >= dy1) return;
+  QImage part = src.copy(sx0, sy0, sx1 - sx0, sy1 - sy0);
+  if (part.width() != dx1 - dx0 || part.height() != dy1 - dy0)
+    part = part.scaled(dx1 - dx0, dy1 - dy0, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  QPainter painter(&surface);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(dx0, dy0, part);
+}
+
+TEST_F(QtCanvasTest, CopyFromImageOfALargeMapLeavesThePixelsOfTheCopiedPart) {
+  // The track window's 10000 x 10000 map on its 1000 x 700 view: whole at zoom 4, a part at
+  // zoom 6, and a part hanging off the top-left.
+  constexpr int kSide = 10000;
+  QImage indexed(kSide, kSide, QImage::Format_Indexed8);
+  QList<QRgb> colours;
+  for (int i = 0; i < 256; ++i) colours.push_back(qRgb(i, (i * 37) & 255, (i * 101) & 255));
+  indexed.setColorTable(colours);
+  for (int y = 0; y < kSide; ++y) {
+    uchar* row = indexed.scanLine(y);
+    for (int x = 0; x < kSide; ++x) row[x] = static_cast<uchar>(x * 7 + y * 13);
+  }
+  const QImage rgb = indexed.copy(0, 0, 3000, 3000).convertToFormat(QImage::Format_RGB32);
+  struct Row { const char* what; const QImage& src; TRect dest, source; } rows[] = {
+      {"zoom 4", indexed, {320, 170, 680, 530}, {0, 0, kSide, kSide}},
+      {"zoom 6", indexed, {0, 0, 1000, 700}, {2223, 3056, 7777, 6944}},
+      {"off the top-left", indexed, {-613, -411, 900, 650}, {120, 75, 9000, 8000}},
+      {"32 bits", rgb, {-17, 5, 990, 640}, {301, 7, 2999, 2000}},
+  };
+  for (const Row& r : rows) {
+    TQtImage image;
+    image.SetImage(r.src, false);
+    QImage expected = Surface(1000, 700), actual = Surface(1000, 700);
+    CopyByCopiedPart(expected, r.dest, r.src, r.source);
+    {
+      TQtCanvas canvas(actual);
+      canvas.CopyFromImage(r.dest, image, r.source);
+    }
+    EXPECT_TRUE(actual == expected) << r.what;
+    EXPECT_LT(CountColour(actual, kWhite), 1000 * 700) << r.what;
+  }
 }
 
 TEST_F(QtCanvasTest, CopyToImageAndBackRestoresThePixels) {

@@ -58,6 +58,23 @@ TEST(Csv, EverySeparatorAndQuoteCharacterCounts) {
   EXPECT_EQ(csv.items, (Fields{"a", "b;c", "\"d"}));
 }
 
+TEST(Csv, ChangedSeparatorsTakeEffectAtTheNextSplit) {
+  tcsv csv;
+  csv.text = "a;b,\"c;d\",'e";
+  csv.split();
+  EXPECT_EQ(csv.items, (Fields{"a;b", "\"c;d\"", "'e"}));
+  csv.tokns = ";";
+  csv.stokns = "'";
+  csv.split();
+  EXPECT_EQ(csv.items, (Fields{"a", "b,\"c", "d\",'e"}));
+  // The views are the same cut, unstripped, into the line itself.
+  std::vector<std::string_view> views;
+  csv.sepaflg = true;
+  csv.SplitViews(csv.text, views);
+  EXPECT_EQ(views, (std::vector<std::string_view>{"a", "b,\"c", "d\",'e"}));
+  EXPECT_EQ(views[0].data(), csv.text.data());
+}
+
 TEST(Csv, BytesPassUnchanged) {
   const std::string text("\x00\xff,\x80", 4);
   EXPECT_EQ(Split(text), (Fields{std::string("\x00\xff", 2), "\x80"}));

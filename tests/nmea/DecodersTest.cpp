@@ -99,6 +99,16 @@ TEST_F(Decoders, GsaMatchIsTextualAndListStartsAtTheFirstPrnField) {
   EXPECT_EQ(display.fixCaptions.back(), "2D Fix");
 }
 
+TEST_F(Decoders, GsaMatchesWholePrnTextsOfAnyLength) {
+  // Texts that agree in their first seven characters, in their length, or in every character
+  // but the case.
+  Gsv(2, 1, 6, {"1234567,1,1,1", "12345678,1,1,1", "12345679,1,1,1", "x,1,1,1"});
+  Gsv(2, 2, 6, {"X,1,1,1", "7 ,1,1,1", ",,,", ",,,"});
+  Feed("$GPGSA,A,3,12345678,x,x,1234567,,,,,,,,,1.0,1.0,1.0");
+  const bool used[] = {true, true, false, true, false, false};
+  for (int n = 0; n < 6; ++n) EXPECT_EQ(rec.Sats[n].Used, used[n]) << rec.Sats[n].Prn;
+}
+
 TEST_F(Decoders, GsaWithoutAFixKeepsColoursAndDilutions) {
   Feed("$GPGSA,A,3,01,,,,,,,,,,,,2.5,1.3,2.1");
   display.colours.clear();

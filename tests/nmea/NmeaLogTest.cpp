@@ -207,7 +207,7 @@ TEST(LogWriter, OnlyAWrittenSentenceIsMarkedWritten) {
   } log;
   struct Recv : TNullDisplay {
     std::string caption;
-    void SetRecvCaption(const std::string& s) override { caption = s; }
+    void SetRecvCaption(std::string_view s) override { caption = s; }
   } display;
   TNmeaRec rec;
   TNmeaProc proc{rec, display, &log};

@@ -29,7 +29,7 @@ public:
   void ShowGGA(const std::string& b) override { gga.push_back(b); }
   void ShowGLL(const std::string& b) override { gll.push_back(b); }
   void ShowRMC(const std::string& b) override { rmc.push_back(b); }
-  void SetRecvCaption(const std::string& s) override { recv.push_back(s); }
+  void SetRecvCaption(std::string_view s) override { recv.emplace_back(s); }
 };
 
 }  // namespace orvane::test

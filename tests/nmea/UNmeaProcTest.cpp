@@ -1,6 +1,9 @@
 #include "nmea/UNmeaProc.h"
 
+#include <algorithm>
+#include <random>
 #include <stdexcept>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -63,12 +66,32 @@ TEST_F(Framing, ASentenceSplitAcrossDeliveriesIsJoined) {
   EXPECT_EQ(proc.PendingText(), "");
 }
 
-TEST_F(Framing, SplitBetweenCrAndLfLeavesTheLfToSpoilTheNextSentence) {
+TEST_F(Framing, SplitBetweenCrAndLfLosesNoSentence) {
   Receive(kGga + "\r");
+  EXPECT_EQ(types, std::vector<std::string>{"GGA"});  // handled at its CR, not at the late LF
   Receive("\n" + kGga + "\r\n");
-  // The late LF starts the next sentence, which no longer begins with "$".
-  EXPECT_EQ(types, std::vector<std::string>{"GGA"});
+  EXPECT_EQ(types, (std::vector<std::string>{"GGA", "GGA"}));
+  EXPECT_EQ(outcomes.size(), 2u);
+  // Only an LF is the rest of a line end; any other character begins the next text.
+  proc.ProcessNmea(kGga + "\r");
+  proc.ProcessNmea("X\r\n");
   EXPECT_EQ(outcomes.back(), TSentenceOutcome::Dropped);
+  EXPECT_EQ(display.recv.back(), kGga);
+}
+
+TEST_F(Framing, ABurstCutAnywhereIntoTwoDeliveriesDecodesEverySentenceOnce) {
+  const std::string burst = "$GPGSA,A,3,02,05,,,,,,,,,,,1.8,1.0,1.5*33\r\n" + kGga + "\r\n" +
+                            "$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C\r\n";
+  const std::vector<std::string> all{"GSA", "GGA", "RMC"};
+  for (size_t cut = 0; cut <= burst.size(); ++cut) {
+    types.clear();
+    outcomes.clear();
+    Receive(burst.substr(0, cut));
+    Receive(burst.substr(cut));
+    EXPECT_EQ(types, all) << "cut at " << cut;
+    EXPECT_EQ(outcomes.size(), 3u) << "cut at " << cut;
+    EXPECT_EQ(proc.PendingText(), "");
+  }
 }
 
 TEST_F(Framing, ChecksumIsNeitherVerifiedNorRequired) {
@@ -179,6 +202,120 @@ TEST_F(Framing, EveryByteValueReachesTheFields) {
     if (c != 10 && c != 13 && c != ',' && c != '*' && c != '"') s.push_back(static_cast<char>(c));
   proc.ProcessNmea(s + "\r\n");
   EXPECT_EQ(rec.GpsDatum, s.substr(7));
+}
+
+// The framing as first written, kept as the reference: a delivery is cut after each line feed
+// and each piece appended to the pending text, which is framed at carriage returns and then cut
+// to its newest part; an LF that begins a text after a CR ended the last one goes with that CR.
+class ReferenceFraming {
+public:
+  std::string pending;
+  std::vector<std::string> sentences, fields;
+  int failAt = -1;  // the log write (counted from 0) that fails
+
+  void Receive(std::string_view bytes) {
+    size_t from = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes[i] != '\n') continue;
+      Process(bytes.substr(from, i + 1 - from));
+      from = i + 1;
+    }
+    if (from < bytes.size()) Process(bytes.substr(from));
+  }
+  void Process(std::string_view text) {
+    if (!text.empty() && endedInCr) {
+      endedInCr = false;
+      if (text[0] == '\n') text.remove_prefix(1);
+    }
+    pending.append(text);
+    size_t start = 0;
+    bool failed = false;
+    for (size_t cr; !failed && (cr = pending.find('\r', start)) != std::string::npos;) {
+      const std::string s = pending.substr(start, cr - start);
+      start = cr + 1 < pending.size() ? cr + 2 : pending.size();
+      endedInCr = cr + 1 == pending.size();
+      if (!s.empty() && s[0] == '$' && writes++ == failAt) {
+        failed = true;
+        continue;
+      }
+      sentences.push_back(s);
+      if (!s.empty() && s[0] == '$') {
+        tcsv csv;
+        csv.text = s.substr(0, s.find('*'));
+        csv.split();
+        fields = csv.items;
+      }
+    }
+    pending.erase(0, start);
+    if (pending.size() > TNmeaProc::kMaxPendingText) pending.erase(0, pending.size() - TNmeaProc::kMaxPendingText);
+    if (failed) throw std::runtime_error("log");
+  }
+
+private:
+  bool endedInCr = false;
+  int writes = 0;
+};
+
+class FailingLog : public TNmeaLogWriter {
+public:
+  int failAt = -1;
+  bool SaveNow() const override { return true; }
+  bool WriteLogLine(const std::string&) override {
+    if (writes++ == failAt) throw std::runtime_error("log");
+    return true;
+  }
+
+private:
+  int writes = 0;
+};
+
+// Random streams of sentence characters, line ends, garbage and long stretches without a CR, in
+// random deliveries and replayed texts, with one failing log write: the framing in place must
+// frame, fail and keep pending exactly as the reference does.
+TEST(FramingInPlace, MatchesTheReferenceOnRandomStreams) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    TNmeaRec rec;
+    TNullDisplay display;
+    FailingLog log;
+    TNmeaProc proc(rec, display, &log);
+    ReferenceFraming ref;
+    ref.failAt = log.failAt = static_cast<int>(random() % 40);
+    std::vector<std::string> got;
+    proc.OnSentence = [&](const TSentenceInfo& i) { got.emplace_back(i.sentence); };
+    static constexpr char kChars[] = "$$GP,,,,1*\r\r\n\nxx\"";
+    for (int delivery = 0; delivery < 40; ++delivery) {
+      std::string bytes;
+      const size_t size = random() % 8 == 0 ? 3000 + random() % 6000 : random() % 200;
+      for (size_t i = 0; i < size; ++i) bytes += random() % 50 == 0 ? '\n' : kChars[random() % (sizeof kChars - 1)];
+      if (random() % 4 == 0) std::replace(bytes.begin(), bytes.end(), '\r', 'x');
+      if (random() % 4 == 0) {
+        // Garbage with line feeds but no CR, longer than the pending text may grow.
+        std::string stretch(4000 + random() % 2000, 'x');
+        for (size_t i = random() % 700; i < stretch.size(); i += 1 + random() % 1400) stretch[i] = '\n';
+        bytes.insert(random() % (bytes.size() + 1), stretch);
+      }
+      const bool replayed = random() % 5 == 0;
+      bool refFailed = false, failed = false;
+      try {
+        replayed ? ref.Process(bytes) : ref.Receive(bytes);
+      } catch (const std::runtime_error&) {
+        refFailed = true;
+      }
+      try {
+        if (replayed) proc.ProcessNmea(bytes);
+        else proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      } catch (const std::runtime_error&) {
+        failed = true;
+      }
+      std::fill(bytes.begin(), bytes.end(), 'Z');  // the fields must not view the caller's bytes
+      ASSERT_EQ(failed, refFailed) << "round " << round << ", delivery " << delivery;
+      ASSERT_EQ(got, ref.sentences) << "round " << round << ", delivery " << delivery;
+      ASSERT_EQ(proc.PendingText(), ref.pending) << "round " << round << ", delivery " << delivery;
+      ASSERT_EQ(std::vector<std::string>(proc.Fields().begin(), proc.Fields().end()), ref.fields)
+          << "round " << round << ", delivery " << delivery;
+    }
+  }
 }
 
 }  // namespace

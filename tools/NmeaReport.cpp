@@ -1,0 +1,198 @@
+#include "tools/NmeaReport.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+
+namespace orvane {
+namespace {
+
+// ---- JSON: one object per decoded sentence --------------------------------------------------
+
+// Writes through a pointer into a scratch buffer that keeps its size from record to record, and
+// appends the record to `out` at once: a record has some sixty small pieces, and appending them
+// one by one costs more than the decoding.
+class TJsonWriter {
+public:
+  explicit TJsonWriter(std::string& out) : Out(out), Buf(Scratch()), Data(Buf.data()), Size(Buf.size()) {}
+  ~TJsonWriter() { Out.append(Data, Used); }
+  TJsonWriter(const TJsonWriter&) = delete;
+  TJsonWriter& operator=(const TJsonWriter&) = delete;
+
+  void Put(char c) {
+    *Room(1) = c;
+    ++Used;
+  }
+  void Put(std::string_view s) {
+    std::memcpy(Room(s.size()), s.data(), s.size());
+    Used += s.size();
+  }
+  // Bytes are taken one by one as the receiver sent them; control characters and bytes of 0x80
+  // and above are escaped so that the output is valid JSON whatever arrived.
+  void String(std::string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    char* const start = Room(6 * s.size() + 2);
+    char* p = start;
+    *p++ = '"';
+    for (char ch : s) {
+      const auto c = static_cast<unsigned char>(ch);
+      if (c == '"' || c == '\\') {
+        *p++ = '\\';
+        *p++ = ch;
+      } else if (c < 0x20 || c >= 0x7F) {
+        std::memcpy(p, "\\u00", 4);
+        p[4] = kHex[c >> 4];
+        p[5] = kHex[c & 15];
+        p += 6;
+      } else {
+        *p++ = ch;
+      }
+    }
+    *p++ = '"';
+    Used += static_cast<size_t>(p - start);
+  }
+  // The shortest text that reads back to the same value; JSON has no infinity (a speed of 1e308
+  // knots times 1.583 overflows), so non-finite values are null.
+  template <typename T>
+  void Number(T v) {
+    if constexpr (std::is_floating_point_v<T>) {
+      if (!std::isfinite(v)) return Put("null");
+    }
+    char* const start = Room(64);
+    auto [end, ec] = std::to_chars(start, start + 64, v);
+    if (ec == std::errc()) Used += static_cast<size_t>(end - start);
+  }
+
+  // At least n bytes to write at; Advance says how many were written.
+  char* Room(size_t n) {
+    if (Size - Used < n) Grow(n);
+    return Data + Used;
+  }
+  void Advance(size_t n) { Used += n; }
+
+private:
+  [[gnu::noinline]] void Grow(size_t n) {
+    Buf.resize(std::max(2 * Size, Used + n));
+    Data = Buf.data();
+    Size = Buf.size();
+  }
+  static std::string& Scratch() {
+    thread_local std::string buf(4096, '\0');
+    return buf;
+  }
+
+  std::string& Out;
+  std::string& Buf;
+  char* Data;
+  size_t Size;
+  size_t Used = 0;
+};
+
+// One object; keys are literals.
+class TJson {
+public:
+  explicit TJson(TJsonWriter& w) : W(w) {}
+  template <size_t N>
+  TJson& Key(const char (&name)[N]) {
+    char* p = W.Room(N + 3);
+    *p++ = First ? '{' : ',';
+    *p++ = '"';
+    std::memcpy(p, name, N - 1);
+    p += N - 1;
+    *p++ = '"';
+    *p = ':';
+    W.Advance(N + 3);
+    First = false;
+    return *this;
+  }
+  template <size_t N>
+  TJson& Str(const char (&name)[N], std::string_view v) { return Key(name), W.String(v), *this; }
+  // A character field: code 0 means "none" and is the empty text.
+  template <size_t N>
+  TJson& Chr(const char (&name)[N], char v) {
+    return Key(name), W.String(v ? std::string_view(&v, 1) : std::string_view()), *this;
+  }
+  template <size_t N>
+  TJson& Int(const char (&name)[N], int64_t v) { return Key(name), W.Number(v), *this; }
+  template <size_t N>
+  TJson& Bool(const char (&name)[N], bool v) { return Key(name), W.Put(v ? "true" : "false"), *this; }
+  template <size_t N>
+  TJson& Dbl(const char (&name)[N], double v) { return Key(name), W.Number(v), *this; }
+  template <size_t N>
+  TJson& Flt(const char (&name)[N], float v) { return Key(name), W.Number(v), *this; }
+  void End() { W.Put(First ? "{}" : "}"); }
+
+private:
+  TJsonWriter& W;
+  bool First = true;
+};
+
+}  // namespace
+
+void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int gsvSatCount) {
+  TJsonWriter w(out);
+  TJson j(w);
+  j.Str("sentence", type).Int("SatInView", r.SatInView).Str("SatInViewList", r.SatInViewList).Key("Sats");
+  w.Put('[');
+  bool first = true;
+  for (const TSatInfo& s : r.Sats) {
+    if (s.Prn.empty()) continue;
+    if (!first) w.Put(',');
+    first = false;
+    TJson(w).Str("Prn", s.Prn).Int("Elevation", s.Elevation).Int("Azimuth", s.Azimuth).Int("Snr", s.Snr)
+        .Bool("Used", s.Used).End();
+  }
+  w.Put(']');
+  j.Bool("FixValid", r.FixValid).Str("SatUsedList", r.SatUsedList).Chr("FixMode", r.FixMode)
+      .Int("SatUsed", r.SatUsed).Flt("GgaHdop", r.GgaHdop).Flt("Pdop", r.Pdop).Flt("Hdop", r.Hdop)
+      .Flt("Vdop", r.Vdop).Str("FixQuality", r.FixQuality).Str("FixTime", r.FixTime).Str("FixDate", r.FixDate)
+      .Dbl("Lat", r.Lat).Str("LatNS", r.LatNS).Dbl("Lon", r.Lon).Str("LonEW", r.LonEW)
+      .Dbl("Altitude", r.Altitude).Dbl("Geoid", r.Geoid).Chr("AltUnit", r.AltUnit).Chr("GeoidUnit", r.GeoidUnit)
+      .Dbl("Speed", r.Speed).Dbl("Course", r.Course).Dbl("MagVar", r.MagVar).Str("MagVarEW", r.MagVarEW)
+      .Str("GllTime", r.GllTime).Dbl("GllLat", r.GllLat).Dbl("GllLon", r.GllLon).Str("GllLatNS", r.GllLatNS)
+      .Str("GllLonEW", r.GllLonEW).Chr("GllStatus", r.GllStatus).Str("GpsDatum", r.GpsDatum)
+      .Int("GsvSatCount", gsvSatCount)
+      .End();
+  w.Put('\n');
+}
+
+std::string Printable(std::string_view s) {
+  std::string out;
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7F) {
+      out += ch;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+int SecondsOfDay(std::string_view t) {
+  if (t.size() != 8 || t[2] != ':' || t[5] != ':') return -1;
+  int v[3];
+  for (int i = 0; i < 3; ++i) {
+    const char a = t[3 * i], b = t[3 * i + 1];
+    if (a < '0' || a > '9' || b < '0' || b > '9') return -1;
+    v[i] = (a - '0') * 10 + (b - '0');
+  }
+  if (v[0] > 23 || v[1] > 59 || v[2] > 60) return -1;
+  return v[0] * 3600 + v[1] * 60 + v[2];
+}
+
+std::string Duration(int64_t s) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
+                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+  return buf;
+}
+
+std::string Percent(int64_t part, int64_t whole) {
+  return FormatFixed(100.0 * static_cast<double>(part) / static_cast<double>(whole), 1) + "%";
+}
+
+}  // namespace orvane
