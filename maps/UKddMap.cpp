@@ -138,12 +138,14 @@ TKddTypeTables ReadKddTypeTables(const std::vector<std::string>& arcList, const 
                                  const std::vector<std::string>& pgnList, const std::vector<std::string>& pntList) {
   TKddTypeTables t;
   t.Arc = ReadTable<TKddArcType>(arcList, "[KDDARC]", [](const TFields& f, TKddArcType& e) {
+    f.Need(5);
     e.FileName = f.Text(1);
     e.OutlineZoom = f.Float(2);
     e.Outline = f.Int(3);
     e.OutlineColor = f.Int(4);
   });
   t.Atr = ReadTable<TKddAtrType>(atrList, "[KDDATR]", [](const TFields& f, TKddAtrType& e) {
+    f.Need(9);
     e.FileName = f.Text(1);
     e.Number = f.Float(2);
     e.FontSize = f.Int(4);
@@ -151,6 +153,7 @@ TKddTypeTables ReadKddTypeTables(const std::vector<std::string>& arcList, const 
     e.Field = f.Int(8);
   });
   t.Pgn = ReadTable<TKddPgnType>(pgnList, "[KDDPGN]", [](const TFields& f, TKddPgnType& e) {
+    f.Need(14);
     e.FileName = f.Text(1);
     e.FillZoom = f.Float(2);
     e.Fill = f.Int(3);
@@ -161,6 +164,7 @@ TKddTypeTables ReadKddTypeTables(const std::vector<std::string>& arcList, const 
     e.AtrFileName = f.Text(13);
   });
   t.Pnt = ReadTable<TKddPntType>(pntList, "[KDDPNT]", [](const TFields& f, TKddPntType& e) {
+    f.Need(10);
     e.FileName = f.Text(1);
     e.Number = f.Float(2);
     e.FontSize = f.Int(4);
@@ -416,7 +420,10 @@ void TKddMap::ReadPolygons(const std::string& path, std::vector<TKddPgn>& table)
   // Every record takes a line at least.
   table.assign(std::min<size_t>(static_cast<size_t>(std::max(count, 0)), r.LinesLeft()), TKddPgn{});
   for (size_t j = 0; j < table.size(); ++j) {
-    r.Next();
+    if (!r.Next()) {
+      table.resize(j);  // records that took several lines left fewer than the count
+      break;
+    }
     const std::string_view line = r.Line();
     if (line.empty() || line.front() != 'A') continue;
     TFields& f = r.Split();
