@@ -63,6 +63,7 @@ constexpr std::array<std::array<double, 2>, kPlaneZoneCount + 1> kZoneDms{{
 struct TZone {
   double LatDeg = 0, LonDeg = 0;
   ld Phi0 = 0, Lambda0 = 0;
+  ld Sin0 = 0, Cos0 = 0;
   ld S0 = 0;  // meridian arc to the origin, needed by every conversion of the zone
 };
 
@@ -74,6 +75,8 @@ const TZone& Zone(int zone) {
       z[i].LonDeg = DmsToDeg(kZoneDms[i][1]);
       z[i].Phi0 = z[i].LatDeg * kDegToRad;
       z[i].Lambda0 = z[i].LonDeg * kDegToRad;
+      z[i].Sin0 = std::sin(z[i].Phi0);
+      z[i].Cos0 = std::cos(z[i].Phi0);
       z[i].S0 = MeridianArc(z[i].Phi0);
     }
     return z;
@@ -121,6 +124,26 @@ ld ArcOf(ld phi, ld sinPhi, ld cosPhi) {
   return kA * (1.0L - kE2) * sum;
 }
 
+// Moves sin and cos of an angle on by a step of the footpoint iteration. Steps after the first
+// are tiny, and short series for sin d and cos d (the next terms below 1e-22) replace a full
+// sine and cosine, which would cost more than the rest of a conversion.
+void Advance(ld& s, ld& c, ld phi, ld d) {
+  constexpr ld kSmallStep = 0.05L;
+  if (!(std::fabs(d) <= kSmallStep)) {
+    s = std::sin(phi);
+    c = std::cos(phi);
+    return;
+  }
+  const ld d2 = d * d;
+  constexpr ld k3 = 1.0L / 6, k5 = 1.0L / 20, k7 = 1.0L / 42, k9 = 1.0L / 72, k11 = 1.0L / 110;
+  constexpr ld k2 = 1.0L / 2, k4 = 1.0L / 12, k6 = 1.0L / 30, k8 = 1.0L / 56, k10 = 1.0L / 90;
+  const ld sd = d * (1 - d2 * k3 * (1 - d2 * k5 * (1 - d2 * k7 * (1 - d2 * k9 * (1 - d2 * k11)))));
+  const ld cd = 1 - d2 * k2 * (1 - d2 * k4 * (1 - d2 * k6 * (1 - d2 * k8 * (1 - d2 * k10))));
+  const ld s1 = s * cd + c * sd;
+  c = c * cd - s * sd;
+  s = s1;
+}
+
 }  // namespace
 
 long double MeridianArc(long double phi) { return ArcOf(phi, std::sin(phi), std::cos(phi)); }
@@ -132,40 +155,42 @@ void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, do
 
   // Footpoint latitude: the latitude whose meridian arc is the target.
   ld phi = z.Phi0;
+  ld s = z.Sin0, c = z.Cos0;  // of phi throughout
   for (int pass = 0; pass < kMaxPasses; ++pass) {
     const ld previous = phi;
-    const ld s = std::sin(phi), c = std::cos(phi);
     const ld d = ArcOf(phi, s, c) - target;
     const ld k = 1.0L - kE2 * s * s;
     const ld rootK = std::sqrt(k);
     const ld numerator = 2.0L * d * k * rootK;
     const ld denominator = rootK * 3.0L * kE2 * s * c * d - 2.0L * kA * (1.0L - kE2);
     phi += numerator / denominator;
+    Advance(s, c, phi, phi - previous);
     if (std::fabs(phi - previous) < kThreshold) break;
   }
 
-  const ld cosPhi = std::cos(phi);
-  const ld t = std::sin(phi) / cosPhi;
+  const ld cosPhi = c;
+  const ld t = s / c;
   const ld t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
   const ld n2 = kEp2 * cosPhi * cosPhi;  // eta squared
   const ld n4 = n2 * n2;
   const ld N = kPolarRadius / std::sqrt(1.0L + n2);
-  const ld Nc = N * cosPhi;
-  const ld N2 = N * N, N4 = N2 * N2, N6 = N4 * N2, N8 = N4 * N4;
-  const ld y2 = y * y, y3 = y2 * y, y4 = y2 * y2, y5 = y4 * y, y6 = y4 * y2, y7 = y6 * y, y8 = y4 * y4;
+  // Every term is a power of y over the same power of N (times N cos phi for the longitude), so
+  // the series run in u = y / N: two divisions instead of eight.
+  const ld u = y / N;
+  const ld u2 = u * u, u3 = u2 * u, u4 = u2 * u2, u5 = u4 * u, u6 = u4 * u2, u7 = u6 * u, u8 = u4 * u4;
 
   // Highest power first, as published.
-  ld lat = (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6) / (40320 * N8) * y8;
-  lat -= (61 + 90 * t2 + 45 * t4 + 107 * n2 - 162 * t2 * n2 - 45 * t4 * n2) / (720 * N6) * y6;
-  lat += (5 + 3 * t2 + 6 * n2 - 6 * t2 * n2 - 3 * n4 - 9 * t2 * n4) / (24 * N4) * y4;
-  lat -= (1 + n2) / (2 * N2) * y2;
+  ld lat = (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6) * (1.0L / 40320) * u8;
+  lat -= (61 + 90 * t2 + 45 * t4 + 107 * n2 - 162 * t2 * n2 - 45 * t4 * n2) * (1.0L / 720) * u6;
+  lat += (5 + 3 * t2 + 6 * n2 - 6 * t2 * n2 - 3 * n4 - 9 * t2 * n4) * (1.0L / 24) * u4;
+  lat -= (1 + n2) * 0.5L * u2;
   const ld phiOut = phi + t * lat;
 
-  ld lon = -(61 + 662 * t2 + 1320 * t4 + 720 * t6) / (5040 * N6 * Nc) * y7;
-  lon += (5 + 28 * t2 + 24 * t4 + 6 * n2 + 8 * t2 * n2) / (120 * N4 * Nc) * y5;
-  lon -= (1 + 2 * t2 + n2) / (6 * N2 * Nc) * y3;
-  lon += y / Nc;
-  const ld lambdaOut = z.Lambda0 + lon;
+  ld lon = -(61 + 662 * t2 + 1320 * t4 + 720 * t6) * (1.0L / 5040) * u7;
+  lon += (5 + 28 * t2 + 24 * t4 + 6 * n2 + 8 * t2 * n2) * (1.0L / 120) * u5;
+  lon -= (1 + 2 * t2 + n2) * (1.0L / 6) * u3;
+  lon += u;
+  const ld lambdaOut = z.Lambda0 + lon / cosPhi;
 
   latitude = static_cast<double>(phiOut * kRadToDeg);
   longitude = static_cast<double>(lambdaOut * kRadToDeg);

@@ -181,6 +181,9 @@ public:
   explicit TReader(const std::string& path) : path_(path), fields_(path_, 0) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) throw std::runtime_error("Cannot open file \"" + path + "\": " + std::strerror(errno));
+    // Area files run to tens of megabytes: one buffer of the file's size, then what is left.
+    struct stat st {};
+    if (::fstat(fileno(file), &st) == 0 && st.st_size > 0) text_.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) text_.append(buf, n);
