@@ -69,17 +69,20 @@ inline const std::map<std::string, std::string>& StandardFiles() {
 }
 
 struct TSections {
-  std::vector<std::string> Arc = {"ARC01=Edge,\\arc.txt,0,1,$FF00"};
-  std::vector<std::string> Atr = {"ATR01=EdgeAttr,\\arcatr.txt,0,-,9,-,-,0,1"};
-  std::vector<std::string> Pgn = {"PGN00=none,,0,0,0,0,-,-,-,-,-,2,0,", "PGN01=Town,\\pgn.txt,0,1,$C0C0C0,0,-,-,-,-,-,2,0,\\pgnatr.txt"};
+  std::vector<std::string> Arc = {"ARC00=none,,0,0,0", "ARC01=Edge,\\arc.txt,0,1,$FF00"};
+  std::vector<std::string> Atr = {"ATR00=EdgeAttr,\\arcatr.txt,0,-,9,-,-,0,1"};
+  std::vector<std::string> Pgn = {"PGN00=none,,0,0,0,0,-,-,-,-,-,2,0,\"\"", "PGN01=Town,\\pgn.txt,0,1,$C0C0C0,0,-,-,-,-,-,2,0,\\pgnatr.txt"};
   std::vector<std::string> Pnt = {"PNT01=Place,\\pnt.txt,0,-,9,-,-,0,2,\\pntatr.txt", "no equals sign"};
 };
 
 inline const std::string& Folder() {
   static const std::string folder = [] {
-    char tmpl[] = "/tmp/orvane-fuzz-kdd-XXXXXX";
-    if (!mkdtemp(tmpl)) std::abort();
-    static const std::string root = tmpl;
+    // Every input writes the area anew: in memory where the system offers it, as disks are slow.
+    struct stat st {};
+    std::string tmpl = std::string(::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "/tmp") +
+                       "/orvane-fuzz-kdd-XXXXXX";
+    if (!mkdtemp(tmpl.data())) std::abort();
+    static const std::string root = tmpl.c_str();
     std::atexit([] { std::filesystem::remove_all(root); });
     std::string f = root + "/13101";
     if (mkdir(f.c_str(), 0700) != 0) std::abort();

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -448,7 +450,11 @@ void TKddMap::ReadPolygons(const std::string& path, std::vector<TKddPgn>& table)
       p.Reversed.push_back(ref < 0);
       const TKddArc* arc = FindArc(Id7(std::abs(static_cast<int64_t>(ref))));
       p.Arcs.push_back(arc ? static_cast<int32_t>(arc - arcs_.data()) : -1);
-      if (arc) p.PointCount += arc->PointCount;
+      if (!arc) continue;
+      // Arcs named over and over could make a polygon of more points than can be counted.
+      if (p.PointCount > INT32_MAX - arc->PointCount)
+        r.Fields().Fail("polygon " + p.TypeCode + "-" + p.Id + " has more points than can be held");
+      p.PointCount += arc->PointCount;
     }
     p.Points.reserve(static_cast<size_t>(p.PointCount));
     for (size_t k = 0; k < p.Arcs.size(); ++k) {
