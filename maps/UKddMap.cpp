@@ -433,7 +433,8 @@ void TKddMap::ReadPolygons(const std::string& path, std::vector<TKddPgn>& table)
     if (line.empty() || line.front() != 'A') continue;
     TFields& f = r.Split();
     f.Need(5);
-    TKddPgn& p = table[j];
+    // Built aside and stored whole, so that a record broken halfway leaves its slot empty.
+    TKddPgn p;
     p.TypeCode = f.Text(0);
     p.Id = f.Text(1);
     const int32_t m = f.Int(2);
@@ -475,6 +476,7 @@ void TKddMap::ReadPolygons(const std::string& path, std::vector<TKddPgn>& table)
       }
       p.Box = b;
     }
+    table[j] = std::move(p);
   }
 }
 
