@@ -1,0 +1,12 @@
+// The Digital Map 2500 area with any text as its 13101.txt: no crash, no hang, and a layer that
+// still hangs together and draws.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/KddFuzzArea.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kddfuzz::LoadAndDraw({{"13101.txt", std::string(reinterpret_cast<const char*>(data), size)}});
+  return 0;
+}
