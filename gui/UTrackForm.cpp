@@ -11,6 +11,7 @@
 #include <QResizeEvent>
 
 #include "gui/CloseToggle.h"
+#include "common/ProgramFolder.h"
 #include "gui/ErrorHandler.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
@@ -106,6 +107,11 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
     a->setObjectName(FromLocal("mnDatum_" + name));
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnDatumClick(a); }); });
   }
+  // The layer objects. A chart layer whose class table cannot be read is left out; that is
+  // said when a chart is to be drawn, not to every user at every start.
+  layerObjects_ = std::make_unique<TMapLayerObjects>(
+      layers_, TrackState, NmeaRec, [this](const std::string& text) { ShowMessage(text); }, &encConverter_,
+      ProgramFolder() + "/" + kEncClassTableName);
   // Mark and layers, the first drawing, then the window's colour.
   SetMapSet();
   Guard([this] { FormPaint(); });
@@ -189,6 +195,19 @@ void TTrackForm::FormPaint() {
 }
 
 void TTrackForm::SetMapSet() {
+  if (loading_) {
+    reloadPending_ = true;
+    return;
+  }
+  loading_ = true;
+  do {
+    reloadPending_ = false;
+    LoadLayers();
+  } while (reloadPending_);
+  loading_ = false;
+}
+
+void TTrackForm::LoadLayers() {
   Guard([this] {
     layers_.BuildMapSet();
     std::string markError;
@@ -206,6 +225,7 @@ void TTrackForm::SetMapSet() {
       TrackState.IconMark = keep;
       ShowError(markError);
     }
+    if (layers_.Has('E') && !layerObjects_->Enc) ShowError(layerObjects_->EncError);
     layers_.LoadMapSet([this](const std::string& text) { ShowMessage(text); });
   });
 }

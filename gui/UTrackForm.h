@@ -16,6 +16,8 @@
 #include <QWidget>
 
 #include "maps/MapBitmap.h"
+#include "gui/QtEncConverter.h"
+#include "track/MapLayerObjects.h"
 #include "track/MapLayers.h"
 #include "gui/QtCanvas.h"
 #include "track/TrackPlot.h"
@@ -57,6 +59,8 @@ public:
   // Rebuilds the layer set from the paths, prepares the mark and loads the layers; an error is
   // shown by the error handler and ends the loading there.
   void SetMapSet();
+  // One load of the mark and the layers; errors are shown.
+  void LoadLayers();
   // Full redraw of the surface, shown at once.
   void FormPaint();
   // The mark's current picture (imgMark).
@@ -120,7 +124,13 @@ private:
   TQtImage mapImage_;
   TMapBitmap MapBitmap{mapImage_};
   TMapLayers layers_{MapBitmap, TrackState};
+  TQtEncConverter encConverter_;
+  std::unique_ptr<TMapLayerObjects> layerObjects_;
   std::unique_ptr<TTrackPlot> plot_;
+  // A load waits for the chart converter with events running; a reload asked for meanwhile
+  // runs once the running one has finished, never inside it.
+  bool loading_ = false;
+  bool reloadPending_ = false;
   int trkPeriod_ = 1000;
   bool destroyed_ = false;
 };
