@@ -336,6 +336,8 @@ TEST_F(SetFormTest, TheFolderChooserStartsAtTheBoxAndFillsItWithTheChosenFolder)
   const auto other = dir / "other";
   std::filesystem::create_directory(area);
   std::filesystem::create_directory(other);
+  // An area of nothing but its metadata (zone 9) still loads.
+  WriteAll(area / "area.txt", "1\n2\n3\n4\n5\n6\n9,-,-,-,-,-,-,-,-,0\n8\n9\n");
   Start("[Track]\nKddMap=" + area.string() + "\n");
   SetForm->show();
   QString started;
