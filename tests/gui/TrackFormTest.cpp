@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include "gui/ErrorHandler.h"
+#include "gui/QtCanvas.h"
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
 #include "geodrel.h"
@@ -523,14 +525,55 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
 
   WriteAll(dir / "area.HDR", "ULXMAP\t133.95\nULYMAP\t34.05\nXDIM\t0.001\nYDIM\t0.001\n");
   f.SetMapSet();
-  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
   EXPECT_EQ(TrackState.BmpMap, bmp);
   std::filesystem::remove(dir / "area.HDR");
   f.SetMapSet();
-  EXPECT_EQ(messages.back(), ".HDR File not found");
+  EXPECT_EQ(messages.back(), ".HDR File not found: " + (dir / "area.HDR").string());
   EXPECT_TRUE(TrackState.BmpMap.empty());
   f.FormPaint();
   EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), ToQRgb(NmeaRec.BGColor));
+}
+
+// The boxes of the grid labels as the window's canvas writes them, measured in its own font.
+class LabelBoxes : public TQtCanvas {
+public:
+  using TQtCanvas::TQtCanvas;
+  void TextOut(int x, int y, const std::string& text) override {
+    const TSize ext = TextExtent(text);
+    Boxes.push_back({QRect(x, y, ext.cx, ext.cy), text});
+    TQtCanvas::TextOut(x, y, text);
+  }
+  std::vector<std::pair<QRect, std::string>> Boxes;
+};
+
+TEST_F(TrackFormTest, GridLabelsStayInsideAndApartAtEveryZoom) {
+  TTrackForm& f = Make();
+  const QSize surface = f.Surface().size();
+  ASSERT_EQ(surface, QSize(485, 305));
+  TTrackView view(TrackState);
+  for (const auto& [b, l] : {std::pair{34.0, 134.0}, {0.0, 0.0}, {-33.2656, -70.3839}, {35.4122, 139.4533}}) {
+    for (int zoom = kZoomMin; zoom <= kZoomMax; ++zoom) {
+      TrackState.CenterB = b;
+      TrackState.CenterL = l;
+      TrackState.Zoom = zoom;
+      view.ApplyZoom();
+      QImage img(surface, QImage::Format_RGB32);
+      LabelBoxes canvas(img);
+      view.DrawBase(canvas, clWhite, clBlue, nullptr);
+      const std::string where = "zoom " + std::to_string(zoom) + " at " + std::to_string(b) + ", " + std::to_string(l);
+      ASSERT_GE(canvas.Boxes.size(), 2u) << where;
+      for (size_t i = 0; i < canvas.Boxes.size(); ++i) {
+        const auto& [r, text] = canvas.Boxes[i];
+        EXPECT_TRUE(img.rect().contains(r)) << where << ": " << text;
+        for (size_t j = 0; j < i; ++j)
+          EXPECT_FALSE(r.intersects(canvas.Boxes[j].first)) << where << ": " << text << " on " << canvas.Boxes[j].second;
+      }
+    }
+  }
+  TrackState.CenterB = 34.0;
+  TrackState.CenterL = 134.0;
+  TrackState.Zoom = 6;
 }
 
 TEST_F(TrackFormTest, CloseButtonRunsTheToggle) {
