@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QTimer>
@@ -163,10 +164,84 @@ TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   EXPECT_FALSE(SatVForm->CommPortDriver.IsOpen());
   DestroyForms();
   EXPECT_NE(ReadAll(ini).find("ComPort=5\n"), std::string::npos);
-  EXPECT_EQ(PortOpenFailure(3, "/dev/ttyUSB0", "COM3: Permission denied"),
-            "COM3 (/dev/ttyUSB0): Permission denied; is the user in the dialout group?");
+  EXPECT_EQ(PortOpenFailure(3, "/dev/ttyUSB0", "COM3: Cannot open \"/dev/ttyUSB0\": Permission denied"),
+            "COM3 (/dev/ttyUSB0): Permission denied (join the dialout group)");
   EXPECT_EQ(PortOpenFailure(5, "/x", "COM5: No such file or directory"), "COM5 (/x): No such file or directory");
   EXPECT_EQ(DialogFilter("LogFile|*.Log|All|*.*"), "LogFile (*.Log);;All (*.*)");
+}
+
+TEST_F(WindowTest, APortThatDoesNotOpenIsSaidOnTheMonitorAndTheSkyViewUntilDataArrives) {
+  OpenPty();
+  const std::string missing = (dir / "no-such-tty").string();
+  WriteAll(ini, "[Settings]\nComPort=2\nShowData=1\n\n[Ports]\nCOM2=" + missing + "\nCOM3=" + slaveName + "\n");
+  CreateForms();
+  const std::string said = "COM2 (" + missing + "): No such file or directory";
+  EXPECT_EQ(SatVForm->PortStatus(), said);
+  EXPECT_EQ(MoniForm->lblRecv->text().toStdString(), said);
+  EXPECT_EQ(SatVForm->pnlSat->StatusText().toStdString(), said);
+  // Wrapped across the top of the sky view, wider than the fix caption's own box.
+  SatVForm->resize(292, 325);
+  SatVForm->show();
+  QApplication::processEvents();
+  const QImage img = SatVForm->pnlSat->grab().toImage();
+  int dark = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = TSkyPanel::kFixRect.width(); x < img.width(); ++x) dark += img.pixelColor(x, y).lightness() < 128;
+  EXPECT_GT(dark, 20);
+
+  // A port that opens takes the status away; the failed one brings it back.
+  Item("mnuCom3")->trigger();
+  EXPECT_EQ(SatVForm->PortStatus(), "");
+  EXPECT_EQ(SatVForm->pnlSat->StatusText(), "");
+  EXPECT_EQ(MoniForm->lblRecv->text(), QString(17, ' '));
+  Item("mnuCom2")->trigger();
+  EXPECT_EQ(MoniForm->lblRecv->text().toStdString(), said);
+  // Replayed data arriving ends it too.
+  const std::string gga = Sentence("GPGGA,123519,3539.1234,N,13944.5678,E,1,08,0.9,545.4,M,46.9,M,,");
+  WriteAll(dir / "one.log", gga);
+  SatVForm->StartReplay((dir / "one.log").string());
+  ASSERT_TRUE(WaitFor([] { return SatVForm->PortStatus().empty(); }));
+  EXPECT_TRUE(MoniForm->lblRecv->text().startsWith(QString::fromStdString(gga.substr(0, gga.size() - 2))));
+  EXPECT_EQ(SatVForm->pnlSat->StatusText(), "");
+}
+
+TEST_F(WindowTest, TheMonitorOpensAtTheSizeItsBlocksNeedAndClipsThemWhenMadeSmaller) {
+  OpenPty();
+  WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\n\n[Ports]\nCOM3=" + slaveName + "\n");
+  CreateForms();
+  EXPECT_EQ(MoniForm->size(), MoniForm->NeededSize());
+  // Wide values everywhere. An RMC before any GLL sits below the GLL block's laid-out place;
+  // after the GLL it sits below that block.
+  const auto holds = [](const char* when) {
+    const QRect recv = MoniForm->lblRecv->geometry();
+    std::vector<QRect> blocks;
+    for (const QLabel* l : {MoniForm->lblGGA, MoniForm->lblGLL, MoniForm->lblRMC}) {
+      ASSERT_EQ(l->parentWidget(), MoniForm->pnlBlocks);
+      const QRect r(MoniForm->pnlBlocks->mapTo(MoniForm, l->pos()), l->sizeHint());
+      const std::string what = std::string(when) + " " + l->objectName().toStdString();
+      EXPECT_TRUE(MoniForm->rect().contains(r)) << what;
+      EXPECT_LE(r.bottom(), recv.top()) << what;
+      for (const QRect& other : blocks) EXPECT_FALSE(r.intersects(other)) << what;
+      blocks.push_back(r);
+    }
+  };
+  const std::string rmc = Sentence("GPRMC,235959,A,3539.1234,N,13944.5678,E,122.4,359.4,311299,017.3,W");
+  const std::string recvLine = rmc.substr(0, rmc.size() - 2);
+  Send(rmc);
+  ASSERT_TRUE(WaitFor([&] { return MoniForm->lblRecv->text().toStdString() == recvLine; }));
+  holds("before GLL");
+  Send(Sentence("GPGGA,235959,3539.1234,N,13944.5678,E,2,12,0.9,1545.4,M,46.9,M,,") +
+       Sentence("GPGSA,A,3,05,,,,,,,,,,,,12.0,10.0,17.0") + Sentence("GPGLL,3539.1234,N,13944.5678,E,235959,A") + rmc);
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblGLL->text().startsWith("Geographic"); }));
+  ASSERT_TRUE(WaitFor([&] { return MoniForm->lblRecv->text().toStdString() == recvLine; }));
+  holds("after GLL");
+  EXPECT_TRUE(MoniForm->lblRMC->text().contains("\nMagnetic  W "));
+
+  // Smaller than its text: the blocks end above the last-sentence line, which keeps its place.
+  MoniForm->resize(150, 120);
+  QApplication::processEvents();
+  EXPECT_EQ(MoniForm->lblRecv->geometry(), QRect(0, 120 - TMoniForm::kRecvHeight, 150, TMoniForm::kRecvHeight));
+  EXPECT_EQ(MoniForm->pnlBlocks->geometry(), QRect(0, 0, 150, 120 - TMoniForm::kRecvHeight));
 }
 
 TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
@@ -190,7 +265,8 @@ TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
   // Hidden: the horizon's south point shows the circle's pen and the background, no symbol.
   EXPECT_NE(img.pixelColor(120, 218 + 3), QColor(255, 0, 0));
   EXPECT_EQ(img.pixelColor(120, 190), QColor(0, 0, 0));  // the north-south line
-  EXPECT_EQ(img.pixelColor(230, 5), QColor(255, 255, 255));  // outside the horizon
+  // Outside the horizon, clear of the port's status along the top and of the W by the axis.
+  EXPECT_EQ(img.pixelColor(3, 225), QColor(255, 255, 255));
 }
 
 }  // namespace
