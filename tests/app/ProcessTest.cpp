@@ -10,6 +10,8 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "tests/common/TempFiles.h"
 
@@ -102,6 +104,52 @@ TEST_P(ProcessTest, SignalWhileRecordingSavesTheSettingsAndCompletesTheLog) {
   EXPECT_NE(saved.find("\nKddMap="), std::string::npos) << saved;
   // Nothing left beside the files but what was there.
   EXPECT_EQ(FileCount(), 2);
+}
+
+// Runs the program with `args` in an environment without a display unless `platform` is given;
+// its exit code and standard error.
+std::pair<int, std::string> RunWithoutDisplay(const std::vector<std::string>& args, const char* platform = nullptr) {
+  int err[2];
+  if (pipe(err) != 0) return {-1, ""};
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(err[1], 2);
+    close(err[0]);
+    close(err[1]);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    if (platform) setenv("QT_QPA_PLATFORM", platform, 1);
+    else unsetenv("QT_QPA_PLATFORM");
+    std::vector<char*> argv{const_cast<char*>(ORVANE_EXE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(ORVANE_EXE, argv.data());
+    _exit(127);
+  }
+  close(err[1]);
+  std::string text;
+  char buf[512];
+  for (ssize_t n; (n = read(err[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+  close(err[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), text};
+}
+
+TEST(ProcessStart, WithoutADisplayItSaysSoAndHelpAndVersionStillWork) {
+  EXPECT_EQ(RunWithoutDisplay({}),
+            std::make_pair(1, std::string("Orvane needs a display (DISPLAY or WAYLAND_DISPLAY is not set); run it "
+                                          "under xvfb-run for a virtual one\n")));
+  EXPECT_EQ(RunWithoutDisplay({}, "xcb").first, 1);
+  EXPECT_EQ(RunWithoutDisplay({"--help"}).first, 0);
+  EXPECT_EQ(RunWithoutDisplay({"--version"}).first, 0);
+  // An empty file name is refused before anything else, like a missing one.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--settings", ""}, {"--settings="},
+                                              {"--replay", ""}, {"--settings"}}) {
+    const auto [code, text] = RunWithoutDisplay(args);
+    EXPECT_EQ(code, 2) << args[0];
+    EXPECT_NE(text.find("needs a file name"), std::string::npos) << text;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProcessTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
