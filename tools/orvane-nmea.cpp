@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "common/HostConv.h"
@@ -314,16 +315,15 @@ public:
       std::stable_sort(by.begin(), by.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
       out += "Ignored, by address field:";
       const char* sep = " ";
-      int64_t rest = IgnoredOther;
-      for (size_t i = 0; i < by.size(); ++i) {
-        if (i >= kListedAddresses) {
-          rest += by[i].second;
-          continue;
-        }
-        out += sep + Printable(by[i].first) + " " + std::to_string(by[i].second);
+      for (size_t i = 0; i < by.size() && i < kListedAddresses; ++i) {
+        const std::string& a = by[i].first;
+        out += sep + Printable(a.substr(0, kListedLength)) + (a.size() > kListedLength ? "..." : "") + " " +
+               std::to_string(by[i].second);
         sep = ", ";
       }
-      if (rest) out += std::string(sep) + "others " + std::to_string(rest);
+      // A binary file makes endless distinct addresses; the list stays one readable line.
+      const size_t more = (by.size() > kListedAddresses ? by.size() - kListedAddresses : 0) + OtherAddresses.size();
+      if (more) out += std::string(sep) + "and " + std::to_string(more) + " more";
       out += '\n';
     }
     if (Dropped) out += "Dropped: " + std::to_string(Dropped) + " not beginning with \"$\"\n";
@@ -375,7 +375,8 @@ public:
 
 private:
   static constexpr const char* kTypes[] = {"GSV", "GSA", "GGA", "GLL", "RMC", "PGRMM"};
-  static constexpr size_t kListedAddresses = 12;
+  static constexpr size_t kListedAddresses = 20;
+  static constexpr size_t kListedLength = 16;  // bytes of an address shown
   // Garbage with a "$" in front can make endless distinct addresses; beyond this many they are
   // only counted.
   static constexpr size_t kMaxAddresses = 1000;
@@ -401,7 +402,10 @@ private:
     auto it = IgnoredBy.find(key);
     if (it != IgnoredBy.end()) ++it->second;
     else if (IgnoredBy.size() < kMaxAddresses) IgnoredBy.emplace(key, 1);
-    else ++IgnoredOther;
+    else {
+      ++IgnoredOther;
+      OtherAddresses.insert(std::hash<std::string>{}(key));
+    }
   }
 
   // The span adds up the steps from fix to fix, so that it runs on across midnight; a step back
@@ -436,6 +440,8 @@ private:
   int64_t Framed = 0, Dropped = 0, IgnoredOther = 0;
   std::array<TTypeCount, std::size(kTypes)> Types{};
   std::map<std::string, int64_t> IgnoredBy;
+  // Beyond kMaxAddresses only told apart, for the count of those not listed.
+  std::unordered_set<size_t> OtherAddresses;
   std::map<std::string, int64_t> Quality;
   std::string FirstTime, LastTime, FirstDate, LastDate;
   int PrevSeconds = -1;
