@@ -192,6 +192,32 @@ TEST_F(TempDir, UnreadableOrOddFilesReadAsDefaultsAndAreNeverOverwritten) {
   EXPECT_THROW(c.WriteInteger("S", "K", 1), EIniFileError);
 }
 
+// Files that are there but cannot be replaced: one made read-only (refused for root too) and one
+// whose folder takes no new file; neither is reported as missing.
+TEST_F(TempDir, AFileThatIsThereButCannotBeWrittenIsSaidSo) {
+  const fs::path file = dir / "ro.ini";
+  WriteAll(file, "[Settings]\nComPort=2\n");
+  fs::permissions(file, static_cast<fs::perms>(0444));
+  TIniFile ro(file.string());
+  try {
+    ro.WriteInteger("Settings", "ComPort", 3);
+    ADD_FAILURE() << "a read-only file was replaced";
+  } catch (const EIniFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot write \"" + file.string() + "\": Permission denied");
+  }
+  EXPECT_EQ(ReadAll(file), "[Settings]\nComPort=2\n");
+
+  const fs::path procFile = fs::read_symlink("/proc/self") / "comm";
+  if (!fs::is_regular_file("/proc" / procFile)) GTEST_SKIP() << "no /proc";
+  TIniFile proc(("/proc" / procFile).string());
+  try {
+    proc.WriteInteger("Settings", "ComPort", 3);
+    ADD_FAILURE() << "/proc took a file";
+  } catch (const EIniFileError& e) {
+    EXPECT_THAT(e.what(), HasSubstr("comm\": the file is there, but its folder \"/proc/"));
+  }
+}
+
 TEST_F(TempDir, LinkedFileIsReplacedBehindTheLinkWithItsPermissions) {
   const fs::path real = dir / "real.ini";
   const fs::path link = dir / "Orvane.ini";
