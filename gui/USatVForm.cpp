@@ -168,7 +168,6 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing, false);
   p.fillRect(ToQRect(Sky.linElvV), Qt::black);
   p.fillRect(ToQRect(Sky.linElvH), Qt::black);
-  DrawCompass(p);
 
   p.setFont(font());
   p.setPen(Qt::black);
@@ -181,6 +180,8 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
     p.fillRect(used.united(kFixRect), bg);
     p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
   }
+  // Over the caption's place, which a long status widens, but under every satellite.
+  DrawCompass(p);
 
   for (const TSatMark& s : Sats)
     if (s.Visible) DrawLabel(p, s.SnrRect, s.Snr, SnrFont);
