@@ -61,7 +61,7 @@ bool DisplayAvailable() {
   if (set("DISPLAY") || set("WAYLAND_DISPLAY")) return true;
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   if (!platform) return false;
-  static const char* const kWithoutDisplay[] = {"offscreen", "minimal", "minimalegl", "vnc",
+  static const char* const kWithoutDisplay[] = {"offscreen", "minimal", "minimalegl",  "vnc",
                                                 "linuxfb",   "eglfs",   "vkkhrdisplay"};
   // "name:options", and a list of fallbacks separated by ";".
   std::string list = platform;

@@ -109,8 +109,8 @@ TEST_P(ProcessTest, SignalWhileRecordingSavesTheSettingsAndCompletesTheLog) {
 // The program started without a display (or on `platform`): its exit code and standard error.
 std::pair<int, std::string> RunWithoutDisplay(const std::string& args, const std::string& platform = "") {
   const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " +
-                          (platform.empty() ? "-u QT_QPA_PLATFORM" : "QT_QPA_PLATFORM=" + platform) + " " +
-                          ORVANE_EXE + " " + args + " 2>&1 >/dev/null";
+                          (platform.empty() ? "-u QT_QPA_PLATFORM" : "QT_QPA_PLATFORM=" + platform) + " " + ORVANE_EXE +
+                          " " + args + " 2>&1 >/dev/null";
   std::FILE* p = popen(cmd.c_str(), "r");
   std::string text;
   for (int c; (c = std::fgetc(p)) != EOF;) text += static_cast<char>(c);

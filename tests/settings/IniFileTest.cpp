@@ -203,7 +203,9 @@ TEST_F(TempDir, AFileThatIsThereButCannotBeWrittenIsSaidSo) {
     std::string what = "written";
     try {
       TIniFile(file.string()).WriteInteger("S", "K", 3);
-    } catch (const EIniFileError& e) { what = e.what(); }
+    } catch (const EIniFileError& e) {
+      what = e.what();
+    }
     EXPECT_THAT(what, HasSubstr("\"" + file.string() + "\"" + said));
   }
   EXPECT_EQ(ReadAll(ro), "[S]\nK=2\n");
