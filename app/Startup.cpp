@@ -14,6 +14,8 @@ void CreateForms() {
   MoniForm = new TMoniForm;
   AttachFormPos(MoniForm);
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
+  // A port that failed while the main window was created is said on the monitor too.
+  SatVForm->ShowPortStatus(SatVForm->PortStatus());
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };

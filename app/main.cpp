@@ -2,8 +2,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -50,6 +52,31 @@ void Usage(std::FILE* out) {
                "COMn is /dev/ttyS<n-1> unless the [Ports] section of the settings file maps it.\n");
 }
 
+// Qt aborts when its platform finds no display; say so plainly instead. A platform that needs
+// none (a test's offscreen one, a VNC server, the frame buffer) is left to Qt.
+bool DisplayAvailable() {
+  const auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  if (set("DISPLAY") || set("WAYLAND_DISPLAY")) return true;
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (!platform) return false;
+  static const char* const kWithoutDisplay[] = {"offscreen", "minimal", "minimalegl",  "vnc",
+                                                "linuxfb",   "eglfs",   "vkkhrdisplay"};
+  // "name:options", and a list of fallbacks separated by ";".
+  std::string list = platform;
+  for (size_t at = 0; at <= list.size();) {
+    const size_t end = std::min(list.find(';', at), list.size());
+    const std::string entry = list.substr(at, end - at);
+    const std::string name = entry.substr(0, entry.find(':'));
+    for (const char* p : kWithoutDisplay)
+      if (name == p) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,24 +91,32 @@ int main(int argc, char** argv) {
       std::printf("Orvane %s\n", ORVANE_VERSION);
       return 0;
     }
-    if ((arg == "--settings" || arg == "--replay") && i + 1 < argc) {
+    // An empty name is no name: it would silently fall back to the default settings file.
+    if ((arg == "--settings" || arg == "--replay") && i + 1 < argc && *argv[i + 1]) {
       (arg == "--settings" ? settingsFile : replayFile) = argv[++i];
       continue;
     }
-    if (arg.rfind("--settings=", 0) == 0) {
+    if (arg.rfind("--settings=", 0) == 0 && arg.size() > 11) {
       settingsFile = arg.substr(11);
       continue;
     }
-    if (arg.rfind("--replay=", 0) == 0) {
+    if (arg.rfind("--replay=", 0) == 0 && arg.size() > 9) {
       replayFile = arg.substr(9);
       continue;
     }
-    std::fprintf(stderr, "Orvane: %s: %s\n", arg.c_str(),
-                 arg == "--settings" || arg == "--replay" ? "needs a file name" : "unknown option");
+    const bool needsName = arg == "--settings" || arg == "--replay" || arg == "--settings=" || arg == "--replay=";
+    std::fprintf(stderr, "Orvane: %s: %s\n", arg.c_str(), needsName ? "needs a file name" : "unknown option");
     Usage(stderr);
     return 2;
   }
   if (!settingsFile.empty()) orvane::SetSettingsFileName(settingsFile);
+
+  if (!DisplayAvailable()) {
+    std::fprintf(stderr,
+                 "Orvane needs a display (DISPLAY or WAYLAND_DISPLAY is not set); run it under xvfb-run for a "
+                 "virtual one\n");
+    return 1;
+  }
 
   InstallTerminationHandlers();
   orvane::TOrvaneApplication app(argc, argv);

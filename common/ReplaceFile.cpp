@@ -55,16 +55,25 @@ void ReplaceFile(const std::string& fileName, std::string_view content) {
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string tmp = (dir == "/" ? "" : dir) + "/." + base + ".XXXXXX";
-  // A file the user made read-only is not to be replaced behind their back by the rename.
-  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) Fail("Cannot write", fileName, errno);
 
   struct stat old {};
   const bool existed = ::stat(target.c_str(), &old) == 0;
+  // A file the user made read-only is not to be replaced behind their back by the rename, by
+  // root neither, to whom access() grants everything.
+  if (existed && ::access(target.c_str(), W_OK) != 0) Fail("Cannot write", fileName, errno);
+  if (existed && (old.st_mode & 0222) == 0) Fail("Cannot write", fileName, EACCES);
   // A device or a folder in the file's place is not a file to replace with a renamed one.
   if (existed && !S_ISREG(old.st_mode)) Fail("Cannot write", fileName, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
 
   const int fd = mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) Fail("Cannot write", fileName, errno);
+  if (fd < 0) {
+    const int err = errno;
+    // The error is the folder's; said plainly, a file that is there would read as missing.
+    if (existed)
+      throw EFileWriteError("Cannot write \"" + fileName + "\": the file is there, but its folder \"" + dir +
+                            "\" takes no new file to replace it with (" + std::strerror(err) + ")");
+    Fail("Cannot write", fileName, err);
+  }
   mode_t mode;
   if (existed) {
     mode = old.st_mode & 07777;

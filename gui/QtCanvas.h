@@ -14,8 +14,9 @@ namespace orvane {
 class TQtImage : public TImage {
 public:
   TQtImage() = default;
-  // A picture drawn transparently by the bitmap rule (the lower-left pixel's colour).
-  explicit TQtImage(QImage image) : image_(std::move(image)) {}
+  // A picture drawn transparently by the bitmap rule (the lower-left pixel's colour), or through
+  // its own alpha when it is an icon.
+  explicit TQtImage(QImage image, bool icon = false) : image_(std::move(image)), icon_(icon) {}
 
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }

@@ -1,11 +1,15 @@
 #include "gui/UMoniForm.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QFont>
 #include <QPalette>
 #include <QResizeEvent>
 
 #include "gui/CloseToggle.h"
+#include "gui/QtText.h"
+#include "nmea/NmeaBlocks.h"
 #include "settings/MainVars.h"
 #include "nmea/NmeaRec.h"
 
@@ -46,12 +50,14 @@ TMoniForm::TMoniForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   f.setFixedPitch(true);
   f.setStyleHint(QFont::Monospace);
   setFont(f);
-  lblGGA = MakeLabel(this, "lblGGA", 5, 5, "GPS Fix Data");
-  lblGLL = MakeLabel(this, "lblGLL", 5, 192, QString(15, ' '));
-  lblRMC = MakeLabel(this, "lblRMC", 5, 216, QString(15, ' '));
+  pnlBlocks = new QWidget(this);
+  pnlBlocks->setObjectName("pnlBlocks");
+  lblGGA = MakeLabel(pnlBlocks, "lblGGA", 5, 5, "GPS Fix Data");
+  lblGLL = MakeLabel(pnlBlocks, "lblGLL", 5, 192, QString(15, ' '));
+  lblRMC = MakeLabel(pnlBlocks, "lblRMC", 5, 216, QString(15, ' '));
   lblRecv = MakeLabel(this, "lblRecv", 0, 0, QString(17, ' '));
-  resize(252, 290);
-  lblRecv->setGeometry(0, height() - kRecvHeight, width(), kRecvHeight);
+  resize(NeededSize());
+  LayOut();
   setAutoFillBackground(true);
   ApplyBGColor();
   setVisible(ShowData);
@@ -81,13 +87,58 @@ void TMoniForm::SetRecvCaption(std::string_view sentence) {
   lblRecv->setText(QString::fromLatin1(sentence.data(), static_cast<qsizetype>(sentence.size())));
 }
 
+void TMoniForm::ShowStatus(const std::string& text) {
+  lblRecv->setText(text.empty() ? QString(17, ' ') : FromLocal(text));
+  // The line may be narrower than the reason; the whole of it is a hover away.
+  lblRecv->setToolTip(FromLocal(text));
+}
+
+QSize TMoniForm::NeededSize() const {
+  // The widest values the decoders write in practice.
+  TNmeaRec r;
+  r.FixTime = r.GllTime = "12:34:56";
+  r.FixDate = "061226";
+  r.LatNS = r.GllLatNS = "N";
+  r.LonEW = r.GllLonEW = "E";
+  r.Lat = r.GllLat = 35.39074;
+  r.Lon = r.GllLon = 139.45123;
+  r.FixQuality = "DGPS Fix";
+  r.SatUsed = r.SatInView = 12;
+  r.Altitude = 1234.5;
+  r.Geoid = 36.7;
+  r.AltUnit = r.GeoidUnit = 'm';
+  r.Pdop = r.Hdop = r.Vdop = 99.9f;
+  r.Speed = 123.456;
+  r.Course = 359.5959;
+  r.MagVarEW = "W";
+  r.MagVar = 17.3;
+  const auto size = [this](const QString& text) {
+    QLabel probe(text);
+    probe.setTextFormat(Qt::PlainText);
+    probe.setFont(font());
+    return probe.sizeHint();
+  };
+  const QSize gga = size(BlockText(GgaBlock(r))), gll = size(BlockText(GllBlock(r))),
+              rmc = size(BlockText(RmcBlock(r))), blank = size(QString(15, ' '));
+  // GLL below GGA, or still at its laid-out place with one blank line when no GLL has come yet.
+  const int gllBottom = std::max(5 + gga.height() + 5 + gll.height(), 192 + blank.height());
+  const int rmcBottom = gllBottom + 5 + rmc.height();
+  const int width = 5 + std::max({gga.width(), gll.width(), rmc.width()}) + 5;
+  return {width, rmcBottom + 5 + kRecvHeight};
+}
+
+void TMoniForm::LayOut() {
+  pnlBlocks->setGeometry(0, 0, width(), std::max(0, height() - kRecvHeight));
+  lblRecv->setGeometry(0, height() - kRecvHeight, width(), kRecvHeight);
+}
+
 void TMoniForm::closeEvent(QCloseEvent* event) {
   if (!CloseAsToggle(*this, *event, OnCloseToggle)) QWidget::closeEvent(event);
 }
 
 void TMoniForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  lblRecv->setGeometry(0, height() - kRecvHeight, width(), kRecvHeight);
+  LayOut();
 }
 
 }  // namespace orvane

@@ -24,10 +24,20 @@ public:
   void ShowGLL(const std::string& block);
   void ShowRMC(const std::string& block);
   void SetRecvCaption(std::string_view sentence);
+  // A status of the program's own (a port that did not open) on the last-sentence line; an empty
+  // text puts the line back as laid out.
+  void ShowStatus(const std::string& text);
+
+  // The client size the three blocks need at their widest in the window's font, with the
+  // last-sentence line below them: the size the window opens at when no placement is stored.
+  QSize NeededSize() const;
 
   // The main window's menDataWindowClick; the close button runs it instead of just hiding.
   std::function<void()> OnCloseToggle;
 
+  // Holds the three blocks above the last-sentence line; a window made smaller than its text
+  // clips them there instead of printing them under the line.
+  QWidget* pnlBlocks;
   QLabel* lblGGA;
   QLabel* lblGLL;
   QLabel* lblRMC;
@@ -38,6 +48,9 @@ public:
 protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void LayOut();
 };
 
 // A block's text as a label shows it: each LF CR pair is one line break.

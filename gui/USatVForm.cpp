@@ -1,5 +1,6 @@
 #include "gui/USatVForm.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -54,11 +55,13 @@ void DrawLabel(QPainter& p, const QRect& r, const QString& text, const QFont& fo
 }  // namespace
 
 std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError) {
-  const std::string prefix = "COM" + std::to_string(number) + ": ";
-  std::string cause = lastOpenError.rfind(prefix, 0) == 0 ? lastOpenError.substr(prefix.size()) : lastOpenError;
+  // The driver's text repeats the port and the device that the message names already.
+  std::string cause = lastOpenError;
+  for (const std::string& prefix : {"COM" + std::to_string(number) + ": ", "Cannot open \"" + device + "\": "})
+    if (cause.rfind(prefix, 0) == 0) cause.erase(0, prefix.size());
   if (cause.empty()) cause = "cannot be opened";
   std::string msg = "COM" + std::to_string(number) + " (" + device + "): " + cause;
-  if (cause.find("Permission denied") != std::string::npos) msg += "; is the user in the dialout group?";
+  if (cause.find("Permission denied") != std::string::npos) msg += " (join the dialout group)";
   return msg;
 }
 
@@ -72,6 +75,8 @@ TSkyPanel::TSkyPanel(QWidget* parent) : QWidget(parent) {
   PrnFont = parent->font();
   PrnFont.setPointSize(10);
   PrnFont.setBold(true);
+  CompassFont = parent->font();
+  CompassFont.setPixelSize(10);
 }
 
 void TSkyPanel::FormPaint() {
@@ -115,6 +120,11 @@ void TSkyPanel::SetFixCaption(const std::string& caption) {
   update();
 }
 
+void TSkyPanel::SetStatusText(const QString& text) {
+  Status = text;
+  update();
+}
+
 void TSkyPanel::SetBGColor(TColor color) {
   Background = color;
   update();
@@ -123,6 +133,29 @@ void TSkyPanel::SetBGColor(TColor color) {
 void TSkyPanel::ClearSatellites() {
   Sats = {};
   update();
+}
+
+// N, E, S and W just beyond the ends of the axes and "45" by the inner circle, where the
+// symbols of low and middle satellites seldom sit; pulled inside the panel when the margin is
+// too narrow for them.
+void TSkyPanel::DrawCompass(QPainter& p) const {
+  if (Sky.Radius <= 0) return;
+  p.setFont(CompassFont);
+  p.setPen(Qt::black);
+  const QFontMetrics fm(CompassFont);
+  const int cx = Sky.CenterX, cy = Sky.CenterY, r = Sky.Radius, gap = 2;
+  const auto put = [&](const QString& text, int left, int top) {
+    const QSize s(fm.horizontalAdvance(text), fm.height());
+    left = std::clamp(left, 0, std::max(0, width() - s.width()));
+    top = std::clamp(top, 0, std::max(0, height() - s.height()));
+    p.drawText(QRect(QPoint(left, top), s), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+  };
+  const int h = fm.height();
+  put("N", cx + gap + 1, cy - r - h - gap);
+  put("S", cx + gap + 1, cy + r + gap);
+  put("E", cx + r + gap + 1, cy + gap + 1);
+  put("W", cx - r - gap - fm.horizontalAdvance("W"), cy + gap + 1);
+  put("45", cx + gap + 1, cy - r / 2 + gap);
 }
 
 void TSkyPanel::paintEvent(QPaintEvent*) {
@@ -136,10 +169,19 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
   p.fillRect(ToQRect(Sky.linElvV), Qt::black);
   p.fillRect(ToQRect(Sky.linElvH), Qt::black);
 
-  p.fillRect(kFixRect, bg);
   p.setFont(font());
   p.setPen(Qt::black);
-  p.drawText(kFixRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
+  if (Status.isEmpty()) {
+    p.fillRect(kFixRect, bg);
+    p.drawText(kFixRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
+  } else {
+    const QRect area(0, 0, width(), height());
+    const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
+    p.fillRect(used.united(kFixRect), bg);
+    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
+  }
+  // Over the caption's place, which a long status widens, but under every satellite.
+  DrawCompass(p);
 
   for (const TSatMark& s : Sats)
     if (s.Visible) DrawLabel(p, s.SnrRect, s.Snr, SnrFont);
@@ -336,11 +378,14 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
 void TSatVForm::OpenComPort() {
   if (CommPortDriver.OpenPort()) {
     if (CommPortDriver.ModemLines() == 0) CommPortDriver.SetCheckLineStatus(true);
+    if (!PortStatus_.empty()) ShowPortStatus("");
     return;
   }
   // No message box, as for a receiver that is simply unplugged; but say why no data will come.
   const int number = static_cast<int>(CommPortDriver.ComPort()) + 1;
   const std::string failure = PortOpenFailure(number, CommPortDriver.DeviceName(), CommPortDriver.LastOpenError());
+  // A user who started the program from a menu sees no standard error.
+  ShowPortStatus(failure);
   // Start-up tries the stored port three times over; one line says it.
   if (Creating && failure == StartupPortFailure) return;
   if (Creating) StartupPortFailure = failure;
@@ -423,7 +468,14 @@ void TSatVForm::LogFileClick() {
   if (!name.isEmpty()) Recorder.SetSaveLogName(name.toLocal8Bit().toStdString());
 }
 
+void TSatVForm::ShowPortStatus(const std::string& text) {
+  PortStatus_ = text;
+  pnlSat->SetStatusText(FromLocal(text));
+  if (MoniForm) MoniForm->ShowStatus(text);
+}
+
 void TSatVForm::CommPortDriverReceiveData(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize) {
+  if (!PortStatus_.empty()) ShowPortStatus("");
   Sender->SuspendPolling();
   // SLTimer keeps running: its tick cannot come inside this handler on the one thread, and
   // restarting its period with every delivery would keep a save window from ever closing.
@@ -459,6 +511,8 @@ void TSatVForm::ShowRMC(const std::string& block) {
   if (MoniForm) MoniForm->ShowRMC(block);
 }
 void TSatVForm::SetRecvCaption(std::string_view sentence) {
+  // A replayed sentence is data arriving too.
+  if (!PortStatus_.empty()) ShowPortStatus("");
   if (MoniForm) MoniForm->SetRecvCaption(sentence);
 }
 

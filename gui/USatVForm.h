@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFont>
+#include <QPainter>
 #include <QMenu>
 #include <QWidget>
 
@@ -43,6 +44,9 @@ public:
   void SetSatVisible(int index, bool visible);
   void SetSatColor(int index, TColor color);
   void SetFixCaption(const std::string& caption);
+  // A status of the program's own, shown in the fix caption's place, wrapped across the panel
+  // when long; an empty text gives the place back to the caption.
+  void SetStatusText(const QString& text);
   void SetBGColor(TColor color);
   // Free the satellite labels: nothing of the satellites is shown any more.
   void ClearSatellites();
@@ -50,9 +54,10 @@ public:
   const TSkyLayout& Layout() const { return Sky; }
   const TSatMark& Sat(int index) const { return Sats.at(static_cast<size_t>(index - 1)); }
   const QString& FixCaption() const { return Fix; }
+  const QString& StatusText() const { return Status; }
   TColor BGColor() const { return Background; }
 
-  QFont SnrFont, PrnFont;
+  QFont SnrFont, PrnFont, CompassFont;
   static constexpr QRect kFixRect{0, 0, 120, 15};
 
 protected:
@@ -60,9 +65,11 @@ protected:
   void resizeEvent(QResizeEvent* event) override;
 
 private:
+  void DrawCompass(QPainter& p) const;
   TSkyLayout Sky;
   std::array<TSatMark, kMaxSats> Sats{};
   QString Fix = QString(24, ' ');
+  QString Status;
   TColor Background = clWhite;
 };
 
@@ -96,6 +103,11 @@ public:
   void StartReplay(const std::string& fileName);
   // Panel colour and both circles' brush := BGColor.
   void ApplyBGColor();
+  // Says what keeps data from coming (a port that did not open) on the data monitor's
+  // last-sentence line and in the sky view's fix caption place, until data arrives or the port
+  // opens; an empty text clears it.
+  void ShowPortStatus(const std::string& text);
+  const std::string& PortStatus() const { return PortStatus_; }
 
   // TNmeaDisplay
   void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
@@ -137,10 +149,11 @@ private:
   bool Destroyed = false;
   bool Creating = false;
   std::string StartupPortFailure;
+  std::string PortStatus_;
 };
 
-// The message for a port that did not open: "COM3 (/dev/ttyUSB0): Permission denied; is the user
-// in the dialout group?".
+// The message for a port that did not open: "COM3 (/dev/ttyUSB0): Permission denied (join the
+// dialout group)".
 std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError);
 
 // The one main window of the program (null before start-up created it).

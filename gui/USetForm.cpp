@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "gui/ErrorHandler.h"
+#include "gui/QtCanvas.h"
 #include "gui/QtText.h"
 #include "gui/USatVForm.h"
 #include "nmea/NmeaRec.h"
@@ -86,10 +87,10 @@ TMarkPreview::TMarkPreview(const char* name, QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
 }
 
-void TMarkPreview::SetPicture(const QImage& picture) {
+void TMarkPreview::SetPicture(const QImage& picture, bool icon) {
   Picture_ = picture;
   // A picture bigger than the box is shown scaled down; the picture itself is kept whole.
-  QImage shown = picture;
+  QImage shown = TQtImage(picture, icon).TransparentImage();
   if (!shown.isNull() && (shown.width() > kPreviewSide || shown.height() > kPreviewSide))
     shown = shown.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   setPixmap(QPixmap::fromImage(shown));
@@ -291,7 +292,10 @@ void TSetForm::FormShow() {
   edtCoastLine->setText(FromLocal(TrackState.CoastLine));
   edtEncMap->setText(FromLocal(TrackState.EncMap));
   edtIco_Mark->setText(FromLocal(TrackState.IconMark));
-  imgIco_Mark->SetPicture(TrackForm ? TrackForm->MarkPicture() : QImage());
+  if (TrackForm)
+    imgIco_Mark->SetPicture(TrackForm->MarkPicture(), TrackForm->imgMark.IsIcon());
+  else
+    imgIco_Mark->SetPicture(QImage());
   cmbGpsFix->setEditText(FromLocal(NmeaRec.GpsFix));
 }
 
@@ -361,7 +365,8 @@ void TSetForm::imgIco_MarkClick() {
   if (picture.isNull())
     throw std::runtime_error("Cannot load the picture \"" + ToLocal(edtIco_Mark->text()) +
                              "\": " + ToLocal(reader.errorString()));
-  imgIco_Mark->SetPicture(picture);
+  const QByteArray format = reader.format().toLower();
+  imgIco_Mark->SetPicture(picture, format == "ico" || format == "cur");
 }
 
 void TSetForm::btnKddMapClick() {

@@ -43,7 +43,9 @@ class TMarkPreview : public QLabel {
 public:
   TMarkPreview(const char* name, QWidget* parent);
   const QImage& Picture() const { return Picture_; }
-  void SetPicture(const QImage& picture);
+  // Shown as the track window puts the mark down: an icon through its alpha, a bitmap with its
+  // lower-left pixel's colour transparent. Picture() keeps the picture as given.
+  void SetPicture(const QImage& picture, bool icon = false);
   std::function<void()> OnClick;
 
 protected:

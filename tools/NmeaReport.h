@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <unordered_set>
 #include <vector>
 
 #include "common/HostConv.h"
@@ -201,16 +202,15 @@ public:
       std::stable_sort(by.begin(), by.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
       out += "Ignored, by address field:";
       const char* sep = " ";
-      int64_t rest = IgnoredOther;
-      for (size_t i = 0; i < by.size(); ++i) {
-        if (i >= kListedAddresses) {
-          rest += by[i].second;
-          continue;
-        }
-        out += sep + Printable(by[i].first) + " " + std::to_string(by[i].second);
+      for (size_t i = 0; i < by.size() && i < kListedAddresses; ++i) {
+        const std::string& a = by[i].first;
+        out += sep + Printable(a.substr(0, kListedLength)) + (a.size() > kListedLength ? "..." : "") + " " +
+               std::to_string(by[i].second);
         sep = ", ";
       }
-      if (rest) out += std::string(sep) + "others " + std::to_string(rest);
+      // A binary file makes endless distinct addresses; the list stays one readable line.
+      const size_t more = (by.size() > kListedAddresses ? by.size() - kListedAddresses : 0) + OtherAddresses.size();
+      if (more) out += std::string(sep) + "and " + std::to_string(more) + (OtherAddressesFull ? " or more" : " more");
       out += '\n';
     }
     if (Dropped) out += "Dropped: " + std::to_string(Dropped) + " not beginning with \"$\"\n";
@@ -262,7 +262,8 @@ public:
 
 private:
   static constexpr const char* kTypes[] = {"GSV", "GSA", "GGA", "GLL", "RMC", "PGRMM"};
-  static constexpr size_t kListedAddresses = 12;
+  static constexpr size_t kListedAddresses = 20;
+  static constexpr size_t kListedLength = 16;  // bytes of an address shown
   // Garbage with a "$" in front can make endless distinct addresses; beyond this many they are
   // only counted.
   static constexpr size_t kMaxAddresses = 1000;
@@ -287,7 +288,12 @@ private:
     auto it = IgnoredBy.find(address);
     if (it != IgnoredBy.end()) ++it->second;
     else if (IgnoredBy.size() < kMaxAddresses) IgnoredBy.emplace(address, 1);
-    else ++IgnoredOther;
+    else {
+      ++IgnoredOther;
+      // Told apart up to a bound, so memory stays flat however large the file.
+      if (OtherAddresses.size() < kMaxOtherAddresses) OtherAddresses.insert(std::hash<std::string_view>{}(address));
+      else OtherAddressesFull = true;
+    }
   }
 
   // The span adds up the steps from fix to fix, so that it runs on across midnight; a step back
@@ -320,6 +326,9 @@ private:
   const TNmeaRec& Rec;
   const TNmeaProc& Proc;
   int64_t Framed = 0, Dropped = 0, IgnoredOther = 0;
+  static constexpr size_t kMaxOtherAddresses = 100000;
+  std::unordered_set<size_t> OtherAddresses;
+  bool OtherAddressesFull = false;
   std::array<TTypeCount, std::size(kTypes)> Types{};
   std::map<std::string, int64_t, std::less<>> IgnoredBy;
   std::map<std::string, int64_t, std::less<>> Quality;

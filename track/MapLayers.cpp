@@ -52,15 +52,17 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
   if (Has('B')) {
     // Out of the set until the picture has loaded, so that a failure leaves it off.
     Remove('B');
+    // The messages name the header after their own text, so the user knows which file to mend.
+    const std::string hdr = HdrFileName(State.BmpMap);
     switch (bitmap_.Load(State.BmpMap)) {
       case TBitmapLoad::HdrNotFound:
         // No layer at all is drawn until the next load, which then runs without a bitmap.
         MapReady = false;
         State.BmpMap.clear();
-        if (message) message(".HDR File not found");
+        if (message) message(".HDR File not found: " + hdr);
         return;
       case TBitmapLoad::WrongHdr:
-        if (message) message("Wrong HDR");
+        if (message) message("Wrong HDR: " + hdr);
         return;
       case TBitmapLoad::Loaded:
         MapSet.insert(MapSet.begin(), 'B');

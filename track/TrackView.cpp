@@ -1,5 +1,6 @@
 #include "track/TrackView.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/HostConv.h"
@@ -75,25 +76,40 @@ void TTrackView::DrawGrid(TCanvas& canvas, TColor gridColor) const {
     return (std::floor(edge * 3600 / GridStep) + 1) * GridStep - edge * 3600;
   };
 
+  // Lines are drawn at every interval; a label only where it stays inside the surface and clear
+  // of the one before it on its edge, so that close lines at a coarse zoom stay readable. The
+  // latitudes keep above the longitude row along the bottom.
+  constexpr int kLabelGap = 4;
+  const int rowHeight = canvas.TextExtent("0").cy;
+  int lastRight = -kLabelGap;
   const double firstX = first(West);
   for (int i = 0, n = TruncToInt(spanX / GridStep); i <= n; ++i) {
     const double s = static_cast<double>(i) * GridStep + firstX;
     const int x = TruncToInt(s * Scale);
     canvas.MoveTo(x, 0);
     canvas.LineTo(x, H);
+    if (x < 0 || x >= W) continue;
     const std::string label = GridLabel(DegToDms(s / 3600 + West));
     const TSize ext = canvas.TextExtent(label);
-    canvas.TextOut(x - ext.cx / 2, H - ext.cy, label);
+    const int left = std::max(0, std::min(x - ext.cx / 2, W - ext.cx));
+    if (left < lastRight + kLabelGap || left + ext.cx > W) continue;
+    canvas.TextOut(left, H - ext.cy, label);
+    lastRight = left + ext.cx;
   }
+  int lastTop = H - rowHeight + kLabelGap;
   const double firstY = first(South);
   for (int i = 0, n = TruncToInt(spanY / GridStep); i <= n; ++i) {
     const double s = static_cast<double>(i) * GridStep + firstY;
     const int y = H - TruncToInt(s * Scale);
     canvas.MoveTo(0, y);
     canvas.LineTo(W, y);
+    if (y < 0 || y >= H) continue;
     const std::string label = GridLabel(DegToDms(s / 3600 + South));
     const TSize ext = canvas.TextExtent(label);
-    canvas.TextOut(0, y - ext.cy / 2, label);
+    const int top = std::max(0, y - ext.cy / 2);
+    if (top + ext.cy > lastTop - kLabelGap || ext.cx > W) continue;
+    canvas.TextOut(0, top, label);
+    lastTop = top;
   }
 }
 

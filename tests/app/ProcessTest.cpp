@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "tests/common/TempFiles.h"
 
@@ -102,6 +104,27 @@ TEST_P(ProcessTest, SignalWhileRecordingSavesTheSettingsAndCompletesTheLog) {
   EXPECT_NE(saved.find("\nKddMap="), std::string::npos) << saved;
   // Nothing left beside the files but what was there.
   EXPECT_EQ(FileCount(), 2);
+}
+
+// The program started without a display (or on `platform`): its exit code and standard error.
+std::pair<int, std::string> RunWithoutDisplay(const std::string& args, const std::string& platform = "") {
+  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " +
+                          (platform.empty() ? "-u QT_QPA_PLATFORM" : "QT_QPA_PLATFORM=" + platform) + " " + ORVANE_EXE +
+                          " " + args + " 2>&1 >/dev/null";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  std::string text;
+  for (int c; (c = std::fgetc(p)) != EOF;) text += static_cast<char>(c);
+  const int status = pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST(ProcessStart, WithoutADisplayItSaysSoAndHelpAndVersionStillWork) {
+  EXPECT_EQ(RunWithoutDisplay(""), std::pair(1, std::string("Orvane needs a display (DISPLAY or WAYLAND_DISPLAY is "
+                                                            "not set); run it under xvfb-run for a virtual one\n")));
+  EXPECT_EQ(RunWithoutDisplay("", "xcb").first, 1);
+  // --help and --version need none; an empty file name is refused like a missing one.
+  for (const auto& [args, code] : {std::pair{"--help", 0}, {"--version", 0}, {"--settings ''", 2}, {"--settings=", 2}})
+    EXPECT_EQ(RunWithoutDisplay(args).first, code) << args;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProcessTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),

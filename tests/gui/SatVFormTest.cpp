@@ -161,12 +161,41 @@ TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   EXPECT_TRUE(Item("mnuCom5")->isChecked());
   EXPECT_FALSE(Item("mnuCom1")->isChecked());
   EXPECT_FALSE(SatVForm->CommPortDriver.IsOpen());
+  // Said on the monitor and in the sky view until data arrives, here from a replay.
+  const auto shown = [] { return MoniForm->lblRecv->text() + "|" + SatVForm->pnlSat->StatusText(); };
+  const std::string said = "COM5 (" + (dir / "no-such-tty").string() + "): No such file or directory";
+  EXPECT_EQ(shown().toStdString(), said + "|" + said);
+  WriteAll(dir / "one.log", Sentence("GPGLL,3539.1234,N,13944.5678,E,123519,A"));
+  SatVForm->StartReplay((dir / "one.log").string());
+  ASSERT_TRUE(WaitFor([&] { return shown().startsWith("$GPGLL,") && shown().endsWith("|"); }));
   DestroyForms();
   EXPECT_NE(ReadAll(ini).find("ComPort=5\n"), std::string::npos);
-  EXPECT_EQ(PortOpenFailure(3, "/dev/ttyUSB0", "COM3: Permission denied"),
-            "COM3 (/dev/ttyUSB0): Permission denied; is the user in the dialout group?");
+  EXPECT_EQ(PortOpenFailure(3, "/dev/ttyUSB0", "COM3: Cannot open \"/dev/ttyUSB0\": Permission denied"),
+            "COM3 (/dev/ttyUSB0): Permission denied (join the dialout group)");
   EXPECT_EQ(PortOpenFailure(5, "/x", "COM5: No such file or directory"), "COM5 (/x): No such file or directory");
   EXPECT_EQ(DialogFilter("LogFile|*.Log|All|*.*"), "LogFile (*.Log);;All (*.*)");
+}
+
+TEST_F(WindowTest, TheMonitorOpensAtTheSizeItsBlocksNeedAndClipsThemWhenMadeSmaller) {
+  OpenPty();
+  WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\n\n[Ports]\nCOM3=" + slaveName + "\n");
+  CreateForms();
+  ASSERT_EQ(MoniForm->size(), MoniForm->NeededSize());
+  // Wide values, each block below the one before and all above the last-sentence line.
+  Send(Sentence("GPGGA,235959,3539.1234,N,13944.5678,E,2,12,0.9,1545.4,M,46.9,M,,") +
+       Sentence("GPGLL,3539.1234,N,13944.5678,E,235959,A") +
+       Sentence("GPRMC,235959,A,3539.1234,N,13944.5678,E,122.4,359.4,311299,017.3,W"));
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().startsWith("$GPRMC"); }));
+  QRect free(0, 0, MoniForm->width(), MoniForm->lblRecv->y());
+  for (const QLabel* l : {MoniForm->lblGGA, MoniForm->lblGLL, MoniForm->lblRMC}) {
+    const QRect r(l->mapTo(MoniForm, QPoint()), l->sizeHint());
+    EXPECT_TRUE(free.contains(r)) << l->objectName().toStdString();
+    free.setTop(r.bottom() + 1);
+  }
+  // Smaller than its text: the blocks end above the last-sentence line, which keeps its place.
+  MoniForm->resize(150, 120);
+  QApplication::processEvents();
+  EXPECT_EQ(MoniForm->pnlBlocks->geometry().bottom() + 1, MoniForm->lblRecv->y());
 }
 
 TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
@@ -190,7 +219,8 @@ TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
   // Hidden: the horizon's south point shows the circle's pen and the background, no symbol.
   EXPECT_NE(img.pixelColor(120, 218 + 3), QColor(255, 0, 0));
   EXPECT_EQ(img.pixelColor(120, 190), QColor(0, 0, 0));  // the north-south line
-  EXPECT_EQ(img.pixelColor(230, 5), QColor(255, 255, 255));  // outside the horizon
+  // Outside the horizon, clear of the port's status along the top and of the W by the axis.
+  EXPECT_EQ(img.pixelColor(3, 225), QColor(255, 255, 255));
 }
 
 }  // namespace

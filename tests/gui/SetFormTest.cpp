@@ -223,7 +223,7 @@ TEST_F(SetFormTest, APathThatDoesNotLoadIsShownEmptyAtTheNextShowing) {
   SetForm->edtBmpMap->setText(QString::fromStdString(missing));
   SetForm->btnOK->click();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], ".HDR File not found");
+  EXPECT_EQ(messages[0], ".HDR File not found: " + (dir / "nowhere.HDR").string());
   EXPECT_EQ(TrackState.BmpMap, "");
   SetForm->show();
   EXPECT_EQ(SetForm->edtBmpMap->text(), "");

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include "gui/ErrorHandler.h"
+#include "gui/QtCanvas.h"
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
 #include "geodrel.h"
@@ -533,14 +534,39 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
 
   WriteAll(dir / "area.HDR", "ULXMAP\t133.95\nULYMAP\t34.05\nXDIM\t0.001\nYDIM\t0.001\n");
   f.SetMapSet();
-  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
   EXPECT_EQ(TrackState.BmpMap, bmp);
   std::filesystem::remove(dir / "area.HDR");
   f.SetMapSet();
-  EXPECT_EQ(messages.back(), ".HDR File not found");
+  EXPECT_EQ(messages.back(), ".HDR File not found: " + (dir / "area.HDR").string());
   EXPECT_TRUE(TrackState.BmpMap.empty());
   f.FormPaint();
   EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), ToQRgb(NmeaRec.BGColor));
+}
+
+// The grid labels' boxes as the window's canvas writes them, measured in its own font.
+struct LabelBoxes : TQtCanvas {
+  using TQtCanvas::TQtCanvas;
+  void TextOut(int x, int y, const std::string& text) override {
+    Boxes.push_back(QRect(QPoint(x, y), QSize(TextExtent(text).cx, TextExtent(text).cy)));
+    TQtCanvas::TextOut(x, y, text);
+  }
+  std::vector<QRect> Boxes;
+};
+
+TEST_F(TrackFormTest, GridLabelsStayInsideAndApartAtEveryZoom) {
+  QImage img(Make().Surface().size(), QImage::Format_RGB32);
+  TTrackView view(TrackState);
+  for (TrackState.Zoom = kZoomMin; TrackState.Zoom <= kZoomMax; ++TrackState.Zoom) {
+    view.ApplyZoom();
+    LabelBoxes canvas(img);
+    view.DrawBase(canvas, clWhite, clBlue, nullptr);
+    EXPECT_GE(canvas.Boxes.size(), 2u) << TrackState.Zoom;
+    for (size_t i = 0; i < canvas.Boxes.size(); ++i) {
+      EXPECT_TRUE(img.rect().contains(canvas.Boxes[i])) << TrackState.Zoom;
+      for (size_t j = 0; j < i; ++j) EXPECT_FALSE(canvas.Boxes[i].intersects(canvas.Boxes[j])) << TrackState.Zoom;
+    }
+  }
 }
 
 TEST_F(TrackFormTest, CloseButtonRunsTheToggle) {

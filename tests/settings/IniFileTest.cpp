@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "tests/common/TempFiles.h"
 
@@ -190,6 +191,24 @@ TEST_F(TempDir, UnreadableOrOddFilesReadAsDefaultsAndAreNeverOverwritten) {
   // A folder that does not exist.
   TIniFile c((dir / "missing" / "x.ini").string());
   EXPECT_THROW(c.WriteInteger("S", "K", 1), EIniFileError);
+}
+
+// There but not replaceable: read-only (for root too), or in a folder that takes no new file.
+TEST_F(TempDir, AFileThatIsThereButCannotBeWrittenIsSaidSo) {
+  const fs::path ro = dir / "ro.ini", proc = "/proc" / fs::read_symlink("/proc/self") / "comm";
+  WriteAll(ro, "[S]\nK=2\n");
+  fs::permissions(ro, static_cast<fs::perms>(0444));
+  for (const auto& [file, said] : {std::pair{ro, std::string(": Permission denied")},
+                                   {proc, ": the file is there, but its folder \"" + proc.parent_path().string()}}) {
+    std::string what = "written";
+    try {
+      TIniFile(file.string()).WriteInteger("S", "K", 3);
+    } catch (const EIniFileError& e) {
+      what = e.what();
+    }
+    EXPECT_THAT(what, HasSubstr("\"" + file.string() + "\"" + said));
+  }
+  EXPECT_EQ(ReadAll(ro), "[S]\nK=2\n");
 }
 
 TEST_F(TempDir, LinkedFileIsReplacedBehindTheLinkWithItsPermissions) {

@@ -193,7 +193,7 @@ TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
   state.BmpMap = (dir / "area.bmp").string();
   image.Files[state.BmpMap] = {100, 100};
   Load();
-  EXPECT_EQ(messages, (std::vector<std::string>{".HDR File not found"}));
+  EXPECT_EQ(messages, (std::vector<std::string>{".HDR File not found: " + (dir / "area.HDR").string()}));
   EXPECT_EQ(loadLog, "R");  // the vector layers are loaded, the picture is not
   EXPECT_FALSE(layers.MapReady);
   EXPECT_TRUE(state.BmpMap.empty());
@@ -219,7 +219,7 @@ TEST_F(MapLayersTest, WrongHeaderTurnsOnlyTheBitmapOff) {
   // Tabs are no separators: no key is found.
   WriteAll(dir / "area.HDR", "ULXMAP\t139.5\nULYMAP\t36.0\nXDIM\t0.0001\nYDIM\t0.0001\n");
   Load();
-  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
   EXPECT_FALSE(layers.MapReady);  // as it was
   EXPECT_EQ(state.BmpMap, (dir / "area.bmp").string());
   EXPECT_FALSE(layers.Has('B'));
@@ -233,7 +233,7 @@ TEST_F(MapLayersTest, WrongHeaderTurnsOnlyTheBitmapOff) {
   state.BmpMap = path;
   messages.clear();
   Load();
-  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR"}));
+  EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
   EXPECT_TRUE(layers.MapReady);
   EXPECT_EQ(Drawn(), "R");
 }

@@ -41,16 +41,18 @@ protected:
     view.ApplyZoom();
   }
 
-  // The grid as drawn: each line followed by its label.
+  // The grid as drawn: each line, with the label that follows it when one is written.
   static void Grid(const RecordingCanvas& c, std::vector<GridLine>& meridians, std::vector<GridLine>& parallels) {
-    const TCanvasCall* line = nullptr;
+    GridLine* line = nullptr;
     for (const TCanvasCall& call : c.Calls) {
-      if (call.Op == TCanvasOp::LineTo) line = &call;
+      if (call.Op == TCanvasOp::LineTo) {
+        auto& side = call.State.PenPos.x == call.At.x ? meridians : parallels;
+        side.push_back({call.State.PenPos.x == call.At.x ? call.At.x : call.At.y, "", {}});
+        line = &side.back();
+      }
       if (call.Op != TCanvasOp::TextOut || !line) continue;
-      if (line->State.PenPos.x == line->At.x)
-        meridians.push_back({line->At.x, call.Text, call.At});
-      else
-        parallels.push_back({line->At.y, call.Text, call.At});
+      line->label = call.Text;
+      line->labelAt = call.At;
       line = nullptr;
     }
   }
@@ -90,27 +92,34 @@ TEST_F(TrackViewTest, DefaultViewOn485x305) {
   std::vector<GridLine> m, p;
   Grid(c, m, p);
   // 16 whole intervals plus one: the first meridian 50" (2.5 px) inside the edge, at 132°40'.
+  // A label goes only where it clears the one before it: the first is kept inside the surface,
+  // the next two would run into it.
   ASSERT_EQ(m.size(), 17u);
   EXPECT_EQ(m[0].at, 2);
   EXPECT_EQ(m[0].label, "132.4000");
-  EXPECT_EQ(m[0].labelAt, (TPoint{2 - 24, 305 - 12}));
+  EXPECT_EQ(m[0].labelAt, (TPoint{0, 305 - 12}));
   EXPECT_EQ(m[1].at, 32);
-  EXPECT_EQ(m[1].label, "132.5000");
+  EXPECT_EQ(m[1].label, "");
   EXPECT_EQ(m[2].at, 62);
-  EXPECT_EQ(m[2].label, "133.0000");
+  EXPECT_EQ(m[2].label, "");
+  EXPECT_EQ(m[3].label, "133.1000");
+  EXPECT_EQ(m[3].labelAt, (TPoint{92 - 24, 305 - 12}));
   EXPECT_EQ(m[8].at, 242);
-  EXPECT_EQ(m[8].label, "134.0000");
+  EXPECT_EQ(m[9].label, "134.1000");
   EXPECT_EQ(m[16].at, 482);
-  EXPECT_EQ(m[16].label, "135.2000");
+  EXPECT_EQ(m[16].label, "");
 
+  // The lowest parallel's label would sit on the longitude row; the top one is moved inside.
   ASSERT_EQ(p.size(), 11u);
   EXPECT_EQ(p[0].at, 303);
-  EXPECT_EQ(p[0].label, "33.1000");
-  EXPECT_EQ(p[0].labelAt, (TPoint{0, 303 - 6}));
+  EXPECT_EQ(p[0].label, "");
+  EXPECT_EQ(p[1].label, "33.2000");
+  EXPECT_EQ(p[1].labelAt, (TPoint{0, 273 - 6}));
   EXPECT_EQ(p[5].at, 153);
   EXPECT_EQ(p[5].label, "34.0000");
   EXPECT_EQ(p[10].at, 3);
   EXPECT_EQ(p[10].label, "34.5000");
+  EXPECT_EQ(p[10].labelAt, (TPoint{0, 0}));
 
   for (const test::TLine& l : c.Lines()) {
     EXPECT_EQ(l.State.PenStyle, TPenStyle::Dot);
