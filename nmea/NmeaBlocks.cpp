@@ -75,7 +75,7 @@ void BuildRmcBlock(const TNmeaRec& r, std::string& out) {
   NewLine(out);
   out.append("Speed     ");
   AppendFixed(out, r.Speed, 3);
-  out += ' ';
+  out.append(" km/h");
   NewLine(out);
   out.append("Course    ");
   AppendFixed(out, r.Course, 3);

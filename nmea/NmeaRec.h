@@ -42,7 +42,7 @@ struct TNmeaRec {
   double Geoid = 0;
   char AltUnit = 0;
   char GeoidUnit = 0;
-  double Speed = 0;
+  double Speed = 0;  // km/h
   double Course = 0;  // D.MMSS
   double MagVar = 0;
   std::string MagVarEW;

@@ -411,14 +411,14 @@ void TNmeaProc::DecodeGLL() {
 }
 
 // $GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C
-//   1 time   2 status (not read)   3,4 latitude, N/S   5,6 longitude, E/W
+//   1 time   2 status (A valid, V no fix)   3,4 latitude, N/S   5,6 longitude, E/W
 //   7 speed (knots)   8 course (deg true)   9 date ddmmyy   10,11 magnetic variation, E/W
 void TNmeaProc::DecodeRMC() {
   Rec.FixTime = NmeaTimeText(F(1));
   if (!F(3).empty()) {
     Rec.Lat = NmeaToDms(F(3));
     Rec.LatNS = F(4);
-    if (Rec.GpsFix == "$GPRMC") Rec.FixValid = true;
+    if (Rec.GpsFix == "$GPRMC" && F(2) == "A") Rec.FixValid = true;
   } else {
     Rec.Lat = 0;
     Rec.LatNS.clear();
@@ -430,8 +430,11 @@ void TNmeaProc::DecodeRMC() {
     Rec.Lon = 0;
     Rec.LonEW.clear();
   }
-  // Stored as knots times 1.583, the figure this monitor has always shown.
-  if (!F(7).empty()) Rec.Speed = SafeStrToFloat(F(7)) * 1.583;
+  // A receiver without a fix says so with "V" and may still send its last position: it must
+  // not be recorded as one.
+  if (Rec.GpsFix == "$GPRMC" && F(2) == "V") Rec.FixValid = false;
+  // Kept in km/h: one knot is 1.852 km/h.
+  if (!F(7).empty()) Rec.Speed = SafeStrToFloat(F(7)) * 1.852;
   if (!F(8).empty()) Rec.Course = DegToDms(SafeStrToFloat(F(8)));
   if (!F(9).empty()) Rec.FixDate = F(9);
   if (!F(10).empty()) {

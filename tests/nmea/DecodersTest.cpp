@@ -183,14 +183,14 @@ TEST_F(Decoders, RmcStoresSpeedCourseDateAndVariation) {
   Feed("$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C");
   EXPECT_EQ(rec.FixTime, "01:02:03");
   EXPECT_NEAR(rec.Lat, 35.3907404, 1e-12);
-  EXPECT_NEAR(rec.Speed, 15.83, 1e-12);
+  EXPECT_NEAR(rec.Speed, 18.52, 1e-12);
   EXPECT_NEAR(rec.Course, 45.3, 1e-12);
   EXPECT_EQ(rec.FixDate, "061226");
   EXPECT_DOUBLE_EQ(rec.MagVar, 7.0);
   EXPECT_EQ(rec.MagVarEW, "W");
   EXPECT_FALSE(rec.FixValid);
   Feed("$GPRMC,010204.00,A,3539.1234,N,13945.5000,E,,90,,,");
-  EXPECT_NEAR(rec.Speed, 15.83, 1e-12);  // an empty speed keeps the last
+  EXPECT_NEAR(rec.Speed, 18.52, 1e-12);  // an empty speed keeps the last
   EXPECT_NEAR(rec.Course, 90, 1e-12);
   EXPECT_EQ(rec.FixDate, "061226");
   EXPECT_EQ(rec.MagVar, 0);
@@ -202,7 +202,11 @@ TEST_F(Decoders, RmcSetsTheFixOnlyWhenItIsTheFixSource) {
   Feed("$GPRMC,010203.00,V,,,,,,,,,");
   EXPECT_FALSE(rec.FixValid);
   Feed("$GPRMC,010203.00,V,3539.1234,N,13945.5000,E,,,,,");
+  EXPECT_FALSE(rec.FixValid);  // "V": the receiver says the position is not valid
+  Feed("$GPRMC,010204.00,A,3539.1234,N,13945.5000,E,,,,,");
   EXPECT_TRUE(rec.FixValid);
+  Feed("$GPRMC,010205.00,V,3539.1234,N,13945.5000,E,,,,,");
+  EXPECT_FALSE(rec.FixValid);
 }
 
 TEST_F(Decoders, PgrmmAnnouncesTheReceiversDatum) {
