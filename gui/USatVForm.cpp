@@ -216,6 +216,15 @@ TSatVForm::TSatVForm(QWidget* parent)
   CommPortDriver.OnReceiveData = [this](TCommPortDriver* s, const char* d, uint32_t n) {
     CommPortDriverReceiveData(s, d, n);
   };
+  CommPortDriver.OnHangUp = [this](TCommPortDriver*) { PortHungUp(); };
+  ReopenTimer.setObjectName("ReopenTimer");
+  ReopenTimer.setInterval(kReopenMs);
+  connect(&ReopenTimer, &QTimer::timeout, this, [this] {
+    if (!CommPortDriver.OpenPort()) return;
+    ReopenTimer.stop();
+    std::fprintf(stderr, "Orvane: %s (%s) is back\n", ("COM" + std::to_string(NmeaRec.ComPort)).c_str(),
+                 CommPortDriver.DeviceName().c_str());
+  });
   Recorder.OnFailure = [this](const std::string& message) {
     menSaveLog->setChecked(false);
     // Shown after the sentence processor has returned, not in the middle of a delivery.
@@ -393,8 +402,23 @@ void TSatVForm::OpenComPort() {
 }
 
 void TSatVForm::CloseComPort() {
+  ReopenTimer.stop();
   CommPortDriver.PurgeBuffers(true, true);
   CommPortDriver.ClosePort();
+}
+
+void TSatVForm::PortHungUp() {
+  const std::string text = "COM" + std::to_string(NmeaRec.ComPort) + " (" + CommPortDriver.DeviceName() +
+                           "): the receiver hung up; trying to reopen it every " +
+                           std::to_string(kReopenMs / 1000) + " seconds";
+  std::fprintf(stderr, "Orvane: %s\n", text.c_str());
+  CommPortDriver.ClosePort();
+  // Its last fix is no longer the receiver's word: the track must not go on recording it.
+  NmeaRec.FixValid = false;
+  PortStatus_ = text;
+  if (MoniForm) MoniForm->ShowStatus(text);
+  pnlSat->SetFixCaption("FIX N/A");
+  ReopenTimer.start();
 }
 
 void TSatVForm::mnuComClick(QAction* item) {

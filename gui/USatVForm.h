@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 #include "nmea/NmeaLog.h"
@@ -107,6 +108,11 @@ public:
   // last-sentence line and in the sky view's fix caption place, until data arrives or the port
   // opens; an empty text clears it.
   void ShowPortStatus(const std::string& text);
+  // The receiver hung up: said once, the fix shown as not available, the same device tried
+  // again every kReopenMs until it opens.
+  void PortHungUp();
+  static constexpr int kReopenMs = 2000;
+  QTimer ReopenTimer;
   const std::string& PortStatus() const { return PortStatus_; }
 
   // TNmeaDisplay

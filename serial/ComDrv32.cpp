@@ -52,6 +52,7 @@ bool TCommPortDriver::OpenPort() {
     return false;
   }
   lastOpenError_.clear();
+  hungUp_ = false;
   // The terminal is open non-blocking and raw with no minimum count, so a read returns at once
   // with what is queued: that takes the place of the read time-outs.
   ApplySettings();
@@ -181,8 +182,13 @@ void TCommPortDriver::SetComPortPollingDelay(uint16_t value) {
 void TCommPortDriver::PollTick() {
   if (!IsOpen() || suspendCount_ > 0) return;
   // A terminal that hung up (its other end closed, an adapter pulled) cannot report a queue:
-  // that reads as nothing queued, and the next tick asks again.
+  // that reads as nothing queued. The owner hears of the hang-up once.
   const int queued = std::max(port_.QueuedBytes(), 0);
+  if (queued == 0 && !hungUp_ && port_.HungUp()) {
+    hungUp_ = true;
+    if (OnHangUp) OnHangUp(this);
+    return;
+  }
   if (packetSize_ > 0) {
     PollPackets(queued);
     return;

@@ -116,6 +116,9 @@ public:
 
   TComPortReceiveDataEvent OnReceiveData;
   TComPortReceivePacketEvent OnReceivePacket;
+  // Once, when the open port's other end hangs up (a USB receiver pulled out, a pseudo-terminal
+  // closed); the port stays open until the owner closes it.
+  std::function<void(TCommPortDriver* Sender)> OnHangUp;
 
   // The line settings that ApplySettings writes for the current properties.
   TLineSettings LineSettings() const;
@@ -139,6 +142,7 @@ private:
   std::string lastOpenError_;
   uint32_t packetStart_ = kNoPacketStart;
   int32_t suspendCount_ = 0;
+  bool hungUp_ = false;
 
   TComPortNumber comPort_ = pnCOM2;
   TComPortBaudRate speed_ = br9600;

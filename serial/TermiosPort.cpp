@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -163,6 +164,13 @@ int TTermiosPort::QueuedBytes() const {
   int n = 0;
   if (ioctl(fd_, FIONREAD, &n) != 0) return -1;
   return n;
+}
+
+bool TTermiosPort::HungUp() const {
+  if (fd_ < 0) return false;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, 0) < 0) return false;
+  return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 ssize_t TTermiosPort::Read(void* buffer, size_t count) {

@@ -48,6 +48,8 @@ public:
   void Purge(bool input, bool output);
   // Bytes waiting in the input queue; -1 when the device cannot say (hung up, gone).
   int QueuedBytes() const;
+  // The other end is gone: a hang-up, an adapter pulled out, a device that reports errors.
+  bool HungUp() const;
   // Up to `count` queued bytes, without waiting; -1 on an error or when nothing is queued.
   ssize_t Read(void* buffer, size_t count);
   // The modem input lines that are on; false when the device does not answer the query.

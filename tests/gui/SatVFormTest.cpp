@@ -225,3 +225,39 @@ TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(WindowTest, AReceiverThatHangsUpIsSaidAndReopenedWhenItComesBack) {
+  OpenPty();
+  const std::filesystem::path link = dir / "gps";
+  std::filesystem::create_symlink(slaveName, link);
+  WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\n\n[Ports]\nCOM3=" + link.string() + "\n");
+  CreateForms();
+  ASSERT_TRUE(SatVForm->CommPortDriver.IsOpen());
+  Send(Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7"));
+  ASSERT_TRUE(WaitFor([] { return SatVForm->pnlSat->FixCaption() == "3D Fix"; }));
+
+  // Pulled out: the other end goes away.
+  close(master);
+  close(slave);
+  master = slave = -1;
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().contains("hung up"); }));
+  EXPECT_EQ(SatVForm->pnlSat->FixCaption(), "FIX N/A");
+  EXPECT_FALSE(NmeaRec.FixValid);
+  EXPECT_TRUE(SatVForm->ReopenTimer.isActive());
+
+  // Plugged in again at the same path.
+  OpenPty();
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(slaveName, link);
+  ASSERT_TRUE(WaitFor([] { return SatVForm->CommPortDriver.IsOpen(); }, 5));
+  EXPECT_FALSE(SatVForm->ReopenTimer.isActive());
+  const std::string gga = Sentence("GPGGA,123519,3539.1234,N,13944.5678,E,1,08,0.9,545.4,M,46.9,M,,");
+  Send(gga);
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblGGA->text().startsWith("GPS Fix Data"); }));
+}
+
+}  // namespace
+}  // namespace orvane
