@@ -2,6 +2,7 @@
 // pseudo-terminal, and ended by a termination signal the way its close button ends it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -125,6 +126,28 @@ TEST(ProcessStart, WithoutADisplayItSaysSoAndHelpAndVersionStillWork) {
   // --help and --version need none; an empty file name is refused like a missing one.
   for (const auto& [args, code] : {std::pair{"--help", 0}, {"--version", 0}, {"--settings ''", 2}, {"--settings=", 2}})
     EXPECT_EQ(RunWithoutDisplay(args).first, code) << args;
+}
+
+TEST_F(ProcessTest, SettingsThatCannotBeSavedFailTheExit) {
+  const auto ini = dir / "locked.ini", err = dir / "stderr.txt";
+  WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
+  std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
+  pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 2);
+    execl(ORVANE_EXE, ORVANE_EXE, "--settings", ini.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  kill(pid, SIGTERM);
+  const int status = WaitExit(20);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string said = ReadAll(err);
+  EXPECT_NE(said.find("The settings were not saved: Cannot write \"" + ini.string() + "\""), std::string::npos) << said;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProcessTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),

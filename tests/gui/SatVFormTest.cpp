@@ -261,3 +261,17 @@ TEST_F(WindowTest, AReceiverThatHangsUpIsSaidAndReopenedWhenItComesBack) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(WindowTest, ReceivedBytesReachTheMonitorOneForOne) {
+  WriteAll(ini, "[Settings]\nShowData=1\n");
+  CreateForms();
+  // Under a UTF-8 locale a byte above 127 is no character of its own; here it stays one.
+  MoniForm->SetRecvCaption("$GP\xE9\xFF");
+  EXPECT_EQ(MoniForm->lblRecv->text(), QString::fromUtf8("$GP\u00E9\u00FF"));
+}
+
+}  // namespace
+}  // namespace orvane
