@@ -126,8 +126,15 @@ TKind ParseKind(const std::string& s) {
 // From the content when the name does not say: the national-land header or its "L" and "P"
 // records, the waypoint formats' record tags, else the coastline's plain number pairs.
 TKind KindFromContent(const std::string& path) {
-  const std::string data = ReadMapFile(path);
-  TLineReader in(std::string_view(data).substr(0, 1 << 16));
+  // The first 64 KB say enough; a large file is read whole only once, by its layer.
+  std::string data(1 << 16, '\0');
+  {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) ReadMapFile(path);  // throws, naming the file and the cause
+    data.resize(f ? std::fread(data.data(), 1, data.size(), f) : 0);
+    if (f) std::fclose(f);
+  }
+  TLineReader in(data);
   std::string_view line;
   int lines = 0, points = 0, tags = 0;
   std::vector<std::string> items;
