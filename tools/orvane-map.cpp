@@ -263,8 +263,9 @@ void InfoWaypoint(const std::string& path) {
   for (const TWayPointRec& p : layer.WayPoints()) widen(p.Lon, p.Lat);
   for (const TTrackFilePoint& p : layer.TrackPoints()) widen(p.Lon, p.Lat);
   Out("extent", any ? Extent(w, s, e, n) + " (" + TrackState.MapDatum + ")" : "none");
-  Out("datum", layer.Datum().empty() ? "none named (read as the map datum)"
-                                     : layer.Datum() + " (converted to " + TrackState.MapDatum + ")");
+  Out("datum", layer.Datum().empty()               ? "none named (read as the map datum)"
+              : layer.Datum() == TrackState.MapDatum ? layer.Datum() + " (the map datum)"
+                                                     : layer.Datum() + " (converted to " + TrackState.MapDatum + ")");
 }
 
 void InfoBitmap(const std::string& path) {

@@ -112,6 +112,7 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
   // No telling name: read from the content; a misleading one: --kind.
   Write("shore.dat", "#\n135.5,35.5\n135.6,35.7\n");
   Write("N01shore.TXT", "#\n135.5,35.5\n135.6,35.7\n");
+  Write("wgs.WPT", "M,G,WGS,x\r\nW,Mark,N35.0,E135.0,0,0,0,Mark\r\n");
   Write("N0313.TXT", LineFile({{{{4860000, 1260000}, {4860360, 1260360}}}}));
   struct TCase {
     std::vector<std::string> Args;
@@ -131,8 +132,9 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
       {{"shore.dat"}, {"kind: coastline", "segments: 1", "points: 2"}},
       {{"--kind", "coastline", "N01shore.TXT"}, {"kind: coastline", "segments: 1", "points: 2"}},
       {{"route.txt"},
-       {"kind: waypoint", "waypoints: 1", "track points: 2", "datum: Tokyo (converted to Tokyo)",
+       {"kind: waypoint", "waypoints: 1", "track points: 2", "datum: Tokyo (the map datum)",
         "extent: west 134.960000, south 34.980000, east 135.030000, north 35.020000 (Tokyo)"}},
+      {{"--settings", ini, "wgs.WPT"}, {"waypoints: 1", "datum: WGS 84 (converted to Tokyo)", "south 34.996806, east 135.002787"}},
       {{"area.bmp"},
        {"kind: bitmap", "ULXMAP 134.93, ULYMAP 35.06, XDIM 0.003, YDIM 0.004", "pixels: 40 x 30",
         "extent: west 134.930000, south 34.940000, east 135.050000, north 35.060000"}},
