@@ -293,6 +293,8 @@ void InfoKdd(const std::string& folder) {
     throw EMapFileError(meta ? "Cannot open file \"" + *meta + "\": no metadata file of the area"
                              : folder + ": a folder given with a trailing \"/\" has no metadata file");
   }
+  if (TrackState.KddArcList.empty() && TrackState.KddPgnList.empty() && TrackState.KddPntList.empty())
+    Out("sections", "none read: the [KDDARC], [KDDPGN] and [KDDPNT] files need --settings");
   Out("zone", std::to_string(layer.Zone()));
   Out("datum flag", layer.DatumFlag() ? "set (" + layer.DataDatum() + ")" : "not set (Tokyo)");
   Out("arcs", std::to_string(layer.Arcs().size()));
@@ -446,8 +448,8 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   if (!size.empty()) {
     const size_t x = size.find('x');
     if (x == std::string::npos || !ParseNumber(std::string_view(size).substr(0, x), W) ||
-        !ParseNumber(std::string_view(size).substr(x + 1), H) || W < 1 || H < 1 || W > 16384 || H > 16384)
-      throw EUsage("--size: '" + size + "' is not WxH with each from 1 to 16384");
+        !ParseNumber(std::string_view(size).substr(x + 1), H) || W < 1 || H < 1 || W > 8192 || H > 8192)
+      throw EUsage("--size: '" + size + "' is not WxH with each from 1 to 8192");
   }
   double lat = 0, lon = 0;
   int32_t zoom = 0;
