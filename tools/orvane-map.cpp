@@ -107,8 +107,12 @@ struct TKindName {
   TKind Kind;
   const char* Name;
 };
-constexpr TKindName kKinds[] = {{TKind::Line, "line"},         {TKind::Point, "point"},   {TKind::Waypoint, "waypoint"},
-                                {TKind::Coastline, "coastline"}, {TKind::Bitmap, "bitmap"}, {TKind::Kdd, "kdd"},
+constexpr TKindName kKinds[] = {{TKind::Line, "line"},
+                                {TKind::Point, "point"},
+                                {TKind::Waypoint, "waypoint"},
+                                {TKind::Coastline, "coastline"},
+                                {TKind::Bitmap, "bitmap"},
+                                {TKind::Kdd, "kdd"},
                                 {TKind::Enc, "enc"}};
 
 const char* KindName(TKind k) {
@@ -195,7 +199,8 @@ void PrintStyles(const std::string& path, const std::vector<TMetaStyle>& styles,
                 u == used.end() ? 0 : u->second);
   }
   for (const auto& [index, count] : used)
-    if (!StyleAt(styles, index)) std::printf("    %s-%u: no entry (not drawn); %d records\n", prefix.c_str(), index, count);
+    if (!StyleAt(styles, index))
+      std::printf("    %s-%u: no entry (not drawn); %d records\n", prefix.c_str(), index, count);
 }
 
 void InfoLine(const std::string& path, bool haveSettings) {
@@ -216,8 +221,8 @@ void InfoLine(const std::string& path, bool haveSettings) {
   Out("extent", vertices ? Extent(minX / 36000.0, minY / 36000.0, maxX / 36000.0, maxY / 36000.0) : "none");
   Out("datum", "as read (drawn in the map datum without conversion)");
   const std::optional<std::string> attr = TVectLine::AttributeFileName(path);
-  Out("attributes", layer.AttributesLoaded() ? *attr + ", " + std::to_string(layer.Attributes().size()) + " records"
-                                             : "none");
+  Out("attributes",
+      layer.AttributesLoaded() ? *attr + ", " + std::to_string(layer.Attributes().size()) + " records" : "none");
   PrintStyles(path, layer.Styles(), used, haveSettings);
 }
 
@@ -232,8 +237,8 @@ void InfoPoint(const std::string& path, bool haveSettings) {
     maxX = std::max(maxX, p.X), maxY = std::max(maxY, p.Y);
   }
   Out("points", std::to_string(layer.Points().size()));
-  Out("extent", layer.Points().empty() ? "none"
-                                       : Extent(minX / 36000.0, minY / 36000.0, maxX / 36000.0, maxY / 36000.0));
+  Out("extent",
+      layer.Points().empty() ? "none" : Extent(minX / 36000.0, minY / 36000.0, maxX / 36000.0, maxY / 36000.0));
   Out("datum", "as read (drawn in the map datum without conversion)");
   PrintStyles(path, layer.Styles(), used, haveSettings);
 }
@@ -263,18 +268,21 @@ void InfoWaypoint(const std::string& path) {
   for (const TWayPointRec& p : layer.WayPoints()) widen(p.Lon, p.Lat);
   for (const TTrackFilePoint& p : layer.TrackPoints()) widen(p.Lon, p.Lat);
   Out("extent", any ? Extent(w, s, e, n) + " (" + TrackState.MapDatum + ")" : "none");
-  Out("datum", layer.Datum().empty()               ? "none named (read as the map datum)"
-              : layer.Datum() == TrackState.MapDatum ? layer.Datum() + " (the map datum)"
-                                                     : layer.Datum() + " (converted to " + TrackState.MapDatum + ")");
+  Out("datum", layer.Datum().empty()                  ? "none named (read as the map datum)"
+               : layer.Datum() == TrackState.MapDatum ? layer.Datum() + " (the map datum)"
+                                                      : layer.Datum() + " (converted to " + TrackState.MapDatum + ")");
 }
 
 void InfoBitmap(const std::string& path) {
   TQtImage image;
   TMapBitmap bitmap(image);
   switch (bitmap.Load(path)) {
-    case TBitmapLoad::HdrNotFound: throw EMapFileError(".HDR File not found: " + HdrFileName(path));
-    case TBitmapLoad::WrongHdr: throw EMapFileError("Wrong HDR: " + HdrFileName(path));
-    case TBitmapLoad::Loaded: break;
+    case TBitmapLoad::HdrNotFound:
+      throw EMapFileError(".HDR File not found: " + HdrFileName(path));
+    case TBitmapLoad::WrongHdr:
+      throw EMapFileError("Wrong HDR: " + HdrFileName(path));
+    case TBitmapLoad::Loaded:
+      break;
   }
   const TBitmapGeoref& g = bitmap.Georef();
   Out("header", HdrFileName(path) + ": ULXMAP " + FormatShortest(g.UlxMap) + ", ULYMAP " + FormatShortest(g.UlyMap) +
@@ -308,8 +316,8 @@ void InfoKdd(const std::string& folder) {
   }
   Out("points", std::to_string(layer.Points().size()));
   const auto& box = layer.Extent();
-  Out("extent", box ? Extent(box->MinLon, box->MinLat, box->MaxLon, box->MaxLat) + " (" + TrackState.MapDatum + ")"
-                    : "none");
+  Out("extent",
+      box ? Extent(box->MinLon, box->MinLat, box->MaxLon, box->MaxLat) + " (" + TrackState.MapDatum + ")" : "none");
 }
 
 void InfoEnc(const std::string& chart) {
@@ -371,13 +379,27 @@ int Info(const std::vector<std::string>& args) {
       std::printf("%s\n", path.c_str());
       Out("kind", KindName(k));
       switch (k) {
-        case TKind::Line: InfoLine(path, !settings.empty()); break;
-        case TKind::Point: InfoPoint(path, !settings.empty()); break;
-        case TKind::Waypoint: InfoWaypoint(path); break;
-        case TKind::Coastline: InfoCoastline(path); break;
-        case TKind::Bitmap: InfoBitmap(path); break;
-        case TKind::Kdd: InfoKdd(path); break;
-        case TKind::Enc: InfoEnc(path); break;
+        case TKind::Line:
+          InfoLine(path, !settings.empty());
+          break;
+        case TKind::Point:
+          InfoPoint(path, !settings.empty());
+          break;
+        case TKind::Waypoint:
+          InfoWaypoint(path);
+          break;
+        case TKind::Coastline:
+          InfoCoastline(path);
+          break;
+        case TKind::Bitmap:
+          InfoBitmap(path);
+          break;
+        case TKind::Kdd:
+          InfoKdd(path);
+          break;
+        case TKind::Enc:
+          InfoEnc(path);
+          break;
       }
     } catch (const std::exception& e) {
       // The other paths are still described; the exit status says one failed.
@@ -480,8 +502,9 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TMapBitmap bitmap(mapImage);
   TMapLayers layers(bitmap, TrackState);
   TPosixEncConverter converter;
-  TMapLayerObjects objects(layers, TrackState, NmeaRec, [](const std::string& text) { Warn(text); }, &converter,
-                           ProgramFolder() + "/" + kEncClassTableName);
+  TMapLayerObjects objects(
+      layers, TrackState, NmeaRec, [](const std::string& text) { Warn(text); }, &converter,
+      ProgramFolder() + "/" + kEncClassTableName);
   THeadlessHost host;
   TTrackPlot plot(host, markPicture, markBackground, layers, TrackState, NmeaRec);
   plot.View.ApplyZoom();

@@ -75,9 +75,10 @@ protected:
     Write("area.HDR", "ULXMAP 134.93\nULYMAP 35.06\nXDIM 0.003\nYDIM 0.004\n");
     return Write("Orvane.ini",
                  "[Settings]\r\nBGColor=$E0F0F0\r\nCoLineColor=$FF0000\r\nWpLineColor=$0080FF\r\n"
-                 "[Track]\r\nMapDatum=Tokyo\r\nBmpMap=" + (dir / "area.bmp").string() +
-                     "\r\nRoadMap=" + (dir / "N0113線.TXT").string() + "\r\nPointMap=" + (dir / "P0213.TXT").string() +
-                     "\r\nCoastLine=" + (dir / "coast.txt").string() + "\r\nWayPntMap=" + (dir / "route.txt").string() +
+                 "[Track]\r\nMapDatum=Tokyo\r\nBmpMap=" +
+                     (dir / "area.bmp").string() + "\r\nRoadMap=" + (dir / "N0113線.TXT").string() +
+                     "\r\nPointMap=" + (dir / "P0213.TXT").string() + "\r\nCoastLine=" + (dir / "coast.txt").string() +
+                     "\r\nWayPntMap=" + (dir / "route.txt").string() +
                      "\r\n[METADEF]\r\nN01-0=Road,0,2,$0000C0,0,0,0\r\nN01-1=Main,0,4,$00A000,0,0,0\r\n"
                      "P02-0=Village,0,1,$000000,0,0,0\r\nP02-1=City,0,1,$000000,0,0,0\r\n");
   }
@@ -96,9 +97,10 @@ protected:
                                      xy(36.0, 139.9) + "L1101,\"1\",2,2\r\n" + xy(36.0, 139.9) + xy(36.0, 139.8));
     WriteAll(folder / "pgn.txt", "H,-,-,-,1,-,-,-,0,0\r\nA1101,P1,2," + xy(36.01, 139.85) + "1\r\n2\r\n");
     WriteAll(folder / "pnt.txt", "H,-,-,-,1,-,-,-,0,0\r\nP1101,Q1," + xy(36.02, 139.86));
-    Write("kdd.ini", "[KDDARC]\r\nARC00=Edge,\\arc.txt,0.1,1,$00FF00\r\n[KDDPGN]\r\n"
-                     "PGN00=Town,\\pgn.txt,0.1,1,$C0C0C0,0,-,-,-,-,-,2,0,\\pgnatr.txt\r\n"
-                     "[KDDPNT]\r\nPNT00=Place,\\pnt.txt,0,-,9,-,-,0,3,\\pntatr.txt\r\n");
+    Write("kdd.ini",
+          "[KDDARC]\r\nARC00=Edge,\\arc.txt,0.1,1,$00FF00\r\n[KDDPGN]\r\n"
+          "PGN00=Town,\\pgn.txt,0.1,1,$C0C0C0,0,-,-,-,-,-,2,0,\\pgnatr.txt\r\n"
+          "[KDDPNT]\r\nPNT00=Place,\\pnt.txt,0,-,9,-,-,0,3,\\pntatr.txt\r\n");
     return folder.string();
   }
 };
@@ -119,7 +121,8 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
     std::vector<std::string> Expected;
   } cases[] = {
       {{"--settings", ini, "N0113線.TXT"},
-       {"kind: line", "lines: 2", "vertices: 5", "extent: west 134.944444, south 34.970000, east 135.055556, north 35.030000",
+       {"kind: line", "lines: 2", "vertices: 5",
+        "extent: west 134.944444, south 34.970000, east 135.055556, north 35.030000",
         "attributes: " + (dir / "N0113台.TXT").string() + ", 1 records",
         "N01-0: 'Road', min scale 0, pen width 2, colour $0000C0; 1 records",
         "N01-1: 'Main', min scale 0, pen width 4, colour $00A000; 1 records"}},
@@ -134,7 +137,8 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
       {{"route.txt"},
        {"kind: waypoint", "waypoints: 1", "track points: 2", "datum: Tokyo (the map datum)",
         "extent: west 134.960000, south 34.980000, east 135.030000, north 35.020000 (Tokyo)"}},
-      {{"--settings", ini, "wgs.WPT"}, {"waypoints: 1", "datum: WGS 84 (converted to Tokyo)", "south 34.996806, east 135.002787"}},
+      {{"--settings", ini, "wgs.WPT"},
+       {"waypoints: 1", "datum: WGS 84 (converted to Tokyo)", "south 34.996806, east 135.002787"}},
       {{"area.bmp"},
        {"kind: bitmap", "ULXMAP 134.93, ULYMAP 35.06, XDIM 0.003, YDIM 0.004", "pixels: 40 x 30",
         "extent: west 134.930000, south 34.940000, east 135.050000, north 35.060000"}},
@@ -156,8 +160,10 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
 }
 
 TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo) {
-  const std::string bad = Write("N0199.TXT", "   NLA-N01-01\r\n               1       2\r\n" "L" + std::string(26, ' ') +
-                                                 "     1 0          1\r\n 48600x0 1260000\r\n");
+  const std::string bad = Write("N0199.TXT",
+                                "   NLA-N01-01\r\n               1       2\r\n"
+                                "L" +
+                                    std::string(26, ' ') + "     1 0          1\r\n 48600x0 1260000\r\n");
   Write("lone.bmp", "BM");
   struct TCase {
     std::vector<std::string> Args;
@@ -175,7 +181,8 @@ TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo
       {{"render", "--settings", bad, "--center", "35,135", "--zoom", "18", "-o", "x.png"}, 2, "--zoom: '18'"},
       {{"render", "--settings", bad, "--center", "35;135", "--zoom", "9", "-o", "x.png"}, 2, "--center: '35;135'"},
       {{"render", "--settings", (dir / "missing.ini").string(), "--center", "35,135", "--zoom", "9", "-o", "x.png"},
-       1, "missing.ini"},
+       1,
+       "missing.ini"},
       {{"plane", "20", "0", "0"}, 1, "zone 20"},
       {{"plane", "9", "1e3x", "0"}, 2, "'1e3x' is not a number"},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
@@ -229,7 +236,7 @@ TEST_F(MapToolTest, RenderGivesTheTrackWindowsPixels) {
   struct TCase {
     double Lat, Lon;
     int Zoom;
-    int W, H;  // 0: the window's default size, --size left out
+    int W, H;                           // 0: the window's default size, --size left out
     std::vector<std::string> ViewArgs;  // when set, --view instead of --center and --zoom
   } cases[] = {
       {35.0, 135.0, 9, 0, 0, {}},
@@ -263,8 +270,8 @@ TEST_F(MapToolTest, RenderGivesTheTrackWindowsPixels) {
     const std::string png = (dir / "out.png").string();
     std::vector<std::string> args{"render", "--settings", ini, "-o", png};
     if (c.ViewArgs.empty())
-      args.insert(args.end(), {"--center", FormatShortest(c.Lat) + "," + FormatShortest(c.Lon), "--zoom",
-                               std::to_string(c.Zoom)});
+      args.insert(args.end(),
+                  {"--center", FormatShortest(c.Lat) + "," + FormatShortest(c.Lon), "--zoom", std::to_string(c.Zoom)});
     else
       args.insert(args.end(), c.ViewArgs.begin(), c.ViewArgs.end());
     if (c.W) args.insert(args.end(), {"--size", std::to_string(c.W) + "x" + std::to_string(c.H)});
@@ -279,8 +286,8 @@ TEST_F(MapToolTest, RenderGivesTheTrackWindowsPixels) {
       for (int x = 0; x < window.width(); ++x) differ += rendered.pixel(x, y) != window.pixel(x, y);
     EXPECT_EQ(differ, 0);
     // Every layer left its colour: the bitmap, the two road styles, the coastline and the track.
-    for (const QRgb colour : {qRgb(200, 230, 255), qRgb(0xC0, 0, 0), qRgb(0, 0xA0, 0), qRgb(0, 0, 0xFF),
-                              qRgb(0xFF, 0x80, 0)}) {
+    for (const QRgb colour :
+         {qRgb(200, 230, 255), qRgb(0xC0, 0, 0), qRgb(0, 0xA0, 0), qRgb(0, 0, 0xFF), qRgb(0xFF, 0x80, 0)}) {
       int n = 0;
       for (int y = 0; y < window.height(); ++y)
         for (int x = 0; x < window.width(); ++x) n += window.pixel(x, y) == colour;
