@@ -67,7 +67,7 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   setObjectName("TrackForm");
   setWindowTitle("Route Track");
   setFocusPolicy(Qt::StrongFocus);
-  resize(485, 305);
+  resize(kTrackClientWidth, kTrackClientHeight);
 
   imgTrk = new TTrackImage(*this, this);
   imgTrk->setGeometry(rect());

@@ -1,0 +1,19 @@
+// The chart converter for the command-line tools: `marlisk CHART OUTPUT` started as a child
+// process with an argument list (no shell), looked up beside the program first, then on PATH.
+// A tool has no events to keep running, so it simply blocks in waitpid.
+#pragma once
+
+#include <string>
+
+#include "maps/EncConverter.h"
+
+namespace orvane {
+
+class TPosixEncConverter : public TEncConverter {
+public:
+  void Convert(const std::string& chart, const std::string& output) override;
+  // Beside the program when there, else the first executable "marlisk" on PATH; empty when none.
+  static std::string ConverterPath();
+};
+
+}  // namespace orvane
