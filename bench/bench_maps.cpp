@@ -16,6 +16,9 @@
 #include <vector>
 
 #include "maps/UVectLine.h"
+#ifdef ORVANE_BENCH_QT
+#include "gui/QtCanvas.h"
+#endif
 #include "maps/UWaypnt.h"
 
 namespace {
@@ -135,6 +138,20 @@ void BM_DrawRoads(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(canvas.Lines) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_DrawRoads)->Arg(1)->Arg(100)->ArgName("share_1_in")->Unit(benchmark::kMillisecond);
+
+#ifdef ORVANE_BENCH_QT
+// The same through the program's own canvas, onto a 1000 x 700 image.
+void BM_DrawRoadsQt(benchmark::State& state) {
+  static TVectLine layer(kMetaDef, nullptr);
+  if (layer.Lines().empty()) layer.Load(RoadFile());
+  const double side = state.range(0) == 1 ? kSize : kSize / 10;
+  const double west = kWest + (kSize - side) / 2, south = kSouth + (kSize - side) / 2;
+  QImage surface(1000, 700, QImage::Format_RGB32);
+  TQtCanvas canvas(surface);
+  for (auto _ : state) layer.Draw(canvas, west - 0.01, south - 0.01, west + side + 0.01, south + side + 0.01);
+}
+BENCHMARK(BM_DrawRoadsQt)->Arg(1)->Arg(100)->ArgName("share_1_in")->Unit(benchmark::kMillisecond);
+#endif
 
 void BM_LoadTrackToTokyo(benchmark::State& state) {
   static const std::string mapDatum = "Tokyo";
