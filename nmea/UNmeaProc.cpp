@@ -300,7 +300,8 @@ void TNmeaProc::DecodeGSV() {
   const bool last = F(1) == F(2);
   if (F(2) == "1") {
     GsvSatCount_ = 0;
-    for (TSatInfo& sat : Rec.Sats) sat.Prn.clear();
+    // Entries beyond kMaxSats stay empty in this mode.
+    for (int n = 0; n < kMaxSats; ++n) Rec.Sats[n].Prn.clear();
     Rec.SatInViewList.clear();
     Rec.SatInView = SafeStrToInt(F(3));
   }
