@@ -23,6 +23,11 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvane::TNmeaRec rec;
   rec.GpsFix = size % 2 ? "$GPRMC" : "$GPGSA";
+  // Multi-GNSS decoding for some inputs, switched over halfway through for some.
+  rec.Gnss = size % 4 >= 2;
+  bool flip = size % 8 >= 4;
+  // Until a sentence after the switch, the other mode's count stands.
+  const int limit = flip ? orvane::kMaxGnssSats : orvane::SatLimit(rec);
   orvane::TNullDisplay display;
   TCountingLog log;
   orvane::TNmeaProc proc(rec, display, &log);
@@ -30,9 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t at = 0, step = 1;
   while (at < size) {
     const size_t n = std::min(step, size - at);
+    if (flip && at >= size / 2) {
+      rec.Gnss = !rec.Gnss;
+      flip = false;
+    }
     proc.ProcessReceivedBytes(data + at, n);
     if (proc.PendingText().size() > orvane::TNmeaProc::kMaxPendingText) std::abort();
-    if (proc.GsvSatCount() < 0 || proc.GsvSatCount() > orvane::kMaxSats) std::abort();
+    if (proc.GsvSatCount() < 0 || proc.GsvSatCount() > limit) std::abort();
     at += n;
     step = step * 3 % 61 + 1;
   }

@@ -90,7 +90,7 @@ void TSkyPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void TSkyPanel::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
-  if (index < 1 || index > kMaxSats) return;
+  if (index < 1 || index > kMaxGnssSats) return;
   TSatMark& s = Sats[static_cast<size_t>(index - 1)];
   s.Prn = FromLocal(prn);
   s.Snr = QString::fromStdString(FormatSnr(snr));
@@ -104,13 +104,13 @@ void TSkyPanel::PlaceSatellite(const std::string& prn, int index, int elevation,
 }
 
 void TSkyPanel::SetSatVisible(int index, bool visible) {
-  if (index < 1 || index > kMaxSats) return;
+  if (index < 1 || index > kMaxGnssSats) return;
   Sats[static_cast<size_t>(index - 1)].Visible = visible;
   update();
 }
 
 void TSkyPanel::SetSatColor(int index, TColor color) {
-  if (index < 1 || index > kMaxSats) return;
+  if (index < 1 || index > kMaxGnssSats) return;
   Sats[static_cast<size_t>(index - 1)].Color = color;
   update();
 }
@@ -231,6 +231,7 @@ TSatVForm::TSatVForm(QWidget* parent)
     QTimer::singleShot(0, this, [message] { ShowError(message); });
   };
   Replayer.ProcessEvents = [] { QCoreApplication::processEvents(); };
+  Proc.OnSentence = [this](const TSentenceInfo& info) { GnssQuestion.Note(info); };
   Replayer.OnRunningChanged = [this](bool running) {
     menOpenLog->setEnabled(!running);
     mnStopLog->setEnabled(running);

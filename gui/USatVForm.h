@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include "nmea/NmeaLog.h"
+#include "gui/GnssQuestion.h"
 #include "gui/QtTimer.h"
 #include "nmea/SkyGeometry.h"
 #include "nmea/NmeaDisplay.h"
@@ -68,7 +69,7 @@ protected:
 private:
   void DrawCompass(QPainter& p) const;
   TSkyLayout Sky;
-  std::array<TSatMark, kMaxSats> Sats{};
+  std::array<TSatMark, kMaxGnssSats> Sats{};
   QString Fix = QString(24, ' ');
   QString Status;
   TColor Background = clWhite;
@@ -145,6 +146,8 @@ public:
   TNmeaLogRecorder Recorder;
   TNmeaProc Proc;
   TNmeaReplayer Replayer;
+  // Asked of a receiver that sends only multi-GNSS talkers while they are not decoded.
+  TGnssQuestion GnssQuestion{this};
 
 protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -212,6 +212,11 @@ void TSetForm::BuildSystemPage() {
   notes->addWidget(Label("NMEA0183 2.0 : $GPGSA", "lblGpsFix20", tsSystem));
   notes->addWidget(Label("NMEA0183 1.5 : $GPRMC", "lblGpsFix15", tsSystem));
   grid->addLayout(notes, row++, 2);
+
+  chkGnss = new QCheckBox("Multi-GNSS talkers", tsSystem);
+  chkGnss->setObjectName("chkGnss");
+  chkGnss->setToolTip("Decode $GN, $GL, $GA, $GB, $BD, $GQ and $QZ sentences too, as multi-GNSS receivers send them");
+  grid->addWidget(chkGnss, row++, 0, 1, 3);
   grid->setRowStretch(row, 1);
 }
 
@@ -282,6 +287,7 @@ void TSetForm::FormShow() {
   pnlWpLineColor->SetColor(NmeaRec.WpLineColor);
   chkHeadding->setChecked(NmeaRec.Headding);
   chkHeadGuide->setChecked(NmeaRec.HeadGuide);
+  chkGnss->setChecked(NmeaRec.Gnss);
   edtBmpMap->setText(FromLocal(TrackState.BmpMap));
   edtRoadMap->setText(FromLocal(TrackState.RoadMap));
   edtBorderMap->setText(FromLocal(TrackState.BorderMap));
@@ -308,6 +314,8 @@ void TSetForm::btnOKClick() {
   NmeaRec.WpLineColor = pnlWpLineColor->Color();
   NmeaRec.Headding = chkHeadding->isChecked();
   NmeaRec.HeadGuide = chkHeadGuide->isChecked();
+  // The decoders take it from the next sentence on.
+  NmeaRec.Gnss = chkGnss->isChecked();
   // The sky view repaints in its new colour.
   if (SatVForm) SatVForm->ApplyBGColor();
   // Layer paths and the mark picture.

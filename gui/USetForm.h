@@ -93,7 +93,7 @@ public:
   QFrame* pnlIco_Mark;
   TMarkPreview* imgIco_Mark;
   QLineEdit* edtIco_Mark;
-  QCheckBox *chkHeadding, *chkHeadGuide;
+  QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss;
   QComboBox* cmbGpsFix;
   QLineEdit *edtBmpMap, *edtRoadMap, *edtBorderMap, *edtPointMap, *edtKkCoastMap, *edtKddMap, *edtWayPntMap,
       *edtCoastLine, *edtEncMap;

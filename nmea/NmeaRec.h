@@ -9,20 +9,27 @@
 
 namespace orvane {
 
+// The satellite systems a multi-GNSS receiver reports; Unknown for a PRN that no rule places.
+enum class TGnssSystem : uint8_t { Unknown, Gps, Glonass, Galileo, BeiDou, Qzss, Sbas };
+
 struct TSatInfo {
   std::string Prn;  // as received ("07"); empty: no satellite in this entry
   int32_t Elevation = 0;
   int32_t Azimuth = 0;
   int32_t Snr = 0;
-  bool Used = false;  // listed in the last valid GSA
+  bool Used = false;  // listed in the last valid GSA (of its system, with Gnss on)
+  TGnssSystem System = TGnssSystem::Unknown;  // set with Gnss on only
 };
 
+// Satellites stored from the GSV cycle: kMaxSats as the receivers of old sent them, up to
+// kMaxGnssSats with Gnss on, where every system's cycle adds its own.
 constexpr int kMaxSats = 24;
+constexpr int kMaxGnssSats = 64;
 
 struct TNmeaRec {
   int32_t SatInView = 0;
   std::string SatInViewList;
-  std::array<TSatInfo, kMaxSats> Sats{};  // entry n of the text is Sats[n - 1]
+  std::array<TSatInfo, kMaxGnssSats> Sats{};  // entry n of the text is Sats[n - 1]
   bool FixValid = false;
   std::string SatUsedList;
   char FixMode = 0;  // 0 stands for "none"
@@ -69,7 +76,12 @@ struct TNmeaRec {
   bool Headding = false;
   bool HeadGuide = false;
   int32_t HeadR = 0;
+  bool Gnss = false;       // the talkers of multi-GNSS receivers are decoded too
+  bool GnssAsked = false;  // the user was asked once whether to switch Gnss on
 };
+
+// The number of satellite entries the decoders fill in the record's present mode.
+inline int SatLimit(const TNmeaRec& rec) { return rec.Gnss ? kMaxGnssSats : kMaxSats; }
 
 // The program's one record; zero-filled at start, filled by the settings load and the decoders.
 extern TNmeaRec NmeaRec;

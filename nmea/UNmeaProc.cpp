@@ -214,6 +214,7 @@ void TNmeaProc::TrimPending() {
 }
 
 void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
+  TalkerIndex_ = -1;
   if (s.empty() || s[0] != '$') {
     if (OnSentence) OnSentence({s, {}, nullptr, TSentenceOutcome::Dropped});
     return;
@@ -234,18 +235,62 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   Csv.SplitViews(body, Fields_);
 
   const std::string_view address = Fields_.front();
+  if (Rec.Gnss != GnssMode) ResetSatellites();
   const TDispatchRow* row = nullptr;
-  for (const TDispatchRow& r : kDispatch)
-    if (address.starts_with(r.prefix)) row = &r;
+  if (GnssMode) {
+    row = GnssRow(address);
+  } else {
+    for (const TDispatchRow& r : kDispatch)
+      if (address.starts_with(r.prefix)) row = &r;
+  }
 
   TSentenceOutcome outcome = TSentenceOutcome::Ignored;
-  if (row && Fields_.size() < row->minFields) {
+  // A GSV message of multi-GNSS receivers may end after its first group.
+  const size_t minFields = GnssMode && row && row->decode == &TNmeaProc::DecodeGSV ? 8 : row ? row->minFields : 0;
+  if (row && Fields_.size() < minFields) {
     outcome = TSentenceOutcome::TooFewFields;
   } else if (row) {
-    (this->*row->decode)();
+    if (GnssMode && row->decode == &TNmeaProc::DecodeGSV) DecodeGnssGSV();
+    else if (GnssMode && row->decode == &TNmeaProc::DecodeGSA) DecodeGnssGSA();
+    else (this->*row->decode)();
     outcome = TSentenceOutcome::Decoded;
   }
   if (OnSentence) OnSentence({s, address, row ? row->type : nullptr, outcome});
+}
+
+// With Gnss on, "$" and any of the talkers, then the type: "$GLGSV", "$GNGGAX". The PGRMM row
+// is taken as it stands.
+const TNmeaProc::TDispatchRow* TNmeaProc::GnssRow(std::string_view address) {
+  const TDispatchRow* row = nullptr;
+  for (const TDispatchRow& r : kDispatch) {
+    const std::string_view prefix = r.prefix;
+    if (r.decode == &TNmeaProc::DecodePGRMM) {
+      if (address.starts_with(prefix)) row = &r;
+      continue;
+    }
+    if (address.size() < prefix.size() || address[0] != '$' || address.substr(3, 3) != prefix.substr(3)) continue;
+    const int talker = GnssTalkerIndex(address.substr(1, 2));
+    if (talker < 0) continue;
+    row = &r;
+    TalkerIndex_ = talker;
+  }
+  return row;
+}
+
+void TNmeaProc::ResetSatellites() {
+  GnssMode = Rec.Gnss;
+  GsvSatCount_ = 0;
+  Rec.SatInView = 0;
+  Rec.SatInViewList.clear();
+  Rec.SatUsedList.clear();
+  SlotTalker.fill(0);
+  TalkerInView.fill(0);
+  for (auto& used : UsedBySystem) used.clear();
+  TalkerIndex_ = -1;
+  // Only what may be shown is hidden: nothing at the start.
+  for (int n = 1; n <= kMaxGnssSats; ++n)
+    if (!Rec.Sats[n - 1].Prn.empty()) Display.SetSatVisible(n, false);
+  for (TSatInfo& sat : Rec.Sats) sat = TSatInfo{};
 }
 
 // $GPGSV,3,1,12,02,59,110,42,05,27,047,38,12,70,255,45,25,12,310,30*7A
@@ -255,7 +300,8 @@ void TNmeaProc::DecodeGSV() {
   const bool last = F(1) == F(2);
   if (F(2) == "1") {
     GsvSatCount_ = 0;
-    for (TSatInfo& sat : Rec.Sats) sat.Prn.clear();
+    // Entries beyond kMaxSats stay empty in this mode.
+    for (int n = 0; n < kMaxSats; ++n) Rec.Sats[n].Prn.clear();
     Rec.SatInViewList.clear();
     Rec.SatInView = SafeStrToInt(F(3));
   }
@@ -289,6 +335,110 @@ uint64_t PrnKey(std::string_view prn) {
 }
 
 }  // namespace
+
+// Each talker's cycle replaces the satellites its own last cycle stored, in the free entries
+// from the first on; a message may end after any whole group (a last message with fewer than
+// four is common), and a field after the last group is NMEA 4.10's signal ID.
+//   $GLGSV,3,3,10,83,52,346,29,84,05,307,,1
+void TNmeaProc::DecodeGnssGSV() {
+  const int8_t source = static_cast<int8_t>(TalkerIndex_ + 1);
+  const std::string_view talker = F(0).substr(1, 2);
+  const TGnssSystem own = TalkerSystem(talker);
+  const bool last = F(1) == F(2);
+  if (F(2) == "1") {
+    for (int n = 0; n < kMaxGnssSats; ++n) {
+      if (SlotTalker[n] != source) continue;
+      SlotTalker[n] = 0;
+      Rec.Sats[n].Prn.clear();
+    }
+    TalkerInView[TalkerIndex_] = SafeStrToInt(F(3));
+  }
+  const size_t groups = std::min<size_t>((Fields_.size() - 4) / 4, 4);
+  int free = 0;
+  for (size_t g = 0; g < groups; ++g) {
+    const size_t k = 4 + 4 * g;
+    if (F(k).empty()) continue;
+    while (free < kMaxGnssSats && !Rec.Sats[free].Prn.empty()) ++free;
+    if (free == kMaxGnssSats) break;
+    TSatInfo& e = Rec.Sats[free];
+    SlotTalker[free] = source;
+    e.Prn = F(k);
+    // PRNs 33-64 of the GPS talker are SBAS satellites; GN names no system, its PRN does.
+    e.System = own;
+    if (own == TGnssSystem::Unknown || (own == TGnssSystem::Gps && SystemOfPrn(e.Prn) == TGnssSystem::Sbas))
+      e.System = SystemOfPrn(e.Prn);
+    e.Elevation = SafeStrToInt(F(k + 1));
+    e.Azimuth = SafeStrToInt(F(k + 2));
+    e.Snr = SafeStrToInt(F(k + 3));
+    const std::vector<std::string>& used = UsedBySystem[static_cast<size_t>(UsedGroup(e.System))];
+    e.Used = std::find(used.begin(), used.end(), e.Prn) != used.end();
+    const char letter = SystemLetter(e.System);
+    Display.PlaceSatellite(letter ? letter + e.Prn : e.Prn, free + 1, e.Elevation, e.Azimuth, e.Snr);
+    Display.SetSatColor(free + 1, e.Used ? clBlue : clRed);
+  }
+  RebuildSatLists();
+  if (last)
+    for (int n = 1; n <= kMaxGnssSats; ++n) Display.SetSatVisible(n, !Rec.Sats[n - 1].Prn.empty());
+}
+
+void TNmeaProc::RebuildSatLists() {
+  GsvSatCount_ = 0;
+  Rec.SatInViewList.clear();
+  for (const TSatInfo& sat : Rec.Sats) {
+    if (sat.Prn.empty()) continue;
+    if (GsvSatCount_++) Rec.SatInViewList += ',';
+    Rec.SatInViewList += sat.Prn;
+  }
+  Rec.SatInView = 0;
+  for (int32_t n : TalkerInView) Rec.SatInView += n;
+}
+
+// One GSA per system and second: each marks the satellites of its own system, named by the
+// system-ID field, else by its talker, else (a GN GSA of before NMEA 4.10) by each PRN's range.
+//   $GNGSA,A,3,82,73,74,67,81,83,68,,,,,,0.99,0.54,0.83,2
+void TNmeaProc::DecodeGnssGSA() {
+  Rec.SatUsedList.clear();
+  const char c = F(2).empty() ? '\0' : F(2)[0];
+  if (static_cast<unsigned char>(c) <= '1') {
+    Rec.FixValid = false;
+    Display.SetFixCaption("FIX N/A");
+    return;
+  }
+  Rec.FixValid = true;
+  Rec.FixMode = c;
+  Rec.Pdop = static_cast<float>(SafeStrToFloat(F(15)));
+  Rec.Hdop = static_cast<float>(SafeStrToFloat(F(16)));
+  Rec.Vdop = static_cast<float>(SafeStrToFloat(F(17)));
+  Display.SetFixCaption(std::string(1, c) + "D Fix");
+
+  TGnssSystem whole = Fields_.size() > 18 ? SystemOfId(F(18)) : TGnssSystem::Unknown;
+  if (whole == TGnssSystem::Unknown) whole = TalkerSystem(F(0).substr(1, 2));
+  std::array<bool, 7> covered{};
+  if (whole != TGnssSystem::Unknown) covered[static_cast<size_t>(UsedGroup(whole))] = true;
+  std::array<std::vector<std::string>, 7> listed;
+  for (size_t k = 3; k <= 14; ++k) {
+    if (F(k).empty()) continue;
+    const size_t group = static_cast<size_t>(UsedGroup(whole != TGnssSystem::Unknown ? whole : SystemOfPrn(F(k))));
+    covered[group] = true;
+    listed[group].emplace_back(F(k));
+  }
+  for (size_t g = 0; g < covered.size(); ++g)
+    if (covered[g]) UsedBySystem[g] = std::move(listed[g]);
+
+  for (int n = 0; n < kMaxGnssSats; ++n) {
+    TSatInfo& sat = Rec.Sats[n];
+    const size_t group = static_cast<size_t>(UsedGroup(sat.System));
+    if (sat.Prn.empty() || !covered[group]) continue;
+    const std::vector<std::string>& used = UsedBySystem[group];
+    sat.Used = std::find(used.begin(), used.end(), sat.Prn) != used.end();
+    Display.SetSatColor(n + 1, sat.Used ? clBlue : clRed);
+  }
+  for (const std::vector<std::string>& used : UsedBySystem)
+    for (const std::string& prn : used) {
+      if (!Rec.SatUsedList.empty()) Rec.SatUsedList += ',';
+      Rec.SatUsedList += prn;
+    }
+}
 
 // $GPGSA,A,3,02,05,12,25,,,,,,,,,1.8,1.0,1.5*33
 //   1 selection mode   2 fix type (1 none, 2 2D, 3 3D)   3..14 PRNs used   15 PDOP 16 HDOP 17 VDOP

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "nmea/Csv.h"
+#include "nmea/GnssSystems.h"
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaRec.h"
 
@@ -48,6 +49,9 @@ public:
 
   const std::string& PendingText() const { return PendingText_; }
   int GsvSatCount() const { return GsvSatCount_; }
+  // With Gnss on, the index in kGnssTalkers of the last dispatched sentence's talker; -1 for
+  // "$PGRMM", a sentence not dispatched, and with Gnss off.
+  int TalkerIndex() const { return TalkerIndex_; }
   // The fields of the last sentence split; they stay valid until the next one.
   const std::vector<std::string_view>& Fields() const { return Fields_; }
 
@@ -66,6 +70,13 @@ private:
   void DecodeGLL();
   void DecodeRMC();
   void DecodePGRMM();
+  // The multi-GNSS forms of the two satellite decoders.
+  void DecodeGnssGSV();
+  void DecodeGnssGSA();
+  const TDispatchRow* GnssRow(std::string_view address);
+  // Gnss was switched: the satellites of the other mode are forgotten and hidden.
+  void ResetSatellites();
+  void RebuildSatLists();
   std::string_view F(size_t i) const { return Fields_[i]; }
 
   // `pieces`: the text is a delivery that the framing treats as cut at its line feeds.
@@ -91,6 +102,14 @@ private:
   std::string FieldText;  // what Fields_ view once the text they were cut from is gone
   std::string Block;      // the last monitor block built, kept for its storage
   int GsvSatCount_ = 0;
+
+  // Multi-GNSS state: which talker's cycle stored each entry (index + 1, 0 for none), the
+  // satellites in view each talker announced, and the PRNs the last GSA of each system used.
+  bool GnssMode = false;
+  int TalkerIndex_ = -1;
+  std::array<int8_t, kMaxGnssSats> SlotTalker{};
+  std::array<int32_t, std::size(kGnssTalkers)> TalkerInView{};
+  std::array<std::vector<std::string>, 7> UsedBySystem;
 };
 
 }  // namespace orvane

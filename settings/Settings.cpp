@@ -142,6 +142,8 @@ TSettingsLoad LoadSettings() {
   ShowData = ini.ReadBool(kSettings, "ShowData", false);
   ShowTrk = ini.ReadBool(kSettings, "ShowTrk", false);
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
+  NmeaRec.Gnss = ini.ReadBool(kSettings, "Gnss", false);
+  NmeaRec.GnssAsked = ini.ReadBool(kSettings, "GnssAsked", false);
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
   // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
@@ -175,7 +177,10 @@ TSettingsLoad LoadSettings() {
   return load;
 }
 
-void SaveSettings() {
+namespace {
+
+// The file a save writes, made from the shipped one when it does not exist yet.
+std::string PrepareTarget() {
   const std::string target = SettingsFileName();
   if (!Exists(target)) {
     const std::string seed = SeedFileName(target);
@@ -186,6 +191,25 @@ void SaveSettings() {
       if (in.good() || in.eof()) ReplaceFileContent(target, content);
     }
   }
+  return target;
+}
+
+void WriteGnss(TIniFile& ini) {
+  ini.WriteBool(kSettings, "Gnss", NmeaRec.Gnss);
+  ini.WriteBool(kSettings, "GnssAsked", NmeaRec.GnssAsked);
+}
+
+}  // namespace
+
+void SaveGnssSettings() {
+  TIniFile ini(PrepareTarget());
+  ini.BeginUpdate();
+  WriteGnss(ini);
+  ini.EndUpdate();
+}
+
+void SaveSettings() {
+  const std::string target = PrepareTarget();
 
   // One replacement of the file for the whole save: all of it is written, or nothing.
   TIniFile ini(target);
@@ -208,6 +232,7 @@ void SaveSettings() {
   ini.WriteBool(kSettings, "ShowData", ShowData);
   ini.WriteBool(kSettings, "ShowTrk", ShowTrk);
   ini.WriteInteger(kSettings, "RepInterval", RepInterval);
+  WriteGnss(ini);
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

@@ -55,6 +55,10 @@ constexpr int32_t kDataMaxLimit = 100000;
 // cause when it cannot be written; the old file then stays as it was.
 void SaveSettings();
 
+// Writes only the two multi-GNSS keys, at once, so that an answer given in the run is kept
+// whatever becomes of it. Raises EIniFileError as SaveSettings does.
+void SaveGnssSettings();
+
 // "$" and at least six upper-case hexadecimal digits of the colour's 32-bit pattern.
 std::string FormatColor(TColor color);
 

@@ -140,8 +140,11 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
     if (s.Prn.empty()) continue;
     if (!first) w.Put(',');
     first = false;
-    TJson(w).Str("Prn", s.Prn).Int("Elevation", s.Elevation).Int("Azimuth", s.Azimuth).Int("Snr", s.Snr)
-        .Bool("Used", s.Used).End();
+    TJson sat(w);
+    sat.Str("Prn", s.Prn).Int("Elevation", s.Elevation).Int("Azimuth", s.Azimuth).Int("Snr", s.Snr)
+        .Bool("Used", s.Used);
+    if (r.Gnss) sat.Str("System", SystemName(s.System));
+    sat.End();
   }
   w.Put(']');
   j.Bool("FixValid", r.FixValid).Str("SatUsedList", r.SatUsedList).Chr("FixMode", r.FixMode)

@@ -63,9 +63,9 @@ public:
     Caption = caption;
     Out.buf += "Fix: " + caption + "\n\n";
   }
-  // The visibility refresh, satellite 1 to 24, ends each GSV cycle.
+  // The visibility refresh, satellite 1 to 24 (64 with Gnss on), ends each GSV cycle.
   void SetSatVisible(int index, bool) override {
-    if (index == kMaxSats) SatTable();
+    if (index == SatLimit(Rec)) SatTable();
   }
 
 private:
@@ -86,8 +86,12 @@ private:
     out += " in view)\nPRN  Elev  Azim  SNR  Used\n";
     for (const TSatInfo& s : Rec.Sats) {
       if (s.Prn.empty()) continue;
+      // As the sky view labels them, so that GPS 12 and Galileo 12 differ.
+      const char letter = Rec.Gnss ? SystemLetter(s.System) : '\0';
+      if (letter) out += letter;
       out += s.Prn;
-      if (s.Prn.size() < 4) out.append(4 - s.Prn.size(), ' ');
+      const size_t width = s.Prn.size() + (letter ? 1 : 0);
+      if (width < 4) out.append(4 - width, ' ');
       Padded(s.Elevation, 5);
       out += ' ';
       Padded(s.Azimuth, 5);
@@ -135,12 +139,16 @@ public:
     ++Framed;
     switch (info.outcome) {
       case TSentenceOutcome::Dropped: ++Dropped; return;
-      case TSentenceOutcome::Ignored: Ignore(info.address); return;
+      case TSentenceOutcome::Ignored:
+        if (IsGnssOnlySentence(info.address)) ++GnssIgnored;
+        Ignore(info.address);
+        return;
       case TSentenceOutcome::TooFewFields: ++Types[TypeIndex(info.type)].tooFew; return;
       case TSentenceOutcome::Decoded: break;
     }
     const std::string_view type = info.type;
     ++Types[TypeIndex(info.type)].decoded;
+    if (Proc.TalkerIndex() >= 0) ++ByTalker[static_cast<size_t>(Proc.TalkerIndex())];
     const std::vector<std::string_view>& f = Proc.Fields();
     if (type == "GSV") {
       MaxInView = std::max(MaxInView, Rec.SatInView);
@@ -213,6 +221,16 @@ public:
       if (more) out += std::string(sep) + "and " + std::to_string(more) + (OtherAddressesFull ? " or more" : " more");
       out += '\n';
     }
+    if (Rec.Gnss) {
+      out += "Decoded, by talker:";
+      const char* sep = " ";
+      for (size_t i = 0; i < ByTalker.size(); ++i) {
+        if (!ByTalker[i]) continue;
+        out += sep + std::string(kGnssTalkers[i]) + " " + std::to_string(ByTalker[i]);
+        sep = ", ";
+      }
+      out += *sep == ' ' ? " none\n" : "\n";
+    }
     if (Dropped) out += "Dropped: " + std::to_string(Dropped) + " not beginning with \"$\"\n";
 
     if (FirstTime.empty()) {
@@ -259,6 +277,9 @@ public:
       out += '\n';
     }
   }
+
+  // Sentences of multi-GNSS talkers that were ignored because Gnss is off.
+  int64_t GnssIgnoredCount() const { return GnssIgnored; }
 
 private:
   static constexpr const char* kTypes[] = {"GSV", "GSA", "GGA", "GLL", "RMC", "PGRMM"};
@@ -325,7 +346,8 @@ private:
 
   const TNmeaRec& Rec;
   const TNmeaProc& Proc;
-  int64_t Framed = 0, Dropped = 0, IgnoredOther = 0;
+  int64_t Framed = 0, Dropped = 0, IgnoredOther = 0, GnssIgnored = 0;
+  std::array<int64_t, std::size(kGnssTalkers)> ByTalker{};
   static constexpr size_t kMaxOtherAddresses = 100000;
   std::unordered_set<size_t> OtherAddresses;
   bool OtherAddressesFull = false;

@@ -29,6 +29,8 @@ constexpr const char* kUsage =
     "  --json            one JSON object per decoded sentence, with every GPS field\n"
     "  --summary         sentence counts, fix times and quality, extent of the positions,\n"
     "                    satellites and datums of the whole log\n"
+    "  --gnss            decode the talkers of multi-GNSS receivers too (GN, GL, GA, GB, BD,\n"
+    "                    GQ, QZ besides GP), with up to 64 satellites of all systems\n"
     "  --gpsfix GSA|RMC  the sentence whose position marks a fix valid (default GSA)\n"
     "  --chunk-size N    bytes handed to the receive path at a time (default 4096)\n"
     "  --help            this text\n"
@@ -46,6 +48,7 @@ int Usage(const std::string& message) { return UsageError("orvane-nmea", message
 int Run(int argc, char** argv) {
   TMode mode = TMode::Text;
   bool modeSet = false;
+  bool gnss = false;
   std::string gpsFix = "$GPGSA";
   size_t chunk = 4096;
   const char* path = nullptr;
@@ -63,6 +66,8 @@ int Run(int argc, char** argv) {
       if (modeSet && m != mode) return Usage("--json and --summary exclude each other");
       mode = m;
       modeSet = true;
+    } else if (a == "--gnss") {
+      gnss = true;
     } else if (a == "--gpsfix") {
       const char* v = value();
       if (!v) return Usage("--gpsfix needs GSA or RMC");
@@ -100,6 +105,7 @@ int Run(int argc, char** argv) {
   // The program's defaults of the two settings the decoders read.
   rec.GpsFix = gpsFix;
   rec.GpsDatum = "WGS 84";
+  rec.Gnss = gnss;
   TOut out;
   TTextDisplay text(rec, out);
   TNullDisplay none;
@@ -143,7 +149,14 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "orvane-nmea: \"%s\": %zu bytes at the end are not ended by CR LF and were not decoded\n",
                    name.c_str(), proc.PendingText().size());
   }
-  if (mode == TMode::Summary && status == 0) summary.Print(out.buf, name, bytes);
+  if (mode == TMode::Summary && status == 0) {
+    summary.Print(out.buf, name, bytes);
+    // On standard error, so that the summary itself stays as it always was.
+    if (summary.GnssIgnoredCount())
+      std::fprintf(stderr, "orvane-nmea: \"%s\": this receiver sends $GN... sentences (%lld ignored), which "
+                   "orvane-nmea decodes only with --gnss\n", name.c_str(),
+                   static_cast<long long>(summary.GnssIgnoredCount()));
+  }
   if (!out.Finish()) {
     std::fprintf(stderr, "orvane-nmea: cannot write standard output: %s\n", std::strerror(errno));
     return 1;

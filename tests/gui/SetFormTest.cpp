@@ -267,6 +267,24 @@ TEST_F(SetFormTest, UncheckingHeadingDisablesGuideAndKeepsItsCheck) {
   EXPECT_TRUE(SetForm->chkHeadGuide->isEnabled());
 }
 
+TEST_F(SetFormTest, TheMultiGnssBoxOnTheSystemPageSwitchesTheDecodersAtOnce) {
+  Start("[Settings]\nGnss=1\n");
+  SetForm->show();
+  ASSERT_EQ(SetForm->chkGnss->parentWidget(), SetForm->tsSystem);
+  EXPECT_EQ(SetForm->chkGnss->text(), "Multi-GNSS talkers");
+  EXPECT_TRUE(SetForm->chkGnss->isChecked());
+  const std::string gga = Sentence("GNGGA,101010.00,5130.0000,N,00007.0000,W,1,12,0.8,20.0,M,47.0,M,,");
+  for (bool on : {false, true}) {
+    SetForm->show();
+    if (SetForm->chkGnss->isChecked() != on) SetForm->chkGnss->click();
+    SetForm->btnOK->click();
+    EXPECT_EQ(NmeaRec.Gnss, on);
+    NmeaRec.Lat = 0;
+    SatVForm->Proc.ProcessNmea(gga);
+    EXPECT_EQ(NmeaRec.Lat != 0, on);
+  }
+}
+
 TEST_F(SetFormTest, FileChoosersOfferTheirFilterAndTheBoxText) {
   Start("[Track]\nEncMap=/charts/JP0001.000\n");
   SetForm->show();

@@ -40,6 +40,7 @@ protected:
 
 TEST_F(SettingsTest, NoFileGivesTheDefaults) {
   NmeaRec.ComPort = 9;
+  NmeaRec.Gnss = NmeaRec.GnssAsked = true;
   TrackState.CenterB = 1;
   TrackState.MetaDefList = {"stale=1"};
   LoadSettings();
@@ -58,6 +59,8 @@ TEST_F(SettingsTest, NoFileGivesTheDefaults) {
   EXPECT_FALSE(NmeaRec.Headding);
   EXPECT_FALSE(NmeaRec.HeadGuide);
   EXPECT_EQ(NmeaRec.HeadR, 25);
+  EXPECT_FALSE(NmeaRec.Gnss);
+  EXPECT_FALSE(NmeaRec.GnssAsked);
   EXPECT_FALSE(ShowData);
   EXPECT_FALSE(ShowTrk);
   EXPECT_EQ(RepInterval, 900);
@@ -102,6 +105,8 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "ShowData=0\n"
             "ShowTrk=0\n"
             "RepInterval=900\n"
+            "Gnss=0\n"
+            "GnssAsked=0\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
@@ -121,6 +126,25 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "EncMap=\n"
             "MapDatum=Tokyo\n"
             "IconMark=\n");
+}
+
+// The answer to the multi-GNSS question is written at once: only its two keys, after the others,
+// the rest of the file as it was.
+TEST_F(SettingsTest, GnssKeysAreSavedAloneAfterTheExistingKeys) {
+  const std::string before = "[Settings]\nComPort=3\nRepInterval=900\n\n[Track]\nZoom=7\n\n[Own]\nx=1\n";
+  std::ofstream(file) << before;
+  LoadSettings();
+  NmeaRec.ComPort = 5;  // not saved by this write
+  NmeaRec.Gnss = false;
+  NmeaRec.GnssAsked = true;
+  SaveGnssSettings();
+  EXPECT_EQ(ReadAll(file), "[Settings]\nComPort=3\nRepInterval=900\nGnss=0\nGnssAsked=1\n\n[Track]\nZoom=7\n\n[Own]\nx=1\n");
+  NmeaRec.Gnss = true;
+  SaveGnssSettings();
+  LoadSettings();
+  EXPECT_TRUE(NmeaRec.Gnss);
+  EXPECT_TRUE(NmeaRec.GnssAsked);
+  EXPECT_EQ(NmeaRec.ComPort, 3);
 }
 
 TEST_F(SettingsTest, EveryKeyRoundTrips) {
@@ -143,6 +167,8 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   ShowData = true;
   ShowTrk = true;
   RepInterval = 100;
+  NmeaRec.Gnss = true;
+  NmeaRec.GnssAsked = true;
   TrackState.TrackEnabled = true;
   TrackState.Zoom = 17;
   TrackState.CenterB = 35.392812345678;
@@ -182,6 +208,8 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   EXPECT_TRUE(ShowData);
   EXPECT_TRUE(ShowTrk);
   EXPECT_EQ(RepInterval, 100);
+  EXPECT_TRUE(NmeaRec.Gnss);
+  EXPECT_TRUE(NmeaRec.GnssAsked);
   EXPECT_TRUE(TrackState.TrackEnabled);
   EXPECT_EQ(TrackState.Zoom, 17);
   EXPECT_DOUBLE_EQ(TrackState.CenterB, 35.392812345678);
