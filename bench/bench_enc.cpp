@@ -11,6 +11,7 @@
 #include <string>
 
 #include "maps/UEncMap.h"
+#include "tests/common/NullCanvas.h"
 
 namespace {
 
@@ -21,15 +22,9 @@ public:
   void Convert(const std::string&, const std::string&) override {}
 };
 
-class CountingCanvas : public TCanvas {
+class CountingCanvas : public TNullCanvas {
 public:
   int64_t Calls = 0, Points = 0, Sum = 0;
-  TRect ClipRect() const override { return {0, 0, 1000, 700}; }
-  void SetPenColor(TColor) override {}
-  void SetPenStyle(TPenStyle) override {}
-  void SetPenWidth(int) override {}
-  void SetBrushColor(TColor) override {}
-  void SetBrushStyle(TBrushStyle) override {}
   void MoveTo(int, int) override { ++Calls; }
   void LineTo(int, int) override { ++Calls; }
   void Polyline(const TPoint* p, int n) override { Take(p, n); }
@@ -38,14 +33,10 @@ public:
   void FillRect(const TRect&) override { ++Calls; }
   void TextOut(int, int, const std::string&) override { ++Calls; }
   TSize TextExtent(const std::string&) override { return {}; }
-  void CopyFromImage(const TRect&, const TImage&, const TRect&) override {}
-  void CopyToImage(TImage&, const TRect&) override {}
-  void DrawTransparent(int, int, const TImage&) override {}
   void DrawSymbol(int x, int y, int) override {
     ++Calls;
     Sum += x + y;
   }
-  TSize SymbolSize() const override { return {16, 16}; }
 
 private:
   void Take(const TPoint* p, int n) {

@@ -16,6 +16,7 @@
 #include "maps/PlaneRect.h"
 #include "maps/TCanvas.h"
 #include "maps/UKddMap.h"
+#include "tests/common/NullCanvas.h"
 
 namespace {
 
@@ -36,16 +37,8 @@ void BM_PlaneToGeodetic(benchmark::State& state) {
 }
 BENCHMARK(BM_PlaneToGeodetic);
 
-class TCountingCanvas : public TCanvas {
+class TCountingCanvas : public TNullCanvas {
 public:
-  TRect ClipRect() const override { return {0, 0, 1000, 700}; }
-  void SetPenColor(TColor) override {}
-  void SetPenStyle(TPenStyle) override {}
-  void SetPenWidth(int) override {}
-  void SetBrushColor(TColor) override {}
-  void SetBrushStyle(TBrushStyle) override {}
-  void MoveTo(int, int) override {}
-  void LineTo(int, int) override {}
   void Polyline(const TPoint* p, int n) override {
     ++Lines;
     Vertices += n;
@@ -57,13 +50,8 @@ public:
     benchmark::DoNotOptimize(p);
   }
   void Ellipse(int, int, int, int) override { ++Marks; }
-  void FillRect(const TRect&) override {}
   void TextOut(int, int, const std::string&) override { ++Texts; }
   TSize TextExtent(const std::string&) override { return {}; }
-  void CopyFromImage(const TRect&, const TImage&, const TRect&) override {}
-  void CopyToImage(TImage&, const TRect&) override {}
-  void DrawTransparent(int, int, const TImage&) override {}
-  void DrawSymbol(int, int, int) override {}
   TSize SymbolSize() const override { return {}; }
 
   long long Fills = 0, Lines = 0, Vertices = 0, Marks = 0, Texts = 0;

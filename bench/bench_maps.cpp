@@ -20,38 +20,21 @@
 #include "gui/QtCanvas.h"
 #endif
 #include "maps/UWaypnt.h"
+#include "tests/common/NullCanvas.h"
 
 namespace {
 
 using namespace orvane;
 
-class CountingCanvas : public TCanvas {
+class CountingCanvas : public TNullCanvas {
 public:
   int64_t Vertices = 0;
   int64_t Lines = 0;
-  TRect ClipRect() const override { return {0, 0, 1000, 700}; }
-  void SetPenColor(TColor) override {}
-  void SetPenStyle(TPenStyle) override {}
-  void SetPenWidth(int) override {}
-  void SetBrushColor(TColor) override {}
-  void SetBrushStyle(TBrushStyle) override {}
-  void MoveTo(int, int) override {}
-  void LineTo(int, int) override {}
   void Polyline(const TPoint* points, int count) override {
     ++Lines;
     Vertices += count;
     benchmark::DoNotOptimize(points[count - 1]);
   }
-  void Polygon(const TPoint*, int) override {}
-  void Ellipse(int, int, int, int) override {}
-  void FillRect(const TRect&) override {}
-  void TextOut(int, int, const std::string&) override {}
-  TSize TextExtent(const std::string& text) override { return {static_cast<int>(text.size()) * 6, 12}; }
-  void CopyFromImage(const TRect&, const TImage&, const TRect&) override {}
-  void CopyToImage(TImage&, const TRect&) override {}
-  void DrawTransparent(int, int, const TImage&) override {}
-  void DrawSymbol(int, int, int) override {}
-  TSize SymbolSize() const override { return {16, 16}; }
 };
 
 // The area the generated data covers: 10 degrees square from 130 E, 30 N.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "maps/MapLayer.h"
+#include "tests/common/NullCanvas.h"
 
 namespace orvane::fuzz {
 
@@ -42,32 +43,16 @@ private:
   std::string folder_;
 };
 
-class CheckingCanvas : public TCanvas {
+class CheckingCanvas : public TNullCanvas {
 public:
-  TRect ClipRect() const override { return {0, 0, 1000, 700}; }
-  void SetPenColor(TColor) override {}
-  void SetPenStyle(TPenStyle) override {}
-  void SetPenWidth(int) override {}
-  void SetBrushColor(TColor) override {}
-  void SetBrushStyle(TBrushStyle) override {}
-  void MoveTo(int, int) override {}
-  void LineTo(int, int) override {}
   void Polyline(const TPoint* points, int count) override {
     if (!points || count < 2) std::abort();
     for (int i = 0; i < count; ++i) sum_ += static_cast<int64_t>(points[i].x) + points[i].y;
   }
-  void Polygon(const TPoint*, int) override {}
   void Ellipse(int x1, int y1, int x2, int y2) override {
     if (x2 - x1 != 4 || y2 - y1 != 4) std::abort();
   }
-  void FillRect(const TRect&) override {}
   void TextOut(int, int, const std::string& text) override { sum_ += static_cast<int64_t>(text.size()); }
-  TSize TextExtent(const std::string& text) override { return {static_cast<int>(text.size()) * 6, 12}; }
-  void CopyFromImage(const TRect&, const TImage&, const TRect&) override {}
-  void CopyToImage(TImage&, const TRect&) override {}
-  void DrawTransparent(int, int, const TImage&) override {}
-  void DrawSymbol(int, int, int) override {}
-  TSize SymbolSize() const override { return {16, 16}; }
 
 private:
   int64_t sum_ = 0;
