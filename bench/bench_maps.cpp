@@ -6,6 +6,8 @@
 // are the layer's own; what the painter adds is measured with the track window.
 #include <benchmark/benchmark.h>
 
+#include "bench/RoadFile.h"
+
 #include <stdlib.h>
 
 #include <cstdio>
@@ -37,49 +39,7 @@ public:
   }
 };
 
-// The area the generated data covers: 10 degrees square from 130 E, 30 N.
-constexpr double kWest = 130, kSouth = 30, kSize = 10;
-constexpr int kLines = 200000, kVerticesPerLine = 5;
-
-const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    return std::filesystem::path(tmpl);
-  }();
-  // Registered once the folder exists, so it runs before the folder's name is destroyed.
-  static const bool removed = std::atexit([] { std::filesystem::remove_all(Folder()); }) == 0;
-  (void)removed;
-  return folder;
-}
-
-// Short lines scattered over the area by a fixed sequence, each a few hundred metres long.
-const std::string& RoadFile() {
-  static const std::string path = [] {
-    const std::string p = (Folder() / "N0113-bench.txt").string();
-    std::ofstream out(p, std::ios::binary);
-    out << "   NLA-N01-01\r\n" << "               1       2\r\n";
-    uint32_t seed = 12345;
-    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-    const int span = static_cast<int>(kSize * 36000);
-    char buf[128];
-    for (int i = 0; i < kLines; ++i) {
-      std::snprintf(buf, sizeof buf, "L%26s%6d%2d%10s%6d\r\n", "", i % 1000000, 0, "", kVerticesPerLine);
-      out << buf;
-      int x = static_cast<int>(kWest * 36000) + static_cast<int>(next() % static_cast<uint32_t>(span));
-      int y = static_cast<int>(kSouth * 36000) + static_cast<int>(next() % static_cast<uint32_t>(span));
-      for (int j = 0; j < kVerticesPerLine; ++j) {
-        std::snprintf(buf, sizeof buf, "%8d%8d", x, y);
-        out << buf;
-        x += static_cast<int>(next() % 200) - 100;
-        y += static_cast<int>(next() % 200) - 100;
-      }
-      out << "\r\n";
-    }
-    return p;
-  }();
-  return path;
-}
+using namespace orvane_bench;
 
 const std::string& TrackFile() {
   static const std::string path = [] {
