@@ -33,10 +33,9 @@ std::string TPosixEncConverter::ConverterPath() {
   std::string_view rest(path);
   while (true) {
     const size_t colon = rest.find(':');
-    std::string folder(rest.substr(0, colon));
+    const std::string_view folder = rest.substr(0, colon);
     // An empty entry is the current folder, as the shell reads PATH.
-    if (folder.empty()) folder = ".";
-    const std::string candidate = folder + "/marlisk";
+    const std::string candidate = (folder.empty() ? std::string(".") : std::string(folder)) + "/marlisk";
     if (IsExecutableFile(candidate)) return candidate;
     if (colon == std::string_view::npos) break;
     rest.remove_prefix(colon + 1);

@@ -115,7 +115,9 @@ TEST_F(GnssDecoders, EachGsaMarksItsOwnSystemOnly) {
   for (const TUsedStep& step : steps) {
     SCOPED_TRACE(step.sentence);
     Feed(step.sentence);
-    for (const auto& [label, used] : step.used) {
+    for (const auto& entry : step.used) {
+      const std::string& label = entry.first;
+      const bool used = entry.second;
       const auto it = std::find_if(rec.Sats.begin(), rec.Sats.end(), [&](const TSatInfo& s) {
         return !s.Prn.empty() && SystemLetter(s.System) + s.Prn == label;
       });
