@@ -1,4 +1,6 @@
-#include "tools/S57Cell.h"
+#include "s57/S57Cell.h"
+
+#include "common/ReplaceFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,8 +18,8 @@ namespace {
 
 // The fields the chart text carries, and the update controls that change three of them.
 bool Kept(std::string_view tag) {
-  static constexpr std::string_view kTags[] = {"DSID", "DSSI", "DSPM", "VRID", "VRPT", "SG2D", "SG3D", "FRID",
-                                               "FOID", "FSPT", "SGCC", "VRPC", "FSPC"};
+  static constexpr std::string_view kTags[] = {"DSID", "DSSI", "DSPM", "VRID", "VRPT", "SG2D", "SG3D",
+                                               "FRID", "FOID", "FSPT", "SGCC", "VRPC", "FSPC"};
   for (std::string_view t : kTags)
     if (t == tag) return true;
   return false;
@@ -73,20 +75,25 @@ void CheckLayout(const TIso8211File& file, size_t offset, const TDdfFieldDefn& d
     return f.Kind == TDdfFormat::TKind::Int || (f.Kind == TDdfFormat::TKind::Binary && f.BinType != 4);
   };
   if (IsCoordinates(d.Tag)) {
-    const std::vector<std::string> want = d.Tag == "SG2D" ? std::vector<std::string>{"YCOO", "XCOO"}
-                                                          : std::vector<std::string>{"YCOO", "XCOO", "VE3D"};
+    const std::vector<std::string> want =
+        d.Tag == "SG2D" ? std::vector<std::string>{"YCOO", "XCOO"} : std::vector<std::string>{"YCOO", "XCOO", "VE3D"};
     bool ok = d.RepeatFrom == 0 && d.Labels == want;
     for (const TDdfFormat& f : d.Formats) ok &= integer(f);
-    if (!ok) file.Fail(offset, "field " + d.Tag + " is not a repeating group of integer " + (d.Tag == "SG2D" ? "YCOO, XCOO" : "YCOO, XCOO, VE3D"));
+    if (!ok)
+      file.Fail(offset, "field " + d.Tag + " is not a repeating group of integer " +
+                            (d.Tag == "SG2D" ? "YCOO, XCOO" : "YCOO, XCOO, VE3D"));
   }
   if (d.Tag == "VRPT" || d.Tag == "FSPT") {
     bool ok = d.RepeatFrom == 0;
     for (size_t i = 0; i < d.Labels.size(); ++i) {
       const TDdfFormat& f = d.Formats[i];
-      if (d.Labels[i] == "NAME") ok &= f.Kind == TDdfFormat::TKind::Bits && f.Width == 5;
-      else if (d.Labels[i] == "ORNT" || d.Labels[i] == "USAG") ok &= integer(f);
+      if (d.Labels[i] == "NAME")
+        ok &= f.Kind == TDdfFormat::TKind::Bits && f.Width == 5;
+      else if (d.Labels[i] == "ORNT" || d.Labels[i] == "USAG")
+        ok &= integer(f);
     }
-    if (!ok) file.Fail(offset, "field " + d.Tag + " is not a repeating group of five-byte NAME and integer ORNT and USAG");
+    if (!ok)
+      file.Fail(offset, "field " + d.Tag + " is not a repeating group of five-byte NAME and integer ORNT and USAG");
   }
 }
 
@@ -120,7 +127,8 @@ void AppendValue(std::string& out, std::string_view label, const TSubValue& v) {
         out += kHex[c & 15];
       }
       return;
-    default: break;
+    default:
+      break;
   }
   bool quote = false;
   for (unsigned char c : v.Text) quote |= c <= ' ' || c == ',' || c == '"';
@@ -129,9 +137,12 @@ void AppendValue(std::string& out, std::string_view label, const TSubValue& v) {
   out += '=';
   for (unsigned char c : v.Text) {
     // A line break inside a text would end the record line.
-    if (c < ' ' || c == 0x7f) out += ' ';
-    else if (c == '"') out += "\"\"";
-    else out += static_cast<char>(c);
+    if (c < ' ' || c == 0x7f)
+      out += ' ';
+    else if (c == '"')
+      out += "\"\"";
+    else
+      out += static_cast<char>(c);
   }
   if (quote) out += '"';
 }
@@ -149,8 +160,10 @@ void WriteField(std::string& out, const TS57Field& f) {
   for (size_t i = 0; i < f.Values.size(); ++i) {
     out += ',';
     const std::string& label = l.Labels[i < head ? i : head + (i - head) % width];
-    if (bare) AppendInt(out, f.Values[i].Int);  // integers only, checked when read
-    else AppendValue(out, label, f.Values[i]);
+    if (bare)
+      AppendInt(out, f.Values[i].Int);  // integers only, checked when read
+    else
+      AppendValue(out, label, f.Values[i]);
   }
   out += '\n';
 }
@@ -192,9 +205,7 @@ TS57Field* TS57Record::Find(std::string_view tag) {
   return nullptr;
 }
 
-const TS57Field* TS57Record::Find(std::string_view tag) const {
-  return const_cast<TS57Record*>(this)->Find(tag);
-}
+const TS57Field* TS57Record::Find(std::string_view tag) const { return const_cast<TS57Record*>(this)->Find(tag); }
 
 std::string UpdatePath(const std::string& path, int n) {
   if (path.size() < 4 || path.compare(path.size() - 4, 4, ".000") != 0 || n < 1 || n > 999) return {};
@@ -253,7 +264,8 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
       file.Decode(f, values, repeats);
       if (IsCoordinates(f.Tag))
         for (const TSubValue& v : values)
-          if (v.Kind != TSubValue::TKind::Int) file.Fail(f.Offset, "field " + f.Tag + " holds a coordinate that is no integer");
+          if (v.Kind != TSubValue::TKind::Int)
+            file.Fail(f.Offset, "field " + f.Tag + " holds a coordinate that is no integer");
       r.Fields.push_back(TS57Field{f.Tag, layout, std::move(values), repeats});
       values = {};
       if (!IsNaming(f.Tag)) continue;
@@ -301,8 +313,8 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
       if (edition != Edition_)
         file.Fail(rec.Offset, "update for edition " + edition + " of a cell of edition " + Edition_);
       if (updn != UpdateNumber_ + 1)
-        file.Fail(rec.Offset, "update number " + std::to_string(updn) + " where " +
-                                  std::to_string(UpdateNumber_ + 1) + " was expected");
+        file.Fail(rec.Offset, "update number " + std::to_string(updn) + " where " + std::to_string(UpdateNumber_ + 1) +
+                                  " was expected");
       UpdateNumber_ = updn;
       // The cell's own identification now tells which update it carries.
       for (TS57Record& own : Records_) {
@@ -323,12 +335,15 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
       sawDspm = true;
       const TS57Field& p = *r.Find("DSPM");
       for (const char* label : {"COMF", "SOMF"})
-        if (NeedInt(file, rec.Offset, p, label) <= 0) file.Fail(rec.Offset, std::string("DSPM ") + label + " is not positive");
+        if (NeedInt(file, rec.Offset, p, label) <= 0)
+          file.Fail(rec.Offset, std::string("DSPM ") + label + " is not positive");
       Records_.push_back(std::move(r));
       continue;
     }
-    if (tag == "FRID") ++held[0];
-    else if (r.Rcnm >= 110 && r.Rcnm <= 140 && r.Rcnm % 10 == 0) ++held[1 + (r.Rcnm - 110) / 10];
+    if (tag == "FRID")
+      ++held[0];
+    else if (r.Rcnm >= 110 && r.Rcnm <= 140 && r.Rcnm % 10 == 0)
+      ++held[1 + (r.Rcnm - 110) / 10];
     if (update) {
       ApplyRecord(file, rec.Offset, r, ruin);
       continue;
@@ -353,7 +368,8 @@ void TS57Cell::ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, i
   if (ruin == 1) {
     if (target) file.Fail(offset, "inserts " + name + ", which the cell holds already");
     std::erase_if(upd.Fields, [](const TS57Field& f) { return IsControl(f.Tag); });
-    if (it != Index_.end()) Records_[it->second] = std::move(upd);
+    if (it != Index_.end())
+      Records_[it->second] = std::move(upd);
     else {
       Index_.emplace(upd.Key(), Records_.size());
       Records_.push_back(std::move(upd));
@@ -373,7 +389,8 @@ void TS57Cell::ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, i
   }
   TS57Field* id = target->Find("FRID");
   if (!id) id = target->Find("VRID");
-  if (TSubValue* v = id ? const_cast<TSubValue*>(id->Find("RVER")) : nullptr) *v = TSubValue{TSubValue::TKind::Int, upd.Rver, {}};
+  if (TSubValue* v = id ? const_cast<TSubValue*>(id->Find("RVER")) : nullptr)
+    *v = TSubValue{TSubValue::TKind::Int, upd.Rver, {}};
 
   // Applies one control: instruction ui (1 insert, 2 delete, 3 modify) for n repetitions from
   // index ix (1 = the first) of the field that `ctrl` controls, taking new ones from `data`.
@@ -427,9 +444,12 @@ void TS57Cell::ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, i
       ix = NeedInt(file, offset, f, p + "IX");
       n = NeedInt(file, offset, f, f.Tag == "SGCC" ? "CCNC" : f.Tag == "VRPC" ? "NVPT" : "NSPT");
       if (ui < 1 || ui > 3)
-        file.Fail(offset, f.Tag + " of " + name + ": update instruction " + std::to_string(ui) + " is none of 1, 2 and 3");
-      if (ui == 2) splice(f.Tag, ui, ix, n, nullptr);
-      else pendingCtrl = f.Tag;
+        file.Fail(offset,
+                  f.Tag + " of " + name + ": update instruction " + std::to_string(ui) + " is none of 1, 2 and 3");
+      if (ui == 2)
+        splice(f.Tag, ui, ix, n, nullptr);
+      else
+        pendingCtrl = f.Tag;
       continue;
     }
     if (!pendingCtrl.empty()) {
@@ -442,8 +462,10 @@ void TS57Cell::ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, i
     TS57Field* same = nullptr;
     for (TS57Field& g : target->Fields)
       if (g.Tag == f.Tag || (IsCoordinates(g.Tag) && IsCoordinates(f.Tag))) same = &g;
-    if (same) *same = f;
-    else target->Fields.push_back(f);
+    if (same)
+      *same = f;
+    else
+      target->Fields.push_back(f);
   }
   if (!pendingCtrl.empty()) file.Fail(offset, pendingCtrl + " of " + name + " comes without its field");
 }
@@ -469,35 +491,7 @@ void TS57Cell::WriteText(std::string& out) const {
 void TS57Cell::Save(const std::string& path) const {
   std::string text;
   WriteText(text);
-  std::string tmp = path + ".XXXXXX";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) throw std::runtime_error(path + ": cannot create a temporary file beside it: " + std::strerror(errno));
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  auto fail = [&](const char* what) {
-    const int err = errno;
-    close(fd);
-    unlink(tmp.c_str());
-    throw std::runtime_error(tmp + ": cannot " + what + ": " + std::strerror(err));
-  };
-  for (size_t done = 0; done < text.size();) {
-    const ssize_t w = write(fd, text.data() + done, text.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) fail("write");
-    done += static_cast<size_t>(w);
-  }
-  if (fsync(fd) != 0) fail("write");
-  if (close(fd) != 0) {
-    const int err = errno;
-    unlink(tmp.c_str());
-    throw std::runtime_error(tmp + ": cannot write: " + std::strerror(err));
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    unlink(tmp.c_str());
-    throw std::runtime_error(path + ": cannot replace: " + std::strerror(err));
-  }
+  ReplaceFile(path, text);
 }
 
 }  // namespace orvane

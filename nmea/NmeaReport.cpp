@@ -1,4 +1,4 @@
-#include "tools/NmeaReport.h"
+#include "nmea/NmeaReport.h"
 
 #include <charconv>
 #include <cmath>
@@ -107,20 +107,30 @@ public:
     return *this;
   }
   template <size_t N>
-  TJson& Str(const char (&name)[N], std::string_view v) { return Key(name), W.String(v), *this; }
+  TJson& Str(const char (&name)[N], std::string_view v) {
+    return Key(name), W.String(v), *this;
+  }
   // A character field: code 0 means "none" and is the empty text.
   template <size_t N>
   TJson& Chr(const char (&name)[N], char v) {
     return Key(name), W.String(v ? std::string_view(&v, 1) : std::string_view()), *this;
   }
   template <size_t N>
-  TJson& Int(const char (&name)[N], int64_t v) { return Key(name), W.Number(v), *this; }
+  TJson& Int(const char (&name)[N], int64_t v) {
+    return Key(name), W.Number(v), *this;
+  }
   template <size_t N>
-  TJson& Bool(const char (&name)[N], bool v) { return Key(name), W.Put(v ? "true" : "false"), *this; }
+  TJson& Bool(const char (&name)[N], bool v) {
+    return Key(name), W.Put(v ? "true" : "false"), *this;
+  }
   template <size_t N>
-  TJson& Dbl(const char (&name)[N], double v) { return Key(name), W.Number(v), *this; }
+  TJson& Dbl(const char (&name)[N], double v) {
+    return Key(name), W.Number(v), *this;
+  }
   template <size_t N>
-  TJson& Flt(const char (&name)[N], float v) { return Key(name), W.Number(v), *this; }
+  TJson& Flt(const char (&name)[N], float v) {
+    return Key(name), W.Number(v), *this;
+  }
   void End() { W.Put(First ? "{}" : "}"); }
 
 private:
@@ -141,20 +151,45 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
     if (!first) w.Put(',');
     first = false;
     TJson sat(w);
-    sat.Str("Prn", s.Prn).Int("Elevation", s.Elevation).Int("Azimuth", s.Azimuth).Int("Snr", s.Snr)
+    sat.Str("Prn", s.Prn)
+        .Int("Elevation", s.Elevation)
+        .Int("Azimuth", s.Azimuth)
+        .Int("Snr", s.Snr)
         .Bool("Used", s.Used);
     if (r.Gnss) sat.Str("System", SystemName(s.System));
     sat.End();
   }
   w.Put(']');
-  j.Bool("FixValid", r.FixValid).Str("SatUsedList", r.SatUsedList).Chr("FixMode", r.FixMode)
-      .Int("SatUsed", r.SatUsed).Flt("GgaHdop", r.GgaHdop).Flt("Pdop", r.Pdop).Flt("Hdop", r.Hdop)
-      .Flt("Vdop", r.Vdop).Str("FixQuality", r.FixQuality).Str("FixTime", r.FixTime).Str("FixDate", r.FixDate)
-      .Dbl("Lat", r.Lat).Str("LatNS", r.LatNS).Dbl("Lon", r.Lon).Str("LonEW", r.LonEW)
-      .Dbl("Altitude", r.Altitude).Dbl("Geoid", r.Geoid).Chr("AltUnit", r.AltUnit).Chr("GeoidUnit", r.GeoidUnit)
-      .Dbl("Speed", r.Speed).Dbl("Course", r.Course).Dbl("MagVar", r.MagVar).Str("MagVarEW", r.MagVarEW)
-      .Str("GllTime", r.GllTime).Dbl("GllLat", r.GllLat).Dbl("GllLon", r.GllLon).Str("GllLatNS", r.GllLatNS)
-      .Str("GllLonEW", r.GllLonEW).Chr("GllStatus", r.GllStatus).Str("GpsDatum", r.GpsDatum)
+  j.Bool("FixValid", r.FixValid)
+      .Str("SatUsedList", r.SatUsedList)
+      .Chr("FixMode", r.FixMode)
+      .Int("SatUsed", r.SatUsed)
+      .Flt("GgaHdop", r.GgaHdop)
+      .Flt("Pdop", r.Pdop)
+      .Flt("Hdop", r.Hdop)
+      .Flt("Vdop", r.Vdop)
+      .Str("FixQuality", r.FixQuality)
+      .Str("FixTime", r.FixTime)
+      .Str("FixDate", r.FixDate)
+      .Dbl("Lat", r.Lat)
+      .Str("LatNS", r.LatNS)
+      .Dbl("Lon", r.Lon)
+      .Str("LonEW", r.LonEW)
+      .Dbl("Altitude", r.Altitude)
+      .Dbl("Geoid", r.Geoid)
+      .Chr("AltUnit", r.AltUnit)
+      .Chr("GeoidUnit", r.GeoidUnit)
+      .Dbl("Speed", r.Speed)
+      .Dbl("Course", r.Course)
+      .Dbl("MagVar", r.MagVar)
+      .Str("MagVarEW", r.MagVarEW)
+      .Str("GllTime", r.GllTime)
+      .Dbl("GllLat", r.GllLat)
+      .Dbl("GllLon", r.GllLon)
+      .Str("GllLatNS", r.GllLatNS)
+      .Str("GllLonEW", r.GllLonEW)
+      .Chr("GllStatus", r.GllStatus)
+      .Str("GpsDatum", r.GpsDatum)
       .Int("GsvSatCount", gsvSatCount)
       .End();
   w.Put('\n');

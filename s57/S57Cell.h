@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "tools/Iso8211.h"
+#include "s57/Iso8211.h"
 
 namespace orvane {
 
@@ -33,7 +33,7 @@ struct TS57Field {
 };
 
 struct TS57Record {
-  int Rcnm = 0;       // record name: 10 DSID, 20 DSPM, 100 feature, 110 ... 140 vector
+  int Rcnm = 0;  // record name: 10 DSID, 20 DSPM, 100 feature, 110 ... 140 vector
   uint32_t Rcid = 0;
   int64_t Rver = 0;
   bool Deleted = false;

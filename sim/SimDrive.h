@@ -80,8 +80,8 @@ public:
 private:
   struct TOrbit {
     int Prn;
-    double Phase0, Rate;    // of the pass; the satellite is up while the phase is in 0..pi
-    double MaxElevation;    // degrees
+    double Phase0, Rate;  // of the pass; the satellite is up while the phase is in 0..pi
+    double MaxElevation;  // degrees
     double RiseAzimuth, Sweep;
   };
 
@@ -97,7 +97,7 @@ private:
   int64_t Elapsed = 0;
   std::vector<TOrbit> Orbits;
   // The car: true position and motion.
-  double Lat, Lon;  // decimal degrees
+  double Lat, Lon;   // decimal degrees
   double Speed = 0;  // m/s
   double Course;     // degrees
   double TargetSpeed = 0;

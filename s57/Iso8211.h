@@ -32,10 +32,10 @@ struct TDdfFormat {
 struct TDdfFieldDefn {
   std::string Tag;
   std::string Name;
-  std::vector<std::string> Labels;   // subfield labels in order
-  std::vector<TDdfFormat> Formats;   // one per label
-  size_t RepeatFrom = SIZE_MAX;      // the first label of the repeating group; SIZE_MAX: none
-  std::string FormatError;           // why the formats could not be used; empty when they can
+  std::vector<std::string> Labels;  // subfield labels in order
+  std::vector<TDdfFormat> Formats;  // one per label
+  size_t RepeatFrom = SIZE_MAX;     // the first label of the repeating group; SIZE_MAX: none
+  std::string FormatError;          // why the formats could not be used; empty when they can
   bool Repeats() const { return RepeatFrom != SIZE_MAX; }
 };
 
@@ -53,7 +53,7 @@ struct TDdfField {
   const TDdfFieldDefn* Defn = nullptr;  // null for a tag the descriptive record does not define
   const uint8_t* Data = nullptr;        // the field's bytes without its field terminator
   size_t Size = 0;
-  size_t Offset = 0;                    // of the field's first byte in the file
+  size_t Offset = 0;  // of the field's first byte in the file
 };
 
 struct TDdfRecord {

@@ -23,7 +23,6 @@
 
 namespace orvane {
 
-
 // Output goes through one buffer: a 24-hour log makes millions of lines.
 class TOut {
 public:
@@ -138,13 +137,18 @@ public:
   void Add(const TSentenceInfo& info) {
     ++Framed;
     switch (info.outcome) {
-      case TSentenceOutcome::Dropped: ++Dropped; return;
+      case TSentenceOutcome::Dropped:
+        ++Dropped;
+        return;
       case TSentenceOutcome::Ignored:
         if (IsGnssOnlySentence(info.address)) ++GnssIgnored;
         Ignore(info.address);
         return;
-      case TSentenceOutcome::TooFewFields: ++Types[TypeIndex(info.type)].tooFew; return;
-      case TSentenceOutcome::Decoded: break;
+      case TSentenceOutcome::TooFewFields:
+        ++Types[TypeIndex(info.type)].tooFew;
+        return;
+      case TSentenceOutcome::Decoded:
+        break;
     }
     const std::string_view type = info.type;
     ++Types[TypeIndex(info.type)].decoded;
@@ -162,8 +166,10 @@ public:
     } else if (type == "GGA") {
       const std::string_view quality = f[6].substr(0, 1);
       auto q = Quality.find(quality);
-      if (q == Quality.end()) Quality.emplace(quality, 1);
-      else ++q->second;
+      if (q == Quality.end())
+        Quality.emplace(quality, 1);
+      else
+        ++q->second;
       MaxUsedGga = std::max(MaxUsedGga, Rec.SatUsed);
       Time(f[1]);
       if (!f[6].empty() && f[6][0] != '0' && !f[2].empty() && !f[4].empty())
@@ -181,8 +187,10 @@ public:
     } else if (type == "PGRMM") {
       if (!f[1].empty()) {
         auto it = std::find_if(Datums.begin(), Datums.end(), [&](const auto& d) { return d.first == f[1]; });
-        if (it == Datums.end()) Datums.emplace_back(std::string(f[1]), 1);
-        else ++it->second;
+        if (it == Datums.end())
+          Datums.emplace_back(std::string(f[1]), 1);
+        else
+          ++it->second;
       }
     }
   }
@@ -263,8 +271,7 @@ public:
       out += "  longitude " + FormatFixed(MinLon, 6) + " to " + FormatFixed(MaxLon, 6) + "\n";
     }
     out += "Satellites: at most " + std::to_string(MaxInView) + " in view (" + std::to_string(MaxStored) +
-           " stored), " + std::to_string(MaxUsedGga) + " used (GGA), " + std::to_string(MaxUsedGsa) +
-           " used (GSA)\n";
+           " stored), " + std::to_string(MaxUsedGga) + " used (GGA), " + std::to_string(MaxUsedGsa) + " used (GSA)\n";
     if (Datums.empty()) {
       out += "Datums announced ($PGRMM): none\n";
     } else {
@@ -307,13 +314,17 @@ private:
 
   void Ignore(std::string_view address) {
     auto it = IgnoredBy.find(address);
-    if (it != IgnoredBy.end()) ++it->second;
-    else if (IgnoredBy.size() < kMaxAddresses) IgnoredBy.emplace(address, 1);
+    if (it != IgnoredBy.end())
+      ++it->second;
+    else if (IgnoredBy.size() < kMaxAddresses)
+      IgnoredBy.emplace(address, 1);
     else {
       ++IgnoredOther;
       // Told apart up to a bound, so memory stays flat however large the file.
-      if (OtherAddresses.size() < kMaxOtherAddresses) OtherAddresses.insert(std::hash<std::string_view>{}(address));
-      else OtherAddressesFull = true;
+      if (OtherAddresses.size() < kMaxOtherAddresses)
+        OtherAddresses.insert(std::hash<std::string_view>{}(address));
+      else
+        OtherAddressesFull = true;
     }
   }
 

@@ -1,4 +1,4 @@
-#include "tools/SimDrive.h"
+#include "sim/SimDrive.h"
 
 #include <algorithm>
 #include <array>
@@ -12,12 +12,12 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = kPi / 180;
-constexpr double kEarthRadius = 6371000.0;      // metres; a sphere is plenty for a simulated drive
-constexpr double kKnot = 1852.0 / 3600.0;      // m/s
-constexpr double kOrbitPeriod = 43082.0;        // seconds, half a sidereal day
+constexpr double kEarthRadius = 6371000.0;  // metres; a sphere is plenty for a simulated drive
+constexpr double kKnot = 1852.0 / 3600.0;   // m/s
+constexpr double kOrbitPeriod = 43082.0;    // seconds, half a sidereal day
 constexpr int kPrnCount = 32;
 constexpr int kOrbiting = 24;
-constexpr size_t kMaxUsed = 12;                 // GSA has twelve PRN slots
+constexpr size_t kMaxUsed = 12;  // GSA has twelve PRN slots
 
 void AppendInt(std::string& out, int64_t v, int width = 0) {
   char buf[24];
@@ -124,11 +124,16 @@ bool Invert4(std::array<std::array<double, 4>, 4>& a) {
 bool HemisphereStart(std::string_view h, double& lat, double& lon) {
   std::string u;
   for (char c : h) u += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (u == "NE") lat = 35.68, lon = 139.76;
-  else if (u == "NW") lat = 37.7749, lon = -122.4194;
-  else if (u == "SE") lat = -33.8688, lon = 151.2093;
-  else if (u == "SW") lat = -33.4489, lon = -70.6693;
-  else return false;
+  if (u == "NE")
+    lat = 35.68, lon = 139.76;
+  else if (u == "NW")
+    lat = 37.7749, lon = -122.4194;
+  else if (u == "SE")
+    lat = -33.8688, lon = 151.2093;
+  else if (u == "SW")
+    lat = -33.4489, lon = -70.6693;
+  else
+    return false;
   return true;
 }
 
@@ -418,8 +423,10 @@ void TNmeaSim::Write(std::string& out) const {
   AppendSentence(out, b);
 
   b = "GPGLL,";
-  if (e.Fix) b += pos + ',' + time + ",A," + (e.Quality == 2 ? "D" : "A");
-  else b += ",,,," + time + ",V,N";
+  if (e.Fix)
+    b += pos + ',' + time + ",A," + (e.Quality == 2 ? "D" : "A");
+  else
+    b += ",,,," + time + ",V,N";
   AppendSentence(out, b);
 
   b = "GPRMC," + time;

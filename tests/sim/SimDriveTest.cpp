@@ -1,4 +1,4 @@
-#include "tools/SimDrive.h"
+#include "sim/SimDrive.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/Iso8211.h"
+#include "s57/Iso8211.h"
 
 #include <charconv>
 #include <cstring>
@@ -93,9 +93,17 @@ private:
     const char c = Peek();
     ++P_;
     switch (c) {
-      case 'A': case 'C': f.Kind = TDdfFormat::TKind::Text; return Width(f.Width);
-      case 'I': f.Kind = TDdfFormat::TKind::Int; return Width(f.Width);
-      case 'R': case 'S': f.Kind = TDdfFormat::TKind::Real; return Width(f.Width);
+      case 'A':
+      case 'C':
+        f.Kind = TDdfFormat::TKind::Text;
+        return Width(f.Width);
+      case 'I':
+        f.Kind = TDdfFormat::TKind::Int;
+        return Width(f.Width);
+      case 'R':
+      case 'S':
+        f.Kind = TDdfFormat::TKind::Real;
+        return Width(f.Width);
       case 'B': {
         size_t bits = 0;
         if (!Width(bits)) return false;
@@ -110,7 +118,8 @@ private:
         P_ += 2;
         const bool intOk = (type == 1 || type == 2) && (width == 1 || width == 2 || width == 4 || width == 8);
         const bool realOk = type == 4 && (width == 4 || width == 8);
-        if (!intOk && !realOk) return Bad("unsupported binary format b" + std::to_string(type) + std::to_string(width)), false;
+        if (!intOk && !realOk)
+          return Bad("unsupported binary format b" + std::to_string(type) + std::to_string(width)), false;
         f.Kind = TDdfFormat::TKind::Binary;
         f.BinType = type;
         f.Width = static_cast<size_t>(width);
@@ -174,8 +183,7 @@ const TDdfFieldDefn* TIso8211File::Defn(std::string_view tag) const {
 
 TIso8211File::TLeader TIso8211File::ReadLeader(size_t at, bool descriptive) const {
   const size_t left = Bytes_.size() - at;
-  if (left < kLeaderSize)
-    Fail(at, "record leader cut short: " + std::to_string(left) + " bytes where 24 are needed");
+  if (left < kLeaderSize) Fail(at, "record leader cut short: " + std::to_string(left) + " bytes where 24 are needed");
   auto digits = [&](size_t from, size_t n, const char* what) {
     size_t v = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -194,11 +202,11 @@ TIso8211File::TLeader TIso8211File::ReadLeader(size_t at, bool descriptive) cons
   l.SizePos = digits(21, 1, "size of field position");
   l.SizeTag = digits(23, 1, "size of field tag");
   if (l.Length > left)
-    Fail(at, "record length " + std::to_string(l.Length) + " runs past the end of the file (" +
-                 std::to_string(left) + " bytes left)");
+    Fail(at, "record length " + std::to_string(l.Length) + " runs past the end of the file (" + std::to_string(left) +
+                 " bytes left)");
   if (descriptive ? l.Id != 'L' : l.Id != 'D' && l.Id != 'R')
-    Fail(at + 6, std::string("leader identifier '") + l.Id + "' where " +
-                     (descriptive ? "'L'" : "'D' or 'R'") + " was expected");
+    Fail(at + 6, std::string("leader identifier '") + l.Id + "' where " + (descriptive ? "'L'" : "'D' or 'R'") +
+                     " was expected");
   if (l.Base < kLeaderSize + 1 || l.Base > l.Length)
     Fail(at + 12, "field area address " + std::to_string(l.Base) + " lies outside the record of " +
                       std::to_string(l.Length) + " bytes");
@@ -211,7 +219,8 @@ void TIso8211File::ReadDirectory(size_t at, const TLeader& l, std::vector<TDdfFi
   fields.clear();
   const size_t entry = l.SizeTag + l.SizeLen + l.SizePos;
   const size_t dirSize = l.Base - kLeaderSize - 1;
-  if (Bytes_[at + l.Base - 1] != kFieldTerminator) Fail(at + l.Base - 1, "directory does not end with a field terminator");
+  if (Bytes_[at + l.Base - 1] != kFieldTerminator)
+    Fail(at + l.Base - 1, "directory does not end with a field terminator");
   if (dirSize % entry != 0)
     Fail(at + kLeaderSize, "directory of " + std::to_string(dirSize) + " bytes is no whole number of " +
                                std::to_string(entry) + "-byte entries");
@@ -270,7 +279,8 @@ void TIso8211File::ReadDescriptiveRecord() {
       // An elementary field has a format and no label.
       if (d.Labels.empty() && d.Formats.size() == 1) d.Labels.emplace_back();
       if (d.FormatError.empty() && d.Formats.size() != d.Labels.size())
-        d.FormatError = std::to_string(d.Formats.size()) + " formats for " + std::to_string(d.Labels.size()) + " subfields";
+        d.FormatError =
+            std::to_string(d.Formats.size()) + " formats for " + std::to_string(d.Labels.size()) + " subfields";
     } else {
       d.FormatError = "no format controls";
     }
