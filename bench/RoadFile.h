@@ -32,7 +32,8 @@ inline const std::string& RoadFile() {
   static const std::string path = [] {
     const std::string p = (Folder() / "N0113-bench.txt").string();
     std::ofstream out(p, std::ios::binary);
-    out << "   NLA-N01-01\r\n" << "               1       2\r\n";
+    out << "   NLA-N01-01\r\n"
+        << "               1       2\r\n";
     uint32_t seed = 12345;
     const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
     const int span = static_cast<int>(kSize * 36000);

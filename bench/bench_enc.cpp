@@ -111,8 +111,8 @@ private:
   }
   void Feature(int objl, int prim, const std::string& fspt) {
     features_ += "RECN " + std::to_string(++recn_) + "\n0FRID 1,FRID,RCID=" + std::to_string(++frid_) +
-                 ",PRIM=" + std::to_string(prim) + ",GRUP=2,OBJL=" + std::to_string(objl) + ",RVER=1,AGEN=1\n" +
-                 fspt + "\n****\n";
+                 ",PRIM=" + std::to_string(prim) + ",GRUP=2,OBJL=" + std::to_string(objl) + ",RVER=1,AGEN=1\n" + fspt +
+                 "\n****\n";
   }
   static std::string Pointer(uint32_t edge, int ornt) {
     return ",NAME=" + Name(130, edge) + ",ORNT=" + std::to_string(ornt) + ",USAG=1,MASK=255";
@@ -196,8 +196,7 @@ void BM_EncRead(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
   state.counters["edges"] = static_cast<double>(map.Edges().size());
-  state.counters["features"] =
-      static_cast<double>(map.Areas().size() + map.LineShapes().size() + map.Spots().size());
+  state.counters["features"] = static_cast<double>(map.Areas().size() + map.LineShapes().size() + map.Spots().size());
   state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
 }
 BENCHMARK(BM_EncRead)->Unit(benchmark::kMillisecond);

@@ -23,36 +23,36 @@ constexpr std::array<TGeoPoint, 8> kPoints = {{
 }};
 
 void BM_DmsConvTokyoToWgs84(benchmark::State& state) {
-    std::size_t i = 0;
-    TGeoPoint out{};
-    for (auto _ : state) {
-        const bool ok = DmsConv("Tokyo", "WGS 84", &kPoints[i], &out);
-        benchmark::DoNotOptimize(ok);
-        benchmark::DoNotOptimize(out);
-        i = (i + 1) % kPoints.size();
-    }
-    state.SetItemsProcessed(state.iterations());
+  std::size_t i = 0;
+  TGeoPoint out{};
+  for (auto _ : state) {
+    const bool ok = DmsConv("Tokyo", "WGS 84", &kPoints[i], &out);
+    benchmark::DoNotOptimize(ok);
+    benchmark::DoNotOptimize(out);
+    i = (i + 1) % kPoints.size();
+  }
+  state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DmsConvTokyoToWgs84);
 
 void BM_DmsToDeg(benchmark::State& state) {
-    double x = 35.30455;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
-        benchmark::DoNotOptimize(DmsToDeg(x));
-    }
-    state.SetItemsProcessed(state.iterations());
+  double x = 35.30455;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(x);
+    benchmark::DoNotOptimize(DmsToDeg(x));
+  }
+  state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DmsToDeg);
 
 void BM_DegToDms(benchmark::State& state) {
-    double x = 35.5126388888889;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
-        benchmark::DoNotOptimize(DegToDms(x));
-    }
-    state.SetItemsProcessed(state.iterations());
+  double x = 35.5126388888889;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(x);
+    benchmark::DoNotOptimize(DegToDms(x));
+  }
+  state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DegToDms);
 
-} // namespace
+}  // namespace

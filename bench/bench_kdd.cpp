@@ -112,7 +112,8 @@ public:
 
     std::string pnts = "H,-,-,-," + std::to_string(kPoints) + ",-,-,-,-25000,-50000\n", pntAtr = "header\n";
     for (int p = 0; p < kPoints; ++p) {
-      std::snprintf(buf, sizeof buf, "P1101,%d,%.2f,%.2f\n", p, (p % kRows + 0.5) * kCell, (p / kRows * 2 + 0.5) * kCell);
+      std::snprintf(buf, sizeof buf, "P1101,%d,%.2f,%.2f\n", p, (p % kRows + 0.5) * kCell,
+                    (p / kRows * 2 + 0.5) * kCell);
       pnts += buf;
       std::snprintf(buf, sizeof buf, "P1101,%d,place%d\n", p, p);
       pntAtr += buf;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/tools/S57Writer.h"
-#include "tools/S57Cell.h"
+#include "s57/S57Cell.h"
 
 namespace {
 
@@ -43,10 +43,12 @@ BENCHMARK(BM_ConvertInMemory)->Unit(benchmark::kMillisecond);
 
 // What the chart layer waits for: the cell and its update read from disk, the text saved.
 void BM_ConvertFiles(benchmark::State& state) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("bench-marlisk-" + std::to_string(getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("bench-marlisk-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::vector<uint8_t>& cell = LargeCell();
-  std::ofstream(dir / "LARGE.000", std::ios::binary).write(reinterpret_cast<const char*>(cell.data()), static_cast<std::streamsize>(cell.size()));
+  std::ofstream(dir / "LARGE.000", std::ios::binary)
+      .write(reinterpret_cast<const char*>(cell.data()), static_cast<std::streamsize>(cell.size()));
   std::ofstream(dir / "LARGE.001", std::ios::binary) << orvane::s57w::SampleUpdate();
   for (auto _ : state) orvane::TS57Cell::Read((dir / "LARGE.000").string()).Save((dir / "Marlisk.tmp").string());
   std::filesystem::remove_all(dir);

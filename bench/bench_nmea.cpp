@@ -8,8 +8,8 @@
 #include <string>
 
 #include "nmea/UNmeaProc.h"
-#include "tools/NmeaReport.h"
-#include "tools/SimDrive.h"
+#include "nmea/NmeaReport.h"
+#include "sim/SimDrive.h"
 
 namespace {
 

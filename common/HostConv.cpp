@@ -95,13 +95,14 @@ bool IsExactTie(double value, int decimals) {
 
 void AppendFixed(std::string& out, double value, int decimals) {
   // An exact tie (1.25 to one decimal) rounds away from zero, as people round, not to even.
-  if (std::isfinite(value) && std::fabs(value) < 1e17 && decimals >= 0 && decimals < 30 &&
-      IsExactTie(value, decimals))
+  if (std::isfinite(value) && std::fabs(value) < 1e17 && decimals >= 0 && decimals < 30 && IsExactTie(value, decimals))
     value = std::nextafter(value, value < 0 ? -HUGE_VAL : HUGE_VAL);
   char buf[400];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  if (ec != std::errc()) out += std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
-  else out.append(buf, end);
+  if (ec != std::errc())
+    out += std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+  else
+    out.append(buf, end);
 }
 
 std::string FormatFixed(double value, int decimals) {

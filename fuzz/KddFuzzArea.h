@@ -57,8 +57,9 @@ private:
 inline const std::map<std::string, std::string>& StandardFiles() {
   static const std::map<std::string, std::string> files = {
       {"13101.txt", "1\n2\n3\n4\n5\n6\n9,-,-,-,-,-,-,-,-,1\n8\n9\n"},
-      {"arc.txt", "H,-,-,-,0,-,-,-,-1000,20000\nL1101,1,12,3\n1000,0\n1100,50\n1200,-30\n"
-                  "N,skipped\nL1102,5,13,2\n1200,-30\n1000,0\n"},
+      {"arc.txt",
+       "H,-,-,-,0,-,-,-,-1000,20000\nL1101,1,12,3\n1000,0\n1100,50\n1200,-30\n"
+       "N,skipped\nL1102,5,13,2\n1200,-30\n1000,0\n"},
       {"arcatr.txt", "header\nE1101,12,name\n"},
       {"pgn.txt", "H,-,-,-,2,-,-,-,0,20000\nA1101,1,3,1100,0\n12\n-13\n77\nX,skipped\n"},
       {"pgnatr.txt", "header\nA1101,1,\"\x93\x8c\x8b\x9e\",x\n"},
@@ -71,7 +72,8 @@ inline const std::map<std::string, std::string>& StandardFiles() {
 struct TSections {
   std::vector<std::string> Arc = {"ARC00=none,,0,0,0", "ARC01=Edge,\\arc.txt,0,1,$FF00"};
   std::vector<std::string> Atr = {"ATR00=EdgeAttr,\\arcatr.txt,0,-,9,-,-,0,1"};
-  std::vector<std::string> Pgn = {"PGN00=none,,0,0,0,0,-,-,-,-,-,2,0,\"\"", "PGN01=Town,\\pgn.txt,0,1,$C0C0C0,0,-,-,-,-,-,2,0,\\pgnatr.txt"};
+  std::vector<std::string> Pgn = {"PGN00=none,,0,0,0,0,-,-,-,-,-,2,0,\"\"",
+                                  "PGN01=Town,\\pgn.txt,0,1,$C0C0C0,0,-,-,-,-,-,2,0,\\pgnatr.txt"};
   std::vector<std::string> Pnt = {"PNT01=Place,\\pnt.txt,0,-,9,-,-,0,2,\\pntatr.txt", "no equals sign"};
 };
 

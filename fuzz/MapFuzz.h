@@ -23,9 +23,12 @@ public:
     // Memory-backed when the system has it: every input is written and read back.
     char shm[] = "/dev/shm/orvane-fuzz-map-XXXXXX";
     char tmp[] = "/tmp/orvane-fuzz-map-XXXXXX";
-    if (mkdtemp(shm)) folder_ = shm;
-    else if (mkdtemp(tmp)) folder_ = tmp;
-    else std::abort();
+    if (mkdtemp(shm))
+      folder_ = shm;
+    else if (mkdtemp(tmp))
+      folder_ = tmp;
+    else
+      std::abort();
   }
   ~TInputFolder() { std::filesystem::remove_all(folder_); }
   TInputFolder(const TInputFolder&) = delete;

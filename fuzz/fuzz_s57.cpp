@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/tools/S57Writer.h"
-#include "tools/S57Cell.h"
+#include "s57/S57Cell.h"
 
 namespace {
 

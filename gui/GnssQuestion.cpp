@@ -10,21 +10,20 @@
 namespace orvane {
 
 void TGnssQuestion::Note(const TSentenceInfo& info) {
-  const int64_t now = Clock ? Clock()
-                            : std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  std::chrono::steady_clock::now().time_since_epoch())
-                                  .count();
+  const int64_t now =
+      Clock ? Clock()
+            : std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                  .count();
   if (!Hint.Note(info, NmeaRec, now)) return;
   // Shown, not run: the data and the replay go on while the box waits.
-  auto* box = new QMessageBox(QMessageBox::Question, "Orvane", kGnssQuestion, QMessageBox::Yes | QMessageBox::No,
-                              Parent);
+  auto* box =
+      new QMessageBox(QMessageBox::Question, "Orvane", kGnssQuestion, QMessageBox::Yes | QMessageBox::No, Parent);
   box->setObjectName("GnssQuestion");
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box->setDefaultButton(QMessageBox::Yes);
-  QObject::connect(box, &QMessageBox::finished, box, [this, box](int) {
-    Answer(box->clickedButton() == box->button(QMessageBox::Yes));
-  });
+  QObject::connect(box, &QMessageBox::finished, box,
+                   [this, box](int) { Answer(box->clickedButton() == box->button(QMessageBox::Yes)); });
   Box_ = box;
   box->show();
 }

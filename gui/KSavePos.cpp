@@ -14,9 +14,12 @@ constexpr const char* kFormPosName = "FormPos";
 
 Qt::WindowStates StateFlags(int state) {
   switch (state) {
-    case kStateMinimized: return Qt::WindowMinimized;
-    case kStateMaximized: return Qt::WindowMaximized;
-    default: return Qt::WindowNoState;
+    case kStateMinimized:
+      return Qt::WindowMinimized;
+    case kStateMaximized:
+      return Qt::WindowMaximized;
+    default:
+      return Qt::WindowNoState;
   }
 }
 

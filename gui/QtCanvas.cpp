@@ -81,8 +81,7 @@ QImage ToPalette8(QImage picture) {
   // The most frequent colours make the palette: flat map areas keep their colour, no dither
   // noise; rare colours go to their nearest entry.
   if (used.size() > 256) {
-    std::nth_element(used.begin(), used.begin() + 255, used.end(),
-                     [&](int a, int b) { return count[a] > count[b]; });
+    std::nth_element(used.begin(), used.begin() + 255, used.end(), [&](int a, int b) { return count[a] > count[b]; });
     used.resize(256);
   }
   QList<QRgb> table;
@@ -209,8 +208,8 @@ void TQtCanvas::ApplyPen() {
     painter_.setPen(Qt::NoPen);
     return;
   }
-  QPen pen(penColor_, std::max(penWidth_, 1), penStyle_ == TPenStyle::Dot ? Qt::DotLine : Qt::SolidLine,
-           Qt::RoundCap, Qt::RoundJoin);
+  QPen pen(penColor_, std::max(penWidth_, 1), penStyle_ == TPenStyle::Dot ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
+           Qt::RoundJoin);
   // A thin pen draws exact pixels; wide ones get round ends so that a track's joints close.
   if (penWidth_ <= 1) pen.setCapStyle(Qt::FlatCap);
   painter_.setPen(pen);
@@ -454,7 +453,8 @@ QImage MakeSymbol(int index) {
       p.drawRect(QRect(6, 6, 4, 4));
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return img;
 }

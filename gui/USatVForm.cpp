@@ -51,7 +51,6 @@ void DrawLabel(QPainter& p, const QRect& r, const QString& text, const QFont& fo
   p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
-
 }  // namespace
 
 std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError) {
@@ -95,8 +94,8 @@ void TSkyPanel::PlaceSatellite(const std::string& prn, int index, int elevation,
   s.Prn = FromLocal(prn);
   s.Snr = QString::fromStdString(FormatSnr(snr));
   const QFontMetrics pm(PrnFont), sm(SnrFont);
-  const TSatPlace place =
-      PlaceSat(Sky, elevation, azimuth, pm.horizontalAdvance(s.Prn), pm.height(), sm.horizontalAdvance(s.Snr), sm.height());
+  const TSatPlace place = PlaceSat(Sky, elevation, azimuth, pm.horizontalAdvance(s.Prn), pm.height(),
+                                   sm.horizontalAdvance(s.Snr), sm.height());
   s.PrnRect = ToQRect(place.Prn);
   s.SnrRect = ToQRect(place.Snr);
   s.Symbol = ToQRect(place.Symbol);
@@ -410,8 +409,8 @@ void TSatVForm::CloseComPort() {
 
 void TSatVForm::PortHungUp() {
   const std::string text = "COM" + std::to_string(NmeaRec.ComPort) + " (" + CommPortDriver.DeviceName() +
-                           "): the receiver hung up; trying to reopen it every " +
-                           std::to_string(kReopenMs / 1000) + " seconds";
+                           "): the receiver hung up; trying to reopen it every " + std::to_string(kReopenMs / 1000) +
+                           " seconds";
   std::fprintf(stderr, "Orvane: %s\n", text.c_str());
   CommPortDriver.ClosePort();
   // Its last fix is no longer the receiver's word: the track must not go on recording it.
@@ -434,10 +433,20 @@ void TSatVForm::mnuComClick(QAction* item) {
 void TSatVForm::mnuSpClick(QAction* item) {
   CloseComPort();
   switch (Tag(item)) {
-    case 2400: CommPortDriver.SetComPortSpeed(br2400); NmeaRec.ComSpeed = 2400; break;
-    case 4800: CommPortDriver.SetComPortSpeed(br4800); NmeaRec.ComSpeed = 4800; break;
-    case 9600: CommPortDriver.SetComPortSpeed(br9600); NmeaRec.ComSpeed = 9600; break;
-    default: break;
+    case 2400:
+      CommPortDriver.SetComPortSpeed(br2400);
+      NmeaRec.ComSpeed = 2400;
+      break;
+    case 4800:
+      CommPortDriver.SetComPortSpeed(br4800);
+      NmeaRec.ComSpeed = 4800;
+      break;
+    case 9600:
+      CommPortDriver.SetComPortSpeed(br9600);
+      NmeaRec.ComSpeed = 9600;
+      break;
+    default:
+      break;
   }
   OpenComPort();
   item->setChecked(true);
@@ -488,8 +497,8 @@ void TSatVForm::OtherClick() {
 }
 
 void TSatVForm::LogFileClick() {
-  const QString name = QFileDialog::getSaveFileName(this, "LogFile", FromLocal(Recorder.SaveLogName()),
-                                                    DialogFilter(kLogFileFilter));
+  const QString name =
+      QFileDialog::getSaveFileName(this, "LogFile", FromLocal(Recorder.SaveLogName()), DialogFilter(kLogFileFilter));
   if (!name.isEmpty()) Recorder.SetSaveLogName(name.toLocal8Bit().toStdString());
 }
 

@@ -31,7 +31,6 @@ namespace {
 
 constexpr int kPreviewSide = 48;
 
-
 QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
 
@@ -256,11 +255,9 @@ void TSetForm::BuildMapPage() {
   grid->addWidget(kokudo, row++, 0, 1, 3);
 
   addPath(grid, row++, tsMap, "Kukan2500", "lblKddMap", edtKddMap, "edtKddMap", btnKddMap, "btnKddMap");
-  addPath(grid, row++, tsMap, "WayPoint", "lblWayPntMap", edtWayPntMap, "edtWayPntMap", btnWayPntMap,
-          "btnWayPntMap");
+  addPath(grid, row++, tsMap, "WayPoint", "lblWayPntMap", edtWayPntMap, "edtWayPntMap", btnWayPntMap, "btnWayPntMap");
   addColor(grid, row++, tsMap, "lblWpLineColor", pnlWpLineColor, "pnlWpLineColor");
-  addPath(grid, row++, tsMap, "Coast Line", "lblCoastLine", edtCoastLine, "edtCoastLine", btnCoastLine,
-          "btnCoastLine");
+  addPath(grid, row++, tsMap, "Coast Line", "lblCoastLine", edtCoastLine, "edtCoastLine", btnCoastLine, "btnCoastLine");
   addColor(grid, row++, tsMap, "lblLineCOlor", pnlLineCOlor, "pnlLineCOlor");
   addPath(grid, row++, tsMap, "ENC", "lblEncMap", edtEncMap, "edtEncMap", btnEncMap, "btnEncMap");
   grid->setRowStretch(row, 1);

@@ -30,13 +30,20 @@ namespace {
 // Qt's key to the virtual key code the view answers to; 0 for every other key.
 int VirtualKey(int qtKey) {
   switch (qtKey) {
-    case Qt::Key_PageUp: return vkPageUp;
-    case Qt::Key_PageDown: return vkPageDown;
-    case Qt::Key_Left: return vkLeft;
-    case Qt::Key_Up: return vkUp;
-    case Qt::Key_Right: return vkRight;
-    case Qt::Key_Down: return vkDown;
-    default: return 0;
+    case Qt::Key_PageUp:
+      return vkPageUp;
+    case Qt::Key_PageDown:
+      return vkPageDown;
+    case Qt::Key_Left:
+      return vkLeft;
+    case Qt::Key_Up:
+      return vkUp;
+    case Qt::Key_Right:
+      return vkRight;
+    case Qt::Key_Down:
+      return vkDown;
+    default:
+      return 0;
   }
 }
 
@@ -168,10 +175,14 @@ void TTrackForm::BuildMenu() {
   mnDatum->setVisible(false);
   Ma = AddSubmenu(PopupMenu, "Map", "Ma");
   Ma->menuAction()->setVisible(false);
-  const char* const mapItems[][2] = {{"Bitmap", "Bitmap1"},           {"Coastline", "Coastline1"},
-                                     {"Kokudo Road", "KokudoRoad1"},   {"Kokudo Border", "KokudoBorder1"},
-                                     {"Kokudo Chimei", "KokudoChimei1"}, {"GSI Kukan-Data", "GSIKukanData1"},
-                                     {"Waypoint", "Waypoint1"},        {"Clear", "Clear1"}};
+  const char* const mapItems[][2] = {{"Bitmap", "Bitmap1"},
+                                     {"Coastline", "Coastline1"},
+                                     {"Kokudo Road", "KokudoRoad1"},
+                                     {"Kokudo Border", "KokudoBorder1"},
+                                     {"Kokudo Chimei", "KokudoChimei1"},
+                                     {"GSI Kukan-Data", "GSIKukanData1"},
+                                     {"Waypoint", "Waypoint1"},
+                                     {"Clear", "Clear1"}};
   for (const auto& item : mapItems) AddItem(Ma, item[0], item[1]);
   menSetting = AddItem(PopupMenu, "Settings...", "menSetting");
   connect(menSetting, &QAction::triggered, this, [this] { Guard([this] { menSettingClick(); }); });

@@ -49,9 +49,8 @@ struct TTrackIntervalItem {
   int tag;  // milliseconds; -1 for "Other..."
 };
 inline constexpr TTrackIntervalItem kTrackIntervalItems[] = {
-    {"1Sec", "N1Sec2", 1000},    {"5sec", "N1sec1", 5000},    {"10sec", "N10sec1", 10000},
-    {"30sec", "N30sec1", 30000}, {"1min", "N1min1", 60000},   {"5min", "N5min1", 300000},
-    {"Other...", "Other1", -1},
+    {"1Sec", "N1Sec2", 1000},  {"5sec", "N1sec1", 5000},   {"10sec", "N10sec1", 10000}, {"30sec", "N30sec1", 30000},
+    {"1min", "N1min1", 60000}, {"5min", "N5min1", 300000}, {"Other...", "Other1", -1},
 };
 
 class TTrackForm : public QWidget, public TTrackHost {

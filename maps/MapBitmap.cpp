@@ -26,7 +26,8 @@ bool IsBlankOnly(const std::string& s) {
 // the pixel offsets of a far bitmap do not fit 32 bits.
 int64_t Trunc64(double v) {
   constexpr double kLimit = 1.0e18;
-  if (!(v > -kLimit && v < kLimit)) return v > 0 ? static_cast<int64_t>(kLimit) : v < 0 ? -static_cast<int64_t>(kLimit) : 0;
+  if (!(v > -kLimit && v < kLimit))
+    return v > 0 ? static_cast<int64_t>(kLimit) : v < 0 ? -static_cast<int64_t>(kLimit) : 0;
   return static_cast<int64_t>(v);
 }
 
@@ -53,7 +54,7 @@ void ReadHdr(std::istream& in, const std::string& fileName, TBitmapGeoref& geore
     if (const size_t comma = value.find(','); comma != std::string::npos) value.resize(comma);
     // A CR LF file leaves a CR behind the value; blanks alone are no value either.
     if (IsBlankOnly(value)) continue;
-    double* target = key == "ULXMAP" ? &georef.UlxMap
+    double* target = key == "ULXMAP"   ? &georef.UlxMap
                      : key == "ULYMAP" ? &georef.UlyMap
                      : key == "XDIM"   ? &georef.XDim
                      : key == "YDIM"   ? &georef.YDim
@@ -67,9 +68,8 @@ void ReadHdr(std::istream& in, const std::string& fileName, TBitmapGeoref& geore
   }
 }
 
-std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int bh, double West,
-                                            double South, double East, double North, int W, int H,
-                                            double scale) {
+std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int bh, double West, double South,
+                                            double East, double North, int W, int H, double scale) {
   if (bw <= 0 || bh <= 0 || W <= 0 || H <= 0) return std::nullopt;
   const double bmpW = g.LrxMap - g.UlxMap, bmpH = g.UlyMap - g.LryMap;
   const double viewW = East - West, viewH = North - South;
@@ -81,10 +81,12 @@ std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int 
     const int64_t x2 = W / 2 - Trunc64((midVX - g.LrxMap) * 3600 * scale);
     const int64_t y1 = H - (H / 2 - Trunc64((midVY - g.UlyMap) * 3600 * scale));
     const int64_t y2 = H - (H / 2 - Trunc64((midVY - g.LryMap) * 3600 * scale));
-    if (x2 <= x1 || y2 <= y1) return std::nullopt;  // smaller than a pixel
+    if (x2 <= x1 || y2 <= y1) return std::nullopt;                      // smaller than a pixel
     if (x2 <= 0 || x1 >= W || y2 <= 0 || y1 >= H) return std::nullopt;  // beside the surface
     // No larger than the view, so a rectangle that touches the surface lies near it.
-    const auto px = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30)); };
+    const auto px = [](int64_t v) {
+      return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30));
+    };
     return TStretchCopy{{0, 0, bw, bh}, {px(x1), px(y1), px(x2), px(y2)}};
   }
 
@@ -135,11 +137,10 @@ TBitmapLoad TMapBitmap::Load(const std::string& bitmapPath) {
   return TBitmapLoad::Loaded;
 }
 
-void TMapBitmap::Draw(TCanvas& canvas, double West, double South, double East, double North,
-                      double scale) const {
+void TMapBitmap::Draw(TCanvas& canvas, double West, double South, double East, double North, double scale) const {
   const TRect clip = canvas.ClipRect();
-  const auto copy = BitmapPlacement(georef_, image_.Width(), image_.Height(), West, South, East, North,
-                                    clip.Width(), clip.Height(), scale);
+  const auto copy = BitmapPlacement(georef_, image_.Width(), image_.Height(), West, South, East, North, clip.Width(),
+                                    clip.Height(), scale);
   if (copy) canvas.CopyFromImage(copy->Dest, image_, copy->Source);
 }
 

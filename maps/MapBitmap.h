@@ -44,9 +44,8 @@ struct TStretchCopy {
 // onto its own rectangle; otherwise the part under the view fills the surface. Where that part
 // reaches past the bitmap's edge, only the pixels that exist are copied, onto the share of the
 // surface they cover, and the rest keeps the background. Nothing when nothing would show.
-std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& georef, int bw, int bh, double West,
-                                            double South, double East, double North, int W, int H,
-                                            double scale);
+std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& georef, int bw, int bh, double West, double South,
+                                            double East, double North, int W, int H, double scale);
 
 enum class TBitmapLoad { Loaded, HdrNotFound, WrongHdr };
 

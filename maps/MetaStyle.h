@@ -13,12 +13,12 @@
 namespace orvane {
 
 struct TMetaStyle {
-  std::string Name;       // not used in drawing
-  double MinScale = 0;    // pixels per tenth of an arc-second below which the style is hidden
+  std::string Name;     // not used in drawing
+  double MinScale = 0;  // pixels per tenth of an arc-second below which the style is hidden
   int32_t PenWidth = 0;
   TColor Color = 0;
-  double Extra[3] = {};   // read, not used
-  bool Defined = false;   // false for an index no entry gave
+  double Extra[3] = {};  // read, not used
+  bool Defined = false;  // false for an index no entry gave
 };
 
 // The first three bytes of a data file's name, without its folder.

@@ -31,9 +31,7 @@ struct TRect {
   bool operator==(const TRect&) const = default;
 };
 
-inline TRect Bounds(int left, int top, int width, int height) {
-  return {left, top, left + width, top + height};
-}
+inline TRect Bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
 enum class TPenStyle { Solid, Dot, Clear };
 enum class TBrushStyle { Solid, Clear };

@@ -25,8 +25,7 @@ std::string Quoted(std::string_view text) {
   return "\"" + std::string(text.substr(0, kMax)) + "...\"";
 }
 
-[[noreturn]] void LineError(const std::string& fileName, int lineNo, const std::string& cause,
-                            std::string_view text) {
+[[noreturn]] void LineError(const std::string& fileName, int lineNo, const std::string& cause, std::string_view text) {
   throw EConvertError(fileName + ", line " + std::to_string(lineNo) + ": " + cause + " in " + Quoted(text));
 }
 
@@ -96,8 +95,8 @@ public:
     if (ec) base = "/tmp";
     std::string pattern = (base / "orvane-enc-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
-      throw std::runtime_error("Cannot create a temporary folder in \"" + base.string() + "\": " +
-                               std::strerror(errno));
+      throw std::runtime_error("Cannot create a temporary folder in \"" + base.string() +
+                               "\": " + std::strerror(errno));
     dir_ = pattern;
   }
   ~TScratchDir() {
@@ -152,8 +151,7 @@ void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassT
     if (!line.empty() && line[0] == '#') continue;
     if (line.empty()) LineError(fileName, lineNo, "empty line (comment lines begin with #)", line);
     SplitCommaText(line, f);
-    if (f.size() < 7)
-      LineError(fileName, lineNo, "7 fields expected, " + std::to_string(f.size()) + " found", line);
+    if (f.size() < 7) LineError(fileName, lineNo, "7 fields expected, " + std::to_string(f.size()) + " found", line);
     int32_t v[7] = {};
     for (int i : {0, 2, 3, 4, 5, 6})
       if (!TryStrToInt(f[static_cast<size_t>(i)], v[i]))

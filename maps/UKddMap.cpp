@@ -43,9 +43,7 @@ public:
   void SetLineNo(int lineNo) { lineNo_ = lineNo; }
   size_t Count() const { return fields_.size(); }
 
-  [[noreturn]] void Fail(const std::string& what) const {
-    throw EKddFormatError(Where() + what);
-  }
+  [[noreturn]] void Fail(const std::string& what) const { throw EKddFormatError(Where() + what); }
   void Need(size_t count) const {
     if (fields_.size() < count)
       Fail(std::to_string(fields_.size()) + " fields where " + std::to_string(count) + " are needed in " +
@@ -248,8 +246,8 @@ std::string TKddMap::AreaFileName(const std::string& folder, const std::string& 
 }
 
 const TKddArc* TKddMap::FindArc(std::string_view id) const {
-  const auto it = std::lower_bound(arcs_.begin(), arcs_.end(), id,
-                                   [](const TKddArc& a, std::string_view k) { return a.Id < k; });
+  const auto it =
+      std::lower_bound(arcs_.begin(), arcs_.end(), id, [](const TKddArc& a, std::string_view k) { return a.Id < k; });
   return it != arcs_.end() && it->Id == id ? &*it : nullptr;
 }
 
@@ -311,8 +309,7 @@ bool TKddMap::Load(const std::string& folder) {
     zone = static_cast<uint16_t>(z);
     if (f.Int(9) > 0) dataDatum = "WGS 84";
   }
-  TKddTypeTables types =
-      ReadKddTypeTables(settings_.ArcList, settings_.AtrList, settings_.PgnList, settings_.PntList);
+  TKddTypeTables types = ReadKddTypeTables(settings_.ArcList, settings_.AtrList, settings_.PgnList, settings_.PntList);
 
   Clear();
   zone_ = zone;
@@ -564,8 +561,7 @@ void TKddMap::Draw(TCanvas& canvas, double West, double South, double East, doub
     const bool outline = arcType && arcType->Outline > 0 && Z > arcType->OutlineZoom;
     for (const TKddPgn& p : polygons_[i]) {
       if (p.Points.empty()) continue;
-      if (!(West <= p.Box.MaxLon && East >= p.Box.MinLon && South <= p.Box.MaxLat && North >= p.Box.MinLat))
-        continue;
+      if (!(West <= p.Box.MaxLon && East >= p.Box.MinLon && South <= p.Box.MaxLat && North >= p.Box.MinLat)) continue;
       if (type.Fill > 0) {
         const int n = mapAll(p.Points);
         canvas.SetBrushColor(type.FillColor);

@@ -52,31 +52,31 @@ struct TKddArcType {
 };
 
 struct TKddAtrType {
-  std::string FileName;   // 1
-  double Number = 0;      // 2, held only
-  int32_t FontSize = 0;   // 4, held only
-  TColor FontColor = 0;   // 7, held only
-  int32_t Field = 0;      // 8, held only
+  std::string FileName;  // 1
+  double Number = 0;     // 2, held only
+  int32_t FontSize = 0;  // 4, held only
+  TColor FontColor = 0;  // 7, held only
+  int32_t Field = 0;     // 8, held only
 };
 
 struct TKddPgnType {
-  std::string FileName;    // 1
-  double FillZoom = 0;     // 2: fills (and outlines) need the zoom figure at least this
-  int32_t Fill = 0;        // 3: above 0 fills
-  TColor FillColor = 0;    // 4
-  int32_t Field5 = 0;      // 5, held only
-  int32_t LabelField = 0;  // 11: attribute field shown as the label
-  double LabelZoom = 0;    // 12: labels need the zoom figure at least this
-  std::string AtrFileName; // 13
+  std::string FileName;     // 1
+  double FillZoom = 0;      // 2: fills (and outlines) need the zoom figure at least this
+  int32_t Fill = 0;         // 3: above 0 fills
+  TColor FillColor = 0;     // 4
+  int32_t Field5 = 0;       // 5, held only
+  int32_t LabelField = 0;   // 11: attribute field shown as the label
+  double LabelZoom = 0;     // 12: labels need the zoom figure at least this
+  std::string AtrFileName;  // 13
 };
 
 struct TKddPntType {
-  std::string FileName;    // 1
-  double Number = 0;       // 2, held only
-  int32_t FontSize = 0;    // 4, held only
-  TColor FontColor = 0;    // 7, held only
-  int32_t LabelField = 0;  // 8: attribute field shown as the label
-  std::string AtrFileName; // 9
+  std::string FileName;     // 1
+  double Number = 0;        // 2, held only
+  int32_t FontSize = 0;     // 4, held only
+  TColor FontColor = 0;     // 7, held only
+  int32_t LabelField = 0;   // 8: attribute field shown as the label
+  std::string AtrFileName;  // 9
 };
 
 struct TKddTypeTables {
@@ -111,8 +111,8 @@ struct TKddPgn {
   TKddPos Label;
   TKddBox Box;  // meaningful only when Points is not empty
   int32_t PointCount = 0;
-  std::vector<TKddPos> Points;  // every arc's points in order, for fills
-  std::string Attribute;        // whole attribute line, empty when none
+  std::vector<TKddPos> Points;           // every arc's points in order, for fills
+  std::string Attribute;                 // whole attribute line, empty when none
   std::optional<std::string> LabelText;  // the label field, decoded for display
 };
 

@@ -91,7 +91,8 @@ void TVectLine::ReadData(const std::string& path, const std::string& data) {
     FieldToInt(Columns(line, 28, 33), at);  // the line number: checked, not used
     if (const std::string_view flag = TrimControls(Columns(line, 34, 35)); !flag.empty())
       rec.AttrFlag = static_cast<uint8_t>(FieldToInt(flag, at));
-    if (const std::string_view key = TrimControls(Columns(line, 36, 45)); !key.empty()) rec.AttrKey = FieldToInt(key, at);
+    if (const std::string_view key = TrimControls(Columns(line, 36, 45)); !key.empty())
+      rec.AttrKey = FieldToInt(key, at);
     const std::string_view countText = Columns(line, 46, 51);
     const int32_t n = FieldToInt(countText, at);
     if (n < 0) ThrowAt(at, QuoteFound(countText) + " is not a valid point count");
@@ -166,7 +167,8 @@ void TVectLine::JoinAttributes() {
     const std::string_view k(key, static_cast<size_t>(len));
     const auto it = std::lower_bound(attributes_.begin(), attributes_.end(), k,
                                      [](const auto& a, std::string_view b) { return CompareNoCase(a.first, b) < 0; });
-    if (it != attributes_.end() && CompareNoCase(it->first, k) == 0) rec.Style = static_cast<uint16_t>(it->second.ClassCode);
+    if (it != attributes_.end() && CompareNoCase(it->first, k) == 0)
+      rec.Style = static_cast<uint16_t>(it->second.ClassCode);
   }
 }
 

@@ -14,7 +14,8 @@ constexpr double kUnitsPerDegree = 36000;
 std::string TVectPoint::NameOf(std::string_view field) {
   // The full-width blank parts the name from its reading; it is found on character boundaries
   // only, so a trail byte 0x81 followed by 0x40 does not cut a name short.
-  if (const size_t blank = FindSjisChar(field, 0x81, 0x40); blank != std::string_view::npos) field = field.substr(0, blank);
+  if (const size_t blank = FindSjisChar(field, 0x81, 0x40); blank != std::string_view::npos)
+    field = field.substr(0, blank);
   return SjisToUtf8(TrimControls(field));
 }
 

@@ -13,8 +13,8 @@
 namespace orvane {
 
 struct TPointRec {
-  int32_t X = 0;  // longitude, tenths of an arc-second
-  int32_t Y = 0;  // latitude
+  int32_t X = 0;     // longitude, tenths of an arc-second
+  int32_t Y = 0;     // latitude
   std::string Name;  // UTF-8, decoded from the file's Shift_JIS once at load
   uint16_t ClassCode = 0;
 };

@@ -14,8 +14,8 @@
 namespace orvane {
 
 struct TWayPointRec {
-  double Lon = 0;  // decimal degrees of the map datum, east positive
-  double Lat = 0;  // north positive
+  double Lon = 0;    // decimal degrees of the map datum, east positive
+  double Lat = 0;    // north positive
   std::string Name;  // UTF-8, decoded from the file's Shift_JIS once at load
 };
 

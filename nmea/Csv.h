@@ -12,12 +12,12 @@ namespace orvane {
 
 class tcsv {
 public:
-  std::string text;             // the line to split
-  std::string tokns = ",";      // every character separates fields
-  std::string stokns = "\"";    // every character opens or closes a quoted stretch
-  bool stringflg = true;        // quoted stretches protect separators
+  std::string text;                // the line to split
+  std::string tokns = ",";         // every character separates fields
+  std::string stokns = "\"";       // every character opens or closes a quoted stretch
+  bool stringflg = true;           // quoted stretches protect separators
   std::vector<std::string> items;  // the fields of the last split, in order
-  std::string sepstring = "\""; // characters removed from each field when sepaflg is set
+  std::string sepstring = "\"";    // characters removed from each field when sepaflg is set
   bool sepaflg = false;
 
   // Splits `text` into `items`. An empty text leaves the previous fields in place.

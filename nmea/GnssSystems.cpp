@@ -28,12 +28,18 @@ TGnssSystem TalkerSystem(std::string_view talker) {
 TGnssSystem SystemOfId(std::string_view id) {
   if (id.size() != 1) return TGnssSystem::Unknown;
   switch (id[0]) {
-    case '1': return TGnssSystem::Gps;
-    case '2': return TGnssSystem::Glonass;
-    case '3': return TGnssSystem::Galileo;
-    case '4': return TGnssSystem::BeiDou;
-    case '5': return TGnssSystem::Qzss;
-    default: return TGnssSystem::Unknown;
+    case '1':
+      return TGnssSystem::Gps;
+    case '2':
+      return TGnssSystem::Glonass;
+    case '3':
+      return TGnssSystem::Galileo;
+    case '4':
+      return TGnssSystem::BeiDou;
+    case '5':
+      return TGnssSystem::Qzss;
+    default:
+      return TGnssSystem::Unknown;
   }
 }
 
@@ -50,26 +56,40 @@ TGnssSystem SystemOfPrn(std::string_view prn) {
 
 char SystemLetter(TGnssSystem system) {
   switch (system) {
-    case TGnssSystem::Gps: return 'G';
-    case TGnssSystem::Glonass: return 'R';
-    case TGnssSystem::Galileo: return 'E';
-    case TGnssSystem::BeiDou: return 'C';
-    case TGnssSystem::Qzss: return 'J';
-    case TGnssSystem::Sbas: return 'S';
-    case TGnssSystem::Unknown: break;
+    case TGnssSystem::Gps:
+      return 'G';
+    case TGnssSystem::Glonass:
+      return 'R';
+    case TGnssSystem::Galileo:
+      return 'E';
+    case TGnssSystem::BeiDou:
+      return 'C';
+    case TGnssSystem::Qzss:
+      return 'J';
+    case TGnssSystem::Sbas:
+      return 'S';
+    case TGnssSystem::Unknown:
+      break;
   }
   return '\0';
 }
 
 std::string_view SystemName(TGnssSystem system) {
   switch (system) {
-    case TGnssSystem::Gps: return "GPS";
-    case TGnssSystem::Glonass: return "GLONASS";
-    case TGnssSystem::Galileo: return "Galileo";
-    case TGnssSystem::BeiDou: return "BeiDou";
-    case TGnssSystem::Qzss: return "QZSS";
-    case TGnssSystem::Sbas: return "SBAS";
-    case TGnssSystem::Unknown: break;
+    case TGnssSystem::Gps:
+      return "GPS";
+    case TGnssSystem::Glonass:
+      return "GLONASS";
+    case TGnssSystem::Galileo:
+      return "Galileo";
+    case TGnssSystem::BeiDou:
+      return "BeiDou";
+    case TGnssSystem::Qzss:
+      return "QZSS";
+    case TGnssSystem::Sbas:
+      return "SBAS";
+    case TGnssSystem::Unknown:
+      break;
   }
   return "";
 }

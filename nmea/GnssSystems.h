@@ -28,8 +28,6 @@ std::string_view SystemName(TGnssSystem system);
 bool IsGnssOnlySentence(std::string_view address);
 
 // SBAS satellites come with GPS (the GP talker, system ID 1): they are marked used together.
-inline TGnssSystem UsedGroup(TGnssSystem system) {
-  return system == TGnssSystem::Sbas ? TGnssSystem::Gps : system;
-}
+inline TGnssSystem UsedGroup(TGnssSystem system) { return system == TGnssSystem::Sbas ? TGnssSystem::Gps : system; }
 
 }  // namespace orvane

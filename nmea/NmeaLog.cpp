@@ -40,8 +40,10 @@ void TNmeaLogRecorder::Start() {
   // whether or not the save timer ever ticks.
   SaveNow_ = Rec.SaveLog;
   if (Rec.SaveLog) LastSaveTick_ = Clock();
-  if (Rec.SaveLog) StartTimer();
-  else StopTimer();
+  if (Rec.SaveLog)
+    StartTimer();
+  else
+    StopTimer();
 }
 
 void TNmeaLogRecorder::OpenLogFile() {
@@ -106,8 +108,10 @@ void TNmeaLogRecorder::SetSaveLog(bool on) {
   SaveNow_ = on;
   // Switching on opens a save window at once; the next one follows a whole interval later.
   if (on) LastSaveTick_ = Clock();
-  if (on) StartTimer();
-  else StopTimer();
+  if (on)
+    StartTimer();
+  else
+    StopTimer();
 }
 
 void TNmeaLogRecorder::SetSaveInterval(int32_t seconds) {
@@ -144,15 +148,19 @@ void TNmeaLogRecorder::SuspendForReplay() {
 void TNmeaLogRecorder::ResumeAfterReplay() {
   // With "All" the save timer never ticks, so nothing but this brings recording back.
   SaveNow_ = Rec.SaveLog && (Rec.SaveInterval <= 0 || SaveNowBeforeReplay_ || SaveNow_);
-  if (Rec.SaveLog) StartTimer();
-  else StopTimer();
+  if (Rec.SaveLog)
+    StartTimer();
+  else
+    StopTimer();
 }
 
 void TNmeaLogRecorder::StartTimer() {
   TimerOn = Period > 0;
   if (!Timer) return;
-  if (TimerOn) Timer->Start(Period);
-  else Timer->Stop();
+  if (TimerOn)
+    Timer->Start(Period);
+  else
+    Timer->Stop();
 }
 
 void TNmeaLogRecorder::StopTimer() {
@@ -162,17 +170,14 @@ void TNmeaLogRecorder::StopTimer() {
 
 // ---- replay ----
 
-TNmeaReplayer::TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port,
-                             TNmeaLogRecorder* recorder)
+TNmeaReplayer::TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port, TNmeaLogRecorder* recorder)
     : Proc(proc), Timer(timer), Port(port), Recorder(recorder) {}
 
 TNmeaReplayer::~TNmeaReplayer() {
   if (File) std::fclose(File);
 }
 
-uint32_t TNmeaReplayer::Period() const {
-  return Interval_ > 0 ? static_cast<uint32_t>(Interval_) : 1;
-}
+uint32_t TNmeaReplayer::Period() const { return Interval_ > 0 ? static_cast<uint32_t>(Interval_) : 1; }
 
 void TNmeaReplayer::SetInterval(int32_t ms) { Interval_ = ms; }
 
@@ -213,8 +218,10 @@ bool TNmeaReplayer::ReadLine(std::string& line) {
     int c;
     while ((c = std::fgetc(File)) != EOF) {
       if (c == '\n') break;
-      if (line.size() < TNmeaProc::kMaxPendingText) line.push_back(static_cast<char>(c));
-      else tooLong = true;
+      if (line.size() < TNmeaProc::kMaxPendingText)
+        line.push_back(static_cast<char>(c));
+      else
+        tooLong = true;
     }
     if (std::ferror(File)) throw std::runtime_error(FileError("Cannot read file", FileName_, errno));
     if (c == EOF && line.empty()) return false;

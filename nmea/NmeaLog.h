@@ -42,9 +42,8 @@ struct TSaveIntervalItem {
   int32_t tag;
 };
 inline constexpr TSaveIntervalItem kSaveIntervalItems[] = {
-    {"All", "All1", 0},         {"1sec", "N1sec2", 1},    {"5sec", "N1sec1", 5},
-    {"10sec", "N10sec1", 10},   {"30sec", "N30sec1", 30}, {"1min", "N1min1", 60},
-    {"5min", "N5min1", 300},    {"Other...", "Other1", -1},
+    {"All", "All1", 0},       {"1sec", "N1sec2", 1},  {"5sec", "N1sec1", 5},   {"10sec", "N10sec1", 10},
+    {"30sec", "N30sec1", 30}, {"1min", "N1min1", 60}, {"5min", "N5min1", 300}, {"Other...", "Other1", -1},
 };
 
 // The "Replay Interval" submenu: caption, object name and the replay period in milliseconds.
@@ -155,8 +154,7 @@ public:
   static constexpr int kLinesPerStep = 10;
 
   // timer is the window's Timer; port and recorder may be null (tools, tests).
-  TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port = nullptr,
-                TNmeaLogRecorder* recorder = nullptr);
+  TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port = nullptr, TNmeaLogRecorder* recorder = nullptr);
   TNmeaReplayer(const TNmeaReplayer&) = delete;
   TNmeaReplayer& operator=(const TNmeaReplayer&) = delete;
   ~TNmeaReplayer();  // closes the file; does not resume anything

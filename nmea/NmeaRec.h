@@ -17,7 +17,7 @@ struct TSatInfo {
   int32_t Elevation = 0;
   int32_t Azimuth = 0;
   int32_t Snr = 0;
-  bool Used = false;  // listed in the last valid GSA (of its system, with Gnss on)
+  bool Used = false;                          // listed in the last valid GSA (of its system, with Gnss on)
   TGnssSystem System = TGnssSystem::Unknown;  // set with Gnss on only
 };
 
@@ -49,7 +49,7 @@ struct TNmeaRec {
   double Geoid = 0;
   char AltUnit = 0;
   char GeoidUnit = 0;
-  double Speed = 0;  // km/h
+  double Speed = 0;   // km/h
   double Course = 0;  // D.MMSS
   double MagVar = 0;
   std::string MagVarEW;

@@ -37,8 +37,7 @@ const std::array<TNmeaProc::TDispatchRow, 6> TNmeaProc::kDispatch{{
     {"$PGRMM", "PGRMM", 2, &TNmeaProc::DecodePGRMM},
 }};
 
-TNmeaProc::TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log)
-    : Rec(rec), Display(display), Log(log) {
+TNmeaProc::TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log) : Rec(rec), Display(display), Log(log) {
   Csv.tokns = ",";
   Csv.stokns = "\"";
   Csv.sepstring = "\"";
@@ -250,9 +249,12 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   if (row && Fields_.size() < minFields) {
     outcome = TSentenceOutcome::TooFewFields;
   } else if (row) {
-    if (GnssMode && row->decode == &TNmeaProc::DecodeGSV) DecodeGnssGSV();
-    else if (GnssMode && row->decode == &TNmeaProc::DecodeGSA) DecodeGnssGSA();
-    else (this->*row->decode)();
+    if (GnssMode && row->decode == &TNmeaProc::DecodeGSV)
+      DecodeGnssGSV();
+    else if (GnssMode && row->decode == &TNmeaProc::DecodeGSA)
+      DecodeGnssGSA();
+    else
+      (this->*row->decode)();
     outcome = TSentenceOutcome::Decoded;
   }
   if (OnSentence) OnSentence({s, address, row ? row->type : nullptr, outcome});
@@ -314,8 +316,10 @@ void TNmeaProc::DecodeGSV() {
     e.Azimuth = SafeStrToInt(F(k + 2));
     e.Snr = SafeStrToInt(F(k + 3));
     Display.PlaceSatellite(e.Prn, GsvSatCount_, e.Elevation, e.Azimuth, e.Snr);
-    if (GsvSatCount_ == 1) Rec.SatInViewList = e.Prn;
-    else Rec.SatInViewList.append(",").append(e.Prn);
+    if (GsvSatCount_ == 1)
+      Rec.SatInViewList = e.Prn;
+    else
+      Rec.SatInViewList.append(",").append(e.Prn);
   }
   if (last)
     for (int n = 1; n <= kMaxSats; ++n) Display.SetSatVisible(n, !Rec.Sats[n - 1].Prn.empty());
@@ -472,8 +476,10 @@ void TNmeaProc::DecodeGSA() {
       Rec.Sats[n - 1].Used = true;
       Display.SetSatColor(n, clBlue);
     }
-    if (k == 3) Rec.SatUsedList = F(k);
-    else Rec.SatUsedList.append(",").append(F(k));
+    if (k == 3)
+      Rec.SatUsedList = F(k);
+    else
+      Rec.SatUsedList.append(",").append(F(k));
   }
 }
 
@@ -507,10 +513,17 @@ void TNmeaProc::DecodeGGA() {
   }
   if (!F(6).empty()) {
     switch (F(6)[0]) {
-      case '0': Rec.FixQuality = "Invalid"; break;
-      case '1': Rec.FixQuality = "GPS Fix"; break;
-      case '2': Rec.FixQuality = "DGPS Fix"; break;
-      default: break;  // other qualities (estimated, RTK, ...) leave the last one shown
+      case '0':
+        Rec.FixQuality = "Invalid";
+        break;
+      case '1':
+        Rec.FixQuality = "GPS Fix";
+        break;
+      case '2':
+        Rec.FixQuality = "DGPS Fix";
+        break;
+      default:
+        break;  // other qualities (estimated, RTK, ...) leave the last one shown
     }
   }
   Rec.SatUsed = SafeStrToInt(F(7));

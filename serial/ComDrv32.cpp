@@ -8,7 +8,8 @@
 namespace orvane {
 
 uint32_t BaudRateValue(TComPortBaudRate rate) {
-  static constexpr uint32_t kSpeeds[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+  static constexpr uint32_t kSpeeds[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                         14400, 19200, 38400, 56000, 57600, 115200};
   return rate <= br115200 ? kSpeeds[rate] : 9600;
 }
 
@@ -84,7 +85,9 @@ TLineSettings TCommPortDriver::LineSettings() const {
   s.DataBits = static_cast<int>(dataBits_) + 5;
   s.Parity = static_cast<TLineParity>(parity_);
   s.StopBits = static_cast<TLineStopBits>(stopBits_);
-  s.Rts = hwHandshaking_ == hhNONE ? TRtsLevel::Off : hwHandshaking_ == hhNONERTSON ? TRtsLevel::On : TRtsLevel::Handshake;
+  s.Rts = hwHandshaking_ == hhNONE        ? TRtsLevel::Off
+          : hwHandshaking_ == hhNONERTSON ? TRtsLevel::On
+                                          : TRtsLevel::Handshake;
   s.XonXoff = swHandshaking_ == shXONXOFF;
   s.Dtr = enableDtrOnOpen_;
   return s;
@@ -213,7 +216,8 @@ void TCommPortDriver::PollPackets(int queued) {
       // The rest of the stream started one packet time later. Without a recorded start there is
       // nothing to advance: adding to the "none" mark would make a bogus, long-past start and
       // time the rest out on the next tick.
-      if (packetStart_ != kNoPacketStart) packetStart_ += TransmissionTime(static_cast<uint32_t>(size), BaudRateValue(speed_));
+      if (packetStart_ != kNoPacketStart)
+        packetStart_ += TransmissionTime(static_cast<uint32_t>(size), BaudRateValue(speed_));
       n -= size;
       if (n == 0) packetStart_ = kNoPacketStart;
     }

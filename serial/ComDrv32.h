@@ -12,11 +12,37 @@
 namespace orvane {
 
 enum TComPortNumber : uint8_t {
-  pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-  pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+  pnCOM1,
+  pnCOM2,
+  pnCOM3,
+  pnCOM4,
+  pnCOM5,
+  pnCOM6,
+  pnCOM7,
+  pnCOM8,
+  pnCOM9,
+  pnCOM10,
+  pnCOM11,
+  pnCOM12,
+  pnCOM13,
+  pnCOM14,
+  pnCOM15,
+  pnCOM16
 };
 enum TComPortBaudRate : uint8_t {
-  br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000, br57600, br115200
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200
 };
 enum TComPortDataBits : uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
 enum TComPortStopBits : uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };
@@ -52,7 +78,8 @@ uint32_t TransmissionTime(uint32_t bytes, uint32_t bitsPerSecond);
 class TCommPortDriver {
 public:
   using TComPortReceiveDataEvent = std::function<void(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize)>;
-  using TComPortReceivePacketEvent = std::function<void(TCommPortDriver* Sender, const char* Packet, uint32_t DataSize)>;
+  using TComPortReceivePacketEvent =
+      std::function<void(TCommPortDriver* Sender, const char* Packet, uint32_t DataSize)>;
 
   explicit TCommPortDriver(TPollTimer* timer = nullptr);
   TCommPortDriver(const TCommPortDriver&) = delete;

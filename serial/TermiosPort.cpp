@@ -20,35 +20,59 @@ std::string Cause(int err) { return std::strerror(err); }
 // The speeds that have a B-constant; the others (14400, 56000) take the arbitrary-rate path.
 speed_t SpeedConstant(uint32_t baud) {
   switch (baud) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 110:
+      return B110;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return B0;
   }
 }
 
 uint32_t SpeedValue(speed_t s) {
   switch (s) {
-    case B110: return 110;
-    case B300: return 300;
-    case B600: return 600;
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
+    case B110:
+      return 110;
+    case B300:
+      return 300;
+    case B600:
+      return 600;
+    case B1200:
+      return 1200;
+    case B2400:
+      return 2400;
+    case B4800:
+      return 4800;
+    case B9600:
+      return 9600;
+    case B19200:
+      return 19200;
+    case B38400:
+      return 38400;
+    case B57600:
+      return 57600;
+    case B115200:
+      return 115200;
+    default:
+      return 0;
   }
 }
 
@@ -75,8 +99,8 @@ bool TTermiosPort::Open(const std::string& device, std::string& error) {
   // TIOCEXCL stops other openers but not root, so an advisory lock guards the device as well.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
-    error = "Cannot open \"" + device + "\": " +
-            (err == EWOULDBLOCK ? std::string("the device is in use by another program") : Cause(err));
+    error = "Cannot open \"" + device +
+            "\": " + (err == EWOULDBLOCK ? std::string("the device is in use by another program") : Cause(err));
     ::close(fd);
     return false;
   }
@@ -97,26 +121,43 @@ void TTermiosPort::Close() {
 void ComposeTermios(termios& t, const TLineSettings& s) {
   // Raw 8-bit input: no line editing, no echo, no signals, no translation of CR or LF,
   // no stripping, no parity marking; a break reads as a zero byte.
-  t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                                      IXANY | INPCK | IGNPAR | IMAXBEL | IUCLC);
+  t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY |
+                                      INPCK | IGNPAR | IMAXBEL | IUCLC);
   t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
   t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
   t.c_cflag |= CREAD | CLOCAL | HUPCL;
 
   switch (s.DataBits) {
-    case 5: t.c_cflag |= CS5; break;
-    case 6: t.c_cflag |= CS6; break;
-    case 7: t.c_cflag |= CS7; break;
-    default: t.c_cflag |= CS8; break;
+    case 5:
+      t.c_cflag |= CS5;
+      break;
+    case 6:
+      t.c_cflag |= CS6;
+      break;
+    case 7:
+      t.c_cflag |= CS7;
+      break;
+    default:
+      t.c_cflag |= CS8;
+      break;
   }
   // The parity bit is generated on output; received parity is not checked.
   switch (s.Parity) {
-    case TLineParity::None: break;
-    case TLineParity::Odd: t.c_cflag |= PARENB | PARODD; break;
-    case TLineParity::Even: t.c_cflag |= PARENB; break;
-    case TLineParity::Mark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case TLineParity::Space: t.c_cflag |= PARENB | CMSPAR; break;
+    case TLineParity::None:
+      break;
+    case TLineParity::Odd:
+      t.c_cflag |= PARENB | PARODD;
+      break;
+    case TLineParity::Even:
+      t.c_cflag |= PARENB;
+      break;
+    case TLineParity::Mark:
+      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case TLineParity::Space:
+      t.c_cflag |= PARENB | CMSPAR;
+      break;
   }
   // Terminals know one or two stop bits; 1.5 (meant for 5-bit characters) becomes 2.
   if (s.StopBits != TLineStopBits::One) t.c_cflag |= CSTOPB;

@@ -81,7 +81,6 @@ void CheckName(std::string_view name, std::string_view forbidden, const char* wh
 
 std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
 
-
 }  // namespace
 
 TIniText::TIniText(std::string_view text) {
@@ -200,7 +199,8 @@ void TIniText::Set(std::string_view section, std::string_view key, std::string_v
     if (p.kind == TKind::Key || p.kind == TKind::Other) insertAfter = i;
   }
   if (lines_[insertAfter].eol.empty()) lines_[insertAfter].eol = eol;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAfter + 1), {std::string(key) + "=" + std::string(value), eol});
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAfter + 1),
+                {std::string(key) + "=" + std::string(value), eol});
 }
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
@@ -260,7 +260,9 @@ bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
   return text_.Find(section, key, value);
 }
 
-std::vector<std::string> TIniFile::ReadSectionValues(std::string_view section) const { return text_.SectionValues(section); }
+std::vector<std::string> TIniFile::ReadSectionValues(std::string_view section) const {
+  return text_.SectionValues(section);
+}
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   text_.Set(section, key, value);

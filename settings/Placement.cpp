@@ -48,9 +48,7 @@ std::string PlacementFileFor(const std::string& programPath, const std::string& 
   return FolderOf(settingsFile) + "/" + IniNameOf(programPath);
 }
 
-std::string PlacementFileName() {
-  return PlacementFileFor(ProgramPath(), SettingsFileName(), SettingsFileGiven());
-}
+std::string PlacementFileName() { return PlacementFileFor(ProgramPath(), SettingsFileName(), SettingsFileGiven()); }
 
 std::string ReadPlacement(const std::string& key) {
   const TIniFile ini(PlacementFileName());

@@ -137,8 +137,8 @@ TSettingsLoad LoadSettings() {
   NmeaRec.Headding = ini.ReadBool(kSettings, "Headding", false);
   NmeaRec.HeadGuide = ini.ReadBool(kSettings, "HeadGuide", false);
   // The mark is a picture twice this size: a hand-edited huge value would overflow its size.
-  NmeaRec.HeadR = Bounded(ini.ReadInteger(kSettings, "HeadR", 25), kHeadRMin, kHeadRMax, "HeadR", ini.FileName(),
-                          adjusted);
+  NmeaRec.HeadR =
+      Bounded(ini.ReadInteger(kSettings, "HeadR", 25), kHeadRMin, kHeadRMax, "HeadR", ini.FileName(), adjusted);
   ShowData = ini.ReadBool(kSettings, "ShowData", false);
   ShowTrk = ini.ReadBool(kSettings, "ShowTrk", false);
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);

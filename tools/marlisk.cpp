@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/S57Cell.h"
+#include "s57/S57Cell.h"
 #include "tools/ToolArgs.h"
 
 namespace {

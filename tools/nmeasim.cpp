@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/SimDrive.h"
+#include "sim/SimDrive.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {
@@ -82,7 +82,7 @@ bool WriteAll(const TOutput& out, const char* data, size_t n) {
         if (errno == EINTR) continue;
         return false;
       }
-      if (p.revents & POLLHUP) return true;  // no reader
+      if (p.revents & POLLHUP) return true;     // no reader
       if (!(p.revents & POLLOUT)) return true;  // the reader does not read: drop, keep the pace
     }
     const ssize_t w = write(out.fd, data, n);
@@ -152,7 +152,7 @@ int Run(int argc, char** argv) {
   const bool paced = pty || realtime;
   if (paced && !durationSet) duration = 0;
 
-  struct sigaction sa{};
+  struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, nullptr);

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/SimDrive.h"
+#include "sim/SimDrive.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {
@@ -33,14 +33,26 @@ bool ParseDuration(std::string_view s, int64_t& seconds) {
   int64_t unit = 1;
   if (!s.empty()) {
     switch (s.back()) {
-      case 's': unit = 1; break;
-      case 'm': unit = 60; break;
-      case 'h': unit = 3600; break;
-      case 'd': unit = 86400; break;
-      default: unit = 0; break;
+      case 's':
+        unit = 1;
+        break;
+      case 'm':
+        unit = 60;
+        break;
+      case 'h':
+        unit = 3600;
+        break;
+      case 'd':
+        unit = 86400;
+        break;
+      default:
+        unit = 0;
+        break;
     }
-    if (unit) s.remove_suffix(1);
-    else unit = 1;
+    if (unit)
+      s.remove_suffix(1);
+    else
+      unit = 1;
   }
   int64_t n = 0;
   // Up to a year: a day is about 65 MB already.
@@ -70,16 +82,19 @@ int Run(int argc, char** argv) {
       output = argv[++i];
     } else if (a == "--duration") {
       const std::string_view v = value();
-      if (!ParseDuration(v, duration)) return Usage("--duration takes seconds or 90s, 5m, 24h, not '" + std::string(v) + "'");
+      if (!ParseDuration(v, duration))
+        return Usage("--duration takes seconds or 90s, 5m, 24h, not '" + std::string(v) + "'");
     } else if (a == "--start") {
       const std::string_view v = value();
-      if (!ParseUtc(v, opt.StartTime)) return Usage("--start takes YYYY-MM-DD[THH:MM[:SS]], not '" + std::string(v) + "'");
+      if (!ParseUtc(v, opt.StartTime))
+        return Usage("--start takes YYYY-MM-DD[THH:MM[:SS]], not '" + std::string(v) + "'");
     } else if (a == "--seed") {
       const std::string_view v = value();
       if (!ParseNumber(v, opt.Seed)) return Usage("--seed takes an unsigned number, not '" + std::string(v) + "'");
     } else if (a == "--hemisphere") {
       const std::string_view v = value();
-      if (!HemisphereStart(v, lat, lon)) return Usage("--hemisphere takes NE, NW, SE or SW, not '" + std::string(v) + "'");
+      if (!HemisphereStart(v, lat, lon))
+        return Usage("--hemisphere takes NE, NW, SE or SW, not '" + std::string(v) + "'");
     } else if (a == "--lat" || a == "--lon") {
       const std::string_view v = value();
       double x = 0;

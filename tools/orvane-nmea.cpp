@@ -13,7 +13,7 @@
 
 #include "common/HostConv.h"
 #include "nmea/UNmeaProc.h"
-#include "tools/NmeaReport.h"
+#include "nmea/NmeaReport.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {
@@ -72,9 +72,12 @@ int Run(int argc, char** argv) {
       const char* v = value();
       if (!v) return Usage("--gpsfix needs GSA or RMC");
       const std::string_view s = v;
-      if (s == "GSA" || s == "$GPGSA") gpsFix = "$GPGSA";
-      else if (s == "RMC" || s == "$GPRMC") gpsFix = "$GPRMC";
-      else return Usage("--gpsfix takes GSA or RMC, not '" + std::string(s) + "'");
+      if (s == "GSA" || s == "$GPGSA")
+        gpsFix = "$GPGSA";
+      else if (s == "RMC" || s == "$GPRMC")
+        gpsFix = "$GPRMC";
+      else
+        return Usage("--gpsfix takes GSA or RMC, not '" + std::string(s) + "'");
     } else if (a == "--chunk-size") {
       const char* v = value();
       int32_t n = 0;
@@ -143,8 +146,10 @@ int Run(int argc, char** argv) {
 
   if (status == 0 && !proc.PendingText().empty()) {
     if (!sawCr)
-      std::fprintf(stderr, "orvane-nmea: \"%s\": no carriage return anywhere, so no sentence was framed "
-                   "(NMEA lines end in CR LF)\n", name.c_str());
+      std::fprintf(stderr,
+                   "orvane-nmea: \"%s\": no carriage return anywhere, so no sentence was framed "
+                   "(NMEA lines end in CR LF)\n",
+                   name.c_str());
     else
       std::fprintf(stderr, "orvane-nmea: \"%s\": %zu bytes at the end are not ended by CR LF and were not decoded\n",
                    name.c_str(), proc.PendingText().size());
@@ -153,9 +158,10 @@ int Run(int argc, char** argv) {
     summary.Print(out.buf, name, bytes);
     // On standard error, so that the summary itself stays as it always was.
     if (summary.GnssIgnoredCount())
-      std::fprintf(stderr, "orvane-nmea: \"%s\": this receiver sends $GN... sentences (%lld ignored), which "
-                   "orvane-nmea decodes only with --gnss\n", name.c_str(),
-                   static_cast<long long>(summary.GnssIgnoredCount()));
+      std::fprintf(stderr,
+                   "orvane-nmea: \"%s\": this receiver sends $GN... sentences (%lld ignored), which "
+                   "orvane-nmea decodes only with --gnss\n",
+                   name.c_str(), static_cast<long long>(summary.GnssIgnoredCount()));
   }
   if (!out.Finish()) {
     std::fprintf(stderr, "orvane-nmea: cannot write standard output: %s\n", std::strerror(errno));

@@ -9,10 +9,10 @@
 namespace orvane {
 
 struct THeadingMark {
-  TRect Circle;            // bounding box of the circle
-  TPoint Tip, Tail;        // the shaft, tip first
-  TPoint Barb1, Barb2;     // ends of the two barbs that start at the tip
-  TPoint Label;            // top-left corner of the course label
+  TRect Circle;         // bounding box of the circle
+  TPoint Tip, Tail;     // the shaft, tip first
+  TPoint Barb1, Barb2;  // ends of the two barbs that start at the tip
+  TPoint Label;         // top-left corner of the course label
 };
 
 // For the mark rectangle whose top-left corner is (markX, markY). The stored course (D.MMSS) is

@@ -11,8 +11,7 @@ TMapLayerObjects::TMapLayerObjects(TMapLayers& layers, TTrackState& state, TNmea
       Points(state.MetaDefList),
       Coast(rec.CoLineColor),
       WayPoints(state.MapDatum, rec.WpLineColor),
-      kddSettings_{state.KddArcList, state.KddAtrList, state.KddPgnList, state.KddPntList, state.MapDatum,
-                   rec.BGColor},
+      kddSettings_{state.KddArcList, state.KddAtrList, state.KddPgnList, state.KddPntList, state.MapDatum, rec.BGColor},
       Kdd(kddSettings_) {
   layers.SetLayer('R', &Roads);
   layers.SetLayer('O', &Borders);

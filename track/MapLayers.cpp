@@ -17,16 +17,26 @@ TMapLayer* TMapLayers::Layer(char letter) const {
 
 std::string& TMapLayers::PathOf(char letter) const {
   switch (letter) {
-    case 'B': return State.BmpMap;
-    case 'R': return State.RoadMap;
-    case 'O': return State.BorderMap;
-    case 'P': return State.PointMap;
-    case 'M': return State.KkCoastMap;
-    case 'K': return State.KddMap;
-    case 'W': return State.WayPntMap;
-    case 'C': return State.CoastLine;
-    case 'E': return State.EncMap;
-    default: throw std::invalid_argument(std::string("no map layer letter ") + letter);
+    case 'B':
+      return State.BmpMap;
+    case 'R':
+      return State.RoadMap;
+    case 'O':
+      return State.BorderMap;
+    case 'P':
+      return State.PointMap;
+    case 'M':
+      return State.KkCoastMap;
+    case 'K':
+      return State.KddMap;
+    case 'W':
+      return State.WayPntMap;
+    case 'C':
+      return State.CoastLine;
+    case 'E':
+      return State.EncMap;
+    default:
+      throw std::invalid_argument(std::string("no map layer letter ") + letter);
   }
 }
 

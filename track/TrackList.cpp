@@ -22,8 +22,7 @@ bool TTrackList::Sample(const TNmeaRec& rec, const std::string& mapDatum, int32_
   // The conversion works on the unsigned values; the hemisphere comes after it.
   if (rec.LatNS == "S") q.lat = -q.lat;
   if (rec.LonEW == "W") q.lon = -q.lon;
-  if (!entries_.empty() && entries_.back().Point.Lat == q.lat && entries_.back().Point.Lon == q.lon)
-    return false;
+  if (!entries_.empty() && entries_.back().Point.Lat == q.lat && entries_.back().Point.Lon == q.lon) return false;
   if (static_cast<int64_t>(entries_.size()) >= dataMax) Thin();
   entries_.push_back({rec.FixTime, {q.lat, q.lon}});
   return true;

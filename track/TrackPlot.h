@@ -34,8 +34,8 @@ public:
   // `markPicture` holds the mark's picture (the default one at start), `markBackground` the
   // pixels under the mark; both belong to the window.
   // The track state and the record are the program's in the window, a test's own in tests.
-  TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers,
-             TTrackState& state, TNmeaRec& rec);
+  TTrackPlot(TTrackHost& host, TImage& markPicture, TImage& markBackground, TMapLayers& layers, TTrackState& state,
+             TNmeaRec& rec);
 
   // The name of every datum the map can be drawn in, in table order.
   static std::vector<std::string> MapDatumNames();

@@ -72,9 +72,7 @@ void TTrackView::DrawGrid(TCanvas& canvas, TColor gridColor) const {
   // The first line lies one interval inside an edge that sits on a grid line. The edge's
   // multiple is taken with floor, not truncation: truncation toward zero would skip the line
   // nearest to a western or southern edge (the prime meridian or the equator among them).
-  const auto first = [this](double edge) {
-    return (std::floor(edge * 3600 / GridStep) + 1) * GridStep - edge * 3600;
-  };
+  const auto first = [this](double edge) { return (std::floor(edge * 3600 / GridStep) + 1) * GridStep - edge * 3600; };
 
   // Lines are drawn at every interval; a label only where it stays inside the surface and clear
   // of the one before it on its edge, so that close lines at a coarse zoom stay readable. The
@@ -122,13 +120,26 @@ double TTrackView::PanStep() const { return DegToDms(GridStep / 3600.0); }
 
 bool TTrackView::KeyDown(int key) {
   switch (key) {
-    case vkPageUp: ZoomOut(); return true;
-    case vkPageDown: ZoomIn(); return true;
-    case vkLeft: State.CenterL = DegToDms(DmsToDeg(State.CenterL) - PanStep()); return true;
-    case vkUp: State.CenterB = DegToDms(DmsToDeg(State.CenterB) + PanStep()); return true;
-    case vkRight: State.CenterL = DegToDms(DmsToDeg(State.CenterL) + PanStep()); return true;
-    case vkDown: State.CenterB = DegToDms(DmsToDeg(State.CenterB) - PanStep()); return true;
-    default: return false;
+    case vkPageUp:
+      ZoomOut();
+      return true;
+    case vkPageDown:
+      ZoomIn();
+      return true;
+    case vkLeft:
+      State.CenterL = DegToDms(DmsToDeg(State.CenterL) - PanStep());
+      return true;
+    case vkUp:
+      State.CenterB = DegToDms(DmsToDeg(State.CenterB) + PanStep());
+      return true;
+    case vkRight:
+      State.CenterL = DegToDms(DmsToDeg(State.CenterL) + PanStep());
+      return true;
+    case vkDown:
+      State.CenterB = DegToDms(DmsToDeg(State.CenterB) - PanStep());
+      return true;
+    default:
+      return false;
   }
 }
 

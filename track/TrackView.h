@@ -52,8 +52,7 @@ public:
 
   // Background, then `layers` when given, then the dotted grid with its labels. Recomputes the
   // view box from the canvas's clip rectangle.
-  void DrawBase(TCanvas& canvas, TColor background, TColor gridColor,
-                const std::function<void(TCanvas&)>& layers);
+  void DrawBase(TCanvas& canvas, TColor background, TColor gridColor, const std::function<void(TCanvas&)>& layers);
   void DrawGrid(TCanvas& canvas, TColor gridColor) const;
 
   // "Zoom In" and "Zoom Out": one step, kept within 1..17; the centre stays.

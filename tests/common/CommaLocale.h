@@ -24,8 +24,8 @@ private:
   static bool Prepare() {
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) return true;
     const std::string dir = "/tmp/orvane-locale-" + std::to_string(getuid());
-    const std::string cmd = "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir +
-                            "/de_DE.UTF-8 >/dev/null 2>&1";
+    const std::string cmd =
+        "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0 && access((dir + "/de_DE.UTF-8").c_str(), F_OK) != 0) return false;
     setenv("LOCPATH", dir.c_str(), 1);
     return true;

@@ -37,9 +37,13 @@ TEST(HostConv, ErrorsNameTheText) {
 }
 
 TEST(HostConv, FixedFormattingRoundsTiesAwayFromZero) {
-  struct Row { double v; int d; const char* text; } rows[] = {
-      {1.25, 1, "1.3"}, {-1.25, 1, "-1.3"}, {0.5, 0, "1"}, {2.5, 0, "3"}, {0.125, 2, "0.13"},
-      {2.675, 2, "2.67"},  // held as 2.67499999...: not a tie
+  struct Row {
+    double v;
+    int d;
+    const char* text;
+  } rows[] = {
+      {1.25, 1, "1.3"},     {-1.25, 1, "-1.3"},          {0.5, 0, "1"},  {2.5, 0, "3"},
+      {0.125, 2, "0.13"},   {2.675, 2, "2.67"},  // held as 2.67499999...: not a tie
       {15.83, 3, "15.830"}, {35.3907404, 5, "35.39074"}, {0, 2, "0.00"}, {-0.001, 2, "-0.00"},
   };
   for (const Row& r : rows) EXPECT_EQ(FormatFixed(r.v, r.d), r.text) << r.v << " " << r.d;

@@ -10,18 +10,37 @@ namespace orvane {
 namespace {
 
 TEST(NmeaConv, SafeStrToIntNeverFails) {
-  struct Row { const char* text; int32_t expected; } rows[] = {
-      {"", 0}, {"12", 12}, {"-7", -7}, {"+7", 7}, {" 42 ", 42}, {"$1F", 31}, {"0x10", 16},
-      {"12a", 0}, {"1.5", 0}, {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-      {"2147483648", 0}, {"99999999999999999999", 0}, {"-", 0}, {"$", 0}, {"0x", 0},
+  struct Row {
+    const char* text;
+    int32_t expected;
+  } rows[] = {
+      {"", 0},
+      {"12", 12},
+      {"-7", -7},
+      {"+7", 7},
+      {" 42 ", 42},
+      {"$1F", 31},
+      {"0x10", 16},
+      {"12a", 0},
+      {"1.5", 0},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", 0},
+      {"99999999999999999999", 0},
+      {"-", 0},
+      {"$", 0},
+      {"0x", 0},
   };
   for (const Row& r : rows) EXPECT_EQ(SafeStrToInt(r.text), r.expected) << r.text;
 }
 
 TEST(NmeaConv, SafeStrToFloatReadsPeriodDecimals) {
-  struct Row { const char* text; double expected; } rows[] = {
-      {"", 0}, {"1.5", 1.5}, {"-0.25", -0.25}, {"1e3", 1000}, {"2.5E-1", 0.25}, {".5", 0.5},
-      {"5.", 5}, {"1,5", 0}, {"abc", 0}, {"inf", 0}, {"nan", 0}, {"1e999", 0}, {" 3.0", 3},
+  struct Row {
+    const char* text;
+    double expected;
+  } rows[] = {
+      {"", 0},    {"1.5", 1.5}, {"-0.25", -0.25}, {"1e3", 1000}, {"2.5E-1", 0.25}, {".5", 0.5}, {"5.", 5},
+      {"1,5", 0}, {"abc", 0},   {"inf", 0},       {"nan", 0},    {"1e999", 0},     {" 3.0", 3},
   };
   for (const Row& r : rows) EXPECT_DOUBLE_EQ(SafeStrToFloat(r.text), r.expected) << r.text;
 }

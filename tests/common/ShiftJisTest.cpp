@@ -13,13 +13,13 @@ TEST(ShiftJis, DecodesAndEncodesBothWays) {
 }
 
 TEST(ShiftJis, DamagedBytesBecomeReplacementCharacters) {
-  EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");         // lead byte at the end
-  EXPECT_EQ(SjisToUtf8("\xA0z"), "\xEF\xBF\xBDz");         // no character at 0xA0
+  EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");  // lead byte at the end
+  EXPECT_EQ(SjisToUtf8("\xA0z"), "\xEF\xBF\xBDz");  // no character at 0xA0
 }
 
 TEST(ShiftJis, TextWithoutCp932FormHasNone) {
   EXPECT_FALSE(Utf8ToSjis("caf\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x98\x80").has_value());  // an emoji
-  EXPECT_FALSE(Utf8ToSjis("\xFF").has_value());                                       // not UTF-8
+  EXPECT_FALSE(Utf8ToSjis("\xFF").has_value());                                      // not UTF-8
 }
 
 TEST(ShiftJis, FullWidthBlankFoundOnlyOnCharacterBoundaries) {

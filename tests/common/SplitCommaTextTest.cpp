@@ -8,7 +8,10 @@ namespace {
 using Fields = std::vector<std::string>;
 
 TEST(SplitCommaText, BlanksAndCommasSeparate) {
-  struct Row { std::string text; Fields expected; } rows[] = {
+  struct Row {
+    std::string text;
+    Fields expected;
+  } rows[] = {
       {"a,b,c", {"a", "b", "c"}},
       {"a b\tc", {"a", "b", "c"}},
       {"  a ,  b  ", {"a", "b"}},

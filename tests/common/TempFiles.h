@@ -31,7 +31,8 @@ protected:
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
   int FileCount() const {
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()));
+    return static_cast<int>(
+        std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()));
   }
   std::filesystem::path dir;
 };

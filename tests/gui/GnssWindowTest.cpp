@@ -17,7 +17,8 @@ std::string Cycle(const std::string& talker, int first, int count) {
   const int messages = (count + 3) / 4;
   for (int m = 1; m <= messages; ++m) {
     std::string s = talker + "GSV," + std::to_string(messages) + "," + std::to_string(m) + "," + std::to_string(count);
-    for (int k = 0; k < 4 && 4 * (m - 1) + k < count; ++k) s += "," + std::to_string(first + 4 * (m - 1) + k) + ",30,90,40";
+    for (int k = 0; k < 4 && 4 * (m - 1) + k < count; ++k)
+      s += "," + std::to_string(first + 4 * (m - 1) + k) + ",30,90,40";
     out += Sentence(s);
   }
   return out;

@@ -232,7 +232,8 @@ TEST_F(PlacementTest, ARectangleNoScreenShowsIsMovedOntoTheScreen) {
 
 TEST_F(PlacementTest, BoundsSurviveTheSettingsSaveAndTheSettingsSurviveThePlacements) {
   const std::string bounds =
-      "[Bounds]\r\n; kept by hand\r\nSatVForm.Bounds=0,-1,-1,-1,-1,1,2,301,332\r\nMoniForm.Bounds = 2,1,1,1,1,5,5,9,9\r\n";
+      "[Bounds]\r\n; kept by hand\r\nSatVForm.Bounds=0,-1,-1,-1,-1,1,2,301,332\r\nMoniForm.Bounds = "
+      "2,1,1,1,1,5,5,9,9\r\n";
   WriteAll(ini, "[Settings]\r\nComPort=3\r\n\r\n" + bounds + "\r\n[Track]\r\nZoom=8\r\n");
   LoadSettings();
   SaveSettings();

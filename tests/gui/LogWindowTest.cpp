@@ -33,8 +33,8 @@ protected:
   // A settings file with COM3 on the pseudo-terminal and the given extra lines.
   void StartOnPty(const std::string& settings) {
     OpenPty();
-    WriteAll(ini, "[Settings]\nComPort=3\nSaveLogName=" + log.string() + "\n" + settings + "\n[Ports]\nCOM3=" +
-                      slaveName + "\n");
+    WriteAll(ini, "[Settings]\nComPort=3\nSaveLogName=" + log.string() + "\n" + settings +
+                      "\n[Ports]\nCOM3=" + slaveName + "\n");
     CreateForms();
     ASSERT_TRUE(SatVForm->CommPortDriver.IsOpen());
   }

@@ -284,7 +284,11 @@ TEST_F(QtCanvasTest, CopyFromImageOfALargeMapLeavesThePixelsOfTheCopiedPart) {
     for (int x = 0; x < kSide; ++x) row[x] = static_cast<uchar>(x * 7 + y * 13);
   }
   const QImage rgb = indexed.copy(0, 0, 3000, 3000).convertToFormat(QImage::Format_RGB32);
-  struct Row { const char* what; const QImage& src; TRect dest, source; } rows[] = {
+  struct Row {
+    const char* what;
+    const QImage& src;
+    TRect dest, source;
+  } rows[] = {
       {"zoom 4", indexed, {320, 170, 680, 530}, {0, 0, kSide, kSide}},
       {"zoom 6", indexed, {0, 0, 1000, 700}, {2223, 3056, 7777, 6944}},
       {"off the top-left", indexed, {-613, -411, 900, 650}, {120, 75, 9000, 8000}},

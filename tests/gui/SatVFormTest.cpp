@@ -51,8 +51,9 @@ TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   const QList<QAction*> top = SatVForm->PopupMenu->actions();
   QStringList captions;
   for (QAction* a : top) captions << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(captions.join(","), "DataWindow,TrackWindow,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
-                                "Interval,LogFile...,COM,Settings...");
+  EXPECT_EQ(captions.join(","),
+            "DataWindow,TrackWindow,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
+            "Interval,LogFile...,COM,Settings...");
   EXPECT_EQ(Item("mnuCom16")->data().toInt(), 15);
   EXPECT_EQ(Item("mnuCom3")->text(), "COM3");
   EXPECT_EQ(Item("mnuSp2400")->data().toInt(), 2400);

@@ -121,23 +121,36 @@ TEST_F(SetFormTest, TheDialogHasItsPagesControlsAndButtons) {
   EXPECT_EQ(f->btnCancel->text(), "&Cancel");
 
   const std::pair<const char*, const char*> labels[] = {
-      {"lblBGColor", "Window Color"}, {"lblGridColor", "Grid Color"}, {"lblTrackColor", "Track Color"},
-      {"lblIco_Mark", "Icon"},        {"lblGpsFix", "GPS Fix Sentence"}, {"lblGpsFix20", "NMEA0183 2.0 : $GPGSA"},
-      {"lblGpsFix15", "NMEA0183 1.5 : $GPRMC"}, {"lblBmpMap", "Bitmap"}, {"lblRoadMap", "Road"},
-      {"lblBorderMap", "Border"},     {"lblPointMap", "Point"}, {"lblKkCoastMap", "Coast"},
-      {"lblKddMap", "Kukan2500"},     {"lblWayPntMap", "WayPoint"}, {"lblWpLineColor", "Line Color"},
-      {"lblCoastLine", "Coast Line"}, {"lblLineCOlor", "Line Color"}, {"lblEncMap", "ENC"},
+      {"lblBGColor", "Window Color"},
+      {"lblGridColor", "Grid Color"},
+      {"lblTrackColor", "Track Color"},
+      {"lblIco_Mark", "Icon"},
+      {"lblGpsFix", "GPS Fix Sentence"},
+      {"lblGpsFix20", "NMEA0183 2.0 : $GPGSA"},
+      {"lblGpsFix15", "NMEA0183 1.5 : $GPRMC"},
+      {"lblBmpMap", "Bitmap"},
+      {"lblRoadMap", "Road"},
+      {"lblBorderMap", "Border"},
+      {"lblPointMap", "Point"},
+      {"lblKkCoastMap", "Coast"},
+      {"lblKddMap", "Kukan2500"},
+      {"lblWayPntMap", "WayPoint"},
+      {"lblWpLineColor", "Line Color"},
+      {"lblCoastLine", "Coast Line"},
+      {"lblLineCOlor", "Line Color"},
+      {"lblEncMap", "ENC"},
   };
   for (const auto& [name, text] : labels) {
     const auto* l = f->findChild<QLabel*>(name);
     ASSERT_NE(l, nullptr) << name;
     EXPECT_EQ(l->text(), text) << name;
   }
-  for (const char* name : {"pnlBGColor", "pnlGridColor", "pnlTrackColor", "imgIco_Mark", "edtIco_Mark", "chkHeadding",
-                           "chkHeadGuide", "cmbGpsFix", "edtBmpMap", "btnBmpMap", "edtRoadMap", "btnRoadMap",
-                           "edtBorderMap", "btnBorderMap", "edtPointMap", "btnPointMap", "edtKkCoastMap", "btnKkCoast",
-                           "edtKddMap", "btnKddMap", "edtWayPntMap", "btnWayPntMap", "pnlWpLineColor", "edtCoastLine",
-                           "btnCoastLine", "pnlLineCOlor", "edtEncMap", "btnEncMap"})
+  for (const char* name :
+       {"pnlBGColor",   "pnlGridColor", "pnlTrackColor", "imgIco_Mark",  "edtIco_Mark",    "chkHeadding",
+        "chkHeadGuide", "cmbGpsFix",    "edtBmpMap",     "btnBmpMap",    "edtRoadMap",     "btnRoadMap",
+        "edtBorderMap", "btnBorderMap", "edtPointMap",   "btnPointMap",  "edtKkCoastMap",  "btnKkCoast",
+        "edtKddMap",    "btnKddMap",    "edtWayPntMap",  "btnWayPntMap", "pnlWpLineColor", "edtCoastLine",
+        "btnCoastLine", "pnlLineCOlor", "edtEncMap",     "btnEncMap"})
     EXPECT_NE(f->findChild<QWidget*>(name), nullptr) << name;
   EXPECT_EQ(f->chkHeadding->text(), "Cource Hedding");
   EXPECT_EQ(f->chkHeadGuide->text(), "Guide");
@@ -189,8 +202,8 @@ TEST_F(SetFormTest, CancelAfterAColourChangeKeepsTheSettingAndTheNextShowingShow
   Click(SetForm->pnlBGColor);
   EXPECT_EQ(SetForm->pnlBGColor->Color(), clWhite);
   colorAnswer = QColor(0, 0, 255);
-  for (TColorPanel* p : {SetForm->pnlBGColor, SetForm->pnlGridColor, SetForm->pnlTrackColor,
-                         SetForm->pnlWpLineColor, SetForm->pnlLineCOlor})
+  for (TColorPanel* p : {SetForm->pnlBGColor, SetForm->pnlGridColor, SetForm->pnlTrackColor, SetForm->pnlWpLineColor,
+                         SetForm->pnlLineCOlor})
     Click(p);
   SetForm->btnOK->click();
   EXPECT_FALSE(SetForm->isVisible());

@@ -126,7 +126,9 @@ protected:
     NmeaRec.GpsDatum = "WGS 84";
     TrackState.MapDatum = "WGS 84";
   }
-  QPoint Centre() const { return {form->Surface().width() / 2, form->Surface().height() - form->Surface().height() / 2}; }
+  QPoint Centre() const {
+    return {form->Surface().width() / 2, form->Surface().height() - form->Surface().height() / 2};
+  }
   QString Title() const { return form->windowTitle(); }
 
   TTrackForm* form = nullptr;
@@ -151,19 +153,20 @@ TEST_F(TrackFormTest, StartsWithTheReadoutCaptionTheMenuAndADrawnSurface) {
   // The popup menu, top to bottom.
   std::vector<std::string> items;
   for (QAction* a : f.PopupMenu->actions())
-    items.push_back(a->isSeparator() ? "-" : a->objectName().toStdString() + "=" + a->text().toStdString() +
-                                                 (a->isVisible() ? "" : " (hidden)"));
+    items.push_back(a->isSeparator() ? "-"
+                                     : a->objectName().toStdString() + "=" + a->text().toStdString() +
+                                           (a->isVisible() ? "" : " (hidden)"));
   EXPECT_EQ(items, (std::vector<std::string>{"menTrack=Tracking", "menTrackInterval=Track Interval",
-                                              "SaveTrack1=Save Track", "menClearTrack=Clear Track", "-",
-                                              "menIn=Zoom In", "menOut=Zoom Out", "-", "mnLoadMap=Load Map (hidden)",
-                                              "mnMapDatum=Map Datum", "Ma=Map (hidden)", "menSetting=Settings..."}));
+                                             "SaveTrack1=Save Track", "menClearTrack=Clear Track", "-", "menIn=Zoom In",
+                                             "menOut=Zoom Out", "-", "mnLoadMap=Load Map (hidden)",
+                                             "mnMapDatum=Map Datum", "Ma=Map (hidden)", "menSetting=Settings..."}));
   std::vector<std::string> intervals;
   for (QAction* a : f.menTrackInterval->actions())
     intervals.push_back(a->objectName().toStdString() + "=" + a->text().toStdString() + "/" +
                         std::to_string(a->data().toInt()) + (a->isCheckable() ? " checkable" : ""));
   EXPECT_EQ(intervals, (std::vector<std::string>{"N1Sec2=1Sec/1000", "N1sec1=5sec/5000", "N10sec1=10sec/10000",
-                                                  "N30sec1=30sec/30000", "N1min1=1min/60000", "N5min1=5min/300000",
-                                                  "Other1=Other.../-1"}));
+                                                 "N30sec1=30sec/30000", "N1min1=1min/60000", "N5min1=5min/300000",
+                                                 "Other1=Other.../-1"}));
   // The hidden Dummy, then one item per datum of the library, in its order.
   const QList<QAction*> datums = f.mnMapDatum->actions();
   ASSERT_EQ(datums.size(), GetDatumCount() + 1);
@@ -359,8 +362,8 @@ TEST_F(TrackFormTest, MouseMovesWriteTheReadoutCaption) {
   TTrackForm& f = Make();
   const TTrackView& v = f.Plot().View;
   auto move = [&](int x, int y) {
-    QMouseEvent ev(QEvent::MouseMove, QPointF(x, y), f.imgTrk->mapToGlobal(QPointF(x, y)), Qt::NoButton,
-                   Qt::NoButton, Qt::NoModifier);
+    QMouseEvent ev(QEvent::MouseMove, QPointF(x, y), f.imgTrk->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
     QApplication::sendEvent(f.imgTrk, &ev);
   };
   move(0, 0);

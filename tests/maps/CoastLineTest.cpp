@@ -57,10 +57,10 @@ TEST_F(CoastLineTest, DrawsEverySegmentWhenTheBoxMeetsTheView) {
     double West, South, East, North;
     size_t Polylines;
   };
-  for (const Case& c : std::vector<Case>{{135, 34, 136, 35, 2},         // the box itself
-                                         {136, 35, 137, 36, 2},         // touching at a corner
-                                         {136.01, 34, 137, 35, 0},      // east of it
-                                         {134, 33, 134.99, 35, 0}}) {   // west of it
+  for (const Case& c : std::vector<Case>{{135, 34, 136, 35, 2},        // the box itself
+                                         {136, 35, 137, 36, 2},        // touching at a corner
+                                         {136.01, 34, 137, 35, 0},     // east of it
+                                         {134, 33, 134.99, 35, 0}}) {  // west of it
     RecordingCanvas canvas(100, 100);
     layer.Draw(canvas, c.West, c.South, c.East, c.North);
     EXPECT_EQ(canvas.Of(TCanvasOp::Polyline).size(), c.Polylines) << c.West;
@@ -84,9 +84,10 @@ TEST_F(CoastLineTest, MissingFileAndLinesThatAreNoPoints) {
   struct Case {
     std::string Text, Message;
   };
-  for (const Case& c : std::vector<Case>{{"#\n135,34\n\n136,35\n", "line 3: a longitude and a latitude wanted, found ''"},
-                                         {"#\n135,34\n#\n136;35\n", "line 4: a longitude and a latitude wanted, found '136;35'"},
-                                         {"#\n135,34\nE136,35\n", "line 3: 'E136' is not a valid floating point value"}}) {
+  for (const Case& c :
+       std::vector<Case>{{"#\n135,34\n\n136,35\n", "line 3: a longitude and a latitude wanted, found ''"},
+                         {"#\n135,34\n#\n136;35\n", "line 4: a longitude and a latitude wanted, found '136;35'"},
+                         {"#\n135,34\nE136,35\n", "line 3: 'E136' is not a valid floating point value"}}) {
     const std::string path = Write("bad.txt", c.Text);
     try {
       layer.Load(path);

@@ -32,7 +32,12 @@ std::string Name(int rcnm, uint32_t id) {
   return b;
 }
 
-struct Ptr { int rcnm; uint32_t id; int ornt = 1; int usag = 1; };
+struct Ptr {
+  int rcnm;
+  uint32_t id;
+  int ornt = 1;
+  int usag = 1;
+};
 
 // The converter's text: records from RECN to ****, field lines "0TAG count,TAG,values".
 class Chart {
@@ -196,12 +201,15 @@ TEST_F(EncMapTest, EdgesFollowTheirOrientationBetweenTheirNodes) {
       {1, {1, 2}, {{1, 1, 0}, {2, 3, 0}, {4, 3, 0}, {5, 5, 0}}},
       {255, {1, 2}, {{1, 1, 0}, {2, 3, 0}, {4, 3, 0}, {5, 5, 0}}},
       {2, {1, 2}, {{5, 5, 0}, {4, 3, 0}, {2, 3, 0}, {1, 1, 0}}},
-      {1, {1, 9}, {{1, 1, 0}, {2, 3, 0}, {4, 3, 0}}},           // a node that is missing adds nothing
-      {2, {1, 2, 1}, {{4, 3, 0}, {2, 3, 0}}},                  // not two nodes: the vertices only
+      {1, {1, 9}, {{1, 1, 0}, {2, 3, 0}, {4, 3, 0}}},  // a node that is missing adds nothing
+      {2, {1, 2, 1}, {{4, 3, 0}, {2, 3, 0}}},          // not two nodes: the vertices only
   };
   for (const Case& c : cases) {
     map->Clear();
-    Read(Chart().Vector(120, 1, {1, 1}).Vector(120, 2, {5, 5}).Vector(130, 4660, {3, 2, 3, 4}, c.nodes)
+    Read(Chart()
+             .Vector(120, 1, {1, 1})
+             .Vector(120, 2, {5, 5})
+             .Vector(130, 4660, {3, 2, 3, 4}, c.nodes)
              .Feature(30, 2, {{130, 4660, c.ornt}}));
     ASSERT_EQ(map->LineShapes().size(), 1u) << c.ornt;
     const TEncShape& s = map->LineShapes()[0];
@@ -213,14 +221,14 @@ TEST_F(EncMapTest, FeaturesStoredOnlyForShownClassesAndKnownRecords) {
   Chart c;
   c.Dspm(1, 10).Vector(110, 5, {30, 40, 123, 31, 41, 99}, {}, 3);
   Square(c, 1, 0, 0, 2);
-  c.Feature(129, 1, {{110, 5}})              // a sounding cluster: one point, its first sounding
-      .Feature(17, 1, {{110, 5}})            // symbol 0: no point
-      .Feature(71, 3, {{130, 1}})            // hidden class
-      .Feature(0, 2, {{130, 1}})             // outside 1 to 504
+  c.Feature(129, 1, {{110, 5}})    // a sounding cluster: one point, its first sounding
+      .Feature(17, 1, {{110, 5}})  // symbol 0: no point
+      .Feature(71, 3, {{130, 1}})  // hidden class
+      .Feature(0, 2, {{130, 1}})   // outside 1 to 504
       .Feature(505, 2, {{130, 1}})
-      .Feature(30, 4, {{130, 1}})            // no such primitive
-      .Feature(30, 2, {{130, 77}})           // missing edge
-      .Feature(30, 2, {{140, 1}})            // no list for the code
+      .Feature(30, 4, {{130, 1}})                         // no such primitive
+      .Feature(30, 2, {{130, 77}})                        // missing edge
+      .Feature(30, 2, {{140, 1}})                         // no list for the code
       .Feature(42, 3, {{130, 1, 1, 2}, {130, 1, 2, 1}});  // interior boundary left out
   Read(c);
   ASSERT_EQ(map->Spots().size(), 1u);

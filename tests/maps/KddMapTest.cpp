@@ -30,9 +30,20 @@ constexpr int kWidth = 1000, kHeight = 700;
 // The centre of a pixel of that view, so that truncation has half a pixel to spare.
 TKddPos Px(int x, int y) { return {kWest + (x + 0.5) / 10000, kNorth - (y + 0.5) / 10000}; }
 
-struct TArcDef { int Id; std::vector<TKddPos> Points; std::string Class = "1"; };
-struct TPgnDef { std::string Id; std::vector<int> Arcs; TKddPos Label; };
-struct TPntDef { std::string Id; TKddPos Pos; };
+struct TArcDef {
+  int Id;
+  std::vector<TKddPos> Points;
+  std::string Class = "1";
+};
+struct TPgnDef {
+  std::string Id;
+  std::vector<int> Arcs;
+  TKddPos Label;
+};
+struct TPntDef {
+  std::string Id;
+  TKddPos Pos;
+};
 
 // An area: metadata, arcs and their attributes, one polygon type, point files, the styles that
 // go into the sections; any file may be replaced by a text of its own.
@@ -86,11 +97,12 @@ protected:
     const std::filesystem::path folder = dir / "13101";
     std::filesystem::create_directories(folder);
     std::map<std::string, std::string> files;
-    files["13101.txt"] = "1\n2\n3\n4\n5\n6\n" + std::to_string(a.Zone) + ",-,-,-,-,-,-,-,-," +
-                         std::to_string(a.DatumFlag) + "\n8\n9\n";
+    files["13101.txt"] =
+        "1\n2\n3\n4\n5\n6\n" + std::to_string(a.Zone) + ",-,-,-,-,-,-,-,-," + std::to_string(a.DatumFlag) + "\n8\n9\n";
     std::string arcs = Header(0);
     for (const TArcDef& arc : a.Arcs) {
-      arcs += "L1101,\"" + arc.Class + "\"," + std::to_string(arc.Id) + "," + std::to_string(arc.Points.size()) + "\r\n";
+      arcs +=
+          "L1101,\"" + arc.Class + "\"," + std::to_string(arc.Id) + "," + std::to_string(arc.Points.size()) + "\r\n";
       for (const TKddPos& p : arc.Points) arcs += XY(p) + "\r\n";
       arcs += "N,between arcs\r\n";
     }
@@ -207,7 +219,11 @@ TEST_F(KddMapTest, LoadsEveryFileKind) {
 
 TEST_F(KddMapTest, DatumStepFollowsTheFlagAndTheMapDatum) {
   const TKddPos at = Px(500, 350);
-  struct Case { const char* mapDatum; int flag; bool shifted; } cases[] = {{"Tokyo", 0, false}, {"Tokyo", 1, true}, {"WGS 84", 0, false}, {"WGS 84", 1, false}};
+  struct Case {
+    const char* mapDatum;
+    int flag;
+    bool shifted;
+  } cases[] = {{"Tokyo", 0, false}, {"Tokyo", 1, true}, {"WGS 84", 0, false}, {"WGS 84", 1, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.mapDatum) + " " + std::to_string(c.flag));
     TArea a;
@@ -230,9 +246,13 @@ TEST_F(KddMapTest, DatumStepFollowsTheFlagAndTheMapDatum) {
 }
 
 TEST_F(KddMapTest, SectionLines) {
-  struct Case { std::vector<std::string> pgn, filled; const char* error; } cases[] = {
+  struct Case {
+    std::vector<std::string> pgn, filled;
+    const char* error;
+  } cases[] = {
       {{"# a comment", "PGN02=T,\\b.txt,0,0,0,0,-,-,-,-,-,0,0,-", "PGN00=T,\\a.txt,0,0,0,0,-,-,-,-,-,0,0,-"},
-       {"\\a.txt", "", "\\b.txt"}, nullptr},
+       {"\\a.txt", "", "\\b.txt"},
+       nullptr},
       // Numbers past the table, or below it, describe no entry.
       {{"PGN07=T,x,0,0,0,0,-,-,-,-,-,0,0,-", "PGN-1=T,y,0,0,0,0,-,-,-,-,-,0,0,-"}, {"", ""}, nullptr},
       {{"PGNab=T,x"}, {}, "[KDDPGN], line 1: 'ab' is not a valid integer"},
@@ -252,8 +272,8 @@ TEST_F(KddMapTest, SectionLines) {
       EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
     }
   }
-  const TKddTypeTables t = ReadKddTypeTables({"ARC00=E,\\e.txt,0.5,1,$FF00"}, {}, {},
-                                             {"PNT00=P,\\p.txt,1.5,-,9,-,-,$FF,3,\\pa.txt"});
+  const TKddTypeTables t =
+      ReadKddTypeTables({"ARC00=E,\\e.txt,0.5,1,$FF00"}, {}, {}, {"PNT00=P,\\p.txt,1.5,-,9,-,-,$FF,3,\\pa.txt"});
   EXPECT_EQ(t.Arc[0].OutlineZoom, 0.5);
   EXPECT_EQ(t.Arc[0].OutlineColor, 0xFF00);
   EXPECT_EQ(t.Pnt[0].LabelField, 3);
@@ -263,7 +283,12 @@ TEST_F(KddMapTest, SectionLines) {
 TEST_F(KddMapTest, BrokenFiles) {
   const std::string ok = "L1101,1,12,2\r\n1,2\r\n3,4\r\n";
   // The error is part of the message, or null when the load succeeds.
-  struct Case { const char* name; std::string file, text; const char* error; std::function<void(const TKddMap&)> check; };
+  struct Case {
+    const char* name;
+    std::string file, text;
+    const char* error;
+    std::function<void(const TKddMap&)> check;
+  };
   const Case cases[] = {
       {"points past the header's count", "pnt0.txt", Header(2) + "P,1,1,2\nP,2,1,2\nP,3,1,2\nP,4,x,y\n", nullptr,
        [](const TKddMap& m) { EXPECT_EQ(m.PointCount(), 2); }},
@@ -280,14 +305,20 @@ TEST_F(KddMapTest, BrokenFiles) {
        }},
       {"arc point count past the file", "arc.txt", Header(0) + "L1101,1,12,1000000\n1,2\n3,4\n", nullptr,
        [](const TKddMap& m) { EXPECT_EQ(m.Arcs()[0].PointCount, 2); }},
-      {"a coordinate that is no number", "arc.txt", Header(0) + "L1101,1,12,2\n1,2\n3,4x\n", "arc.txt, line 4: '4x' is not a valid floating point value", nullptr},
-      {"an arc line that is no number", "pgn.txt", Header(1) + "A1,1,1,0,0\n12 13\n", "pgn.txt, line 3: '12 13' is not a valid integer value", nullptr},
+      {"a coordinate that is no number", "arc.txt", Header(0) + "L1101,1,12,2\n1,2\n3,4x\n",
+       "arc.txt, line 4: '4x' is not a valid floating point value", nullptr},
+      {"an arc line that is no number", "pgn.txt", Header(1) + "A1,1,1,0,0\n12 13\n",
+       "pgn.txt, line 3: '12 13' is not a valid integer value", nullptr},
       {"a short header", "arc.txt", "H,1,2\n" + ok, "arc.txt, line 1: 3 fields where 10 are needed", nullptr},
       {"an empty file", "pnt0.txt", "", "pnt0.txt, line 1: 0 fields where 10 are needed", nullptr},
-      {"a short point line", "pnt0.txt", Header(2) + "P,1,5\n", "pnt0.txt, line 2: 3 fields where 4 are needed", nullptr},
-      {"an attribute key that is no number", "arcatr.txt", "h\nE,twelve\n", "arcatr.txt, line 2: 'twelve' is not a valid integer", nullptr},
-      {"a zone that does not exist", "13101.txt", "1\n2\n3\n4\n5\n6\n20,-,-,-,-,-,-,-,-,0\n", "13101.txt, line 7: plane rectangular zone 20", nullptr},
-      {"a metadata file without line 7", "13101.txt", "1\n2\n3\n", "13101.txt, line 7: 0 fields where 10 are needed", nullptr},
+      {"a short point line", "pnt0.txt", Header(2) + "P,1,5\n", "pnt0.txt, line 2: 3 fields where 4 are needed",
+       nullptr},
+      {"an attribute key that is no number", "arcatr.txt", "h\nE,twelve\n",
+       "arcatr.txt, line 2: 'twelve' is not a valid integer", nullptr},
+      {"a zone that does not exist", "13101.txt", "1\n2\n3\n4\n5\n6\n20,-,-,-,-,-,-,-,-,0\n",
+       "13101.txt, line 7: plane rectangular zone 20", nullptr},
+      {"a metadata file without line 7", "13101.txt", "1\n2\n3\n", "13101.txt, line 7: 0 fields where 10 are needed",
+       nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -344,7 +375,8 @@ TEST_F(KddDrawTest, EachPolygonIsFilledThenOutlinedWithoutClassFive) {
   // Polygon 1: its fill, arcs 12 and 13; polygon 2: its fill, and its class 5 arc not at all.
   EXPECT_EQ(ops, (std::vector{TCanvasOp::Polygon, TCanvasOp::Polyline, TCanvasOp::Polyline, TCanvasOp::Polygon}));
   const auto fills = canvas.Of(TCanvasOp::Polygon);
-  EXPECT_EQ(fills[0]->Points, (std::vector<TPoint>{{100, 100}, {200, 100}, {300, 100}, {100, 300}, {300, 300}, {300, 100}}));
+  EXPECT_EQ(fills[0]->Points,
+            (std::vector<TPoint>{{100, 100}, {200, 100}, {300, 100}, {100, 300}, {300, 300}, {300, 100}}));
   EXPECT_EQ(fills[0]->State.BrushColor, 0xC0C0C0);
   EXPECT_EQ(fills[0]->State.PenStyle, TPenStyle::Clear);
   const auto outlines = canvas.Of(TCanvasOp::Polyline);
@@ -375,12 +407,15 @@ TEST_F(KddDrawTest, ZoomThresholds) {
   const double sx = kWidth / (east - kWest);
   const double Z = sx / 3600 + 0.00001;
   const std::string z = Exact(Z), above = Exact(std::nextafter(Z, 10.0));
-  struct Case { std::string arcStyle, pgnStyle; size_t fills, outlines, labels; } cases[] = {
-      {"0,1,0", "" + z + ",1,255,0,-,-,-,-,-,2," + z, 2, 2, 2},          // fills and labels at Z itself
-      {"" + z + ",1,0", "0,1,255,0,-,-,-,-,-,2," + above, 2, 0, 0},      // outlines need more than Z
-      {"0,1,0", "" + above + ",1,255,0,-,-,-,-,-,2,0", 0, 0, 2},         // no fill, no outline either
-      {"0,1,0", "0,0,255,0,-,-,-,-,-,2,0", 0, 2, 2},                     // outlines alone
-      {"0,0,0", "0,1,255,0,-,-,-,-,-,3,0", 2, 0, 0},                     // label field past the line
+  struct Case {
+    std::string arcStyle, pgnStyle;
+    size_t fills, outlines, labels;
+  } cases[] = {
+      {"0,1,0", "" + z + ",1,255,0,-,-,-,-,-,2," + z, 2, 2, 2},      // fills and labels at Z itself
+      {"" + z + ",1,0", "0,1,255,0,-,-,-,-,-,2," + above, 2, 0, 0},  // outlines need more than Z
+      {"0,1,0", "" + above + ",1,255,0,-,-,-,-,-,2,0", 0, 0, 2},     // no fill, no outline either
+      {"0,1,0", "0,0,255,0,-,-,-,-,-,2,0", 0, 2, 2},                 // outlines alone
+      {"0,0,0", "0,1,255,0,-,-,-,-,-,3,0", 2, 0, 0},                 // label field past the line
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arcStyle + " / " + c.pgnStyle);
@@ -398,7 +433,7 @@ TEST_F(KddDrawTest, ZoomThresholds) {
 TEST_F(KddDrawTest, ViewCullsPolygonsButNotPointsOrLabels) {
   TArea a = StandardArea();
   a.Arcs.push_back({20, {Px(-200, 100), Px(-100, 100), Px(-100, 200)}});  // west of the view
-  a.Arcs.push_back({21, {Px(-50, 20), Px(0, 0)}});                         // reaching into it
+  a.Arcs.push_back({21, {Px(-50, 20), Px(0, 0)}});                        // reaching into it
   a.Pgns = {{"1", {20}, Px(-150, 150)}, {"2", {21}, Px(10, 10)}};
   a.PntFiles = {{{"1", {kWest, kNorth}}}};
   a.PntLabelField = 0;

@@ -27,8 +27,8 @@ TEST(MapFileTest, LinesColumnsAndFields) {
 
   const std::string file = "N01.txt";
   const std::vector<std::pair<std::string, int32_t>> good = {
-      {"  -12", -12}, {"+7 ", 7}, {"00123", 123}, {"999999999", 999999999}, {"2147483647", 2147483647},
-      {"$1F", 31}, {" 0x10", 16}, {"\t5", 5}};
+      {"  -12", -12}, {"+7 ", 7},    {"00123", 123}, {"999999999", 999999999}, {"2147483647", 2147483647},
+      {"$1F", 31},    {" 0x10", 16}, {"\t5", 5}};
   for (const auto& [text, value] : good) EXPECT_EQ(FieldToInt(text, {file, 3}), value) << text;
   for (const std::string text : {"", "   ", "-", "1 2", "12a", "2147483648", "1.5"}) {
     try {

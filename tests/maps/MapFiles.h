@@ -57,7 +57,8 @@ protected:
   // An attribute file: two header lines, then key (columns 4-13) and class code (17-18).
   static std::string AttributeFile(const std::vector<std::pair<std::string, int>>& records) {
     std::string s = "header 1\r\nheader 2\r\n";
-    for (const auto& [key, code] : records) s += Printf("   %-10s   %2d%-24s%-22s%-16s\r\n", key.c_str(), code, "a", "b", "c");
+    for (const auto& [key, code] : records)
+      s += Printf("   %-10s   %2d%-24s%-22s%-16s\r\n", key.c_str(), code, "a", "b", "c");
     return s;
   }
 

@@ -68,9 +68,9 @@ TEST_F(VectLineTest, AttributeFileNameCutsSixShiftJisBytes) {
       {"N0113線.TXT", "N0113台.TXT"},
       {"/maps/N01-13.txt", "/maps/N01-台.TXT"},
       {"/maps.d/あいう.TXT", "/maps.d/あい台.TXT"},  // the cut falls between characters
-      {"/maps/あ1.TXT", none},                  // the cut would split あ
-      {"/maps/N0113😀.TXT", none},             // no Shift_JIS form
-      {"/maps/a.TXT", none},                   // the cut would reach into the folder
+      {"/maps/あ1.TXT", none},                       // the cut would split あ
+      {"/maps/N0113😀.TXT", none},                    // no Shift_JIS form
+      {"/maps/a.TXT", none},                         // the cut would reach into the folder
   };
   for (const auto& [data, attr] : cases) EXPECT_EQ(TVectLine::AttributeFileName(data), attr) << data;
 }
@@ -105,7 +105,7 @@ TEST_F(VectLineTest, AttributeJoinSetsTheStyleOfFlaggedLines) {
 TEST_F(VectLineTest, CullingMinimumScaleAndMissingStyles) {
   metaDef = {"N01-0=road,0.001,1,255,0,0,0", "N01-5=ignored,0,1,1,0,0,0", "N01-1=no,0,1,1,0,0,0"};
   const std::vector<std::pair<int, int>> inside{{-360000, 0}, {360000, 36000}};  // 10 degrees wide
-  const std::vector<std::pair<int, int>> east{{3600000, 0}, {3636000, 36000}};    // at 100 degrees
+  const std::vector<std::pair<int, int>> east{{3600000, 0}, {3636000, 36000}};   // at 100 degrees
   const std::string path = Write("N01.txt", LineFile({{inside}, {east}}));
   ASSERT_TRUE(layer.Load(path));
   struct Case {
@@ -113,11 +113,11 @@ TEST_F(VectLineTest, CullingMinimumScaleAndMissingStyles) {
     size_t Lines;
   };
   // 1000 pixels at 0.001 pixels per tenth of an arc-second: at most 1,000,000 tenths wide.
-  for (const Case& c : std::vector<Case>{{-1, 1, 1},            // partly in view: drawn whole
-                                         {-13.85, 13.85, 1},    // 27.7 degrees wide
-                                         {-13.9, 13.9, 0},      // 27.8 degrees: too far out
-                                         {20, 40, 0},           // nothing in view
-                                         {10, 30, 1},           // touches the first line's east end
+  for (const Case& c : std::vector<Case>{{-1, 1, 1},          // partly in view: drawn whole
+                                         {-13.85, 13.85, 1},  // 27.7 degrees wide
+                                         {-13.9, 13.9, 0},    // 27.8 degrees: too far out
+                                         {20, 40, 0},         // nothing in view
+                                         {10, 30, 1},         // touches the first line's east end
                                          {99, 100.5, 1}}) {
     RecordingCanvas canvas(1000, 700);
     layer.Draw(canvas, c.West, -1, c.East, 2);

@@ -31,7 +31,8 @@ TEST_F(WaypntTest, ReadsBothFormatsByExtension) {
     std::string WayPoint;  // empty for a track point
   };
   const std::vector<Case> cases = {
-      {"a.WPT", "W  PORT1   N35.123456  E135.654321  08-DEC-26  10:00:00  12.5  PORT\r\n", 35.123456, 135.654321, "PORT"},
+      {"a.WPT", "W  PORT1   N35.123456  E135.654321  08-DEC-26  10:00:00  12.5  PORT\r\n", 35.123456, 135.654321,
+       "PORT"},
       {"a.trk", "T  S33.5  W070.25  08-DEC-26\r\n", -33.5, -70.25, ""},
       {"a.Wpt", "W,1,S1.5,W2.5,d,t,h,\"HOME \x89\xc6\"\n", -1.5, -2.5, "HOME 家"},
       {"a.txt", "WP,1,BASE,-12.25,-45.5\n", -12.25, -45.5, "BASE"},
@@ -58,8 +59,9 @@ TEST_F(WaypntTest, ReadsBothFormatsByExtension) {
 
 TEST_F(WaypntTest, RecordsAfterTheDatumRecordAreCarriedToTheMapDatum) {
   // WGS 84 to Tokyo at 35.5 N, 139.5 E: about 11.7" south and 11.5" east.
-  const std::string text = "WP,1,EARLY,35.5,139.5\ndatum,WGS84\nWP,1,HOME,35.5,139.5\nXX,1\nWP,2,NEXT,35.5,139.5\n"
-                           "TP,1,35.5,139.5\n";
+  const std::string text =
+      "WP,1,EARLY,35.5,139.5\ndatum,WGS84\nWP,1,HOME,35.5,139.5\nXX,1\nWP,2,NEXT,35.5,139.5\n"
+      "TP,1,35.5,139.5\n";
   struct Case {
     std::string MapDatum;
     double DLat, DLon;  // arc-seconds moved by the records after the datum record
@@ -91,8 +93,9 @@ TEST_F(WaypntTest, RecordsAfterTheDatumRecordAreCarriedToTheMapDatum) {
 
 TEST_F(WaypntTest, DrawsTheTrackThenLabelledWaypoints) {
   mapDatum = "WGS 84";
-  ASSERT_TRUE(layer.Load(Write("t.txt", "TP,1,34,135\nTP,1,35,136\nTP,1,34.5,135.5\nWP,1,AB,34.5,135.5\n"
-                                        "WP,1,FAR,40,135.5\n")));
+  ASSERT_TRUE(layer.Load(Write("t.txt",
+                               "TP,1,34,135\nTP,1,35,136\nTP,1,34.5,135.5\nWP,1,AB,34.5,135.5\n"
+                               "WP,1,FAR,40,135.5\n")));
   EXPECT_EQ(std::vector<double>({layer.West(), layer.South(), layer.East(), layer.North()}),
             std::vector<double>({135, 34, 136, 35}));
   RecordingCanvas canvas(100, 100);
@@ -120,11 +123,11 @@ TEST_F(WaypntTest, MissingFileAndBadRecords) {
   struct Case {
     std::string Name, Text, Message;
   };
-  for (const Case& c : std::vector<Case>{
-           {"a.txt", "TP,1,1,2\nTP,1,35\n", "line 2: item 3 missing in 'TP,1,35'"},
-           {"a.txt", "TP,1,1,2\nWP,1,X,35.x,2\n", "line 2: '35.x' is not a valid floating point value"},
-           {"a.wpt", "T  N1  E2\nW  1  N35  E\n", "line 2: '' is not a valid floating point value"},
-           {"a.wpt", "T  N1  E2\nM\n", "line 2: item 2 missing in 'M'"}}) {
+  for (const Case& c :
+       std::vector<Case>{{"a.txt", "TP,1,1,2\nTP,1,35\n", "line 2: item 3 missing in 'TP,1,35'"},
+                         {"a.txt", "TP,1,1,2\nWP,1,X,35.x,2\n", "line 2: '35.x' is not a valid floating point value"},
+                         {"a.wpt", "T  N1  E2\nW  1  N35  E\n", "line 2: '' is not a valid floating point value"},
+                         {"a.wpt", "T  N1  E2\nM\n", "line 2: item 2 missing in 'M'"}}) {
     const std::string path = Write(c.Name, c.Text);
     try {
       layer.Load(path);

@@ -17,14 +17,12 @@ Fields Split(const std::string& text, bool stringflg = true, bool sepaflg = fals
 }
 
 TEST(Csv, SeparatorsGiveFieldsIncludingEmptyOnes) {
-  struct Row { const char* text; Fields expected; } rows[] = {
-      {"a,b,c", {"a", "b", "c"}},
-      {"a,,c", {"a", "", "c"}},
-      {"a,b,", {"a", "b", ""}},
-      {",", {"", ""}},
-      {",,", {"", "", ""}},
-      {"abc", {"abc"}},
-      {",a", {"", "a"}},
+  struct Row {
+    const char* text;
+    Fields expected;
+  } rows[] = {
+      {"a,b,c", {"a", "b", "c"}}, {"a,,c", {"a", "", "c"}}, {"a,b,", {"a", "b", ""}}, {",", {"", ""}},
+      {",,", {"", "", ""}},       {"abc", {"abc"}},         {",a", {"", "a"}},
   };
   for (const Row& r : rows) EXPECT_EQ(Split(r.text), r.expected) << r.text;
 }

@@ -42,7 +42,10 @@ struct TLogCase {
 const TLogCase kLogs[] = {
     {"hab-gpspi.log", "09:28:37", 48.0690717, 16.3589915, {{'G', {12, 5}}, {'S', {2, 0}}, {'R', {9, 5}}}},
     {"gr8013-w.log", "18:11:43", 52.5148097, 13.4642637, {{'G', {14, 11}}, {'R', {10, 8}}}},
-    {"ublox-neo-m9n-nmea.log", "22:37:52", 38.1104950, -122.6268982,
+    {"ublox-neo-m9n-nmea.log",
+     "22:37:52",
+     38.1104950,
+     -122.6268982,
      {{'G', {13, 6}}, {'S', {3, 2}}, {'R', {10, 7}}, {'E', {10, 5}}, {'C', {7, 5}}}},
 };
 
@@ -105,8 +108,8 @@ TEST_F(GnssDecoders, EachGsaMarksItsOwnSystemOnly) {
       {"$GNGSA,A,3,65,,,,,,,,,,,,1.0,1.0,1.0,2", {{"G07", true}, {"R65", true}, {"R70", false}}},
       {"$GNGSA,A,3,12,,,,,,,,,,,,1.0,1.0,1.0,3", {{"G12", false}, {"E12", true}, {"R65", true}}},
       // Without the ID, each PRN's range names its system.
-      {"$GNGSA,A,3,12,70,,,,,,,,,,,1.0,1.0,1.0", {{"G07", false}, {"G12", true}, {"R70", true}, {"R65", false},
-                                                  {"E12", true}}},
+      {"$GNGSA,A,3,12,70,,,,,,,,,,,1.0,1.0,1.0",
+       {{"G07", false}, {"G12", true}, {"R70", true}, {"R65", false}, {"E12", true}}},
       // A talker of its own names it.
       {"$GAGSA,A,3,,,,,,,,,,,,,1.0,1.0,1.0", {{"E12", false}, {"G12", true}}},
       // A new GLONASS cycle keeps the GPS satellites and takes the flags of the last GLONASS GSA.

@@ -25,9 +25,9 @@ TEST_F(Blocks, GgaBlockShowsTheFixWithSatellitesInView) {
   Feed("$GPGSV,1,1,09,01,45,180,40,,,,,,,,,,,,");
   Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C");
   ASSERT_EQ(display.gga.size(), 1u);
-  EXPECT_EQ(display.gga[0], Join({"GPS Fix Data", "FixTime   (UTM)12:34:56 (UTM)", "Latitude  N 35.39074",
-                                  "Longitude E 139.45300", "Fix Qual. GPS Fix (Trk 7/9)",
-                                  "Altitude  45.30 m (Geoid 36.70 m)"}));
+  EXPECT_EQ(display.gga[0],
+            Join({"GPS Fix Data", "FixTime   (UTM)12:34:56 (UTM)", "Latitude  N 35.39074", "Longitude E 139.45300",
+                  "Fix Qual. GPS Fix (Trk 7/9)", "Altitude  45.30 m (Geoid 36.70 m)"}));
 }
 
 TEST_F(Blocks, GllBlockCarriesTheLastDilutions) {
@@ -42,9 +42,9 @@ TEST_F(Blocks, GllBlockCarriesTheLastDilutions) {
 TEST_F(Blocks, RmcBlockShowsDateTimeSpeedAndTrailingBlanks) {
   Feed("$GPRMC,010203,A,3539.1234,N,13945.5000,E,10,45.5,061226,,,A");
   ASSERT_EQ(display.rmc.size(), 1u);
-  EXPECT_EQ(display.rmc[0], Join({"GPS RMC Data", "FixTime   (UTM)061226 01:02:03 (UTM)", "Latitude  N 35.39074",
-                                  "Longitude E 139.45300", "Speed     18.520 km/h", "Course    45.300 ",
-                                  "Magnetic   0.00000"}));
+  EXPECT_EQ(display.rmc[0],
+            Join({"GPS RMC Data", "FixTime   (UTM)061226 01:02:03 (UTM)", "Latitude  N 35.39074",
+                  "Longitude E 139.45300", "Speed     18.520 km/h", "Course    45.300 ", "Magnetic   0.00000"}));
 }
 
 TEST_F(Blocks, MissingUnitsShowAsNothing) {

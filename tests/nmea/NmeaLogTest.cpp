@@ -184,8 +184,7 @@ TEST_F(LogFixture, LogThatCannotBeCreatedIsReportedOnceAndDecodingGoesOn) {
   recorder.SetSaveLog(true);
   for (int i = 0; i < 3; ++i) Receive(Burst());
   ASSERT_EQ(failures.size(), 1u);
-  EXPECT_NE(failures[0].find("Cannot create file \"" + rec.SaveLogName + "\": No such file"),
-            std::string::npos);
+  EXPECT_NE(failures[0].find("Cannot create file \"" + rec.SaveLogName + "\": No such file"), std::string::npos);
   EXPECT_FALSE(rec.SaveLog);
   EXPECT_FALSE(recorder.SaveNow());
   EXPECT_FALSE(slTimer.running);
@@ -232,8 +231,7 @@ struct ReplayFixture : LogFixture {
     const fs::path p = dir / "replay.log";
     std::ofstream out(p, std::ios::binary);
     for (int i = 1; i <= n; ++i) {
-      out << "$GPGGA,09" << (i < 10 ? "000" : "00") << i
-          << ",3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,";
+      out << "$GPGGA,09" << (i < 10 ? "000" : "00") << i << ",3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,";
       // Some lines without checksum, one with LF alone.
       if (i % 3 != 0) out << "*4F";
       if (i < n || finalLineEnd) out << (i == 7 ? "\n" : "\r\n");

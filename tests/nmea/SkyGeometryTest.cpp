@@ -21,8 +21,8 @@ TEST(SkyGeometryTest, LayoutOfA240By230Panel) {
 
 TEST(SkyGeometryTest, NarrowPanelUsesItsWidthAndMultipliesBeforeDividing) {
   const TSkyLayout s = SkyLayout(101, 300);
-  EXPECT_EQ(s.D, 90);  // 101 * 9 / 10 = 90.9; dividing first would give 90 too, so check 11:
-  EXPECT_EQ(SkyLayout(11, 50).D, 9);  // 11 / 10 * 9 would be 9 as well; 19 tells them apart
+  EXPECT_EQ(s.D, 90);                  // 101 * 9 / 10 = 90.9; dividing first would give 90 too, so check 11:
+  EXPECT_EQ(SkyLayout(11, 50).D, 9);   // 11 / 10 * 9 would be 9 as well; 19 tells them apart
   EXPECT_EQ(SkyLayout(19, 50).D, 17);  // 19 * 9 / 10 = 17, 19 / 10 * 9 = 9
   EXPECT_EQ(s.Left, 5);
   EXPECT_EQ(s.Top, 105);

@@ -101,7 +101,10 @@ TEST_F(Framing, ChecksumIsNeitherVerifiedNorRequired) {
 }
 
 TEST_F(Framing, DispatchComparesOnlyTheLeadingCharacters) {
-  struct Row { std::string sentence; const char* type; } rows[] = {
+  struct Row {
+    std::string sentence;
+    const char* type;
+  } rows[] = {
       {"$GPGSV,1,1,00" + std::string(16, ','), "GSV"},
       {"$GPGSA,A,1" + std::string(15, ','), "GSA"},
       {"$GPGLL,,,,,,", "GLL"},
@@ -119,8 +122,9 @@ TEST_F(Framing, DispatchComparesOnlyTheLeadingCharacters) {
 
 TEST_F(Framing, OtherSentencesAreShownAndLoggedButNotDecoded) {
   log.saveNow = true;
-  const char* others[] = {"$GPVTG,45.5,T,,M,10.0,N,18.5,K*4E", "$GNGGA,123456,3539.1,N,13945.5,E,1,07,1.0,45.3,M,36.7,M,,",
-                          "$PGRME,15.0,M,45.0,M,25.0,M*1C", "$GPGS", "$"};
+  const char* others[] = {"$GPVTG,45.5,T,,M,10.0,N,18.5,K*4E",
+                          "$GNGGA,123456,3539.1,N,13945.5,E,1,07,1.0,45.3,M,36.7,M,,", "$PGRME,15.0,M,45.0,M,25.0,M*1C",
+                          "$GPGS", "$"};
   for (const char* s : others) Receive(std::string(s) + "\r\n");
   EXPECT_TRUE(types.empty());
   EXPECT_EQ(log.lines.size(), 5u);
@@ -303,8 +307,10 @@ TEST(FramingInPlace, MatchesTheReferenceOnRandomStreams) {
         refFailed = true;
       }
       try {
-        if (replayed) proc.ProcessNmea(bytes);
-        else proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        if (replayed)
+          proc.ProcessNmea(bytes);
+        else
+          proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
       } catch (const std::runtime_error&) {
         failed = true;
       }

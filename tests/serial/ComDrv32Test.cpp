@@ -52,7 +52,9 @@ struct Pty {
     if (master >= 0) close(master);
     master = -1;
   }
-  void Write(const std::string& bytes) const { ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+  void Write(const std::string& bytes) const {
+    ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
   int Queued() const {
     int n = 0;
     return ioctl(slave, FIONREAD, &n) == 0 ? n : -1;
@@ -96,7 +98,9 @@ protected:
       EXPECT_GT(size, 0u);
       got.chunks.emplace_back(data, size);
     };
-    port.OnReceivePacket = [this](TCommPortDriver*, const char* data, uint32_t size) { packets.chunks.emplace_back(data, size); };
+    port.OnReceivePacket = [this](TCommPortDriver*, const char* data, uint32_t size) {
+      packets.chunks.emplace_back(data, size);
+    };
     port.SetTickSource([this] { return now; });
   }
   void TearDown() override { ClearComDevices(); }
@@ -298,11 +302,15 @@ TEST(TermiosCompose, CharacterFormatParityStopBitsAndFlowControl) {
   EXPECT_EQ(cfgetispeed(&plain), static_cast<speed_t>(B9600));
 
   const tcflag_t parityBits = PARENB | PARODD | CMSPAR;
-  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Odd; }).c_cflag & parityBits, static_cast<tcflag_t>(PARENB | PARODD));
-  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Even; }).c_cflag & parityBits, static_cast<tcflag_t>(PARENB));
+  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Odd; }).c_cflag & parityBits,
+            static_cast<tcflag_t>(PARENB | PARODD));
+  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Even; }).c_cflag & parityBits,
+            static_cast<tcflag_t>(PARENB));
   EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Mark; }).c_cflag & parityBits, parityBits);
-  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Space; }).c_cflag & parityBits, static_cast<tcflag_t>(PARENB | CMSPAR));
-  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Even; }).c_iflag & INPCK, 0u);  // generated, not checked
+  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Space; }).c_cflag & parityBits,
+            static_cast<tcflag_t>(PARENB | CMSPAR));
+  EXPECT_EQ(compose([](TLineSettings& s) { s.Parity = TLineParity::Even; }).c_iflag & INPCK,
+            0u);  // generated, not checked
   EXPECT_EQ(compose([](TLineSettings& s) { s.DataBits = 5; }).c_cflag & CSIZE, static_cast<tcflag_t>(CS5));
   EXPECT_EQ(compose([](TLineSettings& s) { s.DataBits = 6; }).c_cflag & CSIZE, static_cast<tcflag_t>(CS6));
   EXPECT_EQ(compose([](TLineSettings& s) { s.DataBits = 7; }).c_cflag & CSIZE, static_cast<tcflag_t>(CS7));

@@ -71,8 +71,9 @@ TEST_F(SettingsTest, NoFileGivesTheDefaults) {
   EXPECT_EQ(TrackState.DataMax, 1000);
   EXPECT_EQ(TrackState.Interval, 1000);
   EXPECT_EQ(TrackState.MapDatum, "Tokyo");
-  for (const std::string* path : {&TrackState.BmpMap, &TrackState.RoadMap, &TrackState.BorderMap, &TrackState.PointMap, &TrackState.KkCoastMap, &TrackState.WayPntMap, &TrackState.CoastLine,
-                                  &TrackState.EncMap, &TrackState.KddMap, &TrackState.IconMark})
+  for (const std::string* path :
+       {&TrackState.BmpMap, &TrackState.RoadMap, &TrackState.BorderMap, &TrackState.PointMap, &TrackState.KkCoastMap,
+        &TrackState.WayPntMap, &TrackState.CoastLine, &TrackState.EncMap, &TrackState.KddMap, &TrackState.IconMark})
     EXPECT_EQ(*path, "");
   EXPECT_TRUE(TrackState.MetaDefList.empty());
   EXPECT_EQ(ComDeviceName(1), "/dev/ttyS0");
@@ -138,7 +139,8 @@ TEST_F(SettingsTest, GnssKeysAreSavedAloneAfterTheExistingKeys) {
   NmeaRec.Gnss = false;
   NmeaRec.GnssAsked = true;
   SaveGnssSettings();
-  EXPECT_EQ(ReadAll(file), "[Settings]\nComPort=3\nRepInterval=900\nGnss=0\nGnssAsked=1\n\n[Track]\nZoom=7\n\n[Own]\nx=1\n");
+  EXPECT_EQ(ReadAll(file),
+            "[Settings]\nComPort=3\nRepInterval=900\nGnss=0\nGnssAsked=1\n\n[Track]\nZoom=7\n\n[Own]\nx=1\n");
   NmeaRec.Gnss = true;
   SaveGnssSettings();
   LoadSettings();

@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/SimDrive.h"
+#include "sim/SimDrive.h"
 
 namespace orvane {
 namespace {

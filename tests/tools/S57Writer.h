@@ -35,8 +35,8 @@ inline std::string A(const std::string& s) { return s + kUT; }
 inline std::string Name(int rcnm, uint32_t rcid) { return B11(rcnm) + B14(rcid); }
 
 inline TField Dsid(const std::string& edtn, const std::string& updn, const std::string& dsnm = "ORVTEST1.000") {
-  return {"DSID", B11(10) + B14(1) + B11(updn == "0" ? 1 : 2) + B11(5) + A(dsnm) + A(edtn) + A(updn) +
-                      "20240101" + "20240102" + "03.1" + B11(1) + A("2.0") + A("1.0") + B11(1) + B12(540) +
+  return {"DSID", B11(10) + B14(1) + B11(updn == "0" ? 1 : 2) + B11(5) + A(dsnm) + A(edtn) + A(updn) + "20240101" +
+                      "20240102" + "03.1" + B11(1) + A("2.0") + A("1.0") + B11(1) + B12(540) +
                       A("Test cell, \"generated\"")};
 }
 // Record counts: meta, cartographic, geo, collection features; isolated, connected nodes, edges, faces.
@@ -46,8 +46,8 @@ inline TField Dssi(const uint32_t (&n)[8]) {
   return {"DSSI", d};
 }
 inline TField Dspm(int comf, int somf, const std::string& comt = "") {
-  return {"DSPM", B11(20) + B14(1) + B11(2) + B11(17) + B11(23) + B14(22000) + B11(1) + B11(1) + B11(1) +
-                      B11(1) + B14(static_cast<uint32_t>(comf)) + B14(static_cast<uint32_t>(somf)) + A(comt)};
+  return {"DSPM", B11(20) + B14(1) + B11(2) + B11(17) + B11(23) + B14(22000) + B11(1) + B11(1) + B11(1) + B11(1) +
+                      B14(static_cast<uint32_t>(comf)) + B14(static_cast<uint32_t>(somf)) + A(comt)};
 }
 inline TField Vrid(int rcnm, uint32_t rcid, int rver = 1, int ruin = 1) {
   return {"VRID", B11(rcnm) + B14(rcid) + B12(rver) + B11(ruin)};
@@ -97,7 +97,9 @@ public:
   }
 
   // Replaces the labels and formats ("LABELS\x1fFORMATS") of a field's definition.
-  void Redefine(const std::string& tag, const std::string& labelsAndFormats) { Redefined_.emplace_back(tag, labelsAndFormats); }
+  void Redefine(const std::string& tag, const std::string& labelsAndFormats) {
+    Redefined_.emplace_back(tag, labelsAndFormats);
+  }
 
   std::string Bytes() const {
     static const char* kDefs[][4] = {
@@ -124,8 +126,10 @@ public:
     };
     std::vector<TField> defs{{"0000", "0000;&   " + std::string(1, kUT)}};
     for (const auto& d : kDefs) {
-      const auto re = std::find_if(Redefined_.begin(), Redefined_.end(), [&](const auto& r) { return r.first == d[0]; });
-      defs.push_back({d[0], std::string(d[1]) + d[2] + kUT + (re == Redefined_.end() ? std::string(d[3]) : re->second)});
+      const auto re =
+          std::find_if(Redefined_.begin(), Redefined_.end(), [&](const auto& r) { return r.first == d[0]; });
+      defs.push_back(
+          {d[0], std::string(d[1]) + d[2] + kUT + (re == Redefined_.end() ? std::string(d[3]) : re->second)});
     }
     std::string out = Build('3', 'L', "09", defs, true);
     // The data set structure that the identification record announces, unless a test gave its own.
@@ -148,9 +152,7 @@ public:
     return out;
   }
 
-  void Save(const std::filesystem::path& p) const {
-    std::ofstream(p, std::ios::binary) << Bytes();
-  }
+  void Save(const std::filesystem::path& p) const { std::ofstream(p, std::ios::binary) << Bytes(); }
 
 private:
   static std::string Digits(size_t v, size_t n) {
@@ -164,12 +166,14 @@ private:
       at.push_back({f.Data.size() + 1, area.size()});
       area += f.Data + kFT;
     }
-    const size_t sizeLen = std::max<size_t>(Digits(area.size(), 1).size(), 3), sizePos = std::max<size_t>(Digits(area.size(), 1).size(), 4);
+    const size_t sizeLen = std::max<size_t>(Digits(area.size(), 1).size(), 3),
+                 sizePos = std::max<size_t>(Digits(area.size(), 1).size(), 4);
     const size_t base = 24 + fields.size() * (4 + sizeLen + sizePos) + 1;
     std::string leader = Digits(base + area.size(), 5) + level + id + (ddr ? "E1 " : "   ") + fcl + Digits(base, 5) +
                          (ddr ? " ! " : "   ") + std::to_string(sizeLen) + std::to_string(sizePos) + "04";
     std::string dir;
-    for (size_t i = 0; i < fields.size(); ++i) dir += fields[i].Tag + Digits(at[i].first, sizeLen) + Digits(at[i].second, sizePos);
+    for (size_t i = 0; i < fields.size(); ++i)
+      dir += fields[i].Tag + Digits(at[i].first, sizeLen) + Digits(at[i].second, sizePos);
     return leader + dir + kFT + area;
   }
 
@@ -190,7 +194,8 @@ inline std::string SampleCell(int edges, int features) {
   const int32_t y0 = 354000000, x0 = 1397000000, step = 2000000 / side, size = step * 3 / 4;
   const int points = features / 5, soundings = points / 2;
   for (int i = 0; i < points; ++i) {
-    const int32_t y = y0 + static_cast<int32_t>((i * 7919L) % 2000000), x = x0 + static_cast<int32_t>((i * 104729L) % 2000000);
+    const int32_t y = y0 + static_cast<int32_t>((i * 7919L) % 2000000),
+                  x = x0 + static_cast<int32_t>((i * 104729L) % 2000000);
     if (i < soundings) {
       std::vector<std::array<int32_t, 3>> s;
       for (int k = 0; k < 5; ++k) s.push_back({y + k * 300, x + k * 200, 50 + (i + k) % 400});
@@ -210,7 +215,8 @@ inline std::string SampleCell(int edges, int features) {
       w.Record({Vrid(130, static_cast<uint32_t>(4 * q + k + 1)),
                 Vrpt({{120, static_cast<uint32_t>(4 * q + k + 1), 255, 255, 1, 255},
                       {120, static_cast<uint32_t>(4 * q + (k + 1) % 4 + 1), 255, 255, 2, 255}}),
-                Sg2d({{ya + (yb - ya) / 3 + bend, xa + (xb - xa) / 3 - bend}, {ya + 2 * (yb - ya) / 3 - bend, xa + 2 * (xb - xa) / 3 + bend}})});
+                Sg2d({{ya + (yb - ya) / 3 + bend, xa + (xb - xa) / 3 - bend},
+                      {ya + 2 * (yb - ya) / 3 - bend, xa + 2 * (xb - xa) / 3 + bend}})});
     }
   }
   uint32_t fid = 0;
@@ -222,8 +228,9 @@ inline std::string SampleCell(int edges, int features) {
       w.Record({i < soundings ? Frid(id, 1, 2, 129) : Frid(id, 1, 2, 17), Foid(540, id, 1),
                 Fspt({{110, static_cast<uint32_t>(i + 1), 255, 255, 255}})});
     } else if (i % 2 == 0) {
-      w.Record({Frid(id, 3, 1, 42), Foid(540, id, 1), Attf({{87, "10"}, {88, "20"}}),
-                Fspt({{130, e, 1, 1, 255}, {130, e + 1, 1, 1, 255}, {130, e + 2, 1, 1, 255}, {130, e + 3, 1, 1, 255}})});
+      w.Record(
+          {Frid(id, 3, 1, 42), Foid(540, id, 1), Attf({{87, "10"}, {88, "20"}}),
+           Fspt({{130, e, 1, 1, 255}, {130, e + 1, 1, 1, 255}, {130, e + 2, 1, 1, 255}, {130, e + 3, 1, 1, 255}})});
     } else {
       w.Record({Frid(id, 2, 2, 30), Foid(540, id, 1), Fspt({{130, e + 1, 2, 255, 255}, {130, e, 2, 255, 255}})});
     }

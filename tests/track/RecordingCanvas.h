@@ -47,8 +47,17 @@ private:
 };
 
 enum class TCanvasOp {
-  MoveTo, LineTo, Polyline, Polygon, Ellipse, FillRect, TextOut,
-  CopyFromImage, CopyToImage, DrawTransparent, DrawSymbol,
+  MoveTo,
+  LineTo,
+  Polyline,
+  Polygon,
+  Ellipse,
+  FillRect,
+  TextOut,
+  CopyFromImage,
+  CopyToImage,
+  DrawTransparent,
+  DrawSymbol,
 };
 
 // The state of the canvas when a call was made.
@@ -63,14 +72,14 @@ struct TCanvasState {
 
 struct TCanvasCall {
   TCanvasOp Op;
-  TCanvasState State;        // before the call (PenPos is where a LineTo starts)
-  TRect Rect;                // Ellipse box, FillRect, CopyFromImage destination, CopyToImage source
-  TRect Source;              // CopyFromImage source
-  TPoint At;                 // MoveTo, LineTo, TextOut, DrawTransparent, DrawSymbol
+  TCanvasState State;  // before the call (PenPos is where a LineTo starts)
+  TRect Rect;          // Ellipse box, FillRect, CopyFromImage destination, CopyToImage source
+  TRect Source;        // CopyFromImage source
+  TPoint At;           // MoveTo, LineTo, TextOut, DrawTransparent, DrawSymbol
   std::vector<TPoint> Points;
   std::string Text;
   const TImage* Image = nullptr;
-  int Index = 0;             // DrawSymbol
+  int Index = 0;  // DrawSymbol
 };
 
 struct TLine {

@@ -16,7 +16,7 @@ using test::TCanvasCall;
 using test::TCanvasOp;
 
 struct GridLine {
-  int at;             // x of a meridian, y of a parallel
+  int at;  // x of a meridian, y of a parallel
   std::string label;
   TPoint labelAt;
 };
@@ -299,8 +299,7 @@ TEST_F(TrackViewTest, ZoomIsClampedAtLoadAndAtTheMenuLimits) {
 }
 
 TEST_F(TrackViewTest, ScaleAndGridTables) {
-  const double scales[] = {0.001, 0.002, 0.004, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5,
-                           1,     2,     4,     8,    16,   32,   64,  100};
+  const double scales[] = {0.001, 0.002, 0.004, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 4, 8, 16, 32, 64, 100};
   const int grids[] = {36000, 36000, 36000, 3600, 3600, 600, 600, 600, 60, 60, 60, 10, 10, 10, 1, 1, 1};
   for (int z = 1; z <= 17; ++z) {
     EXPECT_DOUBLE_EQ(ScaleTable[z], scales[z - 1]) << z;
