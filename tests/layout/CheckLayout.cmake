@@ -1,7 +1,7 @@
 # cmake -DROOT=<source folder> -P CheckLayout.cmake
 cmake_minimum_required(VERSION 3.22)
 # The folders from the bottom up; a file may include its own folder and folders of a lower rank.
-set(ranks geodrel=0 common=1 serial=1 nmea=2 maps=2 track=3 settings=4 gui=5 app=6 tools=6 bench=7 fuzz=7)
+set(ranks geodrel=0 common=1 serial=1 net=1 nmea=2 maps=2 s57=2 sim=3 track=3 settings=4 gui=5 app=6 tools=6 bench=7 fuzz=7)
 set(qt_folders gui app tools bench)
 
 foreach(r ${ranks})

@@ -1,0 +1,43 @@
+// Where received bytes come from: a serial device, a network connection, a gpsd. The receiver
+// owns one source, asks it for what has arrived on each poll tick and hands the bytes to the
+// framing, so every source's bytes take the same road.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace orvane {
+
+class TByteSource {
+public:
+  virtual ~TByteSource() = default;
+  // Opens the device or connects; false, with LastError() saying why, when it cannot.
+  virtual bool Open() = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // Appends the bytes that have arrived to `out` without blocking. False when the source hung up,
+  // dropped or failed; it is then closed and LastError() says why.
+  virtual bool ReadQueued(std::string& out) = 0;
+  // How the source is named in messages: "COM3 (/dev/ttyUSB0)", "tcp://host:10110".
+  virtual std::string Name() const = 0;
+  virtual const std::string& LastError() const = 0;
+};
+
+// The serial and network folders sit beside each other below this one, so their sources have the
+// shape of a TByteSource without deriving from it; this wraps one of them.
+template <class TSource>
+class TByteSourceOf : public TByteSource {
+public:
+  template <class... TArgs>
+  explicit TByteSourceOf(TArgs&&... args) : Source(std::forward<TArgs>(args)...) {}
+  bool Open() override { return Source.Open(); }
+  void Close() override { Source.Close(); }
+  bool IsOpen() const override { return Source.IsOpen(); }
+  bool ReadQueued(std::string& out) override { return Source.ReadQueued(out); }
+  std::string Name() const override { return Source.Name(); }
+  const std::string& LastError() const override { return Source.LastError(); }
+
+  TSource Source;
+};
+
+}  // namespace orvane
