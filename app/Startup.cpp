@@ -14,8 +14,9 @@ void CreateForms() {
   MoniForm = new TMoniForm;
   AttachFormPos(MoniForm);
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
-  // A port that failed while the main window was created is said on the monitor too.
-  SatVForm->ShowPortStatus(SatVForm->PortStatus());
+  // The monitor shows the receiver too, a port that failed while the main window was created
+  // included.
+  SatVForm->Receiver.AddDisplay(*MoniForm);
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
@@ -28,6 +29,7 @@ void DestroyForms() {
   const TPendingPlacements placements = TakePlacements({TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
+  if (SatVForm && MoniForm) SatVForm->Receiver.RemoveDisplay(*MoniForm);
   delete TrackForm;
   TrackForm = nullptr;
   delete MoniForm;
