@@ -19,19 +19,11 @@
 #include "gui/USatVForm.h"
 #include "gui/UMoniForm.h"
 #include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {
 namespace {
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "KSavePosTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-}
 
 TEST(PlacementLine, FormatsNineIntegers) {
   TPlacement p;
