@@ -30,10 +30,11 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool ParsePort(std::string_view text, uint16_t& port, std::string& error) {
+bool ParsePort(std::string_view text, uint16_t& port, std::string& error, bool zero) {
   unsigned value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < 1 || value > 65535) {
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < (zero ? 0u : 1u) ||
+      value > 65535) {
     error = "the port \"" + std::string(text) + "\" is not a number from 1 to 65535";
     return false;
   }
@@ -53,7 +54,7 @@ bool PlainHost(std::string_view host, std::string& error) {
 
 }  // namespace
 
-bool ParseHostPort(std::string_view text, std::string& host, uint16_t& port, std::string& error) {
+bool ParseHostPort(std::string_view text, std::string& host, uint16_t& port, std::string& error, bool portZero) {
   std::string_view portText;
   bool havePort = false;
   if (!text.empty() && text.front() == '[') {
@@ -85,7 +86,7 @@ bool ParseHostPort(std::string_view text, std::string& host, uint16_t& port, std
     if (!h.empty()) host = std::string(h);
     if (colon != std::string_view::npos) havePort = true, portText = text.substr(colon + 1);
   }
-  return !havePort || ParsePort(portText, port, error);
+  return !havePort || ParsePort(portText, port, error, portZero);
 }
 
 bool IsNetAddress(std::string_view text) {

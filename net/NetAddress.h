@@ -32,7 +32,8 @@ bool IsNetAddress(std::string_view text);
 bool ParseNetAddress(std::string_view text, TNetAddress& address, std::string& error);
 
 // "HOST:PORT", "[V6]:PORT", "HOST" or ":PORT" into its parts; a part that is absent is left as it
-// was. Used by the address parser and the tools' command lines.
-bool ParseHostPort(std::string_view text, std::string& host, uint16_t& port, std::string& error);
+// was. Port 0 (any free port) only for a server's own address. Used by the address parser and the
+// tools' command lines.
+bool ParseHostPort(std::string_view text, std::string& host, uint16_t& port, std::string& error, bool portZero = false);
 
 }  // namespace orvane
