@@ -1,6 +1,7 @@
 #include "maps/UEncMap.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -52,6 +53,10 @@ int HexDigit(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+// Usage 1 is the exterior boundary, 3 the exterior boundary where the data limit cuts it (an
+// area that runs off the cell); 2, the interior boundaries, are left out of the fill.
+bool OuterBoundary(int32_t usag) { return usag == 1 || usag == 3; }
 
 // Keeps far-off points from overflowing the integer pixel arithmetic of the canvas.
 int TruncPixel(double v) {
@@ -138,6 +143,35 @@ private:
 };
 
 }  // namespace
+
+// ---- the converter's failure --------------------------------------------------------------
+
+std::string ConverterReason(std::string_view errors) {
+  std::string_view first;
+  for (size_t pos = 0; pos < errors.size();) {
+    size_t end = errors.find('\n', pos);
+    if (end == std::string_view::npos) end = errors.size();
+    std::string_view line = errors.substr(pos, end - pos);
+    pos = end + 1;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (StartsWith(line, "marlisk: ")) line.remove_prefix(9);
+    if (first.empty()) first = line;
+    if (!StartsWith(line, "warning: ")) return std::string(line);
+  }
+  return first.empty() ? "no message" : std::string(first);
+}
+
+std::string ConverterFailure(const std::string& chart, const TConverterEnd& end) {
+  std::string how;
+  if (end.Signalled) {
+    const char* name = strsignal(end.Code);
+    how = "killed by signal " + std::to_string(end.Code) + (name ? std::string(", ") + name : std::string());
+  } else {
+    how = "exit status " + std::to_string(end.Code);
+  }
+  return "marlisk failed on \"" + chart + "\" (" + how + "): " + ConverterReason(end.Errors);
+}
 
 // ---- object class table ---------------------------------------------------------------------
 
@@ -422,7 +456,8 @@ private:
     map_.spots_.push_back({objl, c.Lon, c.Lat, c.Depth});
   }
 
-  // One shape per FSPT line: its edges in order; an area keeps its exterior boundary only.
+  // One shape per FSPT line: its edges in order; an area keeps its exterior boundary only,
+  // including the stretches along the cell's edge.
   void ShapeFeature(int32_t objl, bool area) {
     std::string_view line;
     while (lines_.Next(line)) {
@@ -437,7 +472,7 @@ private:
       // Every pass names a pointer subfield that must exist, so a count larger than the line's
       // subfields ends in an error, not in a long loop.
       for (int32_t k = 0; k < n; ++k) {
-        if (area && Int(Nth(usags, k), "USAG", line) != 1) continue;
+        if (area && !OuterBoundary(Int(Nth(usags, k), "USAG", line))) continue;
         const int32_t ornt = Int(Nth(ornts, k), "ORNT", line);
         AppendEdge(shape, Nth(names, k), ornt, line);
       }

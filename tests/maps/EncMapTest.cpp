@@ -221,24 +221,29 @@ TEST_F(EncMapTest, FeaturesStoredOnlyForShownClassesAndKnownRecords) {
   Chart c;
   c.Dspm(1, 10).Vector(110, 5, {30, 40, 123, 31, 41, 99}, {}, 3);
   Square(c, 1, 0, 0, 2);
+  Square(c, 2, 10, 10, 2);
+  Square(c, 3, 20, 20, 2);
   c.Feature(129, 1, {{110, 5}})    // a sounding cluster: one point, its first sounding
       .Feature(17, 1, {{110, 5}})  // symbol 0: no point
       .Feature(71, 3, {{130, 1}})  // hidden class
       .Feature(0, 2, {{130, 1}})   // outside 1 to 504
       .Feature(505, 2, {{130, 1}})
-      .Feature(30, 4, {{130, 1}})                         // no such primitive
-      .Feature(30, 2, {{130, 77}})                        // missing edge
-      .Feature(30, 2, {{140, 1}})                         // no list for the code
-      .Feature(42, 3, {{130, 1, 1, 2}, {130, 1, 2, 1}});  // interior boundary left out
+      .Feature(30, 4, {{130, 1}})                        // no such primitive
+      .Feature(30, 2, {{130, 77}})                       // missing edge
+      .Feature(30, 2, {{140, 1}})                        // no list for the code
+      .Feature(42, 3, {{130, 1, 1, 2}, {130, 1, 2, 1}})  // interior boundary left out
+      // A land area that runs off the cell: the edge along the data limit (usage 3) closes it.
+      .Feature(42, 3, {{130, 1, 1, 1}, {130, 2, 1, 3}, {130, 3, 1, 2}});
   Read(c);
   ASSERT_EQ(map->Spots().size(), 1u);
   EXPECT_EQ(map->Spots()[0].ObjClass, 129);
   EXPECT_DOUBLE_EQ(map->Spots()[0].Lat, 30);
   EXPECT_DOUBLE_EQ(map->Spots()[0].Depth, 12.3);
   EXPECT_TRUE(map->LineShapes().empty());
-  ASSERT_EQ(map->Areas().size(), 1u);
+  ASSERT_EQ(map->Areas().size(), 2u);
   EXPECT_EQ(map->Areas()[0].Shape.Points.front(), (TEncCoord{0, 0, 0}));  // the reversed exterior
   EXPECT_EQ(map->Areas()[0].Shape.Points.size(), 5u);
+  EXPECT_EQ(map->Areas()[1].Shape.Points.size(), 10u);  // edges 1 and 2, not the interior 3
 }
 
 TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
