@@ -322,7 +322,7 @@ void InfoKdd(const std::string& folder) {
 
 void InfoEnc(const std::string& chart) {
   TPosixEncConverter converter;
-  TEncMap layer(converter, ProgramFolder() + "/" + kEncClassTableName);
+  TEncMap layer(converter, EncClassTablePath(ProgramFolder()));
   layer.Load(chart);
   Out("isolated nodes", std::to_string(layer.IsolatedNodes().size()));
   Out("connected nodes", std::to_string(layer.ConnectedNodes().size()));
@@ -504,7 +504,7 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TPosixEncConverter converter;
   TMapLayerObjects objects(
       layers, TrackState, NmeaRec, [](const std::string& text) { Warn(text); }, &converter,
-      ProgramFolder() + "/" + kEncClassTableName);
+      EncClassTablePath(ProgramFolder()));
   THeadlessHost host;
   TTrackPlot plot(host, markPicture, markBackground, layers, TrackState, NmeaRec);
   plot.View.ApplyZoom();

@@ -20,7 +20,7 @@
 namespace orvane {
 
 // The object class table's file name, looked up beside the program.
-inline constexpr const char* kEncClassTableName = "Marlisk.ini";
+inline constexpr const char* kEncClassTableName = kEncClassTableFile;
 
 class TMapLayerObjects {
 public:
