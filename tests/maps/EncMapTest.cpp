@@ -274,7 +274,7 @@ TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
 
   RecordingCanvas canvas(100, 100);
   canvas.State.PenWidth = 9;
-  map->Draw(canvas, 0, 0, 10, 10);
+  map->Draw(canvas, {0, 0, 10, 10});
   const auto polygons = canvas.Of(TCanvasOp::Polygon);
   ASSERT_EQ(polygons.size(), 3u);
   // The largest (COALNE's colour), then 25 square arc-seconds, then 1.
@@ -298,7 +298,7 @@ TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
   EXPECT_EQ(canvas.State.PenWidth, 2);
 
   canvas.Reset();
-  map->Draw(canvas, 20, 20, 30, 30);  // nothing meets this view
+  map->Draw(canvas, {20, 20, 30, 30});  // nothing meets this view
   EXPECT_TRUE(canvas.Of(TCanvasOp::Polygon).empty() && canvas.Of(TCanvasOp::Polyline).empty());
 }
 
@@ -347,7 +347,7 @@ TEST_F(EncMapTest, WithDepthBandsAreasFillByDepthAndSoundingsPrintAsFigures) {
     ASSERT_EQ(map->Soundings().size(), 3u);
     EXPECT_DOUBLE_EQ(map->Soundings()[1].Depth, 45.5);
     RecordingCanvas canvas(100, 100);
-    map->Draw(canvas, 0, 0, 2, 2);
+    map->Draw(canvas, {0, 0, 2, 2});
     const auto polygons = canvas.Of(TCanvasOp::Polygon);
     ASSERT_EQ(polygons.size(), 3u);
     std::vector<TColor> fills;
