@@ -203,6 +203,9 @@ TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo
        "Cannot write"},
       {{"plane", "20", "0", "0"}, 1, "zone 20"},
       {{"plane", "9", "1e3x", "0"}, 2, "'1e3x' is not a number"},
+      {{"plane", "9", "nan", "nan"}, 1, "X nan is not a finite number"},
+      {{"plane", "9", "1e308", "1e308"}, 1, "too far from the zone"},
+      {{"plane", "--inverse", "9", "91", "181"}, 1, "latitude 91 is outside -90 to 90"},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
   };
   for (const TCase& c : cases) {
