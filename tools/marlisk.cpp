@@ -2,6 +2,7 @@
 // the chart layer reads.
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,14 +36,7 @@ int Run(int argc, char** argv) {
       paths[n++] = a;
       continue;
     }
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    if (a == "--version") {
-      std::printf("marlisk %s\n", ORVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
+    if (const std::optional<int> done = orvane::HelpOrVersion(a, "marlisk", kUsage)) return *done;
     if (a.size() > 1 && a.front() == '-')
       return orvane::UsageError("marlisk", "unknown option '" + std::string(a) + "'");
     if (n == 2) return orvane::UsageError("marlisk", "too many arguments");
