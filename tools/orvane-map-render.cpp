@@ -156,6 +156,8 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TrackState.CenterB = DegToDms(r.Lat);
   TrackState.CenterL = DegToDms(r.Lon);
   TrackState.Zoom = r.Zoom;
+  // No track and so no mark is drawn here: its picture is not wanted.
+  TrackState.IconMark.clear();
 
   TQtImage mapImage, markPicture, markBackground;
   TMapBitmap bitmap(mapImage);
