@@ -77,6 +77,15 @@ void Print(const TLayerDescription& d) {
   for (const TLayerFact& f : d.Details) Out(f.Name, f.Value);
 }
 
+// A national-land layer: its description, then the [METADEF] styles its records use.
+template <class TLayer>
+void DescribeStyled(TLayer& layer, const std::string& path, bool haveSettings) {
+  layer.Load(path);
+  const TLayerDescription d = layer.Describe();
+  Print(d);
+  PrintStyles(path, layer.Styles(), d.StyleUse, haveSettings);
+}
+
 [[noreturn]] void NoFile(const std::string& path) {
   throw EMapFileError("Cannot open file \"" + path + "\": no such file");
 }
@@ -145,18 +154,12 @@ void Describe(TKind kind, const std::string& path, bool haveSettings) {
   switch (kind) {
     case TKind::Line: {
       TVectLine layer(TrackState.MetaDefList, warn);
-      layer.Load(path);
-      const TLayerDescription d = layer.Describe();
-      Print(d);
-      PrintStyles(path, layer.Styles(), d.StyleUse, haveSettings);
+      DescribeStyled(layer, path, haveSettings);
       break;
     }
     case TKind::Point: {
       TVectPoint layer(TrackState.MetaDefList);
-      layer.Load(path);
-      const TLayerDescription d = layer.Describe();
-      Print(d);
-      PrintStyles(path, layer.Styles(), d.StyleUse, haveSettings);
+      DescribeStyled(layer, path, haveSettings);
       break;
     }
     case TKind::Waypoint: {
@@ -183,7 +186,7 @@ void Describe(TKind kind, const std::string& path, bool haveSettings) {
     }
     case TKind::Enc: {
       TPosixEncConverter converter;
-      TEncMap layer(converter, ProgramFolder() + "/" + kEncClassTableName);
+      TEncMap layer(converter, EncClassTablePath(ProgramFolder()));
       layer.Load(path);
       InfoEnc(layer);
       break;
