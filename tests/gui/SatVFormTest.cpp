@@ -276,3 +276,31 @@ TEST_F(WindowTest, ReceivedBytesReachTheMonitorOneForOne) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(WindowTest, TheSkyViewGrowsWithTheWindowAndShowsItsLegendWhenThereIsRoom) {
+  WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
+  CreateForms();
+  SatVForm->show();
+  SatVForm->PlaceSatellite("05", 1, 90, 0, 45);
+  SatVForm->SetSatVisible(1, true);
+  struct Case {
+    int w, h, symbol;
+    bool legend;
+  } const cases[] = {{292, 325, 15, false}, {700, 800, 23, true}, {292, 325, 15, false}};
+  for (const Case& c : cases) {
+    SatVForm->resize(c.w, c.h);
+    QApplication::processEvents();
+    const TSkyPanel* sky = SatVForm->pnlSat;
+    // Placed again on the larger plot, not left where the smaller one had it.
+    EXPECT_EQ(sky->Sat(1).Symbol.size(), QSize(c.symbol, c.symbol)) << c.w;
+    EXPECT_EQ(sky->Sat(1).Symbol.center(), QPoint(c.w / 2, c.h / 2)) << c.w;
+    EXPECT_EQ(!sky->LegendRect().isEmpty(), c.legend) << c.w;
+    if (c.legend) EXPECT_GT(sky->LegendRect().top(), sky->Layout().CenterY + sky->Layout().Radius) << c.w;
+  }
+}
+
+}  // namespace
+}  // namespace orvane
