@@ -21,7 +21,9 @@
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
 #include "nmea/NmeaRec.h"
+#include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/USignalForm.h"
 #include "gui/USetForm.h"
 #include "gui/UTrackForm.h"
 
@@ -186,7 +188,6 @@ int LegendWidth(const QFontMetrics& fm) {
          2 * fm.horizontalAdvance(' ');
   return w - 2 * fm.horizontalAdvance(' ');
 }
-
 
 }  // namespace
 
@@ -372,6 +373,8 @@ TSatVForm::TSatVForm(QWidget* parent)
   menSaveLog->setChecked(NmeaRec.SaveLog);
   menDataWindow->setChecked(ShowData);
   menTrkWindow->setChecked(ShowTrk);
+  menSignalWindow->setChecked(ShowSignal);
+  menConsoleWindow->setChecked(ShowConsole);
   // Recording resumes as it was left.
   Recorder.Start();
   Creating = true;
@@ -420,6 +423,12 @@ void TSatVForm::BuildMenu() {
   menTrkWindow = AddItem(PopupMenu, "TrackWindow", "menTrkWindow", 0);
   menTrkWindow->setCheckable(true);
   connect(menTrkWindow, &QAction::triggered, this, [this] { Guard([this] { menTrkWindowClick(); }); });
+  menSignalWindow = AddItem(PopupMenu, "Signal Levels", "menSignalWindow", 0);
+  menSignalWindow->setCheckable(true);
+  connect(menSignalWindow, &QAction::triggered, this, [this] { Guard([this] { menSignalWindowClick(); }); });
+  menConsoleWindow = AddItem(PopupMenu, "Console", "menConsoleWindow", 0);
+  menConsoleWindow->setCheckable(true);
+  connect(menConsoleWindow, &QAction::triggered, this, [this] { Guard([this] { menConsoleWindowClick(); }); });
   PopupMenu->addSeparator()->setObjectName("N1");
   menOpenLog = AddItem(PopupMenu, "Open Log", "menOpenLog", 0);
   connect(menOpenLog, &QAction::triggered, this, [this] { Guard([this] { menOpenLogClick(); }); });
@@ -492,6 +501,8 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
   // not the user hiding them, so ShowData and ShowTrk must keep what the user chose.
   if (MoniForm) MoniForm->OnCloseToggle = nullptr;
   if (TrackForm) TrackForm->OnCloseToggle = nullptr;
+  if (SignalForm) SignalForm->OnCloseToggle = nullptr;
+  if (ConsoleForm) ConsoleForm->OnCloseToggle = nullptr;
   QWidget::closeEvent(event);
   // Closing the main window ends the program, whatever other window is still shown.
   QCoreApplication::quit();
@@ -575,6 +586,18 @@ void TSatVForm::menTrkWindowClick() {
   ShowTrk = !ShowTrk;
   menTrkWindow->setChecked(ShowTrk);
   if (TrackForm) TrackForm->setVisible(ShowTrk);
+}
+
+void TSatVForm::menSignalWindowClick() {
+  ShowSignal = !ShowSignal;
+  menSignalWindow->setChecked(ShowSignal);
+  if (SignalForm) SignalForm->setVisible(ShowSignal);
+}
+
+void TSatVForm::menConsoleWindowClick() {
+  ShowConsole = !ShowConsole;
+  menConsoleWindow->setChecked(ShowConsole);
+  if (ConsoleForm) ConsoleForm->setVisible(ShowConsole);
 }
 
 void TSatVForm::menSettingClick() {
@@ -661,6 +684,7 @@ void TSatVForm::SetRecvCaption(std::string_view sentence) {
   // A replayed sentence is data arriving too.
   if (!PortStatus_.empty()) ShowPortStatus("");
   if (MoniForm) MoniForm->SetRecvCaption(sentence);
+  if (ConsoleForm) ConsoleForm->AddLine(sentence);
 }
 
 }  // namespace orvane

@@ -111,6 +111,8 @@ public:
   void mnuSpClick(QAction* item);
   void menDataWindowClick();
   void menTrkWindowClick();
+  void menSignalWindowClick();
+  void menConsoleWindowClick();
   void menSettingClick();
   void menOpenLogClick();
   void StopLogClick();
@@ -149,7 +151,8 @@ public:
 
   TSkyPanel* pnlSat;
   QMenu* PopupMenu;
-  QAction *menDataWindow, *menTrkWindow, *menOpenLog, *mnStopLog, *menSaveLog, *LogFile, *menSetting;
+  QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
+      *LogFile, *menSetting;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};  // 1..16
   std::array<QAction*, 3> SpeedItems{};                 // 2400, 4800, 9600

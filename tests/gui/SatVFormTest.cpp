@@ -52,7 +52,7 @@ TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   QStringList captions;
   for (QAction* a : top) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions.join(","),
-            "DataWindow,TrackWindow,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
+            "DataWindow,TrackWindow,Signal Levels,Console,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
             "Interval,LogFile...,COM,Settings...");
   EXPECT_EQ(Item("mnuCom16")->data().toInt(), 15);
   EXPECT_EQ(Item("mnuCom3")->text(), "COM3");
