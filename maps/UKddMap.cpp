@@ -54,6 +54,15 @@ public:
     return fields_[i];
   }
   int32_t Int(size_t i) const { return IntOf(Text(i)); }
+  // A position the plane conversion refuses is this line's fault.
+  template <class Convert>
+  auto Position(Convert&& convert) const {
+    try {
+      return convert();
+    } catch (const EPlaneValueError& e) {
+      Fail(e.what());
+    }
+  }
   double Float(size_t i) const {
     const std::string& t = Text(i);
     double v = 0;
@@ -393,7 +402,7 @@ void TKddMap::ReadArcs(const std::string& path) {
       TFields& c = r.Split();
       const double X = c.Float(0) + dx;
       const double Y = c.Float(1) + dy;
-      arc.Points.push_back(Convert(X, Y));
+      arc.Points.push_back(c.Position([&] { return Convert(X, Y); }));
     }
     arc.PointCount = static_cast<int32_t>(arc.Points.size());
     arcs_.push_back(std::move(arc));
@@ -437,7 +446,7 @@ void TKddMap::ReadPolygons(const std::string& path, std::vector<TKddPgn>& table)
     const int32_t m = f.Int(2);
     const double X = f.Float(3) + dx;
     const double Y = f.Float(4) + dy;
-    p.Label = Convert(X, Y);
+    p.Label = f.Position([&] { return Convert(X, Y); });
     const size_t arcLines = std::min<size_t>(static_cast<size_t>(std::max(m, 0)), r.LinesLeft());
     p.ArcCount = static_cast<int32_t>(arcLines);
     p.Arcs.reserve(arcLines);
@@ -523,7 +532,7 @@ void TKddMap::ReadPoints(const std::string& path, int32_t typeIndex) {
     p.Id = f.Text(1);
     const double X = f.Float(2) + dx;
     const double Y = f.Float(3) + dy;
-    p.Pos = Convert(X, Y);
+    p.Pos = f.Position([&] { return Convert(X, Y); });
     p.TypeIndex = typeIndex;
     points_.push_back(std::move(p));
     ++kept;

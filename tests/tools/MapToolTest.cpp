@@ -21,6 +21,7 @@
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
 #include "tests/maps/MapFiles.h"
+#include "tests/gui/WindowTest.h"
 #include "tests/tools/S57Writer.h"
 #include "track/TrackState.h"
 
@@ -222,13 +223,6 @@ TEST_F(MapToolTest, PlaneGivesTheLibraryFiguresAndComesBackWithinATenthOfAMillim
 }
 
 // ---- render against the window -----------------------------------------------------------------
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "MapToolTest";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
 
 TEST_F(MapToolTest, RenderGivesTheTrackWindowsPixels) {
   EnsureApp();
