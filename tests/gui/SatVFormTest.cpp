@@ -298,7 +298,9 @@ TEST_F(WindowTest, TheSkyViewGrowsWithTheWindowAndShowsItsLegendWhenThereIsRoom)
     EXPECT_EQ(sky->Sat(1).Symbol.size(), QSize(c.symbol, c.symbol)) << c.w;
     EXPECT_EQ(sky->Sat(1).Symbol.center(), QPoint(c.w / 2, c.h / 2)) << c.w;
     EXPECT_EQ(!sky->LegendRect().isEmpty(), c.legend) << c.w;
-    if (c.legend) EXPECT_GT(sky->LegendRect().top(), sky->Layout().CenterY + sky->Layout().Radius) << c.w;
+    if (c.legend) {
+      EXPECT_GT(sky->LegendRect().top(), sky->Layout().CenterY + sky->Layout().Radius) << c.w;
+    }
   }
 }
 

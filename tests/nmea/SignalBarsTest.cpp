@@ -41,7 +41,9 @@ TEST(SignalBarsTest, BarHeightsFollowTheSnrOnTheScale) {
     EXPECT_EQ(l.Bars[i].Label.Top, l.Plot.Bottom()) << i;
     EXPECT_EQ(l.Bars[i].Label.Height, 12) << i;
     // Side by side, left to right, inside the plot.
-    if (i > 0) EXPECT_GE(l.Bars[i].Bar.Left, l.Bars[i - 1].Bar.Right()) << i;
+    if (i > 0) {
+      EXPECT_GE(l.Bars[i].Bar.Left, l.Bars[i - 1].Bar.Right()) << i;
+    }
     EXPECT_LE(l.Bars[i].Bar.Right(), l.Plot.Right()) << i;
   }
   ASSERT_EQ(l.Ticks.size(), 7u);

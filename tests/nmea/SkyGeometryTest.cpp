@@ -145,7 +145,9 @@ TEST(SkyGeometryTest, ALabelInTheWayMovesToTheFirstFreeSide) {
     const std::vector<TLabelPlace> p = PlaceLabels({sat}, 15, c.w, 300, c.fixed);
     ASSERT_EQ(p.size(), 1u);
     EXPECT_EQ(p[0].Side, c.side) << c.what;
-    if (c.side == TLabelSide::None) EXPECT_EQ(p[0].Prn, TSkyRect{}) << c.what;
+    if (c.side == TLabelSide::None) {
+      EXPECT_EQ(p[0].Prn, TSkyRect{}) << c.what;
+    }
   }
   // A satellite near the panel's top edge cannot have its PRN above it.
   EXPECT_EQ(PlaceLabels({{100, 16, 20, 12, 14, 10, 40}}, 15, 300, 300, {})[0].Side, TLabelSide::Right);
