@@ -12,9 +12,7 @@ bool TSkyRect::Intersects(const TSkyRect& o) const {
          o.Width > 0 && o.Height > 0;
 }
 
-double SkyScale(int w, int h) {
-  return std::sqrt(std::max(1.0, std::min(w, h) / static_cast<double>(kSkyBaseSide)));
-}
+double SkyScale(int w, int h) { return std::sqrt(std::max(1.0, std::min(w, h) / static_cast<double>(kSkyBaseSide))); }
 
 int SatSymbolSide(double scale) { return 2 * static_cast<int>(std::lround(kSatSymbolSize / 2 * scale)) + 1; }
 
