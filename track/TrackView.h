@@ -8,6 +8,7 @@
 #include <string>
 
 #include "maps/TCanvas.h"
+#include "maps/ViewBox.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -28,6 +29,9 @@ std::string ReadoutCaption(double lonDms, double latDms, double scale);
 // "%.4f" of a D.MMSS grid label with period decimals.
 std::string GridLabel(double dms);
 
+// The track window's client size at start, which the headless map tool takes as its default.
+inline constexpr int kTrackClientWidth = 485, kTrackClientHeight = 305;
+
 class TTrackView {
 public:
   explicit TTrackView(TTrackState& state) : State(state) {}
@@ -37,6 +41,7 @@ public:
   double Scale = 0.05;
   int32_t GridStep = 600;
   double West = 0, South = 0, East = 0, North = 0;
+  TViewBox Box() const { return {West, South, East, North}; }
   int W = 0, H = 0;
   double MouseLon = 0, MouseLat = 0;  // D.MMSS, as of the last read-out
 

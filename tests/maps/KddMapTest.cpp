@@ -355,14 +355,14 @@ protected:
   void LoadAndDraw(const TArea& a, double east = kEast) {
     ASSERT_TRUE(map.Load(Write(a)));
     canvas.Reset();
-    map.Draw(canvas, kWest, kSouth, east, kNorth);
+    map.Draw(canvas, {kWest, kSouth, east, kNorth});
   }
   RecordingCanvas canvas{kWidth, kHeight};
 };
 
 TEST_F(KddDrawTest, EmptyLayerDrawsTheScaleFigure) {
   RecordingCanvas c(700, 500);
-  map.Draw(c, 139, 35, 140, 36);
+  map.Draw(c, {139, 35, 140, 36});
   ASSERT_EQ(c.Calls.size(), 1u);
   EXPECT_EQ(c.Calls[0].Op, TCanvasOp::TextOut);
   EXPECT_EQ(c.Calls[0].Text, "700.00 ");
