@@ -23,14 +23,7 @@ int Run(int argc, char** argv) {
   int n = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    if (a == "--version") {
-      std::printf("marlisk %s\n", ORVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
+    if (const std::optional<int> done = orvane::HelpOrVersion(a, "marlisk", kUsage)) return *done;
     if (a.size() > 1 && a.front() == '-' && a != "--")
       return orvane::UsageError("marlisk", "unknown option '" + std::string(a) + "'");
     if (a == "--") continue;

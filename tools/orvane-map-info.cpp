@@ -16,6 +16,12 @@
 #include "maps/MapBitmap.h"
 #include "maps/MapFile.h"
 #include "maps/MetaStyle.h"
+#include "maps/UCoastLine.h"
+#include "maps/UEncMap.h"
+#include "maps/UKddMap.h"
+#include "maps/UVectLine.h"
+#include "maps/UVectPoint.h"
+#include "maps/UWaypnt.h"
 #include "nmea/NmeaRec.h"
 #include "settings/Settings.h"
 #include "tools/PosixEncConverter.h"
@@ -69,6 +75,15 @@ void Print(const TLayerDescription& d) {
   }
   Out("datum", d.Datum);
   for (const TLayerFact& f : d.Details) Out(f.Name, f.Value);
+}
+
+// A national-land layer: its description, then the [METADEF] styles its records use.
+template <class TLayer>
+void DescribeStyled(TLayer& layer, const std::string& path, bool haveSettings) {
+  layer.Load(path);
+  const TLayerDescription d = layer.Describe();
+  Print(d);
+  PrintStyles(path, layer.Styles(), d.StyleUse, haveSettings);
 }
 
 [[noreturn]] void NoFile(const std::string& path) {
@@ -139,18 +154,12 @@ void Describe(TKind kind, const std::string& path, bool haveSettings) {
   switch (kind) {
     case TKind::Line: {
       TVectLine layer(TrackState.MetaDefList, warn);
-      layer.Load(path);
-      const TLayerDescription d = layer.Describe();
-      Print(d);
-      PrintStyles(path, layer.Styles(), d.StyleUse, haveSettings);
+      DescribeStyled(layer, path, haveSettings);
       break;
     }
     case TKind::Point: {
       TVectPoint layer(TrackState.MetaDefList);
-      layer.Load(path);
-      const TLayerDescription d = layer.Describe();
-      Print(d);
-      PrintStyles(path, layer.Styles(), d.StyleUse, haveSettings);
+      DescribeStyled(layer, path, haveSettings);
       break;
     }
     case TKind::Waypoint: {

@@ -114,13 +114,8 @@ int Run(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    } else if (a == "--version") {
-      std::printf("orvane-nmea %s\n", ORVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    } else if (a == "--json" || a == "--summary") {
+    if (const std::optional<int> done = HelpOrVersion(a, "orvane-nmea", kUsage)) return *done;
+    if (a == "--json" || a == "--summary") {
       const TMode m = a == "--json" ? TMode::Json : TMode::Summary;
       if (modeSet && m != mode) return Usage("--json and --summary exclude each other");
       mode = m;
