@@ -186,7 +186,7 @@ void Describe(TKind kind, const std::string& path, bool haveSettings) {
     }
     case TKind::Enc: {
       TPosixEncConverter converter;
-      TEncMap layer(converter, ProgramFolder() + "/" + kEncClassTableName);
+      TEncMap layer(converter, EncClassTablePath(ProgramFolder()));
       layer.Load(path);
       InfoEnc(layer);
       break;
