@@ -306,6 +306,13 @@ public:
           if (somf == 0) Fail("SOMF 0 cannot scale depths", line);
           map_.comf_ = comf;
           map_.somf_ = somf;
+          map_.cell_.Hdat = Subfield("HDAT");
+        } else if (tag == "DSID") {
+          Split(line);
+          map_.cell_.Name = Subfield("DSNM");
+          map_.cell_.Edition = Subfield("EDTN");
+          map_.cell_.Update = Subfield("UPDN");
+          map_.cell_.Issued = Subfield("ISDT");
         } else if (tag == "VRID") {
           VectorRecord(line);
           break;
@@ -476,6 +483,7 @@ private:
     Int(Subfield("GRUP"), "GRUP", line);
     const int32_t objl = Int(Subfield("OBJL"), "OBJL", line);
     const int32_t prim = Int(Subfield("PRIM"), "PRIM", line);
+    ++map_.cell_.Features[prim >= 1 && prim <= 3 ? prim : 0];
     if (objl < 1 || objl > kEncClassCount) return;
     const TEncObjClass& cls = map_.classes_[static_cast<size_t>(objl)];
     if (cls.Show == 0) return;
@@ -577,7 +585,43 @@ void TEncMap::ReadClassTable(const std::string& path) {
   bands_ = std::move(style.Bands);
 }
 
+TLayerDescription TEncMap::Describe() const {
+  TLayerDescription d;
+  const auto& f = cell_.Features;
+  d.Counts = {{"isolated nodes", std::to_string(nodes110_.size())},
+              {"connected nodes", std::to_string(nodes120_.size())},
+              {"edges", std::to_string(edges_.size())},
+              {"features", std::to_string(f[0] + f[1] + f[2] + f[3]) + " (" + std::to_string(f[1]) + " points, " +
+                               std::to_string(f[2]) + " lines, " + std::to_string(f[3]) + " areas, " +
+                               std::to_string(f[0]) + " without geometry)"},
+              {"point features", std::to_string(spots_.size())},
+              {"line features", std::to_string(lines_.size())},
+              {"area features", std::to_string(areas_.size())},
+              {"soundings", std::to_string(soundings_.size())}};
+  for (const auto* list : {&nodes110_, &nodes120_, &edges_})
+    for (const TEncKeyedVector& v : *list)
+      for (const TEncCoord& c : v.Vector.Coords) WidenExtent(d.Extent, c.Lon, c.Lat);
+  const std::string hdat = cell_.Hdat.empty()  ? "not given"
+                           : cell_.Hdat == "2" ? "WGS 84 (HDAT 2)"
+                                               : "HDAT " + cell_.Hdat;
+  d.Datum = hdat + ", " + kDrawnAsRead;
+  if (!cell_.Name.empty()) d.Details.push_back({"cell", cell_.Name});
+  if (!cell_.Edition.empty())
+    d.Details.push_back({"updates", "edition " + cell_.Edition + ", up to update " +
+                                        (cell_.Update.empty() ? std::string("0") : cell_.Update) +
+                                        (cell_.Issued.empty() ? "" : ", issued " + cell_.Issued)});
+  d.Details.push_back({"scale factors", "COMF " + std::to_string(comf_) + ", SOMF " + std::to_string(somf_)});
+  d.Details.push_back(
+      {"depth presentation", bands_.empty() ? "class colours (no DEPTH bands in the class table)"
+                                            : std::to_string(bands_.size()) + " depth bands, soundings as figures"});
+  for (const TEncSpot& p : spots_) ++d.StyleUse[static_cast<unsigned>(p.ObjClass)];
+  for (const TEncShape& l : lines_) ++d.StyleUse[static_cast<unsigned>(l.ObjClass)];
+  for (const TEncKeyedShape& a : areas_) ++d.StyleUse[static_cast<unsigned>(a.Shape.ObjClass)];
+  return d;
+}
+
 void TEncMap::Clear() {
+  cell_ = {};
   nodes110_.clear();
   nodes120_.clear();
   edges_.clear();
