@@ -42,10 +42,13 @@ void InstallTerminationHandlers() {
 
 void Usage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: Orvane [--settings FILE] [--replay FILE]\n"
+               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS]\n"
                "A monitor for an NMEA 0183 GPS receiver on a serial port.\n\n"
                "  --settings FILE  keep the settings and window placements in FILE\n"
                "  --replay FILE    replay the NMEA log FILE right after start-up\n"
+               "  --source ADDRESS read this run from a device (/dev/ttyACM0) or an address\n"
+               "                   (tcp://HOST:PORT, udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]);\n"
+               "                   an empty ADDRESS means the COM port\n"
                "  --help           show this help and exit\n"
                "  --version        show the version and exit\n\n"
                "The receiver's port is chosen in the window's context menu (right click);\n"
@@ -80,7 +83,8 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string settingsFile, replayFile;
+  std::string settingsFile, replayFile, sourceAddress;
+  bool sourceGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -96,6 +100,16 @@ int main(int argc, char** argv) {
       (arg == "--settings" ? settingsFile : replayFile) = argv[++i];
       continue;
     }
+    if (arg == "--source" && i + 1 < argc) {
+      sourceAddress = argv[++i];
+      sourceGiven = true;
+      continue;
+    }
+    if (arg.rfind("--source=", 0) == 0) {
+      sourceAddress = arg.substr(9);
+      sourceGiven = true;
+      continue;
+    }
     if (arg.rfind("--settings=", 0) == 0 && arg.size() > 11) {
       settingsFile = arg.substr(11);
       continue;
@@ -104,12 +118,14 @@ int main(int argc, char** argv) {
       replayFile = arg.substr(9);
       continue;
     }
-    const bool needsName = arg == "--settings" || arg == "--replay" || arg == "--settings=" || arg == "--replay=";
+    const bool needsName =
+        arg == "--settings" || arg == "--replay" || arg == "--settings=" || arg == "--replay=" || arg == "--source";
     std::fprintf(stderr, "Orvane: %s: %s\n", arg.c_str(), needsName ? "needs a file name" : "unknown option");
     Usage(stderr);
     return 2;
   }
   if (!settingsFile.empty()) orvane::SetSettingsFileName(settingsFile);
+  if (sourceGiven) orvane::SetSourceForRun(sourceAddress);
 
   if (!DisplayAvailable()) {
     std::fprintf(stderr,

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "gui/ErrorHandler.h"
+#include "serial/DeviceList.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
 #include "settings/MainVars.h"
@@ -30,6 +31,16 @@
 namespace orvane {
 
 TSatVForm* SatVForm = nullptr;
+
+namespace {
+std::string SourceForRun;
+bool SourceForRunSet = false;
+}  // namespace
+
+void SetSourceForRun(std::string address) {
+  SourceForRun = std::move(address);
+  SourceForRunSet = true;
+}
 
 namespace {
 
@@ -362,6 +373,14 @@ TSatVForm::TSatVForm(QWidget* parent)
     item->setChecked(true);
     port.SetComPortSpeed(rate);
   }
+  // A source given for this run is used without replacing the stored one.
+  const std::string source = SourceForRunSet ? SourceForRun : NmeaRec.Source;
+  if (!source.empty()) {
+    Receiver.SetSourceAddress(source);
+    RecentSources.push_back(source);
+    for (QAction* item : PortItems)
+      if (item) item->setChecked(false);
+  }
   Receiver.OpenSource();
   ApplyBGColor();
 }
@@ -442,12 +461,17 @@ void TSatVForm::BuildMenu() {
     PortItems[static_cast<size_t>(n)] = a;
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnuComClick(a); }); });
   }
+  Port1->addSeparator()->setObjectName("N3");
+  mnuSourceAddress = AddItem(Port1, "Device or address...", "mnuSourceAddress", 0);
+  connect(mnuSourceAddress, &QAction::triggered, this, [this] { Guard([this] { SourceAddressClick(); }); });
+  // The devices come and go: listed afresh each time the menu opens.
+  connect(Port1, &QMenu::aboutToShow, this, [this] { FillDeviceItems(); });
   Speed1 = Comm->addMenu("Speed");
   Speed1->setObjectName("Speed1");
   Speed1->menuAction()->setObjectName("Speed1");
   auto* speeds = new QActionGroup(this);
-  const int rates[] = {2400, 4800, 9600};
-  for (size_t i = 0; i < 3; ++i) {
+  const int rates[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+  for (size_t i = 0; i < SpeedItems.size(); ++i) {
     const std::string caption = std::to_string(rates[i]), name = "mnuSp" + caption;
     QAction* a = AddItem(Speed1, caption.c_str(), name.c_str(), rates[i]);
     a->setCheckable(true);
@@ -457,6 +481,51 @@ void TSatVForm::BuildMenu() {
   }
   menSetting = AddItem(PopupMenu, "Settings...", "menSetting", 0);
   connect(menSetting, &QAction::triggered, this, [this] { Guard([this] { menSettingClick(); }); });
+}
+
+void TSatVForm::FillDeviceItems() {
+  for (QAction* a : DeviceItems) {
+    Port1->removeAction(a);
+    a->deleteLater();
+  }
+  DeviceItems.clear();
+  const std::string& current = Receiver.SourceAddress();
+  for (const TSerialDevice& device : ListSerialDevices()) {
+    auto* a = new QAction(FromLocal(device.Label), Port1);
+    a->setObjectName("mnuDevice");
+    a->setToolTip(FromLocal(device.Target));
+    a->setCheckable(true);
+    a->setChecked(device.Path == current);
+    const std::string path = device.Path;
+    connect(a, &QAction::triggered, this, [this, path] { Guard([this, path] { OpenSourceAddress(path); }); });
+    Port1->insertAction(mnuSourceAddress, a);
+    DeviceItems.push_back(a);
+  }
+}
+
+void TSatVForm::OpenSourceAddress(const std::string& address) {
+  Receiver.SetSourceAddress(address);
+  NmeaRec.Source = address;
+  // The COM items are checked only while a COM port is the source.
+  for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setChecked(address.empty() && n == NmeaRec.ComPort);
+  if (!address.empty()) {
+    std::erase(RecentSources, address);
+    RecentSources.insert(RecentSources.begin(), address);
+    if (RecentSources.size() > 8) RecentSources.resize(8);
+  }
+  Receiver.OpenSource();
+}
+
+void TSatVForm::SourceAddressClick() {
+  QStringList items;
+  for (const std::string& s : RecentSources) items << FromLocal(s);
+  bool ok = false;
+  const QString answer = QInputDialog::getItem(this, "Device or address",
+                                               "A device (/dev/ttyACM0) or an address (tcp://HOST:PORT, "
+                                               "udp://:10110, gpsd://localhost):",
+                                               items, 0, true, &ok);
+  const std::string address = answer.trimmed().toLocal8Bit().toStdString();
+  if (ok && !address.empty()) OpenSourceAddress(address);
 }
 
 void TSatVForm::resizeEvent(QResizeEvent* event) {
@@ -477,10 +546,10 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
 }
 
 void TSatVForm::mnuComClick(QAction* item) {
-  Receiver.CloseSource();
+  Receiver.SetSourceAddress("");
+  NmeaRec.Source.clear();
   TCommPortDriver& port = Receiver.UseSerialPort();
   const int tag = Tag(item);
-  port.SetDevicePath("");
   port.SetComPort(static_cast<TComPortNumber>(tag));
   NmeaRec.ComPort = tag + 1;
   item->setChecked(true);
@@ -491,7 +560,8 @@ void TSatVForm::mnuSpClick(QAction* item) {
   Receiver.CloseSource();
   TComPortBaudRate rate;
   if (BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) {
-    Receiver.UseSerialPort().SetComPortSpeed(rate);
+    // A network source has no speed; the next serial one takes it.
+    if (TCommPortDriver* port = Receiver.SerialPort()) port->SetComPortSpeed(rate);
     NmeaRec.ComSpeed = Tag(item);
   }
   Receiver.OpenSource();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <vector>
 
 #include <QAction>
 #include <QFont>
@@ -130,7 +131,17 @@ public:
       *LogFile, *menSetting;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};  // 1..16
-  std::array<QAction*, 3> SpeedItems{};                 // 2400, 4800, 9600
+  std::array<QAction*, 7> SpeedItems{};                 // 2400 .. 115200
+  // Under a separator after COM16: the serial devices present when the menu opened, then
+  // "Device or address...".
+  std::vector<QAction*> DeviceItems;
+  QAction* mnuSourceAddress = nullptr;
+  // Opens a device path or a network address and keeps it as the Source setting; empty goes back
+  // to the COM port.
+  void OpenSourceAddress(const std::string& address);
+  // The "Device or address..." dialog; the last addresses used are offered again.
+  void SourceAddressClick();
+  std::vector<std::string> RecentSources;
 
   // Declared before the receiver, so they outlive it.
   TQtTimer PollTimer, ReopenTimer, Timer, SLTimer;
@@ -144,10 +155,15 @@ protected:
 
 private:
   void BuildMenu();
+  void FillDeviceItems();
   // The port chosen by item `item` and the stored speed, opened once.
   void SelectPort(QAction* item);
   bool Destroyed = false;
 };
+
+// `Orvane --source ADDRESS`: the source for this run instead of the stored one (before the window
+// is created).
+void SetSourceForRun(std::string address);
 
 // The one main window of the program (null before start-up created it).
 extern TSatVForm* SatVForm;

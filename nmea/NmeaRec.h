@@ -78,6 +78,8 @@ struct TNmeaRec {
   int32_t HeadR = 0;
   bool Gnss = false;       // the talkers of multi-GNSS receivers are decoded too
   bool GnssAsked = false;  // the user was asked once whether to switch Gnss on
+  // The input: a device path or a network address (tcp://, udp://, gpsd://); empty for ComPort.
+  std::string Source;
 };
 
 // The number of satellite entries the decoders fill in the record's present mode.

@@ -132,6 +132,28 @@ void TReceiver::SetSource(std::unique_ptr<TByteSource> source) {
   if (auto* serial = dynamic_cast<TByteSourceOf<TCommPortDriver>*>(Source_.get())) Serial = &serial->Source;
 }
 
+void TReceiver::SetSourceAddress(const std::string& address) {
+  if (IsNetAddress(address)) {
+    SetSource(std::make_unique<TByteSourceOf<TNetInput>>(address));
+  } else {
+    // A serial source made anew takes the stored port and speed.
+    TComPortBaudRate speed = br9600;
+    if (Serial)
+      speed = Serial->ComPortSpeed();
+    else
+      BaudRateOf(static_cast<uint32_t>(Rec.ComSpeed), speed);
+    const TComPortNumber number = Serial                                  ? Serial->ComPort()
+                                  : Rec.ComPort >= 1 && Rec.ComPort <= 16 ? static_cast<TComPortNumber>(Rec.ComPort - 1)
+                                                                          : pnCOM1;
+    CloseSource();
+    if (!Serial) SetSource(MakeSerialSource());
+    Serial->SetComPort(number);
+    Serial->SetComPortSpeed(speed);
+    Serial->SetDevicePath(address);
+  }
+  Address = address;
+}
+
 TCommPortDriver& TReceiver::UseSerialPort() {
   if (!Serial) SetSource(MakeSerialSource());
   return *Serial;

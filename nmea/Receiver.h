@@ -15,6 +15,7 @@
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/NmeaRec.h"
+#include "net/NetSource.h"
 #include "nmea/UNmeaProc.h"
 #include "serial/ComDrv32.h"
 
@@ -57,6 +58,11 @@ public:
   TCommPortDriver* SerialPort() const { return Serial; }
   // Makes the source a serial port again when it is not one; answers its driver.
   TCommPortDriver& UseSerialPort();
+  // The source an address names: a network address (tcp://HOST:PORT, udp://[ADDRESS]:PORT,
+  // gpsd://HOST[:PORT][/DEVICE]), a device path, or, empty, the serial port's COM number. The old
+  // source is closed; the new one is not opened here.
+  void SetSourceAddress(const std::string& address);
+  const std::string& SourceAddress() const { return Address; }
   // Opens the source. A failure is said (status, log) and the source tried again every
   // kReopenMs; true when it is open.
   bool OpenSource();
@@ -139,6 +145,7 @@ private:
   TGnssHint GnssHint;
   std::unique_ptr<TByteSource> Source_;
   TCommPortDriver* Serial = nullptr;
+  std::string Address;
   std::string Status_;
   std::string LastSaid;  // the last failure written to the log, not repeated while it holds
   std::string Received;  // one poll's bytes

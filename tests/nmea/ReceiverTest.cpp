@@ -1,6 +1,8 @@
 // The receiver with a scripted source, hand-ticked timers and recording displays.
 #include "nmea/Receiver.h"
 
+#include <unistd.h>
+
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -230,6 +232,56 @@ TEST_F(ReceiverTest, TheSerialPortIsTheSourceUntilAnotherIsSet) {
   TCommPortDriver& port = receiver.UseSerialPort();
   EXPECT_EQ(receiver.SerialPort(), &port);
   EXPECT_EQ(receiver.Source().Name(), "COM1 (" + port.DeviceName() + ")");
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST(ReceiverSource, AnAddressChoosesItsKindOfSource) {
+  TNmeaRec rec;
+  rec.ComPort = 3;
+  rec.ComSpeed = 38400;
+  HandTimer poll, reopen;
+  TReceiver receiver(rec, {&poll, &reopen, nullptr, nullptr});
+  struct Case {
+    std::string address, name;
+    bool serial;
+  } const cases[] = {
+      {"tcp://127.0.0.1:1", "tcp://127.0.0.1:1", false},
+      {"/dev/orvane-no-such-device", "/dev/orvane-no-such-device", true},
+      {"gpsd://127.0.0.1", "gpsd://127.0.0.1:2947", false},
+      {"", "COM3 (/dev/ttyS2)", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    receiver.SetSourceAddress(c.address);
+    EXPECT_EQ(receiver.SourceAddress(), c.address);
+    EXPECT_EQ(receiver.Source().Name(), c.name);
+    ASSERT_EQ(receiver.SerialPort() != nullptr, c.serial);
+    // A serial source made after a network one takes the stored port and speed.
+    if (c.serial) EXPECT_EQ(receiver.SerialPort()->ComPortSpeed(), br38400);
+  }
+}
+
+TEST(ReceiverSource, AnUnreachableNetworkSourceIsSaidAndRetried) {
+  TNmeaRec rec;
+  HandTimer poll, reopen;
+  TReceiver receiver(rec, {&poll, &reopen, nullptr, nullptr});
+  std::vector<std::string> log;
+  receiver.OnLog = [&log](const std::string& line) { log.push_back(line); };
+  receiver.SetSourceAddress("tcp://127.0.0.1:1");  // nothing listens on port 1
+  receiver.OpenSource();
+  for (int i = 0; i < 200 && receiver.SourceOpen(); ++i) {
+    receiver.PollTick();
+    usleep(5000);
+  }
+  EXPECT_FALSE(receiver.SourceOpen());
+  EXPECT_TRUE(reopen.running);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().rfind("tcp://127.0.0.1:1: ", 0), 0u) << log.back();
 }
 
 }  // namespace

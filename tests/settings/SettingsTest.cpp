@@ -113,6 +113,7 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "GnssAsked=0\n"
             "ShowSignal=0\n"
             "ShowConsole=0\n"
+            "Source=\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
