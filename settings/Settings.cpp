@@ -145,6 +145,8 @@ TSettingsLoad LoadSettings() {
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
   NmeaRec.Gnss = ini.ReadBool(kSettings, "Gnss", false);
   NmeaRec.GnssAsked = ini.ReadBool(kSettings, "GnssAsked", false);
+  ShowSignal = ini.ReadBool(kSettings, "ShowSignal", false);
+  ShowConsole = ini.ReadBool(kSettings, "ShowConsole", false);
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
   // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
@@ -226,6 +228,8 @@ void SaveSettings() {
   ini.WriteBool(kSettings, "ShowTrk", ShowTrk);
   ini.WriteInteger(kSettings, "RepInterval", RepInterval);
   WriteGnss(ini);
+  ini.WriteBool(kSettings, "ShowSignal", ShowSignal);
+  ini.WriteBool(kSettings, "ShowConsole", ShowConsole);
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

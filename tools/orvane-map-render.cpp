@@ -164,7 +164,7 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TMapLayers layers(bitmap, TrackState);
   TPosixEncConverter converter;
   const TMapLayerObjects objects(layers, TLayerMakers{TrackState, NmeaRec, [](const std::string& text) { Warn(text); },
-                                                      &converter, ProgramFolder() + "/" + kEncClassTableName});
+                                                      &converter, EncClassTablePath(ProgramFolder())});
   THeadlessHost host;
   TTrackPlot plot(host, markPicture, markBackground, layers, TrackState, NmeaRec);
   plot.View.ApplyZoom();
