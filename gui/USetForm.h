@@ -94,7 +94,7 @@ public:
   TMarkPreview* imgIco_Mark;
   QLineEdit* edtIco_Mark;
   QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss;
-  QComboBox* cmbGpsFix;
+  QComboBox *cmbGpsFix, *cmbCoordFormat;
   QLineEdit *edtBmpMap, *edtRoadMap, *edtBorderMap, *edtPointMap, *edtKkCoastMap, *edtKddMap, *edtWayPntMap,
       *edtCoastLine, *edtEncMap;
   QPushButton *btnBmpMap, *btnRoadMap, *btnBorderMap, *btnPointMap, *btnKkCoast, *btnKddMap, *btnWayPntMap,

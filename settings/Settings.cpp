@@ -144,6 +144,7 @@ TSettingsLoad LoadSettings() {
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
   NmeaRec.Gnss = ini.ReadBool(kSettings, "Gnss", false);
   NmeaRec.GnssAsked = ini.ReadBool(kSettings, "GnssAsked", false);
+  NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
   // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
@@ -233,6 +234,7 @@ void SaveSettings() {
   ini.WriteBool(kSettings, "ShowTrk", ShowTrk);
   ini.WriteInteger(kSettings, "RepInterval", RepInterval);
   WriteGnss(ini);
+  ini.WriteString(kSettings, "CoordFormat", CoordFormatName(NmeaRec.CoordFormat));
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

@@ -108,6 +108,7 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "RepInterval=900\n"
             "Gnss=0\n"
             "GnssAsked=0\n"
+            "CoordFormat=D.MMSS\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
@@ -171,6 +172,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   RepInterval = 100;
   NmeaRec.Gnss = true;
   NmeaRec.GnssAsked = true;
+  NmeaRec.CoordFormat = TCoordFormat::Dms;
   TrackState.TrackEnabled = true;
   TrackState.Zoom = 17;
   TrackState.CenterB = 35.392812345678;
@@ -212,6 +214,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   EXPECT_EQ(RepInterval, 100);
   EXPECT_TRUE(NmeaRec.Gnss);
   EXPECT_TRUE(NmeaRec.GnssAsked);
+  EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Dms);
   EXPECT_TRUE(TrackState.TrackEnabled);
   EXPECT_EQ(TrackState.Zoom, 17);
   EXPECT_DOUBLE_EQ(TrackState.CenterB, 35.392812345678);
