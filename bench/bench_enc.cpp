@@ -209,7 +209,7 @@ void BM_EncDraw(benchmark::State& state) {
   const bool harbour = state.range(0) == 0;
   const double w = harbour ? 0.05 : 0.3, h = w * 0.7;
   CountingCanvas canvas;
-  for (auto _ : state) map.Draw(canvas, 139.1 - w / 2, 35.1 - h / 2, 139.1 + w / 2, 35.1 + h / 2);
+  for (auto _ : state) map.Draw(canvas, {139.1 - w / 2, 35.1 - h / 2, 139.1 + w / 2, 35.1 + h / 2});
   state.counters["calls/draw"] = static_cast<double>(canvas.Calls) / static_cast<double>(state.iterations());
   state.counters["points/draw"] = static_cast<double>(canvas.Points) / static_cast<double>(state.iterations());
   benchmark::DoNotOptimize(canvas.Sum);

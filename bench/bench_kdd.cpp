@@ -166,7 +166,7 @@ void BM_DrawArea(benchmark::State& state) {
   const TKddBox e = *map->Extent();
   const double west = e.MinLon, east = e.MinLon + (e.MaxLon - e.MinLon) / static_cast<double>(state.range(0));
   TCountingCanvas canvas;
-  for (auto _ : state) map->Draw(canvas, west, e.MinLat, east, e.MaxLat);
+  for (auto _ : state) map->Draw(canvas, {west, e.MinLat, east, e.MaxLat});
   const double n = static_cast<double>(state.iterations());
   state.counters["fills"] = static_cast<double>(canvas.Fills) / n;
   state.counters["outlines"] = static_cast<double>(canvas.Lines) / n;

@@ -77,7 +77,7 @@ void BM_DrawRoads(benchmark::State& state) {
   const double side = state.range(0) == 1 ? kSize : kSize / 10;
   const double west = kWest + (kSize - side) / 2, south = kSouth + (kSize - side) / 2;
   CountingCanvas canvas;
-  for (auto _ : state) layer.Draw(canvas, west - 0.01, south - 0.01, west + side + 0.01, south + side + 0.01);
+  for (auto _ : state) layer.Draw(canvas, {west - 0.01, south - 0.01, west + side + 0.01, south + side + 0.01});
   state.counters["lines"] = static_cast<double>(canvas.Lines) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_DrawRoads)->Arg(1)->Arg(100)->ArgName("share_1_in")->Unit(benchmark::kMillisecond);
@@ -91,7 +91,7 @@ void BM_DrawRoadsQt(benchmark::State& state) {
   const double west = kWest + (kSize - side) / 2, south = kSouth + (kSize - side) / 2;
   QImage surface(1000, 700, QImage::Format_RGB32);
   TQtCanvas canvas(surface);
-  for (auto _ : state) layer.Draw(canvas, west - 0.01, south - 0.01, west + side + 0.01, south + side + 0.01);
+  for (auto _ : state) layer.Draw(canvas, {west - 0.01, south - 0.01, west + side + 0.01, south + side + 0.01});
 }
 BENCHMARK(BM_DrawRoadsQt)->Arg(1)->Arg(100)->ArgName("share_1_in")->Unit(benchmark::kMillisecond);
 #endif

@@ -122,10 +122,10 @@ inline void LoadAndDraw(const std::map<std::string, std::string>& replaced, cons
         if (ref < -1 || ref >= static_cast<int32_t>(map.Arcs().size())) std::abort();
     }
   TNullCanvas canvas;
-  map.Draw(canvas, 139.0, 35.5, 141.0, 36.5);
-  map.Draw(canvas, 139.99, 36.0, 140.01, 36.01);
-  map.Draw(canvas, -180, -90, 180, 90);
-  map.Draw(canvas, 140, 36, 140, 36);  // an empty view
+  map.Draw(canvas, {139.0, 35.5, 141.0, 36.5});
+  map.Draw(canvas, {139.99, 36.0, 140.01, 36.01});
+  map.Draw(canvas, {-180, -90, 180, 90});
+  map.Draw(canvas, {140, 36, 140, 36});  // an empty view
 }
 
 }  // namespace kddfuzz

@@ -64,10 +64,10 @@ private:
 // Draws the layer for the whole world, for Japan, for a tiny box and for a degenerate view.
 inline void DrawViews(TMapLayer& layer) {
   CheckingCanvas canvas;
-  layer.Draw(canvas, -180, -90, 180, 90);
-  layer.Draw(canvas, 135, 34, 136, 35);
-  layer.Draw(canvas, 135.5, 34.5, 135.5001, 34.5001);
-  layer.Draw(canvas, 135, 35, 135, 35);
+  layer.Draw(canvas, {-180, -90, 180, 90});
+  layer.Draw(canvas, {135, 34, 136, 35});
+  layer.Draw(canvas, {135.5, 34.5, 135.5001, 34.5001});
+  layer.Draw(canvas, {135, 35, 135, 35});
 }
 
 }  // namespace orvane::fuzz

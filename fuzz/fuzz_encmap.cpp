@@ -39,12 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& a : map.Areas())
     if (a.Shape.Points.empty() || a.Shape.ObjClass < 1 || a.Shape.ObjClass > orvane::kEncClassCount) std::abort();
   orvane::test::RecordingCanvas canvas(1000, 700);
-  map.Draw(canvas, -180, -90, 180, 90);
+  map.Draw(canvas, {-180, -90, 180, 90});
   if (!map.Spots().empty()) {
     const auto& s = map.Spots().front();
-    map.Draw(canvas, s.Lon - 0.01, s.Lat - 0.01, s.Lon + 0.01, s.Lat + 0.01);
+    map.Draw(canvas, {s.Lon - 0.01, s.Lat - 0.01, s.Lon + 0.01, s.Lat + 0.01});
   }
-  map.Draw(canvas, 0, 0, 1e-300, 1e-300);
+  map.Draw(canvas, {0, 0, 1e-300, 1e-300});
   if (canvas.Of(orvane::test::TCanvasOp::Polygon).size() > 3 * map.Areas().size()) std::abort();
   return 0;
 }

@@ -17,7 +17,7 @@ void Place(const orvane::TBitmapGeoref& g, int bw, int bh, double centreLon, dou
   const double halfX = W / scale / 3600 / 2, halfY = H / scale / 3600 / 2;
   const double west = centreLon - halfX, east = centreLon + halfX;
   const double south = centreLat - halfY, north = centreLat + halfY;
-  const auto copy = orvane::BitmapPlacement(g, bw, bh, west, south, east, north, W, H, scale);
+  const auto copy = orvane::BitmapPlacement(g, bw, bh, {west, south, east, north}, W, H, scale);
   if (!copy) return;
   const orvane::TRect& s = copy->Source;
   const orvane::TRect& d = copy->Dest;

@@ -1,5 +1,6 @@
 #include "gui/KSavePos.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QGuiApplication>
@@ -23,15 +24,16 @@ Qt::WindowStates StateFlags(int state) {
   }
 }
 
-// A rectangle that no screen shows (a monitor since removed, a hand-edited value) is moved onto
-// the primary screen, keeping its size; the window would otherwise open where nobody can reach it.
-QRect OnSomeScreen(QRect r) {
-  const QList<QScreen*> screens = QGuiApplication::screens();
-  if (screens.isEmpty()) return r;
-  for (const QScreen* s : screens)
-    if (s->geometry().intersects(r)) return r;
-  r.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-  return r;
+std::vector<TScreenArea> Screens() {
+  std::vector<TScreenArea> out;
+  const auto add = [&out](const QScreen* s) {
+    const QRect w = s->geometry(), a = s->availableGeometry();
+    out.push_back({{w.x(), w.y(), w.width(), w.height()}, {a.x(), a.y(), a.width(), a.height()}});
+  };
+  if (const QScreen* primary = QGuiApplication::primaryScreen()) add(primary);
+  for (const QScreen* s : QGuiApplication::screens())
+    if (s != QGuiApplication::primaryScreen()) add(s);
+  return out;
 }
 
 }  // namespace
@@ -59,7 +61,36 @@ TPlacement TKSaveFormPos::CurrentPlacement() const {
   return p;
 }
 
-void TKSaveFormPos::SavePos() { WriteValue(FormatPlacement(CurrentPlacement())); }
+bool TKSaveFormPos::WndProc(QEvent* event) {
+  if (event->type() == QEvent::Show && !EverShown) {
+    EverShown = true;
+    FitFrame();
+  }
+  return TKCustomSubWnd::WndProc(event);
+}
+
+// The restored size left no room for the frame, whose size is known only once the window
+// exists: the window shrinks and moves until its frame fits the screen's available area.
+void TKSaveFormPos::FitFrame() {
+  if (OwnerWindow->windowState() != Qt::WindowNoState) return;
+  const QScreen* screen = OwnerWindow->screen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect frame = OwnerWindow->frameGeometry(), client = OwnerWindow->geometry();
+  const int extraW = frame.width() - client.width(), extraH = frame.height() - client.height();
+  const int w = std::max(1, std::min(client.width(), area.width() - extraW));
+  const int h = std::max(1, std::min(client.height(), area.height() - extraH));
+  // Only a window too large is touched; one partly off the screen is where its user left it.
+  if (w == client.width() && h == client.height()) return;
+  OwnerWindow->resize(w, h);
+  const int x = std::clamp(frame.x(), area.left(), std::max(area.left(), area.left() + area.width() - w - extraW));
+  const int y = std::clamp(frame.y(), area.top(), std::max(area.top(), area.top() + area.height() - h - extraH));
+  OwnerWindow->move(x, y);
+}
+
+void TKSaveFormPos::SavePos() {
+  if (HasPlacement()) WriteValue(FormatPlacement(CurrentPlacement()));
+}
 
 void TKSaveFormPos::LoadPos() {
   TPlacement p = CurrentPlacement();
@@ -74,16 +105,21 @@ void TKSaveFormPos::LoadPos() {
   if (p.State >= kStateNormal && p.State <= kStateMaximized && (ResumeIconic || p.State != kStateMinimized))
     target = StateFlags(p.State);
 
-  QRect normal(p.Left, p.Top, p.Right - p.Left, p.Bottom - p.Top);
-  if (normal.width() <= 0 || normal.height() <= 0) {
-    const TPlacement now = CurrentPlacement();
-    normal = QRect(now.Left, now.Top, now.Right - now.Left, now.Bottom - now.Top);
-  }
+  const std::vector<TScreenArea> screens = Screens();
+  TRestoredRect normal;
+  // An empty or inverted rectangle keeps the window's own, made usable the same way.
+  if (!RestoreRect(p, screens, normal) && !RestoreRect(CurrentPlacement(), screens, normal)) return;
+  const TPixelRect& r = normal.Rect;
   // The normal rectangle is set in the normal state, so that Qt keeps it as the one a maximized
-  // window returns to. Neither call shows a hidden window.
+  // window returns to. None of these calls shows a hidden window.
   if (current & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
     OwnerWindow->setWindowState(Qt::WindowNoState);
-  OwnerWindow->setGeometry(OnSomeScreen(normal));
+  if (normal.ByFrame) {
+    OwnerWindow->resize(r.Width, r.Height);
+    OwnerWindow->move(r.Left, r.Top);  // a window's position is its frame's
+  } else {
+    OwnerWindow->setGeometry(r.Left, r.Top, r.Width, r.Height);
+  }
   if (target != Qt::WindowNoState) OwnerWindow->setWindowState(target);
 }
 
@@ -123,7 +159,8 @@ TPendingPlacements TakePlacements(std::initializer_list<const QWidget*> windows)
   TPendingPlacements out;
   for (const QWidget* w : windows) {
     auto* pos = dynamic_cast<TKSavePosIni*>(FormPosOf(w));
-    if (pos && pos->SaveBounds) out.emplace_back(pos->Key(), FormatPlacement(pos->CurrentPlacement()));
+    if (pos && pos->SaveBounds && pos->HasPlacement())
+      out.emplace_back(pos->Key(), FormatPlacement(pos->CurrentPlacement()));
   }
   return out;
 }

@@ -28,7 +28,10 @@ public:
   virtual std::string ReadValue() = 0;
   // The owner's placement now, and the stored line of it.
   TPlacement CurrentPlacement() const;
+  // Writes the placement of a window that has been shown. One never shown has nothing of its
+  // own to keep: its stored line, or the lack of one, stays as it is.
   virtual void SavePos();
+  bool HasPlacement() const { return EverShown; }
   // Applies the stored line. The window is never shown by this; its own visibility decides.
   virtual void LoadPos();
 
@@ -37,10 +40,15 @@ public:
 
   QWidget* Owner() const { return OwnerWindow; }
 
+protected:
+  bool WndProc(QEvent* event) override;
+
 private:
   QWidget* OwnerWindow;
   // The minimized and maximized positions read, written back as they came.
   TPlacement Kept;
+  bool EverShown = false;
+  void FitFrame();
 };
 
 // The placement in the placement file, section [Bounds].

@@ -137,6 +137,8 @@ void TQtImage::LoadFromFile(const std::string& path, TImageKind kind) {
   const QFileInfo info(name);
   if (path.empty() || !info.exists()) FileError(path, "No such file or directory");
   if (info.isDir()) FileError(path, "Is a directory");
+  // A pipe or a device would block the reader.
+  if (!info.isFile()) FileError(path, "not a regular file");
   if (!info.isReadable()) FileError(path, "Permission denied");
 
   QImageReader::setAllocationLimit(kPictureLimitMB);

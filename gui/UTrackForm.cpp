@@ -471,7 +471,7 @@ void TTrackForm::menWholeTrackClick() {
 
 void TTrackForm::FillWholeLayerMenu() {
   menWholeLayer->clear();
-  for (const TLayerExtent& layer : LayerExtents(layers_)) {
+  for (const TLayerExtent& layer : LayerExtents(layers_, MapBitmap)) {
     QAction* a = menWholeLayer->addAction(FromLocal(layer.Caption));
     a->setObjectName(QString("menWholeLayer_") + layer.Letter);
     const char letter = layer.Letter;
@@ -481,7 +481,7 @@ void TTrackForm::FillWholeLayerMenu() {
 }
 
 void TTrackForm::menWholeLayerClick(char letter) {
-  for (const TLayerExtent& layer : LayerExtents(layers_)) {
+  for (const TLayerExtent& layer : LayerExtents(layers_, MapBitmap)) {
     if (layer.Letter != letter) continue;
     {
       TQtCanvas canvas(surface_);

@@ -26,9 +26,6 @@ namespace orvane {
 
 class TTrackForm;
 
-// The window's client size at start, which the headless map tool takes as its default.
-inline constexpr int kTrackClientWidth = 485, kTrackClientHeight = 305;
-
 // imgTrk: shows the window's drawing surface as it is; painting never draws the view itself.
 class TTrackImage : public QWidget {
 public:

@@ -68,8 +68,9 @@ void ReadHdr(std::istream& in, const std::string& fileName, TBitmapGeoref& geore
   }
 }
 
-std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int bh, double West, double South,
-                                            double East, double North, int W, int H, double scale) {
+std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& g, int bw, int bh, const TViewBox& view, int W, int H,
+                                            double scale) {
+  const double West = view.West, South = view.South, East = view.East, North = view.North;
   if (bw <= 0 || bh <= 0 || W <= 0 || H <= 0) return std::nullopt;
   const double bmpW = g.LrxMap - g.UlxMap, bmpH = g.UlyMap - g.LryMap;
   const double viewW = East - West, viewH = North - South;
@@ -134,13 +135,24 @@ TBitmapLoad TMapBitmap::Load(const std::string& bitmapPath) {
   g.LrxMap = g.UlxMap + image_.Width() * g.XDim;
   g.LryMap = g.UlyMap - image_.Height() * g.YDim;
   georef_ = g;
+  hdrName_ = hdr;
   return TBitmapLoad::Loaded;
 }
 
-void TMapBitmap::Draw(TCanvas& canvas, double West, double South, double East, double North, double scale) const {
+TLayerDescription TMapBitmap::Describe(const std::string& mapDatum) const {
+  const TBitmapGeoref& g = georef_;
+  TLayerDescription d;
+  d.Counts = {{"header", hdrName_ + ": ULXMAP " + FormatShortest(g.UlxMap) + ", ULYMAP " + FormatShortest(g.UlyMap) +
+                             ", XDIM " + FormatShortest(g.XDim) + ", YDIM " + FormatShortest(g.YDim)},
+              {"pixels", std::to_string(image_.Width()) + " x " + std::to_string(image_.Height())}};
+  d.Extent = TViewBox{g.UlxMap, g.LryMap, g.LrxMap, g.UlyMap};
+  d.Datum = "the map datum (" + mapDatum + ")";
+  return d;
+}
+
+void TMapBitmap::Draw(TCanvas& canvas, const TViewBox& view, double scale) const {
   const TRect clip = canvas.ClipRect();
-  const auto copy = BitmapPlacement(georef_, image_.Width(), image_.Height(), West, South, East, North, clip.Width(),
-                                    clip.Height(), scale);
+  const auto copy = BitmapPlacement(georef_, image_.Width(), image_.Height(), view, clip.Width(), clip.Height(), scale);
   if (copy) canvas.CopyFromImage(copy->Dest, image_, copy->Source);
 }
 

@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "maps/LayerDescription.h"
 #include "maps/TCanvas.h"
+#include "maps/ViewBox.h"
 
 namespace orvane {
 
@@ -44,8 +46,8 @@ struct TStretchCopy {
 // onto its own rectangle; otherwise the part under the view fills the surface. Where that part
 // reaches past the bitmap's edge, only the pixels that exist are copied, onto the share of the
 // surface they cover, and the rest keeps the background. Nothing when nothing would show.
-std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& georef, int bw, int bh, double West, double South,
-                                            double East, double North, int W, int H, double scale);
+std::optional<TStretchCopy> BitmapPlacement(const TBitmapGeoref& georef, int bw, int bh, const TViewBox& view, int W,
+                                            int H, double scale);
 
 enum class TBitmapLoad { Loaded, HdrNotFound, WrongHdr };
 
@@ -56,7 +58,9 @@ public:
   // Header first, then the picture, kept at 8 bits per pixel. HdrNotFound and WrongHdr leave the
   // picture as it was; errors of the header's numbers and of the picture file throw.
   TBitmapLoad Load(const std::string& bitmapPath);
-  void Draw(TCanvas& canvas, double West, double South, double East, double North, double scale) const;
+  void Draw(TCanvas& canvas, const TViewBox& view, double scale) const;
+  // The header's figures, the size in pixels and the extent; the picture is drawn in `mapDatum`.
+  TLayerDescription Describe(const std::string& mapDatum) const;
 
   const TBitmapGeoref& Georef() const { return georef_; }
   const TImage& Image() const { return image_; }
@@ -65,6 +69,7 @@ private:
   TImage& image_;
   // The corner survives a header that leaves it out: it keeps the value of an earlier load.
   TBitmapGeoref georef_;
+  std::string hdrName_;  // of the last picture loaded
 };
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 #include "maps/MapFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,32 +17,36 @@ bool MapFileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string ReadMapFile(const std::string& path) {
-  const auto fail = [&path](int err) {
-    return EMapFileError("Cannot open file \"" + path + "\": " + std::strerror(err));
+std::string ReadMapFile(const std::string& path, size_t limit) {
+  const auto fail = [&path](const std::string& reason) {
+    return EMapFileError("Cannot open file \"" + path + "\": " + reason);
   };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw fail(errno);
+  // Non-blocking, so that opening a FIFO with no writer returns at once; a regular file reads
+  // the same either way.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw fail(std::strerror(errno));
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    const int err = errno;
     ::close(fd);
-    throw fail(err ? err : EINVAL);
+    if (S_ISDIR(st.st_mode)) throw fail(std::strerror(EISDIR));
+    throw fail(err ? std::strerror(err) : "not a regular file");
   }
   std::string data;
-  data.resize(static_cast<size_t>(st.st_size));
+  data.resize(std::min(static_cast<size_t>(st.st_size), limit));
   size_t got = 0;
   // The size is a hint only: a file that grows or shrinks while it is read still reads whole.
   // Past the size the bytes go through a small buffer, so the usual case never moves the data.
   char more[4096];
-  for (;;) {
+  while (got < limit) {
     const bool inside = got < data.size();
-    const ssize_t r = inside ? ::read(fd, data.data() + got, data.size() - got) : ::read(fd, more, sizeof more);
+    const ssize_t r = inside ? ::read(fd, data.data() + got, data.size() - got)
+                             : ::read(fd, more, std::min(sizeof more, limit - got));
     if (r < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
       ::close(fd);
-      throw fail(err);
+      throw fail(std::strerror(err));
     }
     if (r == 0) break;
     if (!inside) data.append(more, static_cast<size_t>(r));

@@ -19,8 +19,9 @@ public:
 // True for a regular file (a folder of the same name does not count).
 bool MapFileExists(const std::string& path);
 
-// The whole file. Throws EMapFileError("Cannot open file \"path\": reason").
-std::string ReadMapFile(const std::string& path);
+// The whole file, or its first `limit` bytes. Throws EMapFileError("Cannot open file \"path\":
+// reason"); anything but a regular file (a folder, a pipe, a device) is refused without blocking.
+std::string ReadMapFile(const std::string& path, size_t limit = static_cast<size_t>(-1));
 
 // The lines of a buffer, split at LF with a CR before it dropped. A last line without LF is a
 // line; a final LF does not start another one.

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "maps/LayerDescription.h"
 #include "maps/TCanvas.h"
+#include "maps/ViewBox.h"
 
 namespace orvane {
 
@@ -16,7 +18,9 @@ public:
   // Draws for the view box (decimal degrees of the map datum), which fills the canvas's clip
   // rectangle: longitude linearly over its width, latitude over its height, north at the top.
   // Changes nothing but pixels and the pen, brush and font of the canvas.
-  virtual void Draw(TCanvas& canvas, double West, double South, double East, double North) = 0;
+  virtual void Draw(TCanvas& canvas, const TViewBox& view) = 0;
+  // What the last load gave, for a describing tool; nothing told by default.
+  virtual TLayerDescription Describe() const { return {}; }
 };
 
 }  // namespace orvane

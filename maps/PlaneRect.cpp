@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/HostConv.h"
 #include "geodrel.h"
 
 namespace orvane {
@@ -147,8 +148,27 @@ void Advance(ld& s, ld& c, ld phi, ld d) {
 
 long double MeridianArc(long double phi) { return ArcOf(phi, std::sin(phi), std::cos(phi)); }
 
+namespace {
+
+[[noreturn]] void Refuse(const std::string& what) { throw EPlaneValueError(what); }
+
+void NeedFinite(const char* name, double v) {
+  if (!std::isfinite(v)) Refuse(std::string(name) + " " + FormatShortest(v) + " is not a finite number");
+}
+
+void NeedWithin(const char* name, double v, int limit) {
+  NeedFinite(name, v);
+  if (std::fabs(v) > limit)
+    Refuse(std::string(name) + " " + FormatShortest(v) + " is outside -" + std::to_string(limit) + " to " +
+           std::to_string(limit));
+}
+
+}  // namespace
+
 void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, double Y) {
   const TZone& z = Zone(zone);
+  NeedFinite("X", X);
+  NeedFinite("Y", Y);
   const ld target = X / kM0 + z.S0;
   const ld y = Y / kM0;
 
@@ -191,12 +211,20 @@ void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, do
   lon += u;
   const ld lambdaOut = z.Lambda0 + lon / cosPhi;
 
-  latitude = static_cast<double>(phiOut * kRadToDeg);
-  longitude = static_cast<double>(lambdaOut * kRadToDeg);
+  const double latOut = static_cast<double>(phiOut * kRadToDeg);
+  const double lonOut = static_cast<double>(lambdaOut * kRadToDeg);
+  // Far from the zone the series run away: past the pole, or past what a double holds.
+  if (!std::isfinite(latOut) || !std::isfinite(lonOut) || std::fabs(latOut) > 90)
+    Refuse("X " + FormatShortest(X) + ", Y " + FormatShortest(Y) + " of zone " + std::to_string(zone) +
+           " are too far from the zone to give a position");
+  latitude = latOut;
+  longitude = lonOut;
 }
 
 void GeodeticToPlane(int zone, double latitude, double longitude, double& X, double& Y) {
   const TZone& z = Zone(zone);
+  NeedWithin("latitude", latitude, 90);
+  NeedWithin("longitude", longitude, 180);
   const ld phi = latitude * kDegToRad;
   const ld dl = longitude * kDegToRad - z.Lambda0;
   const ld s = std::sin(phi), c = std::cos(phi);
@@ -219,8 +247,12 @@ void GeodeticToPlane(int zone, double latitude, double longitude, double& X, dou
   y -= N / 6 * c3 * (-1 + t2 - n2) * l3;
   y += N * c * dl;
 
-  X = static_cast<double>(x * kM0);
-  Y = static_cast<double>(y * kM0);
+  const double outX = static_cast<double>(x * kM0), outY = static_cast<double>(y * kM0);
+  if (!std::isfinite(outX) || !std::isfinite(outY))
+    Refuse("latitude " + FormatShortest(latitude) + ", longitude " + FormatShortest(longitude) +
+           " give no finite X and Y in zone " + std::to_string(zone));
+  X = outX;
+  Y = outY;
 }
 
 }  // namespace orvane

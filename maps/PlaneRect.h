@@ -21,6 +21,13 @@ private:
   int zone_;
 };
 
+// A coordinate the conversion cannot use: not a finite number, a latitude or longitude outside
+// the globe, or one so far from the zone that the series give no usable position.
+class EPlaneValueError : public std::domain_error {
+public:
+  using std::domain_error::domain_error;
+};
+
 constexpr int kPlaneZoneCount = 19;
 
 // The zone's origin in decimal degrees (Tokyo datum). Throws EPlaneZoneError.
@@ -31,11 +38,15 @@ void PlaneZoneOrigin(int zone, double& latitude, double& longitude);
 long double MeridianArc(long double phi);
 
 // (zone, X northing, Y easting in metres) to latitude and longitude in decimal degrees, north and
-// east positive, on the Bessel ellipsoid. Throws EPlaneZoneError and leaves the outputs alone.
+// east positive, on the Bessel ellipsoid. Throws EPlaneZoneError, or EPlaneValueError for an X or
+// Y that is not finite or gives no finite position with a latitude within -90 to 90, and then
+// leaves the outputs alone.
 void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, double Y);
 
 // The forward conversion: latitude and longitude in decimal degrees on the Bessel ellipsoid to X
-// and Y of the zone. Throws EPlaneZoneError and leaves the outputs alone.
+// and Y of the zone. Throws EPlaneZoneError, or EPlaneValueError for a latitude outside -90 to
+// 90, a longitude outside -180 to 180 or a result that is not finite, and then leaves the
+// outputs alone.
 void GeodeticToPlane(int zone, double latitude, double longitude, double& X, double& Y);
 
 }  // namespace orvane

@@ -59,10 +59,20 @@ bool TCoastLine::Load(const std::string& path) {
   return true;
 }
 
-void TCoastLine::Draw(TCanvas& canvas, double West, double South, double East, double North) {
+TLayerDescription TCoastLine::Describe() const {
+  TLayerDescription d;
+  size_t points = 0;
+  for (const auto& s : segments_) points += s.size();
+  d.Counts = {{"segments", std::to_string(segments_.size())}, {"points", std::to_string(points)}};
+  if (hasBox_) d.Extent = TViewBox{minLon_, minLat_, maxLon_, maxLat_};
+  d.Datum = kDrawnAsRead;
+  return d;
+}
+
+void TCoastLine::Draw(TCanvas& canvas, const TViewBox& box) {
   if (!hasBox_) return;
-  if (!(West <= maxLon_ && East >= minLon_ && South <= maxLat_ && North >= minLat_)) return;
-  const TViewMap view(canvas.ClipRect(), West, South, East, North);
+  if (!box.Meets({minLon_, minLat_, maxLon_, maxLat_})) return;
+  const TViewMap view(canvas.ClipRect(), box);
   canvas.SetPenColor(coLineColor_);
   canvas.SetPenStyle(TPenStyle::Solid);
   canvas.SetPenWidth(1);

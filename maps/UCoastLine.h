@@ -26,7 +26,8 @@ public:
   // False, keeping what the layer held, when no file is at the path. A point line that does
   // not hold two numbers throws; the segments read up to there stay.
   bool Load(const std::string& path) override;
-  void Draw(TCanvas& canvas, double West, double South, double East, double North) override;
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
+  TLayerDescription Describe() const override;
 
   const std::string& FileName() const { return fileName_; }
   const std::vector<std::vector<TCoastPoint>>& Segments() const { return segments_; }

@@ -511,7 +511,8 @@ void TEncMap::ReadConverted(std::string_view text, const std::string& fileName) 
   sortAreas();
 }
 
-void TEncMap::Draw(TCanvas& canvas, double West, double South, double East, double North) {
+void TEncMap::Draw(TCanvas& canvas, const TViewBox& view) {
+  const double West = view.West, South = view.South, East = view.East, North = view.North;
   if (!(East > West) || !(North > South)) return;
   const TRect clip = canvas.ClipRect();
   const double sx = (clip.Right - clip.Left) / (East - West);

@@ -130,7 +130,7 @@ public:
   // Adds to what the layer holds.
   void ReadConverted(std::string_view text, const std::string& fileName);
 
-  void Draw(TCanvas& canvas, double West, double South, double East, double North) override;
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
 
   // Frees every record; the scale factors stay.
   void Clear();

@@ -14,6 +14,7 @@
 #include "common/SplitCommaText.h"
 #include "geodrel.h"
 #include "maps/PlaneRect.h"
+#include "maps/ViewMap.h"
 
 namespace orvane {
 namespace {
@@ -54,6 +55,15 @@ public:
     return fields_[i];
   }
   int32_t Int(size_t i) const { return IntOf(Text(i)); }
+  // A position the plane conversion refuses is this line's fault.
+  template <class Convert>
+  auto Position(Convert&& convert) const {
+    try {
+      return convert();
+    } catch (const EPlaneValueError& e) {
+      Fail(e.what());
+    }
+  }
   double Float(size_t i) const {
     const std::string& t = Text(i);
     double v = 0;
@@ -122,14 +132,6 @@ std::vector<T> ReadTable(const std::vector<std::string>& lines, const char* sect
     fill(f, table[static_cast<size_t>(index)]);
   }
   return table;
-}
-
-// Pixels are truncated toward zero; a position far outside the view must not overflow.
-int Pixel(double v) {
-  constexpr double kLimit = 1 << 30;
-  if (!(v > -kLimit)) return v < 0 ? -(1 << 30) : 0;  // NaN lands at 0
-  if (!(v < kLimit)) return 1 << 30;
-  return static_cast<int>(v);
 }
 
 }  // namespace
@@ -393,7 +395,7 @@ void TKddMap::ReadArcs(const std::string& path) {
       TFields& c = r.Split();
       const double X = c.Float(0) + dx;
       const double Y = c.Float(1) + dy;
-      arc.Points.push_back(Convert(X, Y));
+      arc.Points.push_back(c.Position([&] { return Convert(X, Y); }));
     }
     arc.PointCount = static_cast<int32_t>(arc.Points.size());
     arcs_.push_back(std::move(arc));
@@ -437,7 +439,7 @@ void TKddMap::ReadPolygons(const std::string& path, std::vector<TKddPgn>& table)
     const int32_t m = f.Int(2);
     const double X = f.Float(3) + dx;
     const double Y = f.Float(4) + dy;
-    p.Label = Convert(X, Y);
+    p.Label = f.Position([&] { return Convert(X, Y); });
     const size_t arcLines = std::min<size_t>(static_cast<size_t>(std::max(m, 0)), r.LinesLeft());
     p.ArcCount = static_cast<int32_t>(arcLines);
     p.Arcs.reserve(arcLines);
@@ -523,7 +525,7 @@ void TKddMap::ReadPoints(const std::string& path, int32_t typeIndex) {
     p.Id = f.Text(1);
     const double X = f.Float(2) + dx;
     const double Y = f.Float(3) + dy;
-    p.Pos = Convert(X, Y);
+    p.Pos = f.Position([&] { return Convert(X, Y); });
     p.TypeIndex = typeIndex;
     points_.push_back(std::move(p));
     ++kept;
@@ -541,12 +543,32 @@ void TKddMap::ReadPointAttributes(const std::string& path, size_t first, int32_t
   }
 }
 
-void TKddMap::Draw(TCanvas& canvas, double West, double South, double East, double North) {
+TLayerDescription TKddMap::Describe() const {
+  TLayerDescription d;
+  d.Counts = {{"zone", std::to_string(zone_)}, {"arcs", std::to_string(arcs_.size())}};
+  for (size_t i = 0; i < polygons_.size(); ++i) {
+    size_t n = 0;
+    for (const TKddPgn& p : polygons_[i]) n += !p.TypeCode.empty();
+    const std::string file = i < types_.Pgn.size() ? types_.Pgn[i].FileName : std::string();
+    if (file.empty() && n == 0) continue;
+    d.Counts.push_back(
+        {"polygons of type " + std::to_string(i), std::to_string(n) + (file.empty() ? "" : " (" + file + ")")});
+  }
+  d.Counts.push_back({"points", std::to_string(points_.size())});
+  if (extent_) d.Extent = TViewBox{extent_->MinLon, extent_->MinLat, extent_->MaxLon, extent_->MaxLat};
+  d.ExtentDatum = mapDatum_;
+  // Without the flag the area names no datum, and its positions are taken as they stand.
+  d.Datum = DatumFlag() ? dataDatum_ + " (converted to " + mapDatum_ + ")"
+                        : "none flagged (drawn in the map datum without a datum shift)";
+  return d;
+}
+
+void TKddMap::Draw(TCanvas& canvas, const TViewBox& box) {
   const TRect clip = canvas.ClipRect();
-  const double sx = (clip.Right - clip.Left) / (East - West);
-  const double sy = (clip.Bottom - clip.Top) / (North - South);
+  const TViewMap view(clip, box);
+  const double sx = view.Sx;
   const double Z = sx / 3600 + 0.00001;
-  auto map = [&](const TKddPos& p) { return TPoint{Pixel((p.Lon - West) * sx), Pixel((North - p.Lat) * sy)}; };
+  auto map = [&](const TKddPos& p) { return view.At(p.Lon, p.Lat); };
   auto mapAll = [&](const std::vector<TKddPos>& points) {
     screen_.resize(points.size());
     std::transform(points.begin(), points.end(), screen_.begin(), map);
@@ -561,7 +583,7 @@ void TKddMap::Draw(TCanvas& canvas, double West, double South, double East, doub
     const bool outline = arcType && arcType->Outline > 0 && Z > arcType->OutlineZoom;
     for (const TKddPgn& p : polygons_[i]) {
       if (p.Points.empty()) continue;
-      if (!(West <= p.Box.MaxLon && East >= p.Box.MinLon && South <= p.Box.MaxLat && North >= p.Box.MinLat)) continue;
+      if (!box.Meets({p.Box.MinLon, p.Box.MinLat, p.Box.MaxLon, p.Box.MaxLat})) continue;
       if (type.Fill > 0) {
         const int n = mapAll(p.Points);
         canvas.SetBrushColor(type.FillColor);

@@ -151,7 +151,8 @@ public:
   // whole content with the area and answers true. Errors in the files throw (EConvertError,
   // EKddFormatError, or a read failure), ending the load with what was read so far.
   bool Load(const std::string& folder) override;
-  void Draw(TCanvas& canvas, double West, double South, double East, double North) override;
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
+  TLayerDescription Describe() const override;
 
   uint16_t Zone() const { return zone_; }
   // "WGS 84" when the metadata flags the data so, else empty.

@@ -172,10 +172,28 @@ void TVectLine::JoinAttributes() {
   }
 }
 
-void TVectLine::Draw(TCanvas& canvas, double West, double South, double East, double North) {
-  const double w = West * kUnitsPerDegree, s = South * kUnitsPerDegree;
-  const double e = East * kUnitsPerDegree, n = North * kUnitsPerDegree;
-  const TViewMap view(canvas.ClipRect(), w, s, e, n);
+TLayerDescription TVectLine::Describe() const {
+  TLayerDescription d;
+  size_t vertices = 0;
+  for (const TLineRec& l : lines_) {
+    vertices += static_cast<size_t>(l.Count);
+    ++d.StyleUse[l.Style];
+    if (l.Count == 0) continue;
+    WidenExtent(d.Extent, l.MinX / kUnitsPerDegree, l.MinY / kUnitsPerDegree);
+    WidenExtent(d.Extent, l.MaxX / kUnitsPerDegree, l.MaxY / kUnitsPerDegree);
+  }
+  d.Counts = {{"lines", std::to_string(lines_.size())}, {"vertices", std::to_string(vertices)}};
+  d.Datum = kDrawnAsRead;
+  const std::optional<std::string> attr = AttributeFileName(fileName_);
+  d.Details = {{"attributes",
+                attributesLoaded_ && attr ? *attr + ", " + std::to_string(attributes_.size()) + " records" : "none"}};
+  return d;
+}
+
+void TVectLine::Draw(TCanvas& canvas, const TViewBox& box) {
+  const TViewBox units = box.Scaled(kUnitsPerDegree);
+  const double w = units.West, s = units.South, e = units.East, n = units.North;
+  const TViewMap view(canvas.ClipRect(), units);
   int penStyle = -1;  // the style the pen holds; set again only when it changes
   for (const TLineRec& rec : lines_) {
     // One vertex moves the pen and draws nothing; none has no extent.

@@ -51,7 +51,8 @@ public:
   // Never false: a file that cannot be read or a field that does not convert throws, and the
   // layer keeps the lines read up to there.
   bool Load(const std::string& path) override;
-  void Draw(TCanvas& canvas, double West, double South, double East, double North) override;
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
+  TLayerDescription Describe() const override;
 
   // The attribute file beside a data file: its name's Shift_JIS form without the last six bytes,
   // then "台.TXT" (N0113線.TXT has N0113台.TXT). Nothing when the name has no Shift_JIS form or

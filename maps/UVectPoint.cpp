@@ -47,12 +47,22 @@ bool TVectPoint::Load(const std::string& path) {
   return true;
 }
 
-void TVectPoint::Draw(TCanvas& canvas, double West, double South, double East, double North) {
-  const double w = West * kUnitsPerDegree, s = South * kUnitsPerDegree;
-  const double e = East * kUnitsPerDegree, n = North * kUnitsPerDegree;
-  const TViewMap view(canvas.ClipRect(), w, s, e, n);
+TLayerDescription TVectPoint::Describe() const {
+  TLayerDescription d;
   for (const TPointRec& p : points_) {
-    if (!(w <= p.X && p.X <= e && s <= p.Y && p.Y <= n)) continue;
+    ++d.StyleUse[p.ClassCode];
+    WidenExtent(d.Extent, p.X / kUnitsPerDegree, p.Y / kUnitsPerDegree);
+  }
+  d.Counts = {{"points", std::to_string(points_.size())}};
+  d.Datum = kDrawnAsRead;
+  return d;
+}
+
+void TVectPoint::Draw(TCanvas& canvas, const TViewBox& box) {
+  const TViewBox units = box.Scaled(kUnitsPerDegree);
+  const TViewMap view(canvas.ClipRect(), units);
+  for (const TPointRec& p : points_) {
+    if (!units.Holds(p.X, p.Y)) continue;
     const TMetaStyle* style = StyleAt(styles_, p.ClassCode);
     if (!style || !(view.Sx >= style->MinScale)) continue;
     canvas.TextOut(view.X(p.X), view.Y(p.Y), p.Name);

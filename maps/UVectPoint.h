@@ -28,7 +28,8 @@ public:
   // layer keeps the points read up to there.
   bool Load(const std::string& path) override;
   // Writes each label in the canvas's current font, colour and brush, which it leaves alone.
-  void Draw(TCanvas& canvas, double West, double South, double East, double North) override;
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
+  TLayerDescription Describe() const override;
 
   // The label of a 60-byte name field: the part before the first full-width blank, trimmed.
   static std::string NameOf(std::string_view field);

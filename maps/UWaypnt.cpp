@@ -155,9 +155,26 @@ void TWayPnt::LoadGpx(const std::string& data, const std::string& path) {
   }
 }
 
-void TWayPnt::Draw(TCanvas& canvas, double West, double South, double East, double North) {
-  const TViewMap view(canvas.ClipRect(), West, South, East, North);
-  if (!trackPoints_.empty() && West <= east_ && East >= west_ && South <= north_ && North >= south_) {
+TLayerDescription TWayPnt::Describe() const {
+  TLayerDescription d;
+  d.Counts = {{"waypoints", std::to_string(wayPoints_.size())}, {"track points", std::to_string(trackPoints_.size())}};
+  if (format_ == TWayPntFormat::Gpx) {
+    // Routes and track segments, each drawn as a line of its own.
+    d.Counts.push_back({"lines", std::to_string(lineStarts_.size())});
+    d.Details.push_back({"format", "GPX (waypoints; routes and track segments as lines)"});
+  }
+  for (const TWayPointRec& p : wayPoints_) WidenExtent(d.Extent, p.Lon, p.Lat);
+  for (const TTrackFilePoint& p : trackPoints_) WidenExtent(d.Extent, p.Lon, p.Lat);
+  d.ExtentDatum = mapDatum_;
+  d.Datum = datum_.empty()        ? "none named (read as the map datum)"
+            : datum_ == mapDatum_ ? datum_ + " (the map datum)"
+                                  : datum_ + " (converted to " + mapDatum_ + ")";
+  return d;
+}
+
+void TWayPnt::Draw(TCanvas& canvas, const TViewBox& box) {
+  const TViewMap view(canvas.ClipRect(), box);
+  if (!trackPoints_.empty() && box.Meets({west_, south_, east_, north_})) {
     canvas.SetPenColor(wpLineColor_);
     canvas.SetPenStyle(TPenStyle::Solid);
     canvas.SetPenWidth(3);
@@ -169,7 +186,7 @@ void TWayPnt::Draw(TCanvas& canvas, double West, double South, double East, doub
     }
   }
   for (const TWayPointRec& w : wayPoints_) {
-    if (!(West <= w.Lon && w.Lon <= East && South <= w.Lat && w.Lat <= North)) continue;
+    if (!box.Holds(w.Lon, w.Lat)) continue;
     const int x = view.X(w.Lon), y = view.Y(w.Lat);
     const int width = canvas.TextExtent(w.Name).cx;
     canvas.TextOut(x - width / 2, y + 3, w.Name);

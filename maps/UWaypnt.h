@@ -37,7 +37,8 @@ public:
   bool Load(const std::string& path) override;
   // The track in WpLineColor, width 3, when its extent meets the view; then each waypoint in
   // the view as a small circle with its name centred below, in the canvas's current font.
-  void Draw(TCanvas& canvas, double West, double South, double East, double North) override;
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
+  TLayerDescription Describe() const override;
 
   const std::string& FileName() const { return fileName_; }
   // The datum the file names ("WGS" and "WGS84" read as "WGS 84"); empty when it names none.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "maps/TCanvas.h"
+#include "maps/ViewBox.h"
 
 namespace orvane {
 
@@ -18,8 +19,8 @@ inline int PixelOf(double v) {
 
 struct TViewMap {
   // Edges in the layer's own unit (degrees, or tenths of an arc-second).
-  TViewMap(const TRect& clip, double west, double south, double east, double north)
-      : West(west), North(north), Sx(clip.Width() / (east - west)), Sy(clip.Height() / (north - south)) {}
+  TViewMap(const TRect& clip, const TViewBox& box)
+      : West(box.West), North(box.North), Sx(clip.Width() / box.Width()), Sy(clip.Height() / box.Height()) {}
   int X(double lon) const { return PixelOf((lon - West) * Sx); }
   int Y(double lat) const { return PixelOf((North - lat) * Sy); }
   TPoint At(double lon, double lat) const { return {X(lon), Y(lat)}; }

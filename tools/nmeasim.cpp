@@ -1,9 +1,6 @@
 // nmeasim: a simulated receiver on a drive, one burst per second, written to a file or standard
-// output, or served on a pseudo-terminal at the pace of a serial line.
-#include <fcntl.h>
-#include <poll.h>
+// output, served on a pseudo-terminal at the pace of a serial line, or over the network.
 #include <signal.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -16,7 +13,9 @@
 #include <string>
 #include <string_view>
 
+#include "net/NetAddress.h"
 #include "sim/SimDrive.h"
+#include "sim/SimOutput.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {
@@ -29,18 +28,24 @@ constexpr const char* kUsage =
     "\n"
     "  --pty                 create a pseudo-terminal, print its device path on standard\n"
     "                        output and serve the stream there at the pace of --baud\n"
-    "  -o, --output FILE     write to FILE instead of standard output\n"
+    "  --tcp [HOST:]PORT     serve the stream to any number of TCP clients, on 127.0.0.1\n"
+    "                        unless HOST says otherwise (PORT 0: a free port); prints the\n"
+    "                        address to connect to, such as tcp://127.0.0.1:10110\n"
+    "  --udp HOST:PORT       send the stream as UDP datagrams of whole sentences\n"
+    "  -o, --output FILE     write to FILE instead of standard output; FILE appears only\n"
+    "                        when complete\n"
     "  --realtime            pace a file or standard output as the pseudo-terminal is paced\n"
     "  --baud N              line speed the bytes are paced at (default 4800)\n"
     "  --speed F             simulated seconds per real second (default 1)\n"
     "  --duration S          seconds of simulated time; 0 runs until stopped\n"
-    "                        (default 0 with --pty or --realtime, else 300)\n"
+    "                        (default 0 with --pty, --tcp, --udp or --realtime, else 300)\n"
     "  --seed N              seed of the drive and the sky (default 1)\n"
     "  --lat DEG, --lon DEG  starting point, signed decimal degrees (default 34, 134)\n"
     "  --help, --version\n"
     "\n"
-    "Ends cleanly on SIGINT or SIGTERM. A reader may close and reopen the terminal at any time;\n"
-    "what is sent while none is open is lost, as on an unplugged line.\n";
+    "Ends cleanly on SIGINT or SIGTERM. A reader may close and reopen the terminal, or connect\n"
+    "and leave, at any time; what is sent while none is there is lost, as on an unplugged line.\n"
+    "Network outputs send a burst at a time, at the pace of --speed.\n";
 
 volatile std::sig_atomic_t Stop = 0;
 void OnSignal(int) { Stop = 1; }
@@ -53,59 +58,28 @@ double Now() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-// Sleeps until the monotonic time t; false when a stop signal came meanwhile.
-bool SleepUntil(double t) {
-  timespec ts{};
-  ts.tv_sec = static_cast<time_t>(std::floor(t));
-  ts.tv_nsec = static_cast<long>((t - std::floor(t)) * 1e9);
-  while (!Stop) {
-    const int rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-    if (rc == 0) break;
-    if (rc != EINTR) return false;
-  }
+// Lets the output work until the monotonic time t; false when a stop signal came meanwhile.
+bool WaitUntil(TSimOutput& out, double t) {
+  for (double now; !Stop && (now = Now()) < t;)
+    out.Idle(std::max(1, std::min(50, static_cast<int>((t - now) * 1000) + 1)));
   return !Stop;
 }
 
-struct TOutput {
-  int fd = -1;
-  bool pty = false;
-  std::string name;
-};
-
-// Writes all of data; false on a hard error. On a pseudo-terminal nobody may be reading: the
-// bytes are then dropped, as a receiver's bytes are on a line with nothing plugged in.
-bool WriteAll(const TOutput& out, const char* data, size_t n) {
-  while (n > 0 && !Stop) {
-    if (out.pty) {
-      pollfd p{out.fd, POLLOUT, 0};
-      if (poll(&p, 1, 200) < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      if (p.revents & POLLHUP) return true;     // no reader
-      if (!(p.revents & POLLOUT)) return true;  // the reader does not read: drop, keep the pace
-    }
-    const ssize_t w = write(out.fd, data, n);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      if (out.pty && (errno == EIO || errno == EAGAIN)) return true;
-      return false;
-    }
-    data += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
+// One place to say what each output option names.
+enum class TKind { Stdout, File, Pty, Tcp, Udp };
 
 int Run(int argc, char** argv) {
   TSimOptions opt;
   opt.StartLat = 34;
   opt.StartLon = 134;
-  bool pty = false, realtime = false, durationSet = false;
+  TKind kind = TKind::Stdout;
+  int outputs = 0;
+  bool realtime = false, durationSet = false;
   int64_t duration = 300;
   uint32_t baud = 4800;
   double speed = 1;
-  const char* output = nullptr;
+  std::string output, host = "127.0.0.1";
+  uint16_t port = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> std::string_view { return i + 1 < argc ? argv[++i] : std::string_view(); };
@@ -119,12 +93,22 @@ int Run(int argc, char** argv) {
       std::printf("nmeasim %s\n", ORVANE_VERSION);
       return std::fflush(stdout) == 0 ? 0 : 1;
     } else if (a == "--pty") {
-      pty = true;
+      kind = TKind::Pty, ++outputs;
+    } else if (a == "--tcp" || a == "--udp") {
+      const std::string_view v = value();
+      std::string why;
+      kind = a == "--tcp" ? TKind::Tcp : TKind::Udp, ++outputs;
+      // A bare number is the port of --tcp; --udp names where to send.
+      const bool portOnly = kind == TKind::Tcp && !v.empty() && v.find_first_not_of("0123456789") == v.npos;
+      if (v.empty() || !ParseHostPort(portOnly ? ":" + std::string(v) : v, host, port, why, kind == TKind::Tcp) ||
+          (kind == TKind::Udp && (v.find(':') == v.npos || port == 0)))
+        return bad(v, kind == TKind::Tcp ? "[HOST:]PORT" : "HOST:PORT");
     } else if (a == "--realtime") {
       realtime = true;
     } else if (a == "-o" || a == "--output") {
       if (i + 1 >= argc) return Usage(std::string(a) + " needs a value");
       output = argv[++i];
+      kind = TKind::File, ++outputs;
     } else if (a == "--baud") {
       const std::string_view v = value();
       if (!ParseNumber(v, baud) || baud < 300 || baud > 4000000) return bad(v, "bits per second from 300 on");
@@ -148,8 +132,8 @@ int Run(int argc, char** argv) {
       return Usage("unknown argument '" + std::string(a) + "'");
     }
   }
-  if (pty && output) return Usage("--pty and --output exclude each other");
-  const bool paced = pty || realtime;
+  if (outputs > 1) return Usage("--pty, --tcp, --udp and --output exclude each other");
+  const bool paced = realtime || kind == TKind::Pty || kind == TKind::Tcp || kind == TKind::Udp;
   if (paced && !durationSet) duration = 0;
 
   struct sigaction sa {};
@@ -159,73 +143,67 @@ int Run(int argc, char** argv) {
   sigaction(SIGTERM, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  TOutput out;
-  if (pty) {
-    out.fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (out.fd < 0 || grantpt(out.fd) != 0 || unlockpt(out.fd) != 0) {
-      std::fprintf(stderr, "nmeasim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
-      return 1;
-    }
-    out.pty = true;
-    out.name = ptsname(out.fd);
-    // Raw on the reader's side, so that a plain `cat` sees the CR LF as sent.
-    const int slave = open(out.name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave >= 0) {
-      termios t{};
-      if (tcgetattr(slave, &t) == 0) {
-        cfmakeraw(&t);
-        tcsetattr(slave, TCSANOW, &t);
-      }
-      close(slave);
-    }
-    std::printf("%s\n", out.name.c_str());
+  std::unique_ptr<TSimOutput> out;
+  std::string error, announce;
+  switch (kind) {
+    case TKind::Stdout:
+      out = DescriptorOutput(STDOUT_FILENO, "standard output");
+      break;
+    case TKind::File:
+      out = FileOutput(output, error);
+      break;
+    case TKind::Pty:
+      out = PtyOutput(announce, error);
+      break;
+    case TKind::Tcp:
+      out = TcpOutput(host, port, announce, error);
+      break;
+    case TKind::Udp:
+      out = UdpOutput(host, port, error);
+      break;
+  }
+  if (!out) {
+    std::fprintf(stderr, "nmeasim: %s\n", error.c_str());
+    return 1;
+  }
+  if (!announce.empty()) {
+    std::printf("%s\n", announce.c_str());
     std::fflush(stdout);
-  } else if (output) {
-    out.fd = open(output, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    out.name = output;
-    if (out.fd < 0) {
-      std::fprintf(stderr, "nmeasim: cannot create \"%s\": %s\n", output, std::strerror(errno));
-      return 1;
-    }
-  } else {
-    out.fd = STDOUT_FILENO;
-    out.name = "standard output";
   }
 
   TNmeaSim sim(opt);
   std::string burst;
-  const double secondsPerByte = 10.0 / baud / speed;
-  const double start = Now();
-  double due = start;
+  // A terminal takes the bytes at the pace of its line; the network a burst at a time.
+  const double secondsPerByte = out->ByteAtATime() ? 10.0 / baud / speed : 0;
+  const size_t chunk = out->ByteAtATime() ? std::max<size_t>(1, static_cast<size_t>(0.02 / secondsPerByte)) : 0;
+  double due = Now();
   bool ok = true;
   for (int64_t s = 0; (duration == 0 || s < duration) && ok && !Stop; ++s) {
     burst.clear();
     sim.NextBurst(burst);
     if (!paced) {
-      ok = WriteAll(out, burst.data(), burst.size());
+      ok = out->Write(burst);
       continue;
     }
-    // The burst leaves at the start of its second, paced byte by byte in chunks of about 20 ms;
-    // a burst longer than a second on the wire delays the next one, as on a real line.
+    // The burst leaves at the start of its second, on a terminal in chunks of about 20 ms; a
+    // burst longer than a second on the wire delays the next one, as on a real line.
     const double burstStart = std::max(due, Now());
-    const size_t chunk = std::max<size_t>(1, static_cast<size_t>(0.02 / secondsPerByte));
+    const size_t step = chunk ? chunk : burst.size();
     for (size_t sent = 0; sent < burst.size() && ok && !Stop;) {
-      const size_t n = std::min(chunk, burst.size() - sent);
-      if (!SleepUntil(burstStart + static_cast<double>(sent) * secondsPerByte)) break;
-      ok = WriteAll(out, burst.data() + sent, n);
+      const size_t n = std::min(step, burst.size() - sent);
+      if (!WaitUntil(*out, burstStart + static_cast<double>(sent) * secondsPerByte)) break;
+      ok = out->Write(std::string_view(burst).substr(sent, n));
       sent += n;
     }
     due = burstStart + std::max(1.0 / speed, static_cast<double>(burst.size()) * secondsPerByte);
-    if (ok && !SleepUntil(due)) break;
+    if (ok && !WaitUntil(*out, due)) break;
   }
-  const int err = errno;
-  if (out.fd != STDOUT_FILENO && close(out.fd) != 0 && ok) ok = false;
-  if (!ok) {
-    if (!pty && err == EPIPE) return 0;  // the reader went away: nothing more to do
-    std::fprintf(stderr, "nmeasim: cannot write \"%s\": %s\n", out.name.c_str(), std::strerror(err));
+  if (ok) ok = out->Finish();
+  if (!ok && !out->Error().empty()) {
+    std::fprintf(stderr, "nmeasim: %s\n", out->Error().c_str());
     return 1;
   }
-  return 0;
+  return 0;  // done, stopped, or the reader of standard output went away
 }
 
 }  // namespace

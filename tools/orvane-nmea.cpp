@@ -2,9 +2,13 @@
 // the live receiver goes through, and prints what they made of it: the data monitor's blocks,
 // one JSON object per decoded sentence, or a summary of the whole log.
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,8 +17,10 @@
 #include <vector>
 
 #include "common/HostConv.h"
-#include "nmea/UNmeaProc.h"
+#include "net/NetSource.h"
 #include "nmea/NmeaReport.h"
+#include "nmea/UNmeaProc.h"
+#include "serial/TermiosPort.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {
@@ -22,8 +28,10 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: orvane-nmea [OPTION]... [FILE]\n"
-    "Decodes an NMEA 0183 log (standard input when FILE is absent or \"-\") through the same\n"
-    "framing and decoders as a live receiver and prints what they made of it.\n"
+    "       orvane-nmea [OPTION]... --source ADDRESS [--duration SECONDS]\n"
+    "Decodes an NMEA 0183 log (standard input when FILE is absent or \"-\"), or what a live\n"
+    "source sends, through the same framing and decoders as a live receiver and prints what\n"
+    "they made of it.\n"
     "\n"
     "  (no option)       after each GGA, GLL and RMC the data monitor's block, after each\n"
     "                    GSV cycle the satellite table, and the fix caption when it changes\n"
@@ -36,11 +44,16 @@ constexpr const char* kUsage =
     "                    GQ, QZ besides GP), with up to 64 satellites of all systems\n"
     "  --gpsfix GSA|RMC  the sentence whose position marks a fix valid (default GSA)\n"
     "  --chunk-size N    bytes handed to the receive path at a time (default 4096)\n"
+    "  --source ADDRESS  read tcp://HOST:PORT, udp://[ADDRESS]:PORT (10110 by default),\n"
+    "                    gpsd://HOST[:PORT][/DEVICE] or a serial device such as /dev/ttyACM0\n"
+    "                    until it ends, SECONDS pass, or SIGINT or SIGTERM comes\n"
+    "  --duration S      seconds to read a live source for (default: until it ends)\n"
+    "  --baud N          line speed of a serial device (default 4800)\n"
     "  --help            this text\n"
     "  --version         the version\n"
     "\n"
-    "Exit status: 0 when the log was read to its end, 1 when it could not be read, 2 for a\n"
-    "wrong command line.\n";
+    "Exit status: 0 when the log was read to its end (a live source: until it ended, the\n"
+    "seconds passed or a signal came), 1 when it could not be read, 2 for a wrong command line.\n";
 
 // ---- command line ---------------------------------------------------------------------------
 
@@ -53,6 +66,49 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+volatile std::sig_atomic_t Stop = 0;
+void OnSignal(int) { Stop = 1; }
+
+// Hands what a live source sends to `feed` until the source ends, `seconds` pass (0: no limit) or
+// a stop signal comes. False, with `error`, when it cannot be opened or fails on the way.
+template <class TFeed>
+bool ReadLive(const std::string& address, double seconds, uint32_t baud, TFeed feed, std::string& error) {
+  using clock = std::chrono::steady_clock;
+  const auto deadline =
+      clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
+  auto timeLeft = [&] { return seconds <= 0 || clock::now() < deadline; };
+  std::string bytes;
+  if (!IsNetAddress(address)) {
+    TTermiosPort port;
+    TLineSettings line;
+    line.BaudRate = baud;
+    if (!port.Open(address, error)) return false;
+    port.Apply(line);
+    while (!Stop && timeLeft()) {
+      pollfd p{port.Handle(), POLLIN, 0};
+      ::poll(&p, 1, 100);
+      char buf[4096];
+      const ssize_t n = port.Read(buf, sizeof buf);
+      if (n > 0) feed(buf, static_cast<size_t>(n));
+      if (n <= 0 && port.HungUp()) return (error = "\"" + address + "\" hung up"), false;
+    }
+    return true;
+  }
+  TNetInput input(address);
+  if (!input.Open()) return (error = input.LastError()), false;
+  TNetSource& source = *input.Get();
+  while (!Stop && timeLeft()) {
+    source.Wait(100);
+    bytes.clear();
+    const bool ok = source.ReadQueued(bytes);
+    if (!bytes.empty()) feed(bytes.data(), bytes.size());
+    if (!ok) return source.PeerClosed() || (error = source.LastError(), false);
+  }
+  if (source.Connecting())
+    return (error = source.Name() + ": no connection within " + std::to_string(seconds) + " seconds"), false;
+  return true;
+}
+
 int Run(int argc, char** argv) {
   TMode mode = TMode::Text;
   bool modeSet = false;
@@ -60,6 +116,9 @@ int Run(int argc, char** argv) {
   std::string gpsFix = "$GPGSA";
   size_t chunk = 4096;
   const char* path = nullptr;
+  const char* source = nullptr;
+  double seconds = 0;
+  uint32_t baud = 4800;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -92,6 +151,16 @@ int Run(int argc, char** argv) {
       if (!v || !TryStrToInt(v, n) || n < 1 || n > (1 << 24))
         return Usage("--chunk-size needs a number of bytes from 1 to 16777216");
       chunk = static_cast<size_t>(n);
+    } else if (a == "--source") {
+      if (!(source = value())) return Usage("--source needs an address, such as tcp://127.0.0.1:10110");
+    } else if (a == "--duration") {
+      const char* v = value();
+      if (!v || !ParseNumber(std::string_view(v), seconds) || !(seconds > 0 && seconds <= 366 * 86400.0))
+        return Usage("--duration needs a number of seconds above 0");
+    } else if (a == "--baud") {
+      const char* v = value();
+      if (!v || !ParseNumber(std::string_view(v), baud) || baud < 50 || baud > 4000000)
+        return Usage("--baud needs a line speed in bits per second");
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option '" + std::string(a) + "'");
     } else if (path) {
@@ -100,11 +169,13 @@ int Run(int argc, char** argv) {
       path = argv[i];
     }
   }
-  const bool useStdin = !path || std::string_view(path) == "-";
-  const std::string name = useStdin ? "standard input" : std::string(path);
+  if (source && path) return Usage("a log FILE and --source exclude each other");
+  if (!source && seconds > 0) return Usage("--duration goes with --source");
+  const bool useStdin = !source && (!path || std::string_view(path) == "-");
+  const std::string name = source ? std::string(source) : useStdin ? "standard input" : std::string(path);
 
   int fd = 0;
-  if (!useStdin) {
+  if (!useStdin && !source) {
     fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
       std::fprintf(stderr, "orvane-nmea: cannot open \"%s\": %s\n", path, std::strerror(errno));
@@ -132,7 +203,10 @@ int Run(int argc, char** argv) {
   } else if (mode == TMode::Summary) {
     proc.OnSentence = [&](const TSentenceInfo& info) { summary.Add(info); };
   } else if (mode == TMode::Gpx) {
-    gpx = std::make_unique<TGpxLog>(rec, proc, out.buf, useStdin ? std::string("NMEA log") : BaseName(name));
+    gpx = std::make_unique<TGpxLog>(rec, proc, out.buf,
+                                    useStdin ? std::string("NMEA log")
+                                    : source ? name
+                                             : BaseName(name));
     proc.OnSentence = [&](const TSentenceInfo& info) {
       gpx->Add(info);
       out.MaybeFlush();
@@ -143,7 +217,26 @@ int Run(int argc, char** argv) {
   uint64_t bytes = 0;
   bool sawCr = false;
   int status = 0;
-  for (;;) {
+  // A live source's bytes take the same road as a file's, in pieces of at most --chunk-size.
+  auto feed = [&](const char* data, size_t n) {
+    bytes += n;
+    sawCr = sawCr || std::memchr(data, '\r', n);
+    for (size_t at = 0; at < n; at += chunk)
+      proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(data) + at, std::min(chunk, n - at));
+  };
+  if (source) {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::string error;
+    if (!ReadLive(source, seconds, baud, feed, error)) {
+      std::fprintf(stderr, "orvane-nmea: %s\n", error.c_str());
+      status = 1;
+    }
+  }
+  while (!source) {
     const ssize_t n = ::read(fd, buf.data(), chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
@@ -157,7 +250,7 @@ int Run(int argc, char** argv) {
     // A read that ends between CR and LF is as harmless as a serial delivery that does.
     proc.ProcessReceivedBytes(buf.data(), static_cast<size_t>(n));
   }
-  if (fd != 0) ::close(fd);
+  if (fd > 0) ::close(fd);
 
   if (status == 0 && !proc.PendingText().empty()) {
     if (!sawCr)

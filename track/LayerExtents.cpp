@@ -1,9 +1,6 @@
 #include "track/LayerExtents.h"
 
-#include <algorithm>
 #include <cmath>
-
-#include "maps/UWaypnt.h"
 
 namespace orvane {
 namespace {
@@ -28,39 +25,32 @@ std::string Caption(char letter, const std::string& path) {
   return name + ": " + file;
 }
 
-// The extent a layer offers; false when it offers none.
-bool ExtentOf(const TMapLayer& layer, TLayerExtent& e) {
-  if (const auto* w = dynamic_cast<const TWayPnt*>(&layer)) {
-    bool any = false;
-    const auto widen = [&](double lon, double lat) {
-      if (!std::isfinite(lon) || !std::isfinite(lat)) return;
-      if (!any) {
-        e.West = e.East = lon;
-        e.South = e.North = lat;
-        any = true;
-      }
-      e.West = std::min(e.West, lon), e.East = std::max(e.East, lon);
-      e.South = std::min(e.South, lat), e.North = std::max(e.North, lat);
-    };
-    for (const TWayPointRec& p : w->WayPoints()) widen(p.Lon, p.Lat);
-    for (const TTrackFilePoint& p : w->TrackPoints()) widen(p.Lon, p.Lat);
-    return any;
-  }
-  return false;
+bool FromDescription(const TLayerDescription& d, TLayerExtent& e) {
+  if (!d.Extent) return false;
+  const TViewBox& b = *d.Extent;
+  if (!std::isfinite(b.West) || !std::isfinite(b.East) || !std::isfinite(b.South) || !std::isfinite(b.North))
+    return false;
+  e.West = b.West, e.South = b.South, e.East = b.East, e.North = b.North;
+  return true;
 }
 
 }  // namespace
 
-std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers) {
+std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers, const TMapBitmap& bitmap) {
   std::vector<TLayerExtent> out;
+  TLayerExtent e;
+  if (layers.Has('B') && FromDescription(bitmap.Describe(layers.State.MapDatum), e)) {
+    e.Letter = 'B';
+    e.Caption = Caption('B', layers.PathOf('B'));
+    out.push_back(e);
+  }
   for (const char* l = kLayerDrawOrder; *l; ++l) {
     if (!layers.Has(*l)) continue;
     const TMapLayer* layer = layers.Layer(*l);
-    TLayerExtent e;
-    if (!layer || !ExtentOf(*layer, e)) continue;
+    if (!layer || !FromDescription(layer->Describe(), e)) continue;
     e.Letter = *l;
     e.Caption = Caption(*l, layers.PathOf(*l));
-    out.push_back(std::move(e));
+    out.push_back(e);
   }
   return out;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "maps/MapBitmap.h"
 #include "track/MapLayers.h"
 
 namespace orvane {
@@ -14,7 +15,8 @@ struct TLayerExtent {
   double West = 0, South = 0, East = 0, North = 0;  // decimal degrees of the map datum
 };
 
-// One entry per active layer that holds something placed, in draw order.
-std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers);
+// One entry per active layer that holds something placed: the bitmap, then the others in draw
+// order.
+std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers, const TMapBitmap& bitmap);
 
 }  // namespace orvane

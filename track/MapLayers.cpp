@@ -82,11 +82,10 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
   MapReady = true;
 }
 
-void TMapLayers::DrawMapLayers(TCanvas& canvas, double West, double South, double East, double North,
-                               double scale) const {
-  if (Has('B')) bitmap_.Draw(canvas, West, South, East, North, scale);
+void TMapLayers::DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const {
+  if (Has('B')) bitmap_.Draw(canvas, view, scale);
   for (const char* l = kLayerDrawOrder; *l; ++l)
-    if (TMapLayer* layer = Layer(*l); layer && Has(*l)) layer->Draw(canvas, West, South, East, North);
+    if (TMapLayer* layer = Layer(*l); layer && Has(*l)) layer->Draw(canvas, view);
 }
 
 }  // namespace orvane

@@ -38,7 +38,7 @@ public:
   // header number or a picture file end the load there, MapReady keeping its value.
   void LoadMapSet(const std::function<void(const std::string&)>& message);
   // The bitmap, then the vector layers in draw order.
-  void DrawMapLayers(TCanvas& canvas, double West, double South, double East, double North, double scale) const;
+  void DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const;
 
   TTrackState& State;
   std::string MapSet;

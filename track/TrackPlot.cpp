@@ -56,7 +56,7 @@ void TTrackPlot::DrawBase(TCanvas& canvas) {
   std::function<void(TCanvas&)> maps;
   if (layers_.MapReady) {
     maps = [this](TCanvas& c) {
-      layers_.DrawMapLayers(c, View.West, View.South, View.East, View.North, View.Scale);
+      layers_.DrawMapLayers(c, View.Box(), View.Scale);
       host_.SetCaption(View.Caption());
     };
   }

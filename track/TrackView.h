@@ -9,6 +9,7 @@
 
 #include "common/CoordFormat.h"
 #include "maps/TCanvas.h"
+#include "maps/ViewBox.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -41,6 +42,9 @@ struct TScaleBar {
 };
 TScaleBar ScaleBarFor(double latDeg, double scale, int maxPixels);
 
+// The track window's client size at start, which the headless map tool takes as its default.
+inline constexpr int kTrackClientWidth = 485, kTrackClientHeight = 305;
+
 class TTrackView {
 public:
   explicit TTrackView(TTrackState& state) : State(state) {}
@@ -50,6 +54,7 @@ public:
   double Scale = 0.05;
   int32_t GridStep = 600;
   double West = 0, South = 0, East = 0, North = 0;
+  TViewBox Box() const { return {West, South, East, North}; }
   int W = 0, H = 0;
   double MouseLon = 0, MouseLat = 0;               // D.MMSS, as of the last read-out
   TCoordFormat CoordFormat = TCoordFormat::DMmss;  // of the read-out and the grid labels

@@ -9,18 +9,10 @@
 #include <QDir>
 
 #include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
 
 namespace orvane {
 namespace {
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "FolderDialogTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-}
 
 class FolderDialogTest : public TempDir {
 protected:

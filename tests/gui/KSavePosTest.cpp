@@ -19,19 +19,11 @@
 #include "gui/USatVForm.h"
 #include "gui/UMoniForm.h"
 #include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {
 namespace {
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "KSavePosTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-}
 
 TEST(PlacementLine, FormatsNineIntegers) {
   TPlacement p;
@@ -88,6 +80,55 @@ TEST(PlacementFile, FollowsTheProgramsNameBesideTheSettingsFile) {
   EXPECT_EQ(PlacementFileFor("/opt/orvane/Renamed", "/tmp/x/mine.ini", true), "/tmp/x/mine.ini");
 }
 
+TEST(PlacementRect, IsMadeUsableOnTheScreensThereAre) {
+  const TScreenArea left{{0, 0, 1920, 1080}, {0, 30, 1920, 1050}};
+  const TScreenArea right{{1920, 0, 1280, 1024}, {1920, 0, 1280, 1024}};
+  struct TCase {
+    const char* What;
+    TPlacement P;
+    std::vector<TScreenArea> Screens;
+    TPixelRect Rect;
+    bool ByFrame;
+  };
+  const TCase cases[] = {
+      {"on screen: as stored", {0, -1, -1, -1, -1, 100, 200, 500, 500}, {left}, {100, 200, 400, 300}, false},
+      {"past the right edge: kept", {0, -1, -1, -1, -1, 1800, 200, 2200, 500}, {left}, {1800, 200, 400, 300}, false},
+      {"larger than the screen", {1, 0, 0, 0, 0, 0, 0, 100000, 100000}, {left}, {0, 30, 1920, 1050}, true},
+      {"overflowing edges",
+       {0, 0, 0, 0, 0, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+       {left},
+       {0, 30, 1920, 1050},
+       true},
+      {"on no screen", {0, -1, -1, -1, -1, 9000, 9000, 9300, 9200}, {left, right}, {0, 30, 300, 200}, true},
+      {"far left, wider than the screen",
+       {0, -1, -1, -1, -1, -50000, 100, 50000, 400},
+       {left},
+       {0, 100, 1920, 300},
+       false},
+      {"mostly on the second screen",
+       {0, -1, -1, -1, -1, 1900, 100, 5000, 900},
+       {left, right},
+       {1920, 100, 1280, 800},
+       false},
+      {"title bar above the screen", {0, -1, -1, -1, -1, 10, 30, 290, 384}, {left}, {10, 30, 280, 354}, true},
+      {"just below the screen", {0, -1, -1, -1, -1, 10, 1080, 290, 1434}, {left}, {0, 30, 280, 354}, true},
+      {"no screens: size capped", {0, -1, -1, -1, -1, 5, 6, 100000, 7}, {}, {5, 6, kMaxWindowSide, 1}, false},
+  };
+  for (const TCase& c : cases) {
+    TRestoredRect got;
+    ASSERT_TRUE(RestoreRect(c.P, c.Screens, got)) << c.What;
+    EXPECT_EQ(got.Rect, c.Rect) << c.What << ": " << got.Rect.Left << "," << got.Rect.Top << " " << got.Rect.Width
+                                << "x" << got.Rect.Height;
+    EXPECT_EQ(got.ByFrame, c.ByFrame) << c.What;
+  }
+  for (const TPlacement& p : {TPlacement{0, 0, 0, 0, 0, 10, 10, 10, 20}, TPlacement{0, 0, 0, 0, 0, 10, 10, 20, 5},
+                              TPlacement{0, 0, 0, 0, 0, INT32_MAX, 0, INT32_MIN, 10}}) {
+    TRestoredRect got{{1, 2, 3, 4}, true};
+    EXPECT_FALSE(RestoreRect(p, {left}, got)) << FormatPlacement(p);
+    EXPECT_EQ(got.Rect, (TPixelRect{1, 2, 3, 4}));
+  }
+}
+
 class PlacementTest : public TempDir {
 protected:
   void SetUp() override {
@@ -123,6 +164,9 @@ TEST_F(PlacementTest, EachWindowsGeometryComesBackThroughTheSettingsFile) {
   ShowData = false;
   ShowTrk = false;
   CreateForms();
+  for (QWidget* w :
+       {static_cast<QWidget*>(SatVForm), static_cast<QWidget*>(MoniForm), static_cast<QWidget*>(TrackForm)})
+    w->show();
   SatVForm->setGeometry(40, 30, 300, 330);
   MoniForm->setGeometry(360, 40, 260, 280);
   TrackForm->setGeometry(100, 200, 420, 380);
@@ -156,6 +200,7 @@ TEST_F(PlacementTest, AWindowShownByItsSettingIsPlacedAndStaysShown) {
 TEST_F(PlacementTest, AMaximizedWindowReopensMaximizedWithItsNormalRectangle) {
   TKSavePosIni* first = Window("TestForm");
   first->Loaded();
+  first->Owner()->show();
   first->Owner()->setGeometry(50, 60, 240, 180);
   first->Owner()->setWindowState(Qt::WindowMaximized);
   first->SavePos();
@@ -177,6 +222,7 @@ TEST_F(PlacementTest, AMinimizedWindowReopensNormalUnlessIconicIsResumed) {
   pos->Loaded();
   EXPECT_FALSE(pos->Owner()->isMinimized());
   EXPECT_EQ(pos->Owner()->geometry(), QRect(20, 30, 200, 150));
+  pos->Owner()->show();
   // The minimized position is carried through to the next save.
   pos->SavePos();
   EXPECT_EQ(Bounds("TestForm.Bounds"), "0,-32000,-32000,-1,-1,20,30,220,180");
@@ -187,6 +233,7 @@ TEST_F(PlacementTest, AMinimizedWindowReopensNormalUnlessIconicIsResumed) {
   iconic->Loaded();
   EXPECT_TRUE(iconic->Owner()->isMinimized());
   EXPECT_FALSE(iconic->Owner()->isVisible());
+  iconic->Owner()->show();
   iconic->SavePos();
   EXPECT_EQ(Bounds("TestForm.Bounds"), "1,-1,-1,-1,-1,20,30,220,180");
 }
@@ -230,6 +277,31 @@ TEST_F(PlacementTest, ARectangleNoScreenShowsIsMovedOntoTheScreen) {
   EXPECT_EQ(pos->Owner()->geometry(), QRect(screen.topLeft(), QSize(300, 200)));
 }
 
+TEST_F(PlacementTest, AWindowNeverShownKeepsItsStoredLineOrHasNone) {
+  SetBounds("TrackForm.Bounds", "2,-1,-1,-1,-1,100,200,520,580");
+  ShowData = false;
+  ShowTrk = false;
+  CreateForms();
+  SatVForm->show();
+  SatVForm->setGeometry(40, 30, 300, 330);
+  DestroyForms();
+  EXPECT_EQ(Bounds("SatVForm.Bounds"), "0,-1,-1,-1,-1,40,30,340,360");
+  EXPECT_EQ(Bounds("MoniForm.Bounds"), "<none>");
+  EXPECT_EQ(Bounds("TrackForm.Bounds"), "2,-1,-1,-1,-1,100,200,520,580");
+}
+
+TEST_F(PlacementTest, APlacementLargerThanTheScreenOpensWithinIt) {
+  SetBounds("TrackForm.Bounds", "1,0,0,0,0,0,0,100000,100000");
+  WriteAll(ini, ReadAll(ini) + "[Settings]\nShowTrk=1\n");
+  CreateForms();
+  ASSERT_TRUE(TrackForm->isVisible());
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(TrackForm->frameGeometry()))
+      << screen.width() << "x" << screen.height() << " " << TrackForm->frameGeometry().x() << ","
+      << TrackForm->frameGeometry().y() << " " << TrackForm->frameGeometry().width() << "x"
+      << TrackForm->frameGeometry().height() << " " << TrackForm->geometry().x() << "," << TrackForm->geometry().y();
+}
+
 TEST_F(PlacementTest, BoundsSurviveTheSettingsSaveAndTheSettingsSurviveThePlacements) {
   const std::string bounds =
       "[Bounds]\r\n; kept by hand\r\nSatVForm.Bounds=0,-1,-1,-1,-1,1,2,301,332\r\nMoniForm.Bounds = "
@@ -243,6 +315,8 @@ TEST_F(PlacementTest, BoundsSurviveTheSettingsSaveAndTheSettingsSurviveThePlacem
 
   // A placement write changes its own line and no other byte.
   TKSavePosIni* pos = Window("MoniForm");
+  pos->SetTarget(pos->Owner());
+  pos->Owner()->show();
   pos->Owner()->setGeometry(10, 20, 200, 150);
   pos->SavePos();
   std::string expected = saved;
@@ -255,6 +329,7 @@ TEST_F(PlacementTest, TheExitWritesThePlacementsIntoTheFileTheSettingsSaveMade) 
   ShowData = false;
   ShowTrk = false;
   CreateForms();
+  SatVForm->show();
   SatVForm->setGeometry(40, 30, 300, 330);
   ASSERT_FALSE(std::filesystem::exists(ini));
   DestroyForms();

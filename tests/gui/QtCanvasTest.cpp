@@ -16,18 +16,10 @@
 #include <QPainter>
 
 #include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
 
 namespace orvane {
 namespace {
-
-void EnsureGuiApp() {
-  static int argc = 1;
-  static char name[] = "QtCanvasTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit. The
-  // window tests in the same program need a widget application, so it is one.
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
@@ -59,7 +51,7 @@ class QtCanvasTest : public TempDir {
 protected:
   void SetUp() override {
     TempDir::SetUp();
-    EnsureGuiApp();
+    EnsureApp();
   }
   std::string PathOf(const char* name) const { return (dir / name).string(); }
 };

@@ -22,20 +22,12 @@
 #include "nmea/NmeaRec.h"
 #include "gui/UMoniForm.h"
 #include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
 #include "track/TrackState.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {
 namespace {
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "SetFormTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-}
 
 void Click(QWidget* w) {
   const QPointF at(w->width() / 2.0, w->height() / 2.0);
@@ -55,14 +47,6 @@ int CountColor(const QImage& img, QColor c) {
     for (int x = 0; x < img.width(); ++x)
       if (img.pixelColor(x, y).rgb() == c.rgb()) ++n;
   return n;
-}
-
-std::string Sentence(const std::string& body) {
-  unsigned sum = 0;
-  for (char c : body) sum ^= static_cast<unsigned char>(c);
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-  return "$" + body + tail;
 }
 
 class SetFormTest : public TempDir {

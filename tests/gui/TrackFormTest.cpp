@@ -11,7 +11,6 @@
 #include <vector>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -28,6 +27,7 @@
 #include "geodrel.h"
 #include "nmea/NmeaRec.h"
 #include "tests/common/TempFiles.h"
+#include "tests/gui/WindowTest.h"
 #include "gui/DefaultMark.h"
 #include "track/TrackState.h"
 #include "track/TrackView.h"
@@ -35,26 +35,7 @@
 namespace orvane {
 namespace {
 
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "TrackFormTest";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
-
 QRgb ToQRgb(TColor c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
-
-// Runs the event loop until the condition holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& cond, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!cond()) {
-    if (t.elapsed() > ms) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 // Acts on the next modal dialog once it runs (the file and input boxes block their caller).
 void OnModal(std::function<void(QWidget*)> act) {
@@ -217,7 +198,7 @@ TEST_F(TrackFormTest, TrackingOnSamplesAtOnceAndOffLetsTheNextTickStopTheTimer) 
   EXPECT_TRUE(f.TrkTimer.isActive());  // still runs: its next tick samples, then stops
   Fix(34.0, 134.0010);
   f.TrkTimer.setInterval(10);
-  ASSERT_TRUE(WaitFor([&] { return !f.TrkTimer.isActive(); }));
+  ASSERT_TRUE(WaitFor([&] { return !f.TrkTimer.isActive(); }, 3));
   EXPECT_EQ(f.Plot().Track.Count(), 2u);
 
   // On again: a sample at once.
@@ -243,7 +224,7 @@ TEST_F(TrackFormTest, TimerSamplesAreDrawnAsALineWithTheMarkAtTheNewest) {
   EXPECT_EQ(CountNear(f.Surface(), track, f.Surface().rect()), 0);  // one point: no line yet
 
   Fix(34.0, 134.0010);  // 10 arc-seconds east: the old point 40 pixels west of the centre
-  ASSERT_TRUE(WaitFor([&] { return f.Plot().Track.Count() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return f.Plot().Track.Count() == 2; }, 3));
   EXPECT_EQ(Title(), "Route Track  (2/1000)");
   EXPECT_EQ(TrackState.CenterL, 134.0010);
   EXPECT_GT(CountNear(f.Surface(), track, QRect(c.x() - 36, c.y() - 2, 20, 5)), 20);
@@ -480,7 +461,7 @@ TEST_F(TrackFormTest, ResizingRedrawsTheSurfaceAtTheNewSize) {
   f.TrkTimerTimer();
   f.show();
   f.resize(600, 400);
-  ASSERT_TRUE(WaitFor([&] { return f.Surface().size() == QSize(600, 400); }));
+  ASSERT_TRUE(WaitFor([&] { return f.Surface().size() == QSize(600, 400); }, 3));
   EXPECT_EQ(f.imgTrk->size(), QSize(600, 400));
   EXPECT_NEAR(f.Plot().View.East - f.Plot().View.West, 600 / 4.0 / 3600, 1e-12);
   // The track is drawn again around the same centre, now at the new middle.

@@ -1,6 +1,7 @@
 // What the offscreen window tests share: one application for the whole process, sentences with
 // their checksums, waiting on the event loop, and a fixture with a private settings file and a
-// pseudo-terminal standing in for the receiver's port.
+// pseudo-terminal standing in for the receiver's port. Every test that needs a widget
+// application takes it from here.
 #pragma once
 
 #include <pty.h>
@@ -28,8 +29,7 @@ inline void EnsureApp() {
   static char name[] = "WindowTest";
   static char* argv[] = {name, nullptr};
   // Never destroyed: a static application torn down after Qt's own globals crashes at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
+  if (!QCoreApplication::instance()) new QApplication(argc, argv);
 }
 
 // "$body*hh\r\n" with the body's checksum.

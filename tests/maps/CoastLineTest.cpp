@@ -62,11 +62,11 @@ TEST_F(CoastLineTest, DrawsEverySegmentWhenTheBoxMeetsTheView) {
                                          {136.01, 34, 137, 35, 0},     // east of it
                                          {134, 33, 134.99, 35, 0}}) {  // west of it
     RecordingCanvas canvas(100, 100);
-    layer.Draw(canvas, c.West, c.South, c.East, c.North);
+    layer.Draw(canvas, {c.West, c.South, c.East, c.North});
     EXPECT_EQ(canvas.Of(TCanvasOp::Polyline).size(), c.Polylines) << c.West;
   }
   RecordingCanvas canvas(100, 100);
-  layer.Draw(canvas, 135, 34, 136, 35);
+  layer.Draw(canvas, {135, 34, 136, 35});
   const auto poly = canvas.Of(TCanvasOp::Polyline);
   EXPECT_EQ(poly[0]->Points, (std::vector<TPoint>{{0, 100}, {50, 50}}));
   EXPECT_EQ(poly[1]->Points.size(), 3u);

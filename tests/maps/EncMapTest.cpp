@@ -258,7 +258,7 @@ TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
 
   RecordingCanvas canvas(100, 100);
   canvas.State.PenWidth = 9;
-  map->Draw(canvas, 0, 0, 10, 10);
+  map->Draw(canvas, {0, 0, 10, 10});
   const auto polygons = canvas.Of(TCanvasOp::Polygon);
   ASSERT_EQ(polygons.size(), 3u);
   // The largest (COALNE's colour), then 25 square arc-seconds, then 1.
@@ -282,7 +282,7 @@ TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
   EXPECT_EQ(canvas.State.PenWidth, 2);
 
   canvas.Reset();
-  map->Draw(canvas, 20, 20, 30, 30);  // nothing meets this view
+  map->Draw(canvas, {20, 20, 30, 30});  // nothing meets this view
   EXPECT_TRUE(canvas.Of(TCanvasOp::Polygon).empty() && canvas.Of(TCanvasOp::Polyline).empty());
 }
 

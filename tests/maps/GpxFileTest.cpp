@@ -73,7 +73,9 @@ TEST(GpxFileTest, ReadsWhatOtherToolsWrite) {
     std::vector<size_t> lines;
     for (const auto& l : d.Lines) lines.push_back(l.size());
     EXPECT_EQ(lines, c.lines) << c.what;
-    if (!d.Waypoints.empty()) EXPECT_EQ(d.Waypoints[0].Name, c.firstName) << c.what;
+    if (!d.Waypoints.empty()) {
+      EXPECT_EQ(d.Waypoints[0].Name, c.firstName) << c.what;
+    }
   }
   const TGpxData d = ReadGpx(kFiles[2].text, "f.gpx");
   EXPECT_EQ(d.Waypoints[0].Lat, -33.5);
@@ -148,7 +150,7 @@ TEST_F(GpxLayerTest, EachRouteAndSegmentIsItsOwnLine) {
                                "</trk></gpx>")));
   EXPECT_EQ(layer.LineStarts(), (std::vector<size_t>{0, 2, 3}));
   RecordingCanvas canvas(100, 100);
-  layer.Draw(canvas, 135, 34, 136, 35);
+  layer.Draw(canvas, TViewBox{135, 34, 136, 35});
   const auto poly = canvas.Of(TCanvasOp::Polyline);
   // The one-point segment draws nothing; no line joins the route to the track.
   ASSERT_EQ(poly.size(), 2u);

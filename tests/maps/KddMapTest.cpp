@@ -307,6 +307,9 @@ TEST_F(KddMapTest, BrokenFiles) {
        [](const TKddMap& m) { EXPECT_EQ(m.Arcs()[0].PointCount, 2); }},
       {"a coordinate that is no number", "arc.txt", Header(0) + "L1101,1,12,2\n1,2\n3,4x\n",
        "arc.txt, line 4: '4x' is not a valid floating point value", nullptr},
+      {"a coordinate too far from the zone", "arc.txt", Header(0) + "L1101,1,12,2\n1,2\n3,1e300\n",
+       "arc.txt, line 4: X 1003.5, Y 1e+300 of zone 9 are too far", nullptr},
+      {"a point too far from the zone", "pnt0.txt", Header(1) + "P,1,1e200,2\n", "pnt0.txt, line 2: X 1e+200", nullptr},
       {"an arc line that is no number", "pgn.txt", Header(1) + "A1,1,1,0,0\n12 13\n",
        "pgn.txt, line 3: '12 13' is not a valid integer value", nullptr},
       {"a short header", "arc.txt", "H,1,2\n" + ok, "arc.txt, line 1: 3 fields where 10 are needed", nullptr},
@@ -352,14 +355,14 @@ protected:
   void LoadAndDraw(const TArea& a, double east = kEast) {
     ASSERT_TRUE(map.Load(Write(a)));
     canvas.Reset();
-    map.Draw(canvas, kWest, kSouth, east, kNorth);
+    map.Draw(canvas, {kWest, kSouth, east, kNorth});
   }
   RecordingCanvas canvas{kWidth, kHeight};
 };
 
 TEST_F(KddDrawTest, EmptyLayerDrawsTheScaleFigure) {
   RecordingCanvas c(700, 500);
-  map.Draw(c, 139, 35, 140, 36);
+  map.Draw(c, {139, 35, 140, 36});
   ASSERT_EQ(c.Calls.size(), 1u);
   EXPECT_EQ(c.Calls[0].Op, TCanvasOp::TextOut);
   EXPECT_EQ(c.Calls[0].Text, "700.00 ");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "maps/PlaneRect.h"
@@ -91,6 +92,45 @@ TEST(PlaneRectTest, ZonesOutsideTheTableAreRefused) {
     EXPECT_THROW(GeodeticToPlane(zone, 36, 140, X, Y), EPlaneZoneError);
     EXPECT_EQ(lat + lon + X + Y, 34);  // nothing written
   }
+}
+
+TEST(PlaneRectTest, UnusableValuesAreRefusedAndNothingIsWritten) {
+  constexpr double kNan = std::numeric_limits<double>::quiet_NaN(), kInf = std::numeric_limits<double>::infinity();
+  struct TCase {
+    bool Inverse;
+    double A, B;  // X and Y, or latitude and longitude
+    const char* Message;
+  } cases[] = {
+      {false, kNan, 0, "X nan is not a finite number"},
+      {false, 0, -kInf, "Y -inf is not a finite number"},
+      {false, 1e308, 1e308, "too far from the zone"},
+      {false, 0, 1e30, "too far from the zone"},
+      {false, 1e9, 0, "too far from the zone"},   // past the pole
+      {false, -1e9, 0, "too far from the zone"},  // past the other
+      {true, 91, 140, "latitude 91 is outside -90 to 90"},
+      {true, 36, 181, "longitude 181 is outside -180 to 180"},
+      {true, -90.5, -200, "latitude -90.5 is outside -90 to 90"},
+      {true, kNan, 140, "latitude nan is not a finite number"},
+      {true, 36, kInf, "longitude inf is not a finite number"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.A) + " " + std::to_string(c.B));
+    double out1 = 7, out2 = 8;
+    try {
+      if (c.Inverse)
+        GeodeticToPlane(9, c.A, c.B, out1, out2);
+      else
+        PlaneToGeodetic(9, out1, out2, c.A, c.B);
+      ADD_FAILURE() << "accepted: " << out1 << " " << out2;
+    } catch (const EPlaneValueError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(out1 + out2, 15);
+  }
+  // The edges themselves are usable.
+  double X = 0, Y = 0;
+  EXPECT_NO_THROW(GeodeticToPlane(9, 90, 180, X, Y));
+  EXPECT_NO_THROW(GeodeticToPlane(9, -90, -180, X, Y));
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_F(VectLineTest, AttributeJoinSetsTheStyleOfFlaggedLines) {
   EXPECT_EQ(styles, std::vector<int>({2, 0, 0, 1}));
 
   RecordingCanvas canvas(1000, 700);
-  layer.Draw(canvas, -0.5, -0.5, 1.5, 1.5);
+  layer.Draw(canvas, {-0.5, -0.5, 1.5, 1.5});
   const auto lines = canvas.Lines();
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].State.PenColor, RGBColor(0, 0, 255));
@@ -120,14 +120,14 @@ TEST_F(VectLineTest, CullingMinimumScaleAndMissingStyles) {
                                          {10, 30, 1},         // touches the first line's east end
                                          {99, 100.5, 1}}) {
     RecordingCanvas canvas(1000, 700);
-    layer.Draw(canvas, c.West, -1, c.East, 2);
+    layer.Draw(canvas, {c.West, -1, c.East, 2});
     EXPECT_EQ(canvas.Of(TCanvasOp::Polyline).size(), c.Lines) << c.West << " " << c.East;
   }
   // Without entries of the file's prefix nothing is drawn.
   metaDef = {"N03-0=border,0,1,255,0,0,0"};
   ASSERT_TRUE(layer.Load(path));
   RecordingCanvas canvas(1000, 700);
-  layer.Draw(canvas, -1, -1, 1, 2);
+  layer.Draw(canvas, {-1, -1, 1, 2});
   EXPECT_TRUE(canvas.Calls.empty());
 }
 

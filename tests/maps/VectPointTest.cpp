@@ -58,7 +58,7 @@ TEST_F(VectPointTest, ReadsPointsAndDrawsLabelsInView) {
   };
   for (const Case& c : cases) {
     RecordingCanvas canvas(1000, 700);
-    layer.Draw(canvas, c.West, c.South, c.East, c.North);
+    layer.Draw(canvas, {c.West, c.South, c.East, c.North});
     EXPECT_EQ(canvas.Texts(), c.Texts) << c.East;
     EXPECT_EQ(canvas.Calls.size(), c.Texts.size());
   }

@@ -99,7 +99,7 @@ TEST_F(WaypntTest, DrawsTheTrackThenLabelledWaypoints) {
   EXPECT_EQ(std::vector<double>({layer.West(), layer.South(), layer.East(), layer.North()}),
             std::vector<double>({135, 34, 136, 35}));
   RecordingCanvas canvas(100, 100);
-  layer.Draw(canvas, 135, 34, 136, 35);
+  layer.Draw(canvas, {135, 34, 136, 35});
   const auto poly = canvas.Of(TCanvasOp::Polyline);
   ASSERT_EQ(poly.size(), 1u);
   EXPECT_EQ(poly[0]->Points, (std::vector<TPoint>{{0, 100}, {100, 0}, {50, 50}}));
@@ -114,7 +114,7 @@ TEST_F(WaypntTest, DrawsTheTrackThenLabelledWaypoints) {
 
   // A view between the track's points but outside its extent draws none of it.
   RecordingCanvas outside(100, 100);
-  layer.Draw(outside, 137, 34, 138, 35);
+  layer.Draw(outside, {137, 34, 138, 35});
   EXPECT_TRUE(outside.Calls.empty());
 }
 

@@ -524,6 +524,31 @@ TEST_F(ComDrv32Test, OtherEndClosingWhileOpen) {
   EXPECT_EQ(got.All(), "$GPRMC\r\n");
 }
 
+// Today's receivers run at 115200: the line is set to it and a second of a busy receiver's
+// output arrives whole over the ticks.
+TEST_F(ComDrv32Test, ReceivesAtHighSpeed) {
+  port.SetComPortSpeed(br115200);
+  port.SetComPortInBufSize(2048);
+  ASSERT_TRUE(port.OpenPort()) << port.LastOpenError();
+  EXPECT_EQ(TerminalSpeed(pty.slave), 115200u);
+  std::string sent;
+  for (int i = 0; sent.size() < 11000; ++i)
+    sent += "$GPGSV,3,1,12,01,55,347,39,03,72,278,41,04,39,085,34,07,73,290,44*" + std::to_string(10 + i % 90) + "\r\n";
+  for (size_t at = 0; at < sent.size(); at += 1000) {
+    pty.Write(sent.substr(at, 1000));
+    ASSERT_TRUE(pty.WaitQueued(1));
+    for (int i = 0; i < 20 && pty.Queued() > 0; ++i) {
+      port.PollTick();
+      if (pty.Queued() > 0) poll(nullptr, 0, 1);
+    }
+  }
+  for (int i = 0; i < 200 && got.All().size() < sent.size(); ++i) {
+    port.PollTick();
+    poll(nullptr, 0, 1);
+  }
+  EXPECT_EQ(got.All(), sent);
+}
+
 TEST(PortNames, PortsSectionMapsNumbers) {
   SetComDevices({"COM1=/dev/ttyUSB0", "com3=/dev/serial/by-id/usb-gps", "COM3=/dev/second", "COM17=/dev/x",
                  "LPT1=/dev/lp0", "COM2=", "COMx=/dev/y"});

@@ -21,8 +21,10 @@
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
 #include "tests/maps/MapFiles.h"
+#include "tests/gui/WindowTest.h"
 #include "tests/tools/S57Writer.h"
 #include "track/TrackState.h"
+#include "track/TrackView.h"
 
 extern char** environ;
 
@@ -143,8 +145,8 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
        {"kind: bitmap", "ULXMAP 134.93, ULYMAP 35.06, XDIM 0.003, YDIM 0.004", "pixels: 40 x 30",
         "extent: west 134.930000, south 34.940000, east 135.050000, north 35.060000"}},
       {{"--settings", (dir / "kdd.ini").string(), area},
-       {"kind: kdd", "zone: 9", "datum flag: not set", "arcs: 2", "polygons of type 0: 1 (\\pgn.txt)", "points: 1",
-        "south 36.000000"}},
+       {"kind: kdd", "zone: 9", "datum: none flagged (drawn in the map datum without a datum shift)", "arcs: 2",
+        "polygons of type 0: 1 (\\pgn.txt)", "points: 1", "south 36.000000"}},
       {{"ORVTEST1.000"}, {"kind: enc", "edges: 8", "connected nodes: 8", "area features: ", "classes: "}},
   };
   for (const TCase& c : cases) {
@@ -222,13 +224,6 @@ TEST_F(MapToolTest, PlaneGivesTheLibraryFiguresAndComesBackWithinATenthOfAMillim
 }
 
 // ---- render against the window -----------------------------------------------------------------
-
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "MapToolTest";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
-}
 
 TEST_F(MapToolTest, RenderGivesTheTrackWindowsPixels) {
   EnsureApp();

@@ -14,9 +14,15 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
+#include "net/NetSource.h"
+#include "net/UdpSource.h"
 #include "sim/SimDrive.h"
+#include "tests/common/TempFiles.h"
+#include "tests/net/NetTestKit.h"
 
 namespace orvane {
 namespace {
@@ -118,6 +124,129 @@ TEST(Nmeasim, WritesTheGivenSecondsToAFile) {
     EXPECT_TRUE(f[4].starts_with("133") || f[4].starts_with("134")) << line;
   }
   EXPECT_EQ(gga, 4);
+}
+
+// Starts nmeasim with `args`; its standard output is read through `out`.
+pid_t Start(const std::vector<std::string>& args, int& out) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    std::vector<char*> argv{const_cast<char*>(NMEASIM_PATH)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(NMEASIM_PATH, argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  out = pipeFds[0];
+  return pid;
+}
+
+std::string FirstLine(int fd) {
+  std::string line;
+  char c;
+  while (read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
+  return line;
+}
+
+int Finish(pid_t pid, bool terminate) {
+  if (terminate) kill(pid, SIGTERM);
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// True when `got` is a run of whole consecutive lines of `all`, and at least `least` of them.
+::testing::AssertionResult RunOf(const std::vector<std::string>& got, const std::vector<std::string>& all,
+                                 size_t least) {
+  if (got.size() < least) return ::testing::AssertionFailure() << "only " << got.size() << " sentences";
+  size_t at = 0;
+  while (at < all.size() && all[at] != got[0]) ++at;
+  for (size_t i = 0; i < got.size(); ++i)
+    if (at + i >= all.size() || all[at + i] != got[i])
+      return ::testing::AssertionFailure() << "sentence " << i << " differs: " << got[i];
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> SimulatedLog(int seconds) {
+  TSimOptions opt;
+  opt.StartLat = 34, opt.StartLon = 134;
+  TNmeaSim sim(opt);
+  std::string all;
+  for (int i = 0; i < seconds; ++i) sim.NextBurst(all);
+  return ValidSentences(all);
+}
+
+TEST(Nmeasim, ServesEveryTcpClientTheDriveFromWhenItConnected) {
+  int out = -1;
+  const pid_t pid = Start({"--tcp", "0", "--speed", "20", "--duration", "400"}, out);
+  ASSERT_GT(pid, 0);
+  const std::string address = FirstLine(out);
+  close(out);
+  ASSERT_TRUE(address.starts_with("tcp://127.0.0.1:")) << address;
+  std::vector<TNetInput> clients;
+  for (int i = 0; i < 2; ++i) clients.emplace_back(address);
+  for (TNetInput& c : clients) ASSERT_TRUE(c.Open()) << c.LastError();
+  const std::vector<std::string> all = SimulatedLog(400);
+  for (TNetInput& c : clients) {
+    const TPumped p = Pump(*c.Get(), nullptr, [](const TPumped& r) { return ValidSentences(r.Text).size() >= 30; });
+    EXPECT_FALSE(p.Failed) << c.LastError();
+    EXPECT_TRUE(RunOf(ValidSentences(p.Text), all, 30));
+  }
+  EXPECT_EQ(Finish(pid, true), 0);
+}
+
+TEST(Nmeasim, SendsUdpDatagramsOfWholeSentences) {
+  const uint16_t port = FreeLoopbackPort(SOCK_DGRAM);
+  TUdpSource listener(TNetAddress{TNetKind::Udp, "127.0.0.1", port, ""});
+  ASSERT_TRUE(listener.Open()) << listener.LastError();
+  int out = -1;
+  const pid_t pid = Start({"--udp", "127.0.0.1:" + std::to_string(port), "--speed", "20"}, out);
+  ASSERT_GT(pid, 0);
+  close(out);
+  const TPumped p = Pump(listener, nullptr, [](const TPumped& r) { return ValidSentences(r.Text).size() >= 30; });
+  EXPECT_EQ(Finish(pid, true), 0);
+  // Every line that arrived is whole: the datagrams end at line ends.
+  EXPECT_EQ(static_cast<std::ptrdiff_t>(ValidSentences(p.Text).size()), std::count(p.Text.begin(), p.Text.end(), '\n'));
+  EXPECT_TRUE(RunOf(ValidSentences(p.Text), SimulatedLog(400), 30));
+}
+
+class NmeasimFile : public TempDir {};
+
+TEST_F(NmeasimFile, AppearsOnlyWhenCompleteAndNeverShortOnAFullDisk) {
+  const std::string file = (dir / "drive.log").string();
+  // While it is written (slowly, in real time) the name holds nothing; stopped, it holds the
+  // whole seconds written so far.
+  int out = -1;
+  pid_t pid = Start({"--realtime", "--speed", "50", "-o", file}, out);
+  close(out);
+  ASSERT_GT(pid, 0);
+  poll(nullptr, 0, 300);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(Finish(pid, true), 0);
+  const std::string stopped = ReadAll(file);
+  EXPECT_GT(stopped.size(), 0u);
+  EXPECT_TRUE(stopped.ends_with("\r\n"));
+
+  // A disk that fills half way (a file size limit here): a message, exit 1, and the earlier
+  // file as it was, with no temporary file left beside it.
+  pid = fork();
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{20000, 20000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDERR_FILENO);
+    execl(NMEASIM_PATH, NMEASIM_PATH, "--duration", "600", "-o", file.c_str(), nullptr);
+    _exit(127);
+  }
+  EXPECT_EQ(Finish(pid, false), 1);
+  EXPECT_EQ(ReadAll(file), stopped);
+  EXPECT_EQ(FileCount(), 1);
 }
 
 }  // namespace

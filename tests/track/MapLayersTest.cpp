@@ -27,9 +27,9 @@ struct LoggingLayer : TMapLayer {
     if (throws) throw std::runtime_error("bad data in " + path);
     return result;
   }
-  void Draw(TCanvas&, double W, double S, double E, double N) override {
+  void Draw(TCanvas&, const TViewBox& v) override {
     drawLog += letter;
-    box = {W, S, E, N};
+    box = {v.West, v.South, v.East, v.North};
   }
   char letter;
   std::string& loadLog;
@@ -89,7 +89,7 @@ protected:
   std::string Drawn() {
     drawLog.clear();
     RecordingCanvas c(485, 305);
-    layers.DrawMapLayers(c, 139.4, 35.9, 139.8, 36.1, 0.05);
+    layers.DrawMapLayers(c, {139.4, 35.9, 139.8, 36.1}, 0.05);
     return std::string(c.Of(TCanvasOp::CopyFromImage).empty() ? "" : "B") + drawLog;
   }
 

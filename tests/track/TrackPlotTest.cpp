@@ -303,7 +303,7 @@ TEST_F(TrackPlotTest, MarkPictureThatFailsEndsTheSetUp) {
   struct Layer : TMapLayer {
     int loads = 0;
     bool Load(const std::string&) override { return ++loads, true; }
-    void Draw(TCanvas&, double, double, double, double) override {}
+    void Draw(TCanvas&, const TViewBox&) override {}
   } road;
   layers.SetLayer('R', &road);
   state.IconMark = "/marks/missing.bmp";
@@ -322,7 +322,7 @@ TEST_F(TrackPlotTest, MapsAndTheReadOutCaptionOnlyWhenTheMapIsReady) {
   struct Layer : TMapLayer {
     int draws = 0;
     bool Load(const std::string&) override { return true; }
-    void Draw(TCanvas&, double, double, double, double) override { ++draws; }
+    void Draw(TCanvas&, const TViewBox&) override { ++draws; }
   } road;
   layers.SetLayer('R', &road);
   state.RoadMap = "/maps/roads.txt";

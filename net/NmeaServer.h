@@ -1,0 +1,74 @@
+// The sending side of the network sources, for the simulated receiver, the tests and the
+// benchmarks: a TCP server that any number of clients may connect to, each getting every byte
+// sent from its connection on, and a UDP sender of datagrams.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane {
+
+class TTcpServer {
+public:
+  TTcpServer() = default;
+  TTcpServer(const TTcpServer&) = delete;
+  TTcpServer& operator=(const TTcpServer&) = delete;
+  ~TTcpServer() { Close(); }
+
+  // Listens on a local address ("127.0.0.1", "::1", "0.0.0.0"); port 0 takes a free one.
+  bool Listen(const std::string& host, uint16_t port, std::string& error);
+  uint16_t Port() const { return Port_; }
+  // Queues `bytes` for every client connected now.
+  void Send(std::string_view bytes);
+  // Accepts new clients, writes what is queued, lets go of clients that left; waits at most
+  // `timeoutMs` for any of that.
+  void Poll(int timeoutMs);
+  // Polls until nothing is queued for any client or `timeoutMs` passed; true when all went out.
+  bool Drain(int timeoutMs);
+  size_t ClientCount() const { return Clients.size(); }
+  // Clients dropped because they fell too far behind.
+  size_t DroppedCount() const { return Dropped; }
+  void Close();
+
+  // A client that has this much queued and reads nothing is let go: it may connect again, and
+  // no other client waits for it.
+  static constexpr size_t kQueueLimit = 8 << 20;
+
+private:
+  struct TClient {
+    int Fd;
+    std::string Queued;
+    size_t Sent = 0;
+  };
+  void Accept();
+  bool Write(TClient& c);
+
+  int Listener = -1;
+  uint16_t Port_ = 0;
+  std::vector<TClient> Clients;
+  size_t Dropped = 0;
+};
+
+class TUdpSender {
+public:
+  TUdpSender() = default;
+  TUdpSender(const TUdpSender&) = delete;
+  TUdpSender& operator=(const TUdpSender&) = delete;
+  ~TUdpSender() { Close(); }
+
+  bool Open(const std::string& host, uint16_t port, std::string& error);
+  // Sends whole lines, as many to a datagram as fit in kDatagramLimit bytes. Nobody listening is
+  // no failure; false with `error` when the system refuses to send.
+  bool Send(std::string_view lines, std::string& error);
+  void Close();
+
+  // Below the usual Ethernet payload, so that no datagram is fragmented on the way.
+  static constexpr size_t kDatagramLimit = 1400;
+
+private:
+  int Fd = -1;
+};
+
+}  // namespace orvane

@@ -1,0 +1,118 @@
+#include "net/Resolver.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace orvane {
+
+struct TResolver::TShared {
+  std::mutex Lock;
+  bool Done = false;
+  std::vector<TSocketAddress> Addresses;
+  std::string Error;
+};
+
+namespace {
+
+// One getaddrinfo call; `numericOnly` answers at once and fails for a name.
+int Lookup(const std::string& host, uint16_t port, int socketType, bool passive, bool numericOnly,
+           std::vector<TSocketAddress>& out, std::string& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = socketType;
+  hints.ai_flags = AI_NUMERICSERV | (passive ? AI_PASSIVE : 0) | (numericOnly ? AI_NUMERICHOST : 0);
+  if (!passive) hints.ai_flags |= AI_ADDRCONFIG;
+  addrinfo* list = nullptr;
+  const std::string service = std::to_string(port);
+  const int rc = getaddrinfo(host.empty() ? nullptr : host.c_str(), service.c_str(), &hints, &list);
+  if (rc != 0) {
+    error = "cannot find \"" + host + "\": " + (rc == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(rc));
+    return rc;
+  }
+  out.clear();
+  for (const addrinfo* a = list; a; a = a->ai_next) {
+    if (a->ai_addrlen > sizeof(sockaddr_storage)) continue;
+    TSocketAddress s;
+    std::memcpy(&s.Storage, a->ai_addr, a->ai_addrlen);
+    s.Length = static_cast<socklen_t>(a->ai_addrlen);
+    out.push_back(s);
+  }
+  freeaddrinfo(list);
+  // Passive lookups list IPv4 first; an IPv6 socket on "::" hears both where the system allows.
+  if (passive && host.empty())
+    std::stable_partition(out.begin(), out.end(),
+                          [](const TSocketAddress& s) { return s.Storage.ss_family == AF_INET6; });
+  if (out.empty()) error = "cannot find \"" + host + "\": no address";
+  return out.empty() ? EAI_NONAME : 0;
+}
+
+}  // namespace
+
+std::string TSocketAddress::Text() const {
+  char text[INET6_ADDRSTRLEN] = "?";
+  uint16_t port = 0;
+  if (Storage.ss_family == AF_INET) {
+    const auto* a = reinterpret_cast<const sockaddr_in*>(&Storage);
+    inet_ntop(AF_INET, &a->sin_addr, text, sizeof text);
+    port = ntohs(a->sin_port);
+  } else if (Storage.ss_family == AF_INET6) {
+    const auto* a = reinterpret_cast<const sockaddr_in6*>(&Storage);
+    inet_ntop(AF_INET6, &a->sin6_addr, text, sizeof text);
+    port = ntohs(a->sin6_port);
+  }
+  return std::string(text) + " port " + std::to_string(port);
+}
+
+void TResolver::Start(const std::string& host, uint16_t port, int socketType, bool passive) {
+  Cancel();
+  Addresses_.clear();
+  Error_.clear();
+  // No host (every local address) and numeric addresses need no name service.
+  if (host.empty()) {
+    Lookup(host, port, socketType, passive, false, Addresses_, Error_);
+    return;
+  }
+  std::string notNumeric;
+  if (Lookup(host, port, socketType, passive, true, Addresses_, notNumeric) == 0) return;
+  auto shared = std::make_shared<TShared>();
+  Pending = shared;
+  std::thread([shared, host, port, socketType, passive] {
+    std::vector<TSocketAddress> found;
+    std::string why;
+    Lookup(host, port, socketType, passive, false, found, why);
+    std::lock_guard<std::mutex> hold(shared->Lock);
+    shared->Addresses = std::move(found);
+    shared->Error = std::move(why);
+    shared->Done = true;
+  }).detach();
+}
+
+bool TResolver::Ready() {
+  if (!Pending) return true;
+  // Kept alive past the unlock: the worker may already have dropped its own reference.
+  const std::shared_ptr<TShared> shared = Pending;
+  {
+    std::lock_guard<std::mutex> hold(shared->Lock);
+    if (!shared->Done) return false;
+    Addresses_ = std::move(shared->Addresses);
+    Error_ = std::move(shared->Error);
+  }
+  Pending.reset();
+  return true;
+}
+
+void TResolver::Cancel() { Pending.reset(); }
+
+bool ResolveNow(const std::string& host, uint16_t port, int socketType, bool passive,
+                std::vector<TSocketAddress>& addresses, std::string& error, bool numericOnly) {
+  return Lookup(host, port, socketType, passive, numericOnly, addresses, error) == 0;
+}
+
+}  // namespace orvane

@@ -1,0 +1,45 @@
+// Host names to socket addresses without blocking the caller: a numeric address is taken at once,
+// a name is looked up on a worker thread whose result the caller collects when it is ready. A
+// lookup that the caller gave up on finishes on its own and is then dropped.
+#pragma once
+
+#include <sys/socket.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+struct TSocketAddress {
+  sockaddr_storage Storage{};
+  socklen_t Length = 0;
+  const sockaddr* Get() const { return reinterpret_cast<const sockaddr*>(&Storage); }
+  // "127.0.0.1 port 10110", "::1 port 2947".
+  std::string Text() const;
+};
+
+class TResolver {
+public:
+  // Starts a lookup of `host` for a stream or datagram socket. An empty host with `passive` is
+  // every local address (IPv6 first, which also takes IPv4 where the system allows).
+  void Start(const std::string& host, uint16_t port, int socketType, bool passive);
+  // True once the lookup has an answer; Addresses() or Error() then tell it.
+  bool Ready();
+  const std::vector<TSocketAddress>& Addresses() const { return Addresses_; }
+  const std::string& Error() const { return Error_; }
+  void Cancel();
+
+private:
+  struct TShared;
+  std::shared_ptr<TShared> Pending;
+  std::vector<TSocketAddress> Addresses_;
+  std::string Error_;
+};
+
+// Blocking form, for the tools and tests: false with `error` when nothing was found.
+bool ResolveNow(const std::string& host, uint16_t port, int socketType, bool passive,
+                std::vector<TSocketAddress>& addresses, std::string& error, bool numericOnly = false);
+
+}  // namespace orvane

@@ -1,0 +1,226 @@
+// The gpsd source: its watch command, the split of gpsd's output, a stand-in gpsd that checks what
+// is asked of it, and a real gpsd started on a pseudo-terminal that a simulated receiver feeds.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "net/GpsdSource.h"
+#include "sim/SimDrive.h"
+#include "tests/net/NetTestKit.h"
+
+namespace orvane {
+namespace {
+
+const char kVersion[] =
+    "{\"class\":\"VERSION\",\"release\":\"3.22\",\"rev\":\"3.22\",\"proto_major\":3,\"proto_minor\":14}\r\n";
+const char kGga[] = "$GPGGA,090000.00,3400.0000,N,13400.0000,E,1,08,1.0,50.0,M,36.7,M,,*6A\r\n";
+const char kRmc[] = "$GPRMC,090000.00,A,3400.0000,N,13400.0000,E,0.0,0.0,010624,7.3,W,A*2C\r\n";
+
+TEST(Gpsd, WatchCommandAsksForNmeaOfOneDeviceOrAll) {
+  EXPECT_EQ(GpsdWatchCommand(""), "?WATCH={\"enable\":true,\"nmea\":true};\n");
+  EXPECT_EQ(GpsdWatchCommand("/dev/ttyACM0"), "?WATCH={\"enable\":true,\"nmea\":true,\"device\":\"/dev/ttyACM0\"};\n");
+  EXPECT_EQ(GpsdWatchCommand("/dev/a\"b\\c\n"),
+            "?WATCH={\"enable\":true,\"nmea\":true,\"device\":\"/dev/a\\\"b\\\\c\\u000a\"};\n");
+}
+
+TEST(Gpsd, FilterPassesNmeaLinesAndDropsReportsWhereverTheReadsEnd) {
+  const std::string stream = std::string(kVersion) + kGga +
+                             "{\"class\":\"DEVICES\",\"devices\":[{\"path\":\"/dev/pts/0\"}]}\r\n" + kRmc +
+                             "{\"class\":\"WATCH\",\"enable\":true}\r\n" + "!AIVDM,1,1,,A,13u?,0*00\r\n";
+  const std::string want = std::string(kGga) + kRmc + "!AIVDM,1,1,,A,13u?,0*00\r\n";
+  // Whole, byte by byte, and in pieces of every size up to 100.
+  for (size_t piece : {stream.size(), size_t{1}, size_t{7}, size_t{33}, size_t{100}}) {
+    TGpsdFilter filter;
+    std::string out;
+    for (size_t at = 0; at < stream.size(); at += piece)
+      ASSERT_TRUE(filter.Feed(stream.data() + at, std::min(piece, stream.size() - at), out));
+    EXPECT_EQ(out, want) << "pieces of " << piece;
+  }
+}
+
+TEST(Gpsd, FilterStopsAtAnErrorReportWithItsMessage) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"{\"class\":\"ERROR\",\"message\":\"Can't open \\\"/dev/x\\\".\"}\r\n", "Can't open \"/dev/x\"."},
+      {"{\"class\":\"ERROR\"}\n", "an error without a message"},
+  };
+  for (const auto& [report, message] : cases) {
+    TGpsdFilter filter;
+    std::string out;
+    EXPECT_FALSE(filter.Feed(report.data(), report.size(), out));
+    EXPECT_EQ(filter.Message(), message);
+    EXPECT_EQ(out, "");
+  }
+  // A report far longer than any gpsd sends costs no more than its start.
+  TGpsdFilter filter;
+  std::string out, huge = "{\"class\":\"SKY\",\"x\":\"" + std::string(1 << 20, 'a') + "\"}\n" + kGga;
+  EXPECT_TRUE(filter.Feed(huge.data(), huge.size(), out));
+  EXPECT_EQ(out, kGga);
+}
+
+// A stand-in gpsd on one accepted connection: what the client asks, and what it is answered.
+TEST(Gpsd, SourceAsksForTheDeviceAndPassesOnlyNmea) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+  std::string error;
+  auto s = MakeNetSource("gpsd://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/dev/ttyACM0", error);
+  ASSERT_TRUE(s && s->Open()) << error;
+  pollfd p{listener, POLLIN, 0};
+  for (int i = 0; i < 100 && ::poll(&p, 1, 20) == 0; ++i) {
+    std::string ignored;
+    ASSERT_TRUE(s->ReadQueued(ignored)) << s->LastError();
+  }
+  const int conn = ::accept(listener, nullptr, nullptr);
+  ASSERT_GE(conn, 0);
+  // The command arrives once the source sees its connection stand.
+  std::string asked;
+  for (int i = 0; i < 100 && asked.find('\n') == std::string::npos; ++i) {
+    std::string ignored;
+    s->ReadQueued(ignored);
+    pollfd c{conn, POLLIN, 0};
+    if (::poll(&c, 1, 20) == 1) {
+      char buf[512];
+      const ssize_t n = ::recv(conn, buf, sizeof buf, 0);
+      if (n > 0) asked.append(buf, static_cast<size_t>(n));
+    }
+  }
+  EXPECT_EQ(asked, GpsdWatchCommand("/dev/ttyACM0"));
+  const std::string answer = std::string(kVersion) + kGga + kRmc;
+  ASSERT_EQ(::send(conn, answer.data(), answer.size(), 0), static_cast<ssize_t>(answer.size()));
+  const std::string want = std::string(kGga) + kRmc;
+  EXPECT_EQ(Pump(*s, nullptr, [&](const TPumped& r) { return r.Text.size() >= want.size(); }).Text, want);
+
+  const std::string bad = "{\"class\":\"ERROR\",\"message\":\"Unrecognized request\"}\r\n";
+  ASSERT_EQ(::send(conn, bad.data(), bad.size(), 0), static_cast<ssize_t>(bad.size()));
+  EXPECT_TRUE(Pump(*s, nullptr, [](const TPumped& r) { return r.Failed; }).Failed);
+  EXPECT_EQ(s->LastError(), s->Name() + ": gpsd says: Unrecognized request");
+  EXPECT_FALSE(s->PeerClosed());
+  ::close(conn);
+  ::close(listener);
+}
+
+// Whole lines of `text` ended by CR LF.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t pos = 0;
+  for (size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+    out.push_back(text.substr(pos, end - pos));
+  return out;
+}
+
+class RealGpsd : public ::testing::Test {
+protected:
+  void TearDown() override {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      int status = 0;
+      for (int i = 0; i < 200 && waitpid(pid, &status, WNOHANG) == 0; ++i) poll(nullptr, 0, 10);
+      if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+      }
+    }
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+    if (!dir.empty()) std::filesystem::remove_all(dir);
+  }
+  pid_t pid = -1;
+  int master = -1, slave = -1;
+  std::string dir;
+};
+
+TEST_F(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
+  const std::string gpsd = GPSD_PATH;
+  if (gpsd.empty() || access(gpsd.c_str(), X_OK) != 0)
+    GTEST_SKIP() << "gpsd is not installed (Debian package gpsd); the gpsd source is not tried against it";
+  char name[128] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  termios t{};
+  tcgetattr(slave, &t);
+  cfmakeraw(&t);
+  tcsetattr(slave, TCSANOW, &t);
+  std::string tmpl = (std::filesystem::temp_directory_path() / "orvane-gpsd-XXXXXX").string();
+  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+  dir = tmpl;
+  const uint16_t port = FreeLoopbackPort();
+  const std::string portText = std::to_string(port), control = dir + "/gpsd.sock", log = dir + "/gpsd.log";
+  pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    dup2(out, 2);
+    // -N: in the foreground, -n: read the device at once, -S: our port (loopback only by default).
+    execl(gpsd.c_str(), "gpsd", "-N", "-n", "-S", portText.c_str(), "-F", control.c_str(), name,
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // The simulated receiver's drive, written in bursts while gpsd is watched.
+  TSimOptions options;
+  options.StartLat = 34, options.StartLon = 134;
+  TNmeaSim sim(options);
+  std::string sent;
+
+  std::string error;
+  auto source = MakeNetSource("gpsd://127.0.0.1:" + portText + name, error);
+  ASSERT_TRUE(source) << error;
+  std::string got;
+  bool connected = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+  while (std::chrono::steady_clock::now() < deadline) {
+    int gga = 0;
+    for (const std::string& l : Lines(got)) gga += l.starts_with("$GPGGA");
+    if (gga >= 5) break;
+    if (!source->IsOpen() && !source->Open()) {
+      poll(nullptr, 0, 50);  // gpsd may not listen yet
+      continue;
+    }
+    const std::string burst = sim.NextBurst();
+    sent += burst;
+    ASSERT_EQ(write(master, burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
+    for (int i = 0; i < 5; ++i) {
+      source->Wait(20);
+      if (!source->ReadQueued(got)) break;
+      connected = connected || !source->Connecting();
+    }
+  }
+  int status = 0;
+  if (!connected && waitpid(pid, &status, WNOHANG) == pid) {
+    pid = -1;
+    GTEST_SKIP() << "gpsd could not start (exit status " << WEXITSTATUS(status) << "); see its messages in " << log;
+  }
+  ASSERT_TRUE(connected) << source->LastError();
+  // gpsd may miss the first sentences while it recognises the receiver; from then on every
+  // sentence arrives as sent, in order, and nothing else does.
+  const std::vector<std::string> received = Lines(got), expected = Lines(sent);
+  ASSERT_GE(received.size(), 20u) << got;
+  size_t at = 0;
+  while (at < expected.size() && expected[at] != received[0]) ++at;
+  ASSERT_LT(at, expected.size()) << received[0];
+  for (size_t i = 0; i < received.size(); ++i) {
+    ASSERT_LT(at + i, expected.size());
+    EXPECT_EQ(received[i], expected[at + i]) << "line " << i;
+  }
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,57 @@
+// Loopback helpers for the network tests: a free port, and a bounded pump that drives a server
+// and a source until a condition holds.
+#pragma once
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "net/NetSource.h"
+#include "net/NmeaServer.h"
+
+namespace orvane {
+
+// A TCP port on 127.0.0.1 that nobody listens on now.
+inline uint16_t FreeLoopbackPort(int type = SOCK_STREAM) {
+  const int fd = ::socket(AF_INET, type, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  uint16_t port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+    port = ntohs(a.sin_port);
+  ::close(fd);
+  return port;
+}
+
+struct TPumped {
+  std::string Text;     // every byte the source gave
+  bool Failed = false;  // ReadQueued answered false
+  bool Met = false;     // the condition held before the time ran out
+};
+
+// Reads the source (and polls the server, when there is one) until `until` holds for what was
+// read, the source fails, or five seconds pass.
+inline TPumped Pump(TNetSource& source, TTcpServer* server, const std::function<bool(const TPumped&)>& until,
+                    int seconds = 5) {
+  TPumped p;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!(p.Met = until(p)) && std::chrono::steady_clock::now() < deadline) {
+    if (server) server->Poll(5);
+    source.Wait(20);
+    if (!source.ReadQueued(p.Text)) {
+      p.Failed = true;
+      p.Met = until(p);
+      break;
+    }
+  }
+  return p;
+}
+
+}  // namespace orvane

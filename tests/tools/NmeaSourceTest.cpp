@@ -1,0 +1,133 @@
+// orvane-nmea reading a live source decodes exactly as it decodes the same bytes from a file.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "net/NmeaServer.h"
+#include "tests/common/TempFiles.h"
+#include "tests/net/NetTestKit.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NmeaSource : public TempDir {
+protected:
+  // Starts orvane-nmea with `args`, its standard output and error going to files in the folder.
+  pid_t Start(const std::vector<std::string>& args, const std::string& name) {
+    const std::string out = (dir / (name + ".out")).string(), err = (dir / (name + ".err")).string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+      dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+      std::vector<char*> argv{const_cast<char*>(ORVANE_NMEA_PATH)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(ORVANE_NMEA_PATH, argv.data());
+      _exit(127);
+    }
+    return pid;
+  }
+  int Wait(pid_t pid) {
+    int status = 0;
+    // Bounded: the tool is killed if it has not ended in ten seconds.
+    for (int i = 0; i < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++i) poll(nullptr, 0, 10);
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Output(const std::string& name, const char* kind = ".out") { return ReadAll(dir / (name + kind)); }
+};
+
+// The summary's first line names the log; the rest must agree.
+std::string WithoutFirstLine(const std::string& s) { return s.substr(std::min(s.size(), s.find('\n') + 1)); }
+
+TEST_F(NmeaSource, TcpSourceDecodesEveryLogAsTheFileDoes) {
+  std::vector<fs::path> logs;
+  for (const auto& e : fs::directory_iterator(NMEA_LOGS))
+    if (e.path().extension() == ".log") logs.push_back(e.path());
+  ASSERT_GE(logs.size(), 5u);
+  for (const fs::path& log : logs) {
+    for (const char* mode : {"", "--json", "--summary"}) {
+      SCOPED_TRACE(log.filename().string() + " " + mode);
+      std::vector<std::string> args;
+      if (*mode) args.push_back(mode);
+      args.push_back(log.string());
+      ASSERT_EQ(Wait(Start(args, "file")), 0);
+
+      TTcpServer server;
+      std::string error;
+      ASSERT_TRUE(server.Listen("127.0.0.1", 0, error)) << error;
+      args.back() = "--source";
+      args.push_back("tcp://127.0.0.1:" + std::to_string(server.Port()));
+      const pid_t pid = Start(args, "live");
+      for (int i = 0; i < 500 && server.ClientCount() == 0; ++i) server.Poll(10);
+      ASSERT_EQ(server.ClientCount(), 1u);
+      // In odd pieces, so that reads end anywhere, also between CR and LF.
+      const std::string bytes = ReadAll(log);
+      for (size_t at = 0; at < bytes.size(); at += 61) {
+        server.Send(std::string_view(bytes).substr(at, 61));
+        server.Drain(1000);
+      }
+      server.Close();  // the end of the stream, as the end of the file
+      EXPECT_EQ(Wait(pid), 0) << Output("live", ".err");
+      if (std::string(mode) == "--summary")
+        EXPECT_EQ(WithoutFirstLine(Output("live")), WithoutFirstLine(Output("file")));
+      else
+        EXPECT_EQ(Output("live"), Output("file"));
+      // Warnings about the stream (a last line without its end) name the source instead of the file.
+      std::string warnings = Output("live", ".err");
+      for (size_t at; (at = warnings.find(args.back())) != std::string::npos;)
+        warnings.replace(at, args.back().size(), log.string());
+      EXPECT_EQ(warnings, Output("file", ".err"));
+    }
+  }
+}
+
+TEST_F(NmeaSource, UdpSourceReadsForTheGivenSeconds) {
+  const uint16_t port = FreeLoopbackPort(SOCK_DGRAM);
+  const std::string log = NMEA_LOGS "/generated-sw.log";
+  ASSERT_EQ(Wait(Start({log}, "file")), 0);
+  const pid_t pid = Start({"--source", "udp://127.0.0.1:" + std::to_string(port), "--duration", "1.5"}, "live");
+  TUdpSender sender;
+  std::string error;
+  ASSERT_TRUE(sender.Open("127.0.0.1", port, error)) << error;
+  poll(nullptr, 0, 300);  // the listener is up
+  ASSERT_TRUE(sender.Send(ReadAll(log), error)) << error;
+  EXPECT_EQ(Wait(pid), 0) << Output("live", ".err");
+  EXPECT_EQ(Output("live"), Output("file"));
+}
+
+TEST_F(NmeaSource, UnreachableSourceAndWrongCommandLines) {
+  const uint16_t port = FreeLoopbackPort();
+  const std::string address = "tcp://127.0.0.1:" + std::to_string(port);
+  EXPECT_EQ(Wait(Start({"--source", address}, "refused")), 1);
+  EXPECT_NE(Output("refused", ".err").find("Cannot connect to " + address), std::string::npos)
+      << Output("refused", ".err");
+  const std::pair<std::vector<std::string>, const char*> wrong[] = {
+      {{"--source", "tcp://:1"}, "the host to connect to is missing"},
+      {{"--duration", "5", "x.log"}, "--duration goes with --source"},
+      {{"--source", address, "x.log"}, "exclude each other"},
+      {{"--source", address, "--duration", "0"}, "--duration needs a number of seconds"},
+  };
+  for (const auto& [args, why] : wrong) {
+    const int status = Wait(Start(args, "wrong"));
+    EXPECT_NE(status, 0) << why;
+    EXPECT_NE(Output("wrong", ".err").find(why), std::string::npos) << Output("wrong", ".err");
+  }
+}
+
+}  // namespace
+}  // namespace orvane
