@@ -36,6 +36,7 @@ class QuietHost : public TTrackHost {
 public:
   void SetCaption(const std::string&) override {}
   void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+  void ReportError(const std::string& text) override { std::fprintf(stderr, "error: %s\n", text.c_str()); }
   void HeadingLabelChanged(const THeadingLabel&) override {}
 };
 

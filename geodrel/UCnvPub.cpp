@@ -5,9 +5,22 @@
 // DmsConv reports failure.
 #include "UCnvPriv.h"
 
+#include <cmath>
 #include <cstring>
 
 using geodrel::DatumRow;
+
+namespace {
+
+// A position the transformation can use: finite, its latitude within the poles and its
+// longitude within -180 to 180 degrees. A longitude of 1e93 would come back unchanged from the
+// polar axis and unusable from anywhere else.
+bool OnTheGlobe(const TGeoPoint& p) noexcept {
+  if (!std::isfinite(p.lat) || !std::isfinite(p.lon) || !std::isfinite(p.height)) return false;
+  return std::fabs(geodrel::DmsToDegImpl(p.lat)) <= 90.0 && std::fabs(geodrel::DmsToDegImpl(p.lon)) <= 180.0;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -54,6 +67,7 @@ bool DmsConv(const char* src, const char* dst, const TGeoPoint* in, TGeoPoint* o
   if (from < 0) return false;
   const int to = geodrel::FindDatum(dstName);
   if (to < 0) return false;
+  if (!OnTheGlobe(*out)) return false;
   return geodrel::Transform(geodrel::kDatums[from].param, geodrel::kDatums[to].param, *out, *out).ok;
 }
 

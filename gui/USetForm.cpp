@@ -148,18 +148,16 @@ TSetForm::TSetForm(QWidget* parent)
   main->addWidget(PageControl);
   main->addLayout(buttons);
 
-  for (TColorPanel* p : {pnlBGColor, pnlGridColor, pnlTrackColor, pnlWpLineColor, pnlLineCOlor})
-    p->OnClick = [this, p] { Guard([this, p] { pnlColorClick(p); }); };
+  std::vector<TColorPanel*> panels{pnlBGColor, pnlGridColor, pnlTrackColor};
+  for (TColorPanel* p : layerColors_)
+    if (p) panels.push_back(p);
+  for (TColorPanel* p : panels) p->OnClick = [this, p] { Guard([this, p] { pnlColorClick(p); }); };
   imgIco_Mark->OnClick = [this] { Guard([this] { imgIco_MarkClick(); }); };
-  const std::pair<QPushButton*, void (TSetForm::*)()> choosers[] = {
-      {btnBmpMap, &TSetForm::btnBmpMapClick},       {btnRoadMap, &TSetForm::btnRoadMapClick},
-      {btnBorderMap, &TSetForm::btnBorderMapClick}, {btnPointMap, &TSetForm::btnPointMapClick},
-      {btnKkCoast, &TSetForm::btnKkCoastClick},     {btnKddMap, &TSetForm::btnKddMapClick},
-      {btnWayPntMap, &TSetForm::btnWayPntMapClick}, {btnCoastLine, &TSetForm::btnCoastLineClick},
-      {btnEncMap, &TSetForm::btnEncMapClick},
-  };
-  for (const auto& [button, handler] : choosers)
-    connect(button, &QPushButton::clicked, this, [this, h = handler] { Guard([this, h] { (this->*h)(); }); });
+  for (size_t i = 0; i < LayerKinds().size(); ++i) {
+    const TLayerKind* kind = &LayerKinds()[i];
+    connect(layerButtons_[i], &QPushButton::clicked, this,
+            [this, kind] { Guard([this, kind] { ChooseLayerPath(*kind); }); });
+  }
   connect(chkHeadding, &QCheckBox::toggled, this, [this] { Guard([this] { chkHeaddingClick(); }); });
   chkHeaddingClick();
 }
@@ -250,25 +248,35 @@ void TSetForm::BuildMapPage() {
     g->addLayout(line, r, 1);
   };
 
-  addPath(grid, row++, tsMap, "Bitmap", "lblBmpMap", edtBmpMap, "edtBmpMap", btnBmpMap, "btnBmpMap");
-
-  // The national land numerical information layers.
-  auto* kokudo = new QGroupBox("Kokudo", tsMap);
-  kokudo->setObjectName("grpKokudo");
-  auto* kk = new QGridLayout(kokudo);
-  kk->setColumnStretch(1, 1);
-  addPath(kk, 0, kokudo, "Road", "lblRoadMap", edtRoadMap, "edtRoadMap", btnRoadMap, "btnRoadMap");
-  addPath(kk, 1, kokudo, "Border", "lblBorderMap", edtBorderMap, "edtBorderMap", btnBorderMap, "btnBorderMap");
-  addPath(kk, 2, kokudo, "Point", "lblPointMap", edtPointMap, "edtPointMap", btnPointMap, "btnPointMap");
-  addPath(kk, 3, kokudo, "Coast", "lblKkCoastMap", edtKkCoastMap, "edtKkCoastMap", btnKkCoast, "btnKkCoast");
-  grid->addWidget(kokudo, row++, 0, 1, 3);
-
-  addPath(grid, row++, tsMap, "Kukan2500", "lblKddMap", edtKddMap, "edtKddMap", btnKddMap, "btnKddMap");
-  addPath(grid, row++, tsMap, "WayPoint", "lblWayPntMap", edtWayPntMap, "edtWayPntMap", btnWayPntMap, "btnWayPntMap");
-  addColor(grid, row++, tsMap, "lblWpLineColor", pnlWpLineColor, "pnlWpLineColor");
-  addPath(grid, row++, tsMap, "Coast Line", "lblCoastLine", edtCoastLine, "edtCoastLine", btnCoastLine, "btnCoastLine");
-  addColor(grid, row++, tsMap, "lblLineCOlor", pnlLineCOlor, "pnlLineCOlor");
-  addPath(grid, row++, tsMap, "ENC", "lblEncMap", edtEncMap, "edtEncMap", btnEncMap, "btnEncMap");
+  // One row per layer kind, in the table's order; consecutive kinds of one group share a box.
+  QGroupBox* box = nullptr;
+  QGridLayout* boxGrid = nullptr;
+  int boxRow = 0;
+  for (const TLayerKind& k : LayerKinds()) {
+    if (!k.Group) {
+      box = nullptr;
+    } else if (!box || box->title() != k.Group) {
+      box = new QGroupBox(k.Group, tsMap);
+      box->setObjectName(QString("grp") + k.Group);
+      boxGrid = new QGridLayout(box);
+      boxGrid->setColumnStretch(1, 1);
+      boxRow = 0;
+      grid->addWidget(box, row++, 0, 1, 3);
+    }
+    const std::string key = k.Key;
+    QLineEdit* edit = nullptr;
+    QPushButton* button = nullptr;
+    addPath(box ? boxGrid : grid, box ? boxRow++ : row++, box ? static_cast<QWidget*>(box) : tsMap, k.Label,
+            ("lbl" + key).c_str(), edit, ("edt" + key).c_str(), button, ("btn" + key).c_str());
+    TColorPanel* panel = nullptr;
+    if (k.LineColorName) {
+      const std::string name = k.LineColorName;
+      addColor(grid, row++, tsMap, ("lbl" + name).c_str(), panel, ("pnl" + name).c_str());
+    }
+    layerEdits_.push_back(edit);
+    layerButtons_.push_back(button);
+    layerColors_.push_back(panel);
+  }
   grid->setRowStretch(row, 1);
 }
 
@@ -288,22 +296,16 @@ void TSetForm::showEvent(QShowEvent* event) {
 void TSetForm::FormShow() {
   pnlBGColor->SetColor(NmeaRec.BGColor);
   pnlGridColor->SetColor(NmeaRec.GridColor);
-  pnlLineCOlor->SetColor(NmeaRec.CoLineColor);
   pnlTrackColor->SetColor(NmeaRec.TrackColor);
-  pnlWpLineColor->SetColor(NmeaRec.WpLineColor);
   chkHeadding->setChecked(NmeaRec.Headding);
   chkHeadGuide->setChecked(NmeaRec.HeadGuide);
   chkGnss->setChecked(NmeaRec.Gnss);
   cmbCoordFormat->setCurrentText(CoordFormatName(NmeaRec.CoordFormat));
-  edtBmpMap->setText(FromLocal(TrackState.BmpMap));
-  edtRoadMap->setText(FromLocal(TrackState.RoadMap));
-  edtBorderMap->setText(FromLocal(TrackState.BorderMap));
-  edtPointMap->setText(FromLocal(TrackState.PointMap));
-  edtKkCoastMap->setText(FromLocal(TrackState.KkCoastMap));
-  edtKddMap->setText(FromLocal(TrackState.KddMap));
-  edtWayPntMap->setText(FromLocal(TrackState.WayPntMap));
-  edtCoastLine->setText(FromLocal(TrackState.CoastLine));
-  edtEncMap->setText(FromLocal(TrackState.EncMap));
+  for (size_t i = 0; i < LayerKinds().size(); ++i) {
+    const TLayerKind& k = LayerKinds()[i];
+    layerEdits_[i]->setText(FromLocal(TrackState.*k.Path));
+    if (layerColors_[i]) layerColors_[i]->SetColor(NmeaRec.*k.LineColor);
+  }
   edtIco_Mark->setText(FromLocal(TrackState.IconMark));
   if (TrackForm)
     imgIco_Mark->SetPicture(TrackForm->MarkPicture(), TrackForm->imgMark.IsIcon());
@@ -316,9 +318,9 @@ void TSetForm::btnOKClick() {
   // Colours and heading switches as the pages show them.
   NmeaRec.BGColor = pnlBGColor->Color();
   NmeaRec.GridColor = pnlGridColor->Color();
-  NmeaRec.CoLineColor = pnlLineCOlor->Color();
   NmeaRec.TrackColor = pnlTrackColor->Color();
-  NmeaRec.WpLineColor = pnlWpLineColor->Color();
+  for (size_t i = 0; i < LayerKinds().size(); ++i)
+    if (layerColors_[i]) NmeaRec.*LayerKinds()[i].LineColor = layerColors_[i]->Color();
   NmeaRec.Headding = chkHeadding->isChecked();
   NmeaRec.HeadGuide = chkHeadGuide->isChecked();
   // The decoders take it from the next sentence on.
@@ -328,15 +330,7 @@ void TSetForm::btnOKClick() {
   // The sky view repaints in its new colour.
   if (SatVForm) SatVForm->ApplyBGColor();
   // Layer paths and the mark picture.
-  TrackState.BmpMap = ToLocal(edtBmpMap->text());
-  TrackState.RoadMap = ToLocal(edtRoadMap->text());
-  TrackState.BorderMap = ToLocal(edtBorderMap->text());
-  TrackState.PointMap = ToLocal(edtPointMap->text());
-  TrackState.KkCoastMap = ToLocal(edtKkCoastMap->text());
-  TrackState.KddMap = ToLocal(edtKddMap->text());
-  TrackState.WayPntMap = ToLocal(edtWayPntMap->text());
-  TrackState.CoastLine = ToLocal(edtCoastLine->text());
-  TrackState.EncMap = ToLocal(edtEncMap->text());
+  for (size_t i = 0; i < LayerKinds().size(); ++i) TrackState.*LayerKinds()[i].Path = ToLocal(layerEdits_[i]->text());
   TrackState.IconMark = ToLocal(edtIco_Mark->text());
   // The track window reports its own loading errors; a path that does not load comes back
   // empty, and the next showing shows it so.
@@ -364,14 +358,20 @@ bool TSetForm::ChooseFileFor(QLineEdit* box, const char* filter) {
   return true;
 }
 
-void TSetForm::btnBmpMapClick() { ChooseFileFor(edtBmpMap, "Windows Bitmap|*.bmp"); }
-void TSetForm::btnRoadMapClick() { ChooseFileFor(edtRoadMap, "N01*.txt|N01*.txt"); }
-void TSetForm::btnBorderMapClick() { ChooseFileFor(edtBorderMap, "N03*.txt|N03*.txt"); }
-void TSetForm::btnPointMapClick() { ChooseFileFor(edtPointMap, "P02*.txt|P02*.txt"); }
-void TSetForm::btnKkCoastClick() { ChooseFileFor(edtKkCoastMap, "C23*.txt|C23*.txt"); }
-void TSetForm::btnWayPntMapClick() { ChooseFileFor(edtWayPntMap, "WayPoint|*.*"); }
-void TSetForm::btnCoastLineClick() { ChooseFileFor(edtCoastLine, "Coast Line|*.*"); }
-void TSetForm::btnEncMapClick() { ChooseFileFor(edtEncMap, "Converted ENC|*.00?"); }
+size_t TSetForm::LayerRow(char letter) { return static_cast<size_t>(&LayerKindOf(letter) - LayerKinds().data()); }
+
+void TSetForm::ChooseLayerPath(const TLayerKind& kind) {
+  QLineEdit* edit = LayerEdit(kind.Letter);
+  if (kind.Filter) {
+    ChooseFileFor(edit, kind.Filter);
+    return;
+  }
+  // A chooser for this one use; it goes when the choice is made.
+  TFolderDialog chooser(this);
+  chooser.Directory = ToLocal(edit->text());
+  if (FolderBrowser) chooser.RunBrowser = FolderBrowser;
+  if (chooser.Execute()) edit->setText(FromLocal(chooser.Directory));
+}
 
 void TSetForm::imgIco_MarkClick() {
   if (!ChooseFileFor(edtIco_Mark, "Bitmap|*.bmp|Icon|*.ico")) return;
@@ -384,14 +384,6 @@ void TSetForm::imgIco_MarkClick() {
                              "\": " + ToLocal(reader.errorString()));
   const QByteArray format = reader.format().toLower();
   imgIco_Mark->SetPicture(picture, format == "ico" || format == "cur");
-}
-
-void TSetForm::btnKddMapClick() {
-  // A chooser for this one use; it goes when the choice is made.
-  TFolderDialog chooser(this);
-  chooser.Directory = ToLocal(edtKddMap->text());
-  if (FolderBrowser) chooser.RunBrowser = FolderBrowser;
-  if (chooser.Execute()) edtKddMap->setText(FromLocal(chooser.Directory));
 }
 
 void TSetForm::chkHeaddingClick() { chkHeadGuide->setEnabled(chkHeadding->isChecked()); }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 
 #include "common/Color.h"
+#include "track/LayerKinds.h"
 
 namespace orvane {
 
@@ -66,17 +68,16 @@ public:
   void btnCancelClick();
 
   void pnlColorClick(TColorPanel* panel);
-  void btnBmpMapClick();
-  void btnRoadMapClick();
-  void btnBorderMapClick();
-  void btnPointMapClick();
-  void btnKkCoastClick();
-  void btnWayPntMapClick();
-  void btnCoastLineClick();
-  void btnEncMapClick();
+  // A layer's browse button: the file chooser with the layer's filter, or the folder chooser.
+  void ChooseLayerPath(const TLayerKind& kind);
   void imgIco_MarkClick();
-  void btnKddMapClick();
   void chkHeaddingClick();
+
+  // The Map page's widgets of a layer, by its letter: "edt" and "btn" with the layer's key in
+  // their object names; the line colour panel of a layer that has one, else null.
+  QLineEdit* LayerEdit(char letter) const { return layerEdits_[LayerRow(letter)]; }
+  QPushButton* LayerButton(char letter) const { return layerButtons_[LayerRow(letter)]; }
+  TColorPanel* LayerColor(char letter) const { return layerColors_[LayerRow(letter)]; }
 
   // The three dialogs, replaceable so that tests need nobody at the keyboard.
   // The colour dialog: the chosen colour, or nothing when cancelled.
@@ -89,16 +90,12 @@ public:
 
   QTabWidget* PageControl;
   QWidget *tsSystem, *tsMap;
-  TColorPanel *pnlBGColor, *pnlGridColor, *pnlTrackColor, *pnlWpLineColor, *pnlLineCOlor;
+  TColorPanel *pnlBGColor, *pnlGridColor, *pnlTrackColor;
   QFrame* pnlIco_Mark;
   TMarkPreview* imgIco_Mark;
   QLineEdit* edtIco_Mark;
   QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss;
   QComboBox *cmbGpsFix, *cmbCoordFormat;
-  QLineEdit *edtBmpMap, *edtRoadMap, *edtBorderMap, *edtPointMap, *edtKkCoastMap, *edtKddMap, *edtWayPntMap,
-      *edtCoastLine, *edtEncMap;
-  QPushButton *btnBmpMap, *btnRoadMap, *btnBorderMap, *btnPointMap, *btnKkCoast, *btnKddMap, *btnWayPntMap,
-      *btnCoastLine, *btnEncMap;
   QPushButton *btnOK, *btnCancel;
 
   static constexpr int kWidth = 495, kHeight = 464;
@@ -111,6 +108,12 @@ private:
   void BuildMapPage();
   // The open-file dialog for one box; the box takes the chosen path. True when one was chosen.
   bool ChooseFileFor(QLineEdit* box, const char* filter);
+  static size_t LayerRow(char letter);
+
+  // One entry per row of the layer table, in its order.
+  std::vector<QLineEdit*> layerEdits_;
+  std::vector<QPushButton*> layerButtons_;
+  std::vector<TColorPanel*> layerColors_;
 };
 
 // The one settings dialog of the program (null before start-up created it).

@@ -167,8 +167,8 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   // The layer objects. A chart layer whose class table cannot be read is left out; that is
   // said when a chart is to be drawn, not to every user at every start.
   layerObjects_ = std::make_unique<TMapLayerObjects>(
-      layers_, TrackState, NmeaRec, [this](const std::string& text) { ShowMessage(text); }, &encConverter_,
-      ProgramFolder() + "/" + kEncClassTableName);
+      layers_, TLayerMakers{TrackState, NmeaRec, [this](const std::string& text) { ShowMessage(text); }, &encConverter_,
+                            ProgramFolder() + "/" + kEncClassTableName});
   // Mark and layers, the first drawing, then the window's colour.
   SetMapSet();
   Guard([this] { FormPaint(); });
@@ -276,26 +276,7 @@ void TTrackForm::SetMapSet() {
 }
 
 void TTrackForm::LoadLayers() {
-  Guard([this] {
-    layers_.BuildMapSet();
-    std::string markError;
-    try {
-      plot_->PrepareMark();
-    } catch (const std::exception& e) {
-      markError = e.what();
-    }
-    if (!markError.empty()) {
-      // A mark picture that does not load is reported and the mark keeps the picture it had,
-      // but the maps still load: a wrong icon path should not cost the user every layer.
-      const std::string keep = TrackState.IconMark;
-      TrackState.IconMark.clear();
-      plot_->PrepareMark();
-      TrackState.IconMark = keep;
-      ShowError(markError);
-    }
-    if (layers_.Has('E') && !layerObjects_->Enc) ShowError(layerObjects_->EncError);
-    layers_.LoadMapSet([this](const std::string& text) { ShowMessage(text); });
-  });
+  Guard([this] { plot_->SetMapSet(); });
 }
 
 void TTrackForm::resizeEvent(QResizeEvent* event) {
@@ -317,6 +298,8 @@ void TTrackForm::ShowMessage(const std::string& text) {
   }
   QMessageBox::information(this, QApplication::applicationName(), FromLocal(text));
 }
+
+void TTrackForm::ReportError(const std::string& text) { ShowError(text); }
 
 void TTrackForm::HeadingLabelChanged(const THeadingLabel& label) {
   lblHeadding->setText(FromLocal(label.Caption));

@@ -109,6 +109,7 @@ public:
   // TTrackHost
   void SetCaption(const std::string& caption) override;
   void ShowMessage(const std::string& text) override;
+  void ReportError(const std::string& text) override;
   void HeadingLabelChanged(const THeadingLabel& label) override;
 
   // The main window's menTrkWindowClick; the close button runs it instead of just hiding.

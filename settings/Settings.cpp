@@ -18,6 +18,7 @@
 #include "common/NmeaConv.h"
 #include "nmea/NmeaRec.h"
 #include "serial/PortNames.h"
+#include "track/LayerKinds.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -156,17 +157,9 @@ TSettingsLoad LoadSettings() {
   if (TrackState.DataMax > kDataMaxLimit)
     TrackState.DataMax = Bounded(TrackState.DataMax, 1, kDataMaxLimit, "DataMax", ini.FileName(), adjusted);
   TrackState.Interval = SafeStrToInt(ini.ReadString(kTrack, "Interval", "1000"));
-  TrackState.BmpMap = ini.ReadString(kTrack, "BmpMap", "");
-  TrackState.RoadMap = ini.ReadString(kTrack, "RoadMap", "");
-  TrackState.BorderMap = ini.ReadString(kTrack, "BorderMap", "");
-  TrackState.PointMap = ini.ReadString(kTrack, "PointMap", "");
-  TrackState.KkCoastMap = ini.ReadString(kTrack, "KkCoastMap", "");
-  TrackState.WayPntMap = ini.ReadString(kTrack, "WayPntMap", "");
-  TrackState.CoastLine = ini.ReadString(kTrack, "CoastLine", "");
-  TrackState.EncMap = ini.ReadString(kTrack, "EncMap", "");
+  for (const TLayerKind& k : LayerKinds()) TrackState.*k.Path = ini.ReadString(kTrack, k.Key, "");
   TrackState.MapDatum = ini.ReadString(kTrack, "MapDatum", "Tokyo");
   TrackState.IconMark = ini.ReadString(kTrack, "IconMark", "");
-  TrackState.KddMap = ini.ReadString(kTrack, "KddMap", "");
 
   TrackState.MetaDefList = ini.ReadSectionValues("METADEF");
   TrackState.KddArcList = ini.ReadSectionValues("KDDARC");
@@ -242,15 +235,7 @@ void SaveSettings() {
   ini.WriteString(kTrack, "CenterL", FormatShortest(TrackState.CenterL));
   ini.WriteString(kTrack, "DataMax", std::to_string(TrackState.DataMax));
   ini.WriteString(kTrack, "Interval", std::to_string(TrackState.Interval));
-  ini.WriteString(kTrack, "BmpMap", TrackState.BmpMap);
-  ini.WriteString(kTrack, "RoadMap", TrackState.RoadMap);
-  ini.WriteString(kTrack, "BorderMap", TrackState.BorderMap);
-  ini.WriteString(kTrack, "PointMap", TrackState.PointMap);
-  ini.WriteString(kTrack, "KkCoastMap", TrackState.KkCoastMap);
-  ini.WriteString(kTrack, "KddMap", TrackState.KddMap);
-  ini.WriteString(kTrack, "WayPntMap", TrackState.WayPntMap);
-  ini.WriteString(kTrack, "CoastLine", TrackState.CoastLine);
-  ini.WriteString(kTrack, "EncMap", TrackState.EncMap);
+  for (const TLayerKind& k : LayerKinds()) ini.WriteString(kTrack, k.Key, TrackState.*k.Path);
   ini.WriteString(kTrack, "MapDatum", TrackState.MapDatum);
   ini.WriteString(kTrack, "IconMark", TrackState.IconMark);
   ini.EndUpdate();

@@ -46,12 +46,19 @@ std::vector<double> NumberList(const std::string& option, const std::string& tex
   return v;
 }
 
-// Tells nothing but messages: the window's title and heading label do not exist here.
+// Tells nothing but messages and errors: the window's title and heading label do not exist
+// here. An error is said at once and makes the exit status 1, but the picture is still drawn
+// with what loaded, as the window would show it.
 class THeadlessHost : public TTrackHost {
 public:
   void SetCaption(const std::string&) override {}
   void ShowMessage(const std::string& text) override { Warn(text); }
+  void ReportError(const std::string& text) override {
+    std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
+    Failed = true;
+  }
   void HeadingLabelChanged(const THeadingLabel&) override {}
+  bool Failed = false;
 };
 
 // The highest zoom whose view at W x H holds the box; zoom 1 when none does.
@@ -154,21 +161,20 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TMapBitmap bitmap(mapImage);
   TMapLayers layers(bitmap, TrackState);
   TPosixEncConverter converter;
-  TMapLayerObjects objects(
-      layers, TrackState, NmeaRec, [](const std::string& text) { Warn(text); }, &converter,
-      ProgramFolder() + "/" + kEncClassTableName);
+  const TMapLayerObjects objects(layers, TLayerMakers{TrackState, NmeaRec, [](const std::string& text) { Warn(text); },
+                                                      &converter, ProgramFolder() + "/" + kEncClassTableName});
   THeadlessHost host;
   TTrackPlot plot(host, markPicture, markBackground, layers, TrackState, NmeaRec);
   plot.View.ApplyZoom();
 
-  layers.BuildMapSet();
-  if (layers.Has('E') && !objects.Enc) throw std::runtime_error(objects.EncError);
-  const std::string configured = layers.MapSet;
-  std::vector<std::string> paths;
-  for (char c : configured) paths.push_back(layers.PathOf(c));
-  layers.LoadMapSet([&host](const std::string& text) { host.ShowMessage(text); });
-  for (size_t i = 0; i < configured.size(); ++i)
-    if (!layers.Has(configured[i])) Warn(paths[i] + ": nothing to draw, the layer is left out");
+  // The window's own load; what it leaves out is said here, as the window shows it by absence.
+  std::vector<std::pair<char, std::string>> configured;
+  for (const TLayerKind& k : LayerKinds())
+    if (!(TrackState.*k.Path).empty()) configured.emplace_back(k.Letter, TrackState.*k.Path);
+  plot.SetMapSet();
+  for (const auto& [letter, path] : configured)
+    if (!layers.Has(letter) && (letter == kBitmapLetter || layers.Layer(letter)))
+      Warn(path + ": nothing to draw, the layer is left out");
 
   // The window's surface: white, then the base drawing over it.
   QImage surface(r.W, r.H, QImage::Format_RGB32);
@@ -190,7 +196,7 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   std::fprintf(stderr, "%s: zoom %d, view west %s, south %s, east %s, north %s\n", kProgram, r.Zoom,
                FormatFixed(box.West, 6).c_str(), FormatFixed(box.South, 6).c_str(), FormatFixed(box.East, 6).c_str(),
                FormatFixed(box.North, 6).c_str());
-  return 0;
+  return host.Failed ? 1 : 0;
 }
 
 }  // namespace orvane::maptool

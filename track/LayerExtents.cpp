@@ -2,22 +2,14 @@
 
 #include <cmath>
 
+#include "track/LayerKinds.h"
+
 namespace orvane {
 namespace {
 
-struct TLayerName {
-  char Letter;
-  const char* Name;
-};
-// As the settings dialog labels the paths.
-constexpr TLayerName kLayerNames[] = {{'B', "Bitmap"},   {'R', "Road"},       {'O', "Border"},
-                                      {'P', "Point"},    {'M', "Coast"},      {'K', "Kukan2500"},
-                                      {'W', "WayPoint"}, {'C', "Coast Line"}, {'E', "ENC"}};
-
 std::string Caption(char letter, const std::string& path) {
-  std::string name(1, letter);
-  for (const TLayerName& n : kLayerNames)
-    if (n.Letter == letter) name = n.Name;
+  // As the settings dialog labels the paths.
+  const std::string name = LayerKindOf(letter).Label;
   std::string file = path;
   while (file.size() > 1 && file.back() == '/') file.pop_back();
   const size_t slash = file.rfind('/');
@@ -44,7 +36,7 @@ std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers, const TMapBitma
     e.Caption = Caption('B', layers.PathOf('B'));
     out.push_back(e);
   }
-  for (const char* l = kLayerDrawOrder; *l; ++l) {
+  for (const char* l = LettersInDrawOrder().c_str(); *l; ++l) {
     if (!layers.Has(*l)) continue;
     const TMapLayer* layer = layers.Layer(*l);
     if (!layer || !FromDescription(layer->Describe(), e)) continue;

@@ -6,38 +6,22 @@
 
 namespace orvane {
 
-void TMapLayers::SetLayer(char letter, TMapLayer* layer) {
-  if (letter < 'A' || letter > 'Z' || letter == 'B') throw std::invalid_argument("no vector layer letter");
-  layers_[letter - 'A'] = layer;
+size_t TMapLayers::Index(char letter) {
+  if (letter < 'A' || letter > 'Z' || letter == kBitmapLetter) throw std::invalid_argument("no vector layer letter");
+  return static_cast<size_t>(letter - 'A');
 }
+
+void TMapLayers::SetLayer(char letter, TMapLayer* layer) { layers_[Index(letter)] = layer; }
 
 TMapLayer* TMapLayers::Layer(char letter) const {
-  return letter >= 'A' && letter <= 'Z' ? layers_[letter - 'A'] : nullptr;
+  return letter >= 'A' && letter <= 'Z' ? layers_[static_cast<size_t>(letter - 'A')] : nullptr;
 }
 
-std::string& TMapLayers::PathOf(char letter) const {
-  switch (letter) {
-    case 'B':
-      return State.BmpMap;
-    case 'R':
-      return State.RoadMap;
-    case 'O':
-      return State.BorderMap;
-    case 'P':
-      return State.PointMap;
-    case 'M':
-      return State.KkCoastMap;
-    case 'K':
-      return State.KddMap;
-    case 'W':
-      return State.WayPntMap;
-    case 'C':
-      return State.CoastLine;
-    case 'E':
-      return State.EncMap;
-    default:
-      throw std::invalid_argument(std::string("no map layer letter ") + letter);
-  }
+void TMapLayers::SetLayerError(char letter, const std::string& error) { errors_[Index(letter)] = error; }
+
+const std::string& TMapLayers::LayerError(char letter) const {
+  static const std::string none;
+  return letter >= 'A' && letter <= 'Z' ? errors_[static_cast<size_t>(letter - 'A')] : none;
 }
 
 void TMapLayers::Remove(char letter) {
@@ -46,36 +30,37 @@ void TMapLayers::Remove(char letter) {
 
 void TMapLayers::BuildMapSet() {
   MapSet.clear();
-  for (const char* l = kMapSetLetters; *l; ++l)
-    if (!PathOf(*l).empty()) MapSet += *l;
+  for (const TLayerKind& k : LayerKinds())
+    if (!(State.*k.Path).empty()) MapSet += k.Letter;
 }
 
 void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& message) {
-  for (const char* l = kLayerLoadOrder; *l; ++l) {
-    TMapLayer* layer = Layer(*l);
-    if (!Has(*l) || !layer) continue;
-    if (!layer->Load(PathOf(*l))) {
-      PathOf(*l).clear();
-      Remove(*l);
+  for (const char l : LettersInLoadOrder()) {
+    TMapLayer* layer = Layer(l);
+    if (!Has(l) || !layer) continue;
+    if (!layer->Load(PathOf(l))) {
+      PathOf(l).clear();
+      Remove(l);
     }
   }
-  if (Has('B')) {
+  if (Has(kBitmapLetter)) {
     // Out of the set until the picture has loaded, so that a failure leaves it off.
-    Remove('B');
+    Remove(kBitmapLetter);
     // The messages name the header after their own text, so the user knows which file to mend.
-    const std::string hdr = HdrFileName(State.BmpMap);
-    switch (bitmap_.Load(State.BmpMap)) {
+    std::string& path = PathOf(kBitmapLetter);
+    const std::string hdr = HdrFileName(path);
+    switch (bitmap_.Load(path)) {
       case TBitmapLoad::HdrNotFound:
         // No layer at all is drawn until the next load, which then runs without a bitmap.
         MapReady = false;
-        State.BmpMap.clear();
+        path.clear();
         if (message) message(".HDR File not found: " + hdr);
         return;
       case TBitmapLoad::WrongHdr:
         if (message) message("Wrong HDR: " + hdr);
         return;
       case TBitmapLoad::Loaded:
-        MapSet.insert(MapSet.begin(), 'B');
+        MapSet.insert(MapSet.begin(), kBitmapLetter);
         break;
     }
   }
@@ -83,9 +68,13 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
 }
 
 void TMapLayers::DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const {
-  if (Has('B')) bitmap_.Draw(canvas, view, scale);
-  for (const char* l = kLayerDrawOrder; *l; ++l)
-    if (TMapLayer* layer = Layer(*l); layer && Has(*l)) layer->Draw(canvas, view);
+  for (const char l : LettersInDrawOrder()) {
+    if (!Has(l)) continue;
+    if (l == kBitmapLetter)
+      bitmap_.Draw(canvas, view, scale);
+    else if (TMapLayer* layer = Layer(l))
+      layer->Draw(canvas, view);
+  }
 }
 
 }  // namespace orvane

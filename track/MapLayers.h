@@ -1,5 +1,6 @@
 // The track window's map layers: which are active (MapSet, one letter each), loading them from
-// their path settings and drawing them in a fixed order under the grid.
+// their path settings and drawing them in a fixed order under the grid. The letters, paths and
+// orders come from the layer table (LayerKinds.h).
 #pragma once
 
 #include <array>
@@ -8,15 +9,11 @@
 
 #include "maps/MapBitmap.h"
 #include "maps/MapLayer.h"
+#include "maps/ViewBox.h"
+#include "track/LayerKinds.h"
 #include "track/TrackState.h"
 
 namespace orvane {
-
-// The letters in the order a fresh set is filled, the load order and the draw order of the
-// vector layers. The bitmap (B) loads after them and draws before them.
-inline constexpr const char* kMapSetLetters = "BRPOMKWCE";
-inline constexpr const char* kLayerLoadOrder = "ROPMKWCE";
-inline constexpr const char* kLayerDrawOrder = "KPROMWCE";
 
 class TMapLayers {
 public:
@@ -27,11 +24,14 @@ public:
   // neither loaded nor drawn.
   void SetLayer(char letter, TMapLayer* layer);
   TMapLayer* Layer(char letter) const;
+  // Why a letter has no object (its factory failed), said when the layer is wanted; else empty.
+  void SetLayerError(char letter, const std::string& error);
+  const std::string& LayerError(char letter) const;
   // The path setting behind a letter (BmpMap, RoadMap, ...).
-  std::string& PathOf(char letter) const;
+  std::string& PathOf(char letter) const { return State.*LayerKindOf(letter).Path; }
 
   bool Has(char letter) const { return MapSet.find(letter) != std::string::npos; }
-  // Every letter whose path is set, none other.
+  // Every letter whose path is set, none other, in the table's order.
   void BuildMapSet();
   // Loads the active layers. A layer that finds nothing to draw loses its path and its letter.
   // The bitmap's header problems are reported through `message`; errors thrown by a layer, a
@@ -45,9 +45,11 @@ public:
   bool MapReady = false;
 
 private:
+  static size_t Index(char letter);
   void Remove(char letter);
   TMapBitmap& bitmap_;
   std::array<TMapLayer*, 26> layers_{};
+  std::array<std::string, 26> errors_{};
 };
 
 }  // namespace orvane

@@ -38,6 +38,10 @@ void TTrackPlot::PrepareMark() {
     MarkWidth = markPicture_.Width();
     MarkHeight = markPicture_.Height();
   }
+  SizeMark();
+}
+
+void TTrackPlot::SizeMark() {
   if (Rec.Headding) {
     // A negative radius would give a mark of negative size.
     MarkWidth = MarkHeight = 2 * std::max(Rec.HeadR, 0);
@@ -47,7 +51,19 @@ void TTrackPlot::PrepareMark() {
 
 void TTrackPlot::SetMapSet() {
   layers_.BuildMapSet();
-  PrepareMark();
+  std::string markError;
+  try {
+    PrepareMark();
+  } catch (const std::exception& e) {
+    markError = e.what();
+  }
+  if (!markError.empty()) {
+    // The picture held stays; the heading setting may still change the size.
+    SizeMark();
+    host_.ReportError(markError);
+  }
+  for (const char l : layers_.MapSet)
+    if (!layers_.Layer(l) && !layers_.LayerError(l).empty()) host_.ReportError(layers_.LayerError(l));
   layers_.LoadMapSet([this](const std::string& text) { host_.ShowMessage(text); });
 }
 

@@ -26,6 +26,9 @@ public:
   virtual ~TTrackHost() = default;
   virtual void SetCaption(const std::string& caption) = 0;
   virtual void ShowMessage(const std::string& text) = 0;
+  // A failure the user must know of, which the load goes on past (a mark picture that does not
+  // load, a layer that could not be made).
+  virtual void ReportError(const std::string& text) = 0;
   virtual void HeadingLabelChanged(const THeadingLabel& label) = 0;
 };
 
@@ -42,8 +45,10 @@ public:
 
   // The mark's picture and size from IconMark, Headding and HeadR; MarkBackground follows.
   void PrepareMark();
-  // Rebuilds MapSet from the paths, prepares the mark and loads the layers. Errors raised on
-  // the way end it there and pass to the caller.
+  // Rebuilds MapSet from the paths, prepares the mark and loads the layers. A mark picture that
+  // does not load is reported and the mark keeps the picture it had, but the maps still load: a
+  // wrong icon path should not cost the user every layer. A wanted layer that could not be made
+  // is reported and left out. Errors raised by the layers end the load and pass to the caller.
   void SetMapSet();
 
   void DrawBase(TCanvas& canvas);
@@ -85,6 +90,7 @@ public:
 
 private:
   void SetLabel(const THeadingLabel& label);
+  void SizeMark();
   TTrackHost& host_;
   TImage& markPicture_;
   TImage& markBackground_;

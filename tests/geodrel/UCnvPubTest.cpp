@@ -440,4 +440,26 @@ TEST(DmsConv, NonFiniteInputFailsWithItsCoordinatesKept) {
   }
 }
 
+TEST(DmsConv, PositionsOffTheGlobeAreRefusedAndLeftAsGiven) {
+  const TGeoPoint cases[] = {
+      {90.0001, 135.0, 0.0},           // a second past the pole
+      {-91.0, 135.0, 0.0},             //
+      {35.0, 180.0001, 0.0},           // a second past the date line
+      {35.0, -200.0, 0.0},             //
+      {90.0, 2.38e93, -6381823.0657},  // on the axis, where the longitude used to pass unchecked
+      {1e300, 135.0, 0.0},             //
+  };
+  for (const TGeoPoint& in : cases) {
+    SCOPED_TRACE(testing::Message() << in.lat << ", " << in.lon << ", " << in.height);
+    TGeoPoint out = Garbage();
+    EXPECT_FALSE(DmsConv("GRS-83", "WGS 84", &in, &out));
+    EXPECT_EQ(std::memcmp(&out, &in, sizeof out), 0);
+  }
+  // The edges are on it.
+  for (const TGeoPoint& in : {TGeoPoint{90.0, 180.0, 0.0}, TGeoPoint{-90.0, -180.0, 0.0}}) {
+    TGeoPoint out = Garbage();
+    EXPECT_TRUE(DmsConv("GRS-83", "WGS 84", &in, &out)) << in.lat << ", " << in.lon;
+  }
+}
+
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(SetFormTest, TheDialogHasItsPagesControlsAndButtons) {
   for (const char* name :
        {"pnlBGColor",   "pnlGridColor", "pnlTrackColor", "imgIco_Mark",  "edtIco_Mark",    "chkHeadding",
         "chkHeadGuide", "cmbGpsFix",    "edtBmpMap",     "btnBmpMap",    "edtRoadMap",     "btnRoadMap",
-        "edtBorderMap", "btnBorderMap", "edtPointMap",   "btnPointMap",  "edtKkCoastMap",  "btnKkCoast",
+        "edtBorderMap", "btnBorderMap", "edtPointMap",   "btnPointMap",  "edtKkCoastMap",  "btnKkCoastMap",
         "edtKddMap",    "btnKddMap",    "edtWayPntMap",  "btnWayPntMap", "pnlWpLineColor", "edtCoastLine",
         "btnCoastLine", "pnlLineCOlor", "edtEncMap",     "btnEncMap"})
     EXPECT_NE(f->findChild<QWidget*>(name), nullptr) << name;
@@ -154,7 +154,7 @@ TEST_F(SetFormTest, SettingsItemRunsTheDialogModallyCentredWithTheSettingsLoaded
     centre = SetForm->geometry().center();
     EXPECT_EQ(SetForm->pnlBGColor->Color(), clRed);
     EXPECT_EQ(SetForm->cmbGpsFix->currentText(), "$GPRMC");
-    EXPECT_EQ(SetForm->edtRoadMap->text(), "/maps/N01-roads.txt");
+    EXPECT_EQ(SetForm->LayerEdit('R')->text(), "/maps/N01-roads.txt");
     EXPECT_EQ(SetForm->edtIco_Mark->text(), "/m/car.bmp");
     // The preview holds a copy of the track window's current mark.
     EXPECT_EQ(SetForm->imgIco_Mark->Picture(), TrackForm->MarkPicture());
@@ -186,8 +186,8 @@ TEST_F(SetFormTest, CancelAfterAColourChangeKeepsTheSettingAndTheNextShowingShow
   Click(SetForm->pnlBGColor);
   EXPECT_EQ(SetForm->pnlBGColor->Color(), clWhite);
   colorAnswer = QColor(0, 0, 255);
-  for (TColorPanel* p : {SetForm->pnlBGColor, SetForm->pnlGridColor, SetForm->pnlTrackColor, SetForm->pnlWpLineColor,
-                         SetForm->pnlLineCOlor})
+  for (TColorPanel* p : {SetForm->pnlBGColor, SetForm->pnlGridColor, SetForm->pnlTrackColor, SetForm->LayerColor('W'),
+                         SetForm->LayerColor('C')})
     Click(p);
   SetForm->btnOK->click();
   EXPECT_FALSE(SetForm->isVisible());
@@ -217,13 +217,13 @@ TEST_F(SetFormTest, APathThatDoesNotLoadIsShownEmptyAtTheNextShowing) {
   Start();
   SetForm->show();
   const std::string missing = (dir / "nowhere.bmp").string();
-  SetForm->edtBmpMap->setText(QString::fromStdString(missing));
+  SetForm->LayerEdit('B')->setText(QString::fromStdString(missing));
   SetForm->btnOK->click();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], ".HDR File not found: " + (dir / "nowhere.HDR").string());
   EXPECT_EQ(TrackState.BmpMap, "");
   SetForm->show();
-  EXPECT_EQ(SetForm->edtBmpMap->text(), "");
+  EXPECT_EQ(SetForm->LayerEdit('B')->text(), "");
 }
 
 TEST_F(SetFormTest, ATypedFixSentenceIsStoredAndOnlyRmcChangesTheDecoders) {
@@ -306,14 +306,14 @@ TEST_F(SetFormTest, FileChoosersOfferTheirFilterAndTheBoxText) {
     const char* filter;
   };
   const TRow rows[] = {
-      {SetForm->btnBmpMap, SetForm->edtBmpMap, "Windows Bitmap (*.bmp)"},
-      {SetForm->btnRoadMap, SetForm->edtRoadMap, "N01*.txt (N01*.txt)"},
-      {SetForm->btnBorderMap, SetForm->edtBorderMap, "N03*.txt (N03*.txt)"},
-      {SetForm->btnPointMap, SetForm->edtPointMap, "P02*.txt (P02*.txt)"},
-      {SetForm->btnKkCoast, SetForm->edtKkCoastMap, "C23*.txt (C23*.txt)"},
-      {SetForm->btnWayPntMap, SetForm->edtWayPntMap, "WayPoint (*.*)"},
-      {SetForm->btnCoastLine, SetForm->edtCoastLine, "Coast Line (*.*)"},
-      {SetForm->btnEncMap, SetForm->edtEncMap, "Converted ENC (*.00?)"},
+      {SetForm->LayerButton('B'), SetForm->LayerEdit('B'), "Windows Bitmap (*.bmp)"},
+      {SetForm->LayerButton('R'), SetForm->LayerEdit('R'), "N01*.txt (N01*.txt)"},
+      {SetForm->LayerButton('O'), SetForm->LayerEdit('O'), "N03*.txt (N03*.txt)"},
+      {SetForm->LayerButton('P'), SetForm->LayerEdit('P'), "P02*.txt (P02*.txt)"},
+      {SetForm->LayerButton('M'), SetForm->LayerEdit('M'), "C23*.txt (C23*.txt)"},
+      {SetForm->LayerButton('W'), SetForm->LayerEdit('W'), "WayPoint (*.*)"},
+      {SetForm->LayerButton('C'), SetForm->LayerEdit('C'), "Coast Line (*.*)"},
+      {SetForm->LayerButton('E'), SetForm->LayerEdit('E'), "Converted ENC (*.00?)"},
   };
   for (const TRow& r : rows) {
     const QString before = r.box->text();
@@ -377,12 +377,12 @@ TEST_F(SetFormTest, TheFolderChooserStartsAtTheBoxAndFillsItWithTheChosenFolder)
     selection = QString::fromStdString(other.string());
     return confirm;
   };
-  SetForm->btnKddMap->click();
+  SetForm->LayerButton('K')->click();
   EXPECT_EQ(started.toStdString(), area.string());
-  EXPECT_EQ(SetForm->edtKddMap->text().toStdString(), area.string());
+  EXPECT_EQ(SetForm->LayerEdit('K')->text().toStdString(), area.string());
   confirm = true;
-  SetForm->btnKddMap->click();
-  EXPECT_EQ(SetForm->edtKddMap->text().toStdString(), other.string());
+  SetForm->LayerButton('K')->click();
+  EXPECT_EQ(SetForm->LayerEdit('K')->text().toStdString(), other.string());
   SetForm->btnOK->click();
   // A folder without its metadata file holds no area: the layer gives it up, as any layer
   // does with a path that gives nothing to draw.

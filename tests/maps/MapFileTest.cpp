@@ -2,11 +2,17 @@
 // where a field came from.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "common/HostConv.h"
+#include "maps/LayerDescription.h"
 #include "maps/MapFile.h"
+#include "maps/ViewBox.h"
+#include "tests/common/TempFiles.h"
 
 namespace orvane {
 namespace {
@@ -40,6 +46,53 @@ TEST(MapFileTest, LinesColumnsAndFields) {
   }
   EXPECT_DOUBLE_EQ(FieldToFloat(" 135.25 ", {file, 1}), 135.25);
   EXPECT_THROW(FieldToFloat("135,25", {file, 1}), EConvertError);
+}
+
+class MapFileReadTest : public TempDir {};
+
+TEST_F(MapFileReadTest, ReadsWholeOrAPrefixAndRefusesAnythingButARegularFileAtOnce) {
+  const std::string file = (dir / "a.txt").string(), fifo = (dir / "pipe.txt").string();
+  WriteAll(file, "0123456789");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadMapFile(file), "0123456789");
+  EXPECT_EQ(ReadMapFile(file, 4), "0123");
+  EXPECT_EQ(ReadMapFile(file, 100), "0123456789");
+  // A FIFO without a writer would block a plain open for ever.
+  const struct {
+    std::string Path, Cause;
+  } refused[] = {{fifo, "not a regular file"},
+                 {dir.string(), "Is a directory"},
+                 {(dir / "none").string(), "No such file or directory"}};
+  for (const auto& r : refused) {
+    try {
+      ReadMapFile(r.Path);
+      ADD_FAILURE() << r.Path;
+    } catch (const EMapFileError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + r.Path + "\": " + r.Cause);
+    }
+  }
+}
+
+TEST(ViewBoxTest, MeetsHoldsAndExtentsLeaveNaNOut) {
+  const TViewBox box{135, 34, 136, 35};
+  const double nan = std::nan("");
+  const struct {
+    TViewBox Other;
+    bool Meets;
+  } meets[] = {{{135.5, 34.5, 137, 36}, true}, {{136, 35, 137, 36}, true},  {{136.1, 34, 137, 35}, false},
+               {{130, 30, 134.9, 40}, false},  {{nan, 34, 136, 35}, false}, {{130, 30, 140, 40}, true}};
+  for (const auto& m : meets) EXPECT_EQ(box.Meets(m.Other), m.Meets) << m.Other.West << " " << m.Other.South;
+  EXPECT_TRUE(box.Holds(135, 35));
+  EXPECT_FALSE(box.Holds(136.01, 34.5));
+  EXPECT_FALSE(box.Holds(nan, 34.5));
+  EXPECT_EQ(box.Scaled(36000), (TViewBox{4860000, 1224000, 4896000, 1260000}));
+
+  std::optional<TViewBox> extent;
+  WidenExtent(extent, nan, 34);
+  EXPECT_FALSE(extent);
+  for (const auto& [lon, lat] : {std::pair{135.0, 35.0}, {134.5, 35.5}, {nan, 0.0}, {136.0, 34.0}})
+    WidenExtent(extent, lon, lat);
+  EXPECT_EQ(extent, (TViewBox{134.5, 34, 136, 35.5}));
 }
 
 }  // namespace

@@ -138,6 +138,29 @@ TEST(UdpSource, DatagramsArriveWithTheirLastLineEnded) {
   EXPECT_EQ(p.Text, want);
 }
 
+// Without an address the listener hears IPv4 senders too, also on an IPv6 socket.
+TEST(UdpSource, ListenerOnEveryAddressHearsIpv4Senders) {
+  const uint16_t port = FreeLoopbackPort(SOCK_DGRAM);
+  auto s = Source("udp://:" + std::to_string(port));
+  ASSERT_TRUE(s->Open()) << s->LastError();
+  TUdpSender sender;
+  std::string error;
+  ASSERT_TRUE(sender.Open("127.0.0.1", port, error)) << error;
+  ASSERT_TRUE(sender.Send(kBurst, error)) << error;
+  EXPECT_EQ(Pump(*s, nullptr, [](const TPumped& r) { return r.Text.size() >= kBurst.size(); }).Text, kBurst);
+}
+
+TEST(TcpSourceV6, BracketedAddressConnects) {
+  TTcpServer server;
+  std::string error;
+  if (!server.Listen("::1", 0, error)) GTEST_SKIP() << "no IPv6 on the loopback interface: " << error;
+  auto s = Source("tcp://[::1]:" + std::to_string(server.Port()));
+  ASSERT_TRUE(s->Open()) << s->LastError();
+  ASSERT_TRUE(Pump(*s, &server, [&](const TPumped&) { return server.ClientCount() == 1 && !s->Connecting(); }).Met);
+  server.Send(kBurst);
+  EXPECT_EQ(Pump(*s, &server, [](const TPumped& r) { return r.Text.size() >= kBurst.size(); }).Text, kBurst);
+}
+
 TEST(UdpSource, LineEndOfADatagram) {
   const std::pair<const char*, const char*> cases[] = {
       {"$A*00\r\n", "$A*00\r\n"},

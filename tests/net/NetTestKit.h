@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "net/NetSource.h"
 #include "net/NmeaServer.h"
@@ -52,6 +53,18 @@ inline TPumped Pump(TNetSource& source, TTcpServer* server, const std::function<
     }
   }
   return p;
+}
+
+// True when `got` is a run of consecutive lines of `all`. A line may repeat (a GSV message of an
+// unchanged sky), so each place where the run could begin is tried.
+inline bool IsRunOf(const std::vector<std::string>& got, const std::vector<std::string>& all) {
+  if (got.empty()) return false;
+  for (size_t at = 0; at + got.size() <= all.size(); ++at) {
+    size_t i = 0;
+    while (i < got.size() && all[at + i] == got[i]) ++i;
+    if (i == got.size()) return true;
+  }
+  return false;
 }
 
 }  // namespace orvane

@@ -15,6 +15,7 @@
 #include "nmea/NmeaRec.h"
 #include "serial/PortNames.h"
 #include "tests/common/TempFiles.h"
+#include "track/LayerKinds.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -148,6 +149,25 @@ TEST_F(SettingsTest, GnssKeysAreSavedAloneAfterTheExistingKeys) {
   EXPECT_TRUE(NmeaRec.Gnss);
   EXPECT_TRUE(NmeaRec.GnssAsked);
   EXPECT_EQ(NmeaRec.ComPort, 3);
+}
+
+TEST_F(SettingsTest, EachLayerRowIsWrittenFromItsMemberAndReadIntoIt) {
+  LoadSettings();
+  for (const TLayerKind& k : LayerKinds()) TrackState.*k.Path = std::string("/maps/") + k.Letter + " " + k.Key;
+  SaveSettings();
+  std::ifstream in(file);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t last = 0;
+  for (const TLayerKind& k : LayerKinds()) {
+    const size_t at = text.find(std::string(k.Key) + "=/maps/" + k.Letter + " " + k.Key + "\n");
+    ASSERT_NE(at, std::string::npos) << k.Key;
+    EXPECT_GT(at, last) << k.Key << " out of the table's order";
+    last = at;
+    TrackState.*k.Path = "stale";
+  }
+  LoadSettings();
+  for (const TLayerKind& k : LayerKinds())
+    EXPECT_EQ(TrackState.*k.Path, std::string("/maps/") + k.Letter + " " + k.Key) << k.Key;
 }
 
 TEST_F(SettingsTest, EveryKeyRoundTrips) {

@@ -2,9 +2,13 @@
 // ways, and render compared pixel for pixel with the track window's own surface.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -167,6 +171,10 @@ TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo
                                 "L" +
                                     std::string(26, ' ') + "     1 0          1\r\n 48600x0 1260000\r\n");
   Write("lone.bmp", "BM");
+  // Named as map files, a FIFO and a folder are refused at once instead of blocking or misread.
+  const std::string fifo = (dir / "pipe.txt").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string area = WriteArea(), ini = WriteMapSet();
   struct TCase {
     std::vector<std::string> Args;
     int Status;
@@ -185,8 +193,19 @@ TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo
       {{"render", "--settings", (dir / "missing.ini").string(), "--center", "35,135", "--zoom", "9", "-o", "x.png"},
        1,
        "missing.ini"},
+      {{"info", fifo}, 1, "Cannot open file \"" + fifo + "\": not a regular file"},
+      {{"info", "--kind", "line", fifo}, 1, "Cannot open file \"" + fifo + "\": not a regular file"},
+      {{"info", "--kind", "waypoint", dir.string()}, 1, "Cannot open file \"" + dir.string() + "\": a folder"},
+      {{"info", "--kind", "kdd", bad}, 1, "Cannot open file \"" + bad + "\": not a folder"},
+      // The picture is put in place whole or not at all.
+      {{"render", "--settings", ini, "--center", "35,135", "--zoom", "9", "-o", (dir / "no" / "x.png").string()},
+       1,
+       "Cannot write"},
       {{"plane", "20", "0", "0"}, 1, "zone 20"},
       {{"plane", "9", "1e3x", "0"}, 2, "'1e3x' is not a number"},
+      {{"plane", "9", "nan", "nan"}, 1, "X nan is not a finite number"},
+      {{"plane", "9", "1e308", "1e308"}, 1, "too far from the zone"},
+      {{"plane", "--inverse", "9", "91", "181"}, 1, "latitude 91 is outside -90 to 90"},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
   };
   for (const TCase& c : cases) {
@@ -221,6 +240,42 @@ TEST_F(MapToolTest, PlaneGivesTheLibraryFiguresAndComesBackWithinATenthOfAMillim
     EXPECT_NEAR(HostStrToFloat(back.Out.substr(0, b2)), c.X, 2e-4);
     EXPECT_NEAR(HostStrToFloat(back.Out.substr(b2 + 1, back.Out.size() - b2 - 2)), c.Y, 2e-4);
   }
+}
+
+TEST_F(MapToolTest, StyleNamesAreDecodedLikeTheLayersTexts) {
+  WriteMapSet();
+  const std::string ini = Write("sjis.ini", "[METADEF]\r\nN01-0=\x93\xb9\x98\x48,0,2,$0000C0,0,0,0\r\n");
+  const TRun r = Run({"info", "--settings", ini, (dir / "N0113線.TXT").string()});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_TRUE(Contains(r.Out, "N01-0: '道路', min scale 0")) << r.Out;
+}
+
+TEST_F(MapToolTest, RenderSaysTheZoomAndViewItDrewAndWritesAWorldFile) {
+  const std::string ini = WriteMapSet();
+  const std::string png = (dir / "view.png").string();
+  const TRun r = Run(
+      {"render", "--settings", ini, "--center", "35,135", "--zoom", "10", "--size", "400x300", "-o", png, "--world"});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  double w = 0, s = 0, e = 0, n = 0;
+  ASSERT_EQ(std::sscanf(r.Err.c_str() + std::min(r.Err.size(), r.Err.find("orvane-map: zoom")),
+                        "orvane-map: zoom 10, view west %lf, south %lf, east %lf, north %lf", &w, &s, &e, &n),
+            4)
+      << r.Err;
+  // Zoom 10 is one pixel per arc-second.
+  EXPECT_NEAR(e - w, 400 / 3600.0, 1e-6);
+  EXPECT_NEAR(n - s, 300 / 3600.0, 1e-6);
+  EXPECT_NEAR((w + e) / 2, 135, 1e-3);
+  std::istringstream world(ReadAll(dir / "view.pgw"));
+  double v[6] = {};
+  for (double& x : v) world >> x;
+  ASSERT_FALSE(world.fail());
+  const double expected[6] = {1 / 3600.0, 0, 0, -1 / 3600.0, w + 0.5 / 3600, n - 0.5 / 3600};
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(v[i], expected[i], 1e-6) << i;
+  // Without --world no world file.
+  ASSERT_EQ(
+      Run({"render", "--settings", ini, "--center", "35,135", "--zoom", "10", "-o", (dir / "b.png").string()}).Status,
+      0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "b.pgw"));
 }
 
 // ---- render against the window -----------------------------------------------------------------

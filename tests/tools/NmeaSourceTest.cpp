@@ -1,6 +1,8 @@
 // orvane-nmea reading a live source decodes exactly as it decodes the same bytes from a file.
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
+#include <termios.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,6 +110,27 @@ TEST_F(NmeaSource, UdpSourceReadsForTheGivenSeconds) {
   ASSERT_TRUE(sender.Send(ReadAll(log), error)) << error;
   EXPECT_EQ(Wait(pid), 0) << Output("live", ".err");
   EXPECT_EQ(Output("live"), Output("file"));
+}
+
+TEST_F(NmeaSource, SerialDeviceIsReadRawAtTheGivenSpeed) {
+  int master = -1, slave = -1;
+  char name[128] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  // Raw already, so that nothing written before the tool sets the line up is translated.
+  termios t{};
+  tcgetattr(slave, &t);
+  cfmakeraw(&t);
+  tcsetattr(slave, TCSANOW, &t);
+  const std::string log = NMEA_LOGS "/generated-sw.log";
+  ASSERT_EQ(Wait(Start({log}, "file")), 0);
+  const pid_t pid = Start({"--source", name, "--baud", "115200", "--duration", "1.5"}, "live");
+  poll(nullptr, 0, 300);
+  const std::string bytes = ReadAll(log);
+  ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  EXPECT_EQ(Wait(pid), 0) << Output("live", ".err");
+  EXPECT_EQ(Output("live"), Output("file"));
+  close(master);
+  close(slave);
 }
 
 TEST_F(NmeaSource, UnreachableSourceAndWrongCommandLines) {

@@ -160,15 +160,10 @@ int Finish(pid_t pid, bool terminate) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// True when `got` is a run of whole consecutive lines of `all`, and at least `least` of them.
 ::testing::AssertionResult RunOf(const std::vector<std::string>& got, const std::vector<std::string>& all,
                                  size_t least) {
   if (got.size() < least) return ::testing::AssertionFailure() << "only " << got.size() << " sentences";
-  size_t at = 0;
-  while (at < all.size() && all[at] != got[0]) ++at;
-  for (size_t i = 0; i < got.size(); ++i)
-    if (at + i >= all.size() || all[at + i] != got[i])
-      return ::testing::AssertionFailure() << "sentence " << i << " differs: " << got[i];
+  if (!IsRunOf(got, all)) return ::testing::AssertionFailure() << "not a run of the drive's sentences";
   return ::testing::AssertionSuccess();
 }
 

@@ -66,7 +66,7 @@ protected:
     TempDir::TearDown();
   }
   void ClearPaths() {
-    for (const char* l = kMapSetLetters; *l; ++l) layers.PathOf(*l).clear();
+    for (const TLayerKind& k : LayerKinds()) layers.PathOf(k.Letter).clear();
   }
   LoggingLayer& Of(char letter) {
     for (LoggingLayer& l : vector)
@@ -114,7 +114,7 @@ TEST_F(MapLayersTest, MapSetHoldsTheLettersOfTheSetPaths) {
   EXPECT_EQ(layers.MapSet, "BRPKE");
   AllPaths();
   layers.BuildMapSet();
-  EXPECT_EQ(layers.MapSet, "BRPOMKWCE");
+  EXPECT_EQ(layers.MapSet, "BROPMKWCE");
   EXPECT_EQ(&layers.PathOf('O'), &state.BorderMap);
   EXPECT_EQ(&layers.PathOf('M'), &state.KkCoastMap);
   EXPECT_EQ(&layers.PathOf('W'), &state.WayPntMap);
@@ -131,7 +131,7 @@ TEST_F(MapLayersTest, LoadOrderThenDrawOrderWithTheBitmapFirst) {
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(Of('K').paths, (std::vector<std::string>{"/maps/K"}));
   EXPECT_EQ(image.Loads.at(0).kind, TImageKind::Palette8);
-  for (const char* l = kMapSetLetters; *l; ++l) EXPECT_TRUE(layers.Has(*l)) << *l;
+  for (const TLayerKind& k : LayerKinds()) EXPECT_TRUE(layers.Has(k.Letter)) << k.Letter;
 
   EXPECT_EQ(Drawn(), "BKPROMWCE");
   EXPECT_EQ(Of('E').box, (std::vector<double>{139.4, 35.9, 139.8, 36.1}));

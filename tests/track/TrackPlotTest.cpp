@@ -25,10 +25,11 @@ constexpr TColor kTrack = RGBColor(0, 200, 0);
 
 class RecordingHost : public TTrackHost {
 public:
-  std::vector<std::string> Captions, Messages;
+  std::vector<std::string> Captions, Messages, Errors;
   std::vector<THeadingLabel> Labels;
   void SetCaption(const std::string& c) override { Captions.push_back(c); }
   void ShowMessage(const std::string& t) override { Messages.push_back(t); }
+  void ReportError(const std::string& t) override { Errors.push_back(t); }
   void HeadingLabelChanged(const THeadingLabel& l) override { Labels.push_back(l); }
 };
 
@@ -298,7 +299,7 @@ TEST_F(TrackPlotTest, MarkSizeFollowsThePictureUntilHeadingTakesOver) {
   EXPECT_EQ(background.Resizes.back(), (TSize{0, 0}));
 }
 
-TEST_F(TrackPlotTest, MarkPictureThatFailsEndsTheSetUp) {
+TEST_F(TrackPlotTest, MarkPictureThatFailsIsReportedAndTheMapsStillLoad) {
   state.RoadMap = "/maps/roads.txt";
   struct Layer : TMapLayer {
     int loads = 0;
@@ -307,14 +308,22 @@ TEST_F(TrackPlotTest, MarkPictureThatFailsEndsTheSetUp) {
   } road;
   layers.SetLayer('R', &road);
   state.IconMark = "/marks/missing.bmp";
-  EXPECT_THROW(plot.SetMapSet(), std::runtime_error);
-  EXPECT_EQ(road.loads, 0);
-  EXPECT_FALSE(layers.MapReady);
-  EXPECT_EQ(plot.MarkWidth, 24);  // the old picture stays
-
-  state.IconMark.clear();
   plot.SetMapSet();
+  ASSERT_EQ(host.Errors.size(), 1u);
+  EXPECT_NE(host.Errors[0].find("/marks/missing.bmp"), std::string::npos) << host.Errors[0];
   EXPECT_EQ(road.loads, 1);
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_EQ(plot.MarkWidth, 24);                    // the old picture stays
+  EXPECT_EQ(state.IconMark, "/marks/missing.bmp");  // the setting is the user's to mend
+
+  // A wanted layer that could not be made is said, and the others load.
+  layers.SetLayer('E', nullptr);
+  layers.SetLayerError('E', "no class table");
+  state.IconMark.clear();
+  state.EncMap = "/charts/JP1.000";
+  plot.SetMapSet();
+  EXPECT_EQ(host.Errors.back(), "no class table");
+  EXPECT_EQ(road.loads, 2);
   EXPECT_TRUE(layers.MapReady);
 }
 
