@@ -4,6 +4,8 @@
 #include "gui/UMoniForm.h"
 #include "gui/KSavePos.h"
 #include "gui/USetForm.h"
+#include "gui/USignalForm.h"
+#include "gui/UConsoleForm.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {
@@ -19,15 +21,27 @@ void CreateForms() {
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
+  SignalForm = new TSignalForm(SatVForm->pnlSat);
+  AttachFormPos(SignalForm);
+  SignalForm->OnCloseToggle = [] { SatVForm->menSignalWindowClick(); };
+  SatVForm->pnlSat->OnSatsChanged = [] { SignalForm->update(); };
+  ConsoleForm = new TConsoleForm;
+  AttachFormPos(ConsoleForm);
+  ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
   SetForm = new TSetForm(SatVForm);
 }
 
 void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
   // every window is whole, and written after the main window's destruction saved the settings.
-  const TPendingPlacements placements = TakePlacements({TrackForm, MoniForm, SatVForm});
+  const TPendingPlacements placements = TakePlacements({ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
+  if (SatVForm) SatVForm->pnlSat->OnSatsChanged = nullptr;
+  delete ConsoleForm;
+  ConsoleForm = nullptr;
+  delete SignalForm;
+  SignalForm = nullptr;
   delete TrackForm;
   TrackForm = nullptr;
   delete MoniForm;

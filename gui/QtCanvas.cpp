@@ -294,10 +294,12 @@ void TQtCanvas::TextOut(int x, int y, const std::string& text) {
   if (brushStyle_ != TBrushStyle::Clear) painter_.fillRect(x, y, fm.horizontalAdvance(s), fm.height(), brushColor_);
   painter_.save();
   painter_.setFont(Font);
-  painter_.setPen(Qt::black);
+  painter_.setPen(fontColor_);
   painter_.drawText(x, y + fm.ascent(), s);
   painter_.restore();
 }
+
+void TQtCanvas::SetFontColor(TColor color) { fontColor_ = ToQColor(color); }
 
 TSize TQtCanvas::TextExtent(const std::string& text) {
   const QFontMetrics fm(Font);

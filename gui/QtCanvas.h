@@ -68,6 +68,7 @@ public:
 
   void TextOut(int x, int y, const std::string& text) override;
   TSize TextExtent(const std::string& text) override;
+  void SetFontColor(TColor color) override;
 
   void CopyFromImage(const TRect& dest, const TImage& image, const TRect& source) override;
   void CopyToImage(TImage& image, const TRect& source) override;
@@ -87,7 +88,7 @@ private:
   void ApplyBrush();
   QImage& surface_;
   QPainter painter_;
-  QColor penColor_{Qt::black}, brushColor_{Qt::white};
+  QColor penColor_{Qt::black}, brushColor_{Qt::white}, fontColor_{Qt::black};
   TPenStyle penStyle_ = TPenStyle::Solid;
   int penWidth_ = 1;
   TBrushStyle brushStyle_ = TBrushStyle::Solid;

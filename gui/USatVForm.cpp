@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include <QActionGroup>
@@ -20,7 +21,9 @@
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
 #include "nmea/NmeaRec.h"
+#include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/USignalForm.h"
 #include "gui/USetForm.h"
 #include "gui/UTrackForm.h"
 
@@ -78,8 +81,26 @@ TSkyPanel::TSkyPanel(QWidget* parent) : QWidget(parent) {
   CompassFont.setPixelSize(10);
 }
 
+QFont TSkyPanel::Font(const QFont& laid) const {
+  if (Sky.Scale == 1) return laid;
+  QFont f = laid;
+  if (laid.pixelSize() > 0)
+    f.setPixelSize(Scaled(laid.pixelSize(), Sky.Scale));
+  else
+    f.setPointSizeF(laid.pointSizeF() * Sky.Scale);
+  return f;
+}
+
+QRect TSkyPanel::FixRect() const {
+  return QRect(0, 0, Scaled(kFixRect.width(), Sky.Scale), Scaled(kFixRect.height(), Sky.Scale));
+}
+
 void TSkyPanel::FormPaint() {
   Sky = SkyLayout(width(), height());
+  // Symbols and labels grow with the plot, so the satellites are placed on it again.
+  for (TSatMark& s : Sats)
+    if (!s.Prn.isEmpty()) Measure(s);
+  LabelsStale = true;
   update();
 }
 
@@ -88,30 +109,43 @@ void TSkyPanel::resizeEvent(QResizeEvent* event) {
   FormPaint();
 }
 
+void TSkyPanel::Measure(TSatMark& s) const {
+  const QFontMetrics pm(Font(PrnFont)), sm(Font(SnrFont));
+  const TSatPlace place = PlaceSat(Sky, s.Elevation, s.Azimuth, pm.horizontalAdvance(s.Prn), pm.height(),
+                                   sm.horizontalAdvance(s.Snr), sm.height());
+  s.PrnRect = ToQRect(place.Prn);
+  s.SnrRect = ToQRect(place.Snr);
+  s.Symbol = ToQRect(place.Symbol);
+}
+
+void TSkyPanel::SatsChanged() {
+  LabelsStale = true;
+  update();
+  if (OnSatsChanged) OnSatsChanged();
+}
+
 void TSkyPanel::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
   if (index < 1 || index > kMaxGnssSats) return;
   TSatMark& s = Sats[static_cast<size_t>(index - 1)];
   s.Prn = FromLocal(prn);
   s.Snr = QString::fromStdString(FormatSnr(snr));
-  const QFontMetrics pm(PrnFont), sm(SnrFont);
-  const TSatPlace place = PlaceSat(Sky, elevation, azimuth, pm.horizontalAdvance(s.Prn), pm.height(),
-                                   sm.horizontalAdvance(s.Snr), sm.height());
-  s.PrnRect = ToQRect(place.Prn);
-  s.SnrRect = ToQRect(place.Snr);
-  s.Symbol = ToQRect(place.Symbol);
-  update();
+  s.SnrDb = snr;
+  s.Elevation = elevation;
+  s.Azimuth = azimuth;
+  Measure(s);
+  SatsChanged();
 }
 
 void TSkyPanel::SetSatVisible(int index, bool visible) {
   if (index < 1 || index > kMaxGnssSats) return;
   Sats[static_cast<size_t>(index - 1)].Visible = visible;
-  update();
+  SatsChanged();
 }
 
 void TSkyPanel::SetSatColor(int index, TColor color) {
   if (index < 1 || index > kMaxGnssSats) return;
   Sats[static_cast<size_t>(index - 1)].Color = color;
-  update();
+  SatsChanged();
 }
 
 void TSkyPanel::SetFixCaption(const std::string& caption) {
@@ -121,6 +155,7 @@ void TSkyPanel::SetFixCaption(const std::string& caption) {
 
 void TSkyPanel::SetStatusText(const QString& text) {
   Status = text;
+  LabelsStale = true;
   update();
 }
 
@@ -131,33 +166,85 @@ void TSkyPanel::SetBGColor(TColor color) {
 
 void TSkyPanel::ClearSatellites() {
   Sats = {};
-  update();
+  SatsChanged();
+}
+
+namespace {
+
+// The legend: "used" and "not used" each after a symbol of its colour, then what the number
+// under a symbol is.
+struct TLegendPart {
+  bool Symbol;
+  TColor Color;
+  const char* Text;
+};
+constexpr TLegendPart kLegend[] = {
+    {true, clBlue, "used"}, {true, clRed, "not used"}, {false, clBlack, "number below = SNR dB-Hz"}};
+
+int LegendWidth(const QFontMetrics& fm) {
+  int w = 0;
+  for (const TLegendPart& part : kLegend)
+    w += (part.Symbol ? fm.height() + fm.horizontalAdvance(' ') : 0) + fm.horizontalAdvance(part.Text) +
+         2 * fm.horizontalAdvance(' ');
+  return w - 2 * fm.horizontalAdvance(' ');
+}
+
+}  // namespace
+
+QRect TSkyPanel::LegendRect() const {
+  const QFontMetrics fm(Font(SnrFont)), cm(Font(CompassFont));
+  const std::optional<TSkyRect> r = LegendPlace(Sky, width(), height(), LegendWidth(fm), fm.height(), cm.height());
+  return r ? ToQRect(*r) : QRect();
 }
 
 // N, E, S and W just beyond the ends of the axes and "45" by the inner circle, where the
 // symbols of low and middle satellites seldom sit; pulled inside the panel when the margin is
 // too narrow for them.
-void TSkyPanel::DrawCompass(QPainter& p) const {
-  if (Sky.Radius <= 0) return;
-  p.setFont(CompassFont);
-  p.setPen(Qt::black);
-  const QFontMetrics fm(CompassFont);
-  const int cx = Sky.CenterX, cy = Sky.CenterY, r = Sky.Radius, gap = 2;
-  const auto put = [&](const QString& text, int left, int top) {
-    const QSize s(fm.horizontalAdvance(text), fm.height());
+std::vector<TSkyPanel::TCompassLetter> TSkyPanel::CompassLetters() const {
+  if (Sky.Radius <= 0) return {};
+  const QFontMetrics fm(Font(CompassFont));
+  const int cx = Sky.CenterX, cy = Sky.CenterY, r = Sky.Radius, gap = 2, h = fm.height();
+  const auto at = [&](const char* text, int left, int top) {
+    const QSize s(fm.horizontalAdvance(text), h);
     left = std::clamp(left, 0, std::max(0, width() - s.width()));
     top = std::clamp(top, 0, std::max(0, height() - s.height()));
-    p.drawText(QRect(QPoint(left, top), s), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    return TCompassLetter{text, QRect(QPoint(left, top), s)};
   };
-  const int h = fm.height();
-  put("N", cx + gap + 1, cy - r - h - gap);
-  put("S", cx + gap + 1, cy + r + gap);
-  put("E", cx + r + gap + 1, cy + gap + 1);
-  put("W", cx - r - gap - fm.horizontalAdvance("W"), cy + gap + 1);
-  put("45", cx + gap + 1, cy - r / 2 + gap);
+  return {at("N", cx + gap + 1, cy - r - h - gap), at("S", cx + gap + 1, cy + r + gap),
+          at("E", cx + r + gap + 1, cy + gap + 1), at("W", cx - r - gap - fm.horizontalAdvance("W"), cy + gap + 1),
+          at("45", cx + gap + 1, cy - r / 2 + gap)};
+}
+
+void TSkyPanel::PlaceLabelsNow() {
+  if (!LabelsStale) return;
+  LabelsStale = false;
+  std::vector<TSkyRect> fixed;
+  const auto add = [&fixed](const QRect& r) { fixed.push_back({r.x(), r.y(), r.width(), r.height()}); };
+  add(Status.isEmpty()
+          ? FixRect()
+          : QFontMetrics(Font(font())).boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status));
+  for (const TCompassLetter& c : CompassLetters()) add(c.Box);
+  if (const QRect legend = LegendRect(); !legend.isEmpty()) add(legend);
+
+  std::vector<TSatMark*> shown;
+  std::vector<TSatLabels> labels;
+  for (TSatMark& s : Sats) {
+    if (!s.Visible) continue;
+    Measure(s);
+    const QPoint c = s.Symbol.center();
+    shown.push_back(&s);
+    labels.push_back(
+        {c.x(), c.y(), s.PrnRect.width(), s.PrnRect.height(), s.SnrRect.width(), s.SnrRect.height(), s.SnrDb});
+  }
+  const std::vector<TLabelPlace> places = PlaceLabels(labels, Sky.Symbol, width(), height(), fixed);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    shown[i]->PrnRect = places[i].Side == TLabelSide::None ? QRect() : ToQRect(places[i].Prn);
+    shown[i]->SnrRect = places[i].Side == TLabelSide::None ? QRect() : ToQRect(places[i].Snr);
+  }
 }
 
 void TSkyPanel::paintEvent(QPaintEvent*) {
+  PlaceLabelsNow();
   QPainter p(this);
   const QColor bg = ToQColor(Background);
   p.fillRect(rect(), bg);
@@ -168,27 +255,54 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
   p.fillRect(ToQRect(Sky.linElvV), Qt::black);
   p.fillRect(ToQRect(Sky.linElvH), Qt::black);
 
-  p.setFont(font());
+  p.setFont(Font(font()));
   p.setPen(Qt::black);
   if (Status.isEmpty()) {
-    p.fillRect(kFixRect, bg);
-    p.drawText(kFixRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
+    p.fillRect(FixRect(), bg);
+    p.drawText(FixRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
   } else {
     const QRect area(0, 0, width(), height());
     const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
-    p.fillRect(used.united(kFixRect), bg);
+    p.fillRect(used.united(FixRect()), bg);
     p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
   }
   // Over the caption's place, which a long status widens, but under every satellite.
-  DrawCompass(p);
+  p.setFont(Font(CompassFont));
+  for (const TCompassLetter& c : CompassLetters())
+    p.drawText(c.Box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, c.Text);
+  DrawLegend(p);
 
+  const QFont snr = Font(SnrFont), prn = Font(PrnFont);
   for (const TSatMark& s : Sats)
-    if (s.Visible) DrawLabel(p, s.SnrRect, s.Snr, SnrFont);
+    if (s.Visible && !s.SnrRect.isEmpty()) DrawLabel(p, s.SnrRect, s.Snr, snr);
   for (const TSatMark& s : Sats)
-    if (s.Visible) DrawLabel(p, s.PrnRect, s.Prn, PrnFont);
+    if (s.Visible && !s.PrnRect.isEmpty()) DrawLabel(p, s.PrnRect, s.Prn, prn);
   p.setRenderHint(QPainter::Antialiasing, true);
   for (const TSatMark& s : Sats)
     if (s.Visible) DrawCircleShape(p, s.Symbol, 1, Qt::white, ToQColor(s.Color));
+}
+
+void TSkyPanel::DrawLegend(QPainter& p) const {
+  const QRect box = LegendRect();
+  if (box.isEmpty()) return;
+  const QFont f = Font(SnrFont);
+  const QFontMetrics fm(f);
+  p.setFont(f);
+  p.setPen(Qt::black);
+  const int space = fm.horizontalAdvance(' ');
+  int x = box.left();
+  for (const TLegendPart& part : kLegend) {
+    if (part.Symbol) {
+      p.setRenderHint(QPainter::Antialiasing, true);
+      DrawCircleShape(p, QRect(x, box.top(), fm.height(), fm.height()), 1, Qt::white, ToQColor(part.Color));
+      p.setRenderHint(QPainter::Antialiasing, false);
+      x += fm.height() + space;
+    }
+    const int w = fm.horizontalAdvance(part.Text);
+    p.setPen(Qt::black);
+    p.drawText(QRect(x, box.top(), w, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, part.Text);
+    x += w + 2 * space;
+  }
 }
 
 // ---- the main window ----------------------------------------------------------------------------
@@ -259,6 +373,8 @@ TSatVForm::TSatVForm(QWidget* parent)
   menSaveLog->setChecked(NmeaRec.SaveLog);
   menDataWindow->setChecked(ShowData);
   menTrkWindow->setChecked(ShowTrk);
+  menSignalWindow->setChecked(ShowSignal);
+  menConsoleWindow->setChecked(ShowConsole);
   // Recording resumes as it was left.
   Recorder.Start();
   Creating = true;
@@ -307,6 +423,12 @@ void TSatVForm::BuildMenu() {
   menTrkWindow = AddItem(PopupMenu, "TrackWindow", "menTrkWindow", 0);
   menTrkWindow->setCheckable(true);
   connect(menTrkWindow, &QAction::triggered, this, [this] { Guard([this] { menTrkWindowClick(); }); });
+  menSignalWindow = AddItem(PopupMenu, "Signal Levels", "menSignalWindow", 0);
+  menSignalWindow->setCheckable(true);
+  connect(menSignalWindow, &QAction::triggered, this, [this] { Guard([this] { menSignalWindowClick(); }); });
+  menConsoleWindow = AddItem(PopupMenu, "Console", "menConsoleWindow", 0);
+  menConsoleWindow->setCheckable(true);
+  connect(menConsoleWindow, &QAction::triggered, this, [this] { Guard([this] { menConsoleWindowClick(); }); });
   PopupMenu->addSeparator()->setObjectName("N1");
   menOpenLog = AddItem(PopupMenu, "Open Log", "menOpenLog", 0);
   connect(menOpenLog, &QAction::triggered, this, [this] { Guard([this] { menOpenLogClick(); }); });
@@ -379,6 +501,8 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
   // not the user hiding them, so ShowData and ShowTrk must keep what the user chose.
   if (MoniForm) MoniForm->OnCloseToggle = nullptr;
   if (TrackForm) TrackForm->OnCloseToggle = nullptr;
+  if (SignalForm) SignalForm->OnCloseToggle = nullptr;
+  if (ConsoleForm) ConsoleForm->OnCloseToggle = nullptr;
   QWidget::closeEvent(event);
   // Closing the main window ends the program, whatever other window is still shown.
   QCoreApplication::quit();
@@ -462,6 +586,18 @@ void TSatVForm::menTrkWindowClick() {
   ShowTrk = !ShowTrk;
   menTrkWindow->setChecked(ShowTrk);
   if (TrackForm) TrackForm->setVisible(ShowTrk);
+}
+
+void TSatVForm::menSignalWindowClick() {
+  ShowSignal = !ShowSignal;
+  menSignalWindow->setChecked(ShowSignal);
+  if (SignalForm) SignalForm->setVisible(ShowSignal);
+}
+
+void TSatVForm::menConsoleWindowClick() {
+  ShowConsole = !ShowConsole;
+  menConsoleWindow->setChecked(ShowConsole);
+  if (ConsoleForm) ConsoleForm->setVisible(ShowConsole);
 }
 
 void TSatVForm::menSettingClick() {
@@ -548,6 +684,7 @@ void TSatVForm::SetRecvCaption(std::string_view sentence) {
   // A replayed sentence is data arriving too.
   if (!PortStatus_.empty()) ShowPortStatus("");
   if (MoniForm) MoniForm->SetRecvCaption(sentence);
+  if (ConsoleForm) ConsoleForm->AddLine(sentence);
 }
 
 }  // namespace orvane

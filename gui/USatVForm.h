@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <QAction>
 #include <QFont>
@@ -26,16 +28,18 @@
 
 namespace orvane {
 
-// What the sky view shows of one satellite: its symbol and its two labels, as last placed.
+// What the sky view shows of one satellite: its symbol and its two labels, as last placed. The
+// labels' boxes are empty while a crowded sky leaves them out.
 struct TSatMark {
   QString Prn, Snr;
+  int SnrDb = 0, Elevation = 0, Azimuth = 0;
   QRect PrnRect, SnrRect, Symbol;
   TColor Color = clRed;
   bool Visible = false;
 };
 
 // pnlSat: the sky view, painted from the retained model below in the order grid, lblFIX, SNR
-// labels, PRN labels, symbols.
+// labels, PRN labels, symbols. Larger than the laid-out window, everything grows with it.
 class TSkyPanel : public QWidget {
 public:
   explicit TSkyPanel(QWidget* parent);
@@ -58,7 +62,12 @@ public:
   const QString& FixCaption() const { return Fix; }
   const QString& StatusText() const { return Status; }
   TColor BGColor() const { return Background; }
+  // The legend's box; empty when the panel has no room for it.
+  QRect LegendRect() const;
+  // Said whenever a satellite is placed, shown, hidden or coloured.
+  std::function<void()> OnSatsChanged;
 
+  // The laid-out fonts; drawn at the layout's scale.
   QFont SnrFont, PrnFont, CompassFont;
   static constexpr QRect kFixRect{0, 0, 120, 15};
 
@@ -67,8 +76,20 @@ protected:
   void resizeEvent(QResizeEvent* event) override;
 
 private:
-  void DrawCompass(QPainter& p) const;
+  struct TCompassLetter {
+    QString Text;
+    QRect Box;
+  };
+  std::vector<TCompassLetter> CompassLetters() const;
+  void DrawLegend(QPainter& p) const;
+  void Measure(TSatMark& s) const;
+  void SatsChanged();
+  // The labels' sides for what is shown now, when a change made them stale.
+  void PlaceLabelsNow();
+  QFont Font(const QFont& laid) const;
+  QRect FixRect() const;
   TSkyLayout Sky;
+  bool LabelsStale = true;
   std::array<TSatMark, kMaxGnssSats> Sats{};
   QString Fix = QString(24, ' ');
   QString Status;
@@ -90,6 +111,8 @@ public:
   void mnuSpClick(QAction* item);
   void menDataWindowClick();
   void menTrkWindowClick();
+  void menSignalWindowClick();
+  void menConsoleWindowClick();
   void menSettingClick();
   void menOpenLogClick();
   void StopLogClick();
@@ -128,7 +151,8 @@ public:
 
   TSkyPanel* pnlSat;
   QMenu* PopupMenu;
-  QAction *menDataWindow, *menTrkWindow, *menOpenLog, *mnStopLog, *menSaveLog, *LogFile, *menSetting;
+  QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
+      *LogFile, *menSetting;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};  // 1..16
   std::array<QAction*, 3> SpeedItems{};                 // 2400, 4800, 9600

@@ -168,7 +168,7 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   // said when a chart is to be drawn, not to every user at every start.
   layerObjects_ = std::make_unique<TMapLayerObjects>(
       layers_, TLayerMakers{TrackState, NmeaRec, [this](const std::string& text) { ShowMessage(text); }, &encConverter_,
-                            ProgramFolder() + "/" + kEncClassTableName});
+                            EncClassTablePath(ProgramFolder())});
   // Mark and layers, the first drawing, then the window's colour.
   SetMapSet();
   Guard([this] { FormPaint(); });

@@ -82,6 +82,8 @@ public:
   // clear. Texts are UTF-8: a layer decodes its file's code page once, when it loads.
   virtual void TextOut(int x, int y, const std::string& text) = 0;
   virtual TSize TextExtent(const std::string& text) = 0;
+  // The colour of texts, black unless set; a layer that changes it sets it back to black.
+  virtual void SetFontColor(TColor color) { (void)color; }
 
   // Plain pixel copies: the source rectangle of the image stretched onto the destination
   // rectangle of the surface, and a surface rectangle copied into the image at (0, 0).

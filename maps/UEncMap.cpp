@@ -1,6 +1,7 @@
 #include "maps/UEncMap.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -52,6 +53,16 @@ int HexDigit(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+// Attribute codes of the object catalogue that the chart shows.
+constexpr int32_t kDrval1 = 87, kDrval2 = 88, kObjnam = 116, kValsou = 179;
+
+// Depth figures are small and grey, as on a paper chart.
+constexpr TColor kSoundingColor = 0x808080;
+
+// Usage 1 is the exterior boundary, 3 the exterior boundary where the data limit cuts it (an
+// area that runs off the cell); 2, the interior boundaries, are left out of the fill.
+bool OuterBoundary(int32_t usag) { return usag == 1 || usag == 3; }
 
 // Keeps far-off points from overflowing the integer pixel arithmetic of the canvas.
 int TruncPixel(double v) {
@@ -139,18 +150,60 @@ private:
 
 }  // namespace
 
+// ---- the converter's failure --------------------------------------------------------------
+
+std::string ConverterReason(std::string_view errors) {
+  std::string_view first;
+  for (size_t pos = 0; pos < errors.size();) {
+    size_t end = errors.find('\n', pos);
+    if (end == std::string_view::npos) end = errors.size();
+    std::string_view line = errors.substr(pos, end - pos);
+    pos = end + 1;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (StartsWith(line, "marlisk: ")) line.remove_prefix(9);
+    if (first.empty()) first = line;
+    if (!StartsWith(line, "warning: ")) return std::string(line);
+  }
+  return first.empty() ? "no message" : std::string(first);
+}
+
+std::string ConverterFailure(const std::string& chart, const TConverterEnd& end) {
+  std::string how;
+  if (end.Signalled) {
+    const char* name = strsignal(end.Code);
+    how = "killed by signal " + std::to_string(end.Code) + (name ? std::string(", ") + name : std::string());
+  } else {
+    how = "exit status " + std::to_string(end.Code);
+  }
+  return "marlisk failed on \"" + chart + "\" (" + how + "): " + ConverterReason(end.Errors);
+}
+
 // ---- object class table ---------------------------------------------------------------------
 
-void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassTable& table) {
+void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassTable& table,
+                       std::vector<TEncDepthBand>* bands) {
   std::string line;
   std::vector<std::string> f;
   int lineNo = 0;
+  std::vector<TEncDepthBand> read;
   while (std::getline(in, line)) {
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] == '#') continue;
     if (line.empty()) LineError(fileName, lineNo, "empty line (comment lines begin with #)", line);
     SplitCommaText(line, f);
+    if (!f.empty() && f[0] == "DEPTH") {
+      if (f.size() < 3) LineError(fileName, lineNo, "3 fields expected, " + std::to_string(f.size()) + " found", line);
+      TEncDepthBand band;
+      int32_t color = 0;
+      if (!TryStrToFloat(f[1], band.From) || !std::isfinite(band.From))
+        LineError(fileName, lineNo, "'" + f[1] + "' is not a valid depth in metres", line);
+      if (!TryStrToInt(f[2], color)) LineError(fileName, lineNo, "'" + f[2] + "' is not a valid integer value", line);
+      band.Color = static_cast<TColor>(color);
+      read.push_back(band);
+      continue;
+    }
     if (f.size() < 7) LineError(fileName, lineNo, "7 fields expected, " + std::to_string(f.size()) + " found", line);
     int32_t v[7] = {};
     for (int i : {0, 2, 3, 4, 5, 6})
@@ -161,13 +214,39 @@ void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassT
     table[static_cast<size_t>(v[0])] = {f[1], v[2], v[3], v[4], v[5], v[6]};
   }
   if (in.bad()) throw std::runtime_error("Cannot read file \"" + fileName + "\"");
+  std::stable_sort(read.begin(), read.end(),
+                   [](const TEncDepthBand& a, const TEncDepthBand& b) { return a.From < b.From; });
+  if (bands) *bands = std::move(read);
 }
 
-TEncClassTable ReadEncClassTableFile(const std::string& path) {
+TEncStyle ReadEncClassTableFile(const std::string& path) {
   std::istringstream in(ReadFileText(path));
-  TEncClassTable table{};
-  ReadEncClassTable(in, path, table);
-  return table;
+  TEncStyle style;
+  ReadEncClassTable(in, path, style.Classes, &style.Bands);
+  return style;
+}
+
+std::string EncClassTablePath(const std::string& programFolder) {
+  const std::string beside = programFolder + "/" + kEncClassTableFile;
+  const std::string shared = programFolder + "/../share/orvane/" + kEncClassTableFile;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(beside, ec) && std::filesystem::is_regular_file(shared, ec)) return shared;
+  return beside;
+}
+
+std::optional<TColor> DepthBandColor(const std::vector<TEncDepthBand>& bands, double drval1, double drval2) {
+  if (bands.empty() || std::isnan(drval1)) return std::nullopt;
+  TColor color = bands.front().Color;
+  for (const TEncDepthBand& b : bands)
+    if (drval1 >= b.From && (std::isnan(drval2) || drval2 > b.From)) color = b.Color;
+  return color;
+}
+
+std::string SoundingText(double depth) {
+  if (!std::isfinite(depth)) return "?";
+  // The small allowance keeps 12.3, stored as 12.2999..., at 12.3.
+  if (depth < 31) return FormatFixed(std::floor(depth * 10 + 1e-6) / 10, 1);
+  return FormatFixed(std::floor(depth + 1e-6), 0);
 }
 
 // ---- helpers of the converted text -------------------------------------------------------------
@@ -227,6 +306,13 @@ public:
           if (somf == 0) Fail("SOMF 0 cannot scale depths", line);
           map_.comf_ = comf;
           map_.somf_ = somf;
+          map_.cell_.Hdat = Subfield("HDAT");
+        } else if (tag == "DSID") {
+          Split(line);
+          map_.cell_.Name = Subfield("DSNM");
+          map_.cell_.Edition = Subfield("EDTN");
+          map_.cell_.Update = Subfield("UPDN");
+          map_.cell_.Issued = Subfield("ISDT");
         } else if (tag == "VRID") {
           VectorRecord(line);
           break;
@@ -295,11 +381,10 @@ private:
     while (lines_.Next(line)) {
       if (StartsWith(line, "****")) break;
       const std::string_view tag = Tag(line);
-      if (tag == "SG2D")
-        Coordinates(line, 2, rec.Vector.Coords);
-      else if (tag == "SG3D")
-        Coordinates(line, 3, rec.Vector.Coords);
-      else if (tag == "VRPT")
+      if (tag == "SG2D" || tag == "SG3D") {
+        rec.Vector.Soundings = tag == "SG3D";
+        Coordinates(line, rec.Vector.Soundings ? 3 : 2, rec.Vector.Coords);
+      } else if (tag == "VRPT")
         PointerNames(line, rec.Vector.PointerNames);
     }
     list->push_back(std::move(rec));
@@ -398,35 +483,63 @@ private:
     Int(Subfield("GRUP"), "GRUP", line);
     const int32_t objl = Int(Subfield("OBJL"), "OBJL", line);
     const int32_t prim = Int(Subfield("PRIM"), "PRIM", line);
+    ++map_.cell_.Features[prim >= 1 && prim <= 3 ? prim : 0];
     if (objl < 1 || objl > kEncClassCount) return;
     const TEncObjClass& cls = map_.classes_[static_cast<size_t>(objl)];
     if (cls.Show == 0) return;
-    if (prim == 1 && cls.Symbol != 0)
-      PointFeature(objl);
+    if (prim == 1)
+      PointFeature(objl, cls.Symbol != 0);
     else if (prim == 2 || prim == 3)
       ShapeFeature(objl, prim == 3);
   }
 
-  // A point, or a sounding cluster: the first coordinate of the record the last FSPT names.
-  void PointFeature(int32_t objl) {
+  // The attributes the chart shows, from an ATTF line (ATTL code, ATVL value, pair by pair). A
+  // value that is empty or no number is unknown, as the chart has it: these lines are extras
+  // that older readers skip, so they never end a load.
+  void Attributes(std::string_view line, TEncAttributes& a) {
+    Split(line);
+    const std::vector<std::string_view> codes = Values("ATTL"), values = Values("ATVL");
+    for (size_t k = 0; k < codes.size() && k < values.size(); ++k) {
+      int32_t code = 0;
+      if (!TryStrToInt(codes[k], code)) continue;
+      double* number = code == kDrval1   ? &a.Drval1
+                       : code == kDrval2 ? &a.Drval2
+                       : code == kValsou ? &a.Valsou
+                                         : nullptr;
+      if (number && !TryStrToFloat(values[k], *number)) *number = kEncNoValue;
+      if (code == kObjnam) a.Objnam = values[k];
+    }
+  }
+
+  // A point, or a sounding cluster: the first coordinate of the record the last FSPT names, and
+  // for a cluster every sounding.
+  void PointFeature(int32_t objl, bool symbol) {
     const TEncVector* last = nullptr;
+    TEncAttributes attributes;
     std::string_view line;
     while (lines_.Next(line)) {
       if (StartsWith(line, "****")) break;
+      if (Tag(line) == "ATTF") Attributes(line, attributes);
       if (Tag(line) != "FSPT") continue;
       Split(line);
       last = Resolve(Subfield("NAME"), line);
     }
     if (!last || last->Coords.empty()) return;
     const TEncCoord& c = last->Coords.front();
-    map_.spots_.push_back({objl, c.Lon, c.Lat, c.Depth});
+    if (symbol) map_.spots_.push_back({objl, c.Lon, c.Lat, c.Depth, attributes, last->Soundings});
+    if (last->Soundings)
+      for (const TEncCoord& s : last->Coords) map_.soundings_.push_back({objl, s.Lon, s.Lat, s.Depth, {}, true});
   }
 
-  // One shape per FSPT line: its edges in order; an area keeps its exterior boundary only.
+  // One shape per FSPT line: its edges in order; an area keeps its exterior boundary only,
+  // including the stretches along the cell's edge.
   void ShapeFeature(int32_t objl, bool area) {
+    const size_t areasBefore = map_.areas_.size(), linesBefore = map_.lines_.size();
+    TEncAttributes attributes;
     std::string_view line;
     while (lines_.Next(line)) {
       if (StartsWith(line, "****")) break;
+      if (Tag(line) == "ATTF") Attributes(line, attributes);
       if (Tag(line) != "FSPT") continue;
       Split(line);
       const int32_t n = Count(line);
@@ -437,7 +550,7 @@ private:
       // Every pass names a pointer subfield that must exist, so a count larger than the line's
       // subfields ends in an error, not in a long loop.
       for (int32_t k = 0; k < n; ++k) {
-        if (area && Int(Nth(usags, k), "USAG", line) != 1) continue;
+        if (area && !OuterBoundary(Int(Nth(usags, k), "USAG", line))) continue;
         const int32_t ornt = Int(Nth(ornts, k), "ORNT", line);
         AppendEdge(shape, Nth(names, k), ornt, line);
       }
@@ -449,6 +562,8 @@ private:
         map_.lines_.push_back(std::move(shape));
       }
     }
+    for (size_t i = areasBefore; i < map_.areas_.size(); ++i) map_.areas_[i].Shape.Attributes = attributes;
+    for (size_t i = linesBefore; i < map_.lines_.size(); ++i) map_.lines_[i].Attributes = attributes;
   }
 
   TEncMap& map_;
@@ -460,16 +575,58 @@ private:
 
 // ---- the layer ------------------------------------------------------------------------------
 
-TEncMap::TEncMap(TEncConverter& converter, const std::string& classTablePath)
-    : converter_(converter), classes_(ReadEncClassTableFile(classTablePath)) {}
+TEncMap::TEncMap(TEncConverter& converter, const std::string& classTablePath) : converter_(converter) {
+  ReadClassTable(classTablePath);
+}
 
-void TEncMap::ReadClassTable(const std::string& path) { classes_ = ReadEncClassTableFile(path); }
+void TEncMap::ReadClassTable(const std::string& path) {
+  TEncStyle style = ReadEncClassTableFile(path);
+  classes_ = style.Classes;
+  bands_ = std::move(style.Bands);
+}
+
+TLayerDescription TEncMap::Describe() const {
+  TLayerDescription d;
+  const auto& f = cell_.Features;
+  d.Counts = {{"isolated nodes", std::to_string(nodes110_.size())},
+              {"connected nodes", std::to_string(nodes120_.size())},
+              {"edges", std::to_string(edges_.size())},
+              {"features", std::to_string(f[0] + f[1] + f[2] + f[3]) + " (" + std::to_string(f[1]) + " points, " +
+                               std::to_string(f[2]) + " lines, " + std::to_string(f[3]) + " areas, " +
+                               std::to_string(f[0]) + " without geometry)"},
+              {"point features", std::to_string(spots_.size())},
+              {"line features", std::to_string(lines_.size())},
+              {"area features", std::to_string(areas_.size())},
+              {"soundings", std::to_string(soundings_.size())}};
+  for (const auto* list : {&nodes110_, &nodes120_, &edges_})
+    for (const TEncKeyedVector& v : *list)
+      for (const TEncCoord& c : v.Vector.Coords) WidenExtent(d.Extent, c.Lon, c.Lat);
+  const std::string hdat = cell_.Hdat.empty()  ? "not given"
+                           : cell_.Hdat == "2" ? "WGS 84 (HDAT 2)"
+                                               : "HDAT " + cell_.Hdat;
+  d.Datum = hdat + ", " + kDrawnAsRead;
+  if (!cell_.Name.empty()) d.Details.push_back({"cell", cell_.Name});
+  if (!cell_.Edition.empty())
+    d.Details.push_back({"updates", "edition " + cell_.Edition + ", up to update " +
+                                        (cell_.Update.empty() ? std::string("0") : cell_.Update) +
+                                        (cell_.Issued.empty() ? "" : ", issued " + cell_.Issued)});
+  d.Details.push_back({"scale factors", "COMF " + std::to_string(comf_) + ", SOMF " + std::to_string(somf_)});
+  d.Details.push_back(
+      {"depth presentation", bands_.empty() ? "class colours (no DEPTH bands in the class table)"
+                                            : std::to_string(bands_.size()) + " depth bands, soundings as figures"});
+  for (const TEncSpot& p : spots_) ++d.StyleUse[static_cast<unsigned>(p.ObjClass)];
+  for (const TEncShape& l : lines_) ++d.StyleUse[static_cast<unsigned>(l.ObjClass)];
+  for (const TEncKeyedShape& a : areas_) ++d.StyleUse[static_cast<unsigned>(a.Shape.ObjClass)];
+  return d;
+}
 
 void TEncMap::Clear() {
+  cell_ = {};
   nodes110_.clear();
   nodes120_.clear();
   edges_.clear();
   spots_.clear();
+  soundings_.clear();
   lines_.clear();
   areas_.clear();
 }
@@ -534,7 +691,8 @@ void TEncMap::Draw(TCanvas& canvas, const TViewBox& view) {
   for (auto it = areas_.rbegin(); it != areas_.rend(); ++it) {
     const TEncShape& s = it->Shape;
     if (!meets(s.Box)) continue;
-    canvas.SetBrushColor(classes_[static_cast<size_t>(s.ObjClass)].Color);
+    const std::optional<TColor> band = DepthBandColor(bands_, s.Attributes.Drval1, s.Attributes.Drval2);
+    canvas.SetBrushColor(band ? *band : classes_[static_cast<size_t>(s.ObjClass)].Color);
     const int n = map(s.Points);
     canvas.Polygon(mapped_.data(), n);
   }
@@ -552,11 +710,23 @@ void TEncMap::Draw(TCanvas& canvas, const TViewBox& view) {
   canvas.SetPenColor(clBlack);
   canvas.SetBrushStyle(TBrushStyle::Clear);
   const TSize symbol = canvas.SymbolSize();
+  // With depth bands the chart is drawn as a mariner reads it: soundings as figures, not symbols.
+  const bool figures = !bands_.empty();
+  auto inView = [&](const TEncSpot& p) { return p.Lon >= West && p.Lon <= East && p.Lat >= South && p.Lat <= North; };
   for (const TEncSpot& p : spots_) {
-    if (p.Lon < West || p.Lon > East || p.Lat < South || p.Lat > North) continue;
+    if (!inView(p) || (figures && p.Sounding)) continue;
     const int x = TruncPixel((p.Lon - West) * sx), y = TruncPixel((North - p.Lat) * sy);
     canvas.DrawSymbol(x - symbol.cx / 2, y - symbol.cy / 2, classes_[static_cast<size_t>(p.ObjClass)].Symbol);
   }
+  if (!figures) return;
+  canvas.SetFontColor(kSoundingColor);
+  for (const TEncSpot& p : soundings_) {
+    if (!inView(p)) continue;
+    const std::string text = SoundingText(p.Depth);
+    const TSize size = canvas.TextExtent(text);
+    canvas.TextOut(TruncPixel((p.Lon - West) * sx) - size.cx / 2, TruncPixel((North - p.Lat) * sy) - size.cy / 2, text);
+  }
+  canvas.SetFontColor(clBlack);
 }
 
 }  // namespace orvane

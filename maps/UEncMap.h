@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <istream>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,9 @@
 namespace orvane {
 
 inline constexpr int kEncClassCount = 504;  // object class codes run 1 to 504
+
+// The object class table's file name.
+inline constexpr const char* kEncClassTableFile = "Marlisk.ini";
 
 // One line of the object class table.
 struct TEncObjClass {
@@ -38,6 +43,33 @@ struct TEncObjClass {
 // Indexed by object class code; entry 0 is never used.
 using TEncClassTable = std::array<TEncObjClass, kEncClassCount + 1>;
 
+// A depth band of the day scheme: a depth area whose whole range lies from `From` metres on
+// (DRVAL1 at least From, DRVAL2 deeper than From) is filled with its colour, the deepest band
+// that fits; a drying area takes the first band.
+struct TEncDepthBand {
+  double From = 0;
+  TColor Color = 0;
+  bool operator==(const TEncDepthBand&) const = default;
+};
+
+// The colour by depth band of an area with depth range drval1 to drval2 (NaN: not given); none
+// without bands or without DRVAL1, so that the area keeps its class colour.
+std::optional<TColor> DepthBandColor(const std::vector<TEncDepthBand>& bands, double drval1, double drval2);
+
+// A sounding as a chart prints it: metres with one decimal below 31 m, whole metres from there,
+// cut toward the surface (never shown deeper than measured).
+std::string SoundingText(double depth);
+
+inline constexpr double kEncNoValue = std::numeric_limits<double>::quiet_NaN();
+
+// The attributes the chart shows (ATTF lines of the converter's text); NaN and empty when absent.
+struct TEncAttributes {
+  double Drval1 = kEncNoValue;  // depth range of a depth area, metres
+  double Drval2 = kEncNoValue;
+  double Valsou = kEncNoValue;  // depth over a wreck or an obstruction
+  std::string Objnam;           // the feature's name
+};
+
 // Decimal degrees; depth in metres, 0 for two-dimensional coordinates.
 struct TEncCoord {
   double Lon = 0;
@@ -50,6 +82,7 @@ struct TEncCoord {
 struct TEncVector {
   std::vector<std::string> PointerNames;  // VRPT pointers in field order: an edge's start and end node
   std::vector<TEncCoord> Coords;
+  bool Soundings = false;  // the coordinates came as SG3D, a cluster of soundings
 };
 
 struct TEncSpot {
@@ -57,6 +90,8 @@ struct TEncSpot {
   double Lon = 0;
   double Lat = 0;
   double Depth = 0;
+  TEncAttributes Attributes;
+  bool Sounding = false;  // one of a cluster of soundings
 };
 
 struct TEncBox {
@@ -70,6 +105,7 @@ struct TEncShape {
   int32_t ObjClass = 0;
   std::vector<TEncCoord> Points;
   TEncBox Box;
+  TEncAttributes Attributes;
 };
 
 // Vector records in one list per record name code, keyed by record identifier text.
@@ -83,14 +119,26 @@ struct TEncKeyedShape {
   TEncShape Shape;
 };
 
+// The object class table file: the classes, and the depth bands when it gives them.
+struct TEncStyle {
+  TEncClassTable Classes{};
+  std::vector<TEncDepthBand> Bands;  // by From; empty: the chart is drawn by class colours only
+};
+
 // Reads the object class table: "#" in the first column starts a comment line; every other
 // line has seven fields (code, name, show, second, colour, symbol, pen width), all integers but
-// the name. An empty line, a short line or a field that is not an integer throws, naming
-// `fileName`, the line number and the text found. Lines whose code lies outside 1 to 504 are
-// converted and then ignored.
-void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassTable& table);
+// the name, or is a depth band "DEPTH, from metres, colour". An empty line, a short line or a
+// field that is not a number throws, naming `fileName`, the line number and the text found.
+// Lines whose code lies outside 1 to 504 are converted and then ignored; so are bands when
+// `bands` is null.
+void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassTable& table,
+                       std::vector<TEncDepthBand>* bands = nullptr);
 // The same from a file; a file that cannot be opened throws, naming it.
-TEncClassTable ReadEncClassTableFile(const std::string& path);
+TEncStyle ReadEncClassTableFile(const std::string& path);
+
+// Where the object class table of an installed or a built program is: beside the program, else
+// in share/orvane/ beside its bin/ folder. The first of them when neither holds it.
+std::string EncClassTablePath(const std::string& programFolder);
 
 // Among `fields` from number 2 on, the text after "name=" of the k-th field (k from 0) that
 // begins with it; the empty text when there is none.
@@ -115,7 +163,8 @@ public:
   // program); errors in it throw from here. `converter` must outlive the layer.
   TEncMap(TEncConverter& converter, const std::string& classTablePath);
   // With a table already read.
-  TEncMap(TEncConverter& converter, const TEncClassTable& classes) : converter_(converter), classes_(classes) {}
+  TEncMap(TEncConverter& converter, const TEncClassTable& classes, std::vector<TEncDepthBand> bands = {})
+      : converter_(converter), classes_(classes), bands_(std::move(bands)) {}
 
   // Re-reads the object class table; on an error the table in use is kept.
   void ReadClassTable(const std::string& path);
@@ -132,16 +181,25 @@ public:
 
   void Draw(TCanvas& canvas, const TViewBox& view) override;
 
+  // Counts of vector records, of every feature by primitive and of the drawn ones; the extent of
+  // every node and edge; the horizontal datum; the cell's name, edition and update; the scale
+  // factors. StyleUse counts the drawn features per object class.
+  TLayerDescription Describe() const override;
+
   // Frees every record; the scale factors stay.
   void Clear();
 
   const TEncClassTable& Classes() const { return classes_; }
+  const std::vector<TEncDepthBand>& Bands() const { return bands_; }
   int32_t Comf() const { return comf_; }
   int32_t Somf() const { return somf_; }
   const std::vector<TEncKeyedVector>& IsolatedNodes() const { return nodes110_; }
   const std::vector<TEncKeyedVector>& ConnectedNodes() const { return nodes120_; }
   const std::vector<TEncKeyedVector>& Edges() const { return edges_; }
   const std::vector<TEncSpot>& Spots() const { return spots_; }
+  // Every sounding of every shown sounding cluster (3-D coordinates), drawn as depth figures when
+  // the table has depth bands; Spots holds each cluster's first as its symbol.
+  const std::vector<TEncSpot>& Soundings() const { return soundings_; }
   const std::vector<TEncShape>& LineShapes() const { return lines_; }
   // Sorted by key, smallest area first.
   const std::vector<TEncKeyedShape>& Areas() const { return areas_; }
@@ -151,12 +209,18 @@ private:
 
   TEncConverter& converter_;
   TEncClassTable classes_{};
+  std::vector<TEncDepthBand> bands_;
   std::vector<TEncKeyedVector> nodes110_, nodes120_, edges_;
   int32_t comf_ = 1, somf_ = 1;
-  std::vector<TEncSpot> spots_;
+  std::vector<TEncSpot> spots_, soundings_;
   std::vector<TEncShape> lines_;
   std::vector<TEncKeyedShape> areas_;
   std::vector<TPoint> mapped_;  // reused by Draw
+  // What the chart says of itself, for Describe.
+  struct TCellFacts {
+    std::string Name, Edition, Update, Issued, Hdat;
+    std::array<int, 4> Features{};  // by primitive: none, points, lines, areas
+  } cell_;
 };
 
 }  // namespace orvane

@@ -1,40 +1,28 @@
 #include "maps/UKddMap.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "common/HostConv.h"
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
 #include "geodrel.h"
+#include "maps/MapFile.h"
 #include "maps/PlaneRect.h"
 #include "maps/ViewMap.h"
 
 namespace orvane {
 namespace {
 
-bool IsRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// Long lines are cut in messages; the start is enough to find them.
-std::string Quote(std::string_view text) {
-  constexpr size_t kShown = 80;
-  return "'" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...'" : "'");
-}
-
 // The fields of one line with where it came from, so that every complaint names the file (or
 // section), the line and the text found.
 class TFields {
 public:
-  TFields(std::string_view source, int lineNo) : source_(source), lineNo_(lineNo) {}
+  TFields(std::string source, int lineNo) : source_(std::move(source)), lineNo_(lineNo) {}
 
   const std::vector<std::string>& Split(std::string_view line) {
     line_ = line;
@@ -48,7 +36,7 @@ public:
   void Need(size_t count) const {
     if (fields_.size() < count)
       Fail(std::to_string(fields_.size()) + " fields where " + std::to_string(count) + " are needed in " +
-           Quote(line_));
+           QuoteFound(line_));
   }
   const std::string& Text(size_t i) const {
     Need(i + 1);
@@ -64,22 +52,13 @@ public:
       Fail(e.what());
     }
   }
-  double Float(size_t i) const {
-    const std::string& t = Text(i);
-    double v = 0;
-    if (!TryStrToFloat(t, v)) throw EConvertError(Where() + Quote(t) + " is not a valid floating point value");
-    return v;
-  }
-  int32_t IntOf(std::string_view t) const {
-    int32_t v = 0;
-    if (!TryStrToInt(t, v)) throw EConvertError(Where() + Quote(t) + " is not a valid integer value");
-    return v;
-  }
+  double Float(size_t i) const { return FieldToFloat(Text(i), {source_, lineNo_}); }
+  int32_t IntOf(std::string_view t) const { return FieldToInt(t, {source_, lineNo_}); }
 
 private:
-  std::string Where() const { return std::string(source_) + ", line " + std::to_string(lineNo_) + ": "; }
+  std::string Where() const { return source_ + ", line " + std::to_string(lineNo_) + ": "; }
 
-  std::string_view source_;
+  std::string source_;
   int lineNo_;
   std::string_view line_;
   std::vector<std::string> fields_;
@@ -180,30 +159,13 @@ TKddTypeTables ReadKddTypeTables(const std::vector<std::string>& arcList, const 
 // A whole file in memory, handed out line by line without the line ends (LF or CR LF).
 class TKddMap::TReader {
 public:
-  explicit TReader(const std::string& path) : path_(path), fields_(path_, 0) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) throw std::runtime_error("Cannot open file \"" + path + "\": " + std::strerror(errno));
-    // Area files run to tens of megabytes: one buffer of the file's size, then what is left.
-    struct stat st {};
-    if (::fstat(fileno(file), &st) == 0 && st.st_size > 0) text_.reserve(static_cast<size_t>(st.st_size));
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) text_.append(buf, n);
-    const bool failed = std::ferror(file) != 0;
-    const int err = errno;
-    std::fclose(file);
-    if (failed) throw std::runtime_error("Cannot read file \"" + path + "\": " + std::strerror(err));
+  explicit TReader(const std::string& path) : text_(ReadMapFile(path)), lines_(text_), fields_(path, 0) {
     left_ = static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n'));
     if (!text_.empty() && text_.back() != '\n') ++left_;
   }
 
   bool Next() {
-    if (pos_ >= text_.size()) return false;
-    size_t end = text_.find('\n', pos_);
-    if (end == std::string::npos) end = text_.size();
-    line_ = std::string_view(text_).substr(pos_, end - pos_);
-    if (!line_.empty() && line_.back() == '\r') line_.remove_suffix(1);
-    pos_ = end + 1;
+    if (!lines_.Next(line_)) return false;
     --left_;
     fields_.SetLineNo(++lineNo_);
     return true;
@@ -226,9 +188,8 @@ public:
   TFields& Fields() { return fields_; }
 
 private:
-  std::string path_;
   std::string text_;
-  size_t pos_ = 0;
+  TLineReader lines_;
   size_t left_ = 0;
   int lineNo_ = 0;
   std::string_view line_;
@@ -294,7 +255,7 @@ void TKddMap::SortLists() {
 
 bool TKddMap::Load(const std::string& folder) {
   const std::optional<std::string> metaName = MetadataFileName(folder);
-  if (!metaName || !IsRegularFile(*metaName)) return false;
+  if (!metaName || !MapFileExists(*metaName)) return false;
 
   // The metadata is read before anything is dropped: an area whose header is broken leaves the
   // layer as it was.
@@ -332,12 +293,12 @@ bool TKddMap::Load(const std::string& folder) {
   for (const TKddArcType& t : types_.Arc) {
     if (t.FileName.empty()) continue;
     const std::string path = AreaFileName(folder, t.FileName);
-    if (IsRegularFile(path)) ReadArcs(path);
+    if (MapFileExists(path)) ReadArcs(path);
   }
   for (const TKddAtrType& t : types_.Atr) {
     if (t.FileName.empty()) continue;
     const std::string path = AreaFileName(folder, t.FileName);
-    if (IsRegularFile(path)) ReadArcAttributes(path);
+    if (MapFileExists(path)) ReadArcAttributes(path);
   }
   SortLists();
   sortAtExit.armed = false;
@@ -346,24 +307,24 @@ bool TKddMap::Load(const std::string& folder) {
     const TKddPgnType& t = types_.Pgn[i];
     if (t.FileName.empty()) continue;
     const std::string path = AreaFileName(folder, t.FileName);
-    if (IsRegularFile(path)) ReadPolygons(path, polygons_[i]);
+    if (MapFileExists(path)) ReadPolygons(path, polygons_[i]);
   }
   for (size_t i = 0; i < types_.Pgn.size(); ++i) {
     const TKddPgnType& t = types_.Pgn[i];
     if (t.AtrFileName.empty()) continue;
     const std::string path = AreaFileName(folder, t.AtrFileName);
-    if (IsRegularFile(path)) ReadPolygonAttributes(path, polygons_[i], t.LabelField);
+    if (MapFileExists(path)) ReadPolygonAttributes(path, polygons_[i], t.LabelField);
   }
   for (size_t i = 0; i < types_.Pnt.size(); ++i) {
     const TKddPntType& t = types_.Pnt[i];
     if (t.FileName.empty()) continue;
     const std::string path = AreaFileName(folder, t.FileName);
-    if (!IsRegularFile(path)) continue;
+    if (!MapFileExists(path)) continue;
     const size_t first = points_.size();
     ReadPoints(path, static_cast<int32_t>(i));
     if (t.AtrFileName.empty()) continue;
     const std::string atrPath = AreaFileName(folder, t.AtrFileName);
-    if (IsRegularFile(atrPath)) ReadPointAttributes(atrPath, first, t.LabelField);
+    if (MapFileExists(atrPath)) ReadPointAttributes(atrPath, first, t.LabelField);
   }
   return true;
 }

@@ -11,6 +11,25 @@ constexpr uint8_t kFieldTerminator = 0x1e;
 constexpr size_t kLeaderSize = 24;
 // Far beyond any real format list; keeps a hostile "(9999(9999A))" from eating the memory.
 constexpr size_t kMaxFormats = 4096;
+// Real format lists nest two or three levels; the parser recurses once per level, so a hostile
+// "((((..." must end long before the stack does.
+constexpr int kMaxNesting = 32;
+
+// A format list for a message: a hostile one may be tens of kilobytes long.
+std::string QuoteFormats(std::string_view text) {
+  constexpr size_t kMax = 60;
+  return "\"" + std::string(text.substr(0, kMax)) + (text.size() > kMax ? "...\"" : "\"");
+}
+
+// Where the format list first opens a parenthesis deeper than the parser goes; npos when nowhere.
+size_t TooDeep(std::string_view text) {
+  int depth = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '(' && ++depth > kMaxNesting) return i;
+    if (text[i] == ')') --depth;
+  }
+  return std::string_view::npos;
+}
 
 class TFormatParser {
 public:
@@ -21,8 +40,8 @@ public:
     Skip();
     if (Peek() == '(') {
       ++P_;
-      if (!List(out) || !Expect(')')) return {};
-    } else if (!List(out)) {
+      if (!List(out, 1) || !Expect(')')) return {};
+    } else if (!List(out, 0)) {
       return {};
     }
     Skip();
@@ -36,7 +55,7 @@ private:
     while (P_ < S_.size() && S_[P_] == ' ') ++P_;
   }
   std::vector<TDdfFormat> Bad(const std::string& why) {
-    if (Error_.empty()) Error_ = why + " in \"" + std::string(S_) + "\"";
+    if (Error_.empty()) Error_ = why + " in " + QuoteFormats(S_);
     return {};
   }
   bool Expect(char c) {
@@ -63,7 +82,11 @@ private:
     for (size_t i = 0; i < count; ++i) out.insert(out.end(), item.begin(), item.end());
     return true;
   }
-  bool List(std::vector<TDdfFormat>& out) {
+  bool List(std::vector<TDdfFormat>& out, int depth) {
+    if (depth > kMaxNesting) {
+      Bad("format controls nested deeper than " + std::to_string(kMaxNesting) + " levels");
+      return false;
+    }
     for (;;) {
       Skip();
       size_t count = 1;
@@ -71,7 +94,7 @@ private:
       std::vector<TDdfFormat> item;
       if (Peek() == '(') {
         ++P_;
-        if (!List(item) || !Expect(')')) return false;
+        if (!List(item, depth + 1) || !Expect(')')) return false;
       } else {
         TDdfFormat f;
         if (!Atom(f)) return false;
@@ -163,7 +186,7 @@ std::string FormatReal(double v) {
 std::vector<TDdfFormat> ParseFormatControls(std::string_view text, std::string& error) {
   error.clear();
   std::vector<TDdfFormat> out = TFormatParser(text, error).Parse();
-  if (out.empty() && error.empty()) error = "no formats in \"" + std::string(text) + "\"";
+  if (out.empty() && error.empty()) error = "no formats in " + QuoteFormats(text);
   return out;
 }
 
@@ -275,6 +298,10 @@ void TIso8211File::ReadDescriptiveRecord() {
       }
     }
     if (parts.size() > 2) {
+      // Refused at once, not when the field is met: no reader of this file should go near it.
+      if (const size_t deep = TooDeep(parts[2]); deep != std::string_view::npos)
+        Fail(f.Offset + static_cast<size_t>(parts[2].data() - reinterpret_cast<const char*>(f.Data)) + deep,
+             "format controls of field " + f.Tag + " nested deeper than " + std::to_string(kMaxNesting) + " levels");
       d.Formats = ParseFormatControls(Trim(parts[2]), d.FormatError);
       // An elementary field has a format and no label.
       if (d.Labels.empty() && d.Formats.size() == 1) d.Labels.emplace_back();

@@ -19,7 +19,7 @@ namespace {
 // The fields the chart text carries, and the update controls that change three of them.
 bool Kept(std::string_view tag) {
   static constexpr std::string_view kTags[] = {"DSID", "DSSI", "DSPM", "VRID", "VRPT", "SG2D", "SG3D",
-                                               "FRID", "FOID", "FSPT", "SGCC", "VRPC", "FSPC"};
+                                               "FRID", "FOID", "ATTF", "FSPT", "SGCC", "VRPC", "FSPC"};
   for (std::string_view t : kTags)
     if (t == tag) return true;
   return false;
@@ -94,6 +94,55 @@ void CheckLayout(const TIso8211File& file, size_t offset, const TDdfFieldDefn& d
     }
     if (!ok)
       file.Fail(offset, "field " + d.Tag + " is not a repeating group of five-byte NAME and integer ORNT and USAG");
+  }
+}
+
+// Attributes are what the chart shows beside the geometry (depths, names); a cell whose ATTF is
+// laid out otherwise is still drawn, without them.
+bool AttributesFit(const TDdfFieldDefn* d) {
+  if (!d || !d->FormatError.empty() || d->RepeatFrom != 0 || d->Labels != std::vector<std::string>{"ATTL", "ATVL"})
+    return false;
+  const TDdfFormat& code = d->Formats[0];
+  return (code.Kind == TDdfFormat::TKind::Int || (code.Kind == TDdfFormat::TKind::Binary && code.BinType != 4)) &&
+         d->Formats[1].Kind == TDdfFormat::TKind::Text;
+}
+
+// ATTF texts are ISO 8859-1 at most; the record text is UTF-8.
+void Latin1ToUtf8(std::string& text) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
+  std::string out;
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xc0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3f));
+    }
+  }
+  text = std::move(out);
+}
+
+// An update's ATTF changes the attributes it names: a value of the single character DEL (0x7f)
+// removes the attribute, any other value replaces it or adds it.
+void MergeAttributes(TS57Field& target, const TS57Field& update) {
+  for (size_t i = 0; i + 1 < update.Values.size(); i += 2) {
+    const TSubValue& code = update.Values[i];
+    const TSubValue& value = update.Values[i + 1];
+    const bool remove = value.Kind == TSubValue::TKind::Text && value.Text == "\x7f";
+    size_t at = 0;
+    while (at + 1 < target.Values.size() && target.Values[at].Int != code.Int) at += 2;
+    const bool found = at + 1 < target.Values.size();
+    if (remove && found) {
+      target.Values.erase(target.Values.begin() + static_cast<long>(at),
+                          target.Values.begin() + static_cast<long>(at) + 2);
+      --target.Repeats;
+    } else if (found) {
+      target.Values[at + 1] = value;
+    } else if (!remove) {
+      target.Values.push_back(code);
+      target.Values.push_back(value);
+      ++target.Repeats;
+    }
   }
 }
 
@@ -253,7 +302,7 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
     std::string naming;
     int64_t ruin = 1;
     for (const TDdfField& f : rec.Fields) {
-      if (!Kept(f.Tag)) continue;
+      if (!Kept(f.Tag) || (f.Tag == "ATTF" && !AttributesFit(f.Defn))) continue;
       size_t repeats = 0;
       if (!f.Defn || !f.Defn->FormatError.empty()) file.Decode(f, values, repeats);  // raises the cause
       std::shared_ptr<const TS57Layout>& layout = layouts[f.Tag];
@@ -266,6 +315,8 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
         for (const TSubValue& v : values)
           if (v.Kind != TSubValue::TKind::Int)
             file.Fail(f.Offset, "field " + f.Tag + " holds a coordinate that is no integer");
+      if (f.Tag == "ATTF")
+        for (size_t i = 1; i < values.size(); i += 2) Latin1ToUtf8(values[i].Text);
       r.Fields.push_back(TS57Field{f.Tag, layout, std::move(values), repeats});
       values = {};
       if (!IsNaming(f.Tag)) continue;
@@ -353,12 +404,33 @@ void TS57Cell::Load(TIso8211File& file, bool update) {
     Records_.push_back(std::move(r));
   }
   if (!sawDsid) file.Fail(0, "no DSID record: not an S-57 data set");
-  for (size_t i = 0; i < announced.size(); ++i) {
-    if (announced[i].second != held[i])
-      file.Fail(file.Size(), "the data set structure announces " + std::to_string(announced[i].second) + " " +
-                                 announced[i].first + ", the file holds " + std::to_string(held[i]));
-  }
+  CompareCounts(file, announced, held);
   if (!update && !sawDspm) file.Fail(0, "no DSPM record: the coordinate factors are unknown");
+}
+
+// Counts that disagree are a fault of the producer to report, not a reason to drop the chart;
+// only a file that holds fewer records than announced in all is taken to be cut short.
+void TS57Cell::CompareCounts(const TIso8211File& file, const std::vector<std::pair<const char*, int64_t>>& announced,
+                             const int64_t (&held)[5]) {
+  int64_t announcedAll = 0, heldAll = 0;
+  std::string said, found;
+  for (size_t i = 0; i < announced.size(); ++i) {
+    announcedAll += announced[i].second;
+    heldAll += held[i];
+    if (announced[i].second == held[i]) continue;
+    if (!said.empty()) {
+      said += ", ";
+      found += ", ";
+    }
+    said += std::to_string(announced[i].second) + " " + announced[i].first;
+    found += std::to_string(held[i]) + " " + announced[i].first;
+  }
+  if (said.empty()) return;
+  if (heldAll < announcedAll)
+    file.Fail(file.Size(), "the data set structure announces " + said + ", the file holds " + found +
+                               ": fewer records than announced, the file may be cut short");
+  Warnings_.push_back(file.Name() + ": the data set structure (DSSI) announces " + said + ", the file holds " + found +
+                      "; read as held");
 }
 
 void TS57Cell::ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, int64_t ruin) {
@@ -458,11 +530,18 @@ void TS57Cell::ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, i
       pendingCtrl.clear();
       continue;
     }
-    // A field without a control replaces the record's field of that kind whole.
+    // A field without a control replaces the record's field of that kind whole; attributes
+    // are changed one by one.
     TS57Field* same = nullptr;
     for (TS57Field& g : target->Fields)
       if (g.Tag == f.Tag || (IsCoordinates(g.Tag) && IsCoordinates(f.Tag))) same = &g;
-    if (same)
+    if (f.Tag == "ATTF") {
+      if (!same) {
+        target->Fields.push_back(TS57Field{f.Tag, f.Layout, {}, 0});
+        same = &target->Fields.back();
+      }
+      MergeAttributes(*same, f);
+    } else if (same)
       *same = f;
     else
       target->Fields.push_back(f);

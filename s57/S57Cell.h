@@ -65,17 +65,23 @@ public:
   void Save(const std::string& path) const;
 
   int UpdatesApplied() const { return UpdatesApplied_; }
+  // What was read although the producer got it wrong, one line per file, naming it: record
+  // counts of the data set structure that the file does not match.
+  const std::vector<std::string>& Warnings() const { return Warnings_; }
   size_t RecordCount() const;  // records that WriteText writes
 
 private:
   void Load(TIso8211File& file, bool update);
   void ApplyRecord(TIso8211File& file, size_t offset, TS57Record& upd, int64_t ruin);
+  void CompareCounts(const TIso8211File& file, const std::vector<std::pair<const char*, int64_t>>& announced,
+                     const int64_t (&held)[5]);
 
   std::vector<TS57Record> Records_;
   std::unordered_map<uint64_t, size_t> Index_;  // vector and feature records by Key()
   std::string Edition_;
   int64_t UpdateNumber_ = 0;
   int UpdatesApplied_ = 0;
+  std::vector<std::string> Warnings_;
 };
 
 // Path of update file `n` of the base cell `path` ("X.000" -> "X.003"); empty when the base cell's

@@ -9,6 +9,9 @@ namespace orvane {
 // The data monitor and the track window are shown (menu items menDataWindow, menTrkWindow).
 extern bool ShowData;
 extern bool ShowTrk;
+// The signal levels and the sentence console are shown.
+extern bool ShowSignal;
+extern bool ShowConsole;
 
 // The replay timer's interval in milliseconds, as the window's Timer was built.
 constexpr int32_t kRepIntervalBuilt = 900;

@@ -145,6 +145,8 @@ TSettingsLoad LoadSettings() {
   RepInterval = ini.ReadInteger(kSettings, "RepInterval", kRepIntervalBuilt);
   NmeaRec.Gnss = ini.ReadBool(kSettings, "Gnss", false);
   NmeaRec.GnssAsked = ini.ReadBool(kSettings, "GnssAsked", false);
+  ShowSignal = ini.ReadBool(kSettings, "ShowSignal", false);
+  ShowConsole = ini.ReadBool(kSettings, "ShowConsole", false);
   NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
@@ -227,6 +229,8 @@ void SaveSettings() {
   ini.WriteBool(kSettings, "ShowTrk", ShowTrk);
   ini.WriteInteger(kSettings, "RepInterval", RepInterval);
   WriteGnss(ini);
+  ini.WriteBool(kSettings, "ShowSignal", ShowSignal);
+  ini.WriteBool(kSettings, "ShowConsole", ShowConsole);
   ini.WriteString(kSettings, "CoordFormat", CoordFormatName(NmeaRec.CoordFormat));
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);

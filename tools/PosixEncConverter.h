@@ -1,6 +1,7 @@
-// The chart converter for the command-line tools: `marlisk CHART OUTPUT` started as a child
+// The chart converter for the command-line tools: `marlisk -- CHART OUTPUT` started as a child
 // process with an argument list (no shell), looked up beside the program first, then on PATH.
-// A tool has no events to keep running, so it simply blocks in waitpid.
+// A tool has no events to keep running, so it simply blocks on the converter's standard error
+// and then in waitpid.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,40 +32,31 @@ inline int UsageError(const char* program, const std::string& message) {
   return 2;
 }
 
-// The arguments one at a time: `while (args.Next())`, then Is() for each option the tool takes,
-// Value() for the argument an option carries, and Operand() for the rest.
+// --help (or -h) prints `usage`, --version the program and its version. The exit status when
+// the argument was one of them; nothing for any other argument.
+inline std::optional<int> HelpOrVersion(std::string_view arg, const char* program, const char* usage) {
+  if (arg == "--help" || arg == "-h")
+    std::fputs(usage, stdout);
+  else if (arg == "--version")
+    std::printf("%s %s\n", program, ORVANE_VERSION);
+  else
+    return std::nullopt;
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// The arguments one at a time: `while (args.Next())`, then Is() for each option the tool takes
+// and Value() for the argument an option carries.
 class TToolArgs {
 public:
   explicit TToolArgs(std::vector<std::string> args) : args_(std::move(args)) {}
-  TToolArgs(int argc, char** argv) : args_(argv + (argc > 0 ? 1 : 0), argv + argc) {}
 
   bool Next() { return ++at_ < args_.size(); }
   const std::string& Arg() const { return args_[at_]; }
   bool Is(std::string_view option) const { return Arg() == option; }
-  bool Is(std::string_view shortName, std::string_view longName) const { return Is(shortName) || Is(longName); }
   // The argument after the option; a missing one is a usage error naming the option.
   const std::string& Value() {
     if (at_ + 1 >= args_.size()) throw EUsage(Arg() + " needs a value");
     return args_[++at_];
-  }
-  // The value as a number of type T; `what` says what was wanted ("seconds", "a zoom from 1 to 17").
-  template <typename T>
-  T Number(const std::string& what) {
-    const std::string& option = Arg();
-    const std::string& v = Value();
-    T n{};
-    if (!ParseNumber(v, n)) throw EUsage(option + " takes " + what + ", not '" + v + "'");
-    return n;
-  }
-  // An argument that is not an option; "-" alone (standard input or output) is one.
-  const std::string& Operand() const {
-    if (Arg().size() > 1 && Arg()[0] == '-') throw EUsage("unknown option '" + Arg() + "'");
-    return Arg();
-  }
-  bool Wants(std::string_view option) const {
-    for (const std::string& a : args_)
-      if (a == option) return true;
-    return false;
   }
 
 private:

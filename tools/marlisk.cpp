@@ -2,6 +2,7 @@
 // the chart layer reads.
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,31 +16,36 @@ constexpr const char* kUsage =
     "Reads the S-57 cell CHART (an ISO/IEC 8211 base cell, normally NAME.000), applies the update\n"
     "files NAME.001, NAME.002, ... beside it in order, and writes its data set parameters, nodes,\n"
     "edges and features as record text to OUTPUT. OUTPUT appears only when it is complete.\n"
+    "Record counts that disagree with the data set structure are reported as a warning; the cell\n"
+    "is read as it is. After \"--\" every argument is a file, even one that begins with \"-\".\n"
     "\n"
     "  --help, --version\n";
 
 int Run(int argc, char** argv) {
   std::string paths[2];
   int n = 0;
+  bool options = true;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+    if (options && a == "--") {
+      options = false;
+      continue;
     }
-    if (a == "--version") {
-      std::printf("marlisk %s\n", ORVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
+    if (!options) {
+      if (n == 2) return orvane::UsageError("marlisk", "too many arguments");
+      paths[n++] = a;
+      continue;
     }
-    if (a.size() > 1 && a.front() == '-' && a != "--")
+    if (const std::optional<int> done = orvane::HelpOrVersion(a, "marlisk", kUsage)) return *done;
+    if (a.size() > 1 && a.front() == '-')
       return orvane::UsageError("marlisk", "unknown option '" + std::string(a) + "'");
-    if (a == "--") continue;
     if (n == 2) return orvane::UsageError("marlisk", "too many arguments");
     paths[n++] = a;
   }
   if (n < 2) return orvane::UsageError("marlisk", "needs a chart cell and an output file");
   try {
     const orvane::TS57Cell cell = orvane::TS57Cell::Read(paths[0]);
+    for (const std::string& w : cell.Warnings()) std::fprintf(stderr, "marlisk: warning: %s\n", w.c_str());
     cell.Save(paths[1]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "marlisk: %s\n", e.what());

@@ -86,13 +86,8 @@ int Run(int argc, char** argv) {
     auto bad = [&](std::string_view v, const char* what) {
       return Usage(std::string(a) + " takes " + what + ", not '" + std::string(v) + "'");
     };
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    } else if (a == "--version") {
-      std::printf("nmeasim %s\n", ORVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    } else if (a == "--pty") {
+    if (const std::optional<int> done = HelpOrVersion(a, "nmeasim", kUsage)) return *done;
+    if (a == "--pty") {
       kind = TKind::Pty, ++outputs;
     } else if (a == "--tcp" || a == "--udp") {
       const std::string_view v = value();

@@ -156,13 +156,15 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TrackState.CenterB = DegToDms(r.Lat);
   TrackState.CenterL = DegToDms(r.Lon);
   TrackState.Zoom = r.Zoom;
+  // No track and so no mark is drawn here: its picture is not wanted.
+  TrackState.IconMark.clear();
 
   TQtImage mapImage, markPicture, markBackground;
   TMapBitmap bitmap(mapImage);
   TMapLayers layers(bitmap, TrackState);
   TPosixEncConverter converter;
   const TMapLayerObjects objects(layers, TLayerMakers{TrackState, NmeaRec, [](const std::string& text) { Warn(text); },
-                                                      &converter, ProgramFolder() + "/" + kEncClassTableName});
+                                                      &converter, EncClassTablePath(ProgramFolder())});
   THeadlessHost host;
   TTrackPlot plot(host, markPicture, markBackground, layers, TrackState, NmeaRec);
   plot.View.ApplyZoom();

@@ -63,14 +63,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return UsageError(kProgram, "a command is wanted: info, render or plane");
   const std::string command = args[0];
-  if (command == "--help" || command == "-h" || std::find(args.begin(), args.end(), "--help") != args.end()) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
-  if (command == "--version") {
-    std::printf("%s %s\n", kProgram, ORVANE_VERSION);
-    return 0;
-  }
+  // --help anywhere helps, whatever else the line holds.
+  const bool help = std::find(args.begin(), args.end(), "--help") != args.end();
+  if (const std::optional<int> done = HelpOrVersion(help ? "--help" : command, kProgram, kHelp)) return *done;
   args.erase(args.begin());
   try {
     if (command == "info") return Info(args);

@@ -122,13 +122,8 @@ int Run(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    } else if (a == "--version") {
-      std::printf("orvane-nmea %s\n", ORVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    } else if (a == "--json" || a == "--summary" || a == "--gpx") {
+    if (const std::optional<int> done = HelpOrVersion(a, "orvane-nmea", kUsage)) return *done;
+    if (a == "--json" || a == "--summary" || a == "--gpx") {
       const TMode m = a == "--json" ? TMode::Json : a == "--summary" ? TMode::Summary : TMode::Gpx;
       if (modeSet && m != mode) return Usage("--json, --summary and --gpx exclude each other");
       mode = m;

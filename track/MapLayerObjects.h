@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "maps/MapLayer.h"
+#include "maps/UEncMap.h"
 #include "track/LayerKinds.h"
 #include "track/MapLayers.h"
 
 namespace orvane {
 
 // The object class table's file name, looked up beside the program.
-inline constexpr const char* kEncClassTableName = "Marlisk.ini";
+inline constexpr const char* kEncClassTableName = kEncClassTableFile;
 
 class TMapLayerObjects {
 public:

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <cmath>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -55,11 +57,20 @@ public:
     }
     return Record(lines);
   }
-  Chart& Feature(int objl, int prim, std::vector<Ptr> ptrs) {
+  // With attributes (code, value), written as the converter writes ATTF.
+  Chart& Feature(int objl, int prim, std::vector<Ptr> ptrs, std::vector<std::pair<int, std::string>> attrs = {}) {
     std::string f = "FSPT " + S(static_cast<long long>(ptrs.size())) + ",FSPT";
     for (const Ptr& p : ptrs)
       f += ",NAME=" + Name(p.rcnm, p.id) + ",ORNT=" + S(p.ornt) + ",USAG=" + S(p.usag) + ",MASK=255";
-    return Record({"FRID 1,FRID,RCID=" + S(++frid_) + ",PRIM=" + S(prim) + ",GRUP=2,OBJL=" + S(objl), f});
+    std::vector<std::string> lines = {"FRID 1,FRID,RCID=" + S(++frid_) + ",PRIM=" + S(prim) +
+                                      ",GRUP=2,OBJL=" + S(objl)};
+    if (!attrs.empty()) {
+      std::string a = "ATTF " + S(static_cast<long long>(attrs.size())) + ",2";
+      for (const auto& [code, value] : attrs) a += ",ATTL=" + S(code) + ",\"ATVL=" + value + "\"";
+      lines.push_back(a);
+    }
+    lines.push_back(f);
+    return Record(lines);
   }
   Chart& Record(const std::vector<std::string>& fields) {
     text_ += "RECN 1\n";
@@ -221,24 +232,29 @@ TEST_F(EncMapTest, FeaturesStoredOnlyForShownClassesAndKnownRecords) {
   Chart c;
   c.Dspm(1, 10).Vector(110, 5, {30, 40, 123, 31, 41, 99}, {}, 3);
   Square(c, 1, 0, 0, 2);
+  Square(c, 2, 10, 10, 2);
+  Square(c, 3, 20, 20, 2);
   c.Feature(129, 1, {{110, 5}})    // a sounding cluster: one point, its first sounding
       .Feature(17, 1, {{110, 5}})  // symbol 0: no point
       .Feature(71, 3, {{130, 1}})  // hidden class
       .Feature(0, 2, {{130, 1}})   // outside 1 to 504
       .Feature(505, 2, {{130, 1}})
-      .Feature(30, 4, {{130, 1}})                         // no such primitive
-      .Feature(30, 2, {{130, 77}})                        // missing edge
-      .Feature(30, 2, {{140, 1}})                         // no list for the code
-      .Feature(42, 3, {{130, 1, 1, 2}, {130, 1, 2, 1}});  // interior boundary left out
+      .Feature(30, 4, {{130, 1}})                        // no such primitive
+      .Feature(30, 2, {{130, 77}})                       // missing edge
+      .Feature(30, 2, {{140, 1}})                        // no list for the code
+      .Feature(42, 3, {{130, 1, 1, 2}, {130, 1, 2, 1}})  // interior boundary left out
+      // A land area that runs off the cell: the edge along the data limit (usage 3) closes it.
+      .Feature(42, 3, {{130, 1, 1, 1}, {130, 2, 1, 3}, {130, 3, 1, 2}});
   Read(c);
   ASSERT_EQ(map->Spots().size(), 1u);
   EXPECT_EQ(map->Spots()[0].ObjClass, 129);
   EXPECT_DOUBLE_EQ(map->Spots()[0].Lat, 30);
   EXPECT_DOUBLE_EQ(map->Spots()[0].Depth, 12.3);
   EXPECT_TRUE(map->LineShapes().empty());
-  ASSERT_EQ(map->Areas().size(), 1u);
+  ASSERT_EQ(map->Areas().size(), 2u);
   EXPECT_EQ(map->Areas()[0].Shape.Points.front(), (TEncCoord{0, 0, 0}));  // the reversed exterior
   EXPECT_EQ(map->Areas()[0].Shape.Points.size(), 5u);
+  EXPECT_EQ(map->Areas()[1].Shape.Points.size(), 10u);  // edges 1 and 2, not the interior 3
 }
 
 TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
@@ -284,6 +300,93 @@ TEST_F(EncMapTest, DrawsAreasLargestFirstThenLinesThenSymbols) {
   canvas.Reset();
   map->Draw(canvas, {20, 20, 30, 30});  // nothing meets this view
   EXPECT_TRUE(canvas.Of(TCanvasOp::Polygon).empty() && canvas.Of(TCanvasOp::Polyline).empty());
+}
+
+TEST(EncDepthTest, BandsAndSoundingFigures) {
+  const std::vector<TEncDepthBand> bands = {{-1000, 1}, {0, 2}, {2, 3}, {30, 4}};
+  const double none = kEncNoValue;
+  struct Band {
+    double drval1, drval2;
+    std::optional<TColor> color;
+  };
+  const Band cases[] = {
+      {-2, 0, 1},  {-1000.5, -2, 1}, {0, 2, 2},   {0, none, 2},  {2, 5, 3},
+      {1.9, 5, 2}, {30, 50, 4},      {30, 30, 3}, {100, 200, 4}, {none, 5, std::nullopt},
+  };
+  for (const Band& c : cases)
+    EXPECT_EQ(DepthBandColor(bands, c.drval1, c.drval2), c.color) << c.drval1 << " " << c.drval2;
+  EXPECT_EQ(DepthBandColor({}, 5, 10), std::nullopt);
+
+  const std::pair<double, const char*> figures[] = {
+      {12.3, "12.3"}, {12.37, "12.3"}, {0, "0.0"},      {30.99, "30.9"},      {31, "31"},
+      {31.9, "31"},   {125.5, "125"},  {-1.27, "-1.3"}, {123.0 / 10, "12.3"},
+  };
+  const test::CommaLocale comma;
+  for (const auto& [depth, text] : figures) EXPECT_EQ(SoundingText(depth), text) << depth;
+}
+
+TEST_F(EncMapTest, WithDepthBandsAreasFillByDepthAndSoundingsPrintAsFigures) {
+  WriteAll(dir / "bands.ini", std::string(kClasses) + "DEPTH, 30, $FFFFFF\nDEPTH -1000 $00FF00\nDEPTH 0 0x800000\n");
+  Chart c;
+  c.Dspm(3600, 10).Vector(110, 5, {1800, 1800, 123, 1800, 3600, 455, 99999, 1, 7}, {}, 3);
+  Square(c, 1, 0, 0, 7200);
+  Square(c, 2, 0, 0, 3600);
+  Square(c, 3, 0, 0, 1800);
+  c.Feature(42, 3, {{130, 1}}, {{87, "30"}, {88, "50"}, {116, "Outer, Deep"}})
+      .Feature(42, 3, {{130, 2}}, {{87, "0"}, {88, "2"}})
+      .Feature(42, 3, {{130, 3}}, {{87, ""}, {88, "x"}})  // unknown depths: the class colour
+      .Feature(129, 1, {{110, 5}});
+  for (const bool withBands : {true, false}) {
+    map->ReadClassTable((dir / (withBands ? "bands.ini" : "Marlisk.ini")).string());
+    map->Clear();
+    Read(c);
+    ASSERT_EQ(map->Areas().size(), 3u);
+    EXPECT_EQ(map->Areas()[2].Shape.Attributes.Objnam, "Outer, Deep");
+    EXPECT_DOUBLE_EQ(map->Areas()[1].Shape.Attributes.Drval2, 2);
+    EXPECT_TRUE(std::isnan(map->Areas()[0].Shape.Attributes.Drval1));
+    ASSERT_EQ(map->Soundings().size(), 3u);
+    EXPECT_DOUBLE_EQ(map->Soundings()[1].Depth, 45.5);
+    RecordingCanvas canvas(100, 100);
+    map->Draw(canvas, {0, 0, 2, 2});
+    const auto polygons = canvas.Of(TCanvasOp::Polygon);
+    ASSERT_EQ(polygons.size(), 3u);
+    std::vector<TColor> fills;
+    for (const auto* p : polygons) fills.push_back(p->State.BrushColor);
+    const auto symbols = canvas.Of(TCanvasOp::DrawSymbol);
+    const auto texts = canvas.Of(TCanvasOp::TextOut);
+    if (withBands) {
+      EXPECT_EQ(fills, (std::vector<TColor>{0xFFFFFF, 0x800000, 0xFF0000}));
+      EXPECT_TRUE(symbols.empty());
+      ASSERT_EQ(texts.size(), 2u);  // the third sounding lies outside the view
+      EXPECT_EQ(texts[0]->Text, "12.3");
+      EXPECT_EQ(texts[1]->Text, "45");
+      EXPECT_EQ(texts[0]->State.FontColor, 0x808080u);
+      EXPECT_EQ(texts[0]->State.BrushStyle, TBrushStyle::Clear);
+      EXPECT_EQ(texts[0]->At, (TPoint{25 - 12, 75 - 6}));  // centred on the sounding
+      EXPECT_EQ(canvas.State.FontColor, clBlack);
+    } else {
+      EXPECT_EQ(fills, (std::vector<TColor>{0xFF0000, 0xFF0000, 0xFF0000}));
+      ASSERT_EQ(symbols.size(), 1u);
+      EXPECT_EQ(symbols[0]->Index, 2);
+      EXPECT_TRUE(texts.empty());
+    }
+  }
+  // A band line that does not convert is refused like any other line.
+  WriteAll(dir / "bad.ini", "DEPTH, deep, $FFFFFF\n");
+  EXPECT_NE(
+      ErrorOf([&] { map->ReadClassTable((dir / "bad.ini").string()); }).find("line 1: 'deep' is not a valid depth"),
+      std::string::npos);
+}
+
+TEST_F(EncMapTest, ClassTableBesideTheProgramElseUnderShare) {
+  const std::filesystem::path bin = dir / "bin", share = dir / "share" / "orvane";
+  std::filesystem::create_directories(bin);
+  EXPECT_EQ(EncClassTablePath(bin.string()), (bin / "Marlisk.ini").string());
+  std::filesystem::create_directories(share);
+  WriteAll(share / "Marlisk.ini", kClasses);
+  EXPECT_EQ(EncClassTablePath(bin.string()), bin.string() + "/../share/orvane/Marlisk.ini");
+  WriteAll(bin / "Marlisk.ini", kClasses);
+  EXPECT_EQ(EncClassTablePath(bin.string()), (bin / "Marlisk.ini").string());
 }
 
 TEST_F(EncMapTest, BadTextEndsTheReadNamingTheLineAndKeepsWhatWasRead) {

@@ -138,22 +138,17 @@ TEST_F(MapBitmapLoadTest, PictureThatCannotBeReadThrows) {
 
 // The default view: 485 x 305 at 0.05 px/" around 34°, 134°, so 180 px per degree and the box
 // 132.6528 .. 135.3472 by 33.1528 .. 34.8472.
-struct View {
-  double West = 134.0 - 9700.0 / 7200, South = 34.0 - 6100.0 / 7200;
-  double East = 134.0 + 9700.0 / 7200, North = 34.0 + 6100.0 / 7200;
-};
+const TViewBox kView{134.0 - 9700.0 / 7200, 34.0 - 6100.0 / 7200, 134.0 + 9700.0 / 7200, 34.0 + 6100.0 / 7200};
 
 TBitmapGeoref Georef(double ulx, double uly, double dim, int bw, int bh) {
   return {ulx, uly, dim, dim, ulx + bw * dim, uly - bh * dim};
 }
 
 TEST(MapBitmapPlacementTest, SmallBitmapIsStretchedWholeOntoItsOwnRectangle) {
-  const View v;
   // 600 x 400 pixels of 0.001° from 133.5025° E, 34.5025° N: its left edge 0.4975° (89.55 px) west
   // of the view's middle, its right edge 0.1025° (18.45 px) east; top 90.45 px north, bottom
   // 18.45 px north.
-  const auto copy = BitmapPlacement(Georef(133.5025, 34.5025, 0.001, 600, 400), 600, 400,
-                                    {v.West, v.South, v.East, v.North}, 485, 305, 0.05);
+  const auto copy = BitmapPlacement(Georef(133.5025, 34.5025, 0.001, 600, 400), 600, 400, kView, 485, 305, 0.05);
   ASSERT_TRUE(copy);
   EXPECT_EQ(copy->Source, (TRect{0, 0, 600, 400}));
   EXPECT_EQ(copy->Dest, (TRect{242 - 89, 305 - (152 + 90), 242 + 18, 305 - (152 + 18)}));
@@ -167,18 +162,15 @@ TEST(MapBitmapPlacementTest, SmallBitmapIsStretchedWholeOntoItsOwnRectangle) {
 }
 
 TEST(MapBitmapPlacementTest, LargeBitmapFillsTheSurfaceWithThePartUnderTheView) {
-  const View v;
   // 10000 x 10000 pixels of 0.001° from 130° E, 38° N; its middle is 135°, 33°.
-  const auto copy = BitmapPlacement(Georef(130, 38, 0.001, 10000, 10000), 10000, 10000,
-                                    {v.West, v.South, v.East, v.North}, 485, 305, 0.05);
+  const auto copy = BitmapPlacement(Georef(130, 38, 0.001, 10000, 10000), 10000, 10000, kView, 485, 305, 0.05);
   ASSERT_TRUE(copy);
   // Columns 5000 - 2347 to 5000 + 347, rows 10000 - (5000 + 1847) to 10000 - (5000 + 152).
   EXPECT_EQ(copy->Source, (TRect{2653, 3153, 5347, 4848}));
   EXPECT_EQ(copy->Dest, (TRect{0, 0, 485, 305}));
 
   // Taller than the view only: still the second case.
-  const auto tall = BitmapPlacement(Georef(133.0, 35.0, 0.001, 2000, 2000), 2000, 2000,
-                                    {v.West, v.South, v.East, v.North}, 485, 305, 0.05);
+  const auto tall = BitmapPlacement(Georef(133.0, 35.0, 0.001, 2000, 2000), 2000, 2000, kView, 485, 305, 0.05);
   ASSERT_TRUE(tall);
   // The view reaches 347 columns west of the bitmap: only the pixels that exist are copied,
   // onto the share of the surface they cover (347 of 2694 columns, 62.5 px); the rest keeps
@@ -188,23 +180,18 @@ TEST(MapBitmapPlacementTest, LargeBitmapFillsTheSurfaceWithThePartUnderTheView) 
 }
 
 TEST(MapBitmapPlacementTest, NothingWhenNothingShows) {
-  const View v;
   // A large bitmap wholly east of the view.
-  EXPECT_FALSE(BitmapPlacement(Georef(136, 38, 0.001, 10000, 10000), 10000, 10000, {v.West, v.South, v.East, v.North},
-                               485, 305, 0.05));
+  EXPECT_FALSE(BitmapPlacement(Georef(136, 38, 0.001, 10000, 10000), 10000, 10000, kView, 485, 305, 0.05));
   // Far away, beyond what 32-bit pixel offsets hold: a small bitmap 11930464° east of the view's
   // middle is 2147483520 px off (once an overflow), a large one 10° west at 1e-9° per pixel is
   // 1e10 columns off (once read as 0, the bitmap's middle).
-  EXPECT_FALSE(BitmapPlacement(Georef(11930598, 34.5, 1e-7, 10, 10), 10, 10, {v.West, v.South, v.East, v.North}, 485,
-                               305, 0.05));
+  EXPECT_FALSE(BitmapPlacement(Georef(11930598, 34.5, 1e-7, 10, 10), 10, 10, kView, 485, 305, 0.05));
   const double half = 1.0 / 100 / 3600 / 2;
   EXPECT_FALSE(BitmapPlacement(Georef(134, 35, 1e-9, 10000, 10000), 10000, 10000,
                                {124 - half, 35 - half, 124 + half, 35 + half}, 1, 1, 100));
   // An empty picture or surface.
-  EXPECT_FALSE(
-      BitmapPlacement(Georef(133.5, 34.5, 0.001, 0, 0), 0, 0, {v.West, v.South, v.East, v.North}, 485, 305, 0.05));
-  EXPECT_FALSE(
-      BitmapPlacement(Georef(133.5, 34.5, 0.001, 10, 10), 10, 10, {v.West, v.South, v.East, v.North}, 0, 0, 0.05));
+  EXPECT_FALSE(BitmapPlacement(Georef(133.5, 34.5, 0.001, 0, 0), 0, 0, kView, 485, 305, 0.05));
+  EXPECT_FALSE(BitmapPlacement(Georef(133.5, 34.5, 0.001, 10, 10), 10, 10, kView, 0, 0, 0.05));
 }
 
 TEST_F(MapBitmapLoadTest, DrawCopiesFromItsPictureOntoTheCanvas) {
@@ -212,8 +199,7 @@ TEST_F(MapBitmapLoadTest, DrawCopiesFromItsPictureOntoTheCanvas) {
       Bitmap("area.bmp", "area.HDR", "ULXMAP 130\nULYMAP 38\nXDIM 0.001\nYDIM 0.001\n", {10000, 10000});
   ASSERT_EQ(bitmap.Load(path), TBitmapLoad::Loaded);
   RecordingCanvas c(485, 305);
-  const View v;
-  bitmap.Draw(c, {v.West, v.South, v.East, v.North}, 0.05);
+  bitmap.Draw(c, kView, 0.05);
   ASSERT_EQ(c.Calls.size(), 1u);
   EXPECT_EQ(c.Calls[0].Op, TCanvasOp::CopyFromImage);
   EXPECT_EQ(c.Calls[0].Image, &image);

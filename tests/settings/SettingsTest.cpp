@@ -64,6 +64,8 @@ TEST_F(SettingsTest, NoFileGivesTheDefaults) {
   EXPECT_FALSE(NmeaRec.GnssAsked);
   EXPECT_FALSE(ShowData);
   EXPECT_FALSE(ShowTrk);
+  EXPECT_FALSE(ShowSignal);
+  EXPECT_FALSE(ShowConsole);
   EXPECT_EQ(RepInterval, 900);
   EXPECT_FALSE(TrackState.TrackEnabled);
   EXPECT_EQ(TrackState.Zoom, 6);
@@ -109,6 +111,8 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "RepInterval=900\n"
             "Gnss=0\n"
             "GnssAsked=0\n"
+            "ShowSignal=0\n"
+            "ShowConsole=0\n"
             "CoordFormat=D.MMSS\n"
             "\n"
             "[Track]\n"
@@ -189,6 +193,8 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   NmeaRec.HeadR = 40;
   ShowData = true;
   ShowTrk = true;
+  ShowSignal = true;
+  ShowConsole = true;
   RepInterval = 100;
   NmeaRec.Gnss = true;
   NmeaRec.GnssAsked = true;
@@ -231,6 +237,8 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   EXPECT_EQ(NmeaRec.HeadR, 40);
   EXPECT_TRUE(ShowData);
   EXPECT_TRUE(ShowTrk);
+  EXPECT_TRUE(ShowSignal);
+  EXPECT_TRUE(ShowConsole);
   EXPECT_EQ(RepInterval, 100);
   EXPECT_TRUE(NmeaRec.Gnss);
   EXPECT_TRUE(NmeaRec.GnssAsked);

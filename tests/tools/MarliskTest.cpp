@@ -2,7 +2,9 @@
 // cells refused with their cause, and the program itself on files.
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -13,12 +15,16 @@
 #include "tests/common/TempFiles.h"
 #include "common/SplitCommaText.h"
 #include "tests/tools/S57Writer.h"
+#include "maps/UEncMap.h"
 #include "s57/S57Cell.h"
+#include "tests/track/RecordingCanvas.h"
 
 namespace orvane {
 namespace {
 
 using namespace s57w;
+using test::RecordingCanvas;
+using test::TCanvasOp;
 using TRecords = std::vector<std::vector<TField>>;
 
 std::vector<uint8_t> Cell(const TRecords& records) {
@@ -37,7 +43,7 @@ TRecords SmallCell() {
           {Vrid(120, 2), Sg2d({{354100000, 1397100000}})},
           {Vrid(130, 4660), Vrpt({{120, 1, 255, 255, 1, 255}, {120, 2, 255, 255, 2, 255}}),
            Sg2d({{354030000, 1397040000}, {354060000, 1397070000}})},
-          {Frid(1, 1, 2, 129), Foid(540, 77, 1), Attf({{87, "ignored"}}), Fspt({{110, 1, 255, 255, 255}})},
+          {Frid(1, 1, 2, 129), Foid(540, 77, 1), Attf({{116, "Cap \xe9"}}), Fspt({{110, 1, 255, 255, 255}})},
           {Frid(2, 2, 2, 30), Foid(540, 78, 1), Fspt({{130, 4660, 2, 255, 255}})}};
 }
 
@@ -91,6 +97,7 @@ TEST(Marlisk, WritesTheRecordTextOfACell) {
       "RECN 7\n"
       " FRID 1,7,RCNM=100,RCID=1,PRIM=1,GRUP=2,OBJL=129,RVER=1,RUIN=1\n"
       " FOID 1,3,AGEN=540,FIDN=77,FIDS=1\n"
+      " ATTF 1,2,ATTL=116,\"ATVL=Cap \xc3\xa9\"\n"
       " FSPT 1,4,NAME=0x6E01000000,ORNT=255,USAG=255,MASK=255\n"
       "****\n"
       "RECN 8\n"
@@ -190,6 +197,12 @@ TEST(Marlisk, AppliesUpdateRecordsAndRefusesInconsistentOnes) {
        {{Frid(2, 2, 2, 30, 2, 3), Control("FSPC", 1, 2, 1), Fspt({{130, 9, 1, 1, 255}})}},
        {" FSPT 2,4,NAME=0x8234120000,ORNT=2,USAG=255,MASK=255,NAME=0x8209000000,ORNT=1,USAG=1,MASK=255\n"},
        {}},
+      {"change, add and remove attributes",
+       false,
+       {{Frid(1, 1, 2, 129, 2, 3), Attf({{87, "5"}, {116, "\x7f"}, {88, "7"}, {87, "6"}})},
+        {Frid(2, 2, 2, 30, 2, 3), Attf({{179, "2.5"}})}},
+       {" ATTF 2,2,ATTL=87,ATVL=6,ATTL=88,ATVL=7\n", " ATTF 1,2,ATTL=179,ATVL=2.5\n"},
+       {"ATTL=116"}},
       {"drop a spatial pointer", false, {{Frid(2, 2, 2, 30, 2, 3), Control("FSPC", 2, 1, 1)}}, {" FSPT 0,4\n"}, {}},
       {"insert a node and a feature on it",
        false,
@@ -292,7 +305,7 @@ TEST(Marlisk, RefusesBrokenCellsWithTheirCause) {
       {{{Dsid("1", "0")}, {Vrid(120, 1), Sg2d({{1, 1}})}}, "no DSPM record"},
       {{{Dspm(1, 1)}}, "a DSPM record before the DSID record"},
       {{{Dsid("1", "0"), Dssi({0, 0, 0, 0, 0, 3, 0, 0})}, {Dspm(1, 1)}, {Vrid(120, 1)}},
-       "the data set structure announces 3 connected nodes, the file holds 1"},
+       "the data set structure announces 3 connected nodes, the file holds 1 connected nodes: fewer records"},
       {{{Dsid("1", "0")}, {Dspm(0, 10)}}, "DSPM COMF is not positive"},
       {{{Dsid("1", "0")}, {Dspm(1, 1)}, {Vrid(120, 1)}, {Vrid(120, 1)}}, "record (RCNM 120, RCID 1) comes twice"},
       {{{Dsid("1", "0")}, {Dspm(1, 1)}, {Vrid(120, 1), TField{"SG2D", "abc"}}},
@@ -307,6 +320,9 @@ TEST(Marlisk, RefusesBrokenCellsWithTheirCause) {
       {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b14,2Q)", "VRID: unknown format 'Q'"},
       {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b34,b12,b11)", "unsupported binary format b34"},
       {"VRID", "RCNM!RCID!RVER!RUIN\x1f(b11,b14,b12,b11", "')' expected"},
+      // Refused where the nesting goes too deep, even in a field the chart text would leave out.
+      {"ATTF", "*ATTL!ATVL\x1f" + std::string(30000, '(') + "b12,A" + std::string(30000, ')'),
+       "format controls of field ATTF nested deeper than 32 levels"},
   };
   for (const auto& [tag, definition, cause] : definitions) {
     TWriter w;
@@ -317,7 +333,12 @@ TEST(Marlisk, RefusesBrokenCellsWithTheirCause) {
       TS57Cell::FromBytes("bad.000", {b.begin(), b.end()});
       ADD_FAILURE() << cause << ": read";
     } catch (const EIso8211Error& e) {
-      EXPECT_NE(std::string(e.what()).find(cause), std::string::npos) << e.what();
+      const std::string m = e.what();
+      EXPECT_NE(m.find(cause), std::string::npos) << m;
+      EXPECT_LT(m.size(), 400u) << "a hostile format list is not quoted whole";
+      const size_t byte = std::stoul(m.substr(std::string("bad.000: byte ").size()));
+      ASSERT_LT(byte, b.size()) << m;
+      if (m.find("nested") != std::string::npos) EXPECT_EQ(b.substr(byte - 32, 33), std::string(33, '(')) << m;
     }
   }
   for (const auto& [records, cause] : semantic) {
@@ -328,6 +349,106 @@ TEST(Marlisk, RefusesBrokenCellsWithTheirCause) {
       EXPECT_NE(std::string(e.what()).find(cause), std::string::npos) << e.what();
     }
   }
+}
+
+// Record counts that disagree with DSSI: read as held with one warning naming the file, unless
+// fewer records are held in all.
+TEST(Marlisk, CountsThatDisagreeAreReportedNotFatal) {
+  struct Case {
+    uint32_t Announced[8];  // meta, cartographic, geo, collection; isolated, connected, edges, faces
+    const char* Warning;    // "" for none
+  };
+  // SmallCell holds 2 geo features, 1 isolated node, 2 connected nodes, 1 edge.
+  const Case cases[] = {
+      {{0, 0, 2, 0, 1, 2, 1, 0}, ""},
+      {{0, 0, 2, 0, 0, 3, 1, 0},
+       "small.000: the data set structure (DSSI) announces 0 isolated nodes, 3 connected nodes, the file holds 1 "
+       "isolated nodes, 2 connected nodes; read as held"},
+      {{0, 0, 1, 0, 1, 2, 1, 0}, "announces 1 feature records, the file holds 2 feature records"},
+  };
+  for (const Case& c : cases) {
+    TRecords records = SmallCell();
+    records[0].push_back(Dssi(c.Announced));
+    const TS57Cell cell = TS57Cell::FromBytes("small.000", Cell(records));
+    if (*c.Warning == '\0') {
+      EXPECT_TRUE(cell.Warnings().empty());
+      continue;
+    }
+    ASSERT_EQ(cell.Warnings().size(), 1u) << c.Warning;
+    EXPECT_NE(cell.Warnings()[0].find(c.Warning), std::string::npos) << cell.Warnings()[0];
+    EXPECT_NE(Text(cell).find("RCNM=110,RCID=1,"), std::string::npos);
+  }
+  // An update whose count is off is named in its own warning.
+  TS57Cell cell = TS57Cell::FromBytes("small.000", Cell(SmallCell()));
+  TRecords update = {{Dsid("2", "1"), Dssi({0, 0, 0, 0, 0, 0, 0, 0})}, {Frid(2, 2, 2, 30, 2, 2)}};
+  cell.ApplyUpdate("small.001", Cell(update));
+  ASSERT_EQ(cell.Warnings().size(), 1u);
+  EXPECT_TRUE(cell.Warnings()[0].starts_with("small.001: ")) << cell.Warnings()[0];
+}
+
+// A cell cut as published cells are: land and sea close along the data limit, depth areas fill by
+// band, soundings print as figures, and the miscounted DSSI is a warning.
+TEST(Marlisk, ACellCutAtItsEdgeDrawsAsAMarinerReadsIt) {
+  const std::string bytes = EdgeCell();
+  const TS57Cell cell = TS57Cell::FromBytes("ORVEDGE1.000", {bytes.begin(), bytes.end()});
+  ASSERT_EQ(cell.Warnings().size(), 1u);
+  EXPECT_NE(cell.Warnings()[0].find("announces 1 isolated nodes, 10 connected nodes, the file holds 2 isolated "
+                                    "nodes, 9 connected nodes"),
+            std::string::npos)
+      << cell.Warnings()[0];
+  struct NoConverter : TEncConverter {
+    void Convert(const std::string&, const std::string&) override {}
+  } converter;
+  TEncMap map(converter, ORVANE_CLASS_TABLE);
+  map.ReadConverted(Text(cell), "ORVEDGE1.000 converted");
+
+  // Each area's fill reaches the cell corner that lies inside it.
+  struct Area {
+    const char* What;
+    double Drval1;  // identifies the area; NaN for land
+    TEncCoord Corner;
+    size_t Points;
+    TColor Fill;
+  };
+  const Area areas[] = {
+      {"land", kEncNoValue, {139.70, 35.40, 0}, 9, 0xA0DAEE},
+      {"deep sea", 30, {139.80, 35.50, 0}, 13, 0xFFFFFF},
+      {"medium", 2, {}, 5, 0xF2C598},
+      {"shallow", 0, {}, 5, 0xEFB673},
+      {"drying", -2, {}, 5, 0x95B283},
+  };
+  RecordingCanvas canvas(100, 100);
+  map.Draw(canvas, {139.70, 35.40, 139.80, 35.50});
+  const auto polygons = canvas.Of(TCanvasOp::Polygon);
+  ASSERT_EQ(polygons.size(), 5u);
+  for (const Area& a : areas) {
+    const auto it = std::find_if(map.Areas().begin(), map.Areas().end(), [&](const TEncKeyedShape& k) {
+      const double d = k.Shape.Attributes.Drval1;
+      return std::isnan(a.Drval1) ? std::isnan(d) : d == a.Drval1;
+    });
+    ASSERT_NE(it, map.Areas().end()) << a.What;
+    const std::vector<TEncCoord>& p = it->Shape.Points;
+    EXPECT_EQ(p.size(), a.Points) << a.What;
+    if (a.Corner.Lon != 0)
+      EXPECT_NE(std::find_if(p.begin(), p.end(),
+                             [&](const TEncCoord& c) {
+                               return std::abs(c.Lon - a.Corner.Lon) < 1e-9 && std::abs(c.Lat - a.Corner.Lat) < 1e-9;
+                             }),
+                p.end())
+          << a.What;
+    // Drawn largest first, that is from the end of the sorted list.
+    const size_t drawn = map.Areas().size() - 1 - static_cast<size_t>(it - map.Areas().begin());
+    ASSERT_LT(drawn, polygons.size());
+    EXPECT_EQ(polygons[drawn]->State.BrushColor, a.Fill) << a.What;
+  }
+  EXPECT_EQ(map.Areas().back().Shape.Attributes.Objnam, "Outer Road");
+
+  std::vector<std::string> figures;
+  for (const auto* t : canvas.Of(TCanvasOp::TextOut)) figures.push_back(t->Text);
+  EXPECT_EQ(figures, (std::vector<std::string>{"0.8", "1.5", "4.2", "12.3", "-0.6", "25.0", "31", "57"}));
+  ASSERT_EQ(map.Spots().size(), 2u);
+  EXPECT_DOUBLE_EQ(map.Spots()[1].Attributes.Valsou, 3.5);
+  EXPECT_EQ(canvas.Of(TCanvasOp::DrawSymbol).size(), 1u);  // the wreck; the soundings are figures
 }
 
 // Every cut and a few bytes at every position: read or refused, never anything else.
@@ -417,6 +538,23 @@ TEST_F(MarliskFiles, TheProgramWritesTheTextOrSaysWhyNot) {
   EXPECT_NE(err.find("out.txt\": No such file"), std::string::npos) << err;
   EXPECT_EQ(RunMarlisk({chart.string()}, err, dir), 2);
   EXPECT_NE(err.find("needs a chart cell and an output file"), std::string::npos) << err;
+
+  // After "--" a name that begins with "-" is a file; warnings go to standard error.
+  TRecords odd = SmallCell();
+  odd[0].push_back(Dssi({0, 0, 2, 0, 0, 3, 1, 0}));  // an isolated node counted as connected
+  const std::vector<uint8_t> oddBytes = Cell(odd);
+  WriteAll(dir / "-odd.000", std::string(oddBytes.begin(), oddBytes.end()));
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  const int refused = RunMarlisk({"-odd.000", "out.txt"}, err, dir);
+  const std::string refusal = err;
+  const int read = RunMarlisk({"--", "-odd.000", "-out.txt"}, err, dir);
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(refused, 2);
+  EXPECT_NE(refusal.find("unknown option '-odd.000'"), std::string::npos) << refusal;
+  EXPECT_EQ(read, 0) << err;
+  EXPECT_TRUE(err.starts_with("marlisk: warning: -odd.000: the data set structure (DSSI) announces")) << err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "-out.txt"));
 }
 
 }  // namespace

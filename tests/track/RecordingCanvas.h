@@ -68,6 +68,7 @@ struct TCanvasState {
   TColor BrushColor = clWhite;
   TBrushStyle BrushStyle = TBrushStyle::Solid;
   TPoint PenPos;
+  TColor FontColor = clBlack;
 };
 
 struct TCanvasCall {
@@ -130,6 +131,7 @@ public:
   void SetPenWidth(int width) override { State.PenWidth = width; }
   void SetBrushColor(TColor color) override { State.BrushColor = color; }
   void SetBrushStyle(TBrushStyle style) override { State.BrushStyle = style; }
+  void SetFontColor(TColor color) override { State.FontColor = color; }
 
   void MoveTo(int x, int y) override {
     Record(TCanvasOp::MoveTo).At = {x, y};

@@ -1,0 +1,139 @@
+#include "gui/UConsoleForm.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QHBoxLayout>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "gui/CloseToggle.h"
+#include "settings/MainVars.h"
+
+namespace orvane {
+
+TConsoleForm* ConsoleForm = nullptr;
+
+namespace {
+
+QString Latin1(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+}  // namespace
+
+TConsoleForm::TConsoleForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
+  setObjectName("ConsoleForm");
+  setWindowTitle("Console");
+  const QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+  chkPause = new QCheckBox("Pause", this);
+  chkPause->setObjectName("chkPause");
+  cmbType = new QComboBox(this);
+  cmbType->setObjectName("cmbType");
+  cmbType->addItem("All types", QString());
+  cmbType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  lblRates = new QLabel(this);
+  lblRates->setObjectName("lblRates");
+  lblRates->setWordWrap(true);
+  lblRates->setFont(f);
+  memLines = new QPlainTextEdit(this);
+  memLines->setObjectName("memLines");
+  memLines->setReadOnly(true);
+  memLines->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memLines->setMaximumBlockCount(static_cast<int>(TSentenceRing::kCapacity));
+  memLines->setFont(f);
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(chkPause);
+  bar->addWidget(cmbType);
+  bar->addStretch();
+  auto* box = new QVBoxLayout(this);
+  box->setContentsMargins(4, 4, 4, 4);
+  box->addLayout(bar);
+  box->addWidget(lblRates);
+  box->addWidget(memLines, 1);
+
+  // Paused, the view stands still while the ring goes on; resumed, it shows the ring as it is.
+  connect(chkPause, &QCheckBox::toggled, this, [this](bool paused) {
+    if (!paused) Refill();
+  });
+  connect(cmbType, &QComboBox::currentIndexChanged, this, [this] { Refill(); });
+  RateTimer.setObjectName("RateTimer");
+  RateTimer.setInterval(1000);
+  connect(&RateTimer, &QTimer::timeout, this, [this] { RateTick(); });
+  RateTimer.start();
+  resize(560, 320);
+  setVisible(ShowConsole);
+}
+
+QString TConsoleForm::Filter() const { return cmbType->currentData().toString(); }
+
+bool TConsoleForm::Passes(std::string_view line) const {
+  const QString filter = Filter();
+  return filter.isEmpty() || Latin1(SentenceType(line)) == filter;
+}
+
+void TConsoleForm::AddLine(std::string_view line) {
+  const uint64_t before = Lines.Total();
+  const bool added = Lines.Add(line);
+  const std::string_view type = SentenceType(line);
+  if (added) Rates.Add(type);
+  if (!type.empty() && cmbType->findData(Latin1(type)) < 0) {
+    // Types in name order after "All types".
+    int at = 1;
+    while (at < cmbType->count() && cmbType->itemData(at).toString() < Latin1(type)) ++at;
+    cmbType->insertItem(at, Latin1(type), Latin1(type));
+  }
+  if (!added && Shown == before && !chkPause->isChecked() && Passes(line)) {
+    // The newest line, already shown, was written to the log: its ">" goes on in place.
+    QTextCursor(memLines->document()->lastBlock()).insertText(">");
+    return;
+  }
+  // A burst of lines is shown in one go once the event loop runs again.
+  if (!FlushPending && !chkPause->isChecked()) {
+    FlushPending = true;
+    QTimer::singleShot(0, this, [this] { Flush(); });
+  }
+}
+
+void TConsoleForm::Flush() {
+  FlushPending = false;
+  if (chkPause->isChecked()) return;
+  const uint64_t total = Lines.Total();
+  const uint64_t kept = Lines.Size();
+  // Lines that came and went while nothing was flushed are not shown.
+  const uint64_t first = std::max(Shown, total - kept);
+  QStringList text;
+  for (uint64_t n = first; n < total; ++n) {
+    const std::string& line = Lines.At(static_cast<size_t>(n - (total - kept)));
+    if (Passes(line)) text << Latin1(line);
+  }
+  Shown = total;
+  if (text.isEmpty()) return;
+  QScrollBar* v = memLines->verticalScrollBar();
+  const bool atEnd = v->value() == v->maximum();
+  memLines->appendPlainText(text.join('\n'));
+  if (atEnd) v->setValue(v->maximum());
+}
+
+void TConsoleForm::Refill() {
+  memLines->clear();
+  Shown = Lines.Total() - Lines.Size();
+  Flush();
+}
+
+void TConsoleForm::RateTick() {
+  Rates.Tick();
+  QStringList parts;
+  for (const auto& [type, count] : Rates.LastSecond())
+    if (count > 0) parts << QString("%1 %2/s").arg(Latin1(type)).arg(count);
+  lblRates->setText(parts.isEmpty() ? QString("no sentences in the last second") : parts.join("  "));
+}
+
+void TConsoleForm::closeEvent(QCloseEvent* event) {
+  if (!CloseAsToggle(*this, *event, OnCloseToggle)) QWidget::closeEvent(event);
+}
+
+}  // namespace orvane

@@ -1,0 +1,53 @@
+// What the sentence console keeps: the last lines received, oldest first, and how many sentences
+// of each type arrived in the last whole second.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane {
+
+// The address field of a line as the data monitor shows it, without its "$" and without the ">"
+// of a logged sentence: "GPGGA" of "$GPGGA,1,2*7A" or ">$GPGGA,..."; "" for anything else.
+std::string_view SentenceType(std::string_view line);
+
+class TSentenceRing {
+public:
+  static constexpr size_t kCapacity = 500;
+  explicit TSentenceRing(size_t capacity = kCapacity);
+
+  // A line as the monitor's last-sentence line gets it. A sentence shown again with ">" because
+  // it was then written to the log replaces its first showing: it arrived once. True when a new
+  // line was added, false when the newest was replaced.
+  bool Add(std::string_view line);
+  size_t Size() const { return Lines.size() < Capacity ? Lines.size() : Capacity; }
+  // Line i, 0 the oldest kept.
+  const std::string& At(size_t i) const;
+  // Lines added since the start: the newest kept is number Total() - 1.
+  uint64_t Total() const { return Total_; }
+
+private:
+  size_t Capacity;
+  std::vector<std::string> Lines;  // a ring once full; Next is the oldest then
+  size_t Next = 0;
+  uint64_t Total_ = 0;
+};
+
+// Counts sentences by type and closes a second on each Tick.
+class TSentenceRates {
+public:
+  // Lines that are no sentence ("") are not counted.
+  void Add(std::string_view type);
+  // The second that ends now: its counts become LastSecond(), and counting starts again.
+  void Tick();
+  // The counts of the last closed second, by type; types seen before but not in it count 0.
+  const std::map<std::string, int, std::less<>>& LastSecond() const { return Last; }
+
+private:
+  std::map<std::string, int, std::less<>> Current, Last;
+};
+
+}  // namespace orvane

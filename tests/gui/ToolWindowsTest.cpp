@@ -1,0 +1,131 @@
+// The signal levels and the sentence console, fed as the receiver feeds them.
+#include <gtest/gtest.h>
+
+#include "gui/UConsoleForm.h"
+#include "gui/UMoniForm.h"
+#include "gui/USignalForm.h"
+#include "nmea/NmeaRec.h"
+#include "settings/MainVars.h"
+#include "tests/gui/WindowTest.h"
+
+namespace orvane {
+namespace {
+
+class ToolWindowsTest : public WindowTest {
+protected:
+  void Start(const std::string& settings = "") {
+    WriteAll(ini, "[Settings]\nComPort=16\n" + settings + "\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
+    CreateForms();
+  }
+  void Feed(const std::string& bytes) {
+    SatVForm->Proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    QApplication::processEvents();
+  }
+  QStringList ConsoleLines() const {
+    QString text = ConsoleForm->memLines->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split('\n');
+  }
+};
+
+TEST_F(ToolWindowsTest, MenuItemsShowTheWindowsAndTheirStateAndPlacementAreKept) {
+  Start();
+  struct Case {
+    const char* item;
+    QWidget* window;
+    bool* shown;
+  } const cases[] = {{"menSignalWindow", SignalForm, &ShowSignal}, {"menConsoleWindow", ConsoleForm, &ShowConsole}};
+  for (const Case& c : cases) {
+    EXPECT_FALSE(c.window->isVisible()) << c.item;
+    Item(c.item)->trigger();
+    EXPECT_TRUE(c.window->isVisible()) << c.item;
+    EXPECT_TRUE(*c.shown) << c.item;
+    c.window->close();  // its own close button unchecks the item
+    EXPECT_FALSE(c.window->isVisible()) << c.item;
+    EXPECT_FALSE(Item(c.item)->isChecked()) << c.item;
+    Item(c.item)->trigger();
+  }
+  SignalForm->setGeometry(40, 50, 333, 222);
+  DestroyForms();
+  const std::string saved = ReadAll(ini);
+  EXPECT_NE(saved.find("ShowSignal=1\nShowConsole=1\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("SignalForm.Bounds=0,"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ConsoleForm.Bounds=0,"), std::string::npos) << saved;
+
+  CreateForms();  // shown again as left, with the checks
+  EXPECT_TRUE(SignalForm->isVisible());
+  EXPECT_TRUE(Item("menSignalWindow")->isChecked());
+  EXPECT_TRUE(Item("menConsoleWindow")->isChecked());
+  EXPECT_EQ(SignalForm->size(), QSize(333, 222));
+}
+
+TEST_F(ToolWindowsTest, SignalBarsShowTheSkyViewsSatellitesSortedWithTheirSnr) {
+  Start("Gnss=1\n");
+  SignalForm->resize(600, 300);
+  Feed(Sentence("GNGSA,A,3,05,12,,,,,,,,,,,2.0,1.0,1.7,1") +
+       Sentence("GPGSV,1,1,03,12,40,090,45,05,10,200,30,07,5,5,") + Sentence("GLGSV,1,1,01,70,60,300,22"));
+  const std::vector<TSignalSat> sats = SignalForm->Sats();
+  const std::vector<TSignalSat> expected = {
+      {"G05", 30, true}, {"G07", 0, false}, {"G12", 45, true}, {"R70", 22, false}};
+  EXPECT_EQ(sats, expected);
+  const TSignalLayout l = SignalForm->Layout();
+  ASSERT_EQ(l.Bars.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(l.Bars[i].Bar.Height, l.Plot.Height * expected[i].Snr / 60) << i;
+  // Drawn in the sky view's colours.
+  const QImage img = SignalForm->grab().toImage();
+  const auto middle = [&](size_t i) {
+    const TSkyRect& b = l.Bars[i].Bar;
+    return img.pixelColor(b.Left + b.Width / 2, b.Top + b.Height / 2);
+  };
+  EXPECT_EQ(middle(0), QColor(0, 0, 255));
+  EXPECT_EQ(middle(3), QColor(255, 0, 0));
+  // A new cycle without a satellite takes its bar away.
+  Feed(Sentence("GPGSV,1,1,01,12,40,090,41"));
+  EXPECT_EQ(SignalForm->Sats().size(), 2u);
+}
+
+TEST_F(ToolWindowsTest, ConsoleListsTheLinesInOrderWithPauseFilterAndRates) {
+  Start();
+  const std::string gga = Sentence("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+  const std::string gsv = Sentence("GPGSV,1,1,01,12,40,090,41");
+  const std::string txt = Sentence("GPTXT,01,01,02,hello");
+  const auto line = [](const std::string& s) { return QString::fromStdString(s.substr(0, s.size() - 2)); };
+  Feed(gga + gsv + txt);
+  EXPECT_EQ(ConsoleLines(), (QStringList{line(gga), line(gsv), line(txt)}));  // undecoded ones too
+  // The same lines as the monitor's last line.
+  EXPECT_EQ(ConsoleLines().back(), MoniForm->lblRecv->text());
+
+  ConsoleForm->chkPause->setChecked(true);
+  Feed(gsv);
+  EXPECT_EQ(ConsoleLines().size(), 3);
+  ConsoleForm->chkPause->setChecked(false);
+  EXPECT_EQ(ConsoleLines(), (QStringList{line(gga), line(gsv), line(txt), line(gsv)}));
+
+  ConsoleForm->cmbType->setCurrentIndex(ConsoleForm->cmbType->findData("GPGSV"));
+  EXPECT_EQ(ConsoleLines(), (QStringList{line(gsv), line(gsv)}));
+  Feed(gga + gsv);
+  EXPECT_EQ(ConsoleLines().size(), 3);
+  ConsoleForm->cmbType->setCurrentIndex(0);
+  EXPECT_EQ(ConsoleLines().size(), 6);
+
+  ConsoleForm->RateTick();
+  EXPECT_EQ(ConsoleForm->lblRates->text(), "GPGGA 2/s  GPGSV 3/s  GPTXT 1/s");
+  ConsoleForm->RateTick();
+  EXPECT_EQ(ConsoleForm->lblRates->text(), "no sentences in the last second");
+}
+
+TEST_F(ToolWindowsTest, ConsoleKeepsTheLast500AndMarksLoggedSentencesOnce) {
+  Start("SaveLog=1\nSaveInterval=0\nSaveLogName=" + (dir / "rec.log").string() + "\n");
+  SatVForm->menSaveLogClick();
+  SatVForm->menSaveLogClick();  // recording on, with a save moment now
+  std::string burst;
+  for (int i = 0; i < 520; ++i) burst += Sentence("GPXXX," + std::to_string(i));
+  Feed(burst);
+  const QStringList lines = ConsoleLines();
+  ASSERT_EQ(lines.size(), 500);
+  EXPECT_TRUE(lines.front().startsWith(">$GPXXX,20*")) << lines.front().toStdString();
+  EXPECT_TRUE(lines.back().startsWith(">$GPXXX,519*")) << lines.back().toStdString();
+  EXPECT_EQ(ConsoleForm->Ring().Total(), 520u);
+}
+
+}  // namespace
+}  // namespace orvane

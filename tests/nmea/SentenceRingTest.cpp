@@ -1,0 +1,75 @@
+#include "nmea/SentenceRing.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane {
+namespace {
+
+TEST(SentenceRingTest, TypeIsTheAddressFieldOfASentence) {
+  struct Case {
+    const char* line;
+    const char* type;
+  } const cases[] = {
+      {"$GPGGA,123519,4807.038,N*47", "GPGGA"},
+      {">$GNRMC,1,2*3F", "GNRMC"},
+      {"$PGRMM,WGS 84*06", "PGRMM"},
+      {"$GPTXT*00", "GPTXT"},
+      {"$GPXYZ", "GPXYZ"},
+      {"$", ""},
+      {"COM3: the receiver hung up", ""},
+      {"", ""},
+      {">", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SentenceType(c.line), c.type) << c.line;
+}
+
+TEST(SentenceRingTest, KeepsTheLast500LinesOldestFirst) {
+  TSentenceRing ring;
+  struct Case {
+    int added;
+    size_t size;
+    int oldest, newest;
+  } const cases[] = {{1, 1, 0, 0}, {499, 500, 0, 499}, {1, 500, 1, 500}, {750, 500, 751, 1250}};
+  int n = 0;
+  for (const Case& c : cases) {
+    for (int i = 0; i < c.added; ++i) EXPECT_TRUE(ring.Add("$GPGSV," + std::to_string(n++)));
+    ASSERT_EQ(ring.Size(), c.size) << n;
+    EXPECT_EQ(ring.Total(), static_cast<uint64_t>(n));
+    EXPECT_EQ(ring.At(0), "$GPGSV," + std::to_string(c.oldest)) << n;
+    EXPECT_EQ(ring.At(c.size - 1), "$GPGSV," + std::to_string(c.newest)) << n;
+    for (size_t i = 1; i < ring.Size(); ++i)  // in the order they came
+      ASSERT_EQ(ring.At(i), "$GPGSV," + std::to_string(c.newest - static_cast<int>(c.size - 1 - i))) << i;
+  }
+  EXPECT_THROW(ring.At(500), std::out_of_range);
+}
+
+TEST(SentenceRingTest, ASentenceShownAgainAsLoggedIsKeptOnce) {
+  for (const size_t capacity : {size_t{500}, size_t{2}}) {
+    TSentenceRing ring(capacity);
+    ring.Add("$GPGGA,1");
+    ring.Add("$GPRMC,2");
+    ring.Add("$GPGSA,3");
+    EXPECT_FALSE(ring.Add(">$GPGSA,3"));  // the newest, now written to the log
+    EXPECT_EQ(ring.Total(), 3u);
+    EXPECT_EQ(ring.At(ring.Size() - 1), ">$GPGSA,3");
+    EXPECT_TRUE(ring.Add(">$GPRMC,2"));  // not the newest: a line of its own
+    EXPECT_EQ(ring.At(ring.Size() - 1), ">$GPRMC,2");
+  }
+  TSentenceRing ring;
+  EXPECT_TRUE(ring.Add(">$GPGSA,3"));  // nothing before it
+  EXPECT_EQ(ring.Size(), 1u);
+}
+
+TEST(SentenceRingTest, RatesCountEachTypeInTheLastClosedSecond) {
+  TSentenceRates rates;
+  for (const char* type : {"GPGSV", "GPGSV", "GPGGA", "", "GPGSV"}) rates.Add(type);
+  EXPECT_TRUE(rates.LastSecond().empty());  // no second closed yet
+  rates.Tick();
+  EXPECT_EQ(rates.LastSecond(), (std::map<std::string, int, std::less<>>{{"GPGGA", 1}, {"GPGSV", 3}}));
+  rates.Add("GPRMC");
+  rates.Tick();
+  EXPECT_EQ(rates.LastSecond(), (std::map<std::string, int, std::less<>>{{"GPGGA", 0}, {"GPGSV", 0}, {"GPRMC", 1}}));
+}
+
+}  // namespace
+}  // namespace orvane
