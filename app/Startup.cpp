@@ -10,14 +10,29 @@
 
 namespace orvane {
 
+namespace {
+
+// The console lists the lines the monitor's last-sentence line shows, as they come.
+class TConsoleLines final : public TNmeaDisplay {
+public:
+  bool WantsBlocks() const override { return false; }
+  void SetRecvCaption(std::string_view sentence) override {
+    if (ConsoleForm) ConsoleForm->AddLine(sentence);
+  }
+};
+TConsoleLines ConsoleLines;
+
+}  // namespace
+
 void CreateForms() {
   SatVForm = new TSatVForm;
   AttachFormPos(SatVForm);
   MoniForm = new TMoniForm;
   AttachFormPos(MoniForm);
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
-  // A port that failed while the main window was created is said on the monitor too.
-  SatVForm->ShowPortStatus(SatVForm->PortStatus());
+  // The monitor shows the receiver too, a port that failed while the main window was created
+  // included.
+  SatVForm->Receiver.AddDisplay(*MoniForm);
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
@@ -28,6 +43,7 @@ void CreateForms() {
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
+  SatVForm->Receiver.AddDisplay(ConsoleLines);
   SetForm = new TSetForm(SatVForm);
 }
 
@@ -37,6 +53,8 @@ void DestroyForms() {
   const TPendingPlacements placements = TakePlacements({ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
+  if (SatVForm && MoniForm) SatVForm->Receiver.RemoveDisplay(*MoniForm);
+  if (SatVForm) SatVForm->Receiver.RemoveDisplay(ConsoleLines);
   if (SatVForm) SatVForm->pnlSat->OnSatsChanged = nullptr;
   delete ConsoleForm;
   ConsoleForm = nullptr;

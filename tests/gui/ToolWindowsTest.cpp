@@ -18,7 +18,7 @@ protected:
     CreateForms();
   }
   void Feed(const std::string& bytes) {
-    SatVForm->Proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    SatVForm->Receiver.Proc().ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     QApplication::processEvents();
   }
   QStringList ConsoleLines() const {
