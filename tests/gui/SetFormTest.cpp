@@ -49,20 +49,17 @@ int CountColor(const QImage& img, QColor c) {
   return n;
 }
 
-class SetFormTest : public TempDir {
+class SetFormTest : public WindowTest {
 protected:
   void SetUp() override {
-    TempDir::SetUp();
-    EnsureApp();
-    ini = dir / "Orvane.ini";
-    SetSettingsFileName(ini.string());
+    WindowTest::SetUp();
     SetErrorReporter([this](const std::string& m) { errors.push_back(m); });
   }
   void TearDown() override {
+    // The windows go while their complaints are still collected.
     DestroyForms();
     SetErrorReporter(nullptr);
-    SetSettingsFileName("");
-    TempDir::TearDown();
+    WindowTest::TearDown();
   }
   // The program's windows from a settings file, with the track window's messages collected.
   void Start(const std::string& settings = "") {
@@ -83,7 +80,6 @@ protected:
     SetForm->show();
   }
 
-  std::filesystem::path ini;
   std::vector<std::string> errors, messages;
   std::optional<QColor> colorAnswer;
   QColor colorAsked;
