@@ -147,6 +147,7 @@ TSettingsLoad LoadSettings() {
   NmeaRec.GnssAsked = ini.ReadBool(kSettings, "GnssAsked", false);
   ShowSignal = ini.ReadBool(kSettings, "ShowSignal", false);
   ShowConsole = ini.ReadBool(kSettings, "ShowConsole", false);
+  NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
   NmeaRec.Source = ini.ReadString(kSettings, "Source", "");
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
@@ -231,6 +232,7 @@ void SaveSettings() {
   WriteGnss(ini);
   ini.WriteBool(kSettings, "ShowSignal", ShowSignal);
   ini.WriteBool(kSettings, "ShowConsole", ShowConsole);
+  ini.WriteString(kSettings, "CoordFormat", CoordFormatName(NmeaRec.CoordFormat));
   ini.WriteString(kSettings, "Source", NmeaRec.Source);
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);

@@ -291,6 +291,19 @@ TEST_F(QtCanvasTest, CopyFromImageOfALargeMapLeavesThePixelsOfTheCopiedPart) {
       canvas.CopyFromImage(r.dest, image, r.source);
     }
     EXPECT_EQ(WrongPixels(actual, r.dest, r.src, r.source), 0) << r.what;
+    // A picture of the source rectangle alone, so that the part starts at its corner, leaves the
+    // very same pixels.
+    const QRect cut = QRect(r.source.Left, r.source.Top, r.source.Width(), r.source.Height()) & r.src.rect();
+    TQtImage alone;
+    alone.SetImage(r.src.copy(cut), false);
+    QImage fromAlone = Surface(1000, 700);
+    {
+      TQtCanvas canvas(fromAlone);
+      canvas.CopyFromImage(r.dest, alone,
+                           {r.source.Left - cut.left(), r.source.Top - cut.top(), r.source.Right - cut.left(),
+                            r.source.Bottom - cut.top()});
+    }
+    EXPECT_TRUE(fromAlone == actual) << r.what;
     EXPECT_LT(CountColour(actual, kWhite), 1000 * 700) << r.what;
   }
 }

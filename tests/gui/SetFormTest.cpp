@@ -278,6 +278,21 @@ TEST_F(SetFormTest, TheMultiGnssBoxOnTheSystemPageSwitchesTheDecodersAtOnce) {
   }
 }
 
+TEST_F(SetFormTest, TheCoordinateChoiceShowsTheSettingAndOkAppliesIt) {
+  Start("[Settings]\nCoordFormat=Degrees\n");
+  SetForm->show();
+  ASSERT_EQ(SetForm->cmbCoordFormat->parentWidget(), SetForm->tsSystem);
+  EXPECT_EQ(SetForm->cmbCoordFormat->currentText(), "Degrees");
+  EXPECT_EQ(SetForm->cmbCoordFormat->count(), 3);
+  SetForm->cmbCoordFormat->setCurrentText("DMS");
+  SetForm->btnCancel->click();
+  EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Degrees);
+  SetForm->show();
+  SetForm->cmbCoordFormat->setCurrentText("DMS");
+  SetForm->btnOK->click();
+  EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Dms);
+}
+
 TEST_F(SetFormTest, FileChoosersOfferTheirFilterAndTheBoxText) {
   Start("[Track]\nEncMap=/charts/JP0001.000\n");
   SetForm->show();
