@@ -6,6 +6,7 @@
 #include "gui/USetForm.h"
 #include "gui/USignalForm.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UReplayForm.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {
@@ -28,16 +29,26 @@ void CreateForms() {
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
+  ReplayForm = new TReplayForm(SatVForm->Replayer);
+  AttachFormPos(ReplayForm);
+  ReplayForm->hide();  // shown by a replay's start
+  SatVForm->Replayer.OnChanged = [] { ReplayForm->Refresh(); };
   SetForm = new TSetForm(SatVForm);
 }
 
 void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
   // every window is whole, and written after the main window's destruction saved the settings.
-  const TPendingPlacements placements = TakePlacements({ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
+  const TPendingPlacements placements =
+      TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
-  if (SatVForm) SatVForm->pnlSat->OnSatsChanged = nullptr;
+  if (SatVForm) {
+    SatVForm->pnlSat->OnSatsChanged = nullptr;
+    SatVForm->Replayer.OnChanged = nullptr;
+  }
+  delete ReplayForm;
+  ReplayForm = nullptr;
   delete ConsoleForm;
   ConsoleForm = nullptr;
   delete SignalForm;

@@ -8,6 +8,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QInputDialog>
@@ -23,6 +24,7 @@
 #include "nmea/NmeaRec.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UReplayForm.h"
 #include "gui/USignalForm.h"
 #include "gui/USetForm.h"
 #include "gui/UTrackForm.h"
@@ -311,7 +313,7 @@ TSatVForm::TSatVForm(QWidget* parent)
     : QWidget(parent, Qt::Window),
       Recorder(NmeaRec, &SLTimer),
       Proc(NmeaRec, *this, &Recorder),
-      Replayer(Proc, &Timer, &PortPolling, &Recorder) {
+      Replayer(&Timer, [] { return static_cast<uint64_t>(QDeadlineTimer::current().deadline()); }) {
   setObjectName("SatVForm");
   setWindowTitle("Sattelite View");
   QFont f("IPAPGothic");
@@ -345,7 +347,18 @@ TSatVForm::TSatVForm(QWidget* parent)
   };
   Replayer.ProcessEvents = [] { QCoreApplication::processEvents(); };
   Proc.OnSentence = [this](const TSentenceInfo& info) { GnssQuestion.Note(info); };
+  // A replayed line takes the received sentences' road, followed by LF and CR: the processor
+  // frames at the CR and the LF goes with the checksum cut.
+  Replayer.Deliver = [this](const std::string& line) { Proc.ProcessNmea(line + "\n\r"); };
+  // While a log plays, the port's data waits and the replayed sentences are not recorded.
   Replayer.OnRunningChanged = [this](bool running) {
+    if (running) {
+      PortPolling.SuspendPolling();
+      Recorder.SuspendForReplay();
+    } else {
+      PortPolling.ResumePolling();
+      Recorder.ResumeAfterReplay();
+    }
     menOpenLog->setEnabled(!running);
     mnStopLog->setEnabled(running);
   };
@@ -403,7 +416,7 @@ TSatVForm::~TSatVForm() { FormDestroy(); }
 void TSatVForm::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
-  Replayer.StopReplay();
+  Replayer.Stop();
   pnlSat->ClearSatellites();
   CloseComPort();
   Recorder.CloseLogFile();
@@ -609,9 +622,12 @@ void TSatVForm::menOpenLogClick() {
   if (!name.isEmpty()) StartReplay(name.toLocal8Bit().toStdString());
 }
 
-void TSatVForm::StartReplay(const std::string& fileName) { Replayer.StartReplay(fileName); }
+void TSatVForm::StartReplay(const std::string& fileName) {
+  Replayer.Start(fileName);
+  if (ReplayForm) ReplayForm->show();
+}
 
-void TSatVForm::StopLogClick() { Replayer.StopReplay(); }
+void TSatVForm::StopLogClick() { Replayer.Stop(); }
 
 void TSatVForm::ReplayClick(QAction* item) {
   Replayer.SetInterval(Tag(item));
@@ -658,7 +674,7 @@ void TSatVForm::CommPortDriverReceiveData(TCommPortDriver* Sender, const char* D
 }
 
 void TSatVForm::TimerTimer() {
-  Guard([this] { Replayer.ReplayStep(); });
+  Guard([this] { Replayer.Tick(); });
 }
 
 void TSatVForm::SLTimerTimer() { Recorder.SLTimerTimer(); }

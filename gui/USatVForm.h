@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include "nmea/NmeaLog.h"
+#include "nmea/ReplayDrive.h"
 #include "gui/GnssQuestion.h"
 #include "gui/QtTimer.h"
 #include "nmea/SkyGeometry.h"
@@ -169,7 +170,7 @@ public:
   } PortPolling{CommPortDriver};
   TNmeaLogRecorder Recorder;
   TNmeaProc Proc;
-  TNmeaReplayer Replayer;
+  TReplayDrive Replayer;
   // Asked of a receiver that sends only multi-GNSS talkers while they are not decoded.
   TGnssQuestion GnssQuestion{this};
 

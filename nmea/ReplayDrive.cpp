@@ -86,11 +86,11 @@ void TReplayDrive::Start(const std::string& fileName) {
   Offset = Lines = 0;
   Time = -1;
   HasNext = false;
-  Paused_ = Finished_ = false;
+  Paused_ = Finished_ = LongLineTold = false;
   ++Generation;
   if (OnRunningChanged) OnRunningChanged(true);
   Restart();
-  Schedule(0);
+  Schedule(kPaceItems[Pace_].Kind == TPaceKind::Lines ? static_cast<uint64_t>(LineMs) : 0);
   Changed();
 }
 
@@ -111,11 +111,13 @@ bool TReplayDrive::Peek() {
   while ((c = std::fgetc(File)) != EOF) {
     ++end;
     if (c == '\n') break;
-    // A line longer than any sentence is cut; its rest is read past.
-    if (Next.size() < 4096) Next.push_back(static_cast<char>(c));
+    // A line longer than any sentence is read past, so memory stays bounded.
+    if (Next.size() <= TNmeaProc::kMaxPendingText) Next.push_back(static_cast<char>(c));
   }
+  if (std::ferror(File)) throw std::runtime_error("Cannot read file \"" + FileName_ + "\": " + std::strerror(errno));
   if (c == EOF && end == Offset) return false;
   if (!Next.empty() && Next.back() == '\r') Next.pop_back();
+  NextTooLong = Next.size() > TNmeaProc::kMaxPendingText;
   NextEnd = end;
   HasNext = true;
   return true;
@@ -124,6 +126,14 @@ bool TReplayDrive::Peek() {
 bool TReplayDrive::DeliverOne() {
   const uint64_t generation = Generation;
   HasNext = false;
+  if (NextTooLong) {
+    if (!LongLineTold && OnLongLine)
+      OnLongLine("The line at byte " + std::to_string(Offset) + " of \"" + FileName_ + "\" is longer than " +
+                 std::to_string(TNmeaProc::kMaxPendingText) + " bytes and was skipped");
+    LongLineTold = true;
+    Offset = NextEnd;
+    return true;
+  }
   Offset = NextEnd;
   ++Lines;
   if (const double t = SentenceTime(Next); t >= 0) Time = t;
@@ -152,15 +162,26 @@ void TReplayDrive::Restart() {
   RefTime = -1;
 }
 
+// The end: the log is closed, so the port and the recording go on as before the replay.
 void TReplayDrive::Finish() {
   Finished_ = true;
-  if (Timer) Timer->Stop();
+  Stop();
   Changed();
 }
 
 void TReplayDrive::Tick() {
   if (!File || Paused_ || Finished_) return;
   if (Timer) Timer->Stop();
+  // An error from the log or from the processor ends the replay and is the caller's to show.
+  try {
+    Run();
+  } catch (...) {
+    Stop();
+    throw;
+  }
+}
+
+void TReplayDrive::Run() {
   const TPaceItem& pace = kPaceItems[Pace_];
   if (pace.Kind == TPaceKind::Lines) {
     for (int i = 0; i < kLinesPerTick; ++i) {
@@ -168,7 +189,7 @@ void TReplayDrive::Tick() {
       if (!DeliverOne()) return Changed();
     }
     Changed();
-    return Schedule(static_cast<uint64_t>(pace.Value));
+    return Schedule(static_cast<uint64_t>(LineMs));
   }
   if (pace.Kind == TPaceKind::Fastest) {
     const uint64_t start = Clock ? Clock() : 0;
@@ -261,9 +282,19 @@ void TReplayDrive::Seek(uint64_t position) {
   Changed();
 }
 
+void TReplayDrive::SetInterval(int32_t ms) {
+  LineMs = ms > 0 ? ms : 1;
+  Pace_ = 0;  // the slowest, unless one is as fast or faster
+  for (int i = 0; i < kPaceCount; ++i)
+    if (kPaceItems[i].Kind == TPaceKind::Lines && kPaceItems[i].Value >= LineMs) Pace_ = i;
+  Restart();
+  Changed();
+}
+
 void TReplayDrive::SetPace(int index) {
   if (index < 0 || index >= kPaceCount || index == Pace_) return;
   Pace_ = index;
+  if (kPaceItems[index].Kind == TPaceKind::Lines) LineMs = kPaceItems[index].Value;
   Restart();
   if (File && !Paused_ && !Finished_) Schedule(0);
   Changed();

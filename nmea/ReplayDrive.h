@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "nmea/NmeaLog.h"
+#include "nmea/UNmeaProc.h"
 
 namespace orvane {
 
@@ -59,7 +60,7 @@ public:
   // Closes the log; the owner's OnRunningChanged(false) follows. Nothing when none runs.
   void Stop();
   bool Running() const { return File != nullptr; }
-  // The end was reached: nothing more plays until a seek.
+  // The last replay reached the log's end (and stopped there).
   bool Finished() const { return Finished_; }
 
   void Pause();
@@ -74,8 +75,12 @@ public:
   int Pace() const { return Pace_; }
   void Faster() { SetPace(Pace_ + 1); }
   void Slower() { SetPace(Pace_ - 1); }
+  // "Replay Interval" and start-up (RepInterval): the Lines pace with this period in ms, shown as
+  // the Lines item of that period or, for another period, the nearest slower one.
+  void SetInterval(int32_t ms);
+  int32_t Interval() const { return LineMs; }
 
-  // The timer's tick.
+  // The timer's tick. An error reading the log or from Deliver stops the replay and is rethrown.
   void Tick();
 
   const std::string& FileName() const { return FileName_; }
@@ -92,6 +97,9 @@ public:
   std::function<void(bool running)> OnRunningChanged;
   // After each change the window shows: position, time, pause, pace, the end.
   std::function<void()> OnChanged;
+  // Once per replay, for the first line too long to be a sentence; it is skipped, as the live
+  // path drops what its pending text cannot hold.
+  std::function<void(const std::string& message)> OnLongLine;
 
 private:
   // The next line and where it starts; false at the end.
@@ -100,6 +108,8 @@ private:
   bool DeliverOne();
   // Lines up to the end of the burst that begins with the next line; false when interrupted.
   bool DeliverBurst();
+  // One tick's work at the pace.
+  void Run();
   void Schedule(uint64_t delayMs);
   void Finish();
   void Restart();  // a new reference for the Speed pace
@@ -114,10 +124,11 @@ private:
   uint64_t Size_ = 0, Offset = 0, Lines = 0;
   double Time = -1, EndTime_ = -1;
   std::string Next;  // the peeked line
-  bool HasNext = false;
+  bool HasNext = false, NextTooLong = false, LongLineTold = false;
   uint64_t NextEnd = 0;  // byte position after it
   bool Paused_ = false, Finished_ = false;
   int Pace_ = 0;
+  int32_t LineMs = 1000;    // the Lines pace's period
   uint64_t Generation = 0;  // counts interruptions: a pause, a seek, a stop, a start
   // The Speed pace: the clock and the sentence time at the reference point.
   uint64_t RefClock = 0;

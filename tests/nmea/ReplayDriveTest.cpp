@@ -90,6 +90,7 @@ TEST_F(ReplayDriveTest, LinesPaceHandsOnTenLinesPerTickToTheEnd) {
   EXPECT_FALSE(drive.Finished());
   drive.Tick();  // the end
   EXPECT_TRUE(drive.Finished());
+  EXPECT_FALSE(drive.Running());  // closed: the port and the recording go on
   EXPECT_FALSE(timer.On);
   EXPECT_EQ(drive.Position(), drive.Size());
   EXPECT_EQ(got.front(), Log().substr(0, Log().find('\r')));
@@ -146,8 +147,8 @@ TEST_F(ReplayDriveTest, SeekGoesToTheStartOfTheBurstAtThePosition) {
       {burst5, "$GPRMC,120005"},                     // at its start
       {burst5 - 1, "$GPRMC,120004"},                 // the end of the one before
       {0, "$GPRMC,120000"},                          //
-      {log.size() + 99, "$GPRMC,120009"},            // past the end: the last burst
       {log.find("$GPRMC,120002"), "$GPRMC,120002"},  // back again: nothing is undone
+      {log.size() + 99, "$GPRMC,120009"},            // past the end: the last burst, and the end
   };
   for (const Case& c : cases) {
     got.clear();
@@ -156,11 +157,7 @@ TEST_F(ReplayDriveTest, SeekGoesToTheStartOfTheBurstAtThePosition) {
     ASSERT_EQ(got.size(), 3u) << c.position;
     EXPECT_EQ(got[0].substr(0, 13), c.first) << c.position;
   }
-  // A seek after the end plays on.
-  for (int i = 0; i < 10; ++i) drive.Step();
   EXPECT_TRUE(drive.Finished());
-  drive.Seek(0);
-  EXPECT_FALSE(drive.Finished());
 }
 
 TEST_F(ReplayDriveTest, SpeedPacesFollowTheSentenceTimes) {
@@ -198,6 +195,29 @@ TEST_F(ReplayDriveTest, FastestRunsAWhileThenLetsTheWindowsDraw) {
   drive.Tick();
   EXPECT_TRUE(drive.Finished());
   EXPECT_EQ(got.size(), 30u);
+}
+
+TEST_F(ReplayDriveTest, IntervalChoosesTheLinesPaceAndALongLineIsSkippedOnce) {
+  struct Case {
+    int ms;
+    const char* shown;
+  } const cases[] = {{10, "Fast"}, {100, "Middle"}, {900, "Slow"}, {1000, "Slow"}, {50, "Middle"}, {5000, "Slow"}};
+  for (const Case& c : cases) {
+    drive.SetInterval(c.ms);
+    EXPECT_EQ(drive.Interval(), c.ms);
+    EXPECT_STREQ(kPaceItems[drive.Pace()].Caption, c.shown) << c.ms;
+  }
+  drive.SetInterval(900);
+  WriteAll(file, std::string(5000, 'x') + "\n$GPGGA,1\n" + std::string(5000, 'y') + "\n");
+  std::vector<std::string> told;
+  drive.OnLongLine = [&told](const std::string& m) { told.push_back(m); };
+  drive.Start(file);
+  EXPECT_EQ(timer.Period, 900u);  // the first tick a period after the start
+  drive.Tick();
+  EXPECT_EQ(got, std::vector<std::string>{"$GPGGA,1"});
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("byte 0 of"), std::string::npos) << told[0];
+  EXPECT_EQ(drive.LinesReplayed(), 1u);
 }
 
 TEST_F(ReplayDriveTest, PaceStepsThroughTheListAndStopEnds) {
