@@ -9,12 +9,13 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "common/HostConv.h"
 #include "common/SplitCommaText.h"
+#include "maps/MapFile.h"
+#include "maps/ViewMap.h"
 
 namespace orvane {
 namespace {
@@ -28,18 +29,6 @@ std::string Quoted(std::string_view text) {
 
 [[noreturn]] void LineError(const std::string& fileName, int lineNo, const std::string& cause, std::string_view text) {
   throw EConvertError(fileName + ", line " + std::to_string(lineNo) + ": " + cause + " in " + Quoted(text));
-}
-
-std::string ReadFileText(const std::string& path, const std::string& hint = {}) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    throw std::runtime_error("Cannot open file \"" + path + "\": Is a directory" + hint);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open file \"" + path + "\": " + std::strerror(errno) + hint);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw std::runtime_error("Cannot read file \"" + path + "\"" + hint);
-  return std::move(text).str();
 }
 
 bool StartsWith(std::string_view line, std::string_view head) { return line.substr(0, head.size()) == head; }
@@ -63,14 +52,6 @@ constexpr TColor kSoundingColor = 0x808080;
 // Usage 1 is the exterior boundary, 3 the exterior boundary where the data limit cuts it (an
 // area that runs off the cell); 2, the interior boundaries, are left out of the fill.
 bool OuterBoundary(int32_t usag) { return usag == 1 || usag == 3; }
-
-// Keeps far-off points from overflowing the integer pixel arithmetic of the canvas.
-int TruncPixel(double v) {
-  constexpr double kLimit = 1 << 30;
-  if (!(v > -kLimit)) return -(1 << 30);
-  if (!(v < kLimit)) return 1 << 30;
-  return static_cast<int>(v);
-}
 
 void Extend(TEncBox& box, const TEncCoord& c) {
   box.LeastLon = std::min(box.LeastLon, c.Lon);
@@ -120,32 +101,6 @@ public:
 
 private:
   std::filesystem::path dir_;
-};
-
-// Lines of a text, LF or CR LF ended.
-class TLines {
-public:
-  explicit TLines(std::string_view text) : text_(text) {}
-  bool Next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    size_t end = text_.find('\n', pos_);
-    if (end == std::string_view::npos) end = text_.size();
-    line = text_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ++lineNo_;
-    return true;
-  }
-  void Rewind() {
-    pos_ = 0;
-    lineNo_ = 0;
-  }
-  int LineNo() const { return lineNo_; }
-
-private:
-  std::string_view text_;
-  size_t pos_ = 0;
-  int lineNo_ = 0;
 };
 
 }  // namespace
@@ -220,7 +175,7 @@ void ReadEncClassTable(std::istream& in, const std::string& fileName, TEncClassT
 }
 
 TEncStyle ReadEncClassTableFile(const std::string& path) {
-  std::istringstream in(ReadFileText(path));
+  std::istringstream in(ReadMapFile(path));
   TEncStyle style;
   ReadEncClassTable(in, path, style.Classes, &style.Bands);
   return style;
@@ -287,7 +242,7 @@ std::string EncAreaKey(const TEncBox& box) {
 class TEncMap::TReader {
 public:
   TReader(TEncMap& map, std::string_view text, const std::string& fileName)
-      : map_(map), lines_(text), file_(fileName), budget_(text.size() + 65536) {}
+      : map_(map), text_(text), lines_(text), file_(fileName), budget_(text.size() + 65536) {}
 
   // Data set parameters and every node and edge.
   void VectorPass() {
@@ -306,6 +261,13 @@ public:
           if (somf == 0) Fail("SOMF 0 cannot scale depths", line);
           map_.comf_ = comf;
           map_.somf_ = somf;
+          map_.cell_.Hdat = Subfield("HDAT");
+        } else if (tag == "DSID") {
+          Split(line);
+          map_.cell_.Name = Subfield("DSNM");
+          map_.cell_.Edition = Subfield("EDTN");
+          map_.cell_.Update = Subfield("UPDN");
+          map_.cell_.Issued = Subfield("ISDT");
         } else if (tag == "VRID") {
           VectorRecord(line);
           break;
@@ -316,7 +278,7 @@ public:
 
   // Every feature, once the vector lists are sorted.
   void FeaturePass() {
-    lines_.Rewind();
+    lines_ = TLineReader(text_);
     std::string_view line;
     while (lines_.Next(line))
       if (Tag(line) == "FRID") Feature(line);
@@ -476,6 +438,7 @@ private:
     Int(Subfield("GRUP"), "GRUP", line);
     const int32_t objl = Int(Subfield("OBJL"), "OBJL", line);
     const int32_t prim = Int(Subfield("PRIM"), "PRIM", line);
+    ++map_.cell_.Features[prim >= 1 && prim <= 3 ? prim : 0];
     if (objl < 1 || objl > kEncClassCount) return;
     const TEncObjClass& cls = map_.classes_[static_cast<size_t>(objl)];
     if (cls.Show == 0) return;
@@ -559,7 +522,8 @@ private:
   }
 
   TEncMap& map_;
-  TLines lines_;
+  std::string_view text_;
+  TLineReader lines_;
   const std::string& file_;
   std::vector<std::string> f_;
   size_t budget_;
@@ -577,7 +541,43 @@ void TEncMap::ReadClassTable(const std::string& path) {
   bands_ = std::move(style.Bands);
 }
 
+TLayerDescription TEncMap::Describe() const {
+  TLayerDescription d;
+  const auto& f = cell_.Features;
+  d.Counts = {{"isolated nodes", std::to_string(nodes110_.size())},
+              {"connected nodes", std::to_string(nodes120_.size())},
+              {"edges", std::to_string(edges_.size())},
+              {"features", std::to_string(f[0] + f[1] + f[2] + f[3]) + " (" + std::to_string(f[1]) + " points, " +
+                               std::to_string(f[2]) + " lines, " + std::to_string(f[3]) + " areas, " +
+                               std::to_string(f[0]) + " without geometry)"},
+              {"point features", std::to_string(spots_.size())},
+              {"line features", std::to_string(lines_.size())},
+              {"area features", std::to_string(areas_.size())},
+              {"soundings", std::to_string(soundings_.size())}};
+  for (const auto* list : {&nodes110_, &nodes120_, &edges_})
+    for (const TEncKeyedVector& v : *list)
+      for (const TEncCoord& c : v.Vector.Coords) WidenExtent(d.Extent, c.Lon, c.Lat);
+  const std::string hdat = cell_.Hdat.empty()  ? "not given"
+                           : cell_.Hdat == "2" ? "WGS 84 (HDAT 2)"
+                                               : "HDAT " + cell_.Hdat;
+  d.Datum = hdat + ", " + kDrawnAsRead;
+  if (!cell_.Name.empty()) d.Details.push_back({"cell", cell_.Name});
+  if (!cell_.Edition.empty())
+    d.Details.push_back({"updates", "edition " + cell_.Edition + ", up to update " +
+                                        (cell_.Update.empty() ? std::string("0") : cell_.Update) +
+                                        (cell_.Issued.empty() ? "" : ", issued " + cell_.Issued)});
+  d.Details.push_back({"scale factors", "COMF " + std::to_string(comf_) + ", SOMF " + std::to_string(somf_)});
+  d.Details.push_back(
+      {"depth presentation", bands_.empty() ? "class colours (no DEPTH bands in the class table)"
+                                            : std::to_string(bands_.size()) + " depth bands, soundings as figures"});
+  for (const TEncSpot& p : spots_) ++d.StyleUse[static_cast<unsigned>(p.ObjClass)];
+  for (const TEncShape& l : lines_) ++d.StyleUse[static_cast<unsigned>(l.ObjClass)];
+  for (const TEncKeyedShape& a : areas_) ++d.StyleUse[static_cast<unsigned>(a.Shape.ObjClass)];
+  return d;
+}
+
 void TEncMap::Clear() {
+  cell_ = {};
   nodes110_.clear();
   nodes120_.clear();
   edges_.clear();
@@ -594,7 +594,12 @@ bool TEncMap::Load(const std::string& chartPath) {
   converter_.Convert(chartPath, output);
   // Events ran while the converter worked; a reload started then has filled the layer already.
   Clear();
-  const std::string text = ReadFileText(output, " (the converter wrote nothing for \"" + chartPath + "\")");
+  std::string text;
+  try {
+    text = ReadMapFile(output);
+  } catch (const EMapFileError& e) {
+    throw EMapFileError(std::string(e.what()) + " (the converter wrote nothing for \"" + chartPath + "\")");
+  }
   ReadConverted(text, "\"" + chartPath + "\" converted");
   return true;
 }
@@ -624,19 +629,13 @@ void TEncMap::ReadConverted(std::string_view text, const std::string& fileName) 
   sortAreas();
 }
 
-void TEncMap::Draw(TCanvas& canvas, const TViewBox& view) {
-  const double West = view.West, South = view.South, East = view.East, North = view.North;
-  if (!(East > West) || !(North > South)) return;
-  const TRect clip = canvas.ClipRect();
-  const double sx = (clip.Right - clip.Left) / (East - West);
-  const double sy = (clip.Bottom - clip.Top) / (North - South);
-  auto meets = [&](const TEncBox& b) {
-    return b.LeastLon <= East && b.GreatestLon >= West && b.LeastLat <= North && b.GreatestLat >= South;
-  };
+void TEncMap::Draw(TCanvas& canvas, const TViewBox& box) {
+  if (!(box.East > box.West) || !(box.North > box.South)) return;
+  const TViewMap view(canvas.ClipRect(), box);
+  auto meets = [&](const TEncBox& b) { return box.Meets({b.LeastLon, b.LeastLat, b.GreatestLon, b.GreatestLat}); };
   auto map = [&](const std::vector<TEncCoord>& points) {
     mapped_.resize(points.size());
-    for (size_t i = 0; i < points.size(); ++i)
-      mapped_[i] = {TruncPixel((points[i].Lon - West) * sx), TruncPixel((North - points[i].Lat) * sy)};
+    for (size_t i = 0; i < points.size(); ++i) mapped_[i] = view.At(points[i].Lon, points[i].Lat);
     return static_cast<int>(mapped_.size());
   };
 
@@ -668,19 +667,19 @@ void TEncMap::Draw(TCanvas& canvas, const TViewBox& view) {
   const TSize symbol = canvas.SymbolSize();
   // With depth bands the chart is drawn as a mariner reads it: soundings as figures, not symbols.
   const bool figures = !bands_.empty();
-  auto inView = [&](const TEncSpot& p) { return p.Lon >= West && p.Lon <= East && p.Lat >= South && p.Lat <= North; };
   for (const TEncSpot& p : spots_) {
-    if (!inView(p) || (figures && p.Sounding)) continue;
-    const int x = TruncPixel((p.Lon - West) * sx), y = TruncPixel((North - p.Lat) * sy);
-    canvas.DrawSymbol(x - symbol.cx / 2, y - symbol.cy / 2, classes_[static_cast<size_t>(p.ObjClass)].Symbol);
+    if (!box.Holds(p.Lon, p.Lat) || (figures && p.Sounding)) continue;
+    const TPoint at = view.At(p.Lon, p.Lat);
+    canvas.DrawSymbol(at.x - symbol.cx / 2, at.y - symbol.cy / 2, classes_[static_cast<size_t>(p.ObjClass)].Symbol);
   }
   if (!figures) return;
   canvas.SetFontColor(kSoundingColor);
   for (const TEncSpot& p : soundings_) {
-    if (!inView(p)) continue;
+    if (!box.Holds(p.Lon, p.Lat)) continue;
     const std::string text = SoundingText(p.Depth);
     const TSize size = canvas.TextExtent(text);
-    canvas.TextOut(TruncPixel((p.Lon - West) * sx) - size.cx / 2, TruncPixel((North - p.Lat) * sy) - size.cy / 2, text);
+    const TPoint at = view.At(p.Lon, p.Lat);
+    canvas.TextOut(at.x - size.cx / 2, at.y - size.cy / 2, text);
   }
   canvas.SetFontColor(clBlack);
 }

@@ -181,6 +181,11 @@ public:
 
   void Draw(TCanvas& canvas, const TViewBox& view) override;
 
+  // Counts of vector records, of every feature by primitive and of the drawn ones; the extent of
+  // every node and edge; the horizontal datum; the cell's name, edition and update; the scale
+  // factors. StyleUse counts the drawn features per object class.
+  TLayerDescription Describe() const override;
+
   // Frees every record; the scale factors stay.
   void Clear();
 
@@ -211,6 +216,11 @@ private:
   std::vector<TEncShape> lines_;
   std::vector<TEncKeyedShape> areas_;
   std::vector<TPoint> mapped_;  // reused by Draw
+  // What the chart says of itself, for Describe.
+  struct TCellFacts {
+    std::string Name, Edition, Update, Issued, Hdat;
+    std::array<int, 4> Features{};  // by primitive: none, points, lines, areas
+  } cell_;
 };
 
 }  // namespace orvane

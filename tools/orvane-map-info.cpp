@@ -116,24 +116,28 @@ void InfoKdd(TKddMap& layer, const std::string& folder) {
 }
 
 void InfoEnc(const TEncMap& layer) {
-  Out("isolated nodes", std::to_string(layer.IsolatedNodes().size()));
-  Out("connected nodes", std::to_string(layer.ConnectedNodes().size()));
-  Out("edges", std::to_string(layer.Edges().size()));
-  Out("point features", std::to_string(layer.Spots().size()));
-  Out("line features", std::to_string(layer.LineShapes().size()));
-  Out("area features", std::to_string(layer.Areas().size()));
-  Out("scale factors", "COMF " + std::to_string(layer.Comf()) + ", SOMF " + std::to_string(layer.Somf()));
-  struct TCounts {
-    int Points = 0, Lines = 0, Areas = 0;
-  };
-  std::map<int32_t, TCounts> classes;
-  for (const TEncSpot& s : layer.Spots()) ++classes[s.ObjClass].Points;
-  for (const TEncShape& s : layer.LineShapes()) ++classes[s.ObjClass].Lines;
-  for (const TEncKeyedShape& a : layer.Areas()) ++classes[a.Shape.ObjClass].Areas;
-  Out("classes", std::to_string(classes.size()) + " shown by " + kEncClassTableName);
-  for (const auto& [code, c] : classes) {
+  const TLayerDescription d = layer.Describe();
+  Print(d);
+  Out("classes", std::to_string(d.StyleUse.size()) + " drawn by " + kEncClassTableName);
+  for (const auto& [code, count] : d.StyleUse) {
     const std::string name = code > 0 && code <= kEncClassCount ? layer.Classes()[code].Name : std::string("?");
-    std::printf("    %d %s: %d points, %d lines, %d areas\n", code, name.c_str(), c.Points, c.Lines, c.Areas);
+    std::printf("    %u %s: %d features\n", code, name.c_str(), count);
+  }
+  // Names as the chart gives them, each once, with the class of its first feature.
+  std::map<std::string, int32_t> names;
+  for (const TEncSpot& p : layer.Spots()) names.emplace(p.Attributes.Objnam, p.ObjClass);
+  for (const TEncShape& l : layer.LineShapes()) names.emplace(l.Attributes.Objnam, l.ObjClass);
+  for (const TEncKeyedShape& a : layer.Areas()) names.emplace(a.Shape.Attributes.Objnam, a.Shape.ObjClass);
+  names.erase("");
+  Out("names", std::to_string(names.size()));
+  constexpr size_t kShown = 40;
+  size_t shown = 0;
+  for (const auto& [name, code] : names) {
+    if (shown++ == kShown) {
+      std::printf("    ... and %zu more\n", names.size() - kShown);
+      break;
+    }
+    std::printf("    %s (%s)\n", name.c_str(), layer.Classes()[static_cast<size_t>(code)].Name.c_str());
   }
 }
 

@@ -2,7 +2,9 @@
 // cells refused with their cause, and the program itself on files.
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -13,12 +15,16 @@
 #include "tests/common/TempFiles.h"
 #include "common/SplitCommaText.h"
 #include "tests/tools/S57Writer.h"
+#include "maps/UEncMap.h"
 #include "s57/S57Cell.h"
+#include "tests/track/RecordingCanvas.h"
 
 namespace orvane {
 namespace {
 
 using namespace s57w;
+using test::RecordingCanvas;
+using test::TCanvasOp;
 using TRecords = std::vector<std::vector<TField>>;
 
 std::vector<uint8_t> Cell(const TRecords& records) {
@@ -378,6 +384,71 @@ TEST(Marlisk, CountsThatDisagreeAreReportedNotFatal) {
   cell.ApplyUpdate("small.001", Cell(update));
   ASSERT_EQ(cell.Warnings().size(), 1u);
   EXPECT_TRUE(cell.Warnings()[0].starts_with("small.001: ")) << cell.Warnings()[0];
+}
+
+// A cell cut as published cells are: land and sea close along the data limit, depth areas fill by
+// band, soundings print as figures, and the miscounted DSSI is a warning.
+TEST(Marlisk, ACellCutAtItsEdgeDrawsAsAMarinerReadsIt) {
+  const std::string bytes = EdgeCell();
+  const TS57Cell cell = TS57Cell::FromBytes("ORVEDGE1.000", {bytes.begin(), bytes.end()});
+  ASSERT_EQ(cell.Warnings().size(), 1u);
+  EXPECT_NE(cell.Warnings()[0].find("announces 1 isolated nodes, 10 connected nodes, the file holds 2 isolated "
+                                    "nodes, 9 connected nodes"),
+            std::string::npos)
+      << cell.Warnings()[0];
+  struct NoConverter : TEncConverter {
+    void Convert(const std::string&, const std::string&) override {}
+  } converter;
+  TEncMap map(converter, ORVANE_CLASS_TABLE);
+  map.ReadConverted(Text(cell), "ORVEDGE1.000 converted");
+
+  // Each area's fill reaches the cell corner that lies inside it.
+  struct Area {
+    const char* What;
+    double Drval1;  // identifies the area; NaN for land
+    TEncCoord Corner;
+    size_t Points;
+    TColor Fill;
+  };
+  const Area areas[] = {
+      {"land", kEncNoValue, {139.70, 35.40, 0}, 9, 0xA0DAEE},
+      {"deep sea", 30, {139.80, 35.50, 0}, 13, 0xFFFFFF},
+      {"medium", 2, {}, 5, 0xF2C598},
+      {"shallow", 0, {}, 5, 0xEFB673},
+      {"drying", -2, {}, 5, 0x95B283},
+  };
+  RecordingCanvas canvas(100, 100);
+  map.Draw(canvas, {139.70, 35.40, 139.80, 35.50});
+  const auto polygons = canvas.Of(TCanvasOp::Polygon);
+  ASSERT_EQ(polygons.size(), 5u);
+  for (const Area& a : areas) {
+    const auto it = std::find_if(map.Areas().begin(), map.Areas().end(), [&](const TEncKeyedShape& k) {
+      const double d = k.Shape.Attributes.Drval1;
+      return std::isnan(a.Drval1) ? std::isnan(d) : d == a.Drval1;
+    });
+    ASSERT_NE(it, map.Areas().end()) << a.What;
+    const std::vector<TEncCoord>& p = it->Shape.Points;
+    EXPECT_EQ(p.size(), a.Points) << a.What;
+    if (a.Corner.Lon != 0)
+      EXPECT_NE(std::find_if(p.begin(), p.end(),
+                             [&](const TEncCoord& c) {
+                               return std::abs(c.Lon - a.Corner.Lon) < 1e-9 && std::abs(c.Lat - a.Corner.Lat) < 1e-9;
+                             }),
+                p.end())
+          << a.What;
+    // Drawn largest first, that is from the end of the sorted list.
+    const size_t drawn = map.Areas().size() - 1 - static_cast<size_t>(it - map.Areas().begin());
+    ASSERT_LT(drawn, polygons.size());
+    EXPECT_EQ(polygons[drawn]->State.BrushColor, a.Fill) << a.What;
+  }
+  EXPECT_EQ(map.Areas().back().Shape.Attributes.Objnam, "Outer Road");
+
+  std::vector<std::string> figures;
+  for (const auto* t : canvas.Of(TCanvasOp::TextOut)) figures.push_back(t->Text);
+  EXPECT_EQ(figures, (std::vector<std::string>{"0.8", "1.5", "4.2", "12.3", "-0.6", "25.0", "31", "57"}));
+  ASSERT_EQ(map.Spots().size(), 2u);
+  EXPECT_DOUBLE_EQ(map.Spots()[1].Attributes.Valsou, 3.5);
+  EXPECT_EQ(canvas.Of(TCanvasOp::DrawSymbol).size(), 1u);  // the wreck; the soundings are figures
 }
 
 // Every cut and a few bytes at every position: read or refused, never anything else.

@@ -1,4 +1,4 @@
-// Writes small ISO/IEC 8211 S-57 cells for tests, benchmarks and the sample chart: the standard
+// Writes small ISO/IEC 8211 S-57 cells for tests, benchmarks and fuzzing: the standard
 // field definitions, then one data record per call of Record, each field given by a builder below
 // with its subfields in order. Header-only, no Qt.
 #pragma once
@@ -244,6 +244,78 @@ inline std::string SampleUpdate() {
   w.Record({Dsid("1", "1")});
   w.Record({Frid(1, 1, 2, 129, 2, 2)});
   w.Record({Vrid(120, 1, 2, 3), Control("SGCC", 3, 1, 1), Sg2d({{354000000 + 5000, 1397000000}})});
+  return w.Bytes();
+}
+
+// Attribute codes of the object catalogue.
+constexpr int kDrval1 = 87, kDrval2 = 88, kObjnam = 116, kValsou = 179;
+
+// A cell as published cells are cut: 139.70 to 139.80 E, 35.40 to 35.50 N, land in its south-west
+// corner and the sea around it both running off the cell, so that their boundaries close along
+// the data limit (usage 3); depth areas of every band nested in the sea, each one an interior
+// boundary (usage 2) of the one around it; a coastline, a cluster of eight soundings and a
+// wreck. Its data set structure counts one isolated node as a connected one, as a published
+// validation cell does.
+inline std::string EdgeCell() {
+  TWriter w;
+  // Announced: 0 meta, 0 cartographic, 8 geo, 0 collection features; 1 isolated, 10 connected
+  // nodes, 10 edges, 0 faces. Held: 2 isolated, 9 connected.
+  w.Record({Dsid("1", "0", "ORVEDGE1.000"), Dssi({0, 0, 8, 0, 1, 10, 10, 0})});
+  w.Record({Dspm(10000000, 10)});
+  using YX = std::pair<int32_t, int32_t>;
+  auto at = [](double lat, double lon) {
+    return YX{static_cast<int32_t>(lat * 1e7 + 0.5), static_cast<int32_t>(lon * 1e7 + 0.5)};
+  };
+  // Connected nodes 1 to 6: the corner A (south-west), the coast's ends B (west edge) and C
+  // (south edge), the corners D (north-west), E (north-east) and F (south-east).
+  const YX a = at(35.40, 139.70), b = at(35.48, 139.70), c = at(35.40, 139.76), d = at(35.50, 139.70),
+           e = at(35.50, 139.80), f = at(35.40, 139.80);
+  const YX nodes[] = {a, b, c, d, e, f};
+  for (uint32_t i = 0; i < 6; ++i) w.Record({Vrid(120, i + 1), Sg2d({nodes[i]})});
+  auto edge = [&](uint32_t id, uint32_t from, uint32_t to, std::vector<YX> vertices) {
+    w.Record({Vrid(130, id), Vrpt({{120, from, 255, 255, 1, 255}, {120, to, 255, 255, 2, 255}}), Sg2d(vertices)});
+  };
+  edge(1, 2, 3, {at(35.46, 139.715), at(35.43, 139.735), at(35.415, 139.75)});  // the coast, B to C
+  edge(2, 3, 1, {});                                                            // C to A along the south edge
+  edge(3, 1, 2, {});                                                            // A to B along the west edge
+  edge(4, 2, 4, {});                                                            // B to D
+  edge(5, 4, 5, {});                                                            // D to E
+  edge(6, 5, 6, {});                                                            // E to F
+  edge(7, 6, 3, {});                                                            // F to C
+  // Three nested squares around a shoal, each a ring from its own node (7, 8, 9).
+  const double half[] = {0.03, 0.015, 0.005};
+  for (uint32_t k = 0; k < 3; ++k) {
+    const double h = half[k], lat = 35.46, lon = 139.77;
+    w.Record({Vrid(120, 7 + k), Sg2d({at(lat - h, lon - h)})});
+    edge(8 + k, 7 + k, 7 + k, {at(lat + h, lon - h), at(lat + h, lon + h), at(lat - h, lon + h)});
+  }
+  // Soundings (SOMF 10: tenths of a metre) and a wreck.
+  std::vector<std::array<int32_t, 3>> soundings;
+  const std::pair<YX, int32_t> depths[] = {
+      {at(35.47, 139.725), 8}, {at(35.485, 139.74), 15},   {at(35.42, 139.785), 42},  {at(35.49, 139.76), 123},
+      {at(35.46, 139.77), -6}, {at(35.475, 139.785), 250}, {at(35.445, 139.79), 316}, {at(35.41, 139.795), 572}};
+  for (const auto& [yx, depth] : depths) soundings.push_back({yx.first, yx.second, depth});
+  w.Record({Vrid(110, 1), Sg3d(soundings)});
+  w.Record({Vrid(110, 2), Sg2d({at(35.43, 139.765)})});
+
+  auto area = [](uint32_t id, int objl, std::vector<std::pair<int, std::string>> attrs, std::vector<TPointer> ps) {
+    return std::vector<TField>{Frid(id, 3, 1, objl), Foid(540, id, 1), Attf(attrs), Fspt(ps)};
+  };
+  w.Record(area(1, 71, {{kObjnam, "Orvane Head"}}, {{130, 1, 1, 1, 255}, {130, 2, 1, 3, 255}, {130, 3, 1, 3, 255}}));
+  w.Record(area(2, 42, {{kDrval1, "30"}, {kDrval2, "50"}, {kObjnam, "Outer Road"}},
+                {{130, 1, 2, 1, 255},
+                 {130, 4, 1, 3, 255},
+                 {130, 5, 1, 3, 255},
+                 {130, 6, 1, 3, 255},
+                 {130, 7, 1, 3, 255},
+                 {130, 8, 1, 2, 255}}));
+  w.Record(area(3, 42, {{kDrval1, "2"}, {kDrval2, "30"}}, {{130, 8, 1, 1, 255}, {130, 9, 1, 2, 255}}));
+  w.Record(area(4, 42, {{kDrval1, "0"}, {kDrval2, "2"}}, {{130, 9, 1, 1, 255}, {130, 10, 1, 2, 255}}));
+  w.Record(area(5, 42, {{kDrval1, "-2"}, {kDrval2, "0"}}, {{130, 10, 1, 1, 255}}));
+  w.Record({Frid(6, 2, 1, 30), Foid(540, 6, 1), Fspt({{130, 1, 1, 255, 255}})});
+  w.Record({Frid(7, 1, 2, 129), Foid(540, 7, 1), Fspt({{110, 1, 255, 255, 255}})});
+  w.Record({Frid(8, 1, 2, 159), Foid(540, 8, 1), Attf({{kValsou, "3.5"}, {kObjnam, "Wreck of the Kestrel"}}),
+            Fspt({{110, 2, 255, 255, 255}})});
   return w.Bytes();
 }
 
