@@ -11,14 +11,29 @@
 
 namespace orvane {
 
+namespace {
+
+// The console lists the lines the monitor's last-sentence line shows, as they come.
+class TConsoleLines final : public TNmeaDisplay {
+public:
+  bool WantsBlocks() const override { return false; }
+  void SetRecvCaption(std::string_view sentence) override {
+    if (ConsoleForm) ConsoleForm->AddLine(sentence);
+  }
+};
+TConsoleLines ConsoleLines;
+
+}  // namespace
+
 void CreateForms() {
   SatVForm = new TSatVForm;
   AttachFormPos(SatVForm);
   MoniForm = new TMoniForm;
   AttachFormPos(MoniForm);
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
-  // A port that failed while the main window was created is said on the monitor too.
-  SatVForm->ShowPortStatus(SatVForm->PortStatus());
+  // The monitor shows the receiver too, a port that failed while the main window was created
+  // included.
+  SatVForm->Receiver.AddDisplay(*MoniForm);
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
@@ -29,10 +44,11 @@ void CreateForms() {
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
-  ReplayForm = new TReplayForm(SatVForm->Replayer);
+  SatVForm->Receiver.AddDisplay(ConsoleLines);
+  ReplayForm = new TReplayForm(SatVForm->Receiver.Replayer());
   AttachFormPos(ReplayForm);
   ReplayForm->hide();  // shown by a replay's start
-  SatVForm->Replayer.OnChanged = [] { ReplayForm->Refresh(); };
+  SatVForm->Receiver.Replayer().OnChanged = [] { ReplayForm->Refresh(); };
   SetForm = new TSetForm(SatVForm);
 }
 
@@ -43,9 +59,11 @@ void DestroyForms() {
       TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
+  if (SatVForm && MoniForm) SatVForm->Receiver.RemoveDisplay(*MoniForm);
+  if (SatVForm) SatVForm->Receiver.RemoveDisplay(ConsoleLines);
   if (SatVForm) {
     SatVForm->pnlSat->OnSatsChanged = nullptr;
-    SatVForm->Replayer.OnChanged = nullptr;
+    SatVForm->Receiver.Replayer().OnChanged = nullptr;
   }
   delete ReplayForm;
   ReplayForm = nullptr;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "maps/UEncMap.h"
 #include "tests/track/RecordingCanvas.h"
@@ -30,7 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const orvane::TEncClassTable classes = AllShown();
   static NoConverter converter;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  orvane::TEncMap map(converter, classes);
+  // Odd sizes draw as a mariner's chart (depth bands, sounding figures), even ones by class.
+  std::vector<orvane::TEncDepthBand> bands;
+  if (size % 2) bands = {{-1000, 1}, {0, 2}, {2, 3}, {30, 4}};
+  orvane::TEncMap map(converter, classes, bands);
   try {
     map.ReadConverted(text, "fuzz.txt");
   } catch (const std::runtime_error&) {

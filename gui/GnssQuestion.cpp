@@ -1,6 +1,5 @@
 #include "gui/GnssQuestion.h"
 
-#include <chrono>
 #include <exception>
 
 #include "gui/ErrorHandler.h"
@@ -9,12 +8,7 @@
 
 namespace orvane {
 
-void TGnssQuestion::Note(const TSentenceInfo& info) {
-  const int64_t now =
-      Clock ? Clock()
-            : std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-                  .count();
-  if (!Hint.Note(info, NmeaRec, now)) return;
+void TGnssQuestion::Ask() {
   // Shown, not run: the data and the replay go on while the box waits.
   auto* box =
       new QMessageBox(QMessageBox::Question, "Orvane", kGnssQuestion, QMessageBox::Yes | QMessageBox::No, Parent);

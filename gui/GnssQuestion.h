@@ -2,14 +2,9 @@
 // not decoded: a box that does not block the data, whose answer is kept in the settings file.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
-
-#include "nmea/GnssHint.h"
 
 namespace orvane {
 
@@ -21,19 +16,15 @@ class TGnssQuestion {
 public:
   explicit TGnssQuestion(QWidget* parent) : Parent(parent) {}
 
-  // Every sentence the processor handled; shows the box when the time has come.
-  void Note(const TSentenceInfo& info);
+  // Shows the box; the receiver says when.
+  void Ask();
   // The box while it is shown, else null.
   QMessageBox* Box() const { return Box_; }
-
-  // Milliseconds of a steady clock; tests set their own.
-  std::function<int64_t()> Clock;
 
 private:
   void Answer(bool yes);
 
   QWidget* Parent;
-  TGnssHint Hint;
   QPointer<QMessageBox> Box_;
 };
 

@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-#include "serial/ComDrv32.h"
+#include "common/PollTimer.h"
 
 namespace orvane {
 

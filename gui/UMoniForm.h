@@ -1,6 +1,5 @@
 // The data monitor: the last GGA, GLL and RMC blocks as fixed-pitch text and, at the bottom edge,
-// the last sentence received. The decoders and the sentence processor write it through the main
-// window; it has no input of its own.
+// the last sentence received. It is one of the receiver's displays; it has no input of its own.
 #pragma once
 
 #include <functional>
@@ -10,9 +9,11 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "nmea/NmeaDisplay.h"
+
 namespace orvane {
 
-class TMoniForm : public QWidget {
+class TMoniForm : public QWidget, public TNmeaDisplay {
 public:
   explicit TMoniForm(QWidget* parent = nullptr);
 
@@ -20,13 +21,13 @@ public:
   void ApplyBGColor();
 
   // The blocks, with LF CR line breaks. GLL and RMC move below the block above them (+5).
-  void ShowGGA(const std::string& block);
-  void ShowGLL(const std::string& block);
-  void ShowRMC(const std::string& block);
-  void SetRecvCaption(std::string_view sentence);
-  // A status of the program's own (a port that did not open) on the last-sentence line; an empty
-  // text puts the line back as laid out.
-  void ShowStatus(const std::string& text);
+  void ShowGGA(const std::string& block) override;
+  void ShowGLL(const std::string& block) override;
+  void ShowRMC(const std::string& block) override;
+  void SetRecvCaption(std::string_view sentence) override;
+  // The receiver's status (a port that did not open) on the last-sentence line; an empty text
+  // puts the line back as laid out.
+  void ShowStatus(const std::string& text) override;
 
   // The client size the three blocks need at their widest in the window's font, with the
   // last-sentence line below them: the size the window opens at when no placement is stored.

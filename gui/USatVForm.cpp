@@ -8,7 +8,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QInputDialog>
@@ -57,17 +56,6 @@ void DrawLabel(QPainter& p, const QRect& r, const QString& text, const QFont& fo
 }
 
 }  // namespace
-
-std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError) {
-  // The driver's text repeats the port and the device that the message names already.
-  std::string cause = lastOpenError;
-  for (const std::string& prefix : {"COM" + std::to_string(number) + ": ", "Cannot open \"" + device + "\": "})
-    if (cause.rfind(prefix, 0) == 0) cause.erase(0, prefix.size());
-  if (cause.empty()) cause = "cannot be opened";
-  std::string msg = "COM" + std::to_string(number) + " (" + device + "): " + cause;
-  if (cause.find("Permission denied") != std::string::npos) msg += " (join the dialout group)";
-  return msg;
-}
 
 // ---- the sky view -------------------------------------------------------------------------------
 
@@ -154,6 +142,8 @@ void TSkyPanel::SetFixCaption(const std::string& caption) {
   Fix = FromLocal(caption);
   update();
 }
+
+void TSkyPanel::ShowStatus(const std::string& text) { SetStatusText(FromLocal(text)); }
 
 void TSkyPanel::SetStatusText(const QString& text) {
   Status = text;
@@ -310,10 +300,7 @@ void TSkyPanel::DrawLegend(QPainter& p) const {
 // ---- the main window ----------------------------------------------------------------------------
 
 TSatVForm::TSatVForm(QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      Recorder(NmeaRec, &SLTimer),
-      Proc(NmeaRec, *this, &Recorder),
-      Replayer(&Timer, [] { return static_cast<uint64_t>(QDeadlineTimer::current().deadline()); }) {
+    : QWidget(parent, Qt::Window), Receiver(NmeaRec, {&PollTimer, &ReopenTimer, &Timer, &SLTimer}) {
   setObjectName("SatVForm");
   setWindowTitle("Sattelite View");
   QFont f("IPAPGothic");
@@ -321,54 +308,27 @@ TSatVForm::TSatVForm(QWidget* parent)
   setFont(f);
   resize(292, 325);
 
-  PollTimer.OnTick = [this] { CommPortDriver.PollTick(); };
-  Timer.OnTick = [this] { TimerTimer(); };
-  SLTimer.OnTick = [this] { SLTimerTimer(); };
-  CommPortDriver.SetPollTimer(&PollTimer);
-  CommPortDriver.SetComPortHwHandshaking(hhNONE);
-  CommPortDriver.SetComPortInBufSize(9600);
-  CommPortDriver.SetComPortOutBufSize(9600);
-  CommPortDriver.OnReceiveData = [this](TCommPortDriver* s, const char* d, uint32_t n) {
-    CommPortDriverReceiveData(s, d, n);
-  };
-  CommPortDriver.OnHangUp = [this](TCommPortDriver*) { PortHungUp(); };
-  ReopenTimer.setObjectName("ReopenTimer");
-  ReopenTimer.setInterval(kReopenMs);
-  connect(&ReopenTimer, &QTimer::timeout, this, [this] {
-    if (!CommPortDriver.OpenPort()) return;
-    ReopenTimer.stop();
-    std::fprintf(stderr, "Orvane: %s (%s) is back\n", ("COM" + std::to_string(NmeaRec.ComPort)).c_str(),
-                 CommPortDriver.DeviceName().c_str());
-  });
-  Recorder.OnFailure = [this](const std::string& message) {
+  // An error that escapes a tick (the log) ends only that tick.
+  PollTimer.OnTick = [this] { Guard([this] { Receiver.PollTick(); }); };
+  ReopenTimer.OnTick = [this] { Guard([this] { Receiver.ReopenTick(); }); };
+  Timer.OnTick = [this] { Guard([this] { Receiver.ReplayTick(); }); };
+  SLTimer.OnTick = [this] { Receiver.SaveTick(); };
+  Receiver.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: %s\n", line.c_str()); };
+  Receiver.OnGnssQuestion = [this] { GnssQuestion.Ask(); };
+  Receiver.Recorder().OnFailure = [this](const std::string& message) {
     menSaveLog->setChecked(false);
     // Shown after the sentence processor has returned, not in the middle of a delivery.
     QTimer::singleShot(0, this, [message] { ShowError(message); });
   };
-  Replayer.ProcessEvents = [] { QCoreApplication::processEvents(); };
-  Proc.OnSentence = [this](const TSentenceInfo& info) { GnssQuestion.Note(info); };
-  // A replayed line takes the received sentences' road, followed by LF and CR: the processor
-  // frames at the CR and the LF goes with the checksum cut.
-  Replayer.Deliver = [this](const std::string& line) { Proc.ProcessNmea(line + "\n\r"); };
-  // While a log plays, the port's data waits and the replayed sentences are not recorded.
-  Replayer.OnRunningChanged = [this](bool running) {
-    if (running) {
-      PortPolling.SuspendPolling();
-      Recorder.SuspendForReplay();
-    } else {
-      PortPolling.ResumePolling();
-      Recorder.ResumeAfterReplay();
-    }
+  Receiver.Replayer().ProcessEvents = [] { QCoreApplication::processEvents(); };
+  Receiver.Replayer().OnRunningChanged = [this](bool running) {
     menOpenLog->setEnabled(!running);
     mnStopLog->setEnabled(running);
-  };
-  Replayer.OnLongLine = [this](const std::string& message) {
-    std::fprintf(stderr, "Orvane: %s\n", message.c_str());
-    SetRecvCaption(message);
   };
 
   // The sky view with every satellite hidden until a GSV places it.
   pnlSat = new TSkyPanel(this);
+  Receiver.AddDisplay(*pnlSat);
   BuildMenu();
   connect(pnlSat, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { PopupMenu->popup(pnlSat->mapToGlobal(pos)); });
@@ -381,7 +341,7 @@ TSatVForm::TSatVForm(QWidget* parent)
     QTimer::singleShot(0, this, [message = load.ReadError + "; the defaults are used and the file is left as it is"] {
       ShowError(message);
     });
-  Replayer.SetInterval(RepInterval);
+  Receiver.Replayer().SetInterval(RepInterval);
   // The menu mirrors what was stored.
   menSaveLog->setChecked(NmeaRec.SaveLog);
   menDataWindow->setChecked(ShowData);
@@ -389,25 +349,21 @@ TSatVForm::TSatVForm(QWidget* parent)
   menSignalWindow->setChecked(ShowSignal);
   menConsoleWindow->setChecked(ShowConsole);
   // Recording resumes as it was left.
-  Recorder.Start();
-  Creating = true;
-  // Each port item names its device; the stored port is chosen.
+  Receiver.Recorder().Start();
+  // Each port item names its device; the stored port and speed are chosen and opened once.
   for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
+  TCommPortDriver& port = Receiver.UseSerialPort();
   if (NmeaRec.ComPort >= 1 && NmeaRec.ComPort <= kComPortCount) {
-    QAction* item = PortItems[static_cast<size_t>(NmeaRec.ComPort)];
-    item->setChecked(true);
-    CommPortDriver.SetComPort(static_cast<TComPortNumber>(NmeaRec.ComPort - 1));
-    mnuComClick(item);
+    PortItems[static_cast<size_t>(NmeaRec.ComPort)]->setChecked(true);
+    port.SetComPort(static_cast<TComPortNumber>(NmeaRec.ComPort - 1));
   }
-  // The stored speed.
-  for (QAction* item : SpeedItems)
-    if (Tag(item) == NmeaRec.ComSpeed) {
-      item->setChecked(true);
-      mnuSpClick(item);
-    }
-  // One open with port and speed both set, not one per choice.
-  OpenComPort();
-  Creating = false;
+  for (QAction* item : SpeedItems) {
+    TComPortBaudRate rate;
+    if (Tag(item) != NmeaRec.ComSpeed || !BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) continue;
+    item->setChecked(true);
+    port.SetComPortSpeed(rate);
+  }
+  Receiver.OpenSource();
   ApplyBGColor();
 }
 
@@ -416,10 +372,10 @@ TSatVForm::~TSatVForm() { FormDestroy(); }
 void TSatVForm::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
-  Replayer.Stop();
+  Receiver.StopReplay();
   pnlSat->ClearSatellites();
-  CloseComPort();
-  Recorder.CloseLogFile();
+  Receiver.CloseSource();
+  Receiver.Recorder().CloseLogFile();
   try {
     SaveSettings();
   } catch (const std::exception& e) {
@@ -521,71 +477,25 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-void TSatVForm::OpenComPort() {
-  if (CommPortDriver.OpenPort()) {
-    if (CommPortDriver.ModemLines() == 0) CommPortDriver.SetCheckLineStatus(true);
-    if (!PortStatus_.empty()) ShowPortStatus("");
-    return;
-  }
-  // No message box, as for a receiver that is simply unplugged; but say why no data will come.
-  const int number = static_cast<int>(CommPortDriver.ComPort()) + 1;
-  const std::string failure = PortOpenFailure(number, CommPortDriver.DeviceName(), CommPortDriver.LastOpenError());
-  // A user who started the program from a menu sees no standard error.
-  ShowPortStatus(failure);
-  // Start-up tries the stored port three times over; one line says it.
-  if (Creating && failure == StartupPortFailure) return;
-  if (Creating) StartupPortFailure = failure;
-  std::fprintf(stderr, "Orvane: %s\n", failure.c_str());
-}
-
-void TSatVForm::CloseComPort() {
-  ReopenTimer.stop();
-  CommPortDriver.PurgeBuffers(true, true);
-  CommPortDriver.ClosePort();
-}
-
-void TSatVForm::PortHungUp() {
-  const std::string text = "COM" + std::to_string(NmeaRec.ComPort) + " (" + CommPortDriver.DeviceName() +
-                           "): the receiver hung up; trying to reopen it every " + std::to_string(kReopenMs / 1000) +
-                           " seconds";
-  std::fprintf(stderr, "Orvane: %s\n", text.c_str());
-  CommPortDriver.ClosePort();
-  // Its last fix is no longer the receiver's word: the track must not go on recording it.
-  NmeaRec.FixValid = false;
-  PortStatus_ = text;
-  if (MoniForm) MoniForm->ShowStatus(text);
-  pnlSat->SetFixCaption("FIX N/A");
-  ReopenTimer.start();
-}
-
 void TSatVForm::mnuComClick(QAction* item) {
-  CloseComPort();
+  Receiver.CloseSource();
+  TCommPortDriver& port = Receiver.UseSerialPort();
   const int tag = Tag(item);
-  CommPortDriver.SetComPort(static_cast<TComPortNumber>(tag));
+  port.SetDevicePath("");
+  port.SetComPort(static_cast<TComPortNumber>(tag));
   NmeaRec.ComPort = tag + 1;
   item->setChecked(true);
-  OpenComPort();
+  Receiver.OpenSource();
 }
 
 void TSatVForm::mnuSpClick(QAction* item) {
-  CloseComPort();
-  switch (Tag(item)) {
-    case 2400:
-      CommPortDriver.SetComPortSpeed(br2400);
-      NmeaRec.ComSpeed = 2400;
-      break;
-    case 4800:
-      CommPortDriver.SetComPortSpeed(br4800);
-      NmeaRec.ComSpeed = 4800;
-      break;
-    case 9600:
-      CommPortDriver.SetComPortSpeed(br9600);
-      NmeaRec.ComSpeed = 9600;
-      break;
-    default:
-      break;
+  Receiver.CloseSource();
+  TComPortBaudRate rate;
+  if (BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) {
+    Receiver.UseSerialPort().SetComPortSpeed(rate);
+    NmeaRec.ComSpeed = Tag(item);
   }
-  OpenComPort();
+  Receiver.OpenSource();
   item->setChecked(true);
 }
 
@@ -623,84 +533,38 @@ void TSatVForm::menOpenLogClick() {
 }
 
 void TSatVForm::StartReplay(const std::string& fileName) {
-  Replayer.Start(fileName);
+  Receiver.StartReplay(fileName);
   if (ReplayForm) ReplayForm->show();
 }
 
-void TSatVForm::StopLogClick() { Replayer.Stop(); }
+void TSatVForm::StopLogClick() { Receiver.StopReplay(); }
 
 void TSatVForm::ReplayClick(QAction* item) {
-  Replayer.SetInterval(Tag(item));
-  RepInterval = Replayer.Interval();
+  Receiver.Replayer().SetInterval(Tag(item));
+  RepInterval = Receiver.Replayer().Interval();
 }
 
 void TSatVForm::menSaveLogClick() {
-  Recorder.SetSaveLog(!Recorder.SaveLog());
-  menSaveLog->setChecked(Recorder.SaveLog());
+  TNmeaLogRecorder& recorder = Receiver.Recorder();
+  recorder.SetSaveLog(!recorder.SaveLog());
+  menSaveLog->setChecked(recorder.SaveLog());
 }
 
-void TSatVForm::SaveIvClick(QAction* item) { Recorder.SetSaveInterval(Tag(item)); }
+void TSatVForm::SaveIvClick(QAction* item) { Receiver.Recorder().SetSaveInterval(Tag(item)); }
 
 void TSatVForm::OtherClick() {
   bool ok = false;
   const QString answer = QInputDialog::getText(this, kOtherCaption, kOtherPrompt, QLineEdit::Normal,
-                                               QString::fromStdString(Recorder.SaveIntervalText()), &ok);
-  if (ok) Recorder.SetSaveInterval(TNmeaLogRecorder::ParseSaveInterval(answer.toStdString()));
+                                               QString::fromStdString(Receiver.Recorder().SaveIntervalText()), &ok);
+  if (ok) Receiver.Recorder().SetSaveInterval(TNmeaLogRecorder::ParseSaveInterval(answer.toStdString()));
 }
 
 void TSatVForm::LogFileClick() {
-  const QString name =
-      QFileDialog::getSaveFileName(this, "LogFile", FromLocal(Recorder.SaveLogName()), DialogFilter(kLogFileFilter));
-  if (!name.isEmpty()) Recorder.SetSaveLogName(name.toLocal8Bit().toStdString());
+  const QString name = QFileDialog::getSaveFileName(this, "LogFile", FromLocal(Receiver.Recorder().SaveLogName()),
+                                                    DialogFilter(kLogFileFilter));
+  if (!name.isEmpty()) Receiver.Recorder().SetSaveLogName(name.toLocal8Bit().toStdString());
 }
-
-void TSatVForm::ShowPortStatus(const std::string& text) {
-  PortStatus_ = text;
-  pnlSat->SetStatusText(FromLocal(text));
-  if (MoniForm) MoniForm->ShowStatus(text);
-}
-
-void TSatVForm::CommPortDriverReceiveData(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize) {
-  if (!PortStatus_.empty()) ShowPortStatus("");
-  Sender->SuspendPolling();
-  // SLTimer keeps running: its tick cannot come inside this handler on the one thread, and
-  // restarting its period with every delivery would keep a save window from ever closing.
-  // Polling resumes however the delivery ends; an error ends only this delivery.
-  struct TResume {
-    TCommPortDriver* Port;
-    ~TResume() { Port->ResumePolling(); }
-  } resume{Sender};
-  Guard([&] { Proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(DataPtr), DataSize); });
-}
-
-void TSatVForm::TimerTimer() {
-  Guard([this] { Replayer.Tick(); });
-}
-
-void TSatVForm::SLTimerTimer() { Recorder.SLTimerTimer(); }
 
 void TSatVForm::ApplyBGColor() { pnlSat->SetBGColor(NmeaRec.BGColor); }
-
-void TSatVForm::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
-  pnlSat->PlaceSatellite(prn, index, elevation, azimuth, snr);
-}
-void TSatVForm::SetSatVisible(int index, bool visible) { pnlSat->SetSatVisible(index, visible); }
-void TSatVForm::SetSatColor(int index, TColor color) { pnlSat->SetSatColor(index, color); }
-void TSatVForm::SetFixCaption(const std::string& caption) { pnlSat->SetFixCaption(caption); }
-void TSatVForm::ShowGGA(const std::string& block) {
-  if (MoniForm) MoniForm->ShowGGA(block);
-}
-void TSatVForm::ShowGLL(const std::string& block) {
-  if (MoniForm) MoniForm->ShowGLL(block);
-}
-void TSatVForm::ShowRMC(const std::string& block) {
-  if (MoniForm) MoniForm->ShowRMC(block);
-}
-void TSatVForm::SetRecvCaption(std::string_view sentence) {
-  // A replayed sentence is data arriving too.
-  if (!PortStatus_.empty()) ShowPortStatus("");
-  if (MoniForm) MoniForm->SetRecvCaption(sentence);
-  if (ConsoleForm) ConsoleForm->AddLine(sentence);
-}
 
 }  // namespace orvane

@@ -1,7 +1,6 @@
-// The main window: the satellite sky view as its client area, the serial component, the log
-// recorder and replayer with their two timers, and the one context menu through which every
-// command is given. It is the display the sentence processor writes to; the data monitor's
-// parts are passed on to the monitor window.
+// The main window: the satellite sky view as its client area, the receiver with the timers behind
+// it, and the one context menu through which every command is given. The sky view is one of the
+// receiver's displays; the window itself only commands the receiver.
 #pragma once
 
 #include <array>
@@ -17,14 +16,11 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "nmea/NmeaLog.h"
-#include "nmea/ReplayDrive.h"
 #include "gui/GnssQuestion.h"
 #include "gui/QtTimer.h"
-#include "nmea/SkyGeometry.h"
 #include "nmea/NmeaDisplay.h"
-#include "nmea/UNmeaProc.h"
-#include "serial/ComDrv32.h"
+#include "nmea/Receiver.h"
+#include "nmea/SkyGeometry.h"
 #include "serial/PortNames.h"
 
 namespace orvane {
@@ -40,19 +36,22 @@ struct TSatMark {
 };
 
 // pnlSat: the sky view, painted from the retained model below in the order grid, lblFIX, SNR
-// labels, PRN labels, symbols. Larger than the laid-out window, everything grows with it.
-class TSkyPanel : public QWidget {
+// labels, PRN labels, symbols. Larger than the laid-out window, everything grows with it. It shows
+// the satellites and the fix of the receiver's display.
+class TSkyPanel : public QWidget, public TNmeaDisplay {
 public:
   explicit TSkyPanel(QWidget* parent);
 
   // FormPaint: lays the grid out for the panel's size. Satellites stay where they were placed.
   void FormPaint();
-  void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr);
-  void SetSatVisible(int index, bool visible);
-  void SetSatColor(int index, TColor color);
-  void SetFixCaption(const std::string& caption);
-  // A status of the program's own, shown in the fix caption's place, wrapped across the panel
-  // when long; an empty text gives the place back to the caption.
+  void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
+  void SetSatVisible(int index, bool visible) override;
+  void SetSatColor(int index, TColor color) override;
+  void SetFixCaption(const std::string& caption) override;
+  bool WantsBlocks() const override { return false; }
+  // The receiver's status, shown in the fix caption's place, wrapped across the panel when long;
+  // an empty text gives the place back to the caption.
+  void ShowStatus(const std::string& text) override;
   void SetStatusText(const QString& text);
   void SetBGColor(TColor color);
   // Free the satellite labels: nothing of the satellites is shown any more.
@@ -97,7 +96,7 @@ private:
   TColor Background = clWhite;
 };
 
-class TSatVForm : public QWidget, public TNmeaDisplay {
+class TSatVForm : public QWidget {
 public:
   explicit TSatVForm(QWidget* parent = nullptr);
   ~TSatVForm() override;
@@ -106,8 +105,6 @@ public:
   // the destructor runs it when nobody did.
   void FormDestroy();
 
-  void OpenComPort();
-  void CloseComPort();
   void mnuComClick(QAction* item);
   void mnuSpClick(QAction* item);
   void menDataWindowClick();
@@ -122,33 +119,10 @@ public:
   void SaveIvClick(QAction* item);
   void OtherClick();
   void LogFileClick();
-  void CommPortDriverReceiveData(TCommPortDriver* Sender, const char* DataPtr, uint32_t DataSize);
-  void TimerTimer();
-  void SLTimerTimer();
   // Replays a log file as "Open Log" does; a file that cannot be opened is reported.
   void StartReplay(const std::string& fileName);
   // Panel colour and both circles' brush := BGColor.
   void ApplyBGColor();
-  // Says what keeps data from coming (a port that did not open) on the data monitor's
-  // last-sentence line and in the sky view's fix caption place, until data arrives or the port
-  // opens; an empty text clears it.
-  void ShowPortStatus(const std::string& text);
-  // The receiver hung up: said once, the fix shown as not available, the same device tried
-  // again every kReopenMs until it opens.
-  void PortHungUp();
-  static constexpr int kReopenMs = 2000;
-  QTimer ReopenTimer;
-  const std::string& PortStatus() const { return PortStatus_; }
-
-  // TNmeaDisplay
-  void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
-  void SetSatVisible(int index, bool visible) override;
-  void SetSatColor(int index, TColor color) override;
-  void SetFixCaption(const std::string& caption) override;
-  void ShowGGA(const std::string& block) override;
-  void ShowGLL(const std::string& block) override;
-  void ShowRMC(const std::string& block) override;
-  void SetRecvCaption(std::string_view sentence) override;
 
   TSkyPanel* pnlSat;
   QMenu* PopupMenu;
@@ -158,19 +132,9 @@ public:
   std::array<QAction*, kComPortCount + 1> PortItems{};  // 1..16
   std::array<QAction*, 3> SpeedItems{};                 // 2400, 4800, 9600
 
-  // Declared before what uses them, so they outlive it.
-  TQtTimer PollTimer, Timer, SLTimer;
-  TCommPortDriver CommPortDriver;
-  // The port as the replay sees it.
-  struct TPortPollingOf final : TPortPolling {
-    explicit TPortPollingOf(TCommPortDriver& p) : port(p) {}
-    void SuspendPolling() override { port.SuspendPolling(); }
-    void ResumePolling() override { port.ResumePolling(); }
-    TCommPortDriver& port;
-  } PortPolling{CommPortDriver};
-  TNmeaLogRecorder Recorder;
-  TNmeaProc Proc;
-  TReplayDrive Replayer;
+  // Declared before the receiver, so they outlive it.
+  TQtTimer PollTimer, ReopenTimer, Timer, SLTimer;
+  TReceiver Receiver;
   // Asked of a receiver that sends only multi-GNSS talkers while they are not decoded.
   TGnssQuestion GnssQuestion{this};
 
@@ -180,15 +144,10 @@ protected:
 
 private:
   void BuildMenu();
+  // The port chosen by item `item` and the stored speed, opened once.
+  void SelectPort(QAction* item);
   bool Destroyed = false;
-  bool Creating = false;
-  std::string StartupPortFailure;
-  std::string PortStatus_;
 };
-
-// The message for a port that did not open: "COM3 (/dev/ttyUSB0): Permission denied (join the
-// dialout group)".
-std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError);
 
 // The one main window of the program (null before start-up created it).
 extern TSatVForm* SatVForm;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "common/NmeaConv.h"
+#include "common/TickCount.h"
 #include "nmea/UNmeaProc.h"
 
 namespace orvane {
@@ -185,6 +186,8 @@ void TNmeaReplayer::StartReplay(const std::string& fileName) {
   std::FILE* f = std::fopen(fileName.c_str(), "rb");
   if (!f) throw std::runtime_error(FileError("Cannot open file", fileName, errno));
   StopReplay();
+  // Half a sentence from the receiver must not be joined to the log's first line.
+  Proc.ClearPending();
   File = f;
   FileName_ = fileName;
   Lines = 0;
@@ -203,6 +206,7 @@ void TNmeaReplayer::StopReplay() {
   std::fclose(File);
   File = nullptr;
   ++Generation;
+  Proc.ClearPending();
   if (Port) Port->ResumePolling();
   if (Recorder) Recorder->ResumeAfterReplay();
   if (OnRunningChanged) OnRunningChanged(false);

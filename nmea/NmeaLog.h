@@ -11,7 +11,7 @@
 
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaRec.h"
-#include "serial/ComDrv32.h"
+#include "common/PollTimer.h"
 
 namespace orvane {
 

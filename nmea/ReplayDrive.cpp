@@ -55,7 +55,8 @@ std::string FormatUtc(double seconds) {
   return buf;
 }
 
-TReplayDrive::TReplayDrive(TLogTimer* timer, TClock clock) : Timer(timer), Clock(std::move(clock)) {}
+TReplayDrive::TReplayDrive(TLogTimer* timer, TClock clock, TPortPolling* port, TNmeaLogRecorder* recorder)
+    : Timer(timer), Clock(std::move(clock)), Port(port), Recorder(recorder) {}
 
 TReplayDrive::~TReplayDrive() {
   if (File) std::fclose(File);
@@ -88,6 +89,9 @@ void TReplayDrive::Start(const std::string& fileName) {
   HasNext = false;
   Paused_ = Finished_ = LongLineTold = false;
   ++Generation;
+  if (Port) Port->SuspendPolling();
+  if (Recorder) Recorder->SuspendForReplay();
+  if (OnStartStop) OnStartStop();
   if (OnRunningChanged) OnRunningChanged(true);
   Restart();
   Schedule(kPaceItems[Pace_].Kind == TPaceKind::Lines ? static_cast<uint64_t>(LineMs) : 0);
@@ -100,6 +104,9 @@ void TReplayDrive::Stop() {
   std::fclose(File);
   File = nullptr;
   ++Generation;
+  if (Port) Port->ResumePolling();
+  if (Recorder) Recorder->ResumeAfterReplay();
+  if (OnStartStop) OnStartStop();
   if (OnRunningChanged) OnRunningChanged(false);
 }
 

@@ -1,7 +1,7 @@
 // A replay the user drives: pause and resume, one burst at a time, a choice of pace, a seek to
 // any place of the log, and the times of the place reached and of the log's end. It reads the
 // log itself, by byte position, and hands each line on; the owner wires it to the sentence
-// processor, the port and the recorder. The pace is kept by an injected millisecond clock and
+// processor. The pace is kept by an injected millisecond clock and
 // one timer, so it runs the same under test as in the window.
 #pragma once
 
@@ -48,7 +48,9 @@ public:
   // How long one run of the Fastest pace may hold the program before the windows draw.
   static constexpr uint64_t kFastestRunMs = 40;
 
-  TReplayDrive(TLogTimer* timer, TClock clock);
+  // While a log plays, the port's reading is suspended and the recorder paused (either may be
+  // null).
+  TReplayDrive(TLogTimer* timer, TClock clock, TPortPolling* port = nullptr, TNmeaLogRecorder* recorder = nullptr);
   TReplayDrive(const TReplayDrive&) = delete;
   TReplayDrive& operator=(const TReplayDrive&) = delete;
   ~TReplayDrive();
@@ -94,6 +96,9 @@ public:
   std::function<void(const std::string& line)> Deliver;
   // Between two lines; the window lets its events run, which may pause, seek or stop.
   std::function<void()> ProcessEvents;
+  // At each start and stop, before OnRunningChanged: the owner forgets a half sentence, which
+  // would otherwise be joined to lines of another input.
+  std::function<void()> OnStartStop;
   std::function<void(bool running)> OnRunningChanged;
   // After each change the window shows: position, time, pause, pace, the end.
   std::function<void()> OnChanged;
@@ -119,6 +124,8 @@ private:
 
   TLogTimer* Timer;
   TClock Clock;
+  TPortPolling* Port;
+  TNmeaLogRecorder* Recorder;
   std::FILE* File = nullptr;
   std::string FileName_;
   uint64_t Size_ = 0, Offset = 0, Lines = 0;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "geodrel.h"
 #include "nmea/NmeaBlocks.h"
@@ -65,6 +66,12 @@ size_t FindLastByte(std::string_view text, size_t from, size_t to, char c) {
 }  // namespace
 
 void TNmeaProc::ProcessNmea(std::string_view text) { Frame(text, false); }
+
+void TNmeaProc::ClearPending() {
+  PendingText_.clear();
+  EndedInCr = false;
+  Overlong = false;
+}
 
 void TNmeaProc::ProcessReceivedBytes(const uint8_t* data, size_t count) {
   Frame(std::string_view(reinterpret_cast<const char*>(data), count), true);
@@ -148,7 +155,10 @@ void TNmeaProc::Frame(std::string_view text, bool pieces) {
     // A long piece without a carriage return was cut to its newest part before the next one.
     if (pieces && cr - pos > kMaxPendingText) {
       const size_t lf = FindLastByte(text, pos, cr, LF);
-      if (lf != npos && lf + 1 - pos > kMaxPendingText) start = lf + 1 - kMaxPendingText;
+      if (lf != npos && lf + 1 - pos > kMaxPendingText) {
+        start = lf + 1 - kMaxPendingText;
+        Overlong = true;
+      }
     }
     pos = consume(cr);
     try {
@@ -209,11 +219,20 @@ void TNmeaProc::KeepFields(std::string_view text) {
 }
 
 void TNmeaProc::TrimPending() {
-  if (PendingText_.size() > kMaxPendingText) PendingText_.erase(0, PendingText_.size() - kMaxPendingText);
+  if (PendingText_.size() <= kMaxPendingText) return;
+  PendingText_.erase(0, PendingText_.size() - kMaxPendingText);
+  Overlong = true;
 }
 
 void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   TalkerIndex_ = -1;
+  if (std::exchange(Overlong, false) || s.size() > kMaxPendingText) {
+    // Garbage without a line end (a receiver at the wrong speed, a binary protocol) is dropped;
+    // a sentence sent right after it still counts.
+    if (OnOverlongLine) OnOverlongLine();
+    const size_t dollar = s.rfind('$');
+    s = dollar == npos || s.size() - dollar > kMaxPendingText ? std::string_view() : s.substr(dollar);
+  }
   if (s.empty() || s[0] != '$') {
     if (OnSentence) OnSentence({s, {}, nullptr, TSentenceOutcome::Dropped});
     return;

@@ -35,7 +35,8 @@ struct TSentenceInfo {
 class TNmeaProc {
 public:
   // A receiver at the wrong speed never sends a carriage return; pending text beyond this is
-  // garbage (a sentence is at most 82 characters), so only its newest part is kept.
+  // garbage (a sentence is at most 82 characters), so only its newest part is kept. A line that
+  // grew beyond it is overlong: only a sentence at its end, from its last "$" on, is handled.
   static constexpr size_t kMaxPendingText = 4096;
 
   TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log = nullptr);
@@ -48,6 +49,9 @@ public:
   void ProcessReceivedBytes(const uint8_t* data, size_t count);
 
   const std::string& PendingText() const { return PendingText_; }
+  // Forgets a half sentence: the input closed, hung up or changed, or a replay starts, and what
+  // comes next must not be joined to it.
+  void ClearPending();
   int GsvSatCount() const { return GsvSatCount_; }
   // With Gnss on, the index in kGnssTalkers of the last dispatched sentence's talker; -1 for
   // "$PGRMM", a sentence not dispatched, and with Gnss off.
@@ -57,6 +61,8 @@ public:
 
   // Observer of every framed sentence, after it has been handled (for tools and statistics).
   std::function<void(const TSentenceInfo&)> OnSentence;
+  // For each overlong line, before what is left of it is handled.
+  std::function<void()> OnOverlongLine;
 
 private:
   struct TDispatchRow;
@@ -96,6 +102,8 @@ private:
   // The last text ended with a carriage return: a line feed that begins the next text is the
   // rest of that line end.
   bool EndedInCr = false;
+  // The pending text was cut to its newest part since the last sentence end.
+  bool Overlong = false;
   std::string Joined;
   tcsv Csv;
   std::vector<std::string_view> Fields_;

@@ -1,24 +1,35 @@
 #include "serial/ComDrv32.h"
 
 #include <algorithm>
-#include <ctime>
+#include <chrono>
+#include <iterator>
 
 #include "serial/PortNames.h"
 
 namespace orvane {
 
-uint32_t BaudRateValue(TComPortBaudRate rate) {
-  static constexpr uint32_t kSpeeds[] = {110,   300,   600,   1200,  2400,  4800,  9600,
-                                         14400, 19200, 38400, 56000, 57600, 115200};
-  return rate <= br115200 ? kSpeeds[rate] : 9600;
+namespace {
+constexpr uint32_t kSpeeds[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+}  // namespace
+
+uint32_t BaudRateValue(TComPortBaudRate rate) { return rate <= br115200 ? kSpeeds[rate] : 9600; }
+
+bool BaudRateOf(uint32_t bitsPerSecond, TComPortBaudRate& rate) {
+  for (size_t i = 0; i < std::size(kSpeeds); ++i)
+    if (kSpeeds[i] == bitsPerSecond) {
+      rate = static_cast<TComPortBaudRate>(i);
+      return true;
+    }
+  return false;
 }
 
-uint32_t TickCount32() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
-  return static_cast<uint32_t>(ms);
+namespace {
+// The packet time-outs' clock unless the owner gives another: wrapping milliseconds.
+uint32_t SteadyTick() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
+}  // namespace
 
 uint32_t TransmissionTime(uint32_t bytes, uint32_t bitsPerSecond) {
   if (bitsPerSecond == 0) return 0;
@@ -30,26 +41,59 @@ uint32_t TransmissionTime(uint32_t bytes, uint32_t bitsPerSecond) {
   return static_cast<uint32_t>(q);
 }
 
-TCommPortDriver::TCommPortDriver(TPollTimer* timer) : timer_(timer), tick_(TickCount32) { ReallocateBuffer(); }
+TCommPortDriver::TCommPortDriver() : tick_(SteadyTick) { ReallocateBuffer(); }
 
 TCommPortDriver::~TCommPortDriver() { ClosePort(); }
 
-void TCommPortDriver::SetPollTimer(TPollTimer* timer) {
-  if (timer == timer_) return;
-  if (IsOpen() && timer_) timer_->Stop();
-  timer_ = timer;
-  if (IsOpen() && timer_) timer_->Start(pollingDelay_);
+void TCommPortDriver::SetTickSource(std::function<uint32_t()> tick) { tick_ = tick ? std::move(tick) : SteadyTick; }
+
+void TCommPortDriver::StartPolling() const {
+  if (OnPollingStart) OnPollingStart(pollingDelay_);
 }
 
-void TCommPortDriver::SetTickSource(std::function<uint32_t()> tick) { tick_ = tick ? std::move(tick) : TickCount32; }
+void TCommPortDriver::StopPolling() const {
+  if (OnPollingStop) OnPollingStop();
+}
 
-std::string TCommPortDriver::DeviceName() const { return ComDeviceName(static_cast<int>(comPort_) + 1); }
+std::string TCommPortDriver::DeviceName() const {
+  return devicePath_.empty() ? ComDeviceName(static_cast<int>(comPort_) + 1) : devicePath_;
+}
+
+void TCommPortDriver::SetDevicePath(std::string path) {
+  if (IsOpen()) return;
+  devicePath_ = std::move(path);
+}
+
+std::string TCommPortDriver::Name() const {
+  if (!devicePath_.empty()) return devicePath_;
+  return "COM" + std::to_string(static_cast<int>(comPort_) + 1) + " (" + DeviceName() + ")";
+}
+
+void TCommPortDriver::Close() {
+  PurgeBuffers(true, true);
+  ClosePort();
+}
+
+bool TCommPortDriver::ReadQueued(std::string& out) {
+  if (!IsOpen()) return false;
+  sink_ = &out;
+  struct TDone {
+    std::string*& sink;
+    ~TDone() { sink = nullptr; }
+  } done{sink_};
+  PollTick();
+  if (!hungUp_) return true;
+  lastOpenError_ = "the receiver hung up";
+  ClosePort();
+  return false;
+}
 
 bool TCommPortDriver::OpenPort() {
   if (IsOpen()) return true;
   std::string error;
   if (!port_.Open(DeviceName(), error)) {
-    lastOpenError_ = "COM" + std::to_string(static_cast<int>(comPort_) + 1) + ": " + error;
+    lastOpenError_ =
+        devicePath_.empty() ? "COM" + std::to_string(static_cast<int>(comPort_) + 1) + ": " + error : error;
     return false;
   }
   lastOpenError_.clear();
@@ -57,13 +101,13 @@ bool TCommPortDriver::OpenPort() {
   // The terminal is open non-blocking and raw with no minimum count, so a read returns at once
   // with what is queued: that takes the place of the read time-outs.
   ApplySettings();
-  if (timer_) timer_->Start(pollingDelay_);
+  StartPolling();
   return true;
 }
 
 void TCommPortDriver::ClosePort() {
   if (!IsOpen()) return;
-  if (timer_) timer_->Stop();
+  StopPolling();
   port_.Close();
 }
 
@@ -176,9 +220,9 @@ void TCommPortDriver::SetPacketTimeout(int32_t value) { ApplyPacketTimeoutRule(v
 
 void TCommPortDriver::SetComPortPollingDelay(uint16_t value) {
   if (value == pollingDelay_) return;
-  if (IsOpen() && timer_) timer_->Stop();
+  if (IsOpen()) StopPolling();
   pollingDelay_ = value;
-  if (IsOpen() && timer_) timer_->Start(pollingDelay_);
+  if (IsOpen()) StartPolling();
   ApplyPacketTimeoutRule(packetTimeout_);
 }
 
@@ -201,7 +245,11 @@ void TCommPortDriver::PollTick() {
   const size_t want = std::min<size_t>(static_cast<size_t>(queued), buffer_.size());
   if (want == 0) return;
   const ssize_t got = port_.Read(buffer_.data(), want);
-  if (got > 0 && OnReceiveData) OnReceiveData(this, buffer_.data(), static_cast<uint32_t>(got));
+  if (got <= 0) return;
+  if (sink_)
+    sink_->append(buffer_.data(), static_cast<size_t>(got));
+  else if (OnReceiveData)
+    OnReceiveData(this, buffer_.data(), static_cast<uint32_t>(got));
 }
 
 void TCommPortDriver::PollPackets(int queued) {

@@ -53,23 +53,11 @@ enum TPacketMode : uint8_t { pmDiscard, pmPass };
 
 // Bits per second of each TComPortBaudRate.
 uint32_t BaudRateValue(TComPortBaudRate rate);
+// The rate whose bits per second are `bitsPerSecond`; false for a speed the table lacks.
+bool BaudRateOf(uint32_t bitsPerSecond, TComPortBaudRate& rate);
 
 // Modem input lines that are on: kModemCts, kModemDsr, kModemRing, kModemRlsd (TermiosPort.h).
 using TComPortModemLines = uint8_t;
-
-// The component's polling timer. The component starts it when the port opens and stops it when
-// the port closes; while running it calls PollTick every period, on the main thread. The
-// application backs it with an event-loop timer, tests with a recorder that they tick by hand.
-// A period of 0 ms must not make the timer spin: treat it as the loop's shortest sensible period.
-class TPollTimer {
-public:
-  virtual ~TPollTimer() = default;
-  virtual void Start(uint32_t periodMs) = 0;
-  virtual void Stop() = 0;
-};
-
-// A wrapping 32-bit count of milliseconds from a monotonic clock.
-uint32_t TickCount32();
 
 // Transmission time of `bytes` at `bitsPerSecond` in milliseconds, ten bit times per byte,
 // rounded to the nearest integer with halves to the even neighbour.
@@ -81,13 +69,11 @@ public:
   using TComPortReceivePacketEvent =
       std::function<void(TCommPortDriver* Sender, const char* Packet, uint32_t DataSize)>;
 
-  explicit TCommPortDriver(TPollTimer* timer = nullptr);
+  TCommPortDriver();
   TCommPortDriver(const TCommPortDriver&) = delete;
   TCommPortDriver& operator=(const TCommPortDriver&) = delete;
   ~TCommPortDriver();
 
-  // The timer may be given after construction (before the first OpenPort).
-  void SetPollTimer(TPollTimer* timer);
   // Replaces the millisecond clock of the packet time-outs (tests).
   void SetTickSource(std::function<uint32_t()> tick);
 
@@ -98,11 +84,26 @@ public:
   TComPortModemLines ModemLines() const;
   void SuspendPolling() { ++suspendCount_; }
   void ResumePolling() { --suspendCount_; }
-  // One polling tick; the timer calls it.
+  // One polling tick; the owner's polling timer calls it.
   void PollTick();
 
-  // The device OpenPort opens for the current ComPort, and why the last OpenPort failed.
+  // The byte-source shape of the receive path: Open and Close are OpenPort and ClosePort;
+  // ReadQueued runs one polling tick and appends what it read instead of raising OnReceiveData,
+  // and answers false (the port closed, LastError saying why) once the other end has hung up.
+  bool Open() { return OpenPort(); }
+  void Close();
+  bool ReadQueued(std::string& out);
+  // "COM3 (/dev/ttyUSB0)", or the device alone when one is named directly.
+  std::string Name() const;
+  const std::string& LastError() const { return lastOpenError_; }
+
+  // The device OpenPort opens: the one named directly, else the current ComPort's; and why the
+  // last OpenPort failed.
   std::string DeviceName() const;
+  // A device path that stands in for ComPort (a device picked from the list of those present);
+  // empty gives the port number back its say. Ignored while the port is open.
+  void SetDevicePath(std::string path);
+  const std::string& DevicePath() const { return devicePath_; }
   const std::string& LastOpenError() const { return lastOpenError_; }
 
   TComPortNumber ComPort() const { return comPort_; }
@@ -143,6 +144,10 @@ public:
 
   TComPortReceiveDataEvent OnReceiveData;
   TComPortReceivePacketEvent OnReceivePacket;
+  // The polling timer is the owner's: the component says when it should run and at which period
+  // (OpenPort, and a new ComPortPollingDelay while open) and when it should stop (ClosePort).
+  std::function<void(uint32_t periodMs)> OnPollingStart;
+  std::function<void()> OnPollingStop;
   // Once, when the open port's other end hangs up (a USB receiver pulled out, a pseudo-terminal
   // closed); the port stays open until the owner closes it.
   std::function<void(TCommPortDriver* Sender)> OnHangUp;
@@ -162,8 +167,12 @@ private:
   void ApplyPacketTimeoutRule(int32_t value);
   void PollPackets(int queued);
 
+  void StartPolling() const;
+  void StopPolling() const;
+
   TTermiosPort port_;
-  TPollTimer* timer_ = nullptr;
+  std::string devicePath_;
+  std::string* sink_ = nullptr;  // ReadQueued's output while its tick runs
   std::function<uint32_t()> tick_;
   std::vector<char> buffer_;
   std::string lastOpenError_;

@@ -38,7 +38,7 @@ protected:
     WriteAll(ini, "[Settings]\nComPort=3\nSaveLogName=" + log.string() + "\n" + settings +
                       "\n[Ports]\nCOM3=" + slaveName + "\n");
     CreateForms();
-    ASSERT_TRUE(SatVForm->CommPortDriver.IsOpen());
+    ASSERT_TRUE(SatVForm->Receiver.SourceOpen());
   }
   std::string Recv() const { return MoniForm->lblRecv->text().toStdString(); }
   std::filesystem::path log;
@@ -62,7 +62,7 @@ TEST_F(LogWindowTest, AllRecordsEverySentenceFramedWithCrLfUntilSwitchedOff) {
 
   Item("menSaveLog")->trigger();
   EXPECT_FALSE(Item("menSaveLog")->isChecked());
-  EXPECT_FALSE(SatVForm->Recorder.LogOpened());
+  EXPECT_FALSE(SatVForm->Receiver.Recorder().LogOpened());
   Send(kRmc);
   ASSERT_TRUE(WaitFor([&] { return Recv() == kRmc.substr(0, kRmc.size() - 2); }));
   EXPECT_EQ(ReadAll(log), expected);
@@ -136,7 +136,7 @@ TEST_F(ReplayWindowTest, TwentyFiveLinesWithFastEndInThreeTicks) {
   EXPECT_TRUE(Item("mnStopLog")->isEnabled());
   ASSERT_TRUE(WaitFor([] { return SatVForm->mnStopLog && !SatVForm->mnStopLog->isEnabled(); }));
   EXPECT_EQ(ticks, 3);
-  EXPECT_EQ(SatVForm->Replayer.LinesReplayed(), 25u);
+  EXPECT_EQ(SatVForm->Receiver.Replayer().LinesReplayed(), 25u);
   EXPECT_TRUE(Item("menOpenLog")->isEnabled());
   // A replayed line reaches the processor with LF and CR after it; the LF stays in the text.
   const TSentenceRing& shown = ConsoleForm->Ring();
@@ -167,7 +167,7 @@ TEST_F(ReplayWindowTest, LastLineWithoutLineEndIsReplayedAndStopEndsAtOnce) {
   const int stoppedAt = ticks;
   RunEvents(60);
   EXPECT_EQ(ticks, stoppedAt);
-  EXPECT_LT(SatVForm->Replayer.LinesReplayed(), 1000u);
+  EXPECT_LT(SatVForm->Receiver.Replayer().LinesReplayed(), 1000u);
   EXPECT_TRUE(errors.empty());
 }
 

@@ -3,6 +3,7 @@
 // pixels.
 #include "gui/QtText.h"
 #include "gui/USatVForm.h"
+#include "nmea/Receiver.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,7 @@ TEST_F(WindowTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView) 
   EXPECT_TRUE(Item("mnuSp9600")->isChecked());
   EXPECT_FALSE(Item("mnuSp4800")->isChecked());
   EXPECT_EQ(Item("mnuCom3")->toolTip(), QString::fromStdString(slaveName));
-  ASSERT_TRUE(SatVForm->CommPortDriver.IsOpen());
+  ASSERT_TRUE(SatVForm->Receiver.SourceOpen());
   termios t{};
   ASSERT_EQ(tcgetattr(slave, &t), 0);
   EXPECT_EQ(cfgetispeed(&t), B9600);
@@ -161,7 +162,7 @@ TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   Item("mnuCom5")->trigger();
   EXPECT_TRUE(Item("mnuCom5")->isChecked());
   EXPECT_FALSE(Item("mnuCom1")->isChecked());
-  EXPECT_FALSE(SatVForm->CommPortDriver.IsOpen());
+  EXPECT_FALSE(SatVForm->Receiver.SourceOpen());
   // Said on the monitor and in the sky view until data arrives, here from a replay.
   const auto shown = [] { return MoniForm->lblRecv->text() + "|" + SatVForm->pnlSat->StatusText(); };
   const std::string said = "COM5 (" + (dir / "no-such-tty").string() + "): No such file or directory";
@@ -169,7 +170,7 @@ TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   WriteAll(dir / "one.log", Sentence("GPGLL,3539.1234,N,13944.5678,E,123519,A"));
   SatVForm->StartReplay((dir / "one.log").string());
   // The replayed sentence clears the status; the end of the replay is said in its place.
-  ASSERT_TRUE(WaitFor([&] { return !SatVForm->Replayer.Running(); }));
+  ASSERT_TRUE(WaitFor([&] { return !SatVForm->Receiver.Replayer().Running(); }));
   EXPECT_EQ(shown(), "Replay finished|");
   DestroyForms();
   EXPECT_NE(ReadAll(ini).find("ComPort=5\n"), std::string::npos);
@@ -210,12 +211,12 @@ TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
   TSkyPanel* sky = SatVForm->pnlSat;
   ASSERT_EQ(sky->size(), QSize(240, 230));
   EXPECT_EQ(sky->Layout().Radius, 103);
-  SatVForm->PlaceSatellite("05", 1, 90, 0, 45);
-  SatVForm->PlaceSatellite("12", 2, 0, 90, 7);
-  SatVForm->PlaceSatellite("30", 3, 0, 180, 7);
-  for (int n = 1; n <= 3; ++n) SatVForm->SetSatVisible(n, true);
-  SatVForm->SetSatColor(1, clBlue);
-  SatVForm->SetSatVisible(3, false);
+  SatVForm->pnlSat->PlaceSatellite("05", 1, 90, 0, 45);
+  SatVForm->pnlSat->PlaceSatellite("12", 2, 0, 90, 7);
+  SatVForm->pnlSat->PlaceSatellite("30", 3, 0, 180, 7);
+  for (int n = 1; n <= 3; ++n) SatVForm->pnlSat->SetSatVisible(n, true);
+  SatVForm->pnlSat->SetSatColor(1, clBlue);
+  SatVForm->pnlSat->SetSatVisible(3, false);
   const QImage img = sky->grab().toImage();
   EXPECT_EQ(img.pixelColor(120, 115), QColor(0, 0, 255));  // zenith
   EXPECT_EQ(img.pixelColor(223, 115), QColor(255, 0, 0));  // east on the horizon
@@ -236,10 +237,14 @@ TEST_F(WindowTest, AReceiverThatHangsUpIsSaidAndReopenedWhenItComesBack) {
   OpenPty();
   const std::filesystem::path link = dir / "gps";
   std::filesystem::create_symlink(slaveName, link);
-  WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\n\n[Ports]\nCOM3=" + link.string() + "\n");
+  const std::filesystem::path logFile = dir / "hang.log";
+  WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\nSaveLog=1\nSaveLogName=" + logFile.string() +
+                    "\n\n[Ports]\nCOM3=" + link.string() + "\n");
   CreateForms();
-  ASSERT_TRUE(SatVForm->CommPortDriver.IsOpen());
-  Send(Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7"));
+  ASSERT_TRUE(SatVForm->Receiver.SourceOpen());
+  const std::string gsa = Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7");
+  // Half a sentence is in the framing when the receiver goes.
+  Send(gsa + "$GPRMC,090005.0,A,34");
   ASSERT_TRUE(WaitFor([] { return SatVForm->pnlSat->FixCaption() == "3D Fix"; }));
 
   // Pulled out: the other end goes away.
@@ -249,17 +254,20 @@ TEST_F(WindowTest, AReceiverThatHangsUpIsSaidAndReopenedWhenItComesBack) {
   ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().contains("hung up"); }));
   EXPECT_EQ(SatVForm->pnlSat->FixCaption(), "FIX N/A");
   EXPECT_FALSE(NmeaRec.FixValid);
-  EXPECT_TRUE(SatVForm->ReopenTimer.isActive());
+  EXPECT_TRUE(SatVForm->ReopenTimer.Active());
 
   // Plugged in again at the same path.
   OpenPty();
   std::filesystem::remove(link);
   std::filesystem::create_symlink(slaveName, link);
-  ASSERT_TRUE(WaitFor([] { return SatVForm->CommPortDriver.IsOpen(); }, 5));
-  EXPECT_FALSE(SatVForm->ReopenTimer.isActive());
+  ASSERT_TRUE(WaitFor([] { return SatVForm->Receiver.SourceOpen(); }, 5));
+  EXPECT_FALSE(SatVForm->ReopenTimer.Active());
   const std::string gga = Sentence("GPGGA,123519,3539.1234,N,13944.5678,E,1,08,0.9,545.4,M,46.9,M,,");
   Send(gga);
-  ASSERT_TRUE(WaitFor([] { return MoniForm->lblGGA->text().startsWith("GPS Fix Data"); }));
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().startsWith(">$GPGGA"); }));
+  // Every whole sentence in the log, and no line joined across the hang-up.
+  SatVForm->Receiver.Recorder().CloseLogFile();
+  EXPECT_EQ(ReadAll(logFile), gsa + gga);
 }
 
 }  // namespace
@@ -286,8 +294,8 @@ TEST_F(WindowTest, TheSkyViewGrowsWithTheWindowAndShowsItsLegendWhenThereIsRoom)
   WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
   CreateForms();
   SatVForm->show();
-  SatVForm->PlaceSatellite("05", 1, 90, 0, 45);
-  SatVForm->SetSatVisible(1, true);
+  SatVForm->pnlSat->PlaceSatellite("05", 1, 90, 0, 45);
+  SatVForm->pnlSat->SetSatVisible(1, true);
   struct Case {
     int w, h, symbol;
     bool legend;

@@ -235,7 +235,7 @@ TEST_F(SetFormTest, ATypedFixSentenceIsStoredAndOnlyRmcChangesTheDecoders) {
     SetForm->btnOK->click();
     EXPECT_EQ(NmeaRec.GpsFix, typed);
     NmeaRec.FixValid = false;
-    SatVForm->Proc.ProcessNmea(rmc);
+    SatVForm->Receiver.Proc().ProcessNmea(rmc);
     EXPECT_EQ(NmeaRec.FixValid, std::string(typed) == "$GPRMC") << typed;
   }
   SetForm->show();
@@ -277,7 +277,7 @@ TEST_F(SetFormTest, TheMultiGnssBoxOnTheSystemPageSwitchesTheDecodersAtOnce) {
     SetForm->btnOK->click();
     EXPECT_EQ(NmeaRec.Gnss, on);
     NmeaRec.Lat = 0;
-    SatVForm->Proc.ProcessNmea(gga);
+    SatVForm->Receiver.Proc().ProcessNmea(gga);
     EXPECT_EQ(NmeaRec.Lat != 0, on);
   }
 }

@@ -21,7 +21,7 @@ protected:
     CreateForms();
   }
   void Feed(const std::string& bytes) {
-    SatVForm->Proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    SatVForm->Receiver.Proc().ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     QApplication::processEvents();
   }
   QStringList ConsoleLines() const {
@@ -149,7 +149,7 @@ TEST_F(ToolWindowsTest, ReplayWindowPausesStepsChangesPaceSeeksAndSaysTheEnd) {
     QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
     QApplication::sendEvent(ReplayForm, &press);
   };
-  const TReplayDrive& drive = SatVForm->Replayer;
+  const TReplayDrive& drive = SatVForm->Receiver.Replayer();
   SatVForm->StartReplay((dir / "drive.log").string());
   EXPECT_TRUE(ReplayForm->isVisible());
   EXPECT_EQ(ReplayForm->lblFile->text().toStdString(), (dir / "drive.log").string());

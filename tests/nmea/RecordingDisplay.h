@@ -18,7 +18,7 @@ public:
   std::vector<Placement> placed;
   std::vector<std::pair<int, bool>> visibility;
   std::vector<std::pair<int, TColor>> colours;
-  std::vector<std::string> fixCaptions, gga, gll, rmc, recv;
+  std::vector<std::string> fixCaptions, gga, gll, rmc, recv, status;
 
   void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override {
     placed.push_back({prn, index, elevation, azimuth, snr});
@@ -30,6 +30,7 @@ public:
   void ShowGLL(const std::string& b) override { gll.push_back(b); }
   void ShowRMC(const std::string& b) override { rmc.push_back(b); }
   void SetRecvCaption(std::string_view s) override { recv.emplace_back(s); }
+  void ShowStatus(const std::string& s) override { status.push_back(s); }
 };
 
 }  // namespace orvane::test

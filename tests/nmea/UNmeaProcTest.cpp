@@ -235,7 +235,11 @@ public:
     size_t start = 0;
     bool failed = false;
     for (size_t cr; !failed && (cr = pending.find('\r', start)) != std::string::npos;) {
-      const std::string s = pending.substr(start, cr - start);
+      std::string s = pending.substr(start, cr - start);
+      if (std::exchange(overlong, false) || s.size() > TNmeaProc::kMaxPendingText) {
+        const size_t dollar = s.rfind('$');
+        s = dollar == std::string::npos || s.size() - dollar > TNmeaProc::kMaxPendingText ? "" : s.substr(dollar);
+      }
       start = cr + 1 < pending.size() ? cr + 2 : pending.size();
       endedInCr = cr + 1 == pending.size();
       if (!s.empty() && s[0] == '$' && writes++ == failAt) {
@@ -251,12 +255,16 @@ public:
       }
     }
     pending.erase(0, start);
-    if (pending.size() > TNmeaProc::kMaxPendingText) pending.erase(0, pending.size() - TNmeaProc::kMaxPendingText);
+    if (pending.size() > TNmeaProc::kMaxPendingText) {
+      pending.erase(0, pending.size() - TNmeaProc::kMaxPendingText);
+      overlong = true;
+    }
     if (failed) throw std::runtime_error("log");
   }
 
 private:
   bool endedInCr = false;
+  bool overlong = false;  // the pending text was cut since the last sentence end
   int writes = 0;
 };
 

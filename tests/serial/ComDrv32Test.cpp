@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,16 +22,19 @@
 namespace orvane {
 namespace {
 
-class RecordingTimer : public TPollTimer {
+// The owner's polling timer as the component asks for it.
+class RecordingTimer {
 public:
-  void Start(uint32_t periodMs) override {
-    running = true;
-    period = periodMs;
-    ++starts;
-  }
-  void Stop() override {
-    running = false;
-    ++stops;
+  explicit RecordingTimer(TCommPortDriver& port) {
+    port.OnPollingStart = [this](uint32_t periodMs) {
+      running = true;
+      period = periodMs;
+      ++starts;
+    };
+    port.OnPollingStop = [this] {
+      running = false;
+      ++stops;
+    };
   }
   bool running = false;
   uint32_t period = 0;
@@ -106,8 +110,8 @@ protected:
   void TearDown() override { ClearComDevices(); }
 
   Pty pty;
-  RecordingTimer timer;
-  TCommPortDriver port{&timer};
+  TCommPortDriver port;
+  RecordingTimer timer{port};
   Received got;
   Received packets;
   uint32_t now = 1000;
@@ -343,8 +347,8 @@ TEST_F(ComDrv32Test, PortNumberAndBufferSizesCannotChangeWhileOpen) {
 }
 
 TEST(ComDrv32Rules, PacketSizeTimeoutAndPollingDelay) {
-  RecordingTimer timer;
-  TCommPortDriver port(&timer);
+  TCommPortDriver port;
+  RecordingTimer timer(port);
   port.SetPacketSize(0);
   EXPECT_EQ(port.PacketSize(), -1);
   port.SetPacketSize(-7);
@@ -487,8 +491,8 @@ TEST_F(ComDrv32Test, RestOfAPacketReadWithoutRecordedStartGetsTheWholeTimeout) {
 }
 
 TEST_F(ComDrv32Test, SecondOpenerOfTheSameDeviceIsRefused) {
-  RecordingTimer otherTimer;
-  TCommPortDriver other(&otherTimer);
+  TCommPortDriver other;
+  RecordingTimer otherTimer(other);
   ASSERT_TRUE(port.OpenPort());
   EXPECT_FALSE(other.OpenPort());  // also as root, who passes the terminal's own exclusion
   EXPECT_FALSE(other.IsOpen());
@@ -558,6 +562,47 @@ TEST(PortNames, PortsSectionMapsNumbers) {
   EXPECT_EQ(ComDeviceName(16), "/dev/ttyS15");
   SetComDevices({});
   EXPECT_EQ(ComDeviceName(1), "/dev/ttyS0");
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The byte-source shape the receive path reads every input through.
+TEST_F(ComDrv32Test, ReadsAsAByteSourceUntilTheOtherEndHangsUp) {
+  EXPECT_EQ(port.Name(), "COM2 (" + pty.path + ")");
+  ASSERT_TRUE(port.Open());
+  std::string out = "kept";
+  pty.Write("$GPGGA,1\r\n");
+  ASSERT_TRUE(pty.WaitQueued(10));
+  EXPECT_TRUE(port.ReadQueued(out));
+  EXPECT_EQ(out, "kept$GPGGA,1\r\n");
+  EXPECT_TRUE(got.chunks.empty());  // read into the caller's text, not raised as an event
+  pty.CloseMaster();
+  bool open = true;
+  for (int i = 0; i < 100 && open; ++i) open = port.ReadQueued(out);
+  EXPECT_FALSE(open);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(port.LastError(), "the receiver hung up");
+  EXPECT_FALSE(port.ReadQueued(out));
+}
+
+TEST_F(ComDrv32Test, ADeviceNamedDirectlyStandsInForThePortNumber) {
+  Pty direct;
+  port.SetDevicePath(direct.path);
+  EXPECT_EQ(port.Name(), direct.path);
+  EXPECT_EQ(port.DeviceName(), direct.path);
+  ASSERT_TRUE(port.Open()) << port.LastError();
+  port.SetDevicePath("/elsewhere");  // not while open
+  EXPECT_EQ(port.DevicePath(), direct.path);
+  port.Close();
+  port.SetDevicePath((std::filesystem::temp_directory_path() / "orvane-no-such-tty").string());
+  EXPECT_FALSE(port.Open());
+  EXPECT_EQ(port.LastError().rfind("Cannot open \"", 0), 0u) << port.LastError();  // no COM number to name
+  port.SetDevicePath("");
+  EXPECT_EQ(port.Name(), "COM2 (" + pty.path + ")");
 }
 
 }  // namespace

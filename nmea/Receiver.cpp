@@ -1,0 +1,241 @@
+#include "nmea/Receiver.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/TickCount.h"
+
+namespace orvane {
+
+std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError) {
+  // The driver's text repeats the port and the device that the message names already.
+  std::string cause = lastOpenError;
+  for (const std::string& prefix : {"COM" + std::to_string(number) + ": ", "Cannot open \"" + device + "\": "})
+    if (cause.rfind(prefix, 0) == 0) cause.erase(0, prefix.size());
+  if (cause.empty()) cause = "cannot be opened";
+  std::string msg = "COM" + std::to_string(number) + " (" + device + "): " + cause;
+  if (cause.find("Permission denied") != std::string::npos) msg += " (join the dialout group)";
+  return msg;
+}
+
+namespace {
+
+std::unique_ptr<TByteSourceOf<TCommPortDriver>> MakeSerialSource() {
+  auto source = std::make_unique<TByteSourceOf<TCommPortDriver>>();
+  TCommPortDriver& port = source->Source;
+  port.SetComPort(pnCOM1);
+  port.SetComPortHwHandshaking(hhNONE);
+  port.SetComPortInBufSize(9600);
+  port.SetComPortOutBufSize(9600);
+  return source;
+}
+
+}  // namespace
+
+TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
+    : Rec(rec),
+      Timers(timers),
+      Clock(clock ? std::move(clock) : TClock(SteadyMs)),
+      Recorder_(rec, timers.Save),
+      Proc_(rec, Fan, &Recorder_),
+      Replayer_(
+          timers.Replay, [this] { return static_cast<uint64_t>(Clock()); }, &Polling, &Recorder_) {
+  // A replayed line takes the received sentences' road, followed by LF and CR: the processor
+  // frames at the CR and the LF goes with the checksum cut.
+  Replayer_.Deliver = [this](const std::string& line) { Proc_.ProcessNmea(line + "\n\r"); };
+  Replayer_.OnStartStop = [this] { Proc_.ClearPending(); };
+  Proc_.OnSentence = [this](const TSentenceInfo& info) { Sentence(info); };
+  Proc_.OnOverlongLine = [this] {
+    if (std::exchange(OverlongTold, true)) return;
+    const std::string text =
+        "A line longer than " + std::to_string(TNmeaProc::kMaxPendingText) + " bytes without a line end was dropped";
+    Log(text);
+    Fan.SetRecvCaption(text);
+  };
+  Replayer_.OnLongLine = [this](const std::string& message) {
+    Log(message);
+    Fan.SetRecvCaption(message);
+  };
+  UseSerialPort();
+}
+
+TReceiver::~TReceiver() {
+  Replayer_.Stop();
+  CloseSource();
+}
+
+void TReceiver::SetClock(TClock clock) { Clock = clock ? std::move(clock) : TClock(SteadyMs); }
+
+// ---- displays ----
+
+void TReceiver::AddDisplay(TNmeaDisplay& display) {
+  if (std::find(Fan.Displays.begin(), Fan.Displays.end(), &display) != Fan.Displays.end()) return;
+  Fan.Displays.push_back(&display);
+  if (!Status_.empty()) display.ShowStatus(Status_);
+}
+
+void TReceiver::RemoveDisplay(TNmeaDisplay& display) { std::erase(Fan.Displays, &display); }
+
+void TReceiver::TFan::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
+  for (TNmeaDisplay* d : Displays) d->PlaceSatellite(prn, index, elevation, azimuth, snr);
+}
+void TReceiver::TFan::SetSatVisible(int index, bool visible) {
+  for (TNmeaDisplay* d : Displays) d->SetSatVisible(index, visible);
+}
+void TReceiver::TFan::SetSatColor(int index, TColor color) {
+  for (TNmeaDisplay* d : Displays) d->SetSatColor(index, color);
+}
+void TReceiver::TFan::SetFixCaption(const std::string& caption) {
+  for (TNmeaDisplay* d : Displays) d->SetFixCaption(caption);
+}
+bool TReceiver::TFan::WantsBlocks() const {
+  return std::any_of(Displays.begin(), Displays.end(), [](const TNmeaDisplay* d) { return d->WantsBlocks(); });
+}
+void TReceiver::TFan::ShowGGA(const std::string& block) {
+  for (TNmeaDisplay* d : Displays) d->ShowGGA(block);
+}
+void TReceiver::TFan::ShowGLL(const std::string& block) {
+  for (TNmeaDisplay* d : Displays) d->ShowGLL(block);
+}
+void TReceiver::TFan::ShowRMC(const std::string& block) {
+  for (TNmeaDisplay* d : Displays) d->ShowRMC(block);
+}
+void TReceiver::TFan::SetRecvCaption(std::string_view sentence) {
+  // A sentence shown, live or replayed, is data arriving.
+  Owner.ClearStatus();
+  for (TNmeaDisplay* d : Displays) d->SetRecvCaption(sentence);
+}
+void TReceiver::TFan::ShowStatus(const std::string& text) {
+  for (TNmeaDisplay* d : Displays) d->ShowStatus(text);
+}
+
+void TReceiver::Say(const std::string& status) {
+  Status_ = status;
+  Fan.ShowStatus(status);
+  // Retries fail the same way every time; the log hears it once.
+  if (status != LastSaid) Log(status);
+  LastSaid = status;
+}
+
+void TReceiver::ClearStatus() {
+  if (Status_.empty()) return;
+  Status_.clear();
+  Fan.ShowStatus("");
+}
+
+void TReceiver::Log(const std::string& line) {
+  if (OnLog) OnLog(line);
+}
+
+// ---- the input ----
+
+void TReceiver::SetSource(std::unique_ptr<TByteSource> source) {
+  if (!source) return;
+  if (Source_) CloseSource();
+  Source_ = std::move(source);
+  Serial = nullptr;
+  if (auto* serial = dynamic_cast<TByteSourceOf<TCommPortDriver>*>(Source_.get())) Serial = &serial->Source;
+}
+
+TCommPortDriver& TReceiver::UseSerialPort() {
+  if (!Serial) SetSource(MakeSerialSource());
+  return *Serial;
+}
+
+std::string TReceiver::OpenFailure() const {
+  if (Serial && Serial->DevicePath().empty())
+    return PortOpenFailure(static_cast<int>(Serial->ComPort()) + 1, Serial->DeviceName(), Serial->LastError());
+  const std::string& error = Source_->LastError();
+  return Source_->Name() + ": " + (error.empty() ? "cannot be opened" : error);
+}
+
+bool TReceiver::OpenSource() {
+  if (Source_->IsOpen()) return true;
+  if (!Source_->Open()) {
+    // No message box, as for a receiver that is simply unplugged; but say why no data will come.
+    Say(OpenFailure());
+    StartReopen();
+    return false;
+  }
+  if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
+  StopReopen();
+  LastSaid.clear();
+  OverlongTold = false;
+  ClearStatus();
+  PollOn = true;
+  if (Timers.Poll) Timers.Poll->Start(kPollMs);
+  return true;
+}
+
+void TReceiver::CloseSource() {
+  StopReopen();
+  PollOn = false;
+  if (Timers.Poll) Timers.Poll->Stop();
+  Source_->Close();
+  Proc_.ClearPending();
+}
+
+void TReceiver::StartReopen() {
+  ReopenOn = true;
+  if (Timers.Reopen) Timers.Reopen->Start(kReopenMs);
+}
+
+void TReceiver::StopReopen() {
+  if (!ReopenOn) return;
+  ReopenOn = false;
+  if (Timers.Reopen) Timers.Reopen->Stop();
+}
+
+void TReceiver::Lost(const std::string& why) {
+  PollOn = false;
+  if (Timers.Poll) Timers.Poll->Stop();
+  Source_->Close();
+  // Half a sentence from before the loss must not be completed by the next device's data.
+  Proc_.ClearPending();
+  // Its last fix is no longer the receiver's word: the track must not go on recording it.
+  Rec.FixValid = false;
+  Fan.SetFixCaption("FIX N/A");
+  Say(Source_->Name() + ": " + why + "; trying to reopen it every " + std::to_string(kReopenMs / 1000) + " seconds");
+  StartReopen();
+}
+
+// ---- ticks ----
+
+void TReceiver::PollTick() {
+  if (!PollOn || Polling.Count > 0) return;
+  Received.clear();
+  const bool open = Source_->ReadQueued(Received);
+  if (!Received.empty()) {
+    ClearStatus();
+    Proc_.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(Received.data()), Received.size());
+  }
+  if (!open && PollOn) Lost(Source_->LastError().empty() ? "the source was lost" : Source_->LastError());
+}
+
+void TReceiver::ReopenTick() {
+  if (!ReopenOn) return;
+  if (!Source_->Open()) return;
+  if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
+  StopReopen();
+  Log(Source_->Name() + " is back");
+  LastSaid.clear();
+  ClearStatus();
+  OverlongTold = false;
+  PollOn = true;
+  if (Timers.Poll) Timers.Poll->Start(kPollMs);
+}
+
+void TReceiver::ReplayTick() { Replayer_.Tick(); }
+
+void TReceiver::SaveTick() { Recorder_.SLTimerTimer(); }
+
+void TReceiver::StartReplay(const std::string& fileName) { Replayer_.Start(fileName); }
+
+void TReceiver::StopReplay() { Replayer_.Stop(); }
+
+void TReceiver::Sentence(const TSentenceInfo& info) {
+  if (GnssHint.Note(info, Rec, Clock()) && OnGnssQuestion) OnGnssQuestion();
+  if (OnSentence) OnSentence(info);
+}
+
+}  // namespace orvane

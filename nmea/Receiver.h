@@ -1,0 +1,151 @@
+// The receive path below the windows: one input (a serial port, or any byte source), the framing
+// and decoding, recording and replay, and reopening an input that failed or hung up. The windows
+// are its displays and command it; tests drive it with scripted sources and hand-ticked timers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/PollTimer.h"
+#include "nmea/ByteSource.h"
+#include "nmea/GnssHint.h"
+#include "nmea/NmeaDisplay.h"
+#include "nmea/NmeaLog.h"
+#include "nmea/NmeaRec.h"
+#include "nmea/ReplayDrive.h"
+#include "nmea/UNmeaProc.h"
+#include "serial/ComDrv32.h"
+
+namespace orvane {
+
+// The message for a port that did not open: "COM3 (/dev/ttyUSB0): Permission denied (join the
+// dialout group)".
+std::string PortOpenFailure(int number, const std::string& device, const std::string& lastOpenError);
+
+class TReceiver {
+public:
+  static constexpr uint32_t kPollMs = 50;
+  static constexpr uint32_t kReopenMs = 2000;
+
+  // The four timers of the receive path, each ticking the handler of the same name.
+  struct TTimers {
+    TPollTimer* Poll = nullptr;    // reads the source: PollTick
+    TPollTimer* Reopen = nullptr;  // tries a lost source again: ReopenTick
+    TPollTimer* Replay = nullptr;  // the replay's pace: ReplayTick
+    TPollTimer* Save = nullptr;    // the save interval: SaveTick
+  };
+  using TClock = std::function<int64_t()>;
+
+  // Starts with a closed serial source for COM1 (the driver set up as the program uses it).
+  TReceiver(TNmeaRec& rec, TTimers timers, TClock clock = nullptr);
+  TReceiver(const TReceiver&) = delete;
+  TReceiver& operator=(const TReceiver&) = delete;
+  ~TReceiver();
+
+  // Where decoded data, sentences and the receiver's status are shown. A display added while a
+  // status is said is told it at once. Remove a display before it goes.
+  void AddDisplay(TNmeaDisplay& display);
+  void RemoveDisplay(TNmeaDisplay& display);
+
+  // ---- the input
+  // Replaces the source (the old one closed, its half sentence forgotten); not opened here.
+  void SetSource(std::unique_ptr<TByteSource> source);
+  TByteSource& Source() const { return *Source_; }
+  // The serial driver when the source is one, else null.
+  TCommPortDriver* SerialPort() const { return Serial; }
+  // Makes the source a serial port again when it is not one; answers its driver.
+  TCommPortDriver& UseSerialPort();
+  // Opens the source. A failure is said (status, log) and the source tried again every
+  // kReopenMs; true when it is open.
+  bool OpenSource();
+  // Closes the source: no polling, no retries, no half sentence kept.
+  void CloseSource();
+  bool SourceOpen() const { return Source_->IsOpen(); }
+  bool Reopening() const { return ReopenOn; }
+
+  // ---- timer ticks
+  void PollTick();
+  void ReopenTick();
+  void ReplayTick();
+  void SaveTick();
+
+  // ---- recording and replay
+  TNmeaProc& Proc() { return Proc_; }
+  TNmeaLogRecorder& Recorder() { return Recorder_; }
+  TReplayDrive& Replayer() { return Replayer_; }
+  // Throws std::runtime_error naming the file and the cause when it cannot be opened.
+  void StartReplay(const std::string& fileName);
+  void StopReplay();
+
+  // What keeps data from coming, as said to the displays; empty while data comes.
+  const std::string& Status() const { return Status_; }
+
+  void SetClock(TClock clock);
+
+  // Lines for standard error, without the program's name.
+  std::function<void(const std::string& line)> OnLog;
+  // After each sentence the processor handled.
+  std::function<void(const TSentenceInfo&)> OnSentence;
+  // Once: a receiver sends only multi-GNSS talkers while they are not decoded; time to ask.
+  std::function<void()> OnGnssQuestion;
+
+private:
+  // The displays as the processor sees them: every call goes to each display, and a sentence
+  // shown takes the status away first.
+  class TFan : public TNmeaDisplay {
+  public:
+    explicit TFan(TReceiver& owner) : Owner(owner) {}
+    void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
+    void SetSatVisible(int index, bool visible) override;
+    void SetSatColor(int index, TColor color) override;
+    void SetFixCaption(const std::string& caption) override;
+    bool WantsBlocks() const override;
+    void ShowGGA(const std::string& block) override;
+    void ShowGLL(const std::string& block) override;
+    void ShowRMC(const std::string& block) override;
+    void SetRecvCaption(std::string_view sentence) override;
+    void ShowStatus(const std::string& text) override;
+    std::vector<TNmeaDisplay*> Displays;
+
+  private:
+    TReceiver& Owner;
+  };
+  // A replay stops the reading of the source meanwhile.
+  struct TPolling final : TPortPolling {
+    void SuspendPolling() override { ++Count; }
+    void ResumePolling() override { --Count; }
+    int Count = 0;
+  };
+
+  void Say(const std::string& status);
+  void ClearStatus();
+  void Log(const std::string& line);
+  std::string OpenFailure() const;
+  void StartReopen();
+  void StopReopen();
+  void Lost(const std::string& why);
+  void Sentence(const TSentenceInfo& info);
+
+  TNmeaRec& Rec;
+  TTimers Timers;
+  TClock Clock;
+  TFan Fan{*this};
+  TPolling Polling;
+  TNmeaLogRecorder Recorder_;
+  TNmeaProc Proc_;
+  TReplayDrive Replayer_;
+  TGnssHint GnssHint;
+  std::unique_ptr<TByteSource> Source_;
+  TCommPortDriver* Serial = nullptr;
+  std::string Status_;
+  std::string LastSaid;  // the last failure written to the log, not repeated while it holds
+  std::string Received;  // one poll's bytes
+  bool PollOn = false;
+  bool ReopenOn = false;
+  bool OverlongTold = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,236 @@
+// The receiver with a scripted source, hand-ticked timers and recording displays.
+#include "nmea/Receiver.h"
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/common/TempFiles.h"
+#include "tests/nmea/RecordingDisplay.h"
+
+namespace orvane {
+namespace {
+
+using test::RecordingDisplay;
+
+struct HandTimer : TPollTimer {
+  bool running = false;
+  uint32_t period = 0;
+  void Start(uint32_t ms) override {
+    running = true;
+    period = ms;
+  }
+  void Stop() override { running = false; }
+};
+
+// A source that plays a script: whether each open succeeds, and what each read delivers; a read
+// past the script's end hangs up when `hangUp` is set, else delivers nothing.
+class ScriptedSource {
+public:
+  struct Script {
+    std::deque<bool> opens;
+    std::deque<std::string> reads;
+    bool hangUp = false;
+    int openCalls = 0;
+  };
+  explicit ScriptedSource(Script& script) : S(script) {}
+  bool Open() {
+    ++S.openCalls;
+    Opened = S.opens.empty() || S.opens.front();
+    if (!S.opens.empty()) S.opens.pop_front();
+    Error = Opened ? "" : "Connection refused";
+    return Opened;
+  }
+  void Close() { Opened = false; }
+  bool IsOpen() const { return Opened; }
+  bool ReadQueued(std::string& out) {
+    if (!S.reads.empty()) {
+      out += S.reads.front();
+      S.reads.pop_front();
+      return true;
+    }
+    if (!S.hangUp) return true;
+    S.hangUp = false;
+    Opened = false;
+    Error = "the connection was closed";
+    return false;
+  }
+  std::string Name() const { return "tcp://127.0.0.1:10110"; }
+  const std::string& LastError() const { return Error; }
+
+private:
+  Script& S;
+  bool Opened = false;
+  std::string Error;
+};
+
+const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*4F";
+const std::string kGsa = "$GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7*3A";
+const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A";
+
+struct ReceiverTest : TempDir {
+  TNmeaRec rec;
+  HandTimer poll, reopen, replay, save;
+  TReceiver receiver{rec, {&poll, &reopen, &replay, &save}};
+  RecordingDisplay sky, monitor;
+  ScriptedSource::Script script;
+  std::vector<std::string> log;
+
+  void SetUp() override {
+    TempDir::SetUp();
+    receiver.AddDisplay(sky);
+    receiver.AddDisplay(monitor);
+    receiver.OnLog = [this](const std::string& line) { log.push_back(line); };
+    receiver.SetSource(std::make_unique<TByteSourceOf<ScriptedSource>>(script));
+  }
+  void Poll(int ticks = 1) {
+    for (int i = 0; i < ticks; ++i) receiver.PollTick();
+  }
+};
+
+TEST_F(ReceiverTest, BytesFromTheSourceReachEveryDisplay) {
+  script.reads = {kGga.substr(0, 20), kGga.substr(20) + "\r\n" + kGsa + "\r\n"};
+  ASSERT_TRUE(receiver.OpenSource());
+  EXPECT_TRUE(poll.running);
+  EXPECT_EQ(poll.period, TReceiver::kPollMs);
+  Poll(2);
+  for (const RecordingDisplay* d : {&sky, &monitor}) {
+    EXPECT_EQ(d->recv, (std::vector<std::string>{kGga, kGsa}));
+    EXPECT_EQ(d->gga.size(), 1u);
+    EXPECT_EQ(d->fixCaptions, std::vector<std::string>{"3D Fix"});
+  }
+  EXPECT_EQ(rec.LatNS, "N");
+  EXPECT_EQ(receiver.Status(), "");
+  receiver.CloseSource();
+  EXPECT_FALSE(poll.running);
+  EXPECT_FALSE(receiver.SourceOpen());
+}
+
+TEST_F(ReceiverTest, ASourceThatDoesNotOpenIsSaidOnceAndTriedAgainUntilItOpens) {
+  script.opens = {false, false, true};
+  const std::string said = "tcp://127.0.0.1:10110: Connection refused";
+  EXPECT_FALSE(receiver.OpenSource());
+  EXPECT_EQ(receiver.Status(), said);
+  EXPECT_FALSE(poll.running);
+  EXPECT_TRUE(reopen.running);
+  EXPECT_EQ(reopen.period, TReceiver::kReopenMs);
+  receiver.ReopenTick();
+  EXPECT_TRUE(reopen.running);
+  receiver.ReopenTick();
+  EXPECT_EQ(script.openCalls, 3);
+  EXPECT_FALSE(reopen.running);
+  EXPECT_TRUE(poll.running);
+  EXPECT_EQ(log, (std::vector<std::string>{said, "tcp://127.0.0.1:10110 is back"}));
+  for (const RecordingDisplay* d : {&sky, &monitor}) EXPECT_EQ(d->status, (std::vector<std::string>{said, ""}));
+  // A display added later is told a status that still holds.
+  receiver.CloseSource();
+  script.opens = {false};
+  receiver.OpenSource();
+  RecordingDisplay late;
+  receiver.AddDisplay(late);
+  EXPECT_EQ(late.status, std::vector<std::string>{said});
+  receiver.RemoveDisplay(late);
+}
+
+// A half sentence before a hang-up must not be completed by what the source sends after it.
+TEST_F(ReceiverTest, AHangUpForgetsTheHalfSentenceAndSaysTheFixIsGone) {
+  const std::string logName = (dir / "hang.log").string();
+  rec.SaveLogName = logName;
+  receiver.Recorder().SetSaveLog(true);
+  script.reads = {kGsa + "\r\n" + kRmc.substr(0, 30)};
+  script.hangUp = true;
+  ASSERT_TRUE(receiver.OpenSource());
+  Poll(2);
+  EXPECT_FALSE(rec.FixValid);
+  EXPECT_EQ(sky.fixCaptions.back(), "FIX N/A");
+  const std::string said = "tcp://127.0.0.1:10110: the connection was closed; trying to reopen it every 2 seconds";
+  EXPECT_EQ(receiver.Status(), said);
+  EXPECT_EQ(monitor.status.back(), said);
+  EXPECT_FALSE(poll.running);
+  EXPECT_TRUE(reopen.running);
+  EXPECT_EQ(receiver.Proc().PendingText(), "");
+  script.reads = {kGga + "\r\n"};
+  receiver.ReopenTick();
+  Poll();
+  receiver.Recorder().CloseLogFile();
+  EXPECT_EQ(ReadAll(logName), kGsa + "\r\n" + kGga + "\r\n");
+  EXPECT_EQ(receiver.Status(), "");
+}
+
+TEST_F(ReceiverTest, ClosingOrStartingAReplayForgetsTheHalfSentence) {
+  const std::filesystem::path replayed = dir / "one.log";
+  WriteAll(replayed, kGga + "\r\n");
+  const auto cases = {+[](TReceiver& r, const std::string&) { r.CloseSource(); },
+                      +[](TReceiver& r, const std::string& file) { r.StartReplay(file); }};
+  for (auto interrupt : cases) {
+    script.reads = {kRmc.substr(0, 30)};
+    ASSERT_TRUE(receiver.OpenSource());
+    Poll();
+    ASSERT_FALSE(receiver.Proc().PendingText().empty());
+    interrupt(receiver, replayed.string());
+    EXPECT_EQ(receiver.Proc().PendingText(), "");
+    receiver.StopReplay();
+    receiver.CloseSource();
+  }
+}
+
+TEST_F(ReceiverTest, AReplayStopsTheReadingOfTheSourceUntilItEnds) {
+  const std::filesystem::path replayed = dir / "one.log";
+  WriteAll(replayed, kRmc + "\r\n");
+  script.reads = {kGga + "\r\n"};
+  ASSERT_TRUE(receiver.OpenSource());
+  receiver.StartReplay(replayed.string());
+  Poll();
+  EXPECT_EQ(script.reads.size(), 1u);  // still queued
+  receiver.ReplayTick();
+  EXPECT_FALSE(receiver.Replayer().Running());
+  // A replayed line is framed with its LF, which the checksum cut drops from the fields.
+  EXPECT_EQ(sky.recv, std::vector<std::string>{kRmc + "\n"});
+  Poll();
+  EXPECT_EQ(sky.recv, (std::vector<std::string>{kRmc + "\n", kGga}));
+}
+
+// Ten megabytes without a line end: said once, and the sentence right after it still decoded.
+TEST_F(ReceiverTest, AnOverlongLineIsDroppedSaidOnceAndTheNextSentenceKept) {
+  const std::string chunk(9600, 'x');
+  for (int i = 0; i < 1100; ++i) script.reads.push_back(chunk);
+  script.reads.push_back("xxxx" + kGga + "\r\n" + std::string(5000, 'y') + kRmc + "\r\n");
+  ASSERT_TRUE(receiver.OpenSource());
+  Poll(static_cast<int>(script.reads.size()));
+  const std::string said = "A line longer than 4096 bytes without a line end was dropped";
+  EXPECT_EQ(log, std::vector<std::string>{said});
+  EXPECT_EQ(monitor.recv, (std::vector<std::string>{said, kGga, kRmc}));
+  EXPECT_EQ(monitor.gga.size(), 1u);
+  EXPECT_EQ(monitor.rmc.size(), 1u);
+}
+
+TEST_F(ReceiverTest, TheMultiGnssQuestionComesOnceAfterTenSecondsOfGnOnlySentences) {
+  int64_t now = 0;
+  int asked = 0;
+  receiver.SetClock([&now] { return now; });
+  receiver.OnGnssQuestion = [&asked] { ++asked; };
+  const std::string gn = "$GNGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,\r\n";
+  for (int64_t second : {0, 9, 10, 30}) {
+    now = second * 1000;
+    receiver.Proc().ProcessNmea(gn);
+    EXPECT_EQ(asked, second >= 10 ? 1 : 0) << second;
+  }
+}
+
+TEST_F(ReceiverTest, TheSerialPortIsTheSourceUntilAnotherIsSet) {
+  TReceiver fresh(rec, {&poll, &reopen, &replay, &save});
+  ASSERT_NE(fresh.SerialPort(), nullptr);
+  EXPECT_EQ(&fresh.UseSerialPort(), fresh.SerialPort());
+  EXPECT_EQ(fresh.SerialPort()->ComPortInBufSize(), 9600);
+  EXPECT_EQ(receiver.SerialPort(), nullptr);
+  TCommPortDriver& port = receiver.UseSerialPort();
+  EXPECT_EQ(receiver.SerialPort(), &port);
+  EXPECT_EQ(receiver.Source().Name(), "COM1 (" + port.DeviceName() + ")");
+}
+
+}  // namespace
+}  // namespace orvane
