@@ -119,7 +119,7 @@ void BM_FormPaintWithBitmap(benchmark::State& state) {
   for (auto _ : state) w.Paint();
   state.counters["bitmap_load_ms"] = w.loadMs;
   state.counters["bitmap_px"] = static_cast<double>(w.map.Width()) * w.map.Height();
-  state.counters["bitmap_in_set"] = w.layers.Has('B');
+  state.counters["bitmap_in_set"] = w.layers.Has(BitmapLetter());
 }
 // Zoom 6 is the default; from zoom 5 out the whole bitmap is smaller than the view.
 BENCHMARK(BM_FormPaintWithBitmap)->DenseRange(1, 17, 1)->Unit(benchmark::kMillisecond);

@@ -20,22 +20,32 @@ constexpr char CR = 13;
 constexpr char LF = 10;
 }  // namespace
 
-// One row per decoded sentence: the address field must begin with `prefix` (only those
-// characters are compared, so "$GPGGAX" is a GGA too), and shorter sentences are ignored.
-struct TNmeaProc::TDispatchRow {
-  const char* prefix;
-  const char* type;
-  size_t minFields;  // address field included
+// A decoder and the fields it needs at least, address field included; shorter sentences are
+// ignored.
+struct TNmeaProc::TDecoder {
+  size_t minFields;
   void (TNmeaProc::*decode)();
 };
 
+// One row per decoded sentence. The address field must begin with `prefix` (only those
+// characters are compared, so "$GPGGAX" is a GGA too); with multi-GNSS talkers on, a row with a
+// talker takes "$", any of the talkers and its type, and is decoded by its `gnss` column. A
+// proprietary row has no talker and is taken as it stands in both modes.
+struct TNmeaProc::TDispatchRow {
+  const char* prefix;
+  const char* type;
+  bool proprietary;
+  TDecoder gp;
+  TDecoder gnss;  // a multi-GNSS GSV message may end after its first group
+};
+
 const std::array<TNmeaProc::TDispatchRow, 6> TNmeaProc::kDispatch{{
-    {"$GPGSV", "GSV", 20, &TNmeaProc::DecodeGSV},
-    {"$GPGSA", "GSA", 18, &TNmeaProc::DecodeGSA},
-    {"$GPGGA", "GGA", 15, &TNmeaProc::DecodeGGA},
-    {"$GPGLL", "GLL", 7, &TNmeaProc::DecodeGLL},
-    {"$GPRMC", "RMC", 12, &TNmeaProc::DecodeRMC},
-    {"$PGRMM", "PGRMM", 2, &TNmeaProc::DecodePGRMM},
+    {"$GPGSV", "GSV", false, {20, &TNmeaProc::DecodeGSV}, {8, &TNmeaProc::DecodeGnssGSV}},
+    {"$GPGSA", "GSA", false, {18, &TNmeaProc::DecodeGSA}, {18, &TNmeaProc::DecodeGnssGSA}},
+    {"$GPGGA", "GGA", false, {15, &TNmeaProc::DecodeGGA}, {15, &TNmeaProc::DecodeGGA}},
+    {"$GPGLL", "GLL", false, {7, &TNmeaProc::DecodeGLL}, {7, &TNmeaProc::DecodeGLL}},
+    {"$GPRMC", "RMC", false, {12, &TNmeaProc::DecodeRMC}, {12, &TNmeaProc::DecodeRMC}},
+    {"$PGRMM", "PGRMM", true, {2, &TNmeaProc::DecodePGRMM}, {2, &TNmeaProc::DecodePGRMM}},
 }};
 
 TNmeaProc::TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log) : Rec(rec), Display(display), Log(log) {
@@ -254,48 +264,35 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
 
   const std::string_view address = Fields_.front();
   if (Rec.Gnss != GnssMode) ResetSatellites();
-  const TDispatchRow* row = nullptr;
-  if (GnssMode) {
-    row = GnssRow(address);
-  } else {
-    for (const TDispatchRow& r : kDispatch)
-      if (address.starts_with(r.prefix)) row = &r;
-  }
-
+  const TDispatchRow* row = FindRow(address);
   TSentenceOutcome outcome = TSentenceOutcome::Ignored;
-  // A GSV message of multi-GNSS receivers may end after its first group.
-  const size_t minFields = GnssMode && row && row->decode == &TNmeaProc::DecodeGSV ? 8 : row ? row->minFields : 0;
-  if (row && Fields_.size() < minFields) {
-    outcome = TSentenceOutcome::TooFewFields;
-  } else if (row) {
-    if (GnssMode && row->decode == &TNmeaProc::DecodeGSV)
-      DecodeGnssGSV();
-    else if (GnssMode && row->decode == &TNmeaProc::DecodeGSA)
-      DecodeGnssGSA();
-    else
-      (this->*row->decode)();
-    outcome = TSentenceOutcome::Decoded;
+  if (row) {
+    const TDecoder& decoder = GnssMode ? row->gnss : row->gp;
+    if (Fields_.size() < decoder.minFields) {
+      outcome = TSentenceOutcome::TooFewFields;
+    } else {
+      (this->*decoder.decode)();
+      outcome = TSentenceOutcome::Decoded;
+    }
   }
   if (OnSentence) OnSentence({s, address, row ? row->type : nullptr, outcome});
 }
 
-// With Gnss on, "$" and any of the talkers, then the type: "$GLGSV", "$GNGGAX". The PGRMM row
-// is taken as it stands.
-const TNmeaProc::TDispatchRow* TNmeaProc::GnssRow(std::string_view address) {
-  const TDispatchRow* row = nullptr;
+const TNmeaProc::TDispatchRow* TNmeaProc::FindRow(std::string_view address) {
   for (const TDispatchRow& r : kDispatch) {
     const std::string_view prefix = r.prefix;
-    if (r.decode == &TNmeaProc::DecodePGRMM) {
-      if (address.starts_with(prefix)) row = &r;
+    if (!GnssMode || r.proprietary) {
+      if (address.starts_with(prefix)) return &r;
       continue;
     }
+    // "$" and any of the talkers, then the type: "$GLGSV", "$GNGGAX".
     if (address.size() < prefix.size() || address[0] != '$' || address.substr(3, 3) != prefix.substr(3)) continue;
     const int talker = GnssTalkerIndex(address.substr(1, 2));
     if (talker < 0) continue;
-    row = &r;
     TalkerIndex_ = talker;
+    return &r;
   }
-  return row;
+  return nullptr;
 }
 
 void TNmeaProc::ResetSatellites() {
@@ -420,19 +417,7 @@ void TNmeaProc::RebuildSatLists() {
 // system-ID field, else by its talker, else (a GN GSA of before NMEA 4.10) by each PRN's range.
 //   $GNGSA,A,3,82,73,74,67,81,83,68,,,,,,0.99,0.54,0.83,2
 void TNmeaProc::DecodeGnssGSA() {
-  Rec.SatUsedList.clear();
-  const char c = F(2).empty() ? '\0' : F(2)[0];
-  if (static_cast<unsigned char>(c) <= '1') {
-    Rec.FixValid = false;
-    Display.SetFixCaption("FIX N/A");
-    return;
-  }
-  Rec.FixValid = true;
-  Rec.FixMode = c;
-  Rec.Pdop = static_cast<float>(SafeStrToFloat(F(15)));
-  Rec.Hdop = static_cast<float>(SafeStrToFloat(F(16)));
-  Rec.Vdop = static_cast<float>(SafeStrToFloat(F(17)));
-  Display.SetFixCaption(std::string(1, c) + "D Fix");
+  if (!ReadGsaFix()) return;
 
   TGnssSystem whole = Fields_.size() > 18 ? SystemOfId(F(18)) : TGnssSystem::Unknown;
   if (whole == TGnssSystem::Unknown) whole = TalkerSystem(F(0).substr(1, 2));
@@ -465,14 +450,14 @@ void TNmeaProc::DecodeGnssGSA() {
 
 // $GPGSA,A,3,02,05,12,25,,,,,,,,,1.8,1.0,1.5*33
 //   1 selection mode   2 fix type (1 none, 2 2D, 3 3D)   3..14 PRNs used   15 PDOP 16 HDOP 17 VDOP
-void TNmeaProc::DecodeGSA() {
+bool TNmeaProc::ReadGsaFix() {
   Rec.SatUsedList.clear();
   const char c = F(2).empty() ? '\0' : F(2)[0];
   // Some receivers write a letter here; any code above "1" counts as a fix.
   if (static_cast<unsigned char>(c) <= '1') {
     Rec.FixValid = false;
     Display.SetFixCaption("FIX N/A");
-    return;
+    return false;
   }
   Rec.FixValid = true;
   Rec.FixMode = c;
@@ -480,6 +465,11 @@ void TNmeaProc::DecodeGSA() {
   Rec.Hdop = static_cast<float>(SafeStrToFloat(F(16)));
   Rec.Vdop = static_cast<float>(SafeStrToFloat(F(17)));
   Display.SetFixCaption(std::string(1, c) + "D Fix");
+  return true;
+}
+
+void TNmeaProc::DecodeGSA() {
+  if (!ReadGsaFix()) return;
   for (int n = 1; n <= kMaxSats; ++n) {
     Rec.Sats[n - 1].Used = false;
     Display.SetSatColor(n, clRed);
@@ -502,6 +492,17 @@ void TNmeaProc::DecodeGSA() {
   }
 }
 
+bool TNmeaProc::ReadCoordinate(size_t field, double& value, std::string& hemisphere) {
+  if (F(field).empty()) {
+    value = 0;
+    hemisphere.clear();
+    return false;
+  }
+  value = NmeaToDms(F(field));
+  hemisphere = F(field + 1);
+  return true;
+}
+
 namespace {
 
 char LowerFirst(std::string_view field) {
@@ -516,20 +517,8 @@ char LowerFirst(std::string_view field) {
 //   9,10 altitude, unit   11,12 geoidal separation, unit   13 DGPS age   14 DGPS station
 void TNmeaProc::DecodeGGA() {
   Rec.FixTime = NmeaTimeText(F(1));
-  if (!F(2).empty()) {
-    Rec.Lat = NmeaToDms(F(2));
-    Rec.LatNS = F(3);
-  } else {
-    Rec.Lat = 0;
-    Rec.LatNS.clear();
-  }
-  if (!F(4).empty()) {
-    Rec.Lon = NmeaToDms(F(4));
-    Rec.LonEW = F(5);
-  } else {
-    Rec.Lon = 0;
-    Rec.LonEW.clear();
-  }
+  ReadCoordinate(2, Rec.Lat, Rec.LatNS);
+  ReadCoordinate(4, Rec.Lon, Rec.LonEW);
   if (!F(6).empty()) {
     switch (F(6)[0]) {
       case '0':
@@ -570,20 +559,8 @@ void TNmeaProc::DecodeGGA() {
 // $GPGLL,3539.1234,N,13945.5000,E,123456.00,A,A*6E
 //   1,2 latitude, N/S   3,4 longitude, E/W   5 time hhmmss.ss   6 status (A valid, V void)
 void TNmeaProc::DecodeGLL() {
-  if (!F(1).empty()) {
-    Rec.GllLat = NmeaToDms(F(1));
-    Rec.GllLatNS = F(2);
-  } else {
-    Rec.GllLat = 0;
-    Rec.GllLatNS.clear();
-  }
-  if (!F(3).empty()) {
-    Rec.GllLon = NmeaToDms(F(3));
-    Rec.GllLonEW = F(4);
-  } else {
-    Rec.GllLon = 0;
-    Rec.GllLonEW.clear();
-  }
+  ReadCoordinate(1, Rec.GllLat, Rec.GllLatNS);
+  ReadCoordinate(3, Rec.GllLon, Rec.GllLonEW);
   Rec.GllTime = NmeaTimeText(F(5));
   if (!F(6).empty()) Rec.GllStatus = F(6)[0];
   if (Display.WantsBlocks()) {
@@ -597,21 +574,8 @@ void TNmeaProc::DecodeGLL() {
 //   7 speed (knots)   8 course (deg true)   9 date ddmmyy   10,11 magnetic variation, E/W
 void TNmeaProc::DecodeRMC() {
   Rec.FixTime = NmeaTimeText(F(1));
-  if (!F(3).empty()) {
-    Rec.Lat = NmeaToDms(F(3));
-    Rec.LatNS = F(4);
-    if (Rec.GpsFix == "$GPRMC" && F(2) == "A") Rec.FixValid = true;
-  } else {
-    Rec.Lat = 0;
-    Rec.LatNS.clear();
-  }
-  if (!F(5).empty()) {
-    Rec.Lon = NmeaToDms(F(5));
-    Rec.LonEW = F(6);
-  } else {
-    Rec.Lon = 0;
-    Rec.LonEW.clear();
-  }
+  if (ReadCoordinate(3, Rec.Lat, Rec.LatNS) && Rec.GpsFix == "$GPRMC" && F(2) == "A") Rec.FixValid = true;
+  ReadCoordinate(5, Rec.Lon, Rec.LonEW);
   // A receiver without a fix says so with "V" and may still send its last position: it must
   // not be recorded as one.
   if (Rec.GpsFix == "$GPRMC" && F(2) == "V") Rec.FixValid = false;

@@ -1,5 +1,6 @@
 // From received text to decoded sentences: framing at carriage returns, the log write, the
-// checksum cut, the split into fields, and the dispatch by address field to six decoders.
+// checksum cut, the split into fields, and the dispatch by address field to the decoders of one
+// table, each row with its decoder for GP talkers alone and for every multi-GNSS talker.
 #pragma once
 
 #include <array>
@@ -65,6 +66,7 @@ public:
   std::function<void()> OnOverlongLine;
 
 private:
+  struct TDecoder;
   struct TDispatchRow;
   static const std::array<TDispatchRow, 6> kDispatch;
 
@@ -79,7 +81,13 @@ private:
   // The multi-GNSS forms of the two satellite decoders.
   void DecodeGnssGSV();
   void DecodeGnssGSA();
-  const TDispatchRow* GnssRow(std::string_view address);
+  // The row the address field names in the current mode, or null; sets TalkerIndex_.
+  const TDispatchRow* FindRow(std::string_view address);
+  // A GSA's fix type, dilutions and fix caption; false, with the fix cleared, when it has none.
+  bool ReadGsaFix();
+  // A latitude or longitude field and its hemisphere letter after it; an empty field clears
+  // both. True when the field held a value.
+  bool ReadCoordinate(size_t field, double& value, std::string& hemisphere);
   // Gnss was switched: the satellites of the other mode are forgotten and hidden.
   void ResetSatellites();
   void RebuildSatLists();

@@ -175,7 +175,7 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
     if (!(TrackState.*k.Path).empty()) configured.emplace_back(k.Letter, TrackState.*k.Path);
   plot.SetMapSet();
   for (const auto& [letter, path] : configured)
-    if (!layers.Has(letter) && (letter == kBitmapLetter || layers.Layer(letter)))
+    if (!layers.Has(letter) && (letter == BitmapLetter() || layers.Layer(letter)))
       Warn(path + ": nothing to draw, the layer is left out");
 
   // The window's surface: white, then the base drawing over it.

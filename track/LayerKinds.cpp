@@ -71,6 +71,12 @@ const TLayerKind& LayerKindOf(char letter) {
   throw std::invalid_argument(std::string("no map layer letter ") + letter);
 }
 
+char BitmapLetter() {
+  static const char letter =
+      std::find_if(kKinds.begin(), kKinds.end(), [](const TLayerKind& k) { return !k.Make; })->Letter;
+  return letter;
+}
+
 const std::string& LettersInLoadOrder() {
   static const std::string letters = LettersBy(&TLayerKind::LoadRank);
   return letters;

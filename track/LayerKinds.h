@@ -50,6 +50,6 @@ const TLayerKind& LayerKindOf(char letter);
 const std::string& LettersInLoadOrder();
 const std::string& LettersInDrawOrder();
 // The letter of the georeferenced picture, the one kind without a factory.
-inline constexpr char kBitmapLetter = 'B';
+char BitmapLetter();
 
 }  // namespace orvane

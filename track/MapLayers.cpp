@@ -7,7 +7,7 @@
 namespace orvane {
 
 size_t TMapLayers::Index(char letter) {
-  if (letter < 'A' || letter > 'Z' || letter == kBitmapLetter) throw std::invalid_argument("no vector layer letter");
+  if (letter < 'A' || letter > 'Z' || letter == BitmapLetter()) throw std::invalid_argument("no vector layer letter");
   return static_cast<size_t>(letter - 'A');
 }
 
@@ -43,11 +43,11 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
       Remove(l);
     }
   }
-  if (Has(kBitmapLetter)) {
+  if (Has(BitmapLetter())) {
     // Out of the set until the picture has loaded, so that a failure leaves it off.
-    Remove(kBitmapLetter);
+    Remove(BitmapLetter());
     // The messages name the header after their own text, so the user knows which file to mend.
-    std::string& path = PathOf(kBitmapLetter);
+    std::string& path = PathOf(BitmapLetter());
     const std::string hdr = HdrFileName(path);
     switch (bitmap_.Load(path)) {
       case TBitmapLoad::HdrNotFound:
@@ -60,7 +60,7 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
         if (message) message("Wrong HDR: " + hdr);
         return;
       case TBitmapLoad::Loaded:
-        MapSet.insert(MapSet.begin(), kBitmapLetter);
+        MapSet.insert(MapSet.begin(), BitmapLetter());
         break;
     }
   }
@@ -70,7 +70,7 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
 void TMapLayers::DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const {
   for (const char l : LettersInDrawOrder()) {
     if (!Has(l)) continue;
-    if (l == kBitmapLetter)
+    if (l == BitmapLetter())
       bitmap_.Draw(canvas, view, scale);
     else if (TMapLayer* layer = Layer(l))
       layer->Draw(canvas, view);
