@@ -51,16 +51,22 @@ void Feed(orvane::TNmeaProc& proc, const std::string& log) {
     proc.ProcessReceivedBytes(bytes + at, std::min(kRead, log.size() - at));
 }
 
-void SetDayBytes(benchmark::State& state) {
+// One run of a report over the day per iteration, each on a fresh record set up as orvane-nmea
+// sets it up.
+template <class Run>
+void EachDay(benchmark::State& state, Run run) {
+  for (auto _ : state) {
+    orvane::TNmeaRec rec;
+    rec.GpsFix = "$GPGSA";
+    rec.GpsDatum = "WGS 84";
+    run(rec);
+  }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(DayLog().size()));
 }
 
 // --summary: nothing shown, every sentence counted.
 void BM_SummaryDay(benchmark::State& state) {
-  for (auto _ : state) {
-    orvane::TNmeaRec rec;
-    rec.GpsFix = "$GPGSA";
-    rec.GpsDatum = "WGS 84";
+  EachDay(state, [](orvane::TNmeaRec& rec) {
     orvane::TNullDisplay display;
     orvane::TNmeaProc proc(rec, display);
     orvane::TSummary summary(rec, proc);
@@ -69,33 +75,25 @@ void BM_SummaryDay(benchmark::State& state) {
     std::string out;
     summary.Print(out, "day", DayLog().size());
     benchmark::DoNotOptimize(out);
-  }
-  SetDayBytes(state);
+  });
 }
 BENCHMARK(BM_SummaryDay)->Unit(benchmark::kMillisecond);
 
 // The default output: the blocks, the satellite tables and the fix captions, discarded.
 void BM_TextDay(benchmark::State& state) {
-  for (auto _ : state) {
-    orvane::TNmeaRec rec;
-    rec.GpsFix = "$GPGSA";
-    rec.GpsDatum = "WGS 84";
+  EachDay(state, [](orvane::TNmeaRec& rec) {
     orvane::TOut out(nullptr);
     orvane::TTextDisplay display(rec, out);
     orvane::TNmeaProc proc(rec, display);
     Feed(proc, DayLog());
     out.Finish();
-  }
-  SetDayBytes(state);
+  });
 }
 BENCHMARK(BM_TextDay)->Unit(benchmark::kMillisecond);
 
 // --json: one object per decoded sentence, discarded.
 void BM_JsonDay(benchmark::State& state) {
-  for (auto _ : state) {
-    orvane::TNmeaRec rec;
-    rec.GpsFix = "$GPGSA";
-    rec.GpsDatum = "WGS 84";
+  EachDay(state, [](orvane::TNmeaRec& rec) {
     orvane::TOut out(nullptr);
     orvane::TNullDisplay display;
     orvane::TNmeaProc proc(rec, display);
@@ -106,8 +104,7 @@ void BM_JsonDay(benchmark::State& state) {
     };
     Feed(proc, DayLog());
     out.Finish();
-  }
-  SetDayBytes(state);
+  });
 }
 BENCHMARK(BM_JsonDay)->Unit(benchmark::kMillisecond);
 

@@ -147,17 +147,22 @@ void TimedSample(benchmark::State& state, Window& w, const std::vector<TTrackEnt
   benchmark::DoNotOptimize(w.plot->SampleTrack(canvas));
 }
 
+// One timed sample per iteration at zoom 6 with DataMax 1000, each from the window's track as it
+// stood before the first; returns those entries.
+std::vector<TTrackEntry> TimeSamples(benchmark::State& state, Window& w) {
+  SetZoom(w, 6);
+  TrackState.DataMax = 1000;
+  const std::vector<TTrackEntry> entries = w.plot->Track.Entries();
+  double lat = kCentreLat;
+  for (auto _ : state) TimedSample(state, w, entries, lat);
+  return entries;
+}
+
 // One sample that finds DataMax entries: the list halves, the entry is appended, the view is
 // redrawn around it.
 void BM_SampleThinningAtDataMax(benchmark::State& state) {
   static Window w(true);
-  SetZoom(w, 6);
-  TrackState.DataMax = 1000;
-  const std::vector<TTrackEntry> full = w.plot->Track.Entries();
-  double lat = kCentreLat;
-  for (auto _ : state) {
-    TimedSample(state, w, full, lat);
-  }
+  const std::vector<TTrackEntry> full = TimeSamples(state, w);
   // A full redraw of the 1000 entries in the same window, for the ratio.
   w.plot->Track.Clear();
   for (const TTrackEntry& e : full) w.plot->Track.Append(e);
@@ -172,13 +177,7 @@ BENCHMARK(BM_SampleThinningAtDataMax)->Unit(benchmark::kMillisecond);
 // An ordinary sample on 999 entries, for comparison: no thinning, 1000 points redrawn.
 void BM_SampleWithoutThinning(benchmark::State& state) {
   static Window w(true, 999);
-  SetZoom(w, 6);
-  TrackState.DataMax = 1000;
-  const std::vector<TTrackEntry> entries = w.plot->Track.Entries();
-  double lat = kCentreLat;
-  for (auto _ : state) {
-    TimedSample(state, w, entries, lat);
-  }
+  TimeSamples(state, w);
 }
 BENCHMARK(BM_SampleWithoutThinning)->Unit(benchmark::kMillisecond);
 

@@ -214,6 +214,15 @@ void TSetForm::BuildSystemPage() {
   chkGnss->setObjectName("chkGnss");
   chkGnss->setToolTip("Decode $GN, $GL, $GA, $GB, $BD, $GQ and $QZ sentences too, as multi-GNSS receivers send them");
   grid->addWidget(chkGnss, row++, 0, 1, 3);
+
+  cmbCoordFormat = new QComboBox(tsSystem);
+  cmbCoordFormat->setObjectName("cmbCoordFormat");
+  for (const TCoordFormatName& f : kCoordFormats) cmbCoordFormat->addItem(f.Name);
+  cmbCoordFormat->setToolTip(
+      "How positions are shown: D.MMSS (34.0512 is 34\u00B005'12\"), decimal degrees, or degrees, minutes "
+      "and seconds");
+  grid->addWidget(Label("Coordinates", "lblCoordFormat", tsSystem), row, 0);
+  grid->addWidget(cmbCoordFormat, row++, 1);
   grid->setRowStretch(row, 1);
 }
 
@@ -291,6 +300,7 @@ void TSetForm::FormShow() {
   chkHeadding->setChecked(NmeaRec.Headding);
   chkHeadGuide->setChecked(NmeaRec.HeadGuide);
   chkGnss->setChecked(NmeaRec.Gnss);
+  cmbCoordFormat->setCurrentText(CoordFormatName(NmeaRec.CoordFormat));
   for (size_t i = 0; i < LayerKinds().size(); ++i) {
     const TLayerKind& k = LayerKinds()[i];
     layerEdits_[i]->setText(FromLocal(TrackState.*k.Path));
@@ -315,6 +325,8 @@ void TSetForm::btnOKClick() {
   NmeaRec.HeadGuide = chkHeadGuide->isChecked();
   // The decoders take it from the next sentence on.
   NmeaRec.Gnss = chkGnss->isChecked();
+  // The track window's labels redraw below; the monitor's blocks with their next sentence.
+  NmeaRec.CoordFormat = CoordFormatFromName(ToLocal(cmbCoordFormat->currentText()));
   // The sky view repaints in its new colour.
   if (SatVForm) SatVForm->ApplyBGColor();
   // Layer paths and the mark picture.

@@ -95,7 +95,7 @@ public:
   TMarkPreview* imgIco_Mark;
   QLineEdit* edtIco_Mark;
   QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss;
-  QComboBox* cmbGpsFix;
+  QComboBox *cmbGpsFix, *cmbCoordFormat;
   QPushButton *btnOK, *btnCancel;
 
   static constexpr int kWidth = 495, kHeight = 464;

@@ -1,6 +1,7 @@
 #include "gui/UTrackForm.h"
 
 #include <QCloseEvent>
+#include <QWheelEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -19,6 +20,7 @@
 #include "gui/USatVForm.h"
 #include "nmea/NmeaRec.h"
 #include "gui/DefaultMark.h"
+#include "track/LayerExtents.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -60,12 +62,60 @@ TTrackImage::TTrackImage(TTrackForm& form, QWidget* parent) : QWidget(parent), f
 
 void TTrackImage::paintEvent(QPaintEvent* event) {
   QPainter p(this);
+  if (dragging_ && !dragOffset_.isNull()) {
+    p.fillRect(event->rect(), QColor(RedOf(NmeaRec.BGColor), GreenOf(NmeaRec.BGColor), BlueOf(NmeaRec.BGColor)));
+    p.drawImage(dragOffset_, form_.surface_);
+    return;
+  }
   p.drawImage(event->rect().topLeft(), form_.surface_, event->rect());
 }
 
 void TTrackImage::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
+  if (dragging_) {
+    // The picture as it stands follows the pointer; the full view comes at the release.
+    dragOffset_ = pos - pressAt_;
+    update();
+  }
   Guard([&] { form_.imgTrkMouseMove(pos.x(), pos.y()); });
+}
+
+void TTrackImage::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QWidget::mousePressEvent(event);
+    return;
+  }
+  dragging_ = true;
+  pressAt_ = event->position().toPoint();
+  dragOffset_ = {};
+  pressB_ = TrackState.CenterB;
+  pressL_ = TrackState.CenterL;
+}
+
+void TTrackImage::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !dragging_) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  dragging_ = false;
+  const QPoint offset = event->position().toPoint() - pressAt_;
+  dragOffset_ = {};
+  if (offset.isNull()) {
+    update();
+    return;
+  }
+  Guard([&] { form_.imgTrkDragEnd(pressB_, pressL_, offset.x(), offset.y()); });
+}
+
+void TTrackImage::wheelEvent(QWheelEvent* event) {
+  // A notch is 120 eighths of a degree; finer wheels and touchpads add up to whole notches.
+  wheelRest_ += event->angleDelta().y();
+  const int steps = wheelRest_ / 120;
+  wheelRest_ -= steps * 120;
+  event->accept();
+  if (steps == 0) return;
+  const QPoint pos = event->position().toPoint();
+  Guard([&] { form_.imgTrkWheel(steps, pos.x(), pos.y()); });
 }
 
 // ---- the window ---------------------------------------------------------------------------------
@@ -166,6 +216,13 @@ void TTrackForm::BuildMenu() {
   connect(menIn, &QAction::triggered, this, [this] { Guard([this] { menZoomClick(menIn); }); });
   menOut = AddItem(PopupMenu, "Zoom Out", "menOut");
   connect(menOut, &QAction::triggered, this, [this] { Guard([this] { menZoomClick(menOut); }); });
+  menCentre = AddItem(PopupMenu, "Centre on Receiver", "menCentre");
+  connect(menCentre, &QAction::triggered, this, [this] { Guard([this] { menCentreClick(); }); });
+  menWholeTrack = AddItem(PopupMenu, "Whole Track", "menWholeTrack");
+  connect(menWholeTrack, &QAction::triggered, this, [this] { Guard([this] { menWholeTrackClick(); }); });
+  menWholeLayer = AddSubmenu(PopupMenu, "Whole Layer", "menWholeLayer");
+  connect(menWholeLayer, &QMenu::aboutToShow, this, [this] { FillWholeLayerMenu(); });
+  connect(PopupMenu, &QMenu::aboutToShow, this, [this] { FillWholeLayerMenu(); });
   PopupMenu->addSeparator()->setObjectName("N2");
   // Layers are chosen in the settings dialog only; these two stay hidden.
   mnLoadMap = AddItem(PopupMenu, "Load Map", "mnLoadMap");
@@ -302,10 +359,19 @@ void TTrackForm::memOtherClick() {
 }
 
 void TTrackForm::SaveTrack1Click() {
-  // The dialog asks before an existing file is replaced.
-  const QString name = QFileDialog::getSaveFileName(this, "Save Track");
+  // The dialog asks before an existing file is replaced. The text format is the default; GPX is
+  // chosen by its filter or by the name's extension.
+  QString filter;
+  QString name = QFileDialog::getSaveFileName(this, "Save Track", QString(), DialogFilter(kTrackFileFilter), &filter);
   if (name.isEmpty()) return;
-  WriteTrackFile(name.toLocal8Bit().toStdString(), plot_->Track);
+  const bool gpxFilter = filter == DialogFilter(kTrackFileFilter).split(";;").last();
+  const std::string path = ToLocal(name);
+  if (TrackFileIsGpx(path, gpxFilter)) {
+    const std::string gpxPath = path.find('.', path.rfind('/') + 1) == std::string::npos ? path + ".gpx" : path;
+    WriteGpxFile(gpxPath, plot_->Track);
+  } else {
+    WriteTrackFile(path, plot_->Track);
+  }
 }
 
 void TTrackForm::menClearTrackClick() {
@@ -347,6 +413,67 @@ void TTrackForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TTrackForm::imgTrkMouseMove(int X, int Y) { plot_->MouseMove(X, Y); }
+
+void TTrackForm::imgTrkWheel(int steps, int X, int Y) {
+  {
+    TQtCanvas canvas(surface_);
+    plot_->WheelZoom(canvas, steps, X, Y);
+    // The read-out names what is under the pointer at the new scale.
+    plot_->MouseMove(X, Y);
+  }
+  imgTrk->update();
+}
+
+void TTrackForm::imgTrkDragEnd(double fromB, double fromL, int dx, int dy) {
+  {
+    TQtCanvas canvas(surface_);
+    plot_->DragTo(canvas, fromB, fromL, dx, dy);
+  }
+  imgTrk->update();
+}
+
+void TTrackForm::menCentreClick() {
+  bool done = false;
+  {
+    TQtCanvas canvas(surface_);
+    done = plot_->CentreOnReceiver(canvas);
+  }
+  if (!done) ShowMessage("No position from the receiver yet.");
+  imgTrk->update();
+}
+
+void TTrackForm::menWholeTrackClick() {
+  bool done = false;
+  {
+    TQtCanvas canvas(surface_);
+    done = plot_->WholeTrack(canvas);
+  }
+  if (!done) ShowMessage("The track is empty.");
+  imgTrk->update();
+}
+
+void TTrackForm::FillWholeLayerMenu() {
+  menWholeLayer->clear();
+  for (const TLayerExtent& layer : LayerExtents(layers_, MapBitmap)) {
+    QAction* a = menWholeLayer->addAction(FromLocal(layer.Caption));
+    a->setObjectName(QString("menWholeLayer_") + layer.Letter);
+    const char letter = layer.Letter;
+    connect(a, &QAction::triggered, this, [this, letter] { Guard([this, letter] { menWholeLayerClick(letter); }); });
+  }
+  menWholeLayer->menuAction()->setEnabled(!menWholeLayer->isEmpty());
+}
+
+void TTrackForm::menWholeLayerClick(char letter) {
+  for (const TLayerExtent& layer : LayerExtents(layers_, MapBitmap)) {
+    if (layer.Letter != letter) continue;
+    {
+      TQtCanvas canvas(surface_);
+      plot_->ShowBox(canvas, layer.West, layer.South, layer.East, layer.North);
+    }
+    imgTrk->update();
+    return;
+  }
+}
 
 void TTrackForm::mnDatumClick(QAction* sender) { TrackState.MapDatum = sender->text().toLocal8Bit().toStdString(); }
 

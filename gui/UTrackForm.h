@@ -31,12 +31,23 @@ class TTrackImage : public QWidget {
 public:
   TTrackImage(TTrackForm& form, QWidget* parent);
 
+  // While the left button drags the map: how far the pointer has moved since the press.
+  bool Dragging() const { return dragging_; }
+  QPoint DragOffset() const { return dragOffset_; }
+
 protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
 private:
   TTrackForm& form_;
+  bool dragging_ = false;
+  QPoint pressAt_, dragOffset_;
+  double pressB_ = 0, pressL_ = 0;  // the centre when the drag began
+  int wheelRest_ = 0;               // eighths of a degree short of a whole notch
 };
 
 // One item of the "Track Interval" submenu.
@@ -84,6 +95,15 @@ public:
   // Virtual key codes: 33/34 zoom, 37 to 40 pan.
   void FormKeyDown(int key);
   void imgTrkMouseMove(int X, int Y);
+  // The wheel: `steps` notches away from the user zoom in, keeping the position under (X, Y).
+  void imgTrkWheel(int steps, int X, int Y);
+  // A left-button drag ended after moving (dx, dy) from a press made with the centre at
+  // `fromB`, `fromL`.
+  void imgTrkDragEnd(double fromB, double fromL, int dx, int dy);
+  void menCentreClick();
+  void menWholeTrackClick();
+  // One entry of "Whole Layer": the layer's letter.
+  void menWholeLayerClick(char letter);
   void TrkTimerTimer();
 
   // TTrackHost
@@ -101,8 +121,9 @@ public:
   TTrackImage* imgTrk;
   QLabel* lblHeadding;
   QMenu* PopupMenu;
-  QAction *menTrack, *SaveTrack1, *menClearTrack, *menIn, *menOut, *mnLoadMap, *mnDatum, *menSetting;
-  QMenu *menTrackInterval, *mnMapDatum, *Ma;
+  QAction *menTrack, *SaveTrack1, *menClearTrack, *menIn, *menOut, *menCentre, *menWholeTrack, *mnLoadMap, *mnDatum,
+      *menSetting;
+  QMenu *menTrackInterval, *menWholeLayer, *mnMapDatum, *Ma;
   QTimer TrkTimer;
 
   TQtImage imgMark;
@@ -115,6 +136,7 @@ protected:
 private:
   friend class TTrackImage;
   void BuildMenu();
+  void FillWholeLayerMenu();
   // Enables TrkTimer at the current period, or stops it.
   void EnableTrkTimer(bool enabled);
   void ResizeSurface();

@@ -466,19 +466,26 @@ private:
     }
   }
 
+  // The feature record's next FSPT line, split, gathering the ATTF lines met on the way; false at
+  // the record's end.
+  bool NextPointerLine(std::string_view& line, TEncAttributes& attributes) {
+    while (lines_.Next(line)) {
+      if (StartsWith(line, "****")) return false;
+      if (Tag(line) == "ATTF") Attributes(line, attributes);
+      if (Tag(line) != "FSPT") continue;
+      Split(line);
+      return true;
+    }
+    return false;
+  }
+
   // A point, or a sounding cluster: the first coordinate of the record the last FSPT names, and
   // for a cluster every sounding.
   void PointFeature(int32_t objl, bool symbol) {
     const TEncVector* last = nullptr;
     TEncAttributes attributes;
     std::string_view line;
-    while (lines_.Next(line)) {
-      if (StartsWith(line, "****")) break;
-      if (Tag(line) == "ATTF") Attributes(line, attributes);
-      if (Tag(line) != "FSPT") continue;
-      Split(line);
-      last = Resolve(Subfield("NAME"), line);
-    }
+    while (NextPointerLine(line, attributes)) last = Resolve(Subfield("NAME"), line);
     if (!last || last->Coords.empty()) return;
     const TEncCoord& c = last->Coords.front();
     if (symbol) map_.spots_.push_back({objl, c.Lon, c.Lat, c.Depth, attributes, last->Soundings});
@@ -492,11 +499,7 @@ private:
     const size_t areasBefore = map_.areas_.size(), linesBefore = map_.lines_.size();
     TEncAttributes attributes;
     std::string_view line;
-    while (lines_.Next(line)) {
-      if (StartsWith(line, "****")) break;
-      if (Tag(line) == "ATTF") Attributes(line, attributes);
-      if (Tag(line) != "FSPT") continue;
-      Split(line);
+    while (NextPointerLine(line, attributes)) {
       const int32_t n = Count(line);
       const std::vector<std::string_view> names = Values("NAME"), ornts = Values("ORNT");
       const std::vector<std::string_view> usags = area ? Values("USAG") : std::vector<std::string_view>();

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <variant>
 
 #include "common/HostConv.h"
 #include "common/ShiftJis.h"
@@ -94,10 +96,23 @@ const std::string* FindKey(const TKeyedLines& lines, std::string_view key) {
   return it != lines.end() && it->first == key ? &it->second : nullptr;
 }
 
+// One field of a type line and the member it fills.
+template <class T>
+struct TColumn {
+  size_t Index;
+  std::variant<std::string T::*, double T::*, int32_t T::*> Member;
+};
+
+void Put(const TFields& f, size_t i, std::string& to) { to = f.Text(i); }
+void Put(const TFields& f, size_t i, double& to) { to = f.Float(i); }
+void Put(const TFields& f, size_t i, int32_t& to) { to = f.Int(i); }
+
 // One section into its table. Every line counts toward the size; the type number sits in the
-// line's characters 4 and 5 and the value begins at the "=".
-template <class T, class Fill>
-std::vector<T> ReadTable(const std::vector<std::string>& lines, const char* section, Fill fill) {
+// line's characters 4 and 5 and the value begins at the "=". A line with fewer than `need`
+// fields is refused; the columns are read in the order given.
+template <class T>
+std::vector<T> ReadTable(const std::vector<std::string>& lines, const char* section, size_t need,
+                         std::initializer_list<TColumn<T>> columns) {
   std::vector<T> table(lines.size());
   for (size_t n = 0; n < lines.size(); ++n) {
     const std::string& line = lines[n];
@@ -108,7 +123,9 @@ std::vector<T> ReadTable(const std::vector<std::string>& lines, const char* sect
     // A number past the table would write where no entry is; such a line describes nothing.
     if (index < 0 || static_cast<size_t>(index) >= table.size()) continue;
     f.Split(std::string_view(line).substr(eq));
-    fill(f, table[static_cast<size_t>(index)]);
+    f.Need(need);
+    T& entry = table[static_cast<size_t>(index)];
+    for (const TColumn<T>& c : columns) std::visit([&](auto member) { Put(f, c.Index, entry.*member); }, c.Member);
   }
   return table;
 }
@@ -117,42 +134,32 @@ std::vector<T> ReadTable(const std::vector<std::string>& lines, const char* sect
 
 TKddTypeTables ReadKddTypeTables(const std::vector<std::string>& arcList, const std::vector<std::string>& atrList,
                                  const std::vector<std::string>& pgnList, const std::vector<std::string>& pntList) {
+  using Arc = TKddArcType;
+  using Atr = TKddAtrType;
+  using Pgn = TKddPgnType;
+  using Pnt = TKddPntType;
   TKddTypeTables t;
-  t.Arc = ReadTable<TKddArcType>(arcList, "[KDDARC]", [](const TFields& f, TKddArcType& e) {
-    f.Need(5);
-    e.FileName = f.Text(1);
-    e.OutlineZoom = f.Float(2);
-    e.Outline = f.Int(3);
-    e.OutlineColor = f.Int(4);
-  });
-  t.Atr = ReadTable<TKddAtrType>(atrList, "[KDDATR]", [](const TFields& f, TKddAtrType& e) {
-    f.Need(9);
-    e.FileName = f.Text(1);
-    e.Number = f.Float(2);
-    e.FontSize = f.Int(4);
-    e.FontColor = f.Int(7);
-    e.Field = f.Int(8);
-  });
-  t.Pgn = ReadTable<TKddPgnType>(pgnList, "[KDDPGN]", [](const TFields& f, TKddPgnType& e) {
-    f.Need(14);
-    e.FileName = f.Text(1);
-    e.FillZoom = f.Float(2);
-    e.Fill = f.Int(3);
-    e.FillColor = f.Int(4);
-    e.Field5 = f.Int(5);
-    e.LabelField = f.Int(11);
-    e.LabelZoom = f.Float(12);
-    e.AtrFileName = f.Text(13);
-  });
-  t.Pnt = ReadTable<TKddPntType>(pntList, "[KDDPNT]", [](const TFields& f, TKddPntType& e) {
-    f.Need(10);
-    e.FileName = f.Text(1);
-    e.Number = f.Float(2);
-    e.FontSize = f.Int(4);
-    e.FontColor = f.Int(7);
-    e.LabelField = f.Int(8);
-    e.AtrFileName = f.Text(9);
-  });
+  t.Arc = ReadTable<Arc>(arcList, "[KDDARC]", 5,
+                         {{1, &Arc::FileName}, {2, &Arc::OutlineZoom}, {3, &Arc::Outline}, {4, &Arc::OutlineColor}});
+  t.Atr = ReadTable<Atr>(
+      atrList, "[KDDATR]", 9,
+      {{1, &Atr::FileName}, {2, &Atr::Number}, {4, &Atr::FontSize}, {7, &Atr::FontColor}, {8, &Atr::Field}});
+  t.Pgn = ReadTable<Pgn>(pgnList, "[KDDPGN]", 14,
+                         {{1, &Pgn::FileName},
+                          {2, &Pgn::FillZoom},
+                          {3, &Pgn::Fill},
+                          {4, &Pgn::FillColor},
+                          {5, &Pgn::Field5},
+                          {11, &Pgn::LabelField},
+                          {12, &Pgn::LabelZoom},
+                          {13, &Pgn::AtrFileName}});
+  t.Pnt = ReadTable<Pnt>(pntList, "[KDDPNT]", 10,
+                         {{1, &Pnt::FileName},
+                          {2, &Pnt::Number},
+                          {4, &Pnt::FontSize},
+                          {7, &Pnt::FontColor},
+                          {8, &Pnt::LabelField},
+                          {9, &Pnt::AtrFileName}});
   return t;
 }
 

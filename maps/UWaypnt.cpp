@@ -5,6 +5,7 @@
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
 #include "geodrel.h"
+#include "maps/GpxFile.h"
 #include "maps/MapFile.h"
 #include "maps/ViewMap.h"
 
@@ -18,13 +19,20 @@ std::string Upper(std::string_view s) {
   return u;
 }
 
-// Tagged files are chosen by the extension of the name, not of a folder.
-bool IsTaggedFormat(const std::string& path) {
+// The extension of the name, not of a folder, upper-cased with its dot; empty without one.
+std::string Extension(const std::string& path) {
   const size_t slash = path.rfind('/');
   const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-  const std::string ext = Upper(std::string_view(path).substr(dot));
-  return ext == ".WPT" || ext == ".TRK";
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return Upper(std::string_view(path).substr(dot));
+}
+
+// Tagged files by their extension; GPX by its extension or, whatever the name, by XML content
+// (no record of the text formats begins with "<").
+TWayPntFormat FormatOf(const std::string& path, std::string_view data) {
+  const std::string ext = Extension(path);
+  if (ext == ".GPX" || LooksLikeXml(data)) return TWayPntFormat::Gpx;
+  return ext == ".WPT" || ext == ".TRK" ? TWayPntFormat::Tagged : TWayPntFormat::Word;
 }
 
 class TRecord {
@@ -80,10 +88,17 @@ void TWayPnt::AddTrackPoint(double lon, double lat) {
 bool TWayPnt::Load(const std::string& path) {
   if (!MapFileExists(path)) return false;
   const std::string data = ReadMapFile(path);
-  const bool tagged = IsTaggedFormat(path);
+  format_ = FormatOf(path, data);
+  const bool tagged = format_ == TWayPntFormat::Tagged;
   wayPoints_.clear();
   trackPoints_.clear();
+  lineStarts_.assign(1, 0);
   datum_.clear();
+  if (format_ == TWayPntFormat::Gpx) {
+    LoadGpx(data, path);
+    fileName_ = path;
+    return true;
+  }
   // A track point takes at least a dozen bytes of the file.
   trackPoints_.reserve(data.size() / 12);
 
@@ -124,9 +139,30 @@ bool TWayPnt::Load(const std::string& path) {
   return true;
 }
 
+void TWayPnt::LoadGpx(const std::string& data, const std::string& path) {
+  // Read whole before anything is kept: GPX positions are WGS 84 by definition.
+  TGpxData gpx = ReadGpx(data, path);
+  datum_ = "WGS 84";
+  lineStarts_.clear();
+  for (TGpxWaypoint& w : gpx.Waypoints) {
+    TWayPointRec rec{w.Lon, w.Lat, std::move(w.Name)};
+    ToMapDatum(rec.Lon, rec.Lat);
+    wayPoints_.push_back(std::move(rec));
+  }
+  for (const std::vector<TGpxVertex>& line : gpx.Lines) {
+    lineStarts_.push_back(trackPoints_.size());
+    for (const TGpxVertex& v : line) AddTrackPoint(v.Lon, v.Lat);
+  }
+}
+
 TLayerDescription TWayPnt::Describe() const {
   TLayerDescription d;
   d.Counts = {{"waypoints", std::to_string(wayPoints_.size())}, {"track points", std::to_string(trackPoints_.size())}};
+  if (format_ == TWayPntFormat::Gpx) {
+    // Routes and track segments, each drawn as a line of its own.
+    d.Counts.push_back({"lines", std::to_string(lineStarts_.size())});
+    d.Details.push_back({"format", "GPX (waypoints; routes and track segments as lines)"});
+  }
   for (const TWayPointRec& p : wayPoints_) WidenExtent(d.Extent, p.Lon, p.Lat);
   for (const TTrackFilePoint& p : trackPoints_) WidenExtent(d.Extent, p.Lon, p.Lat);
   d.ExtentDatum = mapDatum_;
@@ -142,10 +178,11 @@ void TWayPnt::Draw(TCanvas& canvas, const TViewBox& box) {
     canvas.SetPenColor(wpLineColor_);
     canvas.SetPenStyle(TPenStyle::Solid);
     canvas.SetPenWidth(3);
-    if (trackPoints_.size() >= 2) {
-      pixels_.resize(trackPoints_.size());
-      for (size_t i = 0; i < trackPoints_.size(); ++i) pixels_[i] = view.At(trackPoints_[i].Lon, trackPoints_[i].Lat);
-      canvas.Polyline(pixels_.data(), static_cast<int>(pixels_.size()));
+    pixels_.resize(trackPoints_.size());
+    for (size_t i = 0; i < trackPoints_.size(); ++i) pixels_[i] = view.At(trackPoints_[i].Lon, trackPoints_[i].Lat);
+    for (size_t l = 0; l < lineStarts_.size(); ++l) {
+      const size_t from = lineStarts_[l], to = l + 1 < lineStarts_.size() ? lineStarts_[l + 1] : pixels_.size();
+      if (to > from + 1) canvas.Polyline(pixels_.data() + from, static_cast<int>(to - from));
     }
   }
   for (const TWayPointRec& w : wayPoints_) {

@@ -1,7 +1,8 @@
 // Waypoints and a stored track from the text files of GPS software: the tagged format of ".WPT"
 // and ".TRK" files (M, W, T records, coordinates with hemisphere letters) and the word format of
-// every other file (DATUM, WP, TP records, signed degrees). Positions are carried from the datum
-// the file names to the map datum as they are read.
+// every other file (DATUM, WP, TP records, signed degrees), and GPX (by its ".gpx" extension or
+// XML content: waypoints, routes and track segments in WGS 84). Positions are carried from the
+// datum the file names to the map datum as they are read.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,8 @@ struct TTrackFilePoint {
   double Lat = 0;
 };
 
+enum class TWayPntFormat { Tagged, Word, Gpx };
+
 class TWayPnt : public TMapLayer {
 public:
   // `mapDatum` (the MapDatum setting) is read at every Load, `wpLineColor` at every Draw.
@@ -42,6 +45,10 @@ public:
   const std::string& Datum() const { return datum_; }
   const std::vector<TWayPointRec>& WayPoints() const { return wayPoints_; }
   const std::vector<TTrackFilePoint>& TrackPoints() const { return trackPoints_; }
+  // Where each separate line of TrackPoints begins: one line for the text formats, one per
+  // route and track segment of a GPX file.
+  const std::vector<size_t>& LineStarts() const { return lineStarts_; }
+  TWayPntFormat Format() const { return format_; }
   // Extent of the track points; meaningful while there are any.
   double West() const { return west_; }
   double South() const { return south_; }
@@ -51,6 +58,7 @@ public:
 private:
   void ToMapDatum(double& lon, double& lat) const;
   void AddTrackPoint(double lon, double lat);
+  void LoadGpx(const std::string& data, const std::string& path);
 
   const std::string& mapDatum_;
   const TColor& wpLineColor_;
@@ -59,6 +67,8 @@ private:
   std::string datum_;
   std::vector<TWayPointRec> wayPoints_;
   std::vector<TTrackFilePoint> trackPoints_;
+  std::vector<size_t> lineStarts_;
+  TWayPntFormat format_ = TWayPntFormat::Word;
   std::vector<TPoint> pixels_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "common/CoordFormat.h"
 #include "common/HostConv.h"
 
 namespace orvane {
@@ -19,13 +20,23 @@ void AppendInt(std::string& out, int32_t v) {
 
 void NewLine(std::string& out) { out += kBlockLineBreak; }
 
-void LatLonLines(std::string& out, const std::string& ns, double lat, const std::string& ew, double lon) {
+void Coord(std::string& out, const std::string& hemisphere, double dms, TCoordFormat format) {
+  if (format != TCoordFormat::DMmss) {
+    out += MonitorCoord(dms, hemisphere, format);
+    return;
+  }
+  out.append(hemisphere).append(" ");
+  AppendFixed(out, dms, 5);
+}
+
+void LatLonLines(std::string& out, const std::string& ns, double lat, const std::string& ew, double lon,
+                 TCoordFormat format) {
   NewLine(out);
-  out.append("Latitude  ").append(ns).append(" ");
-  AppendFixed(out, lat, 5);
+  out.append("Latitude  ");
+  Coord(out, ns, lat, format);
   NewLine(out);
-  out.append("Longitude ").append(ew).append(" ");
-  AppendFixed(out, lon, 5);
+  out.append("Longitude ");
+  Coord(out, ew, lon, format);
 }
 
 }  // namespace
@@ -34,7 +45,7 @@ void BuildGgaBlock(const TNmeaRec& r, std::string& out) {
   out.assign("GPS Fix Data");
   NewLine(out);
   out.append("FixTime   (UTM)").append(r.FixTime).append(" (UTM)");
-  LatLonLines(out, r.LatNS, r.Lat, r.LonEW, r.Lon);
+  LatLonLines(out, r.LatNS, r.Lat, r.LonEW, r.Lon, r.CoordFormat);
   NewLine(out);
   out.append("Fix Qual. ").append(r.FixQuality).append(" (Trk ");
   AppendInt(out, r.SatUsed);
@@ -57,7 +68,7 @@ void BuildGllBlock(const TNmeaRec& r, std::string& out) {
   out.assign("Geographic Position");
   NewLine(out);
   out.append("FixTime   ").append(r.GllTime).append(" (UTM)");
-  LatLonLines(out, r.GllLatNS, r.GllLat, r.GllLonEW, r.GllLon);
+  LatLonLines(out, r.GllLatNS, r.GllLat, r.GllLonEW, r.GllLon, r.CoordFormat);
   NewLine(out);
   out.append("PDOP=");
   AppendFixed(out, r.Pdop, 1);
@@ -71,7 +82,7 @@ void BuildRmcBlock(const TNmeaRec& r, std::string& out) {
   out.assign("GPS RMC Data");
   NewLine(out);
   out.append("FixTime   (UTM)").append(r.FixDate).append(" ").append(r.FixTime).append(" (UTM)");
-  LatLonLines(out, r.LatNS, r.Lat, r.LonEW, r.Lon);
+  LatLonLines(out, r.LatNS, r.Lat, r.LonEW, r.Lon, r.CoordFormat);
   NewLine(out);
   out.append("Speed     ");
   AppendFixed(out, r.Speed, 3);

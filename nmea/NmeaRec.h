@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/Color.h"
+#include "common/CoordFormat.h"
 
 namespace orvane {
 
@@ -76,8 +77,9 @@ struct TNmeaRec {
   bool Headding = false;
   bool HeadGuide = false;
   int32_t HeadR = 0;
-  bool Gnss = false;       // the talkers of multi-GNSS receivers are decoded too
-  bool GnssAsked = false;  // the user was asked once whether to switch Gnss on
+  bool Gnss = false;                               // the talkers of multi-GNSS receivers are decoded too
+  bool GnssAsked = false;                          // the user was asked once whether to switch Gnss on
+  TCoordFormat CoordFormat = TCoordFormat::DMmss;  // how positions are shown
 };
 
 // The number of satellite entries the decoders fill in the record's present mode.

@@ -53,11 +53,18 @@ public:
     Used += static_cast<size_t>(p - start);
   }
   // The shortest text that reads back to the same value; JSON has no infinity (a speed of 1e308
-  // knots times 1.583 overflows), so non-finite values are null.
+  // knots times 1.583 overflows), so non-finite values are null. A double is first rounded to the
+  // 15 significant digits it carries exactly: a course of 153.8 degrees stored as D.MMSS is
+  // 153.48000000000002 in binary and prints as 153.48.
   template <typename T>
   void Number(T v) {
     if constexpr (std::is_floating_point_v<T>) {
       if (!std::isfinite(v)) return Put("null");
+    }
+    if constexpr (std::is_same_v<T, double>) {
+      char digits[32];
+      auto [end, ec] = std::to_chars(digits, digits + sizeof digits, v, std::chars_format::scientific, 14);
+      if (ec == std::errc()) std::from_chars(digits, end, v);
     }
     char* const start = Room(64);
     auto [end, ec] = std::to_chars(start, start + 64, v);
@@ -138,6 +145,13 @@ private:
   bool First = true;
 };
 
+// An unsigned D.MMSS value as signed decimal degrees: negative for the southern or western
+// hemisphere letter.
+double SignedDegrees(double dms, const std::string& hemisphere, const char* negative) {
+  const double deg = DmsToDeg(dms);
+  return hemisphere == negative ? -deg : deg;
+}
+
 }  // namespace
 
 void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int gsvSatCount) {
@@ -175,6 +189,8 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
       .Str("LatNS", r.LatNS)
       .Dbl("Lon", r.Lon)
       .Str("LonEW", r.LonEW)
+      .Dbl("LatDeg", SignedDegrees(r.Lat, r.LatNS, "S"))
+      .Dbl("LonDeg", SignedDegrees(r.Lon, r.LonEW, "W"))
       .Dbl("Altitude", r.Altitude)
       .Dbl("Geoid", r.Geoid)
       .Chr("AltUnit", r.AltUnit)
@@ -188,11 +204,63 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
       .Dbl("GllLon", r.GllLon)
       .Str("GllLatNS", r.GllLatNS)
       .Str("GllLonEW", r.GllLonEW)
+      .Dbl("GllLatDeg", SignedDegrees(r.GllLat, r.GllLatNS, "S"))
+      .Dbl("GllLonDeg", SignedDegrees(r.GllLon, r.GllLonEW, "W"))
       .Chr("GllStatus", r.GllStatus)
       .Str("GpsDatum", r.GpsDatum)
       .Int("GsvSatCount", gsvSatCount)
       .End();
   w.Put('\n');
+}
+
+void TGpxLog::Add(const TSentenceInfo& info) {
+  if (info.outcome != TSentenceOutcome::Decoded) return;
+  const std::string_view type = info.type;
+  const bool gga = type == "GGA", rmc = type == "RMC";
+  if (!gga && !rmc) return;
+  const std::vector<std::string_view>& f = Proc.Fields();
+  if (rmc && !f[9].empty()) LastDate = f[9];
+  // A fix: a GGA of a quality other than 0, an RMC of status A, with both coordinates.
+  const bool fix = gga ? !f[6].empty() && f[6][0] != '0' && !f[2].empty() && !f[4].empty()
+                       : f[2] == "A" && !f[3].empty() && !f[5].empty();
+  if (!fix || SecondsOfDay(Rec.FixTime) < 0) return;
+  if (!Pending || Rec.FixTime != Time) {
+    Flush();
+    Pending = true;
+    Point = {};
+    Time = Rec.FixTime;
+  }
+  Date = LastDate;
+  DmsToWgs84(Rec.GpsDatum, Rec.LatNS == "S" ? -Rec.Lat : Rec.Lat, Rec.LonEW == "W" ? -Rec.Lon : Rec.Lon, Point.Lat,
+             Point.Lon);
+  if (gga && !f[9].empty() && Rec.AltUnit == 'm') {
+    Point.HasEle = true;
+    Point.Ele = Rec.Altitude;
+  }
+}
+
+void TGpxLog::Flush() {
+  if (!Pending) return;
+  Pending = false;
+  // Seconds with the date when there is one, else of the day (a step back then crosses midnight).
+  int64_t seconds = GpxSeconds(Date, Time);
+  const bool dated = seconds >= 0;
+  if (!dated) seconds = SecondsOfDay(Time);
+  if (LastSeconds >= 0) {
+    const int64_t step =
+        dated && LastDated ? seconds - LastSeconds : ((seconds % 86400) - (LastSeconds % 86400) + 86400) % 86400;
+    if (step > 60 || step < 0) Gpx.BreakSegment();
+  }
+  LastSeconds = seconds;
+  LastDated = dated;
+  Point.Time = GpxTime(Date, Time);
+  Gpx.Point(Point);
+  ++Count;
+}
+
+void TGpxLog::Finish() {
+  Flush();
+  Gpx.Finish();
 }
 
 std::string Printable(std::string_view s) {

@@ -18,6 +18,7 @@
 
 #include "common/HostConv.h"
 #include "geodrel.h"
+#include "nmea/GpxWriter.h"
 #include "nmea/NmeaBlocks.h"
 #include "nmea/UNmeaProc.h"
 
@@ -120,6 +121,34 @@ private:
 
 // Every GPS field of the record after a sentence of `type` ("GGA") was decoded, and a line end.
 void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int gsvSatCount);
+
+// ---- GPX: every fix of the log as one track ----------------------------------------------------
+
+// One point per fix time: the GGA and RMC of one second make one point, with the RMC's date and
+// the GGA's height. A gap of more than a minute between fixes starts a new segment. Positions
+// come from the receiver's datum (the last $PGRMM, WGS 84 until one) into WGS 84.
+class TGpxLog {
+public:
+  TGpxLog(const TNmeaRec& rec, const TNmeaProc& proc, std::string& out, std::string_view name)
+      : Rec(rec), Proc(proc), Gpx(out, name) {}
+  void Add(const TSentenceInfo& info);
+  // Writes the last point and closes the document.
+  void Finish();
+  int64_t Points() const { return Count; }
+
+private:
+  void Flush();
+  const TNmeaRec& Rec;
+  const TNmeaProc& Proc;
+  TGpxWriter Gpx;
+  bool Pending = false;
+  TGpxPoint Point;
+  std::string Time, Date;  // of the pending point
+  std::string LastDate;    // of the last RMC
+  int64_t LastSeconds = -1;
+  bool LastDated = false;
+  int64_t Count = 0;
+};
 
 // ---- summary: what a user checks a log for --------------------------------------------------
 

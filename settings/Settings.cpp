@@ -147,6 +147,7 @@ TSettingsLoad LoadSettings() {
   NmeaRec.GnssAsked = ini.ReadBool(kSettings, "GnssAsked", false);
   ShowSignal = ini.ReadBool(kSettings, "ShowSignal", false);
   ShowConsole = ini.ReadBool(kSettings, "ShowConsole", false);
+  NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
   // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
@@ -230,6 +231,7 @@ void SaveSettings() {
   WriteGnss(ini);
   ini.WriteBool(kSettings, "ShowSignal", ShowSignal);
   ini.WriteBool(kSettings, "ShowConsole", ShowConsole);
+  ini.WriteString(kSettings, "CoordFormat", CoordFormatName(NmeaRec.CoordFormat));
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

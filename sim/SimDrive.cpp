@@ -50,6 +50,16 @@ void AppendFixed(std::string& out, double v, int decimals, int intWidth = 0) {
   }
 }
 
+// A comma, then the field.
+void AddInt(std::string& out, int64_t v, int width = 0) {
+  out += ',';
+  AppendInt(out, v, width);
+}
+void AddFixed(std::string& out, double v, int decimals) {
+  out += ',';
+  AppendFixed(out, v, decimals);
+}
+
 double Rounded(double v, int decimals) {
   const double scale = std::pow(10.0, decimals);
   return static_cast<double>(std::llround(v * scale)) / scale;
@@ -364,19 +374,14 @@ void TNmeaSim::Write(std::string& out) const {
   for (size_t msg = 0; msg < messages; ++msg) {
     b = "GPGSV,";
     AppendInt(b, static_cast<int64_t>(messages));
-    b += ',';
-    AppendInt(b, static_cast<int64_t>(msg + 1));
-    b += ',';
-    AppendInt(b, static_cast<int64_t>(n), 2);
+    AddInt(b, static_cast<int64_t>(msg + 1));
+    AddInt(b, static_cast<int64_t>(n), 2);
     size_t groups = 0;
     for (size_t i = msg * 4; i < n && i < msg * 4 + 4; ++i, ++groups) {
       const TSimSat& s = e.Sats[i];
-      b += ',';
-      AppendInt(b, s.Prn, 2);
-      b += ',';
-      AppendInt(b, s.Elevation, 2);
-      b += ',';
-      AppendInt(b, s.Azimuth, 3);
+      AddInt(b, s.Prn, 2);
+      AddInt(b, s.Elevation, 2);
+      AddInt(b, s.Azimuth, 3);
       b += ',';
       if (s.Snr > 0) AppendInt(b, s.Snr, 2);
     }
@@ -392,22 +397,17 @@ void TNmeaSim::Write(std::string& out) const {
     if (e.Fix && i < e.UsedPrns.size()) AppendInt(b, e.UsedPrns[i], 2);
   }
   for (double dop : {e.Pdop, e.Hdop, e.Vdop}) {
-    b += ',';
-    AppendFixed(b, dop, 2);
+    AddFixed(b, dop, 2);
   }
   AppendSentence(out, b);
 
   b = "GPGGA," + time + ',';
   if (e.Fix) {
     b += pos;
-    b += ',';
-    AppendInt(b, e.Quality);
-    b += ',';
-    AppendInt(b, static_cast<int64_t>(e.UsedPrns.size()), 2);
-    b += ',';
-    AppendFixed(b, e.Hdop, 2);
-    b += ',';
-    AppendFixed(b, e.Altitude, 1);
+    AddInt(b, e.Quality);
+    AddInt(b, static_cast<int64_t>(e.UsedPrns.size()), 2);
+    AddFixed(b, e.Hdop, 2);
+    AddFixed(b, e.Altitude, 1);
     b += ",M,";
     AppendFixed(b, e.Geoid, 1);
     b += ",M,";
@@ -433,8 +433,7 @@ void TNmeaSim::Write(std::string& out) const {
   if (e.Fix) {
     b += ",A," + pos + ',';
     AppendFixed(b, e.SpeedKnots, 2);
-    b += ',';
-    AppendFixed(b, e.Course, 1);
+    AddFixed(b, e.Course, 1);
     b += ',' + date + ',';
     AppendFixed(b, std::fabs(Opt.MagVar), 1);
     b += Opt.MagVar < 0 ? ",W," : ",E,";

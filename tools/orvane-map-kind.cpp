@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/SplitCommaText.h"
+#include "maps/GpxFile.h"
 #include "maps/MapFile.h"
 #include "maps/MetaStyle.h"
 #include "tools/ToolArgs.h"
@@ -43,6 +44,7 @@ std::string Extension(const std::string& path) {
 TKind KindFromContent(const std::string& path) {
   // The first 64 KB say enough; a large file is read whole only once, by its layer.
   const std::string data = ReadMapFile(path, 1 << 16);
+  if (LooksLikeXml(data)) return TKind::Waypoint;  // GPX, whatever its name
   TLineReader in(data);
   std::string_view line;
   int lines = 0, points = 0, tags = 0;
@@ -88,7 +90,7 @@ TKind KindOf(const std::string& path) {
   if (there && !S_ISREG(st.st_mode)) throw EMapFileError("Cannot open file \"" + path + "\": not a regular file");
   const std::string ext = Extension(path);
   if (ext == "000") return TKind::Enc;
-  if (ext == "WPT" || ext == "TRK") return TKind::Waypoint;
+  if (ext == "WPT" || ext == "TRK" || ext == "GPX") return TKind::Waypoint;
   for (const char* e : {"BMP", "PNG", "JPG", "JPEG", "GIF", "TIF", "TIFF"})
     if (ext == e) return TKind::Bitmap;
   const std::string prefix = Upper(MetaPrefix(path));

@@ -27,7 +27,7 @@ const char* const kHelp =
     "info     describes each map file: its kind, record and vertex counts, extent in decimal\n"
     "         degrees, datum, and with --settings the [METADEF] styles that apply. The kind comes\n"
     "         from the name (a folder is a Digital Map 2500 area, *.000 a chart cell, N01/N03/C23\n"
-    "         line files, P02 point files, *.WPT/*.TRK and picture files by extension) and\n"
+    "         line files, P02 point files, *.WPT/*.TRK/*.GPX and picture files by extension) and\n"
     "         otherwise from the content; --kind line|point|waypoint|coastline|bitmap|kdd|enc\n"
     "         sets it. A chart is converted by the marlisk beside this program or on PATH.\n"
     "render   draws the layers FILE configures as the track window does (background, bitmap,\n"

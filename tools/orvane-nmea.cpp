@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,8 @@ constexpr const char* kUsage =
     "  --json            one JSON object per decoded sentence, with every GPS field\n"
     "  --summary         sentence counts, fix times and quality, extent of the positions,\n"
     "                    satellites and datums of the whole log\n"
+    "  --gpx             every fix of the log as a GPX 1.1 track in WGS 84, one segment per\n"
+    "                    run without a gap of more than a minute\n"
     "  --gnss            decode the talkers of multi-GNSS receivers too (GN, GL, GA, GB, BD,\n"
     "                    GQ, QZ besides GP), with up to 64 satellites of all systems\n"
     "  --gpsfix GSA|RMC  the sentence whose position marks a fix valid (default GSA)\n"
@@ -54,9 +57,14 @@ constexpr const char* kUsage =
 
 // ---- command line ---------------------------------------------------------------------------
 
-enum class TMode { Text, Json, Summary };
+enum class TMode { Text, Json, Summary, Gpx };
 
 int Usage(const std::string& message) { return UsageError("orvane-nmea", message); }
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 volatile std::sig_atomic_t Stop = 0;
 void OnSignal(int) { Stop = 1; }
@@ -115,9 +123,9 @@ int Run(int argc, char** argv) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     if (const std::optional<int> done = HelpOrVersion(a, "orvane-nmea", kUsage)) return *done;
-    if (a == "--json" || a == "--summary") {
-      const TMode m = a == "--json" ? TMode::Json : TMode::Summary;
-      if (modeSet && m != mode) return Usage("--json and --summary exclude each other");
+    if (a == "--json" || a == "--summary" || a == "--gpx") {
+      const TMode m = a == "--json" ? TMode::Json : a == "--summary" ? TMode::Summary : TMode::Gpx;
+      if (modeSet && m != mode) return Usage("--json, --summary and --gpx exclude each other");
       mode = m;
       modeSet = true;
     } else if (a == "--gnss") {
@@ -180,6 +188,7 @@ int Run(int argc, char** argv) {
   TNullDisplay none;
   TNmeaProc proc(rec, mode == TMode::Text ? static_cast<TNmeaDisplay&>(text) : none);
   TSummary summary(rec, proc);
+  std::unique_ptr<TGpxLog> gpx;
   if (mode == TMode::Json) {
     proc.OnSentence = [&](const TSentenceInfo& info) {
       if (info.outcome != TSentenceOutcome::Decoded) return;
@@ -188,6 +197,15 @@ int Run(int argc, char** argv) {
     };
   } else if (mode == TMode::Summary) {
     proc.OnSentence = [&](const TSentenceInfo& info) { summary.Add(info); };
+  } else if (mode == TMode::Gpx) {
+    gpx = std::make_unique<TGpxLog>(rec, proc, out.buf,
+                                    useStdin ? std::string("NMEA log")
+                                    : source ? name
+                                             : BaseName(name));
+    proc.OnSentence = [&](const TSentenceInfo& info) {
+      gpx->Add(info);
+      out.MaybeFlush();
+    };
   }
 
   std::vector<uint8_t> buf(chunk);
@@ -239,6 +257,7 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "orvane-nmea: \"%s\": %zu bytes at the end are not ended by CR LF and were not decoded\n",
                    name.c_str(), proc.PendingText().size());
   }
+  if (gpx) gpx->Finish();
   if (mode == TMode::Summary && status == 0) {
     summary.Print(out.buf, name, bytes);
     // On standard error, so that the summary itself stays as it always was.

@@ -17,18 +17,42 @@ struct TTrackPoint {
 };
 
 struct TTrackEntry {
+  TTrackEntry() = default;
+  TTrackEntry(std::string fixTime, TTrackPoint point) : FixTime(std::move(fixTime)), Point(point) {}
+
   std::string FixTime;  // hh:mm:ss UTC
   TTrackPoint Point;
+  // What a GPX file wants besides: the last RMC date (ddmmyy), the height a GGA gave, the datum
+  // the point is in, and whether the track starts afresh here after a loss.
+  std::string FixDate;
+  bool HasAltitude = false;
+  double Altitude = 0;
+  std::string Datum;
+  bool NewSegment = false;
 };
+
+// A loss of the receiver's fix longer than this (beyond the sampling interval) breaks the track:
+// the next sample starts a new segment instead of joining a straight line across the gap.
+constexpr int kSegmentGapSeconds = 60;
+
+// The receiver's position as a sample takes it: converted to `mapDatum`, signed. False without
+// a fix.
+bool ReceiverPosition(const TNmeaRec& rec, const std::string& mapDatum, TTrackPoint& point);
 
 class TTrackList {
 public:
   // One sample of the receiver: converted from its datum to `mapDatum`, signed by hemisphere,
   // and appended unless there is no fix or the receiver has not moved. At `dataMax` entries or
   // more, every entry at an odd index goes first. True when an entry was appended.
-  bool Sample(const TNmeaRec& rec, const std::string& mapDatum, int32_t dataMax);
+  // `interval` is the sampling period in milliseconds.
+  bool Sample(const TNmeaRec& rec, const std::string& mapDatum, int32_t dataMax, int32_t interval = 1000);
+  // Keeps every second entry; a segment start that goes passes to the entry after it.
   void Thin();
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    entries_.clear();
+    lastSeen_ = -1;
+    breakPending_ = false;
+  }
 
   const std::vector<TTrackEntry>& Entries() const { return entries_; }
   size_t Count() const { return entries_.size(); }
@@ -37,6 +61,11 @@ public:
 
 private:
   std::vector<TTrackEntry> entries_;
+  // Receiver time (seconds, with the date when one is known) of the last sample that saw a fix,
+  // whether or not it added an entry; -1 before the first.
+  int64_t lastSeen_ = -1;
+  bool lastSeenDated_ = false;
+  bool breakPending_ = false;
 };
 
 // "Route Track  (%d/%d)": entry count and DataMax.
@@ -46,6 +75,16 @@ std::string TrackCaption(size_t count, int32_t dataMax);
 // CR LF. An existing file is replaced as a whole or not at all. Throws std::runtime_error naming
 // the file and the cause.
 void WriteTrackFile(const std::string& path, const TTrackList& track);
+
+// The save dialog's filter: the text format, then GPX.
+inline constexpr const char* kTrackFileFilter = "Track text|*|GPX track|*.gpx";
+// GPX when its filter was chosen or the name ends in ".gpx" in any letter case.
+bool TrackFileIsGpx(const std::string& path, bool gpxFilterChosen);
+
+// GPX 1.1: one track, a segment per unbroken run, each point in WGS 84 with its UTC date and
+// time and its height when known. Replaced as a whole, as WriteTrackFile does.
+std::string TrackGpx(const TTrackList& track);
+void WriteGpxFile(const std::string& path, const TTrackList& track);
 
 // The sampling period set by a menu choice: the interval plus 10 ms, kept within 32 bits.
 int32_t TimerPeriod(int32_t interval);

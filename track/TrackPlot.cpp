@@ -68,6 +68,7 @@ void TTrackPlot::SetMapSet() {
 }
 
 void TTrackPlot::DrawBase(TCanvas& canvas) {
+  View.CoordFormat = Rec.CoordFormat;
   std::function<void(TCanvas&)> maps;
   if (layers_.MapReady) {
     maps = [this](TCanvas& c) {
@@ -110,7 +111,11 @@ void TTrackPlot::DrawTrackPoint(TCanvas& canvas, size_t index, char mode) {
     // Erases the previous mark before the line leaves its point.
     canvas.CopyFromImage(Bounds(LastMarkX, LastMarkY, MarkWidth, MarkHeight), markBackground_,
                          Bounds(0, 0, MarkWidth, MarkHeight));
-    canvas.LineTo(xy.x, xy.y);
+    // No line across a loss of the receiver: the new run starts at its own point.
+    if (Track[index].NewSegment)
+      canvas.MoveTo(xy.x, xy.y);
+    else
+      canvas.LineTo(xy.x, xy.y);
     canvas.CopyToImage(markBackground_, under);
     if (!SuppressMark) {
       DrawMark(canvas, markX, markY);
@@ -140,7 +145,7 @@ void TTrackPlot::SetLabel(const THeadingLabel& label) {
 }
 
 bool TTrackPlot::SampleTrack(TCanvas& canvas) {
-  if (!Track.Sample(Rec, State.MapDatum, State.DataMax)) return false;
+  if (!Track.Sample(Rec, State.MapDatum, State.DataMax, State.Interval)) return false;
   DrawTrackPoint(canvas, Track.Count() - 1, 'D');
   host_.SetCaption(TrackCaption(Track.Count(), State.DataMax));
   return true;
@@ -166,6 +171,49 @@ void TTrackPlot::KeyDown(TCanvas& canvas, int key) {
   if (View.KeyDown(key)) FormPaint(canvas);
 }
 
-void TTrackPlot::MouseMove(int X, int Y) { host_.SetCaption(View.MouseMove(X, Y)); }
+void TTrackPlot::WheelZoom(TCanvas& canvas, int steps, int X, int Y) {
+  if (View.ZoomAt(steps, X, Y)) FormPaint(canvas);
+}
+
+void TTrackPlot::DragTo(TCanvas& canvas, double fromB, double fromL, int dx, int dy) {
+  View.DragFrom(fromB, fromL, dx, dy);
+  FormPaint(canvas);
+}
+
+bool TTrackPlot::CentreOnReceiver(TCanvas& canvas) {
+  TTrackPoint p;
+  if (!ReceiverPosition(Rec, State.MapDatum, p)) {
+    if (Track.Count() == 0) return false;
+    p = Track[Track.Count() - 1].Point;
+  }
+  State.CenterB = p.Lat;
+  State.CenterL = p.Lon;
+  FormPaint(canvas);
+  return true;
+}
+
+bool TTrackPlot::WholeTrack(TCanvas& canvas) {
+  if (Track.Count() == 0) return false;
+  double west = 0, south = 0, east = 0, north = 0;
+  for (size_t i = 0; i < Track.Count(); ++i) {
+    const double lon = DmsToDeg(Track[i].Point.Lon), lat = DmsToDeg(Track[i].Point.Lat);
+    if (i == 0 || lon < west) west = lon;
+    if (i == 0 || lon > east) east = lon;
+    if (i == 0 || lat < south) south = lat;
+    if (i == 0 || lat > north) north = lat;
+  }
+  ShowBox(canvas, west, south, east, north);
+  return true;
+}
+
+void TTrackPlot::ShowBox(TCanvas& canvas, double west, double south, double east, double north) {
+  View.FitBox(west, south, east, north);
+  FormPaint(canvas);
+}
+
+void TTrackPlot::MouseMove(int X, int Y) {
+  View.CoordFormat = Rec.CoordFormat;
+  host_.SetCaption(View.MouseMove(X, Y));
+}
 
 }  // namespace orvane

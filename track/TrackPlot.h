@@ -67,6 +67,17 @@ public:
   void ZoomOut(TCanvas& canvas);
   void KeyDown(TCanvas& canvas, int key);
   void MouseMove(int X, int Y);
+  // The wheel: zoom keeping the position under (X, Y); redrawn when the zoom changed.
+  void WheelZoom(TCanvas& canvas, int steps, int X, int Y);
+  // The end of a drag that began with the centre `fromB`, `fromL` and moved (dx, dy) pixels.
+  void DragTo(TCanvas& canvas, double fromB, double fromL, int dx, int dy);
+  // The receiver's present position (else the newest track point) at the centre. False, with
+  // nothing changed, when neither is known.
+  bool CentreOnReceiver(TCanvas& canvas);
+  // The whole track in view at the highest zoom that holds it. False when the track is empty.
+  bool WholeTrack(TCanvas& canvas);
+  // The box (decimal degrees of the map datum) in view at the highest zoom that holds it.
+  void ShowBox(TCanvas& canvas, double west, double south, double east, double north);
 
   TTrackState& State;
   TNmeaRec& Rec;

@@ -35,12 +35,25 @@ TEST(PlacementLine, FormatsNineIntegers) {
   EXPECT_EQ(FormatPlacement(p), "2,-1,-1,-1,-1,10,-20,310,200");
 }
 
-TEST(PlacementLine, ParsesNineItemsSeparatedByCommasOrBlanks) {
-  TPlacement p;
-  ASSERT_TRUE(ParsePlacement("1,-32000,-32000,-8,-8,100,50,400,350", p));
-  EXPECT_EQ(FormatPlacement(p), "1,-32000,-32000,-8,-8,100,50,400,350");
-  ASSERT_TRUE(ParsePlacement(" 0 1 2,3, 4 ,5,6,7,$10", p));
-  EXPECT_EQ(FormatPlacement(p), "0,1,2,3,4,5,6,7,16");
+// Nine items, by commas or blanks, each integer replacing its value; an empty item between two
+// commas counts, a comma at the very end gives none; an item that is no integer keeps its value.
+TEST(PlacementLine, ParsesNineItemsOntoThePlacement) {
+  const struct {
+    TPlacement start;
+    const char* text;
+    const char* expected;
+  } rows[] = {
+      {{}, "1,-32000,-32000,-8,-8,100,50,400,350", "1,-32000,-32000,-8,-8,100,50,400,350"},
+      {{}, " 0 1 2,3, 4 ,5,6,7,$10", "0,1,2,3,4,5,6,7,16"},
+      {{.Left = 7}, "0,,2,3,4,5,6,7,8", "0,-1,2,3,4,5,6,7,8"},
+      {{.Left = 7}, "1,2,3,4,5,6,7,8,9,", "1,2,3,4,5,6,7,8,9"},
+      {{.State = 2, .Left = 11, .Bottom = 99}, "x,1,2,3,4,5a,6,7,1e3", "2,1,2,3,4,11,6,7,99"},
+  };
+  for (const auto& r : rows) {
+    TPlacement p = r.start;
+    EXPECT_TRUE(ParsePlacement(r.text, p)) << r.text;
+    EXPECT_EQ(FormatPlacement(p), r.expected) << r.text;
+  }
 }
 
 TEST(PlacementLine, OtherThanNineItemsIsIgnoredAsAWhole) {
@@ -52,21 +65,6 @@ TEST(PlacementLine, OtherThanNineItemsIsIgnoredAsAWhole) {
     EXPECT_FALSE(ParsePlacement(text, q)) << text;
     EXPECT_EQ(FormatPlacement(q), before) << text;
   }
-  // Two commas in a row give an empty item, which counts; a comma at the very end gives none.
-  TPlacement q = p;
-  EXPECT_TRUE(ParsePlacement("0,,2,3,4,5,6,7,8", q));
-  EXPECT_EQ(FormatPlacement(q), "0,-1,2,3,4,5,6,7,8");
-  EXPECT_TRUE(ParsePlacement("1,2,3,4,5,6,7,8,9,", q));
-  EXPECT_EQ(FormatPlacement(q), "1,2,3,4,5,6,7,8,9");
-}
-
-TEST(PlacementLine, ANonNumericItemKeepsItsValue) {
-  TPlacement p;
-  p.State = 2;
-  p.Left = 11;
-  p.Bottom = 99;
-  ASSERT_TRUE(ParsePlacement("x,1,2,3,4,5a,6,7,1e3", p));
-  EXPECT_EQ(FormatPlacement(p), "2,1,2,3,4,11,6,7,99");
 }
 
 TEST(PlacementFile, FollowsTheProgramsNameBesideTheSettingsFile) {

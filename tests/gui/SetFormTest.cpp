@@ -49,20 +49,17 @@ int CountColor(const QImage& img, QColor c) {
   return n;
 }
 
-class SetFormTest : public TempDir {
+class SetFormTest : public WindowTest {
 protected:
   void SetUp() override {
-    TempDir::SetUp();
-    EnsureApp();
-    ini = dir / "Orvane.ini";
-    SetSettingsFileName(ini.string());
+    WindowTest::SetUp();
     SetErrorReporter([this](const std::string& m) { errors.push_back(m); });
   }
   void TearDown() override {
+    // The windows go while their complaints are still collected.
     DestroyForms();
     SetErrorReporter(nullptr);
-    SetSettingsFileName("");
-    TempDir::TearDown();
+    WindowTest::TearDown();
   }
   // The program's windows from a settings file, with the track window's messages collected.
   void Start(const std::string& settings = "") {
@@ -83,7 +80,6 @@ protected:
     SetForm->show();
   }
 
-  std::filesystem::path ini;
   std::vector<std::string> errors, messages;
   std::optional<QColor> colorAnswer;
   QColor colorAsked;
@@ -280,6 +276,21 @@ TEST_F(SetFormTest, TheMultiGnssBoxOnTheSystemPageSwitchesTheDecodersAtOnce) {
     SatVForm->Receiver.Proc().ProcessNmea(gga);
     EXPECT_EQ(NmeaRec.Lat != 0, on);
   }
+}
+
+TEST_F(SetFormTest, TheCoordinateChoiceShowsTheSettingAndOkAppliesIt) {
+  Start("[Settings]\nCoordFormat=Degrees\n");
+  SetForm->show();
+  ASSERT_EQ(SetForm->cmbCoordFormat->parentWidget(), SetForm->tsSystem);
+  EXPECT_EQ(SetForm->cmbCoordFormat->currentText(), "Degrees");
+  EXPECT_EQ(SetForm->cmbCoordFormat->count(), 3);
+  SetForm->cmbCoordFormat->setCurrentText("DMS");
+  SetForm->btnCancel->click();
+  EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Degrees);
+  SetForm->show();
+  SetForm->cmbCoordFormat->setCurrentText("DMS");
+  SetForm->btnOK->click();
+  EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Dms);
 }
 
 TEST_F(SetFormTest, FileChoosersOfferTheirFilterAndTheBoxText) {

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTimer>
 
 #include "gui/ErrorHandler.h"
@@ -137,10 +138,12 @@ TEST_F(TrackFormTest, StartsWithTheReadoutCaptionTheMenuAndADrawnSurface) {
     items.push_back(a->isSeparator() ? "-"
                                      : a->objectName().toStdString() + "=" + a->text().toStdString() +
                                            (a->isVisible() ? "" : " (hidden)"));
-  EXPECT_EQ(items, (std::vector<std::string>{"menTrack=Tracking", "menTrackInterval=Track Interval",
-                                             "SaveTrack1=Save Track", "menClearTrack=Clear Track", "-", "menIn=Zoom In",
-                                             "menOut=Zoom Out", "-", "mnLoadMap=Load Map (hidden)",
-                                             "mnMapDatum=Map Datum", "Ma=Map (hidden)", "menSetting=Settings..."}));
+  EXPECT_EQ(items,
+            (std::vector<std::string>{"menTrack=Tracking", "menTrackInterval=Track Interval", "SaveTrack1=Save Track",
+                                      "menClearTrack=Clear Track", "-", "menIn=Zoom In", "menOut=Zoom Out",
+                                      "menCentre=Centre on Receiver", "menWholeTrack=Whole Track",
+                                      "menWholeLayer=Whole Layer", "-", "mnLoadMap=Load Map (hidden)",
+                                      "mnMapDatum=Map Datum", "Ma=Map (hidden)", "menSetting=Settings..."}));
   std::vector<std::string> intervals;
   for (QAction* a : f.menTrackInterval->actions())
     intervals.push_back(a->objectName().toStdString() + "=" + a->text().toStdString() + "/" +
@@ -354,6 +357,101 @@ TEST_F(TrackFormTest, MouseMovesWriteTheReadoutCaption) {
   // The last position is what the next drawing of the map writes again.
   f.menIn->trigger();
   EXPECT_EQ(Title().toStdString(), ReadoutCaption(v.MouseLon, v.MouseLat, 0.1));
+}
+
+TEST_F(TrackFormTest, TheWheelZoomsAboutThePointerAndTheCaptionFollows) {
+  TTrackForm& f = Make();
+  TTrackView& v = f.Plot().View;
+  auto wheel = [&](int x, int y, int delta) {
+    QWheelEvent ev(QPointF(x, y), f.imgTrk->mapToGlobal(QPointF(x, y)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(f.imgTrk, &ev);
+  };
+  auto under = [&](int x, int y) {
+    v.MouseMove(x, y);
+    return std::pair(DmsToDeg(v.MouseLon), DmsToDeg(v.MouseLat));
+  };
+  const auto before = under(100, 60);
+  wheel(100, 60, 120);
+  EXPECT_EQ(TrackState.Zoom, 7);
+  EXPECT_NEAR(under(100, 60).first, before.first, 2 / (v.Scale * 3600));
+  EXPECT_NEAR(under(100, 60).second, before.second, 2 / (v.Scale * 3600));
+  // Half notches add up; a notch towards the user zooms out.
+  wheel(100, 60, 60);
+  EXPECT_EQ(TrackState.Zoom, 7);
+  wheel(100, 60, 60);
+  EXPECT_EQ(TrackState.Zoom, 8);
+  wheel(100, 60, -240);
+  EXPECT_EQ(TrackState.Zoom, 6);
+  EXPECT_EQ(Title().toStdString(), v.Caption());
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(TrackFormTest, DraggingWithTheLeftButtonPansAndRedrawsAtTheRelease) {
+  TTrackForm& f = Make();
+  auto mouse = [&](QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent ev(type, QPointF(x, y), f.imgTrk->mapToGlobal(QPointF(x, y)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(f.imgTrk, &ev);
+  };
+  const QImage before = f.Surface().copy();
+  mouse(QEvent::MouseButtonPress, 200, 100, Qt::LeftButton, Qt::LeftButton);
+  mouse(QEvent::MouseMove, 230, 120, Qt::NoButton, Qt::LeftButton);
+  EXPECT_TRUE(f.imgTrk->Dragging());
+  EXPECT_EQ(f.imgTrk->DragOffset(), QPoint(30, 20));
+  EXPECT_EQ(f.Surface(), before);  // only the shown picture moves during the drag
+  mouse(QEvent::MouseMove, 300, 150, Qt::NoButton, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, 300, 150, Qt::LeftButton, Qt::NoButton);
+  EXPECT_FALSE(f.imgTrk->Dragging());
+  // 100 pixels right and 50 down at 0.05 px/": the centre moved 2000" west and 1000" north.
+  EXPECT_NEAR(DmsToDeg(TrackState.CenterL), 134.0 - 2000.0 / 3600, 1e-9);
+  EXPECT_NEAR(DmsToDeg(TrackState.CenterB), 34.0 + 1000.0 / 3600, 1e-9);
+  EXPECT_NE(f.Surface(), before);
+  // A click without moving changes nothing; the right button does not drag.
+  mouse(QEvent::MouseButtonPress, 10, 10, Qt::LeftButton, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, 10, 10, Qt::LeftButton, Qt::NoButton);
+  mouse(QEvent::MouseButtonPress, 10, 10, Qt::RightButton, Qt::RightButton);
+  mouse(QEvent::MouseMove, 50, 50, Qt::NoButton, Qt::RightButton);
+  mouse(QEvent::MouseButtonRelease, 50, 50, Qt::RightButton, Qt::NoButton);
+  EXPECT_NEAR(DmsToDeg(TrackState.CenterL), 134.0 - 2000.0 / 3600, 1e-9);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(TrackFormTest, TheCoordinateFormatShowsInTheReadoutAndTheGridLabels) {
+  NmeaRec.CoordFormat = TCoordFormat::Dms;
+  TTrackForm& f = Make();
+  QMouseEvent ev(QEvent::MouseMove, QPointF(242, 153), f.imgTrk->mapToGlobal(QPointF(242, 153)), Qt::NoButton,
+                 Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(f.imgTrk, &ev);
+  // Half a pixel west and south of the centre, 20" a pixel.
+  EXPECT_EQ(Title().toStdString(), "133\u00B059'50.0\"E 33\u00B059'50.0\"N [0.050]");
+  NmeaRec.CoordFormat = TCoordFormat::Degrees;
+  f.menIn->trigger();
+  EXPECT_EQ(Title().toStdString(), "133.997222 33.997222 [0.100]");
+}
+
+TEST_F(TrackFormTest, SaveTrackAsGpxByTheFilter) {
+  TTrackForm& f = Make();
+  Fix(35.233012, 139.452201, "S", "E");
+  NmeaRec.FixDate = "081226";
+  NmeaRec.AltUnit = 'm';
+  f.TrkTimerTimer();
+  const std::string path = (dir / "drive").string();
+  OnModal([path](QWidget* w) {
+    auto* dlg = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->nameFilters(), (QStringList{"Track text (*)", "GPX track (*.gpx)"}));
+    dlg->selectNameFilter("GPX track (*.gpx)");
+    dlg->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(dlg)->accept();
+  });
+  f.SaveTrack1->trigger();
+  // No extension given: the GPX filter adds one.
+  const std::string text = ReadAll(path + ".gpx");
+  EXPECT_NE(text.find("<trkpt lat=\"-35.391700000\" lon=\"139.756113889\"><ele>50</ele>"
+                      "<time>2026-12-08T03:15:42Z</time></trkpt>"),
+            std::string::npos)
+      << text;
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(TrackFormTest, ResizingRedrawsTheSurfaceAtTheNewSize) {

@@ -5,11 +5,9 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,6 +18,7 @@
 
 #include "net/GpsdSource.h"
 #include "sim/SimDrive.h"
+#include "tests/common/RawPty.h"
 #include "tests/net/NetTestKit.h"
 
 namespace orvane {
@@ -153,11 +152,7 @@ TEST_F(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
   if (gpsd.empty() || access(gpsd.c_str(), X_OK) != 0)
     GTEST_SKIP() << "gpsd is not installed (Debian package gpsd); the gpsd source is not tried against it";
   char name[128] = {};
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-  termios t{};
-  tcgetattr(slave, &t);
-  cfmakeraw(&t);
-  tcsetattr(slave, TCSANOW, &t);
+  ASSERT_TRUE(OpenRawPty(master, slave, name));
   std::string tmpl = (std::filesystem::temp_directory_path() / "orvane-gpsd-XXXXXX").string();
   ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
   dir = tmpl;

@@ -52,5 +52,26 @@ TEST_F(Blocks, MissingUnitsShowAsNothing) {
   EXPECT_EQ(GgaBlock(rec).substr(GgaBlock(rec).rfind('\r') + 1), "Altitude  -12.35  (Geoid 0.00 )");
 }
 
+TEST_F(Blocks, PositionLinesFollowTheCoordinateFormat) {
+  struct Row {
+    TCoordFormat format;
+    const char* lat;
+    const char* lon;
+  } rows[] = {
+      {TCoordFormat::DMmss, "Latitude  S 35.39074", "Longitude W 139.45300"},
+      {TCoordFormat::Degrees, "Latitude  S 35.652057", "Longitude W 139.758333"},
+      {TCoordFormat::Dms, "Latitude  35\u00B039'07.4\"S", "Longitude 139\u00B045'30.0\"W"},
+  };
+  for (const Row& r : rows) {
+    rec.CoordFormat = r.format;
+    Feed("$GPGLL,3539.1234,S,13945.5000,W,123456.00,A,A");
+    rec.Lat = rec.GllLat, rec.Lon = rec.GllLon, rec.LatNS = rec.GllLatNS, rec.LonEW = rec.GllLonEW;
+    for (const std::string& block : {display.gll.back(), GgaBlock(rec), RmcBlock(rec)}) {
+      EXPECT_NE(block.find(std::string("\n\r") + r.lat + "\n\r"), std::string::npos) << block;
+      EXPECT_NE(block.find(std::string("\n\r") + r.lon + "\n\r"), std::string::npos) << block;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orvane

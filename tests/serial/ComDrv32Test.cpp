@@ -109,6 +109,21 @@ protected:
   }
   void TearDown() override { ClearComDevices(); }
 
+  // Ten-byte packets, a partial one timed out after 200 ms, then the port opened.
+  bool OpenWithPackets(TPacketMode mode) {
+    port.SetPacketSize(10);
+    port.SetPacketTimeout(200);
+    port.SetPacketMode(mode);
+    return port.OpenPort();
+  }
+  // Bytes from the receiver, waited for until `queued` are in the terminal, then one tick.
+  bool DeliverAndTick(const std::string& bytes, int queued) {
+    pty.Write(bytes);
+    if (!pty.WaitQueued(queued)) return false;
+    port.PollTick();
+    return true;
+  }
+
   Pty pty;
   TCommPortDriver port;
   RecordingTimer timer{port};
@@ -218,9 +233,7 @@ TEST_F(ComDrv32Test, BytesArriveOnTicksAndWaitWhileSuspended) {
 
   // Without a handler the bytes are still read, and dropped.
   port.OnReceiveData = nullptr;
-  pty.Write("dropped");
-  ASSERT_TRUE(pty.WaitQueued(7));
-  port.PollTick();
+  ASSERT_TRUE(DeliverAndTick("dropped", 7));
   EXPECT_EQ(pty.Queued(), 0);
 }
 
@@ -416,21 +429,14 @@ TEST_F(ComDrv32Test, PacketModeCutsTheStreamIntoPackets) {
   now += 100000;
   port.PollTick();
   EXPECT_EQ(packets.chunks.size(), 2u);
-  pty.Write("Z1234");
-  ASSERT_TRUE(pty.WaitQueued(10));
-  port.PollTick();
+  ASSERT_TRUE(DeliverAndTick("Z1234", 10));
   ASSERT_EQ(packets.chunks.size(), 3u);
   EXPECT_EQ(packets.chunks[2], "UVWXYZ1234");
 }
 
 TEST_F(ComDrv32Test, TimedOutPartialPacketIsPassedOrDiscarded) {
-  port.SetPacketSize(10);
-  port.SetPacketTimeout(200);
-  port.SetPacketMode(pmPass);
-  ASSERT_TRUE(port.OpenPort());
-  pty.Write("12345");
-  ASSERT_TRUE(pty.WaitQueued(5));
-  port.PollTick();  // the partial packet's start is recorded now
+  ASSERT_TRUE(OpenWithPackets(pmPass));
+  ASSERT_TRUE(DeliverAndTick("12345", 5));  // the partial packet's start is recorded now
   now += 200;
   port.PollTick();  // not older than the time-out yet
   EXPECT_TRUE(packets.chunks.empty());
@@ -441,9 +447,7 @@ TEST_F(ComDrv32Test, TimedOutPartialPacketIsPassedOrDiscarded) {
   EXPECT_EQ(pty.Queued(), 0);
 
   port.SetPacketMode(pmDiscard);
-  pty.Write("abc");
-  ASSERT_TRUE(pty.WaitQueued(3));
-  port.PollTick();
+  ASSERT_TRUE(DeliverAndTick("abc", 3));
   now += 201;
   port.PollTick();
   EXPECT_EQ(packets.chunks.size(), 1u);
@@ -452,9 +456,7 @@ TEST_F(ComDrv32Test, TimedOutPartialPacketIsPassedOrDiscarded) {
   // After a whole packet the rest of the stream is timed from one packet time later
   // (10 bytes at 9600 bit/s: 10 ms).
   port.SetPacketMode(pmPass);
-  pty.Write("xxxxx");
-  ASSERT_TRUE(pty.WaitQueued(5));
-  port.PollTick();
+  ASSERT_TRUE(DeliverAndTick("xxxxx", 5));
   const uint32_t start = now;
   pty.Write("yyyyyyyyzz");  // completes one packet and leaves "zz"
   ASSERT_TRUE(pty.WaitQueued(15));
@@ -472,20 +474,13 @@ TEST_F(ComDrv32Test, TimedOutPartialPacketIsPassedOrDiscarded) {
 }
 
 TEST_F(ComDrv32Test, RestOfAPacketReadWithoutRecordedStartGetsTheWholeTimeout) {
-  port.SetPacketSize(10);
-  port.SetPacketTimeout(200);
-  port.SetPacketMode(pmDiscard);
-  ASSERT_TRUE(port.OpenPort());
-  pty.Write("0123456789ab");  // one packet and two bytes, all within one tick
-  ASSERT_TRUE(pty.WaitQueued(12));
-  port.PollTick();
+  ASSERT_TRUE(OpenWithPackets(pmDiscard));
+  ASSERT_TRUE(DeliverAndTick("0123456789ab", 12));  // one packet and two bytes, all within one tick
   ASSERT_EQ(packets.chunks.size(), 1u);
   now += 60;
   port.PollTick();  // the two bytes must not be timed out on the very next tick
   EXPECT_EQ(pty.Queued(), 2);
-  pty.Write("cdefghij");
-  ASSERT_TRUE(pty.WaitQueued(10));
-  port.PollTick();
+  ASSERT_TRUE(DeliverAndTick("cdefghij", 10));
   ASSERT_EQ(packets.chunks.size(), 2u);
   EXPECT_EQ(packets.chunks[1], "abcdefghij");
 }

@@ -113,6 +113,7 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "GnssAsked=0\n"
             "ShowSignal=0\n"
             "ShowConsole=0\n"
+            "CoordFormat=D.MMSS\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
@@ -197,6 +198,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   RepInterval = 100;
   NmeaRec.Gnss = true;
   NmeaRec.GnssAsked = true;
+  NmeaRec.CoordFormat = TCoordFormat::Dms;
   TrackState.TrackEnabled = true;
   TrackState.Zoom = 17;
   TrackState.CenterB = 35.392812345678;
@@ -240,6 +242,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   EXPECT_EQ(RepInterval, 100);
   EXPECT_TRUE(NmeaRec.Gnss);
   EXPECT_TRUE(NmeaRec.GnssAsked);
+  EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Dms);
   EXPECT_TRUE(TrackState.TrackEnabled);
   EXPECT_EQ(TrackState.Zoom, 17);
   EXPECT_DOUBLE_EQ(TrackState.CenterB, 35.392812345678);

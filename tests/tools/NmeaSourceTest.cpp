@@ -1,8 +1,6 @@
 // orvane-nmea reading a live source decodes exactly as it decodes the same bytes from a file.
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +13,7 @@
 
 #include "net/NmeaServer.h"
 #include "tests/common/TempFiles.h"
+#include "tests/common/RawPty.h"
 #include "tests/net/NetTestKit.h"
 
 namespace orvane {
@@ -115,12 +114,7 @@ TEST_F(NmeaSource, UdpSourceReadsForTheGivenSeconds) {
 TEST_F(NmeaSource, SerialDeviceIsReadRawAtTheGivenSpeed) {
   int master = -1, slave = -1;
   char name[128] = {};
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-  // Raw already, so that nothing written before the tool sets the line up is translated.
-  termios t{};
-  tcgetattr(slave, &t);
-  cfmakeraw(&t);
-  tcsetattr(slave, TCSANOW, &t);
+  ASSERT_TRUE(OpenRawPty(master, slave, name));
   const std::string log = NMEA_LOGS "/generated-sw.log";
   ASSERT_EQ(Wait(Start({log}, "file")), 0);
   const pid_t pid = Start({"--source", name, "--baud", "115200", "--duration", "1.5"}, "live");

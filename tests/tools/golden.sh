@@ -26,6 +26,7 @@ for log in *.log; do
   check "$base.expected" "${args[@]}" "$log"
   [ -f "$base.json.expected" ] && check "$base.json.expected" "${args[@]}" --json "$log"
   [ -f "$base.summary.expected" ] && check "$base.summary.expected" "${args[@]}" --summary "$log"
+  [ -f "$base.gpx.expected" ] && check "$base.gpx.expected" "${args[@]}" --gpx "$log"
 done
 # The command line: an unreadable file names itself and gives 1, --help 0, a wrong option 2.
 err=$("$tool" no-such-file.log 2>&1 >/dev/null) && rc=0 || rc=$?

@@ -59,41 +59,40 @@ TEST(TrackListTest, SampleConvertsFromTheReceiversDatumToTheMaps) {
   EXPECT_EQ(t[0].Point.Lon, q.lon);
 }
 
+// Samples `r` on the map datum and expects it kept as entry `index`, at `lat`, `lon`.
+void ExpectKept(TTrackList& t, const TNmeaRec& r, const std::string& datum, size_t index, double lat, double lon) {
+  ASSERT_TRUE(t.Sample(r, datum, 1000));
+  ASSERT_GT(t.Count(), index);
+  EXPECT_EQ(t[index].Point.Lat, lat);
+  EXPECT_EQ(t[index].Point.Lon, lon);
+}
+
 TEST(TrackListTest, HemisphereSignsComeAfterTheConversion) {
   TTrackList t;
   TNmeaRec r = Fix(35.233012, 139.452201);
   r.LatNS = "S";
   r.LonEW = "W";
-  ASSERT_TRUE(t.Sample(r, "WGS 84", 1000));
-  EXPECT_EQ(t[0].Point.Lat, -35.233012);
-  EXPECT_EQ(t[0].Point.Lon, -139.452201);
+  ASSERT_NO_FATAL_FAILURE(ExpectKept(t, r, "WGS 84", 0, -35.233012, -139.452201));
 
   // The datum shift is that of the unsigned position, then negated.
   r.Lat = 35.24;  // a move, so that the sample is kept
   TGeoPoint p{35.24, 139.452201, 40}, q{};
   DmsConv("WGS 84", "Tokyo", &p, &q);
-  ASSERT_TRUE(t.Sample(r, "Tokyo", 1000));
-  EXPECT_EQ(t[1].Point.Lat, -q.lat);
-  EXPECT_EQ(t[1].Point.Lon, -q.lon);
+  ASSERT_NO_FATAL_FAILURE(ExpectKept(t, r, "Tokyo", 1, -q.lat, -q.lon));
 
   // Only "S" and "W" sign; anything else is north and east.
   r.LatNS = "s";
   r.LonEW = "";
-  ASSERT_TRUE(t.Sample(r, "WGS 84", 1000));
-  EXPECT_EQ(t[2].Point.Lat, 35.24);
-  EXPECT_EQ(t[2].Point.Lon, 139.452201);
+  ExpectKept(t, r, "WGS 84", 2, 35.24, 139.452201);
 }
 
 TEST(TrackListTest, UnknownDatumRecordsThePositionUnconverted) {
   TTrackList t;
   TNmeaRec r = Fix(35.3931, 139.4443);
-  ASSERT_TRUE(t.Sample(r, "Nowhere 1900", 1000));
-  EXPECT_EQ(t[0].Point.Lat, 35.3931);
+  ASSERT_NO_FATAL_FAILURE(ExpectKept(t, r, "Nowhere 1900", 0, 35.3931, 139.4443));
   r.GpsDatum = "";
   r.Lat = 35.4;
-  ASSERT_TRUE(t.Sample(r, "Tokyo", 1000));
-  EXPECT_EQ(t[1].Point.Lat, 35.4);
-  EXPECT_EQ(t[1].Point.Lon, 139.4443);
+  ExpectKept(t, r, "Tokyo", 1, 35.4, 139.4443);
 }
 
 TEST(TrackListTest, NoFixAndUnmovedReceiverAddNothing) {

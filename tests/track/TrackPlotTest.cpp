@@ -2,6 +2,8 @@
 // mark's preparation, captions, redraws on zoom and keys.
 #include <gtest/gtest.h>
 
+#include "geodrel.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -370,6 +372,50 @@ TEST_F(TrackPlotTest, ZoomAndKeysRedrawEvenAtTheLimits) {
   plot.ZoomOut(canvas);
   EXPECT_EQ(state.Zoom, 1);
   EXPECT_EQ(canvas.Of(TCanvasOp::FillRect).size(), 1u);
+}
+
+TEST_F(TrackPlotTest, NoLineAcrossALossOfTheReceiver) {
+  plot.SetMapSet();
+  FixAt(34.0, 134.0);
+  ASSERT_TRUE(plot.SampleTrack(canvas));
+  FixAt(34.0, 134.00305);
+  NmeaRec.FixTime = "03:15:43";
+  ASSERT_TRUE(plot.SampleTrack(canvas));
+  FixAt(34.0, 134.0061);
+  NmeaRec.FixTime = "03:20:00";
+  canvas.Reset();
+  ASSERT_TRUE(plot.SampleTrack(canvas));
+  // The redraw joins the first two points only: one line of about 30 pixels, ending some 30
+  // pixels short of the newest point at the centre.
+  const auto lines = TrackLines(canvas);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NEAR(lines[0].To.x - lines[0].From.x, 30, 1);
+  EXPECT_NEAR(lines[0].To.x, 242 - 30, 1);
+}
+
+TEST_F(TrackPlotTest, CentreOnTheReceiverAndShowTheWholeTrack) {
+  plot.SetMapSet();
+  EXPECT_FALSE(plot.CentreOnReceiver(canvas));  // nothing known yet
+  EXPECT_FALSE(plot.WholeTrack(canvas));
+  FixAt(34.3, 134.3);
+  ASSERT_TRUE(plot.SampleTrack(canvas));
+  FixAt(34.0, 134.0);
+  NmeaRec.FixTime = "03:15:43";
+  ASSERT_TRUE(plot.SampleTrack(canvas));
+  ASSERT_TRUE(plot.WholeTrack(canvas));
+  // Half a degree each way (34.3 is 34 degrees 30 minutes): zoom 8 (0.2 px/") shows only
+  // 0.67 x 0.42 degrees, zoom 7 twice that.
+  EXPECT_EQ(state.Zoom, 7);
+  EXPECT_NEAR(DmsToDeg(state.CenterB), 34.25, 1e-9);
+  EXPECT_NEAR(DmsToDeg(state.CenterL), 134.25, 1e-9);
+  FixAt(34.1, 134.2);
+  ASSERT_TRUE(plot.CentreOnReceiver(canvas));
+  EXPECT_EQ(state.CenterB, 34.1);
+  EXPECT_EQ(state.CenterL, 134.2);
+  EXPECT_EQ(state.Zoom, 7);
+  NmeaRec.FixValid = false;  // without a fix: the newest point
+  ASSERT_TRUE(plot.CentreOnReceiver(canvas));
+  EXPECT_EQ(state.CenterB, 34.0);
 }
 
 TEST_F(TrackPlotTest, DatumMenuNamesInTableOrder) {

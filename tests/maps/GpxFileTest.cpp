@@ -1,0 +1,173 @@
+// GPX read as the waypoint layer's third format: files in the conventions of other tools, the
+// conversion to the map datum, a line per route and track segment, and files that are not GPX.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "geodrel.h"
+#include "maps/GpxFile.h"
+#include "maps/UWaypnt.h"
+#include "tests/maps/MapFiles.h"
+#include "tests/track/RecordingCanvas.h"
+
+namespace orvane {
+namespace {
+
+using test::RecordingCanvas;
+using test::TCanvasOp;
+
+struct TGpxCase {
+  const char* what;
+  std::string text;
+  size_t waypoints;
+  std::vector<size_t> lines;  // points per line
+  std::string firstName;
+};
+
+// As other programs write them: version 1.0 with routes, 1.1 with times and elevations,
+// extensions of their own with nested elements, prefixes, entities, comments and CDATA.
+const std::vector<TGpxCase> kFiles = {
+    {"GPX 1.0, waypoints and a route, no time",
+     "<?xml version=\"1.0\"?>\n<gpx version=\"1.0\" creator=\"x\" xmlns=\"http://www.topografix.com/GPX/1/0\">\n"
+     "<wpt lat=\"34.1\" lon=\"134.2\"><name>PORT</name><sym>Flag</sym></wpt>\n"
+     "<wpt lat='34.2' lon='134.3'/>\n"
+     "<rte><name>R</name><rtept lat=\"34.1\" lon=\"134.2\"/><rtept lat=\"34.2\" lon=\"134.3\"/></rte>\n"
+     "</gpx>\n",
+     2,
+     {2},
+     "PORT"},
+    {"GPX 1.1 track of two segments with time and elevation",
+     "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+     "<gpx version=\"1.1\" creator=\"y\" xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
+     " <metadata><name>m</name><time>2024-01-01T00:00:00Z</time></metadata>\r\n"
+     " <trk><name>T</name><trkseg>\r\n"
+     "  <trkpt lat=\"34.0\" lon=\"134.0\"><ele>12.0</ele><time>2024-01-01T00:00:00Z</time></trkpt>\r\n"
+     "  <trkpt lat=\"34.01\" lon=\"134.01\"><ele>13.0</ele><time>2024-01-01T00:00:01Z</time></trkpt>\r\n"
+     " </trkseg><trkseg></trkseg><trkseg>\r\n"
+     "  <trkpt lat=\"34.02\" lon=\"134.02\"></trkpt>\r\n"
+     " </trkseg></trk>\r\n"
+     "</gpx>\r\n",
+     0,
+     {2, 1},
+     ""},
+    {"extensions with prefixes and their own points, entities, a comment and CDATA",
+     "<?xml version=\"1.0\"?><!DOCTYPE gpx><!-- made by hand <wpt> -->\n"
+     "<gpx:gpx xmlns:gpx=\"http://www.topografix.com/GPX/1/1\" xmlns:gpxx=\"urn:x\">\n"
+     "<gpx:wpt lat=\"-33.5\" lon=\"-70.25\"><gpx:name>Caf&#233; &amp; Bar&#x21;</gpx:name>"
+     "<gpx:extensions><gpxx:WaypointExtension><gpxx:wpt lat=\"1\" lon=\"2\"/>"
+     "<gpxx:name>not this</gpxx:name></gpxx:WaypointExtension></gpx:extensions></gpx:wpt>\n"
+     "<gpx:wpt lat=\"1\" lon=\"2\"><gpx:name><![CDATA[Q]]></gpx:name></gpx:wpt>\n"
+     "<gpx:trk><gpx:extensions><gpxx:trkseg><gpxx:trkpt lat=\"5\" lon=\"5\"/></gpxx:trkseg></gpx:extensions>"
+     "<gpx:trkseg><gpx:trkpt lat=\"1\" lon=\"2\"/></gpx:trkseg></gpx:trk>\n"
+     "</gpx:gpx>",
+     2,
+     {1},
+     "Caf\xC3\xA9 & Bar!"},
+};
+
+TEST(GpxFileTest, ReadsWhatOtherToolsWrite) {
+  for (const TGpxCase& c : kFiles) {
+    const TGpxData d = ReadGpx(c.text, "f.gpx");
+    EXPECT_EQ(d.Waypoints.size(), c.waypoints) << c.what;
+    std::vector<size_t> lines;
+    for (const auto& l : d.Lines) lines.push_back(l.size());
+    EXPECT_EQ(lines, c.lines) << c.what;
+    if (!d.Waypoints.empty()) {
+      EXPECT_EQ(d.Waypoints[0].Name, c.firstName) << c.what;
+    }
+  }
+  const TGpxData d = ReadGpx(kFiles[2].text, "f.gpx");
+  EXPECT_EQ(d.Waypoints[0].Lat, -33.5);
+  EXPECT_EQ(d.Waypoints[0].Lon, -70.25);
+  EXPECT_EQ(d.Waypoints[1].Name, "Q");
+}
+
+TEST(GpxFileTest, WhatIsNotGpxIsAnErrorNamingFileAndLine) {
+  struct Row {
+    std::string text, message;
+  } rows[] = {
+      {"<kml></kml>", "f.gpx, line 1: the root element is <kml>, not <gpx>"},
+      {"<?xml version=\"1.0\"?>\n", "f.gpx, line 2: no <gpx> element"},
+      {"<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "f.gpx, line 3: </gpx> does not close <wpt>"},
+      {"<gpx>\n<trk><trkseg>", "f.gpx, line 2: the file ends inside <trkseg>"},
+      {"<gpx>\n<wpt lon=\"2\"/></gpx>", "f.gpx, line 2: <wpt> without lat"},
+      {"<gpx>\n\n<wpt lat=\"91\" lon=\"2\"/></gpx>", "f.gpx, line 3: lat '91' of <wpt> is not a number from -90 to 90"},
+      {"<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"x\"/></trkseg></trk></gpx>",
+       "f.gpx, line 1: lon 'x' of <trkpt> is not a number from -180 to 180"},
+      {"<gpx><wpt lat=1 lon=\"2\"/></gpx>", "f.gpx, line 1: an attribute value without quotes in <wpt>"},
+      {"<gpx><!-- never closed", "f.gpx, line 1: unterminated markup"},
+      {"<gpx></gpx><gpx></gpx>", "f.gpx, line 1: more than one root element"},
+  };
+  for (const Row& r : rows) {
+    try {
+      ReadGpx(r.text, "f.gpx");
+      ADD_FAILURE() << r.message;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), r.message);
+    }
+  }
+}
+
+class GpxLayerTest : public test::MapFiles {
+protected:
+  std::string mapDatum = "Tokyo";
+  TColor wpLineColor = RGBColor(200, 0, 100);
+  TWayPnt layer{mapDatum, wpLineColor};
+};
+
+TEST_F(GpxLayerTest, ChosenByExtensionOrContentAndCarriedFromWgs84) {
+  const std::string text =
+      "<gpx version=\"1.1\"><wpt lat=\"35.5\" lon=\"139.5\"><name>HOME</name></wpt>"
+      "<trk><trkseg><trkpt lat=\"35.5\" lon=\"139.5\"/></trkseg></trk></gpx>";
+  TGeoPoint in{DegToDms(35.5), DegToDms(139.5), 0}, out{};
+  DmsConv("WGS 84", "Tokyo", &in, &out);
+  for (const char* name : {"a.GPX", "a.txt", "a.wpt"}) {
+    ASSERT_TRUE(layer.Load(Write(name, text))) << name;
+    EXPECT_EQ(layer.Format(), TWayPntFormat::Gpx) << name;
+    EXPECT_EQ(layer.Datum(), "WGS 84");
+    ASSERT_EQ(layer.WayPoints().size(), 1u);
+    EXPECT_EQ(layer.WayPoints()[0].Name, "HOME");
+    EXPECT_DOUBLE_EQ(layer.WayPoints()[0].Lat, DmsToDeg(out.lat));
+    EXPECT_DOUBLE_EQ(layer.WayPoints()[0].Lon, DmsToDeg(out.lon));
+    EXPECT_DOUBLE_EQ(layer.TrackPoints()[0].Lat, DmsToDeg(out.lat));
+  }
+  mapDatum = "WGS 84";
+  ASSERT_TRUE(layer.Load(Write("b.gpx", text)));
+  EXPECT_EQ(layer.WayPoints()[0].Lat, 35.5);
+  // A text file again: its own format, one line.
+  ASSERT_TRUE(layer.Load(Write("c.txt", "TP,1,35.5,139.5\n")));
+  EXPECT_EQ(layer.Format(), TWayPntFormat::Word);
+  EXPECT_EQ(layer.LineStarts(), (std::vector<size_t>{0}));
+}
+
+TEST_F(GpxLayerTest, EachRouteAndSegmentIsItsOwnLine) {
+  mapDatum = "WGS 84";
+  ASSERT_TRUE(layer.Load(Write("t.gpx",
+                               "<gpx><rte><rtept lat=\"34\" lon=\"135\"/><rtept lat=\"35\" lon=\"136\"/></rte>"
+                               "<trk><trkseg><trkpt lat=\"34\" lon=\"136\"/></trkseg>"
+                               "<trkseg><trkpt lat=\"35\" lon=\"135\"/><trkpt lat=\"34.5\" lon=\"135.5\"/></trkseg>"
+                               "</trk></gpx>")));
+  EXPECT_EQ(layer.LineStarts(), (std::vector<size_t>{0, 2, 3}));
+  RecordingCanvas canvas(100, 100);
+  layer.Draw(canvas, TViewBox{135, 34, 136, 35});
+  const auto poly = canvas.Of(TCanvasOp::Polyline);
+  // The one-point segment draws nothing; no line joins the route to the track.
+  ASSERT_EQ(poly.size(), 2u);
+  EXPECT_EQ(poly[0]->Points, (std::vector<TPoint>{{0, 100}, {100, 0}}));
+  EXPECT_EQ(poly[1]->Points, (std::vector<TPoint>{{0, 0}, {50, 50}}));
+}
+
+TEST_F(GpxLayerTest, ABrokenFileIsAnErrorAndAMissingOneIsNot) {
+  EXPECT_FALSE(layer.Load((dir / "none.gpx").string()));
+  const std::string path = Write("bad.gpx", "<gpx><wpt lat=\"1\"/></gpx>");
+  try {
+    layer.Load(path);
+    ADD_FAILURE();
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), path + ", line 1: <wpt> without lon");
+  }
+}
+
+}  // namespace
+}  // namespace orvane
