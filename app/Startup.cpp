@@ -6,6 +6,7 @@
 #include "gui/USetForm.h"
 #include "gui/USignalForm.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UReplayForm.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {
@@ -44,18 +45,28 @@ void CreateForms() {
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
   SatVForm->Receiver.AddDisplay(ConsoleLines);
+  ReplayForm = new TReplayForm(SatVForm->Receiver.Replayer());
+  AttachFormPos(ReplayForm);
+  ReplayForm->hide();  // shown by a replay's start
+  SatVForm->Receiver.Replayer().OnChanged = [] { ReplayForm->Refresh(); };
   SetForm = new TSetForm(SatVForm);
 }
 
 void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
   // every window is whole, and written after the main window's destruction saved the settings.
-  const TPendingPlacements placements = TakePlacements({ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
+  const TPendingPlacements placements =
+      TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
   if (SatVForm && MoniForm) SatVForm->Receiver.RemoveDisplay(*MoniForm);
   if (SatVForm) SatVForm->Receiver.RemoveDisplay(ConsoleLines);
-  if (SatVForm) SatVForm->pnlSat->OnSatsChanged = nullptr;
+  if (SatVForm) {
+    SatVForm->pnlSat->OnSatsChanged = nullptr;
+    SatVForm->Receiver.Replayer().OnChanged = nullptr;
+  }
+  delete ReplayForm;
+  ReplayForm = nullptr;
   delete ConsoleForm;
   ConsoleForm = nullptr;
   delete SignalForm;

@@ -24,6 +24,7 @@
 #include "nmea/NmeaRec.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UReplayForm.h"
 #include "gui/USignalForm.h"
 #include "gui/USetForm.h"
 #include "gui/UTrackForm.h"
@@ -601,7 +602,10 @@ void TSatVForm::menOpenLogClick() {
   if (!name.isEmpty()) StartReplay(name.toLocal8Bit().toStdString());
 }
 
-void TSatVForm::StartReplay(const std::string& fileName) { Receiver.StartReplay(fileName); }
+void TSatVForm::StartReplay(const std::string& fileName) {
+  Receiver.StartReplay(fileName);
+  if (ReplayForm) ReplayForm->show();
+}
 
 void TSatVForm::StopLogClick() { Receiver.StopReplay(); }
 

@@ -38,7 +38,12 @@ TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
       Clock(clock ? std::move(clock) : TClock(SteadyMs)),
       Recorder_(rec, timers.Save),
       Proc_(rec, Fan, &Recorder_),
-      Replayer_(Proc_, timers.Replay, &Polling, &Recorder_) {
+      Replayer_(
+          timers.Replay, [this] { return static_cast<uint64_t>(Clock()); }, &Polling, &Recorder_) {
+  // A replayed line takes the received sentences' road, followed by LF and CR: the processor
+  // frames at the CR and the LF goes with the checksum cut.
+  Replayer_.Deliver = [this](const std::string& line) { Proc_.ProcessNmea(line + "\n\r"); };
+  Replayer_.OnStartStop = [this] { Proc_.ClearPending(); };
   Proc_.OnSentence = [this](const TSentenceInfo& info) { Sentence(info); };
   Proc_.OnOverlongLine = [this] {
     if (std::exchange(OverlongTold, true)) return;
@@ -55,7 +60,7 @@ TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
 }
 
 TReceiver::~TReceiver() {
-  Replayer_.StopReplay();
+  Replayer_.Stop();
   CloseSource();
 }
 
@@ -242,13 +247,13 @@ void TReceiver::ReopenTick() {
   if (Timers.Poll) Timers.Poll->Start(kPollMs);
 }
 
-void TReceiver::ReplayTick() { Replayer_.ReplayStep(); }
+void TReceiver::ReplayTick() { Replayer_.Tick(); }
 
 void TReceiver::SaveTick() { Recorder_.SLTimerTimer(); }
 
-void TReceiver::StartReplay(const std::string& fileName) { Replayer_.StartReplay(fileName); }
+void TReceiver::StartReplay(const std::string& fileName) { Replayer_.Start(fileName); }
 
-void TReceiver::StopReplay() { Replayer_.StopReplay(); }
+void TReceiver::StopReplay() { Replayer_.Stop(); }
 
 void TReceiver::Sentence(const TSentenceInfo& info) {
   if (GnssHint.Note(info, Rec, Clock()) && OnGnssQuestion) OnGnssQuestion();

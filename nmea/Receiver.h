@@ -16,6 +16,7 @@
 #include "nmea/NmeaLog.h"
 #include "nmea/NmeaRec.h"
 #include "net/NetSource.h"
+#include "nmea/ReplayDrive.h"
 #include "nmea/UNmeaProc.h"
 #include "serial/ComDrv32.h"
 
@@ -80,7 +81,7 @@ public:
   // ---- recording and replay
   TNmeaProc& Proc() { return Proc_; }
   TNmeaLogRecorder& Recorder() { return Recorder_; }
-  TNmeaReplayer& Replayer() { return Replayer_; }
+  TReplayDrive& Replayer() { return Replayer_; }
   // Throws std::runtime_error naming the file and the cause when it cannot be opened.
   void StartReplay(const std::string& fileName);
   void StopReplay();
@@ -141,7 +142,7 @@ private:
   TPolling Polling;
   TNmeaLogRecorder Recorder_;
   TNmeaProc Proc_;
-  TNmeaReplayer Replayer_;
+  TReplayDrive Replayer_;
   TGnssHint GnssHint;
   std::unique_ptr<TByteSource> Source_;
   TCommPortDriver* Serial = nullptr;

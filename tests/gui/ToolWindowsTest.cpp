@@ -1,8 +1,11 @@
 // The signal levels and the sentence console, fed as the receiver feeds them.
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
+
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UReplayForm.h"
 #include "gui/USignalForm.h"
 #include "nmea/NmeaRec.h"
 #include "settings/MainVars.h"
@@ -125,6 +128,70 @@ TEST_F(ToolWindowsTest, ConsoleKeepsTheLast500AndMarksLoggedSentencesOnce) {
   EXPECT_TRUE(lines.front().startsWith(">$GPXXX,20*")) << lines.front().toStdString();
   EXPECT_TRUE(lines.back().startsWith(">$GPXXX,519*")) << lines.back().toStdString();
   EXPECT_EQ(ConsoleForm->Ring().Total(), 520u);
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(ToolWindowsTest, ReplayWindowPausesStepsChangesPaceSeeksAndSaysTheEnd) {
+  std::string log;
+  for (int i = 0; i < 60; ++i) {
+    const std::string t = "1200" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    log += Sentence("GPRMC," + t + ",A,3539.1,N,13944.5,E,0,0,010120,,") + Sentence("GPGSV,1,1,01,05,40,090,45") +
+           Sentence("GPGGA," + t + ",3539.1,N,13944.5,E,1,08,0.9,45.0,M,36.0,M,,");
+  }
+  WriteAll(dir / "drive.log", log);
+  Start();
+  const auto key = [](int k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(ReplayForm, &press);
+  };
+  const TReplayDrive& drive = SatVForm->Receiver.Replayer();
+  SatVForm->StartReplay((dir / "drive.log").string());
+  EXPECT_TRUE(ReplayForm->isVisible());
+  EXPECT_EQ(ReplayForm->lblFile->text().toStdString(), (dir / "drive.log").string());
+  EXPECT_EQ(ReplayForm->lblTime->text(), "UTC --:--:-- of 12:00:59");
+
+  key(Qt::Key_Space);
+  EXPECT_TRUE(drive.Paused());
+  EXPECT_EQ(ReplayForm->btnPause->text(), "Resume");
+  const uint64_t paused = drive.LinesReplayed();
+  RunEvents(50);
+  EXPECT_EQ(drive.LinesReplayed(), paused);
+  key(Qt::Key_Right);
+  EXPECT_EQ(drive.LinesReplayed(), paused + 3);  // one burst
+  EXPECT_EQ(ReplayForm->lblTime->text(), "UTC 12:00:00 of 12:00:59");
+
+  const int pace = drive.Pace();
+  key(Qt::Key_Plus);
+  EXPECT_EQ(drive.Pace(), pace + 1);
+  EXPECT_EQ(ReplayForm->cmbPace->currentIndex(), pace + 1);
+  key(Qt::Key_Minus);
+  EXPECT_EQ(drive.Pace(), pace);
+
+  ReplayForm->SeekTo(TReplayForm::kSliderSteps / 2);
+  key(Qt::Key_Right);
+  // The burst that holds the middle byte, from its start.
+  const std::string t = log.substr(log.rfind("$GPRMC", log.size() / 2) + 7, 6);
+  EXPECT_EQ(ReplayForm->lblTime->text().toStdString(),
+            "UTC " + t.substr(0, 2) + ":" + t.substr(2, 2) + ":" + t.substr(4, 2) + " of 12:00:59");
+  EXPECT_NE(t, "120000");
+
+  ReplayForm->cmbPace->setCurrentIndex(kPaceCount - 1);
+  emit ReplayForm->cmbPace->activated(kPaceCount - 1);
+  key(Qt::Key_Space);
+  ASSERT_TRUE(WaitFor([&] { return !drive.Running(); }));
+  EXPECT_EQ(ReplayForm->lblState->text(), "Replay finished");
+  EXPECT_EQ(MoniForm->lblRecv->text(), "Replay finished");
+  EXPECT_TRUE(Item("menOpenLog")->isEnabled());
+
+  // Closing the window stops a replay.
+  SatVForm->StartReplay((dir / "drive.log").string());
+  ReplayForm->close();
+  EXPECT_FALSE(drive.Running());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ void OnModal(std::function<void(QWidget*)> act) {
   auto tries = std::make_shared<int>(0);
   QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
     QWidget* w = QApplication::activeModalWidget();
-    if (!w && ++*tries < 300) return;
+    if (!w && ++*tries < 3000) return;  // about 30 s: a loaded machine opens dialogs slowly
     timer->stop();
     timer->deleteLater();
     if (w) act(w);
