@@ -1,5 +1,6 @@
 #include "nmea/ReplayDrive.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -74,13 +75,13 @@ void TReplayDrive::Start(const std::string& fileName) {
   EndTime_ = -1;
   const uint64_t tail = Size_ > 65536 ? Size_ - 65536 : 0;
   std::fseek(File, static_cast<long>(tail), SEEK_SET);
-  char buf[4096];
-  std::string line;
-  while (std::fgets(buf, sizeof buf, File)) {
-    line += buf;
-    if (line.back() != '\n' && !std::feof(File)) continue;
-    if (const double t = SentenceTime(line); t >= 0) EndTime_ = t;
-    line.clear();
+  // Read as bytes: a NUL inside a line must not cut it short.
+  std::string text(static_cast<size_t>(Size_ - tail), '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), File));
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    if (const double t = SentenceTime(std::string_view(text).substr(start, end - start)); t >= 0) EndTime_ = t;
+    start = end + 1;
   }
   std::clearerr(File);
   std::fseek(File, 0, SEEK_SET);

@@ -96,6 +96,13 @@ TEST_F(ReplayDriveTest, LinesPaceHandsOnTenLinesPerTickToTheEnd) {
   EXPECT_EQ(got.front(), Log().substr(0, Log().find('\r')));
 }
 
+// A NUL byte in the log's last lines once made the end's time be read past an empty line.
+TEST_F(ReplayDriveTest, TheEndTimeReadsPastANulByteAndABareLineEnd) {
+  WriteAll(file, Log(3) + std::string("\0garbage\n\n$GPGGA,120500.00,3539.1,N\n", 36));
+  drive.Start(file);
+  EXPECT_EQ(FormatUtc(drive.EndTime()), "12:05:00");
+}
+
 TEST_F(ReplayDriveTest, PauseTakesEffectBeforeTheNextSentence) {
   StartAt(PaceOf("Fast"));
   drive.ProcessEvents = [this] {
