@@ -1,0 +1,75 @@
+// The replay the window drives, over any file: a pace, a pause with a step, and a seek picked by
+// the input, on a timer that only records what it is asked and a clock that moves a second a
+// tick. It must end, hand over no more lines than it read, keep its timer going while it plays
+// unpaused, and leave the timer stopped at the end.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "fuzz/FuzzFile.h"
+#include "nmea/NmeaLog.h"
+#include "nmea/ReplayDrive.h"
+#include "nmea/UNmeaProc.h"
+
+namespace {
+
+class TFakeTimer : public orvane::TLogTimer {
+public:
+  void Start(uint32_t) override { Running = true; }
+  void Stop() override { Running = false; }
+  bool Running = false;
+};
+
+const std::string& FileName() { return fuzzfile::Path("drive.log"); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 6) return 0;
+  const int pace = data[0] % orvane::kPaceCount;
+  const unsigned pauseAt = data[1], seekAt = data[2];  // ticks; 0: never
+  uint16_t seekTo;
+  std::memcpy(&seekTo, data + 3, sizeof seekTo);
+  const bool stepTwice = data[5] & 1;
+  data += 6;
+  size -= 6;
+  std::ofstream(FileName(), std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), size);
+  size_t lines = 0;
+  for (size_t i = 0; i < size; ++i) lines += data[i] == '\n';
+  lines += size && data[size - 1] != '\n';
+
+  orvane::TNmeaRec rec;
+  orvane::TNullDisplay display;
+  TFakeTimer saveTimer, replayTimer;
+  uint64_t now = 0;
+  orvane::TNmeaLogRecorder recorder(rec, &saveTimer, [&now] { return static_cast<uint32_t>(now); });
+  orvane::TNmeaProc proc(rec, display, &recorder);
+  orvane::TReplayDrive drive(
+      &replayTimer, [&now] { return now; }, nullptr, &recorder);
+  drive.Deliver = [&proc](const std::string& line) { proc.ProcessNmea(line + "\n\r"); };
+  drive.OnStartStop = [&proc] { proc.ClearPending(); };
+  drive.SetPace(pace);
+  drive.Start(FileName());
+  // Every tick hands on at least one line or waits out at most a few seconds of log time.
+  const size_t maxTicks = 20 * (2 * lines + 4);
+  size_t ticks = 0;
+  while (drive.Running()) {
+    if (++ticks > maxTicks) std::abort();
+    if (ticks == pauseAt) {
+      drive.Pause();
+      drive.Step();
+      if (stepTwice) drive.Step();
+      drive.Resume();
+    }
+    if (ticks == seekAt) drive.Seek(size ? seekTo % (size + 1) : 0);
+    if (!drive.Paused() && drive.Running() && !replayTimer.Running) std::abort();
+    now += 1000;
+    drive.Tick();
+  }
+  if (drive.LinesReplayed() > 2 * lines) std::abort();
+  if (replayTimer.Running) std::abort();
+  return 0;
+}
