@@ -10,21 +10,14 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/FakeTimer.h"
 #include "fuzz/FuzzFile.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/UNmeaProc.h"
 
 namespace {
 
-class TFakeTimer : public orvane::TLogTimer {
-public:
-  void Start(uint32_t periodMs) override {
-    if (periodMs == 0) std::abort();
-    Running = true;
-  }
-  void Stop() override { Running = false; }
-  bool Running = false;
-};
+using fuzzfile::TFakeTimer;
 
 const std::string& FileName() { return fuzzfile::Path("replay.log"); }
 
@@ -62,12 +55,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   replayer.StartReplay(FileName());
   if (!replayTimer.Running) std::abort();
+  // A timer started with period 0 would fire without pause in the window; 0 means never.
+  auto periodZero = [&] {
+    return (replayTimer.Running && replayTimer.Period == 0) || (saveTimer.Running && saveTimer.Period == 0);
+  };
+  if (periodZero()) std::abort();
   size_t handed = 0, steps = 0;
   const size_t maxSteps = 2 * (lines / orvane::TNmeaReplayer::kLinesPerStep + 2);
   while (replayer.Running()) {
     // A restart reads the file again from its start.
     if (++steps > maxSteps) std::abort();
     replayer.ReplayStep();
+    if (periodZero()) std::abort();
   }
   handed = replayer.LinesReplayed();
   if (handed > lines) std::abort();

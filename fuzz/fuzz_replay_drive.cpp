@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/FakeTimer.h"
 #include "fuzz/FuzzFile.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/ReplayDrive.h"
@@ -16,12 +17,7 @@
 
 namespace {
 
-class TFakeTimer : public orvane::TLogTimer {
-public:
-  void Start(uint32_t) override { Running = true; }
-  void Stop() override { Running = false; }
-  bool Running = false;
-};
+using fuzzfile::TFakeTimer;
 
 const std::string& FileName() { return fuzzfile::Path("drive.log"); }
 
