@@ -25,7 +25,7 @@ namespace {
 // The owner's polling timer as the component asks for it.
 class RecordingTimer {
 public:
-  explicit RecordingTimer(TCommPortDriver& port) {
+  explicit RecordingTimer(TCommPortDriver& port) : port_(port) {
     port.OnPollingStart = [this](uint32_t periodMs) {
       running = true;
       period = periodMs;
@@ -36,10 +36,20 @@ public:
       ++stops;
     };
   }
+  // Declared after its component, it goes first: the component's own closing must not call it.
+  ~RecordingTimer() {
+    port_.OnPollingStart = nullptr;
+    port_.OnPollingStop = nullptr;
+  }
+  RecordingTimer(const RecordingTimer&) = delete;
+  RecordingTimer& operator=(const RecordingTimer&) = delete;
   bool running = false;
   uint32_t period = 0;
   int starts = 0;
   int stops = 0;
+
+private:
+  TCommPortDriver& port_;
 };
 
 struct Pty {
