@@ -7,21 +7,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
-#include "fuzz/FakeTimer.h"
-#include "fuzz/FuzzFile.h"
+#include "fuzz/ReplayFuzz.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/UNmeaProc.h"
 
-namespace {
-
 using fuzzfile::TFakeTimer;
-
-const std::string& FileName() { return fuzzfile::Path("replay.log"); }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 6) return 0;
@@ -31,10 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool restart = data[5] & 1;
   data += 6;
   size -= 6;
-  std::ofstream(FileName(), std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), size);
   size_t lines = 0;
-  for (size_t i = 0; i < size; ++i) lines += data[i] == '\n';
-  lines += size && data[size - 1] != '\n';
+  const std::string& fileName = fuzzfile::WriteLog("replay.log", data, size, lines);
 
   orvane::TNmeaRec rec;
   orvane::TNullDisplay display;
@@ -49,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   replayer.ProcessEvents = [&] {
     if (++events != stopAt) return;
     if (restart && restarts++ == 0)
-      replayer.StartReplay(FileName());
+      replayer.StartReplay(fileName);
     else
       replayer.StopReplay();
   };
-  replayer.StartReplay(FileName());
+  replayer.StartReplay(fileName);
   if (!replayTimer.Running) std::abort();
   // A timer started with period 0 would fire without pause in the window; 0 means never.
   auto periodZero = [&] {

@@ -6,22 +6,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
-#include "fuzz/FakeTimer.h"
-#include "fuzz/FuzzFile.h"
+#include "fuzz/ReplayFuzz.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/ReplayDrive.h"
 #include "nmea/UNmeaProc.h"
 
-namespace {
-
 using fuzzfile::TFakeTimer;
-
-const std::string& FileName() { return fuzzfile::Path("drive.log"); }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 6) return 0;
@@ -32,10 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool stepTwice = data[5] & 1;
   data += 6;
   size -= 6;
-  std::ofstream(FileName(), std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), size);
   size_t lines = 0;
-  for (size_t i = 0; i < size; ++i) lines += data[i] == '\n';
-  lines += size && data[size - 1] != '\n';
+  const std::string& fileName = fuzzfile::WriteLog("drive.log", data, size, lines);
 
   orvane::TNmeaRec rec;
   orvane::TNullDisplay display;
@@ -48,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   drive.Deliver = [&proc](const std::string& line) { proc.ProcessNmea(line + "\n\r"); };
   drive.OnStartStop = [&proc] { proc.ClearPending(); };
   drive.SetPace(pace);
-  drive.Start(FileName());
+  drive.Start(fileName);
   // Every tick hands on at least one line or waits out at most a few seconds of log time.
   const size_t maxTicks = 20 * (2 * lines + 4);
   size_t ticks = 0;
