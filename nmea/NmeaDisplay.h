@@ -31,7 +31,16 @@ public:
   // What keeps data from coming (a port that did not open, a receiver that hung up), until data
   // comes; an empty text takes it away.
   virtual void ShowStatus(const std::string& /*text*/) {}
+  // Once no sentence has been decoded for a while, or the source is lost, the data shown is old:
+  // said each second with the seconds since the last decoded sentence, then kDataCurrent once
+  // the next one is decoded.
+  virtual void ShowDataAge(int /*seconds*/) {}
 };
+
+constexpr int kDataCurrent = -1;
+
+// How old data is said: "NO DATA 12 s".
+inline std::string NoDataCaption(int seconds) { return "NO DATA " + std::to_string(seconds) + " s"; }
 
 // Shows nothing: for decoding without a window.
 class TNullDisplay : public TNmeaDisplay {

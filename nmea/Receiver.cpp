@@ -57,14 +57,20 @@ TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
     Fan.SetRecvCaption(message);
   };
   UseSerialPort();
+  LastDataMs = LastBytesMs = Clock();
+  if (Timers.Age) Timers.Age->Start(kAgeTickMs);
 }
 
 TReceiver::~TReceiver() {
+  if (Timers.Age) Timers.Age->Stop();
   Replayer_.Stop();
   CloseSource();
 }
 
-void TReceiver::SetClock(TClock clock) { Clock = clock ? std::move(clock) : TClock(SteadyMs); }
+void TReceiver::SetClock(TClock clock) {
+  Clock = clock ? std::move(clock) : TClock(SteadyMs);
+  LastDataMs = LastBytesMs = Clock();
+}
 
 // ---- displays ----
 
@@ -72,6 +78,7 @@ void TReceiver::AddDisplay(TNmeaDisplay& display) {
   if (std::find(Fan.Displays.begin(), Fan.Displays.end(), &display) != Fan.Displays.end()) return;
   Fan.Displays.push_back(&display);
   if (!Status_.empty()) display.ShowStatus(Status_);
+  if (DataAge_ != kDataCurrent) display.ShowDataAge(DataAge_);
 }
 
 void TReceiver::RemoveDisplay(TNmeaDisplay& display) { std::erase(Fan.Displays, &display); }
@@ -107,6 +114,9 @@ void TReceiver::TFan::SetRecvCaption(std::string_view sentence) {
 }
 void TReceiver::TFan::ShowStatus(const std::string& text) {
   for (TNmeaDisplay* d : Displays) d->ShowStatus(text);
+}
+void TReceiver::TFan::ShowDataAge(int seconds) {
+  for (TNmeaDisplay* d : Displays) d->ShowDataAge(seconds);
 }
 
 void TReceiver::Say(const std::string& status) {
@@ -168,7 +178,13 @@ std::string TReceiver::OpenFailure() const {
   if (Serial && Serial->DevicePath().empty())
     return PortOpenFailure(static_cast<int>(Serial->ComPort()) + 1, Serial->DeviceName(), Serial->LastError());
   const std::string& error = Source_->LastError();
-  return Source_->Name() + ": " + (error.empty() ? "cannot be opened" : error);
+  return Named(error.empty() ? "cannot be opened" : error);
+}
+
+std::string TReceiver::Named(const std::string& why) const {
+  // The network sources' own messages name them already.
+  const std::string name = Source_->Name();
+  return why.find(name) != std::string::npos ? why : name + ": " + why;
 }
 
 bool TReceiver::OpenSource() {
@@ -177,12 +193,15 @@ bool TReceiver::OpenSource() {
     // No message box, as for a receiver that is simply unplugged; but say why no data will come.
     Say(OpenFailure());
     StartReopen();
+    AgeTick();
     return false;
   }
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
   StopReopen();
   LastSaid.clear();
   OverlongTold = false;
+  BackUntold = false;
+  LastBytesMs = Clock();
   ClearStatus();
   PollOn = true;
   if (Timers.Poll) Timers.Poll->Start(kPollMs);
@@ -217,21 +236,36 @@ void TReceiver::Lost(const std::string& why) {
   // Its last fix is no longer the receiver's word: the track must not go on recording it.
   Rec.FixValid = false;
   Fan.SetFixCaption("FIX N/A");
-  Say(Source_->Name() + ": " + why + "; trying to reopen it every " + std::to_string(kReopenMs / 1000) + " seconds");
+  Say(Named(why) + "; trying to reopen it every " + std::to_string(kReopenMs / 1000) + " seconds");
   StartReopen();
+  AgeTick();
 }
 
 // ---- ticks ----
 
 void TReceiver::PollTick() {
-  if (!PollOn || Polling.Count > 0) return;
+  if (!PollOn) return;
+  const int64_t now = Clock();
+  if (Polling.Count > 0) {
+    // The source is not read during a replay, so it is not quiet either.
+    LastBytesMs = now;
+    return;
+  }
   Received.clear();
   const bool open = Source_->ReadQueued(Received);
   if (!Received.empty()) {
+    LastBytesMs = now;
+    if (std::exchange(BackUntold, false)) Reopened();
     ClearStatus();
     Proc_.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(Received.data()), Received.size());
   }
-  if (!open && PollOn) Lost(Source_->LastError().empty() ? "the source was lost" : Source_->LastError());
+  if (!PollOn) return;
+  if (!open)
+    Lost(Source_->LastError().empty() ? "the source was lost" : Source_->LastError());
+  else if (!Serial && now - LastBytesMs >= kQuietMs)
+    // A connection can stand with nobody sending at its far end (a peer gone without a word, a
+    // gpsd without its receiver); only connecting again tells. A quiet serial line is just quiet.
+    Lost("nothing received for " + std::to_string(kQuietMs / 1000) + " seconds");
 }
 
 void TReceiver::ReopenTick() {
@@ -239,12 +273,40 @@ void TReceiver::ReopenTick() {
   if (!Source_->Open()) return;
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
   StopReopen();
+  OverlongTold = false;
+  LastBytesMs = Clock();
+  PollOn = true;
+  if (Timers.Poll) Timers.Poll->Start(kPollMs);
+  // A device that opens is there; a network source is there once it delivers.
+  if (Serial)
+    Reopened();
+  else
+    BackUntold = true;
+}
+
+void TReceiver::Reopened() {
   Log(Source_->Name() + " is back");
   LastSaid.clear();
   ClearStatus();
-  OverlongTold = false;
-  PollOn = true;
-  if (Timers.Poll) Timers.Poll->Start(kPollMs);
+}
+
+void TReceiver::AgeTick() {
+  const int64_t now = Clock();
+  // A replay shows the log at the log's pace, paused or not: the live source's silence is not news
+  // meanwhile.
+  if (Replayer_.Running()) {
+    LastDataMs = now;
+    SetDataAge(kDataCurrent);
+    return;
+  }
+  const int64_t silent = std::max<int64_t>(0, now - LastDataMs);
+  if (silent >= kDataOldMs || ReopenOn) SetDataAge(static_cast<int>(silent / 1000));
+}
+
+void TReceiver::SetDataAge(int seconds) {
+  if (seconds == DataAge_) return;
+  DataAge_ = seconds;
+  Fan.ShowDataAge(seconds);
 }
 
 void TReceiver::ReplayTick() { Replayer_.Tick(); }
@@ -256,7 +318,12 @@ void TReceiver::StartReplay(const std::string& fileName) { Replayer_.Start(fileN
 void TReceiver::StopReplay() { Replayer_.Stop(); }
 
 void TReceiver::Sentence(const TSentenceInfo& info) {
-  if (GnssHint.Note(info, Rec, Clock()) && OnGnssQuestion) OnGnssQuestion();
+  const int64_t now = Clock();
+  if (info.outcome == TSentenceOutcome::Decoded) {
+    LastDataMs = now;
+    SetDataAge(kDataCurrent);
+  }
+  if (GnssHint.Note(info, Rec, now) && OnGnssQuestion) OnGnssQuestion();
   if (OnSentence) OnSentence(info);
 }
 

@@ -30,13 +30,19 @@ class TReceiver {
 public:
   static constexpr uint32_t kPollMs = 50;
   static constexpr uint32_t kReopenMs = 2000;
+  static constexpr uint32_t kAgeTickMs = 1000;
+  // Data shown is old once no sentence has been decoded for this long.
+  static constexpr int64_t kDataOldMs = 5000;
+  // A network source that has sent nothing for this long is connected again.
+  static constexpr int64_t kQuietMs = 10000;
 
-  // The four timers of the receive path, each ticking the handler of the same name.
+  // The timers of the receive path, each ticking the handler of the same name.
   struct TTimers {
     TPollTimer* Poll = nullptr;    // reads the source: PollTick
     TPollTimer* Reopen = nullptr;  // tries a lost source again: ReopenTick
     TPollTimer* Replay = nullptr;  // the replay's pace: ReplayTick
     TPollTimer* Save = nullptr;    // the save interval: SaveTick
+    TPollTimer* Age = nullptr;     // counts the age of the data shown: AgeTick
   };
   using TClock = std::function<int64_t()>;
 
@@ -77,6 +83,7 @@ public:
   void ReopenTick();
   void ReplayTick();
   void SaveTick();
+  void AgeTick();
 
   // ---- recording and replay
   TNmeaProc& Proc() { return Proc_; }
@@ -88,6 +95,8 @@ public:
 
   // What keeps data from coming, as said to the displays; empty while data comes.
   const std::string& Status() const { return Status_; }
+  // Seconds since the last decoded sentence while the data shown is old, else kDataCurrent.
+  int DataAge() const { return DataAge_; }
 
   void SetClock(TClock clock);
 
@@ -114,6 +123,7 @@ private:
     void ShowRMC(const std::string& block) override;
     void SetRecvCaption(std::string_view sentence) override;
     void ShowStatus(const std::string& text) override;
+    void ShowDataAge(int seconds) override;
     std::vector<TNmeaDisplay*> Displays;
 
   private:
@@ -130,10 +140,16 @@ private:
   void ClearStatus();
   void Log(const std::string& line);
   std::string OpenFailure() const;
+  // `why` with the source's name in front, unless it names the source already.
+  std::string Named(const std::string& why) const;
   void StartReopen();
   void StopReopen();
   void Lost(const std::string& why);
   void Sentence(const TSentenceInfo& info);
+  void SetDataAge(int seconds);
+  // A source that opens again is back for the log once it delivers: a connection under way may
+  // still fail, and a listener may hear nothing.
+  void Reopened();
 
   TNmeaRec& Rec;
   TTimers Timers;
@@ -153,6 +169,10 @@ private:
   bool PollOn = false;
   bool ReopenOn = false;
   bool OverlongTold = false;
+  bool BackUntold = false;  // reopened, "is back" said with its first bytes
+  int64_t LastDataMs = 0;   // the last decoded sentence, or the start
+  int64_t LastBytesMs = 0;  // the last bytes read, or the source's opening
+  int DataAge_ = kDataCurrent;
 };
 
 }  // namespace orvane

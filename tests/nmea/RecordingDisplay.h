@@ -19,6 +19,7 @@ public:
   std::vector<std::pair<int, bool>> visibility;
   std::vector<std::pair<int, TColor>> colours;
   std::vector<std::string> fixCaptions, gga, gll, rmc, recv, status;
+  std::vector<int> ages;
 
   void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override {
     placed.push_back({prn, index, elevation, azimuth, snr});
@@ -31,6 +32,7 @@ public:
   void ShowRMC(const std::string& b) override { rmc.push_back(b); }
   void SetRecvCaption(std::string_view s) override { recv.emplace_back(s); }
   void ShowStatus(const std::string& s) override { status.push_back(s); }
+  void ShowDataAge(int seconds) override { ages.push_back(seconds); }
 };
 
 }  // namespace orvane::test
