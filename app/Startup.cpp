@@ -37,6 +37,7 @@ void CreateForms() {
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
+  SatVForm->Receiver.AddDisplay(*TrackForm);
   SignalForm = new TSignalForm(SatVForm->pnlSat);
   AttachFormPos(SignalForm);
   SignalForm->OnCloseToggle = [] { SatVForm->menSignalWindowClick(); };
@@ -61,6 +62,7 @@ void DestroyForms() {
   SetForm = nullptr;
   if (SatVForm && MoniForm) SatVForm->Receiver.RemoveDisplay(*MoniForm);
   if (SatVForm) SatVForm->Receiver.RemoveDisplay(ConsoleLines);
+  if (SatVForm && TrackForm) SatVForm->Receiver.RemoveDisplay(*TrackForm);
   if (SatVForm) {
     SatVForm->pnlSat->OnSatsChanged = nullptr;
     SatVForm->Receiver.Replayer().OnChanged = nullptr;

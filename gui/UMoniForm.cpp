@@ -88,9 +88,23 @@ void TMoniForm::SetRecvCaption(std::string_view sentence) {
 }
 
 void TMoniForm::ShowStatus(const std::string& text) {
+  StatusShown = !text.empty();
   lblRecv->setText(text.empty() ? QString(17, ' ') : FromLocal(text));
   // The line may be narrower than the reason; the whole of it is a hover away.
   lblRecv->setToolTip(FromLocal(text));
+}
+
+void TMoniForm::ShowDataAge(int seconds) {
+  const bool old = seconds != kDataCurrent;
+  if (old && !StatusShown) lblRecv->setText(QString::fromStdString(NoDataCaption(seconds)));
+  if (old == Old) return;
+  Old = old;
+  const QColor text = old ? QColor(Qt::gray) : palette().color(QPalette::WindowText);
+  for (QLabel* block : {lblGGA, lblGLL, lblRMC}) {
+    QPalette p = block->palette();
+    p.setColor(QPalette::WindowText, text);
+    block->setPalette(p);
+  }
 }
 
 QSize TMoniForm::NeededSize() const {

@@ -28,6 +28,10 @@ public:
   // The receiver's status (a port that did not open) on the last-sentence line; an empty text
   // puts the line back as laid out.
   void ShowStatus(const std::string& text) override;
+  // Old data: the blocks greyed, and "NO DATA 12 s" on the last-sentence line unless a status
+  // holds it.
+  void ShowDataAge(int seconds) override;
+  bool BlocksOld() const { return Old; }
 
   // The client size the three blocks need at their widest in the window's font, with the
   // last-sentence line below them: the size the window opens at when no placement is stored.
@@ -52,6 +56,8 @@ protected:
 
 private:
   void LayOut();
+  bool Old = false;
+  bool StatusShown = false;
 };
 
 // A block's text as a label shows it: each LF CR pair is one line break.

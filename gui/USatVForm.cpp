@@ -156,6 +156,17 @@ void TSkyPanel::SetFixCaption(const std::string& caption) {
 
 void TSkyPanel::ShowStatus(const std::string& text) { SetStatusText(FromLocal(text)); }
 
+void TSkyPanel::ShowDataAge(int seconds) {
+  Age = seconds == kDataCurrent ? QString() : QString::fromStdString(NoDataCaption(seconds));
+  LabelsStale = true;
+  update();
+}
+
+QString TSkyPanel::Header() const {
+  if (Status.isEmpty() || Age.isEmpty()) return Status + Age;
+  return Status + '\n' + Age;
+}
+
 void TSkyPanel::SetStatusText(const QString& text) {
   Status = text;
   LabelsStale = true;
@@ -223,9 +234,10 @@ void TSkyPanel::PlaceLabelsNow() {
   LabelsStale = false;
   std::vector<TSkyRect> fixed;
   const auto add = [&fixed](const QRect& r) { fixed.push_back({r.x(), r.y(), r.width(), r.height()}); };
-  add(Status.isEmpty()
+  const QString header = Header();
+  add(header.isEmpty()
           ? FixRect()
-          : QFontMetrics(Font(font())).boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status));
+          : QFontMetrics(Font(font())).boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header));
   for (const TCompassLetter& c : CompassLetters()) add(c.Box);
   if (const QRect legend = LegendRect(); !legend.isEmpty()) add(legend);
 
@@ -260,14 +272,15 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
 
   p.setFont(Font(font()));
   p.setPen(Qt::black);
-  if (Status.isEmpty()) {
+  const QString header = Header();
+  if (header.isEmpty()) {
     p.fillRect(FixRect(), bg);
     p.drawText(FixRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
   } else {
     const QRect area(0, 0, width(), height());
-    const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
+    const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
     p.fillRect(used.united(FixRect()), bg);
-    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Status);
+    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
   }
   // Over the caption's place, which a long status widens, but under every satellite.
   p.setFont(Font(CompassFont));
@@ -281,8 +294,12 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
   for (const TSatMark& s : Sats)
     if (s.Visible && !s.PrnRect.isEmpty()) DrawLabel(p, s.PrnRect, s.Prn, prn);
   p.setRenderHint(QPainter::Antialiasing, true);
+  // Old positions are rings of their colour: still there to read, plainly not current.
   for (const TSatMark& s : Sats)
-    if (s.Visible) DrawCircleShape(p, s.Symbol, 1, Qt::white, ToQColor(s.Color));
+    if (s.Visible && DataOld())
+      DrawCircleShape(p, s.Symbol, 2, ToQColor(s.Color), bg);
+    else if (s.Visible)
+      DrawCircleShape(p, s.Symbol, 1, Qt::white, ToQColor(s.Color));
 }
 
 void TSkyPanel::DrawLegend(QPainter& p) const {
@@ -311,7 +328,7 @@ void TSkyPanel::DrawLegend(QPainter& p) const {
 // ---- the main window ----------------------------------------------------------------------------
 
 TSatVForm::TSatVForm(QWidget* parent)
-    : QWidget(parent, Qt::Window), Receiver(NmeaRec, {&PollTimer, &ReopenTimer, &Timer, &SLTimer}) {
+    : QWidget(parent, Qt::Window), Receiver(NmeaRec, {&PollTimer, &ReopenTimer, &Timer, &SLTimer, &AgeTimer}) {
   setObjectName("SatVForm");
   setWindowTitle("Sattelite View");
   QFont f("IPAPGothic");
@@ -324,6 +341,7 @@ TSatVForm::TSatVForm(QWidget* parent)
   ReopenTimer.OnTick = [this] { Guard([this] { Receiver.ReopenTick(); }); };
   Timer.OnTick = [this] { Guard([this] { Receiver.ReplayTick(); }); };
   SLTimer.OnTick = [this] { Receiver.SaveTick(); };
+  AgeTimer.OnTick = [this] { Receiver.AgeTick(); };
   Receiver.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: %s\n", line.c_str()); };
   Receiver.OnGnssQuestion = [this] { GnssQuestion.Ask(); };
   Receiver.Recorder().OnFailure = [this](const std::string& message) {

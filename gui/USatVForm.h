@@ -53,6 +53,9 @@ public:
   // The receiver's status, shown in the fix caption's place, wrapped across the panel when long;
   // an empty text gives the place back to the caption.
   void ShowStatus(const std::string& text) override;
+  // Old data: "NO DATA 12 s" under the status, in the fix caption's place, and the satellites
+  // drawn hollow.
+  void ShowDataAge(int seconds) override;
   void SetStatusText(const QString& text);
   void SetBGColor(TColor color);
   // Free the satellite labels: nothing of the satellites is shown any more.
@@ -62,6 +65,9 @@ public:
   const TSatMark& Sat(int index) const { return Sats.at(static_cast<size_t>(index - 1)); }
   const QString& FixCaption() const { return Fix; }
   const QString& StatusText() const { return Status; }
+  // The status and the age of old data, one line each; empty while neither is said.
+  QString Header() const;
+  bool DataOld() const { return !Age.isEmpty(); }
   TColor BGColor() const { return Background; }
   // The legend's box; empty when the panel has no room for it.
   QRect LegendRect() const;
@@ -94,6 +100,7 @@ private:
   std::array<TSatMark, kMaxGnssSats> Sats{};
   QString Fix = QString(24, ' ');
   QString Status;
+  QString Age;
   TColor Background = clWhite;
 };
 
@@ -144,7 +151,7 @@ public:
   std::vector<std::string> RecentSources;
 
   // Declared before the receiver, so they outlive it.
-  TQtTimer PollTimer, ReopenTimer, Timer, SLTimer;
+  TQtTimer PollTimer, ReopenTimer, Timer, SLTimer, AgeTimer;
   TReceiver Receiver;
   // Asked of a receiver that sends only multi-GNSS talkers while they are not decoded.
   TGnssQuestion GnssQuestion{this};

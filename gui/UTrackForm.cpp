@@ -308,6 +308,18 @@ void TTrackForm::HeadingLabelChanged(const THeadingLabel& label) {
   lblHeadding->setVisible(label.Visible);
 }
 
+void TTrackForm::ShowDataAge(int seconds) {
+  const bool old = seconds != kDataCurrent;
+  if (!plot_ || old == plot_->DataOld) return;
+  Guard([this, old] {
+    {
+      TQtCanvas canvas(surface_);
+      plot_->SetDataOld(canvas, old);
+    }
+    imgTrk->update();
+  });
+}
+
 // ---- the track ----------------------------------------------------------------------------------
 
 void TTrackForm::EnableTrkTimer(bool enabled) {

@@ -20,6 +20,7 @@
 #include "track/MapLayerObjects.h"
 #include "track/MapLayers.h"
 #include "gui/QtCanvas.h"
+#include "nmea/NmeaDisplay.h"
 #include "track/TrackPlot.h"
 
 namespace orvane {
@@ -61,7 +62,8 @@ inline constexpr TTrackIntervalItem kTrackIntervalItems[] = {
     {"1min", "N1min1", 60000}, {"5min", "N5min1", 300000}, {"Other...", "Other1", -1},
 };
 
-class TTrackForm : public QWidget, public TTrackHost {
+// One of the receiver's displays only to draw its position mark hollow while the data is old.
+class TTrackForm : public QWidget, public TTrackHost, public TNmeaDisplay {
 public:
   explicit TTrackForm(QWidget* parent = nullptr);
   ~TTrackForm() override;
@@ -111,6 +113,10 @@ public:
   void ShowMessage(const std::string& text) override;
   void ReportError(const std::string& text) override;
   void HeadingLabelChanged(const THeadingLabel& label) override;
+
+  // TNmeaDisplay
+  bool WantsBlocks() const override { return false; }
+  void ShowDataAge(int seconds) override;
 
   // The main window's menTrkWindowClick; the close button runs it instead of just hiding.
   std::function<void()> OnCloseToggle;

@@ -127,6 +127,19 @@ void TTrackPlot::DrawTrackPoint(TCanvas& canvas, size_t index, char mode) {
 }
 
 void TTrackPlot::DrawMark(TCanvas& canvas, int markX, int markY) {
+  if (DataOld) {
+    THeadingLabel label = HeadingLabel;
+    label.Visible = false;
+    SetLabel(label);
+    canvas.SetPenColor(RGBColor(128, 128, 128));
+    canvas.SetPenStyle(TPenStyle::Solid);
+    canvas.SetPenWidth(2);
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    const int side = std::min(MarkWidth, MarkHeight), left = markX + (MarkWidth - side) / 2,
+              top = markY + (MarkHeight - side) / 2;
+    canvas.Ellipse(left + 1, top + 1, left + side - 1, top + side - 1);
+    return;
+  }
   if (!Rec.Headding) {
     THeadingLabel label = HeadingLabel;
     label.Visible = false;
@@ -137,6 +150,16 @@ void TTrackPlot::DrawMark(TCanvas& canvas, int markX, int markY) {
   const THeadingMark mark = HeadingMarkGeometry(markX, markY, Rec.HeadR, Rec.Course);
   DrawHeadingMark(canvas, mark);
   SetLabel({Rec.HeadGuide, HeadingCaption(Rec.Course), mark.Label.x, mark.Label.y});
+}
+
+void TTrackPlot::SetDataOld(TCanvas& canvas, bool old) {
+  if (old == DataOld) return;
+  DataOld = old;
+  if (Track.Count() == 0) return;
+  // The pixels kept from under the mark put the map back before the mark is drawn anew.
+  const TRect mark = Bounds(LastMarkX, LastMarkY, MarkWidth, MarkHeight);
+  canvas.CopyFromImage(mark, markBackground_, Bounds(0, 0, MarkWidth, MarkHeight));
+  DrawMark(canvas, LastMarkX, LastMarkY);
 }
 
 void TTrackPlot::SetLabel(const THeadingLabel& label) {

@@ -57,6 +57,8 @@ public:
   // Mode 'D' draws a new entry: the view is recentred on it and redrawn first. Mode 'R' redraws.
   void DrawTrackPoint(TCanvas& canvas, size_t index, char mode);
   void DrawMark(TCanvas& canvas, int markX, int markY);
+  // While the receiver's data is old the mark is a hollow ring, which this redraws in place.
+  void SetDataOld(TCanvas& canvas, bool old);
 
   // One tick of the sampling timer. True when an entry was added.
   bool SampleTrack(TCanvas& canvas);
@@ -86,6 +88,7 @@ public:
   int MarkWidth = 0, MarkHeight = 0;
   int LastMarkX = 0, LastMarkY = 0;
   bool SuppressMark = false;
+  bool DataOld = false;
   THeadingLabel HeadingLabel;
 
 private:

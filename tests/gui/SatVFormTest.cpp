@@ -117,6 +117,39 @@ TEST_F(WindowTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView) 
   EXPECT_FALSE(sky->Sat(3).Visible);
 }
 
+// The receiver's clock is the test's: five quiet seconds make the data old in every window.
+TEST_F(WindowTest, OldDataIsSaidAndDrawnHollowUntilTheNextSentence) {
+  OpenPty();
+  WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\n\n[Ports]\nCOM3=" + slaveName + "\n");
+  CreateForms();
+  int64_t now = 0;
+  SatVForm->Receiver.SetClock([&now] { return now; });
+  SatVForm->resize(240, 230);
+  SatVForm->show();
+  TSkyPanel* sky = SatVForm->pnlSat;
+  const std::string gga = Sentence("GPGGA,123519,3539.1234,N,13944.5678,E,1,08,0.9,545.4,M,46.9,M,,");
+  Send(Sentence("GPGSV,1,1,01,05,90,000,45,,,,,,,,,,,,") + Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7") + gga);
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().startsWith("$GPGGA"); }));
+  const QPoint zenith(sky->Layout().CenterX, sky->Layout().CenterY);
+  EXPECT_EQ(sky->grab().toImage().pixelColor(zenith), QColor(0, 0, 255));
+  const QColor text = MoniForm->lblGGA->palette().color(QPalette::WindowText);
+
+  now = 12000;
+  SatVForm->AgeTimer.OnTick();
+  EXPECT_EQ(sky->Header(), "NO DATA 12 s");
+  const QImage old = sky->grab().toImage();
+  EXPECT_EQ(old.pixelColor(zenith), QColor(255, 255, 255));  // a ring: its middle is the background
+  EXPECT_EQ(old.pixelColor(sky->Sat(1).Symbol.left() + 1, zenith.y()), QColor(0, 0, 255));
+  EXPECT_EQ(MoniForm->lblRecv->text(), "NO DATA 12 s");
+  EXPECT_EQ(MoniForm->lblGGA->palette().color(QPalette::WindowText), QColor(Qt::gray));
+
+  Send(gga);
+  ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().startsWith("$GPGGA"); }));
+  EXPECT_EQ(sky->Header(), "");
+  EXPECT_EQ(sky->grab().toImage().pixelColor(zenith), QColor(0, 0, 255));
+  EXPECT_EQ(MoniForm->lblGGA->palette().color(QPalette::WindowText), text);
+}
+
 TEST_F(WindowTest, DataWindowTogglesAndTheMonitorsCloseButtonUnchecksIt) {
   CreateForms();
   QAction* item = Item("menDataWindow");
@@ -211,6 +244,8 @@ TEST_F(WindowTest, GrabbedSkyViewHasItsSymbolsWhereTheyBelong) {
   TSkyPanel* sky = SatVForm->pnlSat;
   ASSERT_EQ(sky->size(), QSize(240, 230));
   EXPECT_EQ(sky->Layout().Radius, 103);
+  // The port did not open, so what the view holds is old; these are placed as if current.
+  sky->ShowDataAge(kDataCurrent);
   SatVForm->pnlSat->PlaceSatellite("05", 1, 90, 0, 45);
   SatVForm->pnlSat->PlaceSatellite("12", 2, 0, 90, 7);
   SatVForm->pnlSat->PlaceSatellite("30", 3, 0, 180, 7);

@@ -235,6 +235,36 @@ TEST_F(TrackFormTest, TimerSamplesAreDrawnAsALineWithTheMarkAtTheNewest) {
   EXPECT_TRUE(f.TrkTimer.isActive());
 }
 
+// Old data: the mark, picture or heading circle, becomes a grey ring with the map kept around it.
+TEST_F(TrackFormTest, TheMarkIsAHollowRingWhileTheDataIsOld) {
+  const QRgb grey = qRgb(128, 128, 128), red = qRgb(255, 0, 0), yellow = qRgb(255, 255, 0);
+  for (const bool heading : {false, true}) {
+    SCOPED_TRACE(heading ? "heading circle" : "picture");
+    NmeaRec.Headding = heading;
+    NmeaRec.HeadGuide = true;
+    TTrackForm& f = Make();
+    Fix(34.0, 134.0);
+    f.TrkTimerTimer();
+    const QPoint c = Centre();
+    const QRect mark(c - QPoint(20, 20), QSize(40, 40));
+    const QRgb own = heading ? red : yellow;
+    const int grid = CountNear(f.Surface(), ToQRgb(NmeaRec.GridColor), f.Surface().rect());
+    ASSERT_GT(CountNear(f.Surface(), own, mark), 0);
+    f.ShowDataAge(7);
+    EXPECT_EQ(CountNear(f.Surface(), own, mark), 0);
+    EXPECT_GT(CountNear(f.Surface(), grey, mark), 20);
+    EXPECT_EQ(f.Surface().pixel(c), ToQRgb(NmeaRec.GridColor));  // hollow: the map shows through
+    EXPECT_FALSE(f.lblHeadding->isVisibleTo(&f));
+    f.ShowDataAge(kDataCurrent);
+    EXPECT_GT(CountNear(f.Surface(), own, mark), 0);
+    EXPECT_EQ(CountNear(f.Surface(), grey, mark), 0);
+    EXPECT_EQ(CountNear(f.Surface(), ToQRgb(NmeaRec.GridColor), f.Surface().rect()), grid);
+    EXPECT_EQ(f.lblHeadding->isVisibleTo(&f), heading);
+    delete form;
+    form = nullptr;
+  }
+}
+
 TEST_F(TrackFormTest, NoFixRecordsNothingAndKeepsTheCaption) {
   TTrackForm& f = Make();
   NmeaRec.FixValid = false;
