@@ -140,8 +140,6 @@ private:
   void ClearStatus();
   void Log(const std::string& line);
   std::string OpenFailure() const;
-  // `why` with the source's name in front, unless it names the source already.
-  std::string Named(const std::string& why) const;
   void StartReopen();
   void StopReopen();
   void Lost(const std::string& why);
