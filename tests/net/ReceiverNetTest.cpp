@@ -241,7 +241,6 @@ TEST_P(ReceiverFromNetwork, DecodesTheDriveAsFromALogFile) {
   if (auto* gpsd = dynamic_cast<GpsdFeeder*>(feeder.get()); gpsd && bursts == 0 && gpsd->gpsd.Exited(status))
     GTEST_SKIP() << "gpsd could not start (exit status " << status << "); see its messages in " << gpsd->gpsd.LogPath();
   ASSERT_GE(burstsIn, kBursts) << live.receiver.Status();
-  ASSERT_FALSE(live.sentences.empty()) << live.receiver.Status();
   EXPECT_EQ(live.receiver.Status(), "");
 
   DecodeFromFile(sent);
@@ -255,6 +254,7 @@ TEST_P(ReceiverFromNetwork, DecodesTheDriveAsFromALogFile) {
     EXPECT_EQ(live.decoded, fromFile.decoded);
   }
   // The last burst leaves the same record, and the same text on the data monitor.
+  ASSERT_FALSE(live.display.gga.empty() || live.display.rmc.empty());
   EXPECT_EQ(Record(live.rec), Record(fromFile.rec));
   EXPECT_EQ(live.display.gga.back(), fromFile.display.gga.back());
   EXPECT_EQ(live.display.rmc.back(), fromFile.display.rmc.back());

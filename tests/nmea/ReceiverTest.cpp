@@ -262,7 +262,9 @@ TEST(ReceiverSource, AnAddressChoosesItsKindOfSource) {
     EXPECT_EQ(receiver.Source().Name(), c.name);
     ASSERT_EQ(receiver.SerialPort() != nullptr, c.serial);
     // A serial source made after a network one takes the stored port and speed.
-    if (c.serial) EXPECT_EQ(receiver.SerialPort()->ComPortSpeed(), br38400);
+    if (c.serial) {
+      EXPECT_EQ(receiver.SerialPort()->ComPortSpeed(), br38400);
+    }
   }
 }
 
