@@ -486,6 +486,7 @@ void TSatVForm::BuildMenu() {
 void TSatVForm::FillDeviceItems() {
   for (QAction* a : DeviceItems) {
     Port1->removeAction(a);
+    PortGroup->removeAction(a);
     a->deleteLater();
   }
   DeviceItems.clear();
