@@ -256,9 +256,13 @@ TEST_F(ReplayDriveTest, PaceStepsThroughTheListAndStopEnds) {
   }
   EXPECT_TRUE(drive.Running());  // a log that cannot be opened leaves the running one
   EXPECT_EQ(drive.FileName(), file);
+  // A stop is shown like the end: the window must not go on showing a running replay.
+  bool shownStopped = false;
+  drive.OnChanged = [&] { shownStopped = !drive.Running(); };
   drive.Stop();
   EXPECT_FALSE(drive.Running());
   EXPECT_FALSE(drive.Finished());
+  EXPECT_TRUE(shownStopped);
   EXPECT_FALSE(timer.On);
   EXPECT_EQ(running, (std::vector<bool>{true, false}));
 }
