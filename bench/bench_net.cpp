@@ -1,12 +1,15 @@
 // NMEA over TCP on the loopback interface: a server thread sends a generated drive as fast as the
 // connection takes it, the TCP source reads it and the receive path decodes it. Every sentence
 // must arrive: a run that frames fewer than the drive holds is reported as an error. Read either
-// as soon as bytes are there (0) or on the receiver's 50 ms poll tick (50).
+// as soon as bytes are there (0) or on the receiver's 50 ms poll tick (50). BM_ReceiverTcp takes the
+// program's whole road: the receiver reads a tcp:// source on its poll ticks, frames, decodes and
+// shows every sentence on a display that wants the data monitor's blocks.
 #include <benchmark/benchmark.h>
 
 #include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -14,6 +17,7 @@
 #include "net/NetAddress.h"
 #include "net/NmeaServer.h"
 #include "net/TcpSource.h"
+#include "nmea/Receiver.h"
 #include "nmea/UNmeaProc.h"
 #include "sim/SimDrive.h"
 
@@ -32,6 +36,31 @@ const std::string& Drive() {
 
 int64_t SentencesIn(const std::string& log) { return std::count(log.begin(), log.end(), '\n'); }
 
+// Sends the drive to the first client, then closes: as fast as the client takes it, or at
+// `mbPerSecond` (10^6 bytes) whether it keeps up or not. A client that falls behind by more than
+// the server's queue limit is dropped, and its sentences are lost.
+void Serve(orvane::TTcpServer& server, const std::string& log, int mbPerSecond = 0) {
+  for (int i = 0; i < 500 && server.ClientCount() == 0; ++i) server.Poll(10);
+  constexpr size_t kPiece = 64 << 10;
+  const auto start = std::chrono::steady_clock::now();
+  for (size_t at = 0; at < log.size() && server.ClientCount() > 0; at += kPiece) {
+    if (mbPerSecond > 0) {
+      const auto due = start + std::chrono::microseconds(at / static_cast<size_t>(mbPerSecond));
+      while (std::chrono::steady_clock::now() < due) server.Poll(1);
+    }
+    server.Send(std::string_view(log).substr(at, kPiece));
+    if (mbPerSecond == 0) server.Drain(10000);
+  }
+  server.Drain(10000);
+  server.Close();
+}
+
+void Report(benchmark::State& state, int64_t sentences, size_t bytes) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+  state.counters["sentences"] =
+      benchmark::Counter(static_cast<double>(sentences * state.iterations()), benchmark::Counter::kIsRate);
+}
+
 void BM_TcpDecode(benchmark::State& state) {
   const std::string& log = Drive();
   const int64_t expected = SentencesIn(log);
@@ -43,15 +72,7 @@ void BM_TcpDecode(benchmark::State& state) {
       state.SkipWithError(error.c_str());
       return;
     }
-    std::thread sender([&] {
-      for (int i = 0; i < 500 && server.ClientCount() == 0; ++i) server.Poll(10);
-      constexpr size_t kPiece = 256 << 10;
-      for (size_t at = 0; at < log.size() && server.ClientCount() > 0; at += kPiece) {
-        server.Send(std::string_view(log).substr(at, kPiece));
-        server.Drain(10000);
-      }
-      server.Close();
-    });
+    std::thread sender([&] { Serve(server, log); });
     orvane::TTcpSource source(orvane::TNetAddress{orvane::TNetKind::Tcp, "127.0.0.1", server.Port(), ""});
     orvane::TNmeaRec rec;
     rec.GpsFix = "$GPGSA";
@@ -79,10 +100,75 @@ void BM_TcpDecode(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(rec.Lat);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(log.size()));
-  state.counters["sentences"] = benchmark::Counter(
-      static_cast<double>(expected * static_cast<int64_t>(state.iterations())), benchmark::Counter::kIsRate);
+  Report(state, expected, log.size());
 }
 BENCHMARK(BM_TcpDecode)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Counts what reaches the windows: every sentence shown, and the monitor's blocks built.
+class TCountingDisplay : public orvane::TNmeaDisplay {
+public:
+  void PlaceSatellite(const std::string&, int, int, int, int) override {}
+  void SetSatVisible(int, bool) override {}
+  void SetSatColor(int, orvane::TColor) override {}
+  void SetFixCaption(const std::string&) override {}
+  void ShowGGA(const std::string&) override { ++Blocks; }
+  void ShowGLL(const std::string&) override { ++Blocks; }
+  void ShowRMC(const std::string&) override { ++Blocks; }
+  void SetRecvCaption(std::string_view) override { ++Shown; }
+  void ShowStatus(const std::string&) override {}
+  int64_t Shown = 0, Blocks = 0;
+};
+
+void BM_ReceiverTcp(benchmark::State& state) {
+  const std::string& log = Drive();
+  const int64_t expected = SentencesIn(log);
+  const int tickMs = static_cast<int>(state.range(0)), mbPerSecond = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    orvane::TTcpServer server;
+    std::string error;
+    if (!server.Listen("127.0.0.1", 0, error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    std::thread sender([&] { Serve(server, log, mbPerSecond); });
+    orvane::TNmeaRec rec;
+    rec.GpsFix = "$GPGSA";
+    TCountingDisplay display;
+    // No timers: the loop below ticks the poll itself.
+    orvane::TReceiver receiver(rec, {});
+    receiver.AddDisplay(display);
+    int64_t decoded = 0;
+    receiver.OnSentence = [&](const orvane::TSentenceInfo& info) {
+      decoded += info.outcome == orvane::TSentenceOutcome::Decoded;
+    };
+    const std::string address = "tcp://127.0.0.1:" + std::to_string(server.Port());
+    receiver.SetSourceAddress(address);
+    auto& input = dynamic_cast<orvane::TByteSourceOf<orvane::TNetInput>&>(receiver.Source()).Source;
+    receiver.OpenSource();
+    // Until the server's close is noticed: the receiver then says the loss.
+    while (receiver.SourceOpen()) {
+      if (tickMs > 0)
+        ::poll(nullptr, 0, tickMs);
+      else
+        input.Get()->Wait(100);
+      receiver.PollTick();
+    }
+    sender.join();
+    const std::string closed = address + ": the server closed the connection";
+    if (receiver.Status().rfind(closed, 0) != 0 || server.DroppedCount() > 0 || display.Shown != expected ||
+        decoded != expected) {
+      state.SkipWithError(("sentences lost: " + std::to_string(display.Shown) + " shown, " + std::to_string(decoded) +
+                           " decoded of " + std::to_string(expected) + " (" + receiver.Status() + ")")
+                              .c_str());
+      return;
+    }
+    receiver.RemoveDisplay(display);
+    benchmark::DoNotOptimize(rec.Lat);
+    benchmark::DoNotOptimize(display.Blocks);
+  }
+  Report(state, expected, log.size());
+}
+// Ticks of 0 (bytes read as they come) or 50 ms; sent as fast as taken (0) or at 10 MB/s.
+BENCHMARK(BM_ReceiverTcp)->Args({0, 0})->Args({50, 0})->Args({50, 10})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

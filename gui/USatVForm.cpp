@@ -378,7 +378,6 @@ TSatVForm::TSatVForm(QWidget* parent)
   const std::string source = SourceForRunSet ? SourceForRun : NmeaRec.Source;
   if (!source.empty()) {
     Receiver.SetSourceAddress(source);
-    RecentSources.push_back(source);
     for (QAction* item : PortItems)
       if (item) item->setChecked(false);
   }
@@ -491,7 +490,7 @@ void TSatVForm::FillDeviceItems() {
   }
   DeviceItems.clear();
   const std::string& current = Receiver.SourceAddress();
-  for (const TSerialDevice& device : ListSerialDevices()) {
+  for (const TSerialDevice& device : ListSerialDevices(DeviceRoot)) {
     auto* a = new QAction(FromLocal(device.Label), Port1);
     a->setObjectName("mnuDevice");
     a->setToolTip(FromLocal(device.Target));
@@ -509,17 +508,19 @@ void TSatVForm::OpenSourceAddress(const std::string& address) {
   NmeaRec.Source = address;
   // The COM items are checked only while a COM port is the source.
   for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setChecked(address.empty() && n == NmeaRec.ComPort);
-  if (!address.empty()) {
-    std::erase(RecentSources, address);
-    RecentSources.insert(RecentSources.begin(), address);
-    if (RecentSources.size() > 8) RecentSources.resize(8);
-  }
+  RememberSource(RecentSources, address);
   Receiver.OpenSource();
 }
 
 void TSatVForm::SourceAddressClick() {
+  // A source given for the run only, or a hand-written one, is offered too but not remembered
+  // until it is chosen here.
+  std::vector<std::string> offered = RecentSources;
+  const std::string& current = Receiver.SourceAddress();
+  if (!current.empty() && std::find(offered.begin(), offered.end(), current) == offered.end())
+    offered.insert(offered.begin(), current);
   QStringList items;
-  for (const std::string& s : RecentSources) items << FromLocal(s);
+  for (const std::string& s : offered) items << FromLocal(s);
   bool ok = false;
   const QString answer = QInputDialog::getItem(this, "Device or address",
                                                "A device (/dev/ttyACM0) or an address (tcp://HOST:PORT, "

@@ -139,9 +139,12 @@ public:
   // Opens a device path or a network address and keeps it as the Source setting; empty goes back
   // to the COM port.
   void OpenSourceAddress(const std::string& address);
-  // The "Device or address..." dialog; the last addresses used are offered again.
+  // The "Device or address..." dialog; the source read now and the last addresses used (kept in
+  // the settings) are offered again.
   void SourceAddressClick();
-  std::vector<std::string> RecentSources;
+  // The folder the port menu lists devices from. A member rather than a fixed "/dev" so that a
+  // folder standing in for it can be given, as ListSerialDevices allows.
+  std::string DeviceRoot = "/dev";
 
   // Declared before the receiver, so they outlive it.
   TQtTimer PollTimer, ReopenTimer, Timer, SLTimer;

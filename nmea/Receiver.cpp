@@ -30,6 +30,12 @@ std::unique_ptr<TByteSourceOf<TCommPortDriver>> MakeSerialSource() {
   return source;
 }
 
+// "NAME: CAUSE"; a network source's messages name it already ("Cannot connect to tcp://...").
+std::string SourceMessage(const std::string& name, const std::string& cause) {
+  if (cause.find(name) != std::string::npos) return cause;
+  return name + ": " + cause;
+}
+
 }  // namespace
 
 TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
@@ -168,7 +174,7 @@ std::string TReceiver::OpenFailure() const {
   if (Serial && Serial->DevicePath().empty())
     return PortOpenFailure(static_cast<int>(Serial->ComPort()) + 1, Serial->DeviceName(), Serial->LastError());
   const std::string& error = Source_->LastError();
-  return Source_->Name() + ": " + (error.empty() ? "cannot be opened" : error);
+  return SourceMessage(Source_->Name(), error.empty() ? "cannot be opened" : error);
 }
 
 bool TReceiver::OpenSource() {
@@ -217,7 +223,8 @@ void TReceiver::Lost(const std::string& why) {
   // Its last fix is no longer the receiver's word: the track must not go on recording it.
   Rec.FixValid = false;
   Fan.SetFixCaption("FIX N/A");
-  Say(Source_->Name() + ": " + why + "; trying to reopen it every " + std::to_string(kReopenMs / 1000) + " seconds");
+  Say(SourceMessage(Source_->Name(), why) + "; trying to reopen it every " + std::to_string(kReopenMs / 1000) +
+      " seconds");
   StartReopen();
 }
 

@@ -1,5 +1,7 @@
 #include "settings/MainVars.h"
 
+#include <algorithm>
+
 namespace orvane {
 
 bool ShowData = false;
@@ -7,5 +9,13 @@ bool ShowTrk = false;
 bool ShowSignal = false;
 bool ShowConsole = false;
 int32_t RepInterval = kRepIntervalBuilt;
+std::vector<std::string> RecentSources;
+
+void RememberSource(std::vector<std::string>& recent, const std::string& address) {
+  if (address.empty()) return;
+  std::erase(recent, address);
+  recent.insert(recent.begin(), address);
+  if (recent.size() > kRecentSourcesMax) recent.resize(kRecentSourcesMax);
+}
 
 }  // namespace orvane

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -18,5 +20,14 @@ constexpr int32_t kRepIntervalBuilt = 900;
 // The replay pace the window's Timer runs at; the window applies it at start and keeps it
 // current when the pace is chosen, so that the exit saves it.
 extern int32_t RepInterval;
+
+// The devices and addresses last opened from the port menu, most recent first, offered again by
+// "Device or address...". Kept as one key each (Recent1..) rather than one list, so that no
+// character of an address can split it.
+constexpr size_t kRecentSourcesMax = 8;
+extern std::vector<std::string> RecentSources;
+// Puts `address` first, drops an older copy of it and whatever falls past the limit. An empty
+// address is no source and changes nothing.
+void RememberSource(std::vector<std::string>& recent, const std::string& address);
 
 }  // namespace orvane

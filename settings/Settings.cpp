@@ -37,6 +37,9 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// "Recent1" .. "Recent8": the recent sources, most recent first.
+std::string RecentKey(size_t n) { return "Recent" + std::to_string(n); }
+
 std::string OwnSettingsFileName() { return ProgramFolder() + "/" + kSettingsName; }
 
 }  // namespace
@@ -149,6 +152,10 @@ TSettingsLoad LoadSettings() {
   ShowConsole = ini.ReadBool(kSettings, "ShowConsole", false);
   NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
   NmeaRec.Source = ini.ReadString(kSettings, "Source", "");
+  // Read oldest first, so that each one read goes in front; a hand-made gap or repeat is dropped.
+  RecentSources.clear();
+  for (size_t n = kRecentSourcesMax; n >= 1; --n)
+    RememberSource(RecentSources, ini.ReadString(kSettings, RecentKey(n), ""));
 
   TrackState.TrackEnabled = ini.ReadBool(kTrack, "Enable", false);
   // The zoom menus reach 1 to 17 only; a hand-edited value outside would index past the tables.
@@ -234,6 +241,9 @@ void SaveSettings() {
   ini.WriteBool(kSettings, "ShowConsole", ShowConsole);
   ini.WriteString(kSettings, "CoordFormat", CoordFormatName(NmeaRec.CoordFormat));
   ini.WriteString(kSettings, "Source", NmeaRec.Source);
+  // Every key, the unused ones empty, so that no entry of a longer list is left behind.
+  for (size_t n = 1; n <= kRecentSourcesMax; ++n)
+    ini.WriteString(kSettings, RecentKey(n), n <= RecentSources.size() ? RecentSources[n - 1] : std::string());
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

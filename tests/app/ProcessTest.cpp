@@ -1,5 +1,6 @@
 // The built program as a user runs it: started with a settings file, fed by a receiver on a
-// pseudo-terminal, and ended by a termination signal the way its close button ends it.
+// pseudo-terminal or by a simulated one over the network, and ended by a termination signal the
+// way its close button ends it.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -10,10 +11,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
 
+#include "net/NmeaServer.h"
+#include "sim/SimDrive.h"
 #include "tests/common/TempFiles.h"
 
 namespace orvane {
@@ -148,6 +152,61 @@ TEST_F(ProcessTest, SettingsThatCannotBeSavedFailTheExit) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   const std::string said = ReadAll(err);
   EXPECT_NE(said.find("The settings were not saved: Cannot write \"" + ini.string() + "\""), std::string::npos) << said;
+}
+
+// `--source` reads the address for the run: the simulated drive served over TCP is recorded, and
+// neither the stored source nor the recent ones change.
+TEST_F(ProcessTest, SourceGivenForTheRunIsReadAndNotStored) {
+  TTcpServer server;
+  std::string error;
+  if (!server.Listen("127.0.0.1", 0, error)) GTEST_SKIP() << "no loopback server: " << error;
+  const auto ini = dir / "run.ini", log = dir / "run.log", err = dir / "stderr.txt";
+  const std::string stored = (dir / "stored-device").string();
+  const std::string keys = "Source=" + stored + "\nRecent1=" + stored + "\nRecent2=\n";
+  WriteAll(ini, "[Settings]\nSaveLog=1\nSaveInterval=0\nSaveLogName=" + log.string() + "\n" + keys);
+  const std::string address = "tcp://127.0.0.1:" + std::to_string(server.Port());
+  pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 2);
+    execl(ORVANE_EXE, ORVANE_EXE, "--settings", ini.c_str(), "--source", address.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // One burst a round once the program has connected, until a whole RMC is recorded.
+  TNmeaSim sim;
+  std::set<std::string> sent;
+  for (int round = 0; round < 400 && ReadAll(log).find("\r\n$GPRMC") == std::string::npos; ++round) {
+    server.Poll(50);
+    if (server.ClientCount() == 0) continue;
+    const std::string burst = sim.NextBurst();
+    for (size_t at = 0; at < burst.size();) {
+      const size_t end = burst.find("\r\n", at) + 2;
+      sent.insert(burst.substr(at, end - at));
+      at = end;
+    }
+    server.Send(burst);
+    server.Drain(1000);
+  }
+  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  const int status = WaitExit(20);
+  ASSERT_NE(status, -1) << "the program did not end";
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(err);
+
+  const std::string recorded = ReadAll(log);
+  ASSERT_NE(recorded.find("$GPRMC"), std::string::npos) << "nothing arrived; " << ReadAll(err);
+  for (size_t at = 0; at < recorded.size();) {
+    const size_t eol = recorded.find("\r\n", at);
+    ASSERT_NE(eol, std::string::npos) << "a line without its end: " << recorded.substr(at);
+    const size_t end = eol + 2;
+    EXPECT_EQ(sent.count(recorded.substr(at, end - at)), 1u) << recorded.substr(at, end - at);
+    at = end;
+  }
+  const std::string saved = ReadAll(ini);
+  EXPECT_NE(saved.find("\n" + keys), std::string::npos) << saved;
+  EXPECT_EQ(saved.find(address), std::string::npos) << saved;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProcessTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),

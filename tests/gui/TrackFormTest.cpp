@@ -37,20 +37,6 @@ namespace {
 
 QRgb ToQRgb(TColor c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-// Acts on the next modal dialog once it runs (the file and input boxes block their caller).
-void OnModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w && ++*tries < 3000) return;  // about 30 s: a loaded machine opens dialogs slowly
-    timer->stop();
-    timer->deleteLater();
-    if (w) act(w);
-  });
-  timer->start(10);
-}
-
 void AnswerInput(const QString& text, bool accept = true) {
   OnModal([text, accept](QWidget* w) {
     auto* box = qobject_cast<QInputDialog*>(w);

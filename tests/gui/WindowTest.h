@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QAction>
 #include <QApplication>
+#include <QTimer>
 
 #include "settings/Settings.h"
 #include "app/Startup.h"
@@ -59,6 +61,20 @@ inline void RunEvents(int milliseconds) {
     QApplication::processEvents(QEventLoop::AllEvents, 10);
     usleep(2000);
   }
+}
+
+// Acts on the next modal dialog once it runs (the file and input boxes block their caller).
+inline void OnModal(std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w && ++*tries < 3000) return;  // about 30 s: a loaded machine opens dialogs slowly
+    timer->stop();
+    timer->deleteLater();
+    if (w) act(w);
+  });
+  timer->start(10);
 }
 
 class WindowTest : public TempDir {

@@ -2,23 +2,18 @@
 // is asked of it, and a real gpsd started on a pseudo-terminal that a simulated receiver feeds.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "net/GpsdSource.h"
 #include "sim/SimDrive.h"
-#include "tests/common/RawPty.h"
+#include "tests/net/GpsdProcess.h"
 #include "tests/net/NetTestKit.h"
 
 namespace orvane {
@@ -126,49 +121,10 @@ std::vector<std::string> Lines(const std::string& text) {
   return out;
 }
 
-class RealGpsd : public ::testing::Test {
-protected:
-  void TearDown() override {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      int status = 0;
-      for (int i = 0; i < 200 && waitpid(pid, &status, WNOHANG) == 0; ++i) poll(nullptr, 0, 10);
-      if (waitpid(pid, &status, WNOHANG) == 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-      }
-    }
-    if (master >= 0) close(master);
-    if (slave >= 0) close(slave);
-    if (!dir.empty()) std::filesystem::remove_all(dir);
-  }
-  pid_t pid = -1;
-  int master = -1, slave = -1;
-  std::string dir;
-};
-
-TEST_F(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
-  const std::string gpsd = GPSD_PATH;
-  if (gpsd.empty() || access(gpsd.c_str(), X_OK) != 0)
-    GTEST_SKIP() << "gpsd is not installed (Debian package gpsd); the gpsd source is not tried against it";
-  char name[128] = {};
-  ASSERT_TRUE(OpenRawPty(master, slave, name));
-  std::string tmpl = (std::filesystem::temp_directory_path() / "orvane-gpsd-XXXXXX").string();
-  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-  dir = tmpl;
-  const uint16_t port = FreeLoopbackPort();
-  const std::string portText = std::to_string(port), control = dir + "/gpsd.sock", log = dir + "/gpsd.log";
-  pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, 1);
-    dup2(out, 2);
-    // -N: in the foreground, -n: read the device at once, -S: our port (loopback only by default).
-    execl(gpsd.c_str(), "gpsd", "-N", "-n", "-S", portText.c_str(), "-F", control.c_str(), name,
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
+TEST(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
+  TGpsdProcess gpsd;
+  std::string why;
+  if (!gpsd.Start(GPSD_PATH, why)) GTEST_SKIP() << why << "; the gpsd source is not tried against it";
   // The simulated receiver's drive, written in bursts while gpsd is watched.
   TSimOptions options;
   options.StartLat = 34, options.StartLon = 134;
@@ -176,7 +132,7 @@ TEST_F(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
   std::string sent;
 
   std::string error;
-  auto source = MakeNetSource("gpsd://127.0.0.1:" + portText + name, error);
+  auto source = MakeNetSource(gpsd.Address(), error);
   ASSERT_TRUE(source) << error;
   std::string got;
   bool connected = false;
@@ -191,7 +147,7 @@ TEST_F(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
     }
     const std::string burst = sim.NextBurst();
     sent += burst;
-    ASSERT_EQ(write(master, burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
+    ASSERT_TRUE(gpsd.Write(burst));
     for (int i = 0; i < 5; ++i) {
       source->Wait(20);
       if (!source->ReadQueued(got)) break;
@@ -199,10 +155,8 @@ TEST_F(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
     }
   }
   int status = 0;
-  if (!connected && waitpid(pid, &status, WNOHANG) == pid) {
-    pid = -1;
-    GTEST_SKIP() << "gpsd could not start (exit status " << WEXITSTATUS(status) << "); see its messages in " << log;
-  }
+  if (!connected && gpsd.Exited(status))
+    GTEST_SKIP() << "gpsd could not start (exit status " << status << "); see its messages in " << gpsd.LogPath();
   ASSERT_TRUE(connected) << source->LastError();
   // gpsd may miss the first sentences while it recognises the receiver; from then on every
   // sentence arrives as sent, in order, and nothing else does.

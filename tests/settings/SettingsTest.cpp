@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "settings/IniFile.h"
 #include "settings/MainVars.h"
@@ -115,6 +116,14 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "ShowConsole=0\n"
             "CoordFormat=D.MMSS\n"
             "Source=\n"
+            "Recent1=\n"
+            "Recent2=\n"
+            "Recent3=\n"
+            "Recent4=\n"
+            "Recent5=\n"
+            "Recent6=\n"
+            "Recent7=\n"
+            "Recent8=\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
@@ -264,6 +273,68 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
 
   SaveSettings();
   EXPECT_EQ(ReadAll(file), first) << "a second save of the same values changes nothing";
+}
+
+// The recent sources: at most eight, most recent first, each address whole whatever characters
+// it holds, written after the keys that were there before.
+TEST_F(SettingsTest, RecentSourcesRoundTripInOrderWithAnyCharacter) {
+  LoadSettings();
+  const std::vector<std::string> chosen = {
+      "/dev/ttyACM0",
+      "tcp://127.0.0.1:10110",
+      "udp://:10110",
+      "gpsd://localhost/dev/ttyACM0",
+      "/dev/serial/by-id/usb-A,B;C|D=E x-if00",
+      "tcp://[::1]:2947",
+      "/dev/rfcomm0",
+      "tcp://host.example:10110",
+      "/dev/ttyUSB0",
+      "udp://:10110",  // again: moves to the front, not listed twice
+  };
+  for (const std::string& a : chosen) RememberSource(RecentSources, a);
+  RememberSource(RecentSources, "");
+  const std::vector<std::string> want = {
+      "udp://:10110",
+      "/dev/ttyUSB0",
+      "tcp://host.example:10110",
+      "/dev/rfcomm0",
+      "tcp://[::1]:2947",
+      "/dev/serial/by-id/usb-A,B;C|D=E x-if00",
+      "gpsd://localhost/dev/ttyACM0",
+      "tcp://127.0.0.1:10110",
+  };
+  ASSERT_EQ(RecentSources, want);
+  SaveSettings();
+  const std::string text = ReadAll(file);
+  EXPECT_NE(text.find("Source=\nRecent1=udp://:10110\nRecent2=/dev/ttyUSB0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Recent6=/dev/serial/by-id/usb-A,B;C|D=E x-if00\n"), std::string::npos) << text;
+  RecentSources = {"stale"};
+  LoadSettings();
+  EXPECT_EQ(RecentSources, want);
+  // A shorter list leaves no entry of the longer one behind.
+  RecentSources = {"/dev/ttyACM1"};
+  SaveSettings();
+  LoadSettings();
+  EXPECT_EQ(RecentSources, std::vector<std::string>{"/dev/ttyACM1"});
+}
+
+TEST_F(SettingsTest, RecentSourcesFromOldOrHandEditedFiles) {
+  struct Case {
+    const char* stored;
+    std::vector<std::string> recent;
+  };
+  const Case cases[] = {
+      {"[Settings]\nComPort=2\nSource=/dev/ttyACM0\n", {}},
+      {"[Settings]\nRecent2=b\nRecent1=a\n", {"a", "b"}},
+      // Gaps close, a repeat keeps its most recent place, keys past the eighth are not read.
+      {"[Settings]\nRecent1=a\nRecent3=b\nRecent4=a\nRecent8= c \nRecent9=d\n", {"a", "b", "c"}},
+  };
+  for (const Case& c : cases) {
+    WriteAll(file, c.stored);
+    RecentSources = {"stale"};
+    LoadSettings();
+    EXPECT_EQ(RecentSources, c.recent) << c.stored;
+  }
 }
 
 TEST_F(SettingsTest, HandEditedValuesAndBrokenNumbers) {
