@@ -452,12 +452,12 @@ void TSatVForm::BuildMenu() {
   Port1->setObjectName("Port1");
   Port1->menuAction()->setObjectName("Port1");
   Port1->setToolTipsVisible(true);
-  auto* ports = new QActionGroup(this);
+  PortGroup = new QActionGroup(this);
   for (int n = 1; n <= kComPortCount; ++n) {
     const std::string caption = "COM" + std::to_string(n), name = "mnuCom" + std::to_string(n);
     QAction* a = AddItem(Port1, caption.c_str(), name.c_str(), n - 1);
     a->setCheckable(true);
-    ports->addAction(a);
+    PortGroup->addAction(a);
     PortItems[static_cast<size_t>(n)] = a;
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnuComClick(a); }); });
   }
@@ -486,6 +486,7 @@ void TSatVForm::BuildMenu() {
 void TSatVForm::FillDeviceItems() {
   for (QAction* a : DeviceItems) {
     Port1->removeAction(a);
+    PortGroup->removeAction(a);
     a->deleteLater();
   }
   DeviceItems.clear();
@@ -495,6 +496,8 @@ void TSatVForm::FillDeviceItems() {
     a->setObjectName("mnuDevice");
     a->setToolTip(FromLocal(device.Target));
     a->setCheckable(true);
+    // One group with the COM items: every source is picked alike, one at a time.
+    PortGroup->addAction(a);
     a->setChecked(device.Path == current);
     const std::string path = device.Path;
     connect(a, &QAction::triggered, this, [this, path] { Guard([this, path] { OpenSourceAddress(path); }); });

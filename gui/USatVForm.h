@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFont>
 #include <QPainter>
 #include <QMenu>
@@ -135,6 +136,7 @@ public:
   // Under a separator after COM16: the serial devices present when the menu opened, then
   // "Device or address...".
   std::vector<QAction*> DeviceItems;
+  QActionGroup* PortGroup = nullptr;
   QAction* mnuSourceAddress = nullptr;
   // Opens a device path or a network address and keeps it as the Source setting; empty goes back
   // to the COM port.

@@ -100,8 +100,10 @@ TEST_F(PortMenuTest, AChosenDeviceIsReadAndStoredOrItsFailureSaid) {
     EXPECT_EQ(NmeaRec.Source, c.path);
     EXPECT_EQ(SatVForm->Receiver.SourceOpen(), c.opens) << c.label;
     EXPECT_FALSE(Item("mnuCom16")->isChecked());
-    // The item of the source read now is checked when the menu opens again.
+    // The item of the source read now is checked when the menu opens again, as the only one.
     EXPECT_TRUE(DeviceItem(c.label)->isChecked()) << c.label;
+    const QAction* checked = SatVForm->PortGroup->checkedAction();
+    EXPECT_TRUE(checked && checked->text().toStdString() == c.label) << c.label;
     if (c.opens) {
       Send(Sentence("GPGLL,3539.1234,N,13944.5678,E,123519,A"));
       EXPECT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().startsWith("$GPGLL"); })) << c.label;
@@ -110,10 +112,13 @@ TEST_F(PortMenuTest, AChosenDeviceIsReadAndStoredOrItsFailureSaid) {
           << SatVForm->pnlSat->StatusText().toStdString();
     }
   }
+  // A COM item chosen again: no device item stays checked beside it.
+  Item("mnuCom16")->trigger();
+  for (QAction* a : SatVForm->DeviceItems) EXPECT_FALSE(a->isChecked()) << a->text().toStdString();
+  EXPECT_EQ(SatVForm->PortGroup->checkedAction(), Item("mnuCom16"));
   DestroyForms();
   const std::string saved = ReadAll(ini);
-  EXPECT_NE(saved.find("\nSource=" + cases[1].path + "\nRecent1=" + cases[1].path + "\nRecent2=" + cases[0].path +
-                       "\nRecent3=\n"),
+  EXPECT_NE(saved.find("\nSource=\nRecent1=" + cases[1].path + "\nRecent2=" + cases[0].path + "\nRecent3=\n"),
             std::string::npos)
       << saved;
 }
