@@ -1,5 +1,5 @@
-// What the replay fuzz targets share: a replay timer that only records whether it was asked to
-// run, and the log written from the input.
+// What the replay's fuzz target stands on: a timer that only records whether it was asked to run,
+// and the log written from the input.
 #pragma once
 
 #include <cstddef>

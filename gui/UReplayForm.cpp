@@ -17,6 +17,7 @@ TReplayForm* ReplayForm = nullptr;
 namespace {
 
 constexpr const char* kFinished = "Replay finished";
+constexpr const char* kStopped = "Replay stopped";
 
 }  // namespace
 
@@ -81,8 +82,13 @@ void TReplayForm::PauseClick() {
 
 void TReplayForm::SeekTo(int sliderValue) {
   if (Drive.FileName().empty()) return;
-  // After the end the log is closed; a seek plays it again from the place chosen.
-  if (!Drive.Running()) Drive.Start(Drive.FileName());
+  // After the end or a stop the log is closed; a seek plays it again from the place chosen, as
+  // it would go on from there in a running replay: paused if it was, at the pace shown.
+  if (!Drive.Running()) {
+    const bool paused = Drive.Paused();
+    Drive.Start(Drive.FileName());
+    if (paused) Drive.Pause();
+  }
   Drive.Seek(Drive.Size() * static_cast<uint64_t>(std::clamp(sliderValue, 0, kSliderSteps)) / kSliderSteps);
 }
 
@@ -97,8 +103,9 @@ void TReplayForm::Refresh() {
   btnPause->setEnabled(Drive.Running());
   btnStep->setEnabled(Drive.Running());
   cmbPace->setCurrentIndex(Drive.Pace());
-  const bool finished = Drive.Finished() && !Drive.Running();
-  lblState->setText(finished ? kFinished : Drive.Paused() ? "Paused" : "");
+  const bool closed = !Drive.Running() && !Drive.FileName().empty();
+  const bool finished = closed && Drive.Finished();
+  lblState->setText(finished ? kFinished : closed ? kStopped : Drive.Paused() ? "Paused" : "");
   // Said once on the monitor's last line, which the next sentence takes over.
   if (finished && !FinishSaid && MoniForm) MoniForm->SetRecvCaption(kFinished);
   FinishSaid = finished;

@@ -21,7 +21,8 @@ public:
   void Refresh();
   // The slider's positions over the log's bytes.
   static constexpr int kSliderSteps = 1000;
-  // Seeks to a slider position; after the end, the log is replayed again from there.
+  // Seeks to a slider position; after the end or a stop, the log is replayed again from there,
+  // paused if it was.
   void SeekTo(int sliderValue);
 
   QLabel *lblFile, *lblTime, *lblState;

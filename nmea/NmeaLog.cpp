@@ -12,7 +12,6 @@
 
 #include "common/NmeaConv.h"
 #include "common/TickCount.h"
-#include "nmea/UNmeaProc.h"
 
 namespace orvane {
 
@@ -167,105 +166,6 @@ void TNmeaLogRecorder::StartTimer() {
 void TNmeaLogRecorder::StopTimer() {
   TimerOn = false;
   if (Timer) Timer->Stop();
-}
-
-// ---- replay ----
-
-TNmeaReplayer::TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port, TNmeaLogRecorder* recorder)
-    : Proc(proc), Timer(timer), Port(port), Recorder(recorder) {}
-
-TNmeaReplayer::~TNmeaReplayer() {
-  if (File) std::fclose(File);
-}
-
-uint32_t TNmeaReplayer::Period() const { return Interval_ > 0 ? static_cast<uint32_t>(Interval_) : 1; }
-
-void TNmeaReplayer::SetInterval(int32_t ms) { Interval_ = ms; }
-
-void TNmeaReplayer::StartReplay(const std::string& fileName) {
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) throw std::runtime_error(FileError("Cannot open file", fileName, errno));
-  StopReplay();
-  // Half a sentence from the receiver must not be joined to the log's first line.
-  Proc.ClearPending();
-  File = f;
-  FileName_ = fileName;
-  Lines = 0;
-  LineNumber = 0;
-  LongLineTold = false;
-  ++Generation;
-  if (Timer) Timer->Start(Period());
-  if (Port) Port->SuspendPolling();
-  if (Recorder) Recorder->SuspendForReplay();
-  if (OnRunningChanged) OnRunningChanged(true);
-}
-
-void TNmeaReplayer::StopReplay() {
-  if (!File) return;
-  if (Timer) Timer->Stop();
-  std::fclose(File);
-  File = nullptr;
-  ++Generation;
-  Proc.ClearPending();
-  if (Port) Port->ResumePolling();
-  if (Recorder) Recorder->ResumeAfterReplay();
-  if (OnRunningChanged) OnRunningChanged(false);
-}
-
-// One line without its terminator (LF or CR LF); a last line without one counts too. False at
-// the end of the file. A line longer than the live path keeps is read past and skipped, so
-// memory stays bounded by that length.
-bool TNmeaReplayer::ReadLine(std::string& line) {
-  for (;;) {
-    line.clear();
-    bool tooLong = false;
-    int c;
-    while ((c = std::fgetc(File)) != EOF) {
-      if (c == '\n') break;
-      if (line.size() < TNmeaProc::kMaxPendingText)
-        line.push_back(static_cast<char>(c));
-      else
-        tooLong = true;
-    }
-    if (std::ferror(File)) throw std::runtime_error(FileError("Cannot read file", FileName_, errno));
-    if (c == EOF && line.empty()) return false;
-    ++LineNumber;
-    if (!tooLong) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return true;
-    }
-    if (!LongLineTold && OnLongLine)
-      OnLongLine("Line " + std::to_string(LineNumber) + " of \"" + FileName_ + "\" is longer than " +
-                 std::to_string(TNmeaProc::kMaxPendingText) + " bytes and was skipped");
-    LongLineTold = true;
-  }
-}
-
-bool TNmeaReplayer::ReplayStep() {
-  if (!File) return false;
-  if (Timer) Timer->Stop();
-  const uint64_t generation = Generation;
-  std::string line;
-  try {
-    for (int i = 0; i < kLinesPerStep; ++i) {
-      if (!ReadLine(line)) {
-        StopReplay();
-        return false;
-      }
-      // The processor frames at CR and drops the one character after it: the LF goes with the
-      // checksum cut, or stays at the end of a line that has none.
-      line += "\n\r";
-      ++Lines;
-      Proc.ProcessNmea(line);
-      if (ProcessEvents) ProcessEvents();
-      if (Generation != generation) return false;
-    }
-  } catch (...) {
-    if (Generation == generation) StopReplay();
-    throw;
-  }
-  if (Timer) Timer->Start(Period());
-  return true;
 }
 
 }  // namespace orvane

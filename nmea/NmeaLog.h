@@ -1,11 +1,10 @@
-// Log recording and replay of the main window, without the window: the recorder decides when
-// received sentences are written and writes them; the replayer feeds a log file back through the
-// sentence processor at the pace of the replay timer. The window's menu handlers call these and
-// mirror the state in their check marks and enabled items; its two timers stand behind TLogTimer.
+// Log recording of the main window, without the window: the recorder decides when received
+// sentences are written and writes them. Also what a replay shares with it: the timers, the port's
+// polling and the menus' items. The window's menu handlers call these and mirror the state in
+// their check marks and enabled items; its two timers stand behind TLogTimer.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -15,11 +14,9 @@
 
 namespace orvane {
 
-class TNmeaProc;
-
 // A timer of the main window (SLTimer, Timer). Start begins or restarts it with the period, after
 // which the window calls the owner's tick handler every period; Stop disables it. The recorder and
-// the replayer never start a timer with period 0.
+// the replay never start a timer with period 0.
 using TLogTimer = TPollTimer;
 
 // What a replay needs of the receiver's port: its polling paused while the log plays, so the
@@ -144,64 +141,6 @@ private:
   uint32_t LastSaveTick_ = 0;
   uint32_t Period = 0;
   bool TimerOn = false;
-};
-
-// Plays a log file back through the sentence processor: up to 10 lines per tick of the replay
-// timer, each handed on as the line followed by LF and CR, with pending events let run between
-// lines. The serial polling is suspended and recording paused while it runs.
-class TNmeaReplayer {
-public:
-  static constexpr int kLinesPerStep = 10;
-
-  // timer is the window's Timer; port and recorder may be null (tools, tests).
-  TNmeaReplayer(TNmeaProc& proc, TLogTimer* timer, TPortPolling* port = nullptr, TNmeaLogRecorder* recorder = nullptr);
-  TNmeaReplayer(const TNmeaReplayer&) = delete;
-  TNmeaReplayer& operator=(const TNmeaReplayer&) = delete;
-  ~TNmeaReplayer();  // closes the file; does not resume anything
-
-  // Opens the file and starts the replay timer. Throws std::runtime_error naming the file and the
-  // cause when it cannot be opened; nothing else changes then. A running replay is stopped first.
-  void StartReplay(const std::string& fileName);
-  // The Timer's tick (TimerTimer). Returns false once the replay has ended (end of file, or
-  // stopped during the step). A read error or an error from the processor stops the replay and
-  // is rethrown.
-  bool ReplayStep();
-  // "Stop Play"; also at the end of the file. Nothing happens when no replay runs.
-  void StopReplay();
-  bool Running() const { return File != nullptr; }
-  const std::string& FileName() const { return FileName_; }
-  // Lines handed to the processor since the replay started.
-  uint64_t LinesReplayed() const { return Lines; }
-
-  // ReplayClick and start-up: the replay period in ms (RepInterval). A running replay takes it
-  // from its next step on.
-  void SetInterval(int32_t ms);
-  int32_t Interval() const { return Interval_; }
-
-  // Run between two lines of a step; the window passes QCoreApplication::processEvents. It may
-  // stop (or restart) the replay, which ends the step at once.
-  std::function<void()> ProcessEvents;
-  // After each start and stop (true: now running): the window enables "Open Log" / "Stop Play".
-  std::function<void(bool running)> OnRunningChanged;
-  // Once per replay, for the first line too long to be a sentence; it is skipped, as the live
-  // path drops what its bounded pending text cannot hold.
-  std::function<void(const std::string& message)> OnLongLine;
-
-private:
-  bool ReadLine(std::string& line);
-  uint32_t Period() const;
-
-  TNmeaProc& Proc;
-  TLogTimer* Timer;
-  TPortPolling* Port;
-  TNmeaLogRecorder* Recorder;
-  std::FILE* File = nullptr;
-  std::string FileName_;
-  uint64_t Generation = 0;  // counts starts and stops, so a step sees one that happened inside it
-  uint64_t Lines = 0;
-  uint64_t LineNumber = 0;  // in the file, skipped lines included
-  bool LongLineTold = false;
-  int32_t Interval_ = 900;
 };
 
 }  // namespace orvane

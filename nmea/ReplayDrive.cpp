@@ -109,6 +109,9 @@ void TReplayDrive::Stop() {
   if (Recorder) Recorder->ResumeAfterReplay();
   if (OnStartStop) OnStartStop();
   if (OnRunningChanged) OnRunningChanged(false);
+  // "Stop Play" and an error close the log as the end does: the window must not go on showing
+  // a replay that runs.
+  Changed();
 }
 
 bool TReplayDrive::Peek() {
@@ -174,7 +177,6 @@ void TReplayDrive::Restart() {
 void TReplayDrive::Finish() {
   Finished_ = true;
   Stop();
-  Changed();
 }
 
 void TReplayDrive::Tick() {

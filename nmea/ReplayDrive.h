@@ -59,7 +59,8 @@ public:
   // naming the file and the cause; a running replay then goes on. A running replay is stopped
   // first.
   void Start(const std::string& fileName);
-  // Closes the log; the owner's OnRunningChanged(false) follows. Nothing when none runs.
+  // Closes the log; OnRunningChanged(false) and OnChanged follow. Nothing when none runs. The
+  // pause is kept, for a seek that plays the log again.
   void Stop();
   bool Running() const { return File != nullptr; }
   // The last replay reached the log's end (and stopped there).

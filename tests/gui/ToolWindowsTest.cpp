@@ -1,6 +1,9 @@
 // The signal levels and the sentence console, fed as the receiver feeds them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include <QKeyEvent>
 
 #include "gui/UConsoleForm.h"
@@ -192,6 +195,80 @@ TEST_F(ToolWindowsTest, ReplayWindowPausesStepsChangesPaceSeeksAndSaysTheEnd) {
   SatVForm->StartReplay((dir / "drive.log").string());
   ReplayForm->close();
   EXPECT_FALSE(drive.Running());
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// How many descriptors of this process are open on the file.
+int OpenHandles(const std::filesystem::path& file) {
+  int n = 0;
+  std::error_code ec;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ec))
+    n += std::filesystem::read_symlink(fd.path(), ec) == file;
+  return n;
+}
+
+// After the end or a stop the log is closed and only the slider acts: it plays the log again from
+// the place chosen, with the menus, the buttons and the state as for any running replay.
+TEST_F(ToolWindowsTest, TheSliderPlaysAClosedLogAgainFromThePlaceChosen) {
+  std::string log;
+  for (int i = 0; i < 30; ++i) {
+    const std::string t = "1200" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    log += Sentence("GPRMC," + t + ",A,3539.1,N,13944.5,E,0,0,010120,,") + Sentence("GPGSV,1,1,01,05,40,090,45") +
+           Sentence("GPGGA," + t + ",3539.1,N,13944.5,E,1,08,0.9,45.0,M,36.0,M,,");
+  }
+  const std::filesystem::path file = std::filesystem::canonical(dir) / "drive.log";
+  WriteAll(file, log);
+  Start();
+  const TReplayDrive& drive = SatVForm->Receiver.Replayer();
+  struct Case {
+    const char* what;
+    std::function<void()> close;
+    const char* state;
+    bool paused;  // kept by the seek
+  } const cases[] = {
+      {"played to its end",
+       [&] {
+         while (drive.Running()) SatVForm->Receiver.ReplayTick();
+       },
+       "Replay finished", false},
+      {"Stop Play", [this] { Item("mnStopLog")->trigger(); }, "Replay stopped", false},
+      {"stepped to its end",
+       [&] {
+         while (drive.Running()) {
+           QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+           QApplication::sendEvent(ReplayForm, &right);
+         }
+       },
+       "Replay finished", true},
+  };
+  for (const Case& c : cases) {
+    SatVForm->StartReplay(file.string());
+    c.close();
+    ASSERT_FALSE(drive.Running()) << c.what;
+    EXPECT_EQ(ReplayForm->lblState->text().toStdString(), c.state) << c.what;
+    EXPECT_FALSE(ReplayForm->btnPause->isEnabled()) << c.what;
+    EXPECT_FALSE(ReplayForm->btnStep->isEnabled()) << c.what;
+    EXPECT_TRUE(Item("menOpenLog")->isEnabled()) << c.what;
+    EXPECT_EQ(OpenHandles(file), 0) << c.what;
+
+    ReplayForm->SeekTo(TReplayForm::kSliderSteps / 2);
+    ASSERT_TRUE(drive.Running()) << c.what;
+    EXPECT_EQ(drive.Paused(), c.paused) << c.what;
+    EXPECT_EQ(ReplayForm->lblState->text(), c.paused ? "Paused" : "") << c.what;
+    EXPECT_TRUE(ReplayForm->btnPause->isEnabled()) << c.what;
+    EXPECT_TRUE(ReplayForm->btnStep->isEnabled()) << c.what;
+    EXPECT_FALSE(Item("menOpenLog")->isEnabled()) << c.what;
+    EXPECT_TRUE(Item("mnStopLog")->isEnabled()) << c.what;
+    EXPECT_EQ(OpenHandles(file), 1) << c.what;
+    EXPECT_GT(drive.Position(), 0u) << c.what;
+    EXPECT_LE(drive.Position(), drive.Size() / 2) << c.what;  // the burst that holds the middle
+    ReplayForm->close();
+  }
 }
 
 }  // namespace

@@ -79,6 +79,8 @@ TEST(ReplayTimeTest, TheTimeOfASentence) {
 
 TEST_F(ReplayDriveTest, LinesPaceHandsOnTenLinesPerTickToTheEnd) {
   StartAt(PaceOf("Fast"));
+  int events = 0;
+  drive.ProcessEvents = [&events] { ++events; };
   EXPECT_EQ(drive.Size(), Log().size());
   EXPECT_EQ(FormatUtc(drive.EndTime()), "12:00:09");
   ASSERT_TRUE(timer.On);
@@ -94,6 +96,7 @@ TEST_F(ReplayDriveTest, LinesPaceHandsOnTenLinesPerTickToTheEnd) {
   EXPECT_FALSE(timer.On);
   EXPECT_EQ(drive.Position(), drive.Size());
   EXPECT_EQ(got.front(), Log().substr(0, Log().find('\r')));
+  EXPECT_EQ(events, 30);  // the windows run between every two lines
 }
 
 // A NUL byte in the log's last lines once made the end's time be read past an empty line.
@@ -207,12 +210,16 @@ TEST_F(ReplayDriveTest, FastestRunsAWhileThenLetsTheWindowsDraw) {
 TEST_F(ReplayDriveTest, IntervalChoosesTheLinesPaceAndALongLineIsSkippedOnce) {
   struct Case {
     int ms;
+    int period;  // a timer of period 0 would fire without pause
     const char* shown;
-  } const cases[] = {{10, "Fast"}, {100, "Middle"}, {900, "Slow"}, {1000, "Slow"}, {50, "Middle"}, {5000, "Slow"}};
+  } const cases[] = {{10, 10, "Fast"},   {100, 100, "Middle"}, {900, 900, "Slow"}, {1000, 1000, "Slow"},
+                     {50, 50, "Middle"}, {5000, 5000, "Slow"}, {0, 1, "Fast"},     {-5, 1, "Fast"}};
   for (const Case& c : cases) {
     drive.SetInterval(c.ms);
-    EXPECT_EQ(drive.Interval(), c.ms);
+    EXPECT_EQ(drive.Interval(), c.period) << c.ms;
     EXPECT_STREQ(kPaceItems[drive.Pace()].Caption, c.shown) << c.ms;
+    drive.Start(file);
+    EXPECT_EQ(timer.Period, static_cast<uint32_t>(c.period)) << c.ms;
   }
   drive.SetInterval(900);
   WriteAll(file, std::string(5000, 'x') + "\n$GPGGA,1\n" + std::string(5000, 'y') + "\n");
@@ -236,19 +243,113 @@ TEST_F(ReplayDriveTest, PaceStepsThroughTheListAndStopEnds) {
   EXPECT_STREQ(kPaceItems[drive.Pace()].Caption, "as fast as possible");
   std::vector<bool> running;
   drive.OnRunningChanged = [&running](bool on) { running.push_back(on); };
-  EXPECT_THROW(drive.Start((dir / "none.log").string()), std::runtime_error);
-  EXPECT_FALSE(drive.Running());
-  drive.Start(file);
-  try {
-    drive.Start((dir / "none.log").string());
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("none.log"), std::string::npos);
-  }
-  EXPECT_TRUE(drive.Running());  // a log that cannot be opened leaves the running one
-  drive.Stop();
+  const std::string none = (dir / "none.log").string();
+  EXPECT_THROW(drive.Start(none), std::runtime_error);
   EXPECT_FALSE(drive.Running());
   EXPECT_FALSE(timer.On);
+  drive.Start(file);
+  try {
+    drive.Start(none);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + none + "\": No such file or directory");
+  }
+  EXPECT_TRUE(drive.Running());  // a log that cannot be opened leaves the running one
+  EXPECT_EQ(drive.FileName(), file);
+  // A stop is shown like the end: the window must not go on showing a running replay.
+  bool shownStopped = false;
+  drive.OnChanged = [&] { shownStopped = !drive.Running(); };
+  drive.Stop();
+  EXPECT_FALSE(drive.Running());
+  EXPECT_FALSE(drive.Finished());
+  EXPECT_TRUE(shownStopped);
+  EXPECT_FALSE(timer.On);
   EXPECT_EQ(running, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ReplayDriveTest, LinesAreReadWithEitherLineEndAndWhateverBytesTheyHold) {
+  const size_t max = TNmeaProc::kMaxPendingText;
+  struct Case {
+    const char* what;
+    std::string log;
+    std::vector<std::string> lines;
+  } const cases[] = {
+      {"CR LF, LF and none at the end", "$A\r\n$B\n$C", {"$A", "$B", "$C"}},
+      {"empty lines", "\r\n\n$A\r\n", {"", "", "$A"}},
+      {"a NUL inside a line", std::string("$A\0B\r\n", 6), {std::string("$A\0B", 4)}},
+      {"a line as long as the live path keeps", std::string(max, 'x') + "\r\n$A", {std::string(max, 'x'), "$A"}},
+      {"a byte longer: skipped", std::string(max + 1, 'x') + "\r\n$A", {"$A"}},
+  };
+  for (const Case& c : cases) {
+    got.clear();
+    WriteAll(file, c.log);
+    StartAt(PaceOf("Fast"));
+    while (drive.Running()) drive.Tick();
+    EXPECT_EQ(got, c.lines) << c.what;
+    EXPECT_EQ(drive.Position(), c.log.size()) << c.what;
+  }
+}
+
+TEST_F(ReplayDriveTest, AStopOrANewStartBetweenLinesEndsTheTickAtOnce) {
+  for (const bool restart : {false, true}) {
+    got.clear();
+    StartAt(PaceOf("Fast"));
+    drive.ProcessEvents = [this, restart] {
+      if (got.size() != 3) return;
+      if (restart)
+        drive.Start(file);
+      else
+        drive.Stop();
+    };
+    drive.Tick();
+    drive.ProcessEvents = nullptr;
+    EXPECT_EQ(got.size(), 3u) << restart;
+    EXPECT_EQ(drive.Running(), restart);
+    EXPECT_EQ(timer.On, restart);  // the new replay's first tick is due
+    EXPECT_EQ(drive.LinesReplayed(), restart ? 0u : 3u);
+    drive.Tick();
+    EXPECT_EQ(got.size(), restart ? 13u : 3u);
+    if (restart) {
+      EXPECT_EQ(got[3], got[0]);  // from the log's start again
+    }
+    drive.Stop();
+  }
+}
+
+// The port and the recording pause for the replay, in pairs, and go on as before it.
+TEST_F(ReplayDriveTest, TheReplayIsNotRecordedAndRecordingGoesOnAfterIt) {
+  struct Port : TPortPolling {
+    void SuspendPolling() override { ++Suspended; }
+    void ResumePolling() override { --Suspended; }
+    int Suspended = 0;
+  } port;
+  const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A";
+  for (const int interval : {0, 1}) {  // "All", "1sec"
+    TNmeaRec rec;
+    rec.SaveLogName = (dir / ("NMEA" + std::to_string(interval) + ".log")).string();
+    TNullDisplay display;
+    Timer saveTimer;
+    TNmeaLogRecorder recorder{rec, &saveTimer, [] { return 0u; }};
+    TNmeaProc proc{rec, display, &recorder};
+    TReplayDrive replay{&timer, [this] { return now; }, &port, &recorder};
+    replay.Deliver = [&proc](const std::string& line) { proc.ProcessNmea(line + "\n\r"); };
+    recorder.Start();
+    recorder.SetSaveInterval(interval);
+    recorder.SetSaveLog(true);
+    replay.SetPace(PaceOf("Fast"));
+    replay.Start(file);
+    replay.Start(file);  // again while it runs
+    EXPECT_EQ(port.Suspended, 1) << interval;
+    EXPECT_FALSE(recorder.SaveNow()) << interval;
+    EXPECT_FALSE(saveTimer.On) << interval;
+    while (replay.Running()) replay.Tick();
+    EXPECT_EQ(port.Suspended, 0) << interval;
+    EXPECT_EQ(saveTimer.On, interval > 0) << interval;  // "All" needs no save moments
+    EXPECT_TRUE(recorder.SaveNow()) << interval;
+    proc.ProcessNmea(kRmc + "\r\n");
+    recorder.CloseLogFile();
+    EXPECT_EQ(ReadAll(rec.SaveLogName), kRmc + "\r\n") << interval;  // the live sentence alone
+  }
 }
 
 }  // namespace
