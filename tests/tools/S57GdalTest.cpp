@@ -217,14 +217,15 @@ std::map<uint32_t, std::map<int, std::string>> TextAttributes(const std::string&
 using YX = std::pair<int32_t, int32_t>;
 
 // Attribute codes of the object catalogue beyond those S57Writer.h names.
-constexpr int kBoyshp = 4, kCatlam = 36, kCatwrk = 71, kColour = 75, kValdco = 174;
+constexpr int kBoyshp = 4, kCatcov = 18, kCatlam = 36, kCatwrk = 71, kColour = 75, kValdco = 174;
 
 // A harbour south and west of Greenwich at a coarser compilation scale (COMF 1 000 000, SOMF
 // 100): land in the north-west corner and the sea around it both cut by the cell's edge, their
 // data-limit edges masked; a shoal inside the sea; a coastline; a depth contour over two edges,
 // one stored the other way round and one masked; a lateral buoy with a list, an enumeration and
-// a Latin-1 name; two sounding clusters; a wreck; a beacon on the contour's end node. Area boundaries run clockwise,
-// holes the other way, as a producer encodes them.
+// a Latin-1 name; two sounding clusters; a wreck; a beacon on the contour's end node; the
+// coverage and an aggregation. Area boundaries run clockwise, holes the other way, as a
+// producer encodes them.
 std::string HarbourCell() {
   TWriter w;
   w.Record({Dsid("1", "0", "ORVHARB1.000")});
@@ -283,6 +284,15 @@ std::string HarbourCell() {
   feature(8, 1, 2, 129, {}, {{110, 3, 255, 255, 255}});
   feature(9, 1, 2, 159, {{kCatwrk, "2"}, {kValsou, "7.25"}}, {{110, 4, 255, 255, 255}});
   feature(11, 1, 2, 7, {{kColour, "1,3,1"}, {kObjnam, "Baliza Sur"}}, {{120, 8, 255, 255, 255}});
+  // The cell's coverage, along its whole edge, and an aggregation without geometry of its own.
+  feature(12, 3, 255, 302, {{kCatcov, "1"}},
+          {{130, 2, 1, 1, 255},
+           {130, 3, 1, 1, 255},
+           {130, 4, 1, 1, 255},
+           {130, 5, 1, 1, 255},
+           {130, 6, 1, 1, 255},
+           {130, 7, 1, 1, 255}});
+  w.Record({Frid(13, 255, 2, 400), Foid(540, 113, 1), Attf({{kObjnam, "Puerto Orvane"}})});
   return w.Bytes();
 }
 
@@ -527,6 +537,8 @@ std::map<std::string, TClassGeometry> GdalClasses(const TOgr& ogr) {
         for (const auto& part : f.Parts) g.Lines.push_back(Deduplicated(part));
       } else if (f.Geometry == "POLYGON")
         g.Areas.push_back(Ring(f.Parts.at(0)));
+      else if (f.Geometry.empty() && f.Fields.at("PRIM") == "255")
+        continue;  // no geometry: counted with the primitives
       else
         ADD_FAILURE() << layer << ": a feature of geometry " << f.Geometry;
     }
@@ -556,7 +568,8 @@ TEST_F(S57Gdal, FeatureCountsAgreeClassByClass) {
              std::to_string(g.LineFeatures) + " lines, " + std::to_string(g.Areas.size()) + " areas";
     };
     for (const auto& [cls, g] : ours) a[cls] = counts(g);
-    for (const auto& [cls, g] : theirs) b[cls] = counts(g);
+    for (const auto& [cls, g] : theirs)
+      if (g.LineFeatures + g.Points.size() + g.Soundings.size() + g.Areas.size() > 0) b[cls] = counts(g);
     EXPECT_EQ(a, b) << r.Name;
   }
 }
@@ -618,9 +631,10 @@ TEST_F(S57Gdal, AttributeValuesAgree) {
     const char* Name;
     bool Number;
   };
-  const TAttr attrs[] = {{kBoyshp, "BOYSHP", true},  {kCatlam, "CATLAM", true}, {kCatwrk, "CATWRK", true},
-                         {kColour, "COLOUR", false}, {kDrval1, "DRVAL1", true}, {kDrval2, "DRVAL2", true},
-                         {kObjnam, "OBJNAM", false}, {kValdco, "VALDCO", true}, {kValsou, "VALSOU", true}};
+  const TAttr attrs[] = {{kBoyshp, "BOYSHP", true}, {kCatcov, "CATCOV", true},  {kCatlam, "CATLAM", true},
+                         {kCatwrk, "CATWRK", true}, {kColour, "COLOUR", false}, {kDrval1, "DRVAL1", true},
+                         {kDrval2, "DRVAL2", true}, {kObjnam, "OBJNAM", false}, {kValdco, "VALDCO", true},
+                         {kValsou, "VALSOU", true}};
   int compared = 0;
   for (const TReadings& r : readings_) {
     const auto text = TextAttributes(r.Ours->Text);
@@ -677,7 +691,7 @@ TEST_F(S57Gdal, TheDrawnAttributesAgree) {
     for (const auto& [layer, l] : r.Ogr) {
       if (!IsClassLayer(layer)) continue;
       for (const TOgrFeature& f : l.Features) {
-        if (f.Geometry == "POINT Z") continue;
+        if (f.Geometry == "POINT Z" || f.Geometry.empty()) continue;  // soundings, and nothing to draw
         const std::string name = GdalValue(f, "OBJNAM");
         theirs.insert(
             row(number(f, "DRVAL1"), number(f, "DRVAL2"), number(f, "VALSOU"), name == "(absent)" ? "" : name));
@@ -687,8 +701,9 @@ TEST_F(S57Gdal, TheDrawnAttributesAgree) {
   }
 }
 
-// The vector records by kind and the extent over them, as `orvane-map info` prints them.
-TEST_F(S57Gdal, PrimitiveCountsAndExtentAgree) {
+// The vector records by kind, the features by primitive and the extent over the vector records, as
+// `orvane-map info` prints them.
+TEST_F(S57Gdal, CountsByPrimitiveAndExtentAgree) {
   for (const TReadings& r : readings_) {
     const TLayerDescription d = r.Ours->Map->Describe();
     std::map<std::string, std::string> counts;
@@ -699,6 +714,17 @@ TEST_F(S57Gdal, PrimitiveCountsAndExtentAgree) {
       ASSERT_TRUE(r.Ogr.count(theirs)) << r.Name << " " << theirs;
       EXPECT_EQ(counts[ours], std::to_string(r.Ogr.at(theirs).Features.size())) << r.Name << " " << ours;
     }
+    // Features by primitive; GDAL's soundings come one feature each, so records are counted.
+    std::map<std::string, std::string> prims;
+    for (const auto& [layer, l] : r.Ogr)
+      if (IsClassLayer(layer))
+        for (const TOgrFeature& f : l.Features) prims[f.Fields.at("RCID")] = f.Fields.at("PRIM");
+    int byPrim[4] = {};
+    for (const auto& [rcid, prim] : prims) ++byPrim[prim == "1" || prim == "2" || prim == "3" ? std::stoi(prim) : 0];
+    EXPECT_EQ(counts["features"], std::to_string(prims.size()) + " (" + std::to_string(byPrim[1]) + " points, " +
+                                      std::to_string(byPrim[2]) + " lines, " + std::to_string(byPrim[3]) + " areas, " +
+                                      std::to_string(byPrim[0]) + " without geometry)")
+        << r.Name;
     ASSERT_TRUE(d.Extent) << r.Name;
     ASSERT_TRUE(r.Ogr.at("Edge").Extent) << r.Name;
     const TViewBox& a = *d.Extent;
