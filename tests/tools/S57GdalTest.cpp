@@ -396,7 +396,8 @@ protected:
   }
   static void TearDownTestSuite() {
     readings_.clear();
-    if (!dir_.empty() && !getenv("KEEP")) fs::remove_all(dir_);
+    // ORVANE_KEEP_GDAL_CELLS keeps the cells, to run ogrinfo on them by hand.
+    if (!dir_.empty() && !getenv("ORVANE_KEEP_GDAL_CELLS")) fs::remove_all(dir_);
   }
   void SetUp() override {
     if (std::string(OGRINFO_PATH).empty())
