@@ -157,7 +157,13 @@ void TSkyPanel::SetFixCaption(const std::string& caption) {
 void TSkyPanel::ShowStatus(const std::string& text) { SetStatusText(FromLocal(text)); }
 
 void TSkyPanel::ShowDataAge(int seconds) {
+  const bool wasOld = DataOld();
   Age = seconds == kDataCurrent ? QString() : QString::fromStdString(NoDataCaption(seconds));
+  // The signal levels draw old satellites hollow too.
+  if (wasOld != DataOld()) {
+    SatsChanged();
+    return;
+  }
   LabelsStale = true;
   update();
 }

@@ -95,7 +95,15 @@ void TSignalForm::paintEvent(QPaintEvent*) {
   p.setFont(labelFont);
   for (size_t i = 0; i < l.Bars.size(); ++i) {
     const TSignalBar& b = l.Bars[i];
-    p.fillRect(ToQRect(b.Bar), sats[i].Used ? ToQColor(clBlue) : ToQColor(clRed));
+    const QColor colour = sats[i].Used ? ToQColor(clBlue) : ToQColor(clRed);
+    if (Sky->DataOld()) {
+      // Old levels are outlines, as the sky view's old satellites are rings.
+      p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(QRectF(ToQRect(b.Bar)).adjusted(1, 1, -1, -1));
+    } else {
+      p.fillRect(ToQRect(b.Bar), colour);
+    }
     const QString text = QString::fromStdString(sats[i].Label);
     p.setPen(Qt::black);
     if (LabelFits(lm.horizontalAdvance(text), b.Label.Width)) {

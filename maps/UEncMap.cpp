@@ -402,8 +402,9 @@ private:
   }
 
   // The edge's start node, its vertices and its end node, in the pointer's orientation. An edge
-  // without exactly two nodes gives its vertices only.
-  void AppendEdge(TEncShape& shape, std::string_view name, int32_t ornt, std::string_view line) {
+  // without exactly two nodes gives its vertices only. A line whose edge begins elsewhere than
+  // where the line has got to goes on in a new stretch (`breaks`), not across the gap.
+  void AppendEdge(TEncShape& shape, std::string_view name, int32_t ornt, std::string_view line, bool breaks) {
     const TEncVector* edge = Resolve(name, line);
     if (!edge) return;
     const std::vector<std::string>& p = edge->PointerNames;
@@ -423,6 +424,7 @@ private:
       shape.Points.insert(shape.Points.end(), c.begin(), c.end());
     if (nodes) AppendNode(shape, p[reverse ? 0 : 1], line);
     if (shape.Points.size() == first) return;
+    if (breaks && first > 0 && !(shape.Points[first] == shape.Points[first - 1])) shape.Breaks.push_back(first);
     size_t i = first;
     if (first == 0) {
       const TEncCoord& s = shape.Points.front();
@@ -510,7 +512,7 @@ private:
       for (int32_t k = 0; k < n; ++k) {
         if (area && !OuterBoundary(Int(Nth(usags, k), "USAG", line))) continue;
         const int32_t ornt = Int(Nth(ornts, k), "ORNT", line);
-        AppendEdge(shape, Nth(names, k), ornt, line);
+        AppendEdge(shape, Nth(names, k), ornt, line, !area);
       }
       if (shape.Points.empty()) continue;
       if (area) {
@@ -662,7 +664,12 @@ void TEncMap::Draw(TCanvas& canvas, const TViewBox& box) {
     canvas.SetPenColor(cls.Color);
     canvas.SetPenWidth(cls.PenWidth);
     const int n = map(s.Points);
-    canvas.Polyline(mapped_.data(), n);
+    int from = 0;
+    for (const size_t at : s.Breaks) {
+      canvas.Polyline(mapped_.data() + from, static_cast<int>(at) - from);
+      from = static_cast<int>(at);
+    }
+    canvas.Polyline(mapped_.data() + from, n - from);
   }
 
   canvas.SetPenColor(clBlack);

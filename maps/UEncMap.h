@@ -104,6 +104,9 @@ struct TEncBox {
 struct TEncShape {
   int32_t ObjClass = 0;
   std::vector<TEncCoord> Points;
+  // Where a line's next edge does not begin at the point the line has reached, the indices in
+  // Points at which a new stretch starts: the gap between stretches is not drawn.
+  std::vector<size_t> Breaks;
   TEncBox Box;
   TEncAttributes Attributes;
 };

@@ -84,6 +84,13 @@ TEST_F(ToolWindowsTest, SignalBarsShowTheSkyViewsSatellitesSortedWithTheirSnr) {
   };
   EXPECT_EQ(middle(0), QColor(0, 0, 255));
   EXPECT_EQ(middle(3), QColor(255, 0, 0));
+  // Old levels are outlines: the background inside, the colour at the edge.
+  SatVForm->pnlSat->ShowDataAge(9);
+  const QImage old = SignalForm->grab().toImage();
+  const TSkyRect& b = l.Bars[0].Bar;
+  EXPECT_EQ(old.pixelColor(b.Left + b.Width / 2, b.Top + b.Height / 2),
+            QColor(RedOf(NmeaRec.BGColor), GreenOf(NmeaRec.BGColor), BlueOf(NmeaRec.BGColor)));
+  EXPECT_EQ(old.pixelColor(b.Left + 1, b.Top + b.Height / 2), QColor(0, 0, 255));
   // A new cycle without a satellite takes its bar away.
   Feed(Sentence("GPGSV,1,1,01,12,40,090,41"));
   EXPECT_EQ(SignalForm->Sats().size(), 2u);

@@ -228,6 +228,42 @@ TEST_F(EncMapTest, EdgesFollowTheirOrientationBetweenTheirNodes) {
   }
 }
 
+// A line whose next edge begins elsewhere than where the line has got to is drawn in stretches,
+// never across the gap; edges that meet, in either orientation, stay one stretch.
+TEST_F(EncMapTest, ALineIsDrawnInStretchesWhereItsEdgesDoNotMeet) {
+  struct Case {
+    const char* What;
+    std::vector<Ptr> Edges;
+    std::vector<size_t> Breaks;
+  };
+  const Case cases[] = {
+      {"edges that meet", {{130, 10, 1}, {130, 11, 1}}, {}},
+      {"the second reversed to meet", {{130, 10, 1}, {130, 12, 2}}, {}},
+      {"a gap", {{130, 10, 1}, {130, 13, 1}}, {4}},
+      {"a gap, then back", {{130, 10, 1}, {130, 13, 1}, {130, 11, 1}}, {4, 8}},
+  };
+  for (const Case& c : cases) {
+    map->Clear();
+    Chart chart;
+    chart.Vector(120, 1, {0, 0}).Vector(120, 2, {2, 2}).Vector(120, 3, {4, 4}).Vector(120, 4, {6, 0});
+    chart
+        .Vector(130, 10, {1, 1, 1, 2}, {1, 2})   // 1 to 2
+        .Vector(130, 11, {3, 3}, {2, 3})         // 2 to 3
+        .Vector(130, 12, {3, 3}, {3, 2})         // 3 to 2
+        .Vector(130, 13, {5, 1, 5, 2}, {4, 3});  // 4 to 3, away from 2
+    Read(chart.Feature(30, 2, c.Edges));
+    ASSERT_EQ(map->LineShapes().size(), 1u) << c.What;
+    EXPECT_EQ(map->LineShapes()[0].Breaks, c.Breaks) << c.What;
+    RecordingCanvas canvas(100, 100);
+    map->Draw(canvas, {-1, -1, 10, 10});
+    const auto lines = canvas.Of(TCanvasOp::Polyline);
+    ASSERT_EQ(lines.size(), c.Breaks.size() + 1) << c.What;
+    size_t points = 0;
+    for (const auto* l : lines) points += l->Points.size();
+    EXPECT_EQ(points, map->LineShapes()[0].Points.size()) << c.What;
+  }
+}
+
 TEST_F(EncMapTest, FeaturesStoredOnlyForShownClassesAndKnownRecords) {
   Chart c;
   c.Dspm(1, 10).Vector(110, 5, {30, 40, 123, 31, 41, 99}, {}, 3);
