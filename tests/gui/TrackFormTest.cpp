@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QMouseEvent>
@@ -49,6 +50,14 @@ void AnswerInput(const QString& text, bool accept = true) {
     else
       box->reject();
   });
+}
+
+// Types `path` into a file dialog. selectFile leaves the name box alone while it has the focus,
+// which a dialog that has just been shown may already have given it.
+void ChooseFile(QFileDialog* dlg, const std::string& path) {
+  dlg->selectFile(QString::fromStdString(path));
+  if (auto* name = dlg->findChild<QLineEdit*>("fileNameEdit"))
+    name->setText(QString::fromStdString(std::filesystem::path(path).filename().string()));
 }
 
 int CountNear(const QImage& img, QRgb colour, QRect r) {
@@ -291,7 +300,7 @@ TEST_F(TrackFormTest, SaveTrackWritesTheChosenFileAndCancelWritesNothing) {
     auto* dlg = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), "Save Track");
-    dlg->selectFile(QString::fromStdString(path));
+    ChooseFile(dlg, path);
     OnModal([&asked](QWidget* box) {
       auto* question = qobject_cast<QMessageBox*>(box);
       ASSERT_NE(question, nullptr);
@@ -457,7 +466,7 @@ TEST_F(TrackFormTest, SaveTrackAsGpxByTheFilter) {
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->nameFilters(), (QStringList{"Track text (*)", "GPX track (*.gpx)"}));
     dlg->selectNameFilter("GPX track (*.gpx)");
-    dlg->selectFile(QString::fromStdString(path));
+    ChooseFile(dlg, path);
     static_cast<QDialog*>(dlg)->accept();
   });
   f.SaveTrack1->trigger();

@@ -16,6 +16,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QThread>
 #include <QTimer>
 
 #include "settings/Settings.h"
@@ -64,15 +67,37 @@ inline void RunEvents(int milliseconds) {
 }
 
 // Acts on the next modal dialog once it runs (the file and input boxes block their caller).
+// Only from inside the dialog's own event loop: a dialog closed while it is still being shown,
+// before its loop runs, would leave that loop running for good. A dialog that the action left
+// open is acted on again (a file dialog still reading its folder may ignore an accept) and, after
+// a while, rejected, so that the test goes on to fail instead of hanging.
 inline void OnModal(std::function<void(QWidget*)> act) {
   auto* timer = new QTimer;
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, act, tries] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w && ++*tries < 3000) return;  // about 30 s: a loaded machine opens dialogs slowly
-    timer->stop();
-    timer->deleteLater();
-    if (w) act(w);
+  const int outerLoops = QThread::currentThread()->loopLevel();
+  struct TState {
+    int Waits = 0, Acts = 0;
+    QPointer<QWidget> Dialog;
+  };
+  auto state = std::make_shared<TState>();
+  QObject::connect(timer, &QTimer::timeout, [timer, act, state, outerLoops] {
+    const auto finish = [timer] {
+      timer->stop();
+      timer->deleteLater();
+    };
+    if (state->Acts > 0 && (!state->Dialog || !state->Dialog->isVisible())) return finish();
+    // A box the action opened over the dialog has its own turn first.
+    if (state->Acts > 0 && QApplication::activeModalWidget() != state->Dialog) return;
+    QWidget* w = state->Acts > 0 ? state->Dialog.data() : QApplication::activeModalWidget();
+    if (!w || QThread::currentThread()->loopLevel() <= outerLoops) {
+      if (++state->Waits >= 3000) finish();  // about 30 s: a loaded machine opens dialogs slowly
+      return;
+    }
+    state->Dialog = w;
+    if (++state->Acts > 200) {
+      if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->reject();
+      return finish();
+    }
+    act(w);
   });
   timer->start(10);
 }
