@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QPainter>
@@ -514,7 +515,8 @@ void TSatVForm::FillDeviceItems() {
     a->deleteLater();
   }
   DeviceItems.clear();
-  const std::string& current = Receiver.SourceAddress();
+  // The device read now, however it was named: typed as /dev/ttyACM0, it is its by-id entry.
+  const QString current = QFileInfo(FromLocal(Receiver.SourceAddress())).canonicalFilePath();
   for (const TSerialDevice& device : ListSerialDevices(DeviceRoot)) {
     auto* a = new QAction(FromLocal(device.Label), Port1);
     a->setObjectName("mnuDevice");
@@ -522,7 +524,7 @@ void TSatVForm::FillDeviceItems() {
     a->setCheckable(true);
     // One group with the COM items: every source is picked alike, one at a time.
     PortGroup->addAction(a);
-    a->setChecked(device.Path == current);
+    a->setChecked(!current.isEmpty() && QFileInfo(FromLocal(device.Path)).canonicalFilePath() == current);
     const std::string path = device.Path;
     connect(a, &QAction::triggered, this, [this, path] { Guard([this, path] { OpenSourceAddress(path); }); });
     Port1->insertAction(mnuSourceAddress, a);

@@ -112,13 +112,17 @@ TEST_F(PortMenuTest, AChosenDeviceIsReadAndStoredOrItsFailureSaid) {
           << SatVForm->pnlSat->StatusText().toStdString();
     }
   }
+  // Typed as the device it stands for, the source still checks its by-id item.
+  SatVForm->OpenSourceAddress(slaveName);
+  EXPECT_TRUE(DeviceItem("usb-Maker_GPS_Receiver-if00")->isChecked());
   // A COM item chosen again: no device item stays checked beside it.
   Item("mnuCom16")->trigger();
   for (QAction* a : SatVForm->DeviceItems) EXPECT_FALSE(a->isChecked()) << a->text().toStdString();
   EXPECT_EQ(SatVForm->PortGroup->checkedAction(), Item("mnuCom16"));
   DestroyForms();
   const std::string saved = ReadAll(ini);
-  EXPECT_NE(saved.find("\nSource=\nRecent1=" + cases[1].path + "\nRecent2=" + cases[0].path + "\nRecent3=\n"),
+  EXPECT_NE(saved.find("\nSource=\nRecent1=" + slaveName + "\nRecent2=" + cases[1].path + "\nRecent3=" + cases[0].path +
+                       "\nRecent4=\n"),
             std::string::npos)
       << saved;
 }
