@@ -224,11 +224,13 @@ private:
       if (name == "wpt" && parent == "gpx") {
         data_.Waypoints.push_back({Coordinate(tag, "lat", 90), Coordinate(tag, "lon", 180), {}});
         inWaypoint_ = true;
-      } else if ((name == "rte" && parent == "gpx") || (name == "trkseg" && parent == "trk")) {
-        data_.Lines.emplace_back();
+      } else if (name == "rte" && parent == "gpx") {
+        data_.Lines.push_back({TGpxLineKind::Route, {}});
+      } else if (name == "trkseg" && parent == "trk") {
+        data_.Lines.push_back({TGpxLineKind::Track, {}});
       } else if (((name == "rtept" && parent == "rte") || (name == "trkpt" && parent == "trkseg")) &&
                  !data_.Lines.empty()) {
-        data_.Lines.back().push_back({Coordinate(tag, "lat", 90), Coordinate(tag, "lon", 180)});
+        data_.Lines.back().Points.push_back({Coordinate(tag, "lat", 90), Coordinate(tag, "lon", 180)});
       } else if (name == "name" && parent == "wpt" && inWaypoint_ && !data_.Waypoints.empty()) {
         inName_ = true;
         name_.clear();
@@ -257,7 +259,7 @@ private:
       data_.Waypoints.back().Name = std::move(decoded);
     } else if (name == "wpt") {
       inWaypoint_ = false;
-    } else if ((name == "rte" || name == "trkseg") && !data_.Lines.empty() && data_.Lines.back().empty()) {
+    } else if ((name == "rte" || name == "trkseg") && !data_.Lines.empty() && data_.Lines.back().Points.empty()) {
       data_.Lines.pop_back();
     }
   }

@@ -20,10 +20,19 @@ struct TGpxVertex {
   double Lat = 0, Lon = 0;
 };
 
+// A route is a plan (points to pass), a track segment a record of where one went; the map draws
+// them apart.
+enum class TGpxLineKind { Track, Route };
+
+struct TGpxLine {
+  TGpxLineKind Kind = TGpxLineKind::Track;
+  std::vector<TGpxVertex> Points;
+};
+
 struct TGpxData {
   std::vector<TGpxWaypoint> Waypoints;
   // One per route and per track segment with at least one point, in file order.
-  std::vector<std::vector<TGpxVertex>> Lines;
+  std::vector<TGpxLine> Lines;
 };
 
 // True when the text looks like XML (after a byte order mark and blanks, it begins with "<").

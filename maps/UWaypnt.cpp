@@ -58,6 +58,28 @@ private:
   std::string_view line_;
 };
 
+// How each kind of line is drawn, all in WpLineColor. A recorded track is a solid line; a
+// planned route is dotted, thicker than the one-pixel dotted grid, with a hollow diamond on
+// each route point, so a plan reads apart from a record over any map. The diamond is drawn
+// with the pen alone and leaves the brush, which the waypoint circles use, as it was.
+struct TLineLook {
+  TPenStyle Style;
+  int Width;
+  int MarkRadius;  // of the diamond on each point; 0 for none
+};
+constexpr int kMarkPenWidth = 2;
+
+const TLineLook& LookOf(TGpxLineKind kind) {
+  static constexpr TLineLook kTrack{TPenStyle::Solid, 3, 0}, kRoute{TPenStyle::Dot, 3, 4};
+  return kind == TGpxLineKind::Route ? kRoute : kTrack;
+}
+
+void SetPen(TCanvas& canvas, TColor color, TPenStyle style, int width) {
+  canvas.SetPenColor(color);
+  canvas.SetPenStyle(style);
+  canvas.SetPenWidth(width);
+}
+
 }  // namespace
 
 void TWayPnt::ToMapDatum(double& lon, double& lat) const {
@@ -92,7 +114,7 @@ bool TWayPnt::Load(const std::string& path) {
   const bool tagged = format_ == TWayPntFormat::Tagged;
   wayPoints_.clear();
   trackPoints_.clear();
-  lineStarts_.assign(1, 0);
+  lines_.assign(1, TWayPntLine{});
   datum_.clear();
   if (format_ == TWayPntFormat::Gpx) {
     LoadGpx(data, path);
@@ -143,25 +165,35 @@ void TWayPnt::LoadGpx(const std::string& data, const std::string& path) {
   // Read whole before anything is kept: GPX positions are WGS 84 by definition.
   TGpxData gpx = ReadGpx(data, path);
   datum_ = "WGS 84";
-  lineStarts_.clear();
+  lines_.clear();
   for (TGpxWaypoint& w : gpx.Waypoints) {
     TWayPointRec rec{w.Lon, w.Lat, std::move(w.Name)};
     ToMapDatum(rec.Lon, rec.Lat);
     wayPoints_.push_back(std::move(rec));
   }
-  for (const std::vector<TGpxVertex>& line : gpx.Lines) {
-    lineStarts_.push_back(trackPoints_.size());
-    for (const TGpxVertex& v : line) AddTrackPoint(v.Lon, v.Lat);
+  for (const TGpxLine& line : gpx.Lines) {
+    lines_.push_back({trackPoints_.size(), line.Kind});
+    for (const TGpxVertex& v : line.Points) AddTrackPoint(v.Lon, v.Lat);
   }
 }
 
 TLayerDescription TWayPnt::Describe() const {
   TLayerDescription d;
-  d.Counts = {{"waypoints", std::to_string(wayPoints_.size())}, {"track points", std::to_string(trackPoints_.size())}};
+  d.Counts = {{"waypoints", std::to_string(wayPoints_.size())}};
   if (format_ == TWayPntFormat::Gpx) {
-    // Routes and track segments, each drawn as a line of its own.
-    d.Counts.push_back({"lines", std::to_string(lineStarts_.size())});
-    d.Details.push_back({"format", "GPX (waypoints; routes and track segments as lines)"});
+    size_t count[2] = {}, points[2] = {};  // by kind: tracks, routes
+    for (size_t l = 0; l < lines_.size(); ++l) {
+      const size_t k = lines_[l].Kind == TGpxLineKind::Route;
+      ++count[k];
+      points[k] += LineEnd(l) - lines_[l].Start;
+    }
+    d.Counts.push_back({"routes", std::to_string(count[1])});
+    d.Counts.push_back({"route points", std::to_string(points[1])});
+    d.Counts.push_back({"track segments", std::to_string(count[0])});
+    d.Counts.push_back({"track points", std::to_string(points[0])});
+    d.Details.push_back({"format", "GPX (routes drawn dotted with their points marked, track segments solid)"});
+  } else {
+    d.Counts.push_back({"track points", std::to_string(trackPoints_.size())});
   }
   for (const TWayPointRec& p : wayPoints_) WidenExtent(d.Extent, p.Lon, p.Lat);
   for (const TTrackFilePoint& p : trackPoints_) WidenExtent(d.Extent, p.Lon, p.Lat);
@@ -172,18 +204,33 @@ TLayerDescription TWayPnt::Describe() const {
   return d;
 }
 
+size_t TWayPnt::LineEnd(size_t line) const {
+  return line + 1 < lines_.size() ? lines_[line + 1].Start : trackPoints_.size();
+}
+
 void TWayPnt::Draw(TCanvas& canvas, const TViewBox& box) {
   const TViewMap view(canvas.ClipRect(), box);
   if (!trackPoints_.empty() && box.Meets({west_, south_, east_, north_})) {
-    canvas.SetPenColor(wpLineColor_);
-    canvas.SetPenStyle(TPenStyle::Solid);
-    canvas.SetPenWidth(3);
     pixels_.resize(trackPoints_.size());
     for (size_t i = 0; i < trackPoints_.size(); ++i) pixels_[i] = view.At(trackPoints_[i].Lon, trackPoints_[i].Lat);
-    for (size_t l = 0; l < lineStarts_.size(); ++l) {
-      const size_t from = lineStarts_[l], to = l + 1 < lineStarts_.size() ? lineStarts_[l + 1] : pixels_.size();
-      if (to > from + 1) canvas.Polyline(pixels_.data() + from, static_cast<int>(to - from));
+    for (size_t l = 0; l < lines_.size(); ++l) {
+      const size_t from = lines_[l].Start, to = LineEnd(l);
+      const TLineLook& look = LookOf(lines_[l].Kind);
+      if (to > from + 1) {
+        SetPen(canvas, wpLineColor_, look.Style, look.Width);
+        canvas.Polyline(pixels_.data() + from, static_cast<int>(to - from));
+      }
+      if (look.MarkRadius == 0) continue;
+      SetPen(canvas, wpLineColor_, TPenStyle::Solid, kMarkPenWidth);
+      for (size_t i = from; i < to; ++i) {
+        const int x = pixels_[i].x, y = pixels_[i].y, r = look.MarkRadius;
+        const TPoint diamond[] = {{x, y - r}, {x + r, y}, {x, y + r}, {x - r, y}, {x, y - r}};
+        canvas.Polyline(diamond, 5);
+      }
     }
+    // The waypoints keep the pen of the track.
+    const TLineLook& track = LookOf(TGpxLineKind::Track);
+    SetPen(canvas, wpLineColor_, track.Style, track.Width);
   }
   for (const TWayPointRec& w : wayPoints_) {
     if (!box.Holds(w.Lon, w.Lat)) continue;

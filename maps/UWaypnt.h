@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Color.h"
+#include "maps/GpxFile.h"
 #include "maps/MapLayer.h"
 
 namespace orvane {
@@ -27,6 +28,13 @@ struct TTrackFilePoint {
 
 enum class TWayPntFormat { Tagged, Word, Gpx };
 
+// One separate line of TrackPoints: where it begins, and whether it is a route or a track.
+struct TWayPntLine {
+  size_t Start = 0;
+  TGpxLineKind Kind = TGpxLineKind::Track;
+  bool operator==(const TWayPntLine&) const = default;
+};
+
 class TWayPnt : public TMapLayer {
 public:
   // `mapDatum` (the MapDatum setting) is read at every Load, `wpLineColor` at every Draw.
@@ -35,8 +43,9 @@ public:
   // False, changing nothing, when no file is at the path. A record that lacks an item it reads
   // or whose coordinate does not convert throws; the records read up to there stay.
   bool Load(const std::string& path) override;
-  // The track in WpLineColor, width 3, when its extent meets the view; then each waypoint in
-  // the view as a small circle with its name centred below, in the canvas's current font.
+  // When their extent meets the view, the lines in WpLineColor, width 3: tracks solid, routes
+  // dotted with a small diamond on each route point; then each waypoint in the view as a small
+  // circle with its name centred below, in the canvas's current font.
   void Draw(TCanvas& canvas, const TViewBox& view) override;
   TLayerDescription Describe() const override;
 
@@ -45,9 +54,9 @@ public:
   const std::string& Datum() const { return datum_; }
   const std::vector<TWayPointRec>& WayPoints() const { return wayPoints_; }
   const std::vector<TTrackFilePoint>& TrackPoints() const { return trackPoints_; }
-  // Where each separate line of TrackPoints begins: one line for the text formats, one per
-  // route and track segment of a GPX file.
-  const std::vector<size_t>& LineStarts() const { return lineStarts_; }
+  // The separate lines of TrackPoints: one track for the text formats, one per route and track
+  // segment of a GPX file, in file order.
+  const std::vector<TWayPntLine>& Lines() const { return lines_; }
   TWayPntFormat Format() const { return format_; }
   // Extent of the track points; meaningful while there are any.
   double West() const { return west_; }
@@ -59,6 +68,7 @@ private:
   void ToMapDatum(double& lon, double& lat) const;
   void AddTrackPoint(double lon, double lat);
   void LoadGpx(const std::string& data, const std::string& path);
+  size_t LineEnd(size_t line) const;
 
   const std::string& mapDatum_;
   const TColor& wpLineColor_;
@@ -67,7 +77,7 @@ private:
   std::string datum_;
   std::vector<TWayPointRec> wayPoints_;
   std::vector<TTrackFilePoint> trackPoints_;
-  std::vector<size_t> lineStarts_;
+  std::vector<TWayPntLine> lines_;
   TWayPntFormat format_ = TWayPntFormat::Word;
   std::vector<TPoint> pixels_;
 };

@@ -21,9 +21,17 @@ struct TGpxCase {
   const char* what;
   std::string text;
   size_t waypoints;
-  std::vector<size_t> lines;  // points per line
+  std::string lines;  // each line's kind and point count, "R2 T1": a route of two, a segment of one
   std::string firstName;
 };
+
+std::string Summary(const TGpxData& d) {
+  std::string s;
+  for (const TGpxLine& l : d.Lines)
+    s += (s.empty() ? "" : " ") + std::string(l.Kind == TGpxLineKind::Route ? "R" : "T") +
+         std::to_string(l.Points.size());
+  return s;
+}
 
 // As other programs write them: version 1.0 with routes, 1.1 with times and elevations,
 // extensions of their own with nested elements, prefixes, entities, comments and CDATA.
@@ -34,9 +42,7 @@ const std::vector<TGpxCase> kFiles = {
      "<wpt lat='34.2' lon='134.3'/>\n"
      "<rte><name>R</name><rtept lat=\"34.1\" lon=\"134.2\"/><rtept lat=\"34.2\" lon=\"134.3\"/></rte>\n"
      "</gpx>\n",
-     2,
-     {2},
-     "PORT"},
+     2, "R2", "PORT"},
     {"GPX 1.1 track of two segments with time and elevation",
      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
      "<gpx version=\"1.1\" creator=\"y\" xmlns=\"http://www.topografix.com/GPX/1/1\">\r\n"
@@ -48,9 +54,7 @@ const std::vector<TGpxCase> kFiles = {
      "  <trkpt lat=\"34.02\" lon=\"134.02\"></trkpt>\r\n"
      " </trkseg></trk>\r\n"
      "</gpx>\r\n",
-     0,
-     {2, 1},
-     ""},
+     0, "T2 T1", ""},
     {"extensions with prefixes and their own points, entities, a comment and CDATA",
      "<?xml version=\"1.0\"?><!DOCTYPE gpx><!-- made by hand <wpt> -->\n"
      "<gpx:gpx xmlns:gpx=\"http://www.topografix.com/GPX/1/1\" xmlns:gpxx=\"urn:x\">\n"
@@ -61,18 +65,14 @@ const std::vector<TGpxCase> kFiles = {
      "<gpx:trk><gpx:extensions><gpxx:trkseg><gpxx:trkpt lat=\"5\" lon=\"5\"/></gpxx:trkseg></gpx:extensions>"
      "<gpx:trkseg><gpx:trkpt lat=\"1\" lon=\"2\"/></gpx:trkseg></gpx:trk>\n"
      "</gpx:gpx>",
-     2,
-     {1},
-     "Caf\xC3\xA9 & Bar!"},
+     2, "T1", "Caf\xC3\xA9 & Bar!"},
 };
 
 TEST(GpxFileTest, ReadsWhatOtherToolsWrite) {
   for (const TGpxCase& c : kFiles) {
     const TGpxData d = ReadGpx(c.text, "f.gpx");
     EXPECT_EQ(d.Waypoints.size(), c.waypoints) << c.what;
-    std::vector<size_t> lines;
-    for (const auto& l : d.Lines) lines.push_back(l.size());
-    EXPECT_EQ(lines, c.lines) << c.what;
+    EXPECT_EQ(Summary(d), c.lines) << c.what;
     if (!d.Waypoints.empty()) {
       EXPECT_EQ(d.Waypoints[0].Name, c.firstName) << c.what;
     }
@@ -138,24 +138,49 @@ TEST_F(GpxLayerTest, ChosenByExtensionOrContentAndCarriedFromWgs84) {
   // A text file again: its own format, one line.
   ASSERT_TRUE(layer.Load(Write("c.txt", "TP,1,35.5,139.5\n")));
   EXPECT_EQ(layer.Format(), TWayPntFormat::Word);
-  EXPECT_EQ(layer.LineStarts(), (std::vector<size_t>{0}));
+  EXPECT_EQ(layer.Lines(), (std::vector<TWayPntLine>{{0, TGpxLineKind::Track}}));
 }
 
-TEST_F(GpxLayerTest, EachRouteAndSegmentIsItsOwnLine) {
+TEST_F(GpxLayerTest, RoutesAreDottedWithTheirPointsMarkedAndTracksSolid) {
   mapDatum = "WGS 84";
   ASSERT_TRUE(layer.Load(Write("t.gpx",
-                               "<gpx><rte><rtept lat=\"34\" lon=\"135\"/><rtept lat=\"35\" lon=\"136\"/></rte>"
+                               "<gpx><wpt lat=\"34.5\" lon=\"135.5\"><name>W</name></wpt>"
                                "<trk><trkseg><trkpt lat=\"34\" lon=\"136\"/></trkseg>"
                                "<trkseg><trkpt lat=\"35\" lon=\"135\"/><trkpt lat=\"34.5\" lon=\"135.5\"/></trkseg>"
-                               "</trk></gpx>")));
-  EXPECT_EQ(layer.LineStarts(), (std::vector<size_t>{0, 2, 3}));
+                               "</trk><rte><rtept lat=\"34\" lon=\"135\"/><rtept lat=\"35\" lon=\"136\"/></rte>"
+                               "<rte><rtept lat=\"34.25\" lon=\"135.25\"/></rte></gpx>")));
+  EXPECT_EQ(
+      layer.Lines(),
+      (std::vector<TWayPntLine>{
+          {0, TGpxLineKind::Track}, {1, TGpxLineKind::Track}, {3, TGpxLineKind::Route}, {5, TGpxLineKind::Route}}));
   RecordingCanvas canvas(100, 100);
   layer.Draw(canvas, TViewBox{135, 34, 136, 35});
+  // In file order: no line for a one-point segment nor between lines; a route's dotted line,
+  // then a diamond on each of its points, a one-point route being its diamond alone.
+  struct Row {
+    std::vector<TPoint> points;
+    TPenStyle style;
+    int width;
+  } rows[] = {
+      {{{0, 0}, {50, 50}}, TPenStyle::Solid, 3},
+      {{{0, 100}, {100, 0}}, TPenStyle::Dot, 3},
+      {{{0, 96}, {4, 100}, {0, 104}, {-4, 100}, {0, 96}}, TPenStyle::Solid, 2},
+      {{{100, -4}, {104, 0}, {100, 4}, {96, 0}, {100, -4}}, TPenStyle::Solid, 2},
+      {{{25, 71}, {29, 75}, {25, 79}, {21, 75}, {25, 71}}, TPenStyle::Solid, 2},
+  };
   const auto poly = canvas.Of(TCanvasOp::Polyline);
-  // The one-point segment draws nothing; no line joins the route to the track.
-  ASSERT_EQ(poly.size(), 2u);
-  EXPECT_EQ(poly[0]->Points, (std::vector<TPoint>{{0, 100}, {100, 0}}));
-  EXPECT_EQ(poly[1]->Points, (std::vector<TPoint>{{0, 0}, {50, 50}}));
+  ASSERT_EQ(poly.size(), std::size(rows));
+  for (size_t i = 0; i < poly.size(); ++i) {
+    EXPECT_EQ(poly[i]->Points, rows[i].points) << i;
+    EXPECT_EQ(poly[i]->State.PenStyle, rows[i].style) << i;
+    EXPECT_EQ(poly[i]->State.PenWidth, rows[i].width) << i;
+    EXPECT_EQ(poly[i]->State.PenColor, wpLineColor) << i;
+  }
+  // The waypoint is drawn with the track's pen, whatever line came last.
+  const auto dots = canvas.Of(TCanvasOp::Ellipse);
+  ASSERT_EQ(dots.size(), 1u);
+  EXPECT_EQ(dots[0]->State.PenStyle, TPenStyle::Solid);
+  EXPECT_EQ(dots[0]->State.PenWidth, 3);
 }
 
 TEST_F(GpxLayerTest, ABrokenFileIsAnErrorAndAMissingOneIsNot) {

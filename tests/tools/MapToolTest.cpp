@@ -122,6 +122,12 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
   Write("N01shore.TXT", "#\n135.5,35.5\n135.6,35.7\n");
   Write("wgs.WPT", "M,G,WGS,x\r\nW,Mark,N35.0,E135.0,0,0,0,Mark\r\n");
   Write("N0313.TXT", LineFile({{{{4860000, 1260000}, {4860360, 1260360}}}}));
+  Write("trip.gpx",
+        "<gpx version=\"1.1\"><wpt lat=\"35.1\" lon=\"135.1\"><name>Inn</name></wpt>"
+        "<rte><rtept lat=\"35\" lon=\"135\"/><rtept lat=\"35.2\" lon=\"135.1\"/><rtept lat=\"35.3\" lon=\"135\"/></rte>"
+        "<trk><trkseg><trkpt lat=\"34.9\" lon=\"134.8\"/></trkseg>"
+        "<trkseg><trkpt lat=\"35\" lon=\"135\"/><trkpt lat=\"35.1\" lon=\"135.2\"/><trkpt lat=\"35.2\" lon=\"135\"/>"
+        "</trkseg></trk></gpx>");
   struct TCase {
     std::vector<std::string> Args;
     std::vector<std::string> Expected;
@@ -143,6 +149,9 @@ TEST_F(MapToolTest, InfoDescribesEveryKindOfFile) {
       {{"route.txt"},
        {"kind: waypoint", "waypoints: 1", "track points: 2", "datum: Tokyo (the map datum)",
         "extent: west 134.960000, south 34.980000, east 135.030000, north 35.020000 (Tokyo)"}},
+      {{"--settings", Write("wgs.ini", "[Track]\r\nMapDatum=WGS 84\r\n"), "trip.gpx"},
+       {"kind: waypoint", "waypoints: 1\n  routes: 1\n  route points: 3\n  track segments: 2\n  track points: 4\n",
+        "extent: west 134.800000, south 34.900000, east 135.200000, north 35.300000", "datum: WGS 84 (the map datum)"}},
       {{"--settings", ini, "wgs.WPT"},
        {"waypoints: 1", "datum: WGS 84 (converted to Tokyo)", "south 34.996806, east 135.002787"}},
       {{"area.bmp"},

@@ -100,13 +100,14 @@ TEST_F(TrackGpxTest, WrittenThenReadBackInWgs84WithTimesAndSegments) {
   const std::string text = ReadAll(path);
   const TGpxData d = ReadGpx(text, path);
   ASSERT_EQ(d.Lines.size(), 2u);
-  ASSERT_EQ(d.Lines[0].size(), 2u);
-  ASSERT_EQ(d.Lines[1].size(), 1u);
+  ASSERT_EQ(d.Lines[0].Points.size(), 2u);
+  ASSERT_EQ(d.Lines[1].Points.size(), 1u);
+  EXPECT_EQ(d.Lines[1].Kind, TGpxLineKind::Track);
   // Back from the Tokyo datum to the receiver's WGS 84 position, within a millimetre or so.
-  EXPECT_NEAR(d.Lines[0][0].Lat, DmsToDeg(35.3931), 2e-8);
-  EXPECT_NEAR(d.Lines[0][0].Lon, 134.0, 2e-8);
-  EXPECT_NEAR(d.Lines[0][1].Lat, DmsToDeg(35.3932), 1e-9);
-  EXPECT_NEAR(d.Lines[0][1].Lon, -134.0, 1e-9);
+  EXPECT_NEAR(d.Lines[0].Points[0].Lat, DmsToDeg(35.3931), 2e-8);
+  EXPECT_NEAR(d.Lines[0].Points[0].Lon, 134.0, 2e-8);
+  EXPECT_NEAR(d.Lines[0].Points[1].Lat, DmsToDeg(35.3932), 1e-9);
+  EXPECT_NEAR(d.Lines[0].Points[1].Lon, -134.0, 1e-9);
   EXPECT_NE(text.find("<ele>45.5</ele><time>2026-12-08T23:59:58Z</time>"), std::string::npos) << text;
   EXPECT_NE(text.find("<time>2026-12-08T23:59:59Z</time>"), std::string::npos);
   EXPECT_EQ(text.find("<ele>", text.find("<ele>") + 1), std::string::npos);  // only the GGA height
