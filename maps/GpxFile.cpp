@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "common/HostConv.h"
+#include "common/ShiftJis.h"
 #include "maps/MapFile.h"
 
 namespace orvane {
@@ -76,6 +78,59 @@ void AppendDecoded(std::string& out, std::string_view s) {
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// The encodings that GPS software writes GPX in; texts are kept as UTF-8.
+enum class TEncoding { Utf8, Latin1, Windows1252, ShiftJis };
+
+std::optional<TEncoding> EncodingNamed(std::string_view name) {
+  std::string n;
+  for (char c : name)
+    if (c != '-' && c != '_') n += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  static constexpr struct {
+    std::string_view name;
+    TEncoding encoding;
+  } kNames[] = {
+      {"UTF8", TEncoding::Utf8},           {"USASCII", TEncoding::Utf8},      {"ASCII", TEncoding::Utf8},
+      {"ISO88591", TEncoding::Latin1},     {"LATIN1", TEncoding::Latin1},     {"WINDOWS1252", TEncoding::Windows1252},
+      {"CP1252", TEncoding::Windows1252},  {"SHIFTJIS", TEncoding::ShiftJis}, {"SJIS", TEncoding::ShiftJis},
+      {"WINDOWS31J", TEncoding::ShiftJis}, {"CP932", TEncoding::ShiftJis}};
+  for (const auto& k : kNames)
+    if (n == k.name) return k.encoding;
+  return std::nullopt;
+}
+
+// Bytes 0x80-0x9F of windows-1252; the rest of its upper half is ISO-8859-1.
+constexpr unsigned short kWindows1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                             0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+void AppendAsUtf8(std::string& out, std::string_view s, TEncoding encoding) {
+  switch (encoding) {
+    case TEncoding::Utf8:
+      out.append(s);
+      break;
+    case TEncoding::ShiftJis:
+      out += SjisToUtf8(s);
+      break;
+    case TEncoding::Latin1:
+    case TEncoding::Windows1252:
+      for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80)
+          out += ch;
+        else
+          AppendUtf8(out, encoding == TEncoding::Windows1252 && c < 0xA0 ? kWindows1252[c - 0x80] : c);
+      }
+      break;
+  }
+}
 bool IsNameChar(char c) { return !IsSpace(c) && c != '>' && c != '/' && c != '=' && c != '<' && c != '\0'; }
 
 // One tag: its name, its attributes as raw views, and whether it opens, closes or is empty.
@@ -98,6 +153,8 @@ public:
 
   TGpxData Read() {
     if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+    if (text_.substr(0, 2) == "\xFF\xFE" || text_.substr(0, 2) == "\xFE\xFF")
+      Fail("UTF-16 text is not read; save the file as UTF-8");
     bool sawRoot = false;
     while (pos_ < text_.size()) {
       const size_t lt = text_.find('<', pos_);
@@ -108,14 +165,19 @@ public:
       }
       Text(text_.substr(pos_, lt - pos_));
       pos_ = lt;
-      if (Starts("<?")) {
+      if (Starts("<?xml") && !sawRoot && stack_.empty()) {
+        const size_t start = pos_;
+        Skip("?>");
+        Declaration(text_.substr(start, pos_ - start));
+      } else if (Starts("<?")) {
         Skip("?>");
       } else if (Starts("<!--")) {
         Skip("-->");
       } else if (Starts("<![CDATA[")) {
         const size_t start = pos_ + 9;
         Skip("]]>");
-        if (inName_) name_.append(text_.substr(start, pos_ - 3 - start));
+        // Character data as it stands: no entity in it is replaced.
+        if (inName_) AppendAsUtf8(name_, text_.substr(start, pos_ - 3 - start), encoding_);
       } else if (Starts("<!")) {
         // A document type declaration: passed over, its entities never defined or used.
         Skip(">");
@@ -209,17 +271,25 @@ private:
     return v;
   }
 
-  // Where we are, by local names; everything under <extensions> is passed over.
-  bool Under(std::string_view name) const {
-    for (std::string_view s : stack_)
-      if (Local(s) == name) return true;
-    return false;
+  // The encoding that the XML declaration names; UTF-8 without one.
+  void Declaration(std::string_view decl) {
+    const size_t at = decl.find("encoding");
+    if (at == std::string_view::npos) return;
+    std::string_view rest = Trimmed(decl.substr(at + 8));
+    if (rest.empty() || rest[0] != '=') return;
+    rest = Trimmed(rest.substr(1));
+    if (rest.empty() || (rest[0] != '"' && rest[0] != '\'')) return;
+    const size_t end = rest.find(rest[0], 1);
+    const std::string_view name = rest.substr(1, end == std::string_view::npos ? 0 : end - 1);
+    const std::optional<TEncoding> e = EncodingNamed(name);
+    if (!e) Fail("encoding " + QuoteFound(name) + " is not read (UTF-8, ISO-8859-1, windows-1252 or Shift_JIS)");
+    encoding_ = *e;
   }
 
   void Open(const TTag& tag) {
     const std::string_view name = Local(tag.Name);
     const std::string_view parent = stack_.empty() ? std::string_view() : Local(stack_.back());
-    const bool passedOver = Under("extensions");
+    const bool passedOver = passOverAt_ != 0;
     if (!passedOver) {
       if (name == "wpt" && parent == "gpx") {
         data_.Waypoints.push_back({Coordinate(tag, "lat", 90), Coordinate(tag, "lon", 180), {}});
@@ -241,22 +311,24 @@ private:
       return;
     }
     stack_.push_back(tag.Name);
+    // Everything under <extensions> is passed over. Kept as a depth, so that a deeply nested
+    // file costs no more than a flat one.
+    if (!passedOver && name == "extensions") passOverAt_ = stack_.size();
   }
 
   void Close(const TTag& tag) {
     if (stack_.empty() || stack_.back() != tag.Name)
       Fail("</" + std::string(tag.Name) + "> does not close " +
            (stack_.empty() ? std::string("anything") : "<" + std::string(stack_.back()) + ">"));
+    if (stack_.size() == passOverAt_) passOverAt_ = 0;
     stack_.pop_back();
-    if (!Under("extensions")) Ended(Local(tag.Name));
+    if (passOverAt_ == 0) Ended(Local(tag.Name));
   }
 
   void Ended(std::string_view name) {
     if (name == "name" && inName_) {
       inName_ = false;
-      std::string decoded;
-      AppendDecoded(decoded, name_);
-      data_.Waypoints.back().Name = std::move(decoded);
+      data_.Waypoints.back().Name = Trimmed(name_);
     } else if (name == "wpt") {
       inWaypoint_ = false;
     } else if ((name == "rte" || name == "trkseg") && !data_.Lines.empty() && data_.Lines.back().Points.empty()) {
@@ -265,13 +337,18 @@ private:
   }
 
   void Text(std::string_view s) {
-    if (inName_) name_.append(s);
+    if (!inName_) return;
+    std::string text;
+    AppendAsUtf8(text, s, encoding_);
+    AppendDecoded(name_, text);
   }
 
   std::string_view text_;
   const std::string& file_;
   size_t pos_ = 0;
+  TEncoding encoding_ = TEncoding::Utf8;
   std::vector<std::string_view> stack_;
+  size_t passOverAt_ = 0;  // the depth of the open <extensions>, 0 outside one
   TGpxData data_;
   bool inWaypoint_ = false, inName_ = false;
   std::string name_;

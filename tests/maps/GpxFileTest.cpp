@@ -33,8 +33,15 @@ std::string Summary(const TGpxData& d) {
   return s;
 }
 
+std::string Repeated(const std::string& s, int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i) r += s;
+  return r;
+}
+
 // As other programs write them: version 1.0 with routes, 1.1 with times and elevations,
-// extensions of their own with nested elements, prefixes, entities, comments and CDATA.
+// extensions of their own with nested elements, prefixes, entities, comments and CDATA, the
+// encodings older and Japanese tools declare.
 const std::vector<TGpxCase> kFiles = {
     {"GPX 1.0, waypoints and a route, no time",
      "<?xml version=\"1.0\"?>\n<gpx version=\"1.0\" creator=\"x\" xmlns=\"http://www.topografix.com/GPX/1/0\">\n"
@@ -66,6 +73,24 @@ const std::vector<TGpxCase> kFiles = {
      "<gpx:trkseg><gpx:trkpt lat=\"1\" lon=\"2\"/></gpx:trkseg></gpx:trk>\n"
      "</gpx:gpx>",
      2, "T1", "Caf\xC3\xA9 & Bar!"},
+    {"ISO-8859-1, the name between line breaks",
+     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<gpx><wpt lat=\"1\" lon=\"2\"><name>\n  Caf\xE9 "
+     "\n</name></wpt></gpx>",
+     1, "", "Caf\xC3\xA9"},
+    {"windows-1252",
+     "<?xml version='1.0' encoding='windows-1252'?><gpx><wpt lat=\"1\" lon=\"2\"><name>\x80 5</name></wpt></gpx>", 1,
+     "", "\xE2\x82\xAC 5"},
+    {"Shift_JIS",
+     "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><gpx><wpt lat=\"1\" "
+     "lon=\"2\"><name>\x93\x8C\x8B\x9E</name></wpt></gpx>",
+     1, "", "\xE6\x9D\xB1\xE4\xBA\xAC"},
+    {"CDATA keeps what looks like an entity",
+     "<gpx><wpt lat=\"1\" lon=\"2\"><name>A <![CDATA[&amp;]]> &amp; B</name></wpt></gpx>", 1, "", "A &amp; & B"},
+    {"elements of another program nested deeper than any file needs, an extension inside",
+     "<gpx>" + Repeated("<x>", 100000) + "<extensions><wpt lat=\"1\" lon=\"2\"/></extensions>" +
+         Repeated("</x>", 100000) +
+         "<wpt lat=\"1\" lon=\"2\"><name>W</name></wpt><rte><rtept lat=\"1\" lon=\"2\"/></rte></gpx>",
+     1, "R1", "W"},
 };
 
 TEST(GpxFileTest, ReadsWhatOtherToolsWrite) {
@@ -98,6 +123,9 @@ TEST(GpxFileTest, WhatIsNotGpxIsAnErrorNamingFileAndLine) {
       {"<gpx><wpt lat=1 lon=\"2\"/></gpx>", "f.gpx, line 1: an attribute value without quotes in <wpt>"},
       {"<gpx><!-- never closed", "f.gpx, line 1: unterminated markup"},
       {"<gpx></gpx><gpx></gpx>", "f.gpx, line 1: more than one root element"},
+      {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?>\n<gpx></gpx>",
+       "f.gpx, line 1: encoding 'KOI8-R' is not read (UTF-8, ISO-8859-1, windows-1252 or Shift_JIS)"},
+      {std::string("\xFF\xFE<\0g\0p\0x\0>\0", 12), "f.gpx, line 1: UTF-16 text is not read; save the file as UTF-8"},
   };
   for (const Row& r : rows) {
     try {
