@@ -445,7 +445,13 @@ TEST(Marlisk, ACellCutAtItsEdgeDrawsAsAMarinerReadsIt) {
 
   std::vector<std::string> figures;
   for (const auto* t : canvas.Of(TCanvasOp::TextOut)) figures.push_back(t->Text);
-  EXPECT_EQ(figures, (std::vector<std::string>{"0.8", "1.5", "4.2", "12.3", "-0.6", "25.0", "31", "57"}));
+  EXPECT_EQ(figures, (std::vector<std::string>{"0.8", "1.5", "4.2", "12.3", "0.6", "25.0", "31", "57"}));
+  // The drying height (-6 tenths) alone is underlined, under its own figures.
+  const auto texts = canvas.Of(TCanvasOp::TextOut);
+  const auto underlines = canvas.Of(TCanvasOp::LineTo);
+  ASSERT_EQ(underlines.size(), 1u);
+  EXPECT_EQ(underlines[0]->State.PenPos, (TPoint{texts[4]->At.x, texts[4]->At.y + 11}));
+  EXPECT_EQ(underlines[0]->At, (TPoint{texts[4]->At.x + 17, texts[4]->At.y + 11}));
   ASSERT_EQ(map.Spots().size(), 2u);
   EXPECT_DOUBLE_EQ(map.Spots()[1].Attributes.Valsou, 3.5);
   EXPECT_EQ(canvas.Of(TCanvasOp::DrawSymbol).size(), 1u);  // the wreck; the soundings are figures
