@@ -283,13 +283,8 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
   if (header.isEmpty()) {
     p.fillRect(FixRect(), bg);
     p.drawText(FixRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
-  } else {
-    const QRect area(0, 0, width(), height());
-    const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
-    p.fillRect(used.united(FixRect()), bg);
-    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
   }
-  // Over the caption's place, which a long status widens, but under every satellite.
+  // Over the caption's place, but under every satellite.
   p.setFont(Font(CompassFont));
   for (const TCompassLetter& c : CompassLetters())
     p.drawText(c.Box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, c.Text);
@@ -307,6 +302,19 @@ void TSkyPanel::paintEvent(QPaintEvent*) {
       DrawCircleShape(p, s.Symbol, 2, ToQColor(s.Color), bg);
     else if (s.Visible)
       DrawCircleShape(p, s.Symbol, 1, Qt::white, ToQColor(s.Color));
+  // Why no data comes, and for how long, must stay readable: over the satellites, on a veil of
+  // the background through which they still show.
+  if (!header.isEmpty()) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(Font(font()));
+    const QRect area(0, 0, width(), height());
+    const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
+    QColor veil = bg;
+    veil.setAlpha(210);
+    p.fillRect(used.united(FixRect()), veil);
+    p.setPen(Qt::black);
+    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
+  }
 }
 
 void TSkyPanel::DrawLegend(QPainter& p) const {

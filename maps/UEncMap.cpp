@@ -197,11 +197,18 @@ std::optional<TColor> DepthBandColor(const std::vector<TEncDepthBand>& bands, do
   return color;
 }
 
-std::string SoundingText(double depth) {
-  if (!std::isfinite(depth)) return "?";
-  // The small allowance keeps 12.3, stored as 12.2999..., at 12.3.
-  if (depth < 31) return FormatFixed(std::floor(depth * 10 + 1e-6) / 10, 1);
-  return FormatFixed(std::floor(depth + 1e-6), 0);
+TSoundingFigure SoundingFigure(double depth) {
+  if (!std::isfinite(depth)) return {"?", false};
+  // Both ways round toward less water: a depth shown deeper, or a drying height shown lower,
+  // would promise water over the spot that is not there (a lower height covers earlier in the
+  // tide). So depths go down and heights go up. The small allowance keeps 12.3, stored as
+  // 12.2999..., at 12.3, and a height of 1.4, stored as 1.4000...1, at 1.4.
+  const bool drying = depth < 0;
+  const double metres = std::abs(depth);
+  const int decimals = metres < 31 ? 1 : 0;
+  const double scale = decimals ? 10 : 1;
+  const double shown = (drying ? std::ceil(metres * scale - 1e-6) : std::floor(metres * scale + 1e-6)) / scale;
+  return {FormatFixed(shown, decimals), drying};
 }
 
 // ---- helpers of the converted text -------------------------------------------------------------
@@ -684,14 +691,25 @@ void TEncMap::Draw(TCanvas& canvas, const TViewBox& box) {
   }
   if (!figures) return;
   canvas.SetFontColor(kSoundingColor);
+  canvas.SetPenColor(kSoundingColor);
+  canvas.SetPenWidth(1);
+  canvas.SetPenStyle(TPenStyle::Solid);
   for (const TEncSpot& p : soundings_) {
     if (!box.Holds(p.Lon, p.Lat)) continue;
-    const std::string text = SoundingText(p.Depth);
-    const TSize size = canvas.TextExtent(text);
+    const TSoundingFigure figure = SoundingFigure(p.Depth);
+    const TSize size = canvas.TextExtent(figure.Text);
     const TPoint at = view.At(p.Lon, p.Lat);
-    canvas.TextOut(at.x - size.cx / 2, at.y - size.cy / 2, text);
+    const int x = at.x - size.cx / 2, y = at.y - size.cy / 2;
+    canvas.TextOut(x, y, figure.Text);
+    // A drying height is underlined along the text's last row, below the figures' baseline; a
+    // plain line, so that every canvas draws it alike.
+    if (figure.Drying && size.cx > 0) {
+      canvas.MoveTo(x, y + size.cy - 1);
+      canvas.LineTo(x + size.cx - 1, y + size.cy - 1);
+    }
   }
   canvas.SetFontColor(clBlack);
+  canvas.SetPenColor(clBlack);
 }
 
 }  // namespace orvane

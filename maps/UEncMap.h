@@ -56,9 +56,16 @@ struct TEncDepthBand {
 // without bands or without DRVAL1, so that the area keeps its class colour.
 std::optional<TColor> DepthBandColor(const std::vector<TEncDepthBand>& bands, double drval1, double drval2);
 
-// A sounding as a chart prints it: metres with one decimal below 31 m, whole metres from there,
-// cut toward the surface (never shown deeper than measured).
-std::string SoundingText(double depth);
+// A sounding as a chart prints it: metres with one decimal below 31 m, whole metres from there.
+// A depth is cut toward the surface (never shown deeper than measured); a drying height (a
+// negative depth) is printed without its minus sign, underlined, and raised (never shown lower
+// than measured).
+struct TSoundingFigure {
+  std::string Text;
+  bool Drying = false;  // above the datum: drawn underlined
+  bool operator==(const TSoundingFigure&) const = default;
+};
+TSoundingFigure SoundingFigure(double depth);
 
 inline constexpr double kEncNoValue = std::numeric_limits<double>::quiet_NaN();
 

@@ -353,18 +353,27 @@ TEST(EncDepthTest, BandsAndSoundingFigures) {
     EXPECT_EQ(DepthBandColor(bands, c.drval1, c.drval2), c.color) << c.drval1 << " " << c.drval2;
   EXPECT_EQ(DepthBandColor({}, 5, 10), std::nullopt);
 
-  const std::pair<double, const char*> figures[] = {
-      {12.3, "12.3"}, {12.37, "12.3"}, {0, "0.0"},      {30.99, "30.9"},      {31, "31"},
-      {31.9, "31"},   {125.5, "125"},  {-1.27, "-1.3"}, {123.0 / 10, "12.3"},
+  // Depths are cut toward the surface, drying heights raised: never more water than measured.
+  // 0.1 * 14 is 1.4000000000000001 and 0.1 * 3 is 0.30000000000000004.
+  const std::pair<double, TSoundingFigure> figures[] = {
+      {12.3, {"12.3", false}},       {12.37, {"12.3", false}}, {0, {"0.0", false}},         {-0.0, {"0.0", false}},
+      {30.99, {"30.9", false}},      {31, {"31", false}},      {31.9, {"31", false}},       {125.5, {"125", false}},
+      {123.0 / 10, {"12.3", false}}, {-1.27, {"1.3", true}},   {-1.4, {"1.4", true}},       {-0.1 * 14, {"1.4", true}},
+      {-0.1 * 3, {"0.3", true}},     {-1.41, {"1.5", true}},   {-0.04, {"0.1", true}},      {-2, {"2.0", true}},
+      {-30.95, {"31.0", true}},      {-31.2, {"32", true}},    {kEncNoValue, {"?", false}}, {-INFINITY, {"?", false}},
   };
   const test::CommaLocale comma;
-  for (const auto& [depth, text] : figures) EXPECT_EQ(SoundingText(depth), text) << depth;
+  for (const auto& [depth, figure] : figures) {
+    const TSoundingFigure got = SoundingFigure(depth);
+    EXPECT_EQ(got.Text, figure.Text) << depth;
+    EXPECT_EQ(got.Drying, figure.Drying) << depth;
+  }
 }
 
 TEST_F(EncMapTest, WithDepthBandsAreasFillByDepthAndSoundingsPrintAsFigures) {
   WriteAll(dir / "bands.ini", std::string(kClasses) + "DEPTH, 30, $FFFFFF\nDEPTH -1000 $00FF00\nDEPTH 0 0x800000\n");
   Chart c;
-  c.Dspm(3600, 10).Vector(110, 5, {1800, 1800, 123, 1800, 3600, 455, 99999, 1, 7}, {}, 3);
+  c.Dspm(3600, 10).Vector(110, 5, {1800, 1800, 123, 1800, 3600, 455, 3600, 1800, -14, 99999, 1, 7}, {}, 3);
   Square(c, 1, 0, 0, 7200);
   Square(c, 2, 0, 0, 3600);
   Square(c, 3, 0, 0, 1800);
@@ -380,8 +389,9 @@ TEST_F(EncMapTest, WithDepthBandsAreasFillByDepthAndSoundingsPrintAsFigures) {
     EXPECT_EQ(map->Areas()[2].Shape.Attributes.Objnam, "Outer, Deep");
     EXPECT_DOUBLE_EQ(map->Areas()[1].Shape.Attributes.Drval2, 2);
     EXPECT_TRUE(std::isnan(map->Areas()[0].Shape.Attributes.Drval1));
-    ASSERT_EQ(map->Soundings().size(), 3u);
+    ASSERT_EQ(map->Soundings().size(), 4u);
     EXPECT_DOUBLE_EQ(map->Soundings()[1].Depth, 45.5);
+    EXPECT_DOUBLE_EQ(map->Soundings()[2].Depth, -1.4);
     RecordingCanvas canvas(100, 100);
     map->Draw(canvas, {0, 0, 2, 2});
     const auto polygons = canvas.Of(TCanvasOp::Polygon);
@@ -393,18 +403,30 @@ TEST_F(EncMapTest, WithDepthBandsAreasFillByDepthAndSoundingsPrintAsFigures) {
     if (withBands) {
       EXPECT_EQ(fills, (std::vector<TColor>{0xFFFFFF, 0x800000, 0xFF0000}));
       EXPECT_TRUE(symbols.empty());
-      ASSERT_EQ(texts.size(), 2u);  // the third sounding lies outside the view
+      ASSERT_EQ(texts.size(), 3u);  // the fourth sounding lies outside the view
       EXPECT_EQ(texts[0]->Text, "12.3");
       EXPECT_EQ(texts[1]->Text, "45");
+      EXPECT_EQ(texts[2]->Text, "1.4");  // dries 1.4 m
       EXPECT_EQ(texts[0]->State.FontColor, 0x808080u);
       EXPECT_EQ(texts[0]->State.BrushStyle, TBrushStyle::Clear);
       EXPECT_EQ(texts[0]->At, (TPoint{25 - 12, 75 - 6}));  // centred on the sounding
+      EXPECT_EQ(texts[2]->At, (TPoint{25 - 9, 50 - 6}));
+      // Only the drying height is underlined: its text's last row, edge to edge, in the figures' grey.
+      const auto underlines = canvas.Of(TCanvasOp::LineTo);
+      ASSERT_EQ(underlines.size(), 1u);
+      EXPECT_EQ(underlines[0]->State.PenPos, (TPoint{16, 44 + 11}));
+      EXPECT_EQ(underlines[0]->At, (TPoint{16 + 17, 44 + 11}));
+      EXPECT_EQ(underlines[0]->State.PenColor, 0x808080u);
+      EXPECT_EQ(underlines[0]->State.PenWidth, 1);
+      EXPECT_EQ(underlines[0]->State.PenStyle, TPenStyle::Solid);
       EXPECT_EQ(canvas.State.FontColor, clBlack);
+      EXPECT_EQ(canvas.State.PenColor, clBlack);
     } else {
       EXPECT_EQ(fills, (std::vector<TColor>{0xFF0000, 0xFF0000, 0xFF0000}));
       ASSERT_EQ(symbols.size(), 1u);
       EXPECT_EQ(symbols[0]->Index, 2);
       EXPECT_TRUE(texts.empty());
+      EXPECT_TRUE(canvas.Of(TCanvasOp::LineTo).empty());
     }
   }
   // A band line that does not convert is refused like any other line.

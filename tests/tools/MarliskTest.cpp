@@ -338,7 +338,9 @@ TEST(Marlisk, RefusesBrokenCellsWithTheirCause) {
       EXPECT_LT(m.size(), 400u) << "a hostile format list is not quoted whole";
       const size_t byte = std::stoul(m.substr(std::string("bad.000: byte ").size()));
       ASSERT_LT(byte, b.size()) << m;
-      if (m.find("nested") != std::string::npos) EXPECT_EQ(b.substr(byte - 32, 33), std::string(33, '(')) << m;
+      if (m.find("nested") != std::string::npos) {
+        EXPECT_EQ(b.substr(byte - 32, 33), std::string(33, '(')) << m;
+      }
     }
   }
   for (const auto& [records, cause] : semantic) {
@@ -429,13 +431,14 @@ TEST(Marlisk, ACellCutAtItsEdgeDrawsAsAMarinerReadsIt) {
     ASSERT_NE(it, map.Areas().end()) << a.What;
     const std::vector<TEncCoord>& p = it->Shape.Points;
     EXPECT_EQ(p.size(), a.Points) << a.What;
-    if (a.Corner.Lon != 0)
+    if (a.Corner.Lon != 0) {
       EXPECT_NE(std::find_if(p.begin(), p.end(),
                              [&](const TEncCoord& c) {
                                return std::abs(c.Lon - a.Corner.Lon) < 1e-9 && std::abs(c.Lat - a.Corner.Lat) < 1e-9;
                              }),
                 p.end())
           << a.What;
+    }
     // Drawn largest first, that is from the end of the sorted list.
     const size_t drawn = map.Areas().size() - 1 - static_cast<size_t>(it - map.Areas().begin());
     ASSERT_LT(drawn, polygons.size());
@@ -445,7 +448,13 @@ TEST(Marlisk, ACellCutAtItsEdgeDrawsAsAMarinerReadsIt) {
 
   std::vector<std::string> figures;
   for (const auto* t : canvas.Of(TCanvasOp::TextOut)) figures.push_back(t->Text);
-  EXPECT_EQ(figures, (std::vector<std::string>{"0.8", "1.5", "4.2", "12.3", "-0.6", "25.0", "31", "57"}));
+  EXPECT_EQ(figures, (std::vector<std::string>{"0.8", "1.5", "4.2", "12.3", "0.6", "25.0", "31", "57"}));
+  // The drying height (-6 tenths) alone is underlined, under its own figures.
+  const auto texts = canvas.Of(TCanvasOp::TextOut);
+  const auto underlines = canvas.Of(TCanvasOp::LineTo);
+  ASSERT_EQ(underlines.size(), 1u);
+  EXPECT_EQ(underlines[0]->State.PenPos, (TPoint{texts[4]->At.x, texts[4]->At.y + 11}));
+  EXPECT_EQ(underlines[0]->At, (TPoint{texts[4]->At.x + 17, texts[4]->At.y + 11}));
   ASSERT_EQ(map.Spots().size(), 2u);
   EXPECT_DOUBLE_EQ(map.Spots()[1].Attributes.Valsou, 3.5);
   EXPECT_EQ(canvas.Of(TCanvasOp::DrawSymbol).size(), 1u);  // the wreck; the soundings are figures
