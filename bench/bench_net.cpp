@@ -55,6 +55,14 @@ void Serve(orvane::TTcpServer& server, const std::string& log, int mbPerSecond =
   server.Close();
 }
 
+// A server on a free loopback port; false, the benchmark skipped with the reason, when it cannot.
+bool ListenOnLoopback(benchmark::State& state, orvane::TTcpServer& server) {
+  std::string error;
+  if (server.Listen("127.0.0.1", 0, error)) return true;
+  state.SkipWithError(error.c_str());
+  return false;
+}
+
 void Report(benchmark::State& state, int64_t sentences, size_t bytes) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
   state.counters["sentences"] =
@@ -67,11 +75,7 @@ void BM_TcpDecode(benchmark::State& state) {
   const int tickMs = static_cast<int>(state.range(0));
   for (auto _ : state) {
     orvane::TTcpServer server;
-    std::string error;
-    if (!server.Listen("127.0.0.1", 0, error)) {
-      state.SkipWithError(error.c_str());
-      return;
-    }
+    if (!ListenOnLoopback(state, server)) return;
     std::thread sender([&] { Serve(server, log); });
     orvane::TTcpSource source(orvane::TNetAddress{orvane::TNetKind::Tcp, "127.0.0.1", server.Port(), ""});
     orvane::TNmeaRec rec;
@@ -125,11 +129,7 @@ void BM_ReceiverTcp(benchmark::State& state) {
   const int tickMs = static_cast<int>(state.range(0)), mbPerSecond = static_cast<int>(state.range(1));
   for (auto _ : state) {
     orvane::TTcpServer server;
-    std::string error;
-    if (!server.Listen("127.0.0.1", 0, error)) {
-      state.SkipWithError(error.c_str());
-      return;
-    }
+    if (!ListenOnLoopback(state, server)) return;
     std::thread sender([&] { Serve(server, log, mbPerSecond); });
     orvane::TNmeaRec rec;
     rec.GpsFix = "$GPGSA";

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <vector>
 #include <thread>
 #include <utility>
 
@@ -57,6 +58,20 @@ protected:
     }
     return false;
   }
+  // Starts the program offscreen with `args`, its standard error into `err` when one is named.
+  void Start(const std::vector<std::string>& args, const std::filesystem::path& err = {}) {
+    std::vector<char*> argv{const_cast<char*>(ORVANE_EXE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      if (!err.empty()) dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      execv(ORVANE_EXE, argv.data());
+      _exit(127);
+    }
+  }
   pid_t pid = -1;
   int master = -1, slave = -1;
 };
@@ -67,13 +82,7 @@ TEST_P(ProcessTest, SignalWhileRecordingSavesTheSettingsAndCompletesTheLog) {
   const auto ini = dir / "demo.ini", log = dir / "rec.log";
   WriteAll(ini, "; kept by hand\n[Settings]\nComPort=2\nComSpeed=4800\nSaveLog=1\nSaveInterval=0\nSaveLogName=" +
                     log.string() + "\n\n[Ports]\nCOM2=" + name + "\n");
-  pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    execl(ORVANE_EXE, ORVANE_EXE, "--settings", ini.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  Start({"--settings", ini.string()});
   // A stored "Save Log" goes on recording from the first sentence. What reaches the terminal
   // before the program has opened it is flushed, so the receiver talks until it is heard.
   auto send = [&](const std::string& s) {
@@ -136,15 +145,7 @@ TEST_F(ProcessTest, SettingsThatCannotBeSavedFailTheExit) {
   const auto ini = dir / "locked.ini", err = dir / "stderr.txt";
   WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
   std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
-  pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(fd, 2);
-    execl(ORVANE_EXE, ORVANE_EXE, "--settings", ini.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  Start({"--settings", ini.string()}, err);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   kill(pid, SIGTERM);
   const int status = WaitExit(20);
@@ -165,15 +166,7 @@ TEST_F(ProcessTest, SourceGivenForTheRunIsReadAndNotStored) {
   const std::string keys = "Source=" + stored + "\nRecent1=" + stored + "\nRecent2=\n";
   WriteAll(ini, "[Settings]\nSaveLog=1\nSaveInterval=0\nSaveLogName=" + log.string() + "\n" + keys);
   const std::string address = "tcp://127.0.0.1:" + std::to_string(server.Port());
-  pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(fd, 2);
-    execl(ORVANE_EXE, ORVANE_EXE, "--settings", ini.c_str(), "--source", address.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  Start({"--settings", ini.string(), "--source", address}, err);
   // One burst a round once the program has connected, until a whole RMC is recorded.
   TNmeaSim sim;
   std::set<std::string> sent;

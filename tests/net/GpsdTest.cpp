@@ -112,15 +112,6 @@ TEST(Gpsd, SourceAsksForTheDeviceAndPassesOnlyNmea) {
   ::close(listener);
 }
 
-// Whole lines of `text` ended by CR LF.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t pos = 0;
-  for (size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-    out.push_back(text.substr(pos, end - pos));
-  return out;
-}
-
 TEST(RealGpsd, RelaysTheReceiversSentencesUnchanged) {
   TGpsdProcess gpsd;
   std::string why;

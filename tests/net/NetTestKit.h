@@ -55,6 +55,15 @@ inline TPumped Pump(TNetSource& source, TTcpServer* server, const std::function<
   return p;
 }
 
+// Whole lines of `text`, without their CR LF.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t pos = 0;
+  for (size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
+    out.push_back(text.substr(pos, end - pos));
+  return out;
+}
+
 // True when `got` is a run of consecutive lines of `all`. A line may repeat (a GSV message of an
 // unchanged sky), so each place where the run could begin is tried.
 inline bool IsRunOf(const std::vector<std::string>& got, const std::vector<std::string>& all) {

@@ -117,15 +117,6 @@ struct Probe {
   }
 };
 
-// Whole lines of `text`, without their CR LF.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t pos = 0;
-  for (size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-    out.push_back(text.substr(pos, end - pos));
-  return out;
-}
-
 // Where the simulated drive goes out: the sending end of one kind of source.
 class Feeder {
 public:
