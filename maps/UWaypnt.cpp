@@ -1,6 +1,8 @@
 #include "maps/UWaypnt.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <thread>
 
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
@@ -33,6 +35,31 @@ TWayPntFormat FormatOf(const std::string& path, std::string_view data) {
   const std::string ext = Extension(path);
   if (ext == ".GPX" || LooksLikeXml(data)) return TWayPntFormat::Gpx;
   return ext == ".WPT" || ext == ".TRK" ? TWayPntFormat::Tagged : TWayPntFormat::Word;
+}
+
+// One position from datum `from` to datum `to` through Geodrel. A position that Geodrel cannot
+// carry stays as read (an unknown name leaves the copy of the input in place).
+void Carry(const std::string& from, const std::string& to, double& lon, double& lat) {
+  const TGeoPoint in{DegToDms(lat), DegToDms(lon), 0};
+  TGeoPoint out{};
+  DmsConv(from.c_str(), to.c_str(), &in, &out);
+  lat = DmsToDeg(out.lat);
+  lon = DmsToDeg(out.lon);
+}
+
+// Every point, each as one record is carried. The conversion costs about a microsecond a point,
+// which for a track of millions is most of its load, so a long track is shared among the cores.
+void CarryAll(const std::string& from, const std::string& to, std::vector<TTrackFilePoint>& points) {
+  constexpr size_t kLeastShare = 50000;
+  const size_t threads =
+      std::clamp<size_t>(points.size() / kLeastShare, 1, std::max(1u, std::thread::hardware_concurrency()));
+  const auto carry = [&](size_t part) {
+    const size_t begin = points.size() * part / threads, end = points.size() * (part + 1) / threads;
+    for (size_t i = begin; i < end; ++i) Carry(from, to, points[i].Lon, points[i].Lat);
+  };
+  std::vector<std::jthread> helpers;
+  for (size_t part = 1; part < threads; ++part) helpers.emplace_back(carry, part);
+  carry(0);
 }
 
 class TRecord {
@@ -82,20 +109,15 @@ void SetPen(TCanvas& canvas, TColor color, TPenStyle style, int width) {
 
 }  // namespace
 
+bool TWayPnt::Converts() const { return !datum_.empty() && datum_ != mapDatum_; }
+
 void TWayPnt::ToMapDatum(double& lon, double& lat) const {
-  // Records before the file's datum record stay as read; so does a position that Geodrel
-  // cannot carry (an unknown name leaves the copy of the input in place).
-  if (datum_.empty() || datum_ == mapDatum_) return;
-  const TGeoPoint in{DegToDms(lat), DegToDms(lon), 0};
-  TGeoPoint out{};
-  DmsConv(datum_.c_str(), mapDatum_.c_str(), &in, &out);
-  lat = DmsToDeg(out.lat);
-  lon = DmsToDeg(out.lon);
+  // Records before the file's datum record stay as read.
+  if (Converts()) Carry(datum_, mapDatum_, lon, lat);
 }
 
-void TWayPnt::AddTrackPoint(double lon, double lat) {
-  ToMapDatum(lon, lat);
-  if (trackPoints_.empty()) {
+void TWayPnt::Widen(double lon, double lat, bool first) {
+  if (first) {
     west_ = east_ = lon;
     south_ = north_ = lat;
   } else {
@@ -104,12 +126,19 @@ void TWayPnt::AddTrackPoint(double lon, double lat) {
     south_ = std::min(south_, lat);
     north_ = std::max(north_, lat);
   }
+}
+
+void TWayPnt::AddTrackPoint(double lon, double lat) {
+  ToMapDatum(lon, lat);
+  Widen(lon, lat, trackPoints_.empty());
   trackPoints_.push_back({lon, lat});
 }
 
 bool TWayPnt::Load(const std::string& path) {
   if (!MapFileExists(path)) return false;
-  const std::string data = ReadMapFile(path);
+  // A ".gpx" file is read in pieces, however large; any other is read whole.
+  const bool gpxByName = Extension(path) == ".GPX";
+  const std::string data = gpxByName ? std::string() : ReadMapFile(path);
   format_ = FormatOf(path, data);
   const bool tagged = format_ == TWayPntFormat::Tagged;
   wayPoints_.clear();
@@ -117,7 +146,7 @@ bool TWayPnt::Load(const std::string& path) {
   lines_.assign(1, TWayPntLine{});
   datum_.clear();
   if (format_ == TWayPntFormat::Gpx) {
-    LoadGpx(data, path);
+    LoadGpx(path, gpxByName ? nullptr : &data);
     fileName_ = path;
     return true;
   }
@@ -161,20 +190,42 @@ bool TWayPnt::Load(const std::string& path) {
   return true;
 }
 
-void TWayPnt::LoadGpx(const std::string& data, const std::string& path) {
-  // Read whole before anything is kept: GPX positions are WGS 84 by definition.
-  TGpxData gpx = ReadGpx(data, path);
-  datum_ = "WGS 84";
+void TWayPnt::LoadGpx(const std::string& path, const std::string* data) {
+  // What the file holds goes straight into the layer, as read; nothing of a file that proves
+  // broken is kept.
+  struct TFill : TGpxSink {
+    std::vector<TWayPointRec>& WayPoints;
+    std::vector<TTrackFilePoint>& Points;
+    std::vector<TWayPntLine>& Lines;
+    TFill(std::vector<TWayPointRec>& w, std::vector<TTrackFilePoint>& p, std::vector<TWayPntLine>& l)
+        : WayPoints(w), Points(p), Lines(l) {}
+    void Waypoint(TGpxWaypoint&& w) override { WayPoints.push_back({w.Lon, w.Lat, std::move(w.Name)}); }
+    void Line(TGpxLineKind kind) override { Lines.push_back({Points.size(), kind}); }
+    void Vertex(double lat, double lon) override { Points.push_back({lon, lat}); }
+  } fill(wayPoints_, trackPoints_, lines_);
   lines_.clear();
-  for (TGpxWaypoint& w : gpx.Waypoints) {
-    TWayPointRec rec{w.Lon, w.Lat, std::move(w.Name)};
-    ToMapDatum(rec.Lon, rec.Lat);
-    wayPoints_.push_back(std::move(rec));
+  // A track point takes at least 24 bytes of the file; the room not used is never touched.
+  std::error_code ec;
+  const uintmax_t size = data ? data->size() : std::filesystem::file_size(path, ec);
+  if (!ec) trackPoints_.reserve(static_cast<size_t>(size / 24));
+  try {
+    if (data)
+      ReadGpx(*data, path, fill);
+    else
+      ReadGpxFile(path, fill);
+  } catch (...) {
+    wayPoints_.clear();
+    trackPoints_.clear();
+    trackPoints_.shrink_to_fit();
+    lines_.assign(1, TWayPntLine{});
+    throw;
   }
-  for (const TGpxLine& line : gpx.Lines) {
-    lines_.push_back({trackPoints_.size(), line.Kind});
-    for (const TGpxVertex& v : line.Points) AddTrackPoint(v.Lon, v.Lat);
-  }
+  if (trackPoints_.capacity() > 2 * trackPoints_.size()) trackPoints_.shrink_to_fit();
+  // GPX positions are WGS 84 by definition.
+  datum_ = "WGS 84";
+  for (TWayPointRec& w : wayPoints_) ToMapDatum(w.Lon, w.Lat);
+  if (Converts()) CarryAll(datum_, mapDatum_, trackPoints_);
+  for (size_t i = 0; i < trackPoints_.size(); ++i) Widen(trackPoints_[i].Lon, trackPoints_[i].Lat, i == 0);
 }
 
 TLayerDescription TWayPnt::Describe() const {
