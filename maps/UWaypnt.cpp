@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <thread>
 
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
-#include "geodrel.h"
 #include "maps/GpxFile.h"
 #include "maps/MapFile.h"
+#include "maps/ShiftGrid.h"
 #include "maps/ViewMap.h"
 
 namespace orvane {
@@ -35,31 +34,6 @@ TWayPntFormat FormatOf(const std::string& path, std::string_view data) {
   const std::string ext = Extension(path);
   if (ext == ".GPX" || LooksLikeXml(data)) return TWayPntFormat::Gpx;
   return ext == ".WPT" || ext == ".TRK" ? TWayPntFormat::Tagged : TWayPntFormat::Word;
-}
-
-// One position from datum `from` to datum `to` through Geodrel. A position that Geodrel cannot
-// carry stays as read (an unknown name leaves the copy of the input in place).
-void Carry(const std::string& from, const std::string& to, double& lon, double& lat) {
-  const TGeoPoint in{DegToDms(lat), DegToDms(lon), 0};
-  TGeoPoint out{};
-  DmsConv(from.c_str(), to.c_str(), &in, &out);
-  lat = DmsToDeg(out.lat);
-  lon = DmsToDeg(out.lon);
-}
-
-// Every point, each as one record is carried. The conversion costs about a microsecond a point,
-// which for a track of millions is most of its load, so a long track is shared among the cores.
-void CarryAll(const std::string& from, const std::string& to, std::vector<TTrackFilePoint>& points) {
-  constexpr size_t kLeastShare = 50000;
-  const size_t threads =
-      std::clamp<size_t>(points.size() / kLeastShare, 1, std::max(1u, std::thread::hardware_concurrency()));
-  const auto carry = [&](size_t part) {
-    const size_t begin = points.size() * part / threads, end = points.size() * (part + 1) / threads;
-    for (size_t i = begin; i < end; ++i) Carry(from, to, points[i].Lon, points[i].Lat);
-  };
-  std::vector<std::jthread> helpers;
-  for (size_t part = 1; part < threads; ++part) helpers.emplace_back(carry, part);
-  carry(0);
 }
 
 class TRecord {
@@ -113,7 +87,7 @@ bool TWayPnt::Converts() const { return !datum_.empty() && datum_ != mapDatum_; 
 
 void TWayPnt::ToMapDatum(double& lon, double& lat) const {
   // Records before the file's datum record stay as read.
-  if (Converts()) Carry(datum_, mapDatum_, lon, lat);
+  if (Converts()) CarryThroughGeodrel(datum_, mapDatum_, lon, lat);
 }
 
 void TWayPnt::Widen(double lon, double lat, bool first) {
@@ -224,7 +198,11 @@ void TWayPnt::LoadGpx(const std::string& path, const std::string* data) {
   // GPX positions are WGS 84 by definition.
   datum_ = "WGS 84";
   for (TWayPointRec& w : wayPoints_) ToMapDatum(w.Lon, w.Lat);
-  if (Converts()) CarryAll(datum_, mapDatum_, trackPoints_);
+  // A GPX track is often millions of points, each a microsecond through Geodrel.
+  if (Converts()) {
+    TShiftGrid grid(datum_, mapDatum_);
+    for (TTrackFilePoint& p : trackPoints_) grid.Carry(p.Lon, p.Lat);
+  }
   for (size_t i = 0; i < trackPoints_.size(); ++i) Widen(trackPoints_[i].Lon, trackPoints_[i].Lat, i == 0);
 }
 
