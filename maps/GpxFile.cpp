@@ -266,7 +266,7 @@ struct TGpxReader::TImpl {
     const TFilePlace at{File, static_cast<int>(XML_GetErrorLineNumber(Parser))};
     if (Count.Refused || code == XML_ERROR_NO_MEMORY)
       ThrowAt(at, "markup that would take the XML parser past " + std::to_string(kParserBound >> 20) +
-                      " MB (an element with too many attributes, or nested too deep)");
+                      " MB at once (a tag with too many or too long attributes, or elements nested too deep)");
     if (code == XML_ERROR_UNKNOWN_ENCODING && !UnknownEncoding.empty())
       ThrowAt(at, "encoding " + Quoted(UnknownEncoding) +
                       " is not read (UTF-8, UTF-16, ISO-8859-1, windows-1252 or Shift_JIS)");

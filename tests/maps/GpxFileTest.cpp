@@ -167,8 +167,8 @@ TEST(GpxFileTest, WhatIsNotGpxIsAnErrorNamingFileAndLine) {
            "</name></wpt></gpx>",
        "f.gpx, line 2: limit on input amplification factor (from DTD and entities) breached"},
       {"<gpx>\n<wpt lat=\"1\" lon=\"2\"" + Attributes(1000000) + "/></gpx>",
-       "f.gpx, line 2: markup that would take the XML parser past 64 MB (an element with too many attributes, or "
-       "nested too deep)"},
+       "f.gpx, line 2: markup that would take the XML parser past 64 MB at once (a tag with too many or too long "
+       "attributes, or elements nested too deep)"},
   };
   for (const Row& r : rows) {
     try {
