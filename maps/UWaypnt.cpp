@@ -1,12 +1,13 @@
 #include "maps/UWaypnt.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
-#include "geodrel.h"
 #include "maps/GpxFile.h"
 #include "maps/MapFile.h"
+#include "maps/ShiftGrid.h"
 #include "maps/ViewMap.h"
 
 namespace orvane {
@@ -82,20 +83,15 @@ void SetPen(TCanvas& canvas, TColor color, TPenStyle style, int width) {
 
 }  // namespace
 
+bool TWayPnt::Converts() const { return !datum_.empty() && datum_ != mapDatum_; }
+
 void TWayPnt::ToMapDatum(double& lon, double& lat) const {
-  // Records before the file's datum record stay as read; so does a position that Geodrel
-  // cannot carry (an unknown name leaves the copy of the input in place).
-  if (datum_.empty() || datum_ == mapDatum_) return;
-  const TGeoPoint in{DegToDms(lat), DegToDms(lon), 0};
-  TGeoPoint out{};
-  DmsConv(datum_.c_str(), mapDatum_.c_str(), &in, &out);
-  lat = DmsToDeg(out.lat);
-  lon = DmsToDeg(out.lon);
+  // Records before the file's datum record stay as read.
+  if (Converts()) CarryThroughGeodrel(datum_, mapDatum_, lon, lat);
 }
 
-void TWayPnt::AddTrackPoint(double lon, double lat) {
-  ToMapDatum(lon, lat);
-  if (trackPoints_.empty()) {
+void TWayPnt::Widen(double lon, double lat, bool first) {
+  if (first) {
     west_ = east_ = lon;
     south_ = north_ = lat;
   } else {
@@ -104,12 +100,19 @@ void TWayPnt::AddTrackPoint(double lon, double lat) {
     south_ = std::min(south_, lat);
     north_ = std::max(north_, lat);
   }
+}
+
+void TWayPnt::AddTrackPoint(double lon, double lat) {
+  ToMapDatum(lon, lat);
+  Widen(lon, lat, trackPoints_.empty());
   trackPoints_.push_back({lon, lat});
 }
 
 bool TWayPnt::Load(const std::string& path) {
   if (!MapFileExists(path)) return false;
-  const std::string data = ReadMapFile(path);
+  // A ".gpx" file is read in pieces, however large; any other is read whole.
+  const bool gpxByName = Extension(path) == ".GPX";
+  const std::string data = gpxByName ? std::string() : ReadMapFile(path);
   format_ = FormatOf(path, data);
   const bool tagged = format_ == TWayPntFormat::Tagged;
   wayPoints_.clear();
@@ -117,7 +120,7 @@ bool TWayPnt::Load(const std::string& path) {
   lines_.assign(1, TWayPntLine{});
   datum_.clear();
   if (format_ == TWayPntFormat::Gpx) {
-    LoadGpx(data, path);
+    LoadGpx(path, gpxByName ? nullptr : &data);
     fileName_ = path;
     return true;
   }
@@ -161,20 +164,46 @@ bool TWayPnt::Load(const std::string& path) {
   return true;
 }
 
-void TWayPnt::LoadGpx(const std::string& data, const std::string& path) {
-  // Read whole before anything is kept: GPX positions are WGS 84 by definition.
-  TGpxData gpx = ReadGpx(data, path);
-  datum_ = "WGS 84";
+void TWayPnt::LoadGpx(const std::string& path, const std::string* data) {
+  // What the file holds goes straight into the layer, as read; nothing of a file that proves
+  // broken is kept.
+  struct TFill : TGpxSink {
+    std::vector<TWayPointRec>& WayPoints;
+    std::vector<TTrackFilePoint>& Points;
+    std::vector<TWayPntLine>& Lines;
+    TFill(std::vector<TWayPointRec>& w, std::vector<TTrackFilePoint>& p, std::vector<TWayPntLine>& l)
+        : WayPoints(w), Points(p), Lines(l) {}
+    void Waypoint(TGpxWaypoint&& w) override { WayPoints.push_back({w.Lon, w.Lat, std::move(w.Name)}); }
+    void Line(TGpxLineKind kind) override { Lines.push_back({Points.size(), kind}); }
+    void Vertex(double lat, double lon) override { Points.push_back({lon, lat}); }
+  } fill(wayPoints_, trackPoints_, lines_);
   lines_.clear();
-  for (TGpxWaypoint& w : gpx.Waypoints) {
-    TWayPointRec rec{w.Lon, w.Lat, std::move(w.Name)};
-    ToMapDatum(rec.Lon, rec.Lat);
-    wayPoints_.push_back(std::move(rec));
+  // A track point takes at least 24 bytes of the file; the room not used is never touched.
+  std::error_code ec;
+  const uintmax_t size = data ? data->size() : std::filesystem::file_size(path, ec);
+  if (!ec) trackPoints_.reserve(static_cast<size_t>(size / 24));
+  try {
+    if (data)
+      ReadGpx(*data, path, fill);
+    else
+      ReadGpxFile(path, fill);
+  } catch (...) {
+    wayPoints_.clear();
+    trackPoints_.clear();
+    trackPoints_.shrink_to_fit();
+    lines_.assign(1, TWayPntLine{});
+    throw;
   }
-  for (const TGpxLine& line : gpx.Lines) {
-    lines_.push_back({trackPoints_.size(), line.Kind});
-    for (const TGpxVertex& v : line.Points) AddTrackPoint(v.Lon, v.Lat);
+  if (trackPoints_.capacity() > 2 * trackPoints_.size()) trackPoints_.shrink_to_fit();
+  // GPX positions are WGS 84 by definition.
+  datum_ = "WGS 84";
+  for (TWayPointRec& w : wayPoints_) ToMapDatum(w.Lon, w.Lat);
+  // A GPX track is often millions of points, each a microsecond through Geodrel.
+  if (Converts()) {
+    TShiftGrid grid(datum_, mapDatum_);
+    for (TTrackFilePoint& p : trackPoints_) grid.Carry(p.Lon, p.Lat);
   }
+  for (size_t i = 0; i < trackPoints_.size(); ++i) Widen(trackPoints_[i].Lon, trackPoints_[i].Lat, i == 0);
 }
 
 TLayerDescription TWayPnt::Describe() const {

@@ -65,9 +65,12 @@ public:
   double North() const { return north_; }
 
 private:
+  bool Converts() const;
   void ToMapDatum(double& lon, double& lat) const;
+  void Widen(double lon, double lat, bool first);
   void AddTrackPoint(double lon, double lat);
-  void LoadGpx(const std::string& data, const std::string& path);
+  // From `data` when the file has been read already, else from the file in pieces.
+  void LoadGpx(const std::string& path, const std::string* data);
   size_t LineEnd(size_t line) const;
 
   const std::string& mapDatum_;

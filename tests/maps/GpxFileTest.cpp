@@ -39,6 +39,25 @@ std::string Repeated(const std::string& s, int n) {
   return r;
 }
 
+// An entity that holds sixteen of another.
+std::string Laughs(char name, char of) {
+  return std::string("<!ENTITY ") + name + " \"" + Repeated(std::string("&") + of + ";", 16) + "\">";
+}
+
+// Attributes a0 to aN-1, each empty.
+std::string Attributes(int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i) r += " a" + std::to_string(i) + "=''";
+  return r;
+}
+
+// Each byte of an ASCII text followed by a zero byte, after the byte order mark.
+std::string Utf16Le(const std::string& ascii) {
+  std::string r = "\xFF\xFE";
+  for (char c : ascii) r += {c, '\0'};
+  return r;
+}
+
 // As other programs write them: version 1.0 with routes, 1.1 with times and elevations,
 // extensions of their own with nested elements, prefixes, entities, comments and CDATA, the
 // encodings older and Japanese tools declare.
@@ -84,6 +103,15 @@ const std::vector<TGpxCase> kFiles = {
      "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><gpx><wpt lat=\"1\" "
      "lon=\"2\"><name>\x93\x8C\x8B\x9E</name></wpt></gpx>",
      1, "", "\xE6\x9D\xB1\xE4\xBA\xAC"},
+    {"UTF-16 with its byte order mark",
+     Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><gpx><wpt lat=\"1\" lon=\"2\"><name>W</name></wpt></gpx>"), 1,
+     "", "W"},
+    {"a DTD that holds \">\", entities of its own, markup in a comment and in an entity never used",
+     "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY cmp \"a > b\">\n <!ATTLIST wpt sym CDATA \"x>y\">\n"
+     " <!ENTITY evil \"<wpt lat='9' lon='9'><name>EVIL</name></wpt>\">\n <!-- <wpt lat=\"8\" lon=\"8\"/> -->\n]>\n"
+     "<gpx><!-- <wpt lat=\"7\" lon=\"7\"><name>EVIL</name></wpt> --><wpt lat=\"1\" lon=\"2\"><name>&cmp;</name></wpt>"
+     "</gpx>",
+     1, "", "a > b"},
     {"CDATA keeps what looks like an entity",
      "<gpx><wpt lat=\"1\" lon=\"2\"><name>A <![CDATA[&amp;]]> &amp; B</name></wpt></gpx>", 1, "", "A &amp; & B"},
     {"elements of another program nested deeper than any file needs, an extension inside",
@@ -114,18 +142,33 @@ TEST(GpxFileTest, WhatIsNotGpxIsAnErrorNamingFileAndLine) {
   } rows[] = {
       {"<kml></kml>", "f.gpx, line 1: the root element is <kml>, not <gpx>"},
       {"<?xml version=\"1.0\"?>\n", "f.gpx, line 2: no <gpx> element"},
-      {"<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "f.gpx, line 3: </gpx> does not close <wpt>"},
+      {"<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "f.gpx, line 3: mismatched tag"},
       {"<gpx>\n<trk><trkseg>", "f.gpx, line 2: the file ends inside <trkseg>"},
       {"<gpx>\n<wpt lon=\"2\"/></gpx>", "f.gpx, line 2: <wpt> without lat"},
       {"<gpx>\n\n<wpt lat=\"91\" lon=\"2\"/></gpx>", "f.gpx, line 3: lat '91' of <wpt> is not a number from -90 to 90"},
       {"<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"x\"/></trkseg></trk></gpx>",
        "f.gpx, line 1: lon 'x' of <trkpt> is not a number from -180 to 180"},
-      {"<gpx><wpt lat=1 lon=\"2\"/></gpx>", "f.gpx, line 1: an attribute value without quotes in <wpt>"},
-      {"<gpx><!-- never closed", "f.gpx, line 1: unterminated markup"},
-      {"<gpx></gpx><gpx></gpx>", "f.gpx, line 1: more than one root element"},
+      {"<gpx><wpt lat=1 lon=\"2\"/></gpx>", "f.gpx, line 1: not well-formed (invalid token)"},
+      {"<gpx><!-- never closed", "f.gpx, line 1: unclosed token"},
+      {"<gpx></gpx><gpx></gpx>", "f.gpx, line 1: junk after document element"},
       {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?>\n<gpx></gpx>",
-       "f.gpx, line 1: encoding 'KOI8-R' is not read (UTF-8, ISO-8859-1, windows-1252 or Shift_JIS)"},
-      {std::string("\xFF\xFE<\0g\0p\0x\0>\0", 12), "f.gpx, line 1: UTF-16 text is not read; save the file as UTF-8"},
+       "f.gpx, line 1: encoding 'KOI8-R' is not read (UTF-8, UTF-16, ISO-8859-1, windows-1252 or Shift_JIS)"},
+      {"<gpx><wpt lat=\"1\" lon=\"2\"><name>&nbsp;</name></wpt></gpx>", "f.gpx, line 1: undefined entity"},
+      // Nothing outside the file is read, whatever it declares.
+      {"<!DOCTYPE gpx [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>\n<gpx><wpt lat=\"1\" lon=\"2\"><name>&x;"
+       "</name></wpt></gpx>",
+       "f.gpx, line 2: the external entity 'file:///etc/hostname' is not read"},
+      {"<!DOCTYPE gpx SYSTEM \"gpx.dtd\"><gpx><wpt lat=\"1\" lon=\"2\"><name>&x;</name></wpt></gpx>",
+       "f.gpx, line 1: the entity 'x' is not defined"},
+      // Entities that expand without end, and markup the parser would have to hold whole.
+      {"<!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaaaaaaaa\">" + Laughs('b', 'a') + Laughs('c', 'b') + Laughs('d', 'c') +
+           Laughs('e', 'd') + Laughs('f', 'e') + Laughs('g', 'f') +
+           "]>\n<gpx><wpt lat=\"1\" lon=\"2\"><name>&g;"
+           "</name></wpt></gpx>",
+       "f.gpx, line 2: limit on input amplification factor (from DTD and entities) breached"},
+      {"<gpx>\n<wpt lat=\"1\" lon=\"2\"" + Attributes(1000000) + "/></gpx>",
+       "f.gpx, line 2: markup that would take the XML parser past 64 MB at once (a tag with too many or too long "
+       "attributes, or elements nested too deep)"},
   };
   for (const Row& r : rows) {
     try {
@@ -213,13 +256,18 @@ TEST_F(GpxLayerTest, RoutesAreDottedWithTheirPointsMarkedAndTracksSolid) {
 
 TEST_F(GpxLayerTest, ABrokenFileIsAnErrorAndAMissingOneIsNot) {
   EXPECT_FALSE(layer.Load((dir / "none.gpx").string()));
-  const std::string path = Write("bad.gpx", "<gpx><wpt lat=\"1\"/></gpx>");
+  ASSERT_TRUE(layer.Load(Write("good.gpx", "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>")));
+  // Read in pieces: the points before the fault are not kept half-converted.
+  const std::string path = Write("bad.gpx", "<gpx><trk><trkseg>" + Repeated("<trkpt lat=\"1\" lon=\"2\"/>\n", 10000) +
+                                                "</trkseg></trk><wpt lat=\"1\"/></gpx>");
   try {
     layer.Load(path);
     ADD_FAILURE();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), path + ", line 1: <wpt> without lon");
+    EXPECT_EQ(std::string(e.what()), path + ", line 10001: <wpt> without lon");
   }
+  EXPECT_TRUE(layer.TrackPoints().empty());
+  EXPECT_TRUE(layer.Datum().empty());
 }
 
 }  // namespace
