@@ -66,7 +66,7 @@ public:
   bool IsOpen() const { return Source && Source->IsOpen(); }
   bool Connecting() const { return Source && Source->Connecting(); }
   bool ReadQueued(std::string& out);
-  std::string Name() const { return Source ? Source->Name() : Text; }
+  std::string Name() const { return Source ? Source->Name() : QuotedAddress(Text); }
   const std::string& LastError() const { return Source ? Source->LastError() : Error; }
   TNetSource* Get() const { return Source.get(); }
 

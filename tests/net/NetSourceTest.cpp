@@ -252,6 +252,11 @@ TEST(NetInput, AddressThatDoesNotParseFailsOnOpenWithTheReason) {
   EXPECT_NE(bad.LastError().find("the host to connect to is missing"), std::string::npos);
   std::string out;
   EXPECT_FALSE(bad.ReadQueued(out));
+  // The receiver's status names the source: a text of 100,000 characters is not repeated there.
+  TNetInput overlong("tcp://" + std::string(100000, 'x'));
+  EXPECT_FALSE(overlong.Open());
+  EXPECT_EQ(overlong.Name(), "tcp://" + std::string(26, 'x') + "...");
+  EXPECT_LT(overlong.LastError().size(), 100u) << overlong.LastError().size();
 
   const std::string address = "udp://127.0.0.1:" + std::to_string(FreeLoopbackPort(SOCK_DGRAM));
   TNetInput good(address);
