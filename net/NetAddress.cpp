@@ -89,6 +89,11 @@ bool ParseHostPort(std::string_view text, std::string& host, uint16_t& port, std
   return !havePort || ParsePort(portText, port, error, portZero);
 }
 
+std::string QuotedAddress(std::string_view text) {
+  if (text.size() <= kMaxAddressLength) return std::string(text);
+  return std::string(text.substr(0, 32)) + "...";
+}
+
 bool IsNetAddress(std::string_view text) {
   text = Trim(text);
   const size_t sep = text.find("://");
@@ -101,6 +106,12 @@ bool IsNetAddress(std::string_view text) {
 bool ParseNetAddress(std::string_view text, TNetAddress& address, std::string& error) {
   error.clear();
   text = Trim(text);
+  // Refused before anything is copied, so that no message carries it whole.
+  if (text.size() > kMaxAddressLength) {
+    error = "\"" + QuotedAddress(text) + "\": an address of " + std::to_string(text.size()) +
+            " characters is too long (at most " + std::to_string(kMaxAddressLength) + ")";
+    return false;
+  }
   const std::string quoted = "\"" + std::string(text) + "\": ";
   const size_t sep = text.find("://");
   if (!IsNetAddress(text)) {
@@ -119,6 +130,14 @@ bool ParseNetAddress(std::string_view text, TNetAddress& address, std::string& e
   a.Kind = found->Kind;
   a.Port = found->DefaultPort;
   std::string_view rest = text.substr(sep + 3);
+  // USER:PASSWORD@ before the host; a gpsd device path after the first "/" may hold an "@".
+  const size_t at = a.Kind == TNetKind::Gpsd ? rest.substr(0, rest.find('/')).rfind('@') : rest.rfind('@');
+  if (at != std::string_view::npos) {
+    // The password is not repeated in the message.
+    error = "\"" + std::string(text.substr(0, sep + 3)) + "***" + std::string(rest.substr(at)) +
+            "\": user names and passwords are not taken in a " + std::string(found->Name) + ":// address";
+    return false;
+  }
   const size_t slash = rest.find('/');
   if (slash != std::string_view::npos) {
     if (a.Kind != TNetKind::Gpsd) {

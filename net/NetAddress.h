@@ -2,6 +2,7 @@
 // gpsd://HOST[:PORT][/DEVICE]. IPv6 literals go in brackets ([::1]:10110).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,8 @@ enum class TNetKind : uint8_t { Tcp, Udp, Gpsd };
 // The registered port of NMEA over IP, and gpsd's port.
 constexpr uint16_t kNmeaPort = 10110;
 constexpr uint16_t kGpsdPort = 2947;
+// No address is longer; a longer text is refused as it is, without being parsed.
+constexpr size_t kMaxAddressLength = 1024;
 
 struct TNetAddress {
   TNetKind Kind = TNetKind::Tcp;
@@ -27,6 +30,9 @@ struct TNetAddress {
 // True when the text names a network source (begins with a scheme such as "tcp://"), so that it is
 // this folder's to parse; a device path is not.
 bool IsNetAddress(std::string_view text);
+
+// The text as messages name it: whole, or only its start when it is longer than any address.
+std::string QuotedAddress(std::string_view text);
 
 // False with `error` saying what is wrong ("tcp://gps: no port ..."); blanks around are ignored.
 bool ParseNetAddress(std::string_view text, TNetAddress& address, std::string& error);

@@ -24,6 +24,8 @@ public:
   virtual bool IsOpen() const = 0;
   // True from Open until the connection stands (or fails); bytes come only after that.
   virtual bool Connecting() const { return false; }
+  // While connecting, what is being done: "looking up HOST...", "connecting to ADDRESS...".
+  virtual std::string Progress() const { return {}; }
   // Appends what has arrived to `out`, never waiting. False when the source dropped or failed:
   // it is then closed and LastError() says why.
   virtual bool ReadQueued(std::string& out) = 0;
@@ -65,8 +67,9 @@ public:
   }
   bool IsOpen() const { return Source && Source->IsOpen(); }
   bool Connecting() const { return Source && Source->Connecting(); }
+  std::string Progress() const { return Source ? Source->Progress() : std::string(); }
   bool ReadQueued(std::string& out);
-  std::string Name() const { return Source ? Source->Name() : Text; }
+  std::string Name() const { return Source ? Source->Name() : QuotedAddress(Text); }
   const std::string& LastError() const { return Source ? Source->LastError() : Error; }
   TNetSource* Get() const { return Source.get(); }
 

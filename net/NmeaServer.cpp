@@ -44,6 +44,8 @@ bool TTcpServer::Listen(const std::string& host, uint16_t port, std::string& err
 void TTcpServer::Close() {
   for (TClient& c : Clients) ::close(c.Fd);
   Clients.clear();
+  AcceptError_ = 0;
+  AcceptPausedUntil = {};
   if (Listener >= 0) ::close(Listener);
   Listener = -1;
 }
@@ -88,9 +90,15 @@ void TTcpServer::Accept() {
   for (;;) {
     const int fd = ::accept4(Listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
-      if (errno == EINTR) continue;
+      // A client that gave up while waiting is no reason to stop taking the next one.
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        AcceptError_ = errno;
+        AcceptPausedUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
+      }
       return;
     }
+    AcceptError_ = 0;
     Clients.push_back(TClient{fd, {}, 0});
   }
 }
@@ -98,7 +106,15 @@ void TTcpServer::Accept() {
 void TTcpServer::Poll(int timeoutMs) {
   if (Listener < 0) return;
   std::vector<pollfd> fds;
-  fds.push_back({Listener, POLLIN, 0});
+  // While accepting is paused the listener is left out (poll skips a negative descriptor), and
+  // the wait ends when the pause does.
+  const auto now = std::chrono::steady_clock::now();
+  const bool paused = now < AcceptPausedUntil;
+  if (paused) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(AcceptPausedUntil - now).count();
+    if (timeoutMs < 0 || left < timeoutMs) timeoutMs = static_cast<int>(left);
+  }
+  fds.push_back({paused ? -1 : Listener, POLLIN, 0});
   for (const TClient& c : Clients)
     fds.push_back({c.Fd, static_cast<short>(POLLIN | (c.Sent < c.Queued.size() ? POLLOUT : 0)), 0});
   if (::poll(fds.data(), fds.size(), timeoutMs) <= 0) return;

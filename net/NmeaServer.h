@@ -3,6 +3,7 @@
 // sent from its connection on, and a UDP sender of datagrams.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,11 +31,17 @@ public:
   size_t ClientCount() const { return Clients.size(); }
   // Clients dropped because they fell too far behind.
   size_t DroppedCount() const { return Dropped; }
+  // The errno of the last accept that failed for want of descriptors or memory (EMFILE, ENFILE,
+  // ENOBUFS, ENOMEM); 0 once a client is taken again.
+  int AcceptError() const { return AcceptError_; }
   void Close();
 
   // A client that has this much queued and reads nothing is let go: it may connect again, and
   // no other client waits for it.
   static constexpr size_t kQueueLimit = 8 << 20;
+  // A listener whose next client cannot be taken stays readable; it is left alone this long
+  // before accepting is tried again, while the clients it has are served.
+  static constexpr int kAcceptPauseMs = 250;
 
 private:
   struct TClient {
@@ -49,6 +56,8 @@ private:
   uint16_t Port_ = 0;
   std::vector<TClient> Clients;
   size_t Dropped = 0;
+  int AcceptError_ = 0;
+  std::chrono::steady_clock::time_point AcceptPausedUntil{};
 };
 
 class TUdpSender {

@@ -44,6 +44,12 @@ void TTcpSource::Close() {
   State = TState::Closed;
 }
 
+std::string TTcpSource::Progress() const {
+  if (State == TState::Resolving) return "looking up " + Address_.Host + "...";
+  if (State == TState::Connecting && Next > 0) return "connecting to " + Candidates[Next - 1].Text() + "...";
+  return {};
+}
+
 // Moves the connection on as far as it goes without waiting; false after Fail.
 bool TTcpSource::Advance() {
   if (State == TState::Resolving) {

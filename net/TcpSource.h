@@ -21,6 +21,7 @@ public:
   void Close() override;
   bool IsOpen() const override { return State != TState::Closed; }
   bool Connecting() const override { return State == TState::Resolving || State == TState::Connecting; }
+  std::string Progress() const override;
   bool ReadQueued(std::string& out) override;
   int Handle() const override { return Fd; }
 

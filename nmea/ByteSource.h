@@ -21,6 +21,9 @@ public:
   // How the source is named in messages: "COM3 (/dev/ttyUSB0)", "tcp://host:10110".
   virtual std::string Name() const = 0;
   virtual const std::string& LastError() const = 0;
+  // While an Open is still under way (a host name looked up, a connection not yet standing),
+  // what it is doing, as the user is told it: "looking up gps.local..."; else empty.
+  virtual std::string Progress() const { return {}; }
 };
 
 // The serial and network folders sit beside each other below this one, so their sources have the
@@ -36,6 +39,12 @@ public:
   bool ReadQueued(std::string& out) override { return Source.ReadQueued(out); }
   std::string Name() const override { return Source.Name(); }
   const std::string& LastError() const override { return Source.LastError(); }
+  std::string Progress() const override {
+    if constexpr (requires(const TSource& s) { s.Progress(); })
+      return Source.Progress();
+    else
+      return {};
+  }
 
   TSource Source;
 };

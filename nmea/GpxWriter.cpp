@@ -56,6 +56,23 @@ std::string Metres(double v) {
   return s == "-0" ? "0" : s;
 }
 
+// The length of the UTF-8 character `s` begins with, 0 when it begins with none that XML allows
+// (a stray byte, a truncated or overlong sequence, a surrogate, U+FFFE, U+FFFF, beyond U+10FFFF).
+size_t Utf8Length(std::string_view s) {
+  const auto byte = [&](size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
+  const unsigned lead = byte(0);
+  const size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  if (n == 0 || lead > 0xF4) return 0;
+  uint32_t cp = lead & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(i) & 0x3F);
+  }
+  static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return 0;
+  return n;
+}
+
 }  // namespace
 
 std::string GpxTime(std::string_view ddmmyy, std::string_view hhmmss) {
@@ -73,9 +90,11 @@ int64_t GpxSeconds(std::string_view ddmmyy, std::string_view hhmmss) {
 }
 
 std::string XmlEscape(std::string_view text) {
+  static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
     switch (c) {
       case '&':
         out += "&amp;";
@@ -90,10 +109,17 @@ std::string XmlEscape(std::string_view text) {
         out += "&quot;";
         break;
       default:
+        if (static_cast<unsigned char>(c) >= 0x80) {
+          const size_t n = Utf8Length(text.substr(i));
+          out += n ? text.substr(i, n) : kReplacement;
+          i += n ? n : 1;
+          continue;
+        }
         // Control characters other than tab and line ends are not allowed in XML 1.0.
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') continue;
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
         out += c;
     }
+    ++i;
   }
   return out;
 }

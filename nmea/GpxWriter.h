@@ -23,7 +23,8 @@ std::string GpxTime(std::string_view ddmmyy, std::string_view hhmmss);
 // Seconds since 1970 of the same; -1 when either is not valid.
 int64_t GpxSeconds(std::string_view ddmmyy, std::string_view hhmmss);
 
-// Text for XML character data and attribute values.
+// Text for XML character data and attribute values, as UTF-8: a byte that does not belong to a
+// UTF-8 character (a file name in another encoding) becomes U+FFFD.
 std::string XmlEscape(std::string_view text);
 
 class TGpxWriter {

@@ -126,6 +126,8 @@ void TReceiver::TFan::ShowDataAge(int seconds) {
 }
 
 void TReceiver::Say(const std::string& status) {
+  // Retries that fail alike leave the displays as they are.
+  if (status == Status_) return;
   Status_ = status;
   Fan.ShowStatus(status);
   // Retries fail the same way every time; the log hears it once.
@@ -201,7 +203,7 @@ bool TReceiver::OpenSource() {
   LastSaid.clear();
   OverlongTold = false;
   BackUntold = false;
-  LastBytesMs = Clock();
+  LastBytesMs = OpenedMs = Clock();
   ClearStatus();
   PollOn = true;
   if (Timers.Poll) Timers.Poll->Start(kPollMs);
@@ -261,12 +263,30 @@ void TReceiver::PollTick() {
     Proc_.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(Received.data()), Received.size());
   }
   if (!PollOn) return;
-  if (!open)
+  if (!open) {
     Lost(Source_->LastError().empty() ? "the source was lost" : Source_->LastError());
-  else if (!Serial && now - LastBytesMs >= kQuietMs)
+    return;
+  }
+  if (const std::string progress = Source_->Progress(); !progress.empty()) {
+    Opening(progress, now);
+    return;
+  }
+  if (!ProgressSaid.empty() && Status_ == ProgressSaid) ClearStatus();
+  ProgressSaid.clear();
+  if (!Serial && now - LastBytesMs >= kQuietMs)
     // A connection can stand with nobody sending at its far end (a peer gone without a word, a
     // gpsd without its receiver); only connecting again tells. A quiet serial line is just quiet.
     Lost("nothing received for " + std::to_string(kQuietMs / 1000) + " seconds");
+}
+
+// An open under way is no silence: the source's own deadline ends it, in its own words. What it
+// does is said once it has lasted a moment (a quick connection shows nothing), and never over a
+// failure that is being retried.
+void TReceiver::Opening(const std::string& progress, int64_t now) {
+  LastBytesMs = now;
+  if (now - OpenedMs < kProgressMs || (!Status_.empty() && Status_ != ProgressSaid)) return;
+  Say(SourceMessage(Source_->Name(), progress));
+  ProgressSaid = Status_;
 }
 
 void TReceiver::ReopenTick() {
@@ -275,7 +295,7 @@ void TReceiver::ReopenTick() {
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
   StopReopen();
   OverlongTold = false;
-  LastBytesMs = Clock();
+  LastBytesMs = OpenedMs = Clock();
   PollOn = true;
   if (Timers.Poll) Timers.Poll->Start(kPollMs);
   // A device that opens is there; a network source is there once it delivers.

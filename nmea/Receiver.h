@@ -35,6 +35,8 @@ public:
   static constexpr int64_t kDataOldMs = 5000;
   // A network source that has sent nothing for this long is connected again.
   static constexpr int64_t kQuietMs = 10000;
+  // A network source still opening after this long says what it is doing ("looking up HOST...").
+  static constexpr int64_t kProgressMs = 1000;
 
   // The timers of the receive path, each ticking the handler of the same name.
   struct TTimers {
@@ -143,6 +145,7 @@ private:
   void StartReopen();
   void StopReopen();
   void Lost(const std::string& why);
+  void Opening(const std::string& progress, int64_t now);
   void Sentence(const TSentenceInfo& info);
   void SetDataAge(int seconds);
   // A source that opens again is back for the log once it delivers: a connection under way may
@@ -162,14 +165,16 @@ private:
   TCommPortDriver* Serial = nullptr;
   std::string Address;
   std::string Status_;
-  std::string LastSaid;  // the last failure written to the log, not repeated while it holds
-  std::string Received;  // one poll's bytes
+  std::string LastSaid;      // the last failure written to the log, not repeated while it holds
+  std::string ProgressSaid;  // the status that says what an open under way does
+  std::string Received;      // one poll's bytes
   bool PollOn = false;
   bool ReopenOn = false;
   bool OverlongTold = false;
   bool BackUntold = false;  // reopened, "is back" said with its first bytes
   int64_t LastDataMs = 0;   // the last decoded sentence, or the start
   int64_t LastBytesMs = 0;  // the last bytes read, or the source's opening
+  int64_t OpenedMs = 0;     // the source's last opening
   int DataAge_ = kDataCurrent;
 };
 

@@ -109,7 +109,15 @@ private:
 
 class TTcpOutput : public TSimOutput {
 public:
-  void Idle(int ms) override { Server.Poll(ms); }
+  void Idle(int ms) override {
+    Server.Poll(ms);
+    // Said once each time the server runs out, not at every pause.
+    const int err = Server.AcceptError();
+    if (err != 0 && err != Told && OnNotice)
+      OnNotice("cannot take another client (" + std::string(std::strerror(err)) + "); the " +
+               std::to_string(Server.ClientCount()) + " connected are served, the others wait");
+    Told = err;
+  }
   bool Write(std::string_view bytes) override {
     Server.Send(bytes);
     return true;
@@ -121,6 +129,7 @@ public:
     return true;
   }
   TTcpServer Server;
+  int Told = 0;
 };
 
 class TUdpOutput : public TSimOutput {

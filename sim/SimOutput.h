@@ -2,6 +2,7 @@
 // output, a pseudo-terminal, a TCP server for any number of clients, or UDP datagrams.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +24,8 @@ public:
   // Bytes leave at the pace of a serial line (a terminal) rather than a burst at a time.
   virtual bool ByteAtATime() const { return false; }
   const std::string& Error() const { return Error_; }
+  // Told what is worth saying but does not end the run (a server that cannot take more clients).
+  std::function<void(const std::string&)> OnNotice;
 
 protected:
   std::string Error_;

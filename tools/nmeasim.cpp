@@ -161,6 +161,7 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "nmeasim: %s\n", error.c_str());
     return 1;
   }
+  out->OnNotice = [](const std::string& text) { std::fprintf(stderr, "nmeasim: %s\n", text.c_str()); };
   if (!announce.empty()) {
     std::printf("%s\n", announce.c_str());
     std::fflush(stdout);

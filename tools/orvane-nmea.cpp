@@ -46,7 +46,7 @@ constexpr const char* kUsage =
     "  --chunk-size N    bytes handed to the receive path at a time (default 4096)\n"
     "  --source ADDRESS  read tcp://HOST:PORT, udp://[ADDRESS]:PORT (10110 by default),\n"
     "                    gpsd://HOST[:PORT][/DEVICE] or a serial device such as /dev/ttyACM0\n"
-    "                    until it ends, SECONDS pass, or SIGINT or SIGTERM comes\n"
+    "                    until it ends, SECONDS pass, or SIGINT, SIGTERM or SIGHUP comes\n"
     "  --duration S      seconds to read a live source for (default: until it ends)\n"
     "  --baud N          line speed of a serial device (default 4800)\n"
     "  --help            this text\n"
@@ -104,8 +104,9 @@ bool ReadLive(const std::string& address, double seconds, uint32_t baud, TFeed f
     if (!bytes.empty()) feed(bytes.data(), bytes.size());
     if (!ok) return source.PeerClosed() || (error = source.LastError(), false);
   }
-  if (source.Connecting())
-    return (error = source.Name() + ": no connection within " + std::to_string(seconds) + " seconds"), false;
+  // A signal ends the run as it does once connected, also while a name is still looked up.
+  if (source.Connecting() && !Stop)
+    return (error = source.Name() + ": no connection within " + FormatShortest(seconds) + " seconds"), false;
   return true;
 }
 
@@ -223,8 +224,9 @@ int Run(int argc, char** argv) {
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    // A hang-up (the terminal closed, a session ended) stops the reading as the others do, so
+    // that what was received is still reported.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
     std::string error;
     if (!ReadLive(source, seconds, baud, feed, error)) {
       std::fprintf(stderr, "orvane-nmea: %s\n", error.c_str());

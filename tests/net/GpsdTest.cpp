@@ -46,23 +46,93 @@ TEST(Gpsd, FilterPassesNmeaLinesAndDropsReportsWhereverTheReadsEnd) {
   }
 }
 
-TEST(Gpsd, FilterStopsAtAnErrorReportWithItsMessage) {
+// Feeds `stream` whole and byte by byte; both must end alike. The output of the whole feed.
+std::string FeedAll(const std::string& stream, bool& ok, std::string& message) {
+  TGpsdFilter whole, bytes;
+  std::string out, outBytes;
+  ok = whole.Feed(stream.data(), stream.size(), out);
+  bool okBytes = true;
+  for (size_t at = 0; at < stream.size() && okBytes; ++at) okBytes = bytes.Feed(stream.data() + at, 1, outBytes);
+  EXPECT_EQ(ok, okBytes);
+  EXPECT_EQ(out, outBytes);
+  EXPECT_EQ(whole.Message(), bytes.Message());
+  message = whole.Message();
+  return out;
+}
+
+TEST(Gpsd, FilterStopsAtAnErrorReportHoweverItIsWrittenAndWhereverItComes) {
+  const std::string nmea4k = [] {
+    std::string s;
+    while (s.size() < 4096) s += kGga;
+    return s;
+  }();
+  const std::string sky = "{\"class\":\"SKY\",\"satellites\":[" + std::string(6000, ' ') + "{\"PRN\":1}]}\r\n";
   const std::pair<std::string, std::string> cases[] = {
       {"{\"class\":\"ERROR\",\"message\":\"Can't open \\\"/dev/x\\\".\"}\r\n", "Can't open \"/dev/x\"."},
       {"{\"class\":\"ERROR\"}\n", "an error without a message"},
+      {"{ \"class\" : \"ERROR\" , \"message\" : \"spaced\" }\r\n", "spaced"},
+      {"  {\"message\":\"first\",\"class\":\"ERROR\"}\n", "first"},
+      {"{\n  \"class\": \"ERROR\",\n  \"message\": \"over lines\"\n}\n", "over lines"},
+      {"{\"x\":\"" + std::string(5000, 'a') + "\",\"class\":\"ERROR\",\"message\":\"late\"}\n", "late"},
+      {nmea4k + sky + "{\"class\":\"ERROR\",\"message\":\"after 10 KB\"}\r\n", "after 10 KB"},
   };
-  for (const auto& [report, message] : cases) {
-    TGpsdFilter filter;
-    std::string out;
-    EXPECT_FALSE(filter.Feed(report.data(), report.size(), out));
-    EXPECT_EQ(filter.Message(), message);
-    EXPECT_EQ(out, "");
+  for (const auto& [stream, message] : cases) {
+    SCOPED_TRACE(message);
+    bool ok = true;
+    std::string said;
+    const std::string out = FeedAll(stream, ok, said);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(said, message);
+    EXPECT_EQ(out, stream.starts_with(nmea4k) ? nmea4k : "");
   }
+  // A member named "class" inside another object, or the text "ERROR" as another member's
+  // value, is no error report.
+  bool ok = false;
+  std::string said;
+  const std::string quiet = "{\"class\":\"TPV\",\"x\":{\"class\":\"ERROR\"},\"tag\":\"ERROR\"}\n" + std::string(kGga);
+  EXPECT_EQ(FeedAll(quiet, ok, said), kGga);
+  EXPECT_TRUE(ok) << said;
   // A report far longer than any gpsd sends costs no more than its start.
   TGpsdFilter filter;
   std::string out, huge = "{\"class\":\"SKY\",\"x\":\"" + std::string(1 << 20, 'a') + "\"}\n" + kGga;
   EXPECT_TRUE(filter.Feed(huge.data(), huge.size(), out));
   EXPECT_EQ(out, kGga);
+}
+
+TEST(Gpsd, FilterCountsReportsOnTheReceiverSinceTheLastNmeaLine) {
+  const std::string tpv = "{\"class\":\"TPV\",\"mode\":3,\"lat\":34.0}\r\n";
+  TGpsdFilter filter;
+  std::string out;
+  const std::string own = std::string(kVersion) + "{\"class\":\"DEVICES\"}\n{\"class\":\"WATCH\"}\n";
+  ASSERT_TRUE(filter.Feed(own.data(), own.size(), out));
+  EXPECT_EQ(filter.ReportsWithoutNmea(), 0);
+  const std::string data = tpv + "{\"class\":\"SKY\"}\n" + tpv;
+  ASSERT_TRUE(filter.Feed(data.data(), data.size(), out));
+  EXPECT_EQ(filter.ReportsWithoutNmea(), 3);
+  // A report cut short does not swallow the sentence on the next line.
+  const std::string cut = std::string("{\"class\":\"TPV\",\"lat\":3\r\n") + kGga;
+  ASSERT_TRUE(filter.Feed(cut.data(), cut.size(), out));
+  EXPECT_EQ(filter.ReportsWithoutNmea(), 0);
+  EXPECT_EQ(out, kGga);
+}
+
+// A device whose data gpsd decodes but that gives no NMEA: said as such, not as silence.
+TEST(Gpsd, SourceOfReportsWithoutNmeaSaysSo) {
+  TTcpServer gpsd;
+  std::string error;
+  ASSERT_TRUE(gpsd.Listen("127.0.0.1", 0, error)) << error;
+  auto s = MakeNetSource("gpsd://127.0.0.1:" + std::to_string(gpsd.Port()), error);
+  ASSERT_TRUE(s && s->Open()) << error;
+  ASSERT_TRUE(Pump(*s, &gpsd, [&](const TPumped&) { return gpsd.ClientCount() == 1 && !s->Connecting(); }).Met);
+  std::string reports = kVersion;
+  for (int i = 0; i < TGpsdSource::kReportsWithoutNmea; ++i) reports += "{\"class\":\"TPV\",\"mode\":1}\r\n";
+  gpsd.Send(reports);
+  const TPumped p = Pump(*s, &gpsd, [](const TPumped& r) { return r.Failed; });
+  EXPECT_TRUE(p.Failed);
+  EXPECT_EQ(p.Text, "");
+  EXPECT_EQ(s->LastError(), s->Name() +
+                                ": gpsd reports on its receiver but relays no NMEA sentences (a device without NMEA "
+                                "output)");
 }
 
 // A stand-in gpsd on one accepted connection: what the client asks, and what it is answered.

@@ -30,6 +30,7 @@ TEST(NetAddress, FormsAndDefaults) {
       {"gpsd:///dev/ttyUSB0", TNetKind::Gpsd, "localhost", 2947, "/dev/ttyUSB0", "gpsd://localhost:2947/dev/ttyUSB0"},
       {"gpsd://[fe80::1]/dev/serial/by-id/x", TNetKind::Gpsd, "fe80::1", 2947, "/dev/serial/by-id/x",
        "gpsd://[fe80::1]:2947/dev/serial/by-id/x"},
+      {"gpsd://pi4/dev/by-id/a@b", TNetKind::Gpsd, "pi4", 2947, "/dev/by-id/a@b", "gpsd://pi4:2947/dev/by-id/a@b"},
   };
   for (const TGood& c : cases) {
     SCOPED_TRACE(c.Text);
@@ -76,6 +77,25 @@ TEST(NetAddress, MistakesAreToldPlainly) {
     // The message quotes what was typed.
     EXPECT_NE(error.find(std::string("\"") + text + "\""), std::string::npos) << error;
   }
+}
+
+// A password is not repeated, and an address longer than any address is not quoted whole.
+TEST(NetAddress, CredentialsAndOverlongTextAreRefusedWithoutBeingRepeated) {
+  const std::string overlong = "tcp://" + std::string(2000, 'a') + ":1";
+  const std::pair<std::string, std::string> cases[] = {
+      {"tcp://user:pw@h:1", "\"tcp://***@h:1\": user names and passwords are not taken in a tcp:// address"},
+      {"udp://user:p/w@:1", "\"udp://***@:1\": user names and passwords are not taken in a udp:// address"},
+      {"gpsd://me:pw@pi4/dev/ttyACM0",
+       "\"gpsd://***@pi4/dev/ttyACM0\": user names and passwords are not taken in a gpsd:// address"},
+      {overlong, "\"tcp://" + std::string(26, 'a') + "...\": an address of 2008 characters is too long (at most 1024)"},
+  };
+  for (const auto& [text, want] : cases) {
+    TNetAddress a;
+    std::string error;
+    EXPECT_FALSE(ParseNetAddress(text, a, error));
+    EXPECT_EQ(error, want);
+  }
+  EXPECT_EQ(QuotedAddress(overlong.substr(0, kMaxAddressLength)), overlong.substr(0, kMaxAddressLength));
 }
 
 TEST(NetAddress, HostPortForTheToolsCommandLines) {

@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +32,17 @@ std::unique_ptr<TNetSource> Source(const std::string& address) {
   auto s = MakeNetSource(address, error);
   EXPECT_TRUE(s) << error;
   return s;
+}
+
+// A client socket connected to the server's port on 127.0.0.1.
+int ConnectLoopback(uint16_t port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port);
+  EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  return fd;
 }
 
 class TcpSourceTest : public ::testing::Test {
@@ -104,12 +120,7 @@ TEST_F(TcpSourceTest, ServerClosingDeliversTheLastBytesThenTellsTheLossAndReconn
 }
 
 TEST_F(TcpSourceTest, ClientThatReadsNothingIsLetGoWithoutHoldingTheOthers) {
-  const int idle = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(server.Port());
-  ASSERT_EQ(::connect(idle, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const int idle = ConnectLoopback(server.Port());
   for (int i = 0; i < 200 && server.ClientCount() == 0; ++i) server.Poll(10);
   ASSERT_EQ(server.ClientCount(), 1u);
   const std::string chunk(1 << 20, 'x');
@@ -117,6 +128,49 @@ TEST_F(TcpSourceTest, ClientThatReadsNothingIsLetGoWithoutHoldingTheOthers) {
   EXPECT_EQ(server.ClientCount(), 0u);
   EXPECT_EQ(server.DroppedCount(), 1u);
   ::close(idle);
+}
+
+// Out of descriptors, accept fails while the listener stays readable: the server must pause
+// accepting rather than poll it again at once, go on serving the clients it has, and take the
+// waiting ones once descriptors are free.
+TEST_F(TcpSourceTest, OutOfDescriptorsTheServerPausesAcceptingAndServesItsClients) {
+  const int served = ConnectLoopback(server.Port());
+  for (int i = 0; i < 200 && server.ClientCount() == 0; ++i) server.Poll(10);
+  ASSERT_EQ(server.ClientCount(), 1u);
+  const int waiting[] = {ConnectLoopback(server.Port()), ConnectLoopback(server.Port())};
+
+  // Every descriptor below a lowered limit taken, so that the next accept fails with EMFILE.
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+  int highest = 0;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+    highest = std::max(highest, std::stoi(e.path().filename().string()));
+  rlimit low = old;
+  low.rlim_cur = static_cast<rlim_t>(highest + 8);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  std::vector<int> filler;
+  for (int fd; (fd = ::dup(served)) >= 0;) filler.push_back(fd);
+
+  server.Send(kBurst);
+  // A second of 50 ms polls: about twenty of them while paused, where a spin makes thousands.
+  int polls = 0;
+  for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+       std::chrono::steady_clock::now() < end; ++polls)
+    server.Poll(50);
+  EXPECT_EQ(server.AcceptError(), EMFILE);
+  EXPECT_EQ(server.ClientCount(), 1u);
+
+  for (const int fd : filler) ::close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+  EXPECT_LT(polls, 100);
+  char got[512] = {};
+  EXPECT_EQ(::recv(served, got, sizeof got, MSG_DONTWAIT), static_cast<ssize_t>(kBurst.size()));
+  EXPECT_EQ(std::string(got), kBurst);
+
+  for (int i = 0; i < 300 && server.ClientCount() < 3; ++i) server.Poll(10);
+  EXPECT_EQ(server.ClientCount(), 3u);
+  EXPECT_EQ(server.AcceptError(), 0);
+  for (const int fd : {served, waiting[0], waiting[1]}) ::close(fd);
 }
 
 TEST(UdpSource, DatagramsArriveWithTheirLastLineEnded) {
@@ -198,6 +252,11 @@ TEST(NetInput, AddressThatDoesNotParseFailsOnOpenWithTheReason) {
   EXPECT_NE(bad.LastError().find("the host to connect to is missing"), std::string::npos);
   std::string out;
   EXPECT_FALSE(bad.ReadQueued(out));
+  // The receiver's status names the source: a text of 100,000 characters is not repeated there.
+  TNetInput overlong("tcp://" + std::string(100000, 'x'));
+  EXPECT_FALSE(overlong.Open());
+  EXPECT_EQ(overlong.Name(), "tcp://" + std::string(26, 'x') + "...");
+  EXPECT_LT(overlong.LastError().size(), 100u) << overlong.LastError().size();
 
   const std::string address = "udp://127.0.0.1:" + std::to_string(FreeLoopbackPort(SOCK_DGRAM));
   TNetInput good(address);

@@ -1,12 +1,17 @@
-// Loopback helpers for the network tests: a free port, and a bounded pump that drives a server
-// and a source until a condition holds.
+// Loopback helpers for the network tests: a free port, a bounded pump that drives a server and a
+// source until a condition holds, and a host name whose lookup hangs.
 #pragma once
 
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,6 +59,47 @@ inline TPumped Pump(TNetSource& source, TTcpServer* server, const std::function<
   }
   return p;
 }
+
+// A host name whose lookup hangs until the test lets it go: the system resolver reads the file
+// HOSTALIASES names before it asks for a name without dots, and a FIFO without a writer holds it
+// there. Set for this process with InProcess(), or passed to a child with Env().
+class THangingLookup {
+public:
+  static constexpr const char* kHost = "gpsbox";
+  explicit THangingLookup(const std::filesystem::path& folder) : Fifo((folder / "aliases").string()) {
+    ::mkfifo(Fifo.c_str(), 0600);
+  }
+  ~THangingLookup() {
+    if (Writer < 0) Writer = ::open(Fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    Release();
+    if (Set) ::unsetenv("HOSTALIASES");
+    ::unlink(Fifo.c_str());
+  }
+  std::string Env() const { return "HOSTALIASES=" + Fifo; }
+  void InProcess() { Set = ::setenv("HOSTALIASES", Fifo.c_str(), 1) == 0; }
+  // True once a lookup is held: the FIFO has its reader. The write end is kept open, so that the
+  // reader waits on for its first line. False when `ended` tells that the lookup ended first, or
+  // after three seconds: this system's resolver does not read HOSTALIASES.
+  bool Held(const std::function<bool()>& ended) {
+    for (int i = 0; i < 300 && Writer < 0 && !ended(); ++i)
+      if ((Writer = ::open(Fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0) ::poll(nullptr, 0, 10);
+    return Writer >= 0;
+  }
+  // The lookup held goes on and fails, and so do those after it: the alias file becomes an
+  // empty one (the resolver reads it again for each query) and the name is unknown.
+  void Release() {
+    const std::string empty = Fifo + ".empty";
+    ::close(::open(empty.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    ::rename(empty.c_str(), Fifo.c_str());
+    if (Writer >= 0) ::close(Writer);
+    Writer = -1;
+  }
+
+private:
+  std::string Fifo;
+  int Writer = -1;
+  bool Set = false;
+};
 
 // Whole lines of `text`, without their CR LF.
 inline std::vector<std::string> Lines(const std::string& text) {

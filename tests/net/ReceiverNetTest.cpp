@@ -309,5 +309,46 @@ TEST(ReceiverFromTcp, ReconnectsWhenTheServerIsBackOnThePort) {
   EXPECT_EQ(p.log, (std::vector<std::string>{lost, refused, address + " is back"}));
 }
 
+class ReceiverLookingUp : public TempDir {};
+
+// A lookup that hangs is said as such until it fails, not as a quiet source, and the failure then
+// stays while the retries fail alike.
+TEST_F(ReceiverLookingUp, ALookupThatHangsIsSaidUntilItFails) {
+  THangingLookup lookup(dir);
+  lookup.InProcess();
+  Probe p;
+  int64_t now = 0;
+  p.receiver.SetClock([&now] { return now; });
+  const std::string address = std::string("tcp://") + THangingLookup::kHost + ":10110";
+  p.receiver.SetSourceAddress(address);
+  ASSERT_TRUE(p.receiver.OpenSource()) << p.receiver.Status();
+  if (!lookup.Held([&] { return p.Tick(), !p.receiver.SourceOpen(); }))
+    GTEST_SKIP() << "this system's resolver does not hang on HOSTALIASES: " << p.receiver.Status();
+  EXPECT_EQ(p.receiver.Status(), "");  // a moment of it is not worth a word
+  const std::string looking = address + ": looking up " + THangingLookup::kHost + "...";
+  for (const int64_t t : {TReceiver::kProgressMs, TReceiver::kQuietMs, 3 * TReceiver::kQuietMs}) {
+    now = t;
+    p.Tick();
+    EXPECT_TRUE(p.receiver.SourceOpen());
+    EXPECT_EQ(p.receiver.Status(), looking) << t;
+  }
+
+  lookup.Release();
+  for (int i = 0; i < 250 && p.receiver.SourceOpen(); ++i) p.Tick();
+  const std::string failed = p.receiver.Status();
+  EXPECT_TRUE(failed.starts_with("Cannot connect to " + address + ": cannot find \"gpsbox\": ")) << failed;
+  EXPECT_TRUE(failed.ends_with("; trying to reopen it every 2 seconds")) << failed;
+  // Retries fail alike, a moment after they began: their lookups are not said over the failure.
+  for (int retry = 0; retry < 2; ++retry) {
+    p.receiver.ReopenTick();
+    ASSERT_TRUE(p.receiver.SourceOpen());
+    now += 5000;
+    for (int i = 0; i < 250 && p.receiver.SourceOpen(); ++i) p.Tick();
+    EXPECT_EQ(p.receiver.Status(), failed);
+  }
+  EXPECT_EQ(p.display.status, (std::vector<std::string>{looking, failed}));
+  EXPECT_EQ(p.log, (std::vector<std::string>{looking, failed}));
+}
+
 }  // namespace
 }  // namespace orvane

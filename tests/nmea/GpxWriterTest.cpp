@@ -59,6 +59,23 @@ TEST(GpxWriterTest, SegmentsPointsAndEscapes) {
   EXPECT_EQ(out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\"", 0), 0u);
 }
 
+// A file name in another encoding still gives well-formed XML: what is not UTF-8 becomes U+FFFD,
+// one for each byte, and the characters around it stay.
+TEST(GpxWriterTest, TextThatIsNotUtf8IsWrittenAsUtf8) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x9B\xB0",
+       "caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x9B\xB0"},
+      {"caf\xE9.log", "caf\uFFFD.log"},                                                  // Latin-1
+      {"\x93\x8C\x8B\x9E.log", "\uFFFD\uFFFD\uFFFD\uFFFD.log"},                          // Shift_JIS
+      {"a\xC3", "a\uFFFD"},                                                              // cut short at the end
+      {"\xE6\x9D<", "\uFFFD\uFFFD&lt;"},                                                 // cut short before a character
+      {"\xC0\xAF", "\uFFFD\uFFFD"},                                                      // overlong "/"
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},                                            // a surrogate
+      {"\xEF\xBF\xBF \xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD \uFFFD\uFFFD\uFFFD\uFFFD"},  // U+FFFF, beyond U+10FFFF
+  };
+  for (const auto& [text, want] : cases) EXPECT_EQ(XmlEscape(text), want) << text;
+}
+
 // A log through the receive path, its fixes collected as orvane-nmea --gpx does.
 std::string LogGpx(const std::string& log) {
   TNmeaRec rec;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,11 +24,13 @@ namespace fs = std::filesystem;
 
 class NmeaSource : public TempDir {
 protected:
-  // Starts orvane-nmea with `args`, its standard output and error going to files in the folder.
-  pid_t Start(const std::vector<std::string>& args, const std::string& name) {
+  // Starts orvane-nmea with `args`, its standard output and error going to files in the folder,
+  // `env` ("NAME=VALUE") added to its environment.
+  pid_t Start(const std::vector<std::string>& args, const std::string& name, const std::vector<std::string>& env = {}) {
     const std::string out = (dir / (name + ".out")).string(), err = (dir / (name + ".err")).string();
     const pid_t pid = fork();
     if (pid == 0) {
+      for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
       dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
       dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
       std::vector<char*> argv{const_cast<char*>(ORVANE_NMEA_PATH)};
@@ -125,6 +128,43 @@ TEST_F(NmeaSource, SerialDeviceIsReadRawAtTheGivenSpeed) {
   EXPECT_EQ(Output("live"), Output("file"));
   close(master);
   close(slave);
+}
+
+// A signal while the host name is looked up ends the run as a signal does: the report, exit 0.
+TEST_F(NmeaSource, SignalDuringALookupEndsTheRunWithTheReport) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    THangingLookup lookup(dir);
+    const std::string address = std::string("tcp://") + THangingLookup::kHost + ":10110";
+    const pid_t pid = Start({"--summary", "--source", address}, "lookup", {lookup.Env()});
+    if (!lookup.Held([&] { return waitpid(pid, nullptr, WNOHANG) == pid; })) {
+      Wait(pid);
+      GTEST_SKIP() << "this system's resolver does not hang on HOSTALIASES: " << Output("lookup", ".err");
+    }
+    kill(pid, sig);
+    EXPECT_EQ(Wait(pid), 0) << Output("lookup", ".err");
+    EXPECT_EQ(Output("lookup", ".err"), "");
+    EXPECT_EQ(Output("lookup").rfind("Log: " + address + ", 0 bytes\n", 0), 0u) << Output("lookup");
+  }
+}
+
+// SIGHUP (a terminal closed) stops the reading like SIGTERM: the GPX of what came is complete.
+TEST_F(NmeaSource, HangUpWritesTheGpxOfWhatWasReceived) {
+  TTcpServer server;
+  std::string error;
+  ASSERT_TRUE(server.Listen("127.0.0.1", 0, error)) << error;
+  const pid_t pid = Start({"--gpx", "--source", "tcp://127.0.0.1:" + std::to_string(server.Port())}, "hup");
+  for (int i = 0; i < 500 && server.ClientCount() == 0; ++i) server.Poll(10);
+  ASSERT_EQ(server.ClientCount(), 1u);
+  server.Send(ReadAll(NMEA_LOGS "/generated-sw.log"));
+  ASSERT_TRUE(server.Drain(2000));
+  poll(nullptr, 0, 300);  // read and decoded
+  kill(pid, SIGHUP);
+  EXPECT_EQ(Wait(pid), 0) << Output("hup", ".err");
+  const std::string gpx = Output("hup");
+  EXPECT_NE(gpx.find("<trkpt lat="), std::string::npos) << gpx.substr(0, 400);
+  EXPECT_TRUE(gpx.ends_with("</trkseg>\n  </trk>\n</gpx>\n"))
+      << gpx.substr(gpx.size() - std::min<size_t>(gpx.size(), 200));
 }
 
 TEST_F(NmeaSource, UnreachableSourceAndWrongCommandLines) {
