@@ -39,9 +39,9 @@ public:
   // after the piece that ends past kPollBudgetMs: a source faster than the windows can show
   // cannot hold the event loop. What is left waits, read or still in the source, for the next
   // tick.
-  static constexpr size_t kPollBytes = 256 << 10;
+  static constexpr size_t kPollBytes = 1 << 20;
   static constexpr size_t kPollPiece = 16 << 10;
-  static constexpr int64_t kPollBudgetMs = 25;
+  static constexpr int64_t kPollBudgetMs = 15;
 
   // The timers of the receive path, each ticking the handler of the same name.
   struct TTimers {
