@@ -17,6 +17,7 @@ namespace {
 class TConsoleLines final : public TNmeaDisplay {
 public:
   bool WantsBlocks() const override { return false; }
+  bool WantsEveryLine() const override { return true; }
   void SetRecvCaption(std::string_view sentence) override {
     if (ConsoleForm) ConsoleForm->AddLine(sentence);
   }

@@ -11,6 +11,7 @@
 
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "gui/ErrorHandler.h"
 #include "settings/Settings.h"
@@ -154,7 +155,9 @@ int main(int argc, char** argv) {
     });
   }
   orvane::SatVForm->show();
-  if (!replayFile.empty()) orvane::Guard([&] { orvane::SatVForm->StartReplay(replayFile); });
+  // Inside the event loop, so that a signal ends the program while a refusal's box is shown.
+  if (!replayFile.empty())
+    QTimer::singleShot(0, &app, [&replayFile] { orvane::Guard([&] { orvane::SatVForm->StartReplay(replayFile); }); });
 
   const int rc = app.exec();
   orvane::DestroyForms();

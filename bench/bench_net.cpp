@@ -2,8 +2,9 @@
 // connection takes it, the TCP source reads it and the receive path decodes it. Every sentence
 // must arrive: a run that frames fewer than the drive holds is reported as an error. Read either
 // as soon as bytes are there (0) or on the receiver's 50 ms poll tick (50). BM_ReceiverTcp takes the
-// program's whole road: the receiver reads a tcp:// source on its poll ticks, frames, decodes and
-// shows every sentence on a display that wants the data monitor's blocks.
+// program's whole road: the receiver reads a tcp:// source on its poll ticks, frames and decodes
+// every sentence, and shows the newest of each tick on a display that wants the data monitor's
+// blocks.
 #include <benchmark/benchmark.h>
 
 #include <poll.h>
@@ -108,7 +109,7 @@ void BM_TcpDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_TcpDecode)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Counts what reaches the windows: every sentence shown, and the monitor's blocks built.
+// Counts what reaches the windows: the sentences shown, and the monitor's blocks built.
 class TCountingDisplay : public orvane::TNmeaDisplay {
 public:
   void PlaceSatellite(const std::string&, int, int, int, int) override {}
@@ -146,7 +147,9 @@ void BM_ReceiverTcp(benchmark::State& state) {
     auto& input = dynamic_cast<orvane::TByteSourceOf<orvane::TNetInput>&>(receiver.Source()).Source;
     receiver.OpenSource();
     // Until the server's close is noticed: the receiver then says the loss.
+    int64_t ticks = 0;
     while (receiver.SourceOpen()) {
+      ++ticks;
       if (tickMs > 0)
         ::poll(nullptr, 0, tickMs);
       else
@@ -155,7 +158,7 @@ void BM_ReceiverTcp(benchmark::State& state) {
     }
     sender.join();
     const std::string closed = address + ": the server closed the connection";
-    if (receiver.Status().rfind(closed, 0) != 0 || server.DroppedCount() > 0 || display.Shown != expected ||
+    if (receiver.Status().rfind(closed, 0) != 0 || server.DroppedCount() > 0 || display.Shown > ticks ||
         decoded != expected) {
       state.SkipWithError(("sentences lost: " + std::to_string(display.Shown) + " shown, " + std::to_string(decoded) +
                            " decoded of " + std::to_string(expected) + " (" + receiver.Status() + ")")

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "common/HostConv.h"
+#include "common/RegularFile.h"
 #include "common/ShiftJis.h"
 
 namespace orvane {
@@ -21,16 +22,14 @@ std::string ReadMapFile(const std::string& path, size_t limit) {
   const auto fail = [&path](const std::string& reason) {
     return EMapFileError("Cannot open file \"" + path + "\": " + reason);
   };
-  // Non-blocking, so that opening a FIFO with no writer returns at once; a regular file reads
-  // the same either way.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) throw fail(std::strerror(errno));
+  std::string cause;
+  const int fd = OpenRegularFile(path, O_RDONLY, cause);
+  if (fd < 0) throw fail(cause);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
     const int err = errno;
     ::close(fd);
-    if (S_ISDIR(st.st_mode)) throw fail(std::strerror(EISDIR));
-    throw fail(err ? std::strerror(err) : "not a regular file");
+    throw fail(std::strerror(err));
   }
   std::string data;
   data.resize(std::min(static_cast<size_t>(st.st_size), limit));

@@ -28,6 +28,9 @@ public:
   virtual void ShowRMC(const std::string& /*block*/) {}
   // lblRecv; the text lives only for the call.
   virtual void SetRecvCaption(std::string_view /*sentence*/) {}
+  // A display that lists the lines (the console) is given every one; the others may be given only
+  // the newest of a burst handled at once.
+  virtual bool WantsEveryLine() const { return false; }
   // What keeps data from coming (a port that did not open, a receiver that hung up), until data
   // comes; an empty text takes it away.
   virtual void ShowStatus(const std::string& /*text*/) {}

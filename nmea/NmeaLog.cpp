@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "common/NmeaConv.h"
+#include "common/RegularFile.h"
 #include "common/TickCount.h"
 
 namespace orvane {
@@ -48,10 +49,33 @@ void TNmeaLogRecorder::Start() {
 
 void TNmeaLogRecorder::OpenLogFile() {
   if (Fd >= 0) return;
-  const int fd = ::open(Rec.SaveLogName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) throw std::runtime_error(FileError("Cannot create file", Rec.SaveLogName, errno));
+  // A FIFO or a device named as the log would hold the window at its open or its first write.
+  std::string cause;
+  const int fd = OpenRegularFile(Rec.SaveLogName, O_WRONLY | O_CREAT | O_APPEND, cause);
+  if (fd < 0) throw std::runtime_error("Cannot create file \"" + Rec.SaveLogName + "\": " + cause);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) {
+    Dev = st.st_dev;
+    Ino = st.st_ino;
+  }
   Fd = fd;
   OpenedName_ = Rec.SaveLogName;
+}
+
+std::string TNmeaLogRecorder::CheckLogFile() {
+  if (Fd < 0) return {};
+  struct stat open {
+  }, named{};
+  const bool deleted = ::fstat(Fd, &open) == 0 && open.st_nlink == 0;
+  const bool moved =
+      !deleted && (::stat(OpenedName_.c_str(), &named) != 0 || named.st_dev != Dev || named.st_ino != Ino);
+  if (!deleted && !moved) return {};
+  const std::string message = "The log file \"" + OpenedName_ + "\" was " + (deleted ? "deleted" : "moved") +
+                              "; recording goes on in a new file of that name";
+  // What was written is where the user put it; the next sentence opens the new file.
+  ::close(std::exchange(Fd, -1));
+  OpenedName_.clear();
+  return message;
 }
 
 void TNmeaLogRecorder::CloseLogFile() {

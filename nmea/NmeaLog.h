@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include <sys/types.h>
+
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaRec.h"
 #include "common/PollTimer.h"
@@ -92,6 +94,11 @@ public:
   // an earlier recording is kept, and the two replay as one. Throws std::runtime_error naming the
   // file and the cause.
   void OpenLogFile();
+  // Whether the open log is still the file its name names. One that was deleted or moved (or
+  // replaced) is closed, so that nothing more goes into it, and the next sentence opens a new file
+  // of the name; the answer says so, once. Empty while the log is in place or closed. Costs two
+  // stat calls: for a timer, not for every sentence.
+  std::string CheckLogFile();
   // Closes the log when it is open; everything written is on disk afterwards.
   void CloseLogFile();
   bool LogOpened() const { return Fd >= 0; }
@@ -136,6 +143,8 @@ private:
   TClock Clock;
   int Fd = -1;
   std::string OpenedName_;
+  dev_t Dev = 0;  // the open log's device and inode, for CheckLogFile
+  ino_t Ino = 0;
   bool SaveNow_ = false;
   bool SaveNowBeforeReplay_ = false;
   uint32_t LastSaveTick_ = 0;

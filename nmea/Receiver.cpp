@@ -99,24 +99,61 @@ void TReceiver::TFan::SetSatColor(int index, TColor color) {
   for (TNmeaDisplay* d : Displays) d->SetSatColor(index, color);
 }
 void TReceiver::TFan::SetFixCaption(const std::string& caption) {
+  if (Holding) {
+    Fix = caption;
+    FixHeld = true;
+    return;
+  }
   for (TNmeaDisplay* d : Displays) d->SetFixCaption(caption);
 }
 bool TReceiver::TFan::WantsBlocks() const {
   return std::any_of(Displays.begin(), Displays.end(), [](const TNmeaDisplay* d) { return d->WantsBlocks(); });
 }
 void TReceiver::TFan::ShowGGA(const std::string& block) {
+  if (Holding) {
+    Gga = block;
+    GgaHeld = true;
+    return;
+  }
   for (TNmeaDisplay* d : Displays) d->ShowGGA(block);
 }
 void TReceiver::TFan::ShowGLL(const std::string& block) {
+  if (Holding) {
+    Gll = block;
+    GllHeld = true;
+    return;
+  }
   for (TNmeaDisplay* d : Displays) d->ShowGLL(block);
 }
 void TReceiver::TFan::ShowRMC(const std::string& block) {
+  if (Holding) {
+    Rmc = block;
+    RmcHeld = true;
+    return;
+  }
   for (TNmeaDisplay* d : Displays) d->ShowRMC(block);
 }
 void TReceiver::TFan::SetRecvCaption(std::string_view sentence) {
   // A sentence shown, live or replayed, is data arriving.
   Owner.ClearStatus();
-  for (TNmeaDisplay* d : Displays) d->SetRecvCaption(sentence);
+  if (Holding) {
+    Caption.assign(sentence);
+    CaptionHeld = true;
+  }
+  for (TNmeaDisplay* d : Displays)
+    if (!Holding || d->WantsEveryLine()) d->SetRecvCaption(sentence);
+}
+void TReceiver::TFan::Release() {
+  Holding = false;
+  // In the order the processor shows them: the decoders' texts, then the sentence.
+  for (TNmeaDisplay* d : Displays) {
+    if (FixHeld) d->SetFixCaption(Fix);
+    if (GgaHeld) d->ShowGGA(Gga);
+    if (GllHeld) d->ShowGLL(Gll);
+    if (RmcHeld) d->ShowRMC(Rmc);
+    if (CaptionHeld && !d->WantsEveryLine()) d->SetRecvCaption(Caption);
+  }
+  CaptionHeld = FixHeld = GgaHeld = GllHeld = RmcHeld = false;
 }
 void TReceiver::TFan::ShowStatus(const std::string& text) {
   for (TNmeaDisplay* d : Displays) d->ShowStatus(text);
@@ -213,6 +250,9 @@ bool TReceiver::OpenSource() {
 void TReceiver::CloseSource() {
   StopReopen();
   PollOn = false;
+  Received.clear();
+  ReceivedAt = 0;
+  LostAfter.clear();
   if (Timers.Poll) Timers.Poll->Stop();
   Source_->Close();
   Proc_.ClearPending();
@@ -231,6 +271,9 @@ void TReceiver::StopReopen() {
 
 void TReceiver::Lost(const std::string& why) {
   PollOn = false;
+  Received.clear();
+  ReceivedAt = 0;
+  LostAfter.clear();
   if (Timers.Poll) Timers.Poll->Stop();
   Source_->Close();
   // Half a sentence from before the loss must not be completed by the next device's data.
@@ -247,24 +290,38 @@ void TReceiver::Lost(const std::string& why) {
 // ---- ticks ----
 
 void TReceiver::PollTick() {
-  if (!PollOn) return;
+  // A handler that lets events run (a box shown at once) must not start a second tick inside this one.
+  if (!PollOn || InPoll) return;
   const int64_t now = Clock();
   if (Polling.Count > 0) {
     // The source is not read during a replay, so it is not quiet either.
     LastBytesMs = now;
     return;
   }
-  Received.clear();
-  const bool open = Source_->ReadQueued(Received);
-  if (!Received.empty()) {
-    LastBytesMs = now;
-    if (std::exchange(BackUntold, false)) Reopened();
-    ClearStatus();
-    Proc_.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(Received.data()), Received.size());
+  InPoll = true;
+  struct TDone {
+    bool& flag;
+    ~TDone() { flag = false; }
+  } done{InPoll};
+  // What an earlier tick read and left is handled before the source is read again: a flood then
+  // waits in the source (the kernel's queue, a TCP sender held back), not in memory here.
+  if (ReceivedAt >= Received.size()) {
+    Received.clear();
+    ReceivedAt = 0;
+    if (!Source_->ReadQueued(Received))
+      LostAfter = Source_->LastError().empty() ? "the source was lost" : Source_->LastError();
+    if (!Received.empty()) {
+      if (std::exchange(BackUntold, false)) Reopened();
+      ClearStatus();
+    }
   }
-  if (!PollOn) return;
-  if (!open) {
-    Lost(Source_->LastError().empty() ? "the source was lost" : Source_->LastError());
+  if (ReceivedAt < Received.size()) {
+    LastBytesMs = now;
+    HandleReceived();
+  }
+  if (!PollOn || ReceivedAt < Received.size()) return;
+  if (!LostAfter.empty()) {
+    Lost(std::exchange(LostAfter, {}));
     return;
   }
   if (const std::string progress = Source_->Progress(); !progress.empty()) {
@@ -287,6 +344,26 @@ void TReceiver::Opening(const std::string& progress, int64_t now) {
   if (now - OpenedMs < kProgressMs || (!Status_.empty() && Status_ != ProgressSaid)) return;
   Say(SourceMessage(Source_->Name(), progress));
   ProgressSaid = Status_;
+}
+
+void TReceiver::HandleReceived() {
+  const int64_t start = Clock();
+  const auto* data = reinterpret_cast<const uint8_t*>(Received.data());
+  const size_t end = std::min(Received.size(), ReceivedAt + kPollBytes);
+  Fan.Hold();
+  try {
+    while (ReceivedAt < end && PollOn) {
+      const size_t at = ReceivedAt;
+      // Taken before the handling: a piece that raised an error is not handled twice.
+      ReceivedAt = std::min(end, at + kPollPiece);
+      Proc_.ProcessReceivedBytes(data + at, ReceivedAt - at);
+      if (Clock() - start >= kPollBudgetMs) break;
+    }
+  } catch (...) {
+    Fan.Release();
+    throw;
+  }
+  Fan.Release();
 }
 
 void TReceiver::ReopenTick() {
@@ -313,6 +390,11 @@ void TReceiver::Reopened() {
 
 void TReceiver::AgeTick() {
   const int64_t now = Clock();
+  // Once a second is often enough to notice a log moved or deleted under the recording.
+  if (const std::string moved = Recorder_.CheckLogFile(); !moved.empty()) {
+    Log(moved);
+    Fan.SetRecvCaption(moved);
+  }
   // A replay shows the log at the log's pace, paused or not: the live source's silence is not news
   // meanwhile.
   if (Replayer_.Running()) {

@@ -37,6 +37,13 @@ public:
   static constexpr int64_t kQuietMs = 10000;
   // A network source still opening after this long says what it is doing ("looking up HOST...").
   static constexpr int64_t kProgressMs = 1000;
+  // One poll tick handles at most this many received bytes, in pieces of kPollPiece, and stops
+  // after the piece that ends past kPollBudgetMs: a source faster than the windows can show
+  // cannot hold the event loop. What is left waits, read or still in the source, for the next
+  // tick.
+  static constexpr size_t kPollBytes = 1 << 20;
+  static constexpr size_t kPollPiece = 16 << 10;
+  static constexpr int64_t kPollBudgetMs = 15;
 
   // The timers of the receive path, each ticking the handler of the same name.
   struct TTimers {
@@ -126,10 +133,18 @@ private:
     void SetRecvCaption(std::string_view sentence) override;
     void ShowStatus(const std::string& text) override;
     void ShowDataAge(int seconds) override;
+    // While held, the last-sentence line, the fix caption and the blocks keep only their newest
+    // text, which Release shows: a poll tick's many sentences update each of them once. Displays
+    // that list every line are still given each.
+    void Hold() { Holding = true; }
+    void Release();
     std::vector<TNmeaDisplay*> Displays;
 
   private:
     TReceiver& Owner;
+    bool Holding = false;
+    bool CaptionHeld = false, FixHeld = false, GgaHeld = false, GllHeld = false, RmcHeld = false;
+    std::string Caption, Fix, Gga, Gll, Rmc;
   };
   // A replay stops the reading of the source meanwhile.
   struct TPolling final : TPortPolling {
@@ -148,6 +163,8 @@ private:
   void Opening(const std::string& progress, int64_t now);
   void Sentence(const TSentenceInfo& info);
   void SetDataAge(int seconds);
+  // Hands on what was read and not yet handled, within the tick's bounds.
+  void HandleReceived();
   // A source that opens again is back for the log once it delivers: a connection under way may
   // still fail, and a listener may hear nothing.
   void Reopened();
@@ -165,9 +182,12 @@ private:
   TCommPortDriver* Serial = nullptr;
   std::string Address;
   std::string Status_;
-  std::string LastSaid;      // the last failure written to the log, not repeated while it holds
   std::string ProgressSaid;  // the status that says what an open under way does
-  std::string Received;      // one poll's bytes
+  std::string LastSaid;      // the last failure written to the log, not repeated while it holds
+  std::string Received;      // bytes read from the source, handled from ReceivedAt on
+  size_t ReceivedAt = 0;
+  std::string LostAfter;  // the source failed after these bytes were read: why, once they are handled
+  bool InPoll = false;
   bool PollOn = false;
   bool ReopenOn = false;
   bool OverlongTold = false;

@@ -6,6 +6,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/RegularFile.h"
+
 namespace orvane {
 
 namespace {
@@ -60,31 +66,38 @@ TReplayDrive::TReplayDrive(TLogTimer* timer, TClock clock, TPortPolling* port, T
     : Timer(timer), Clock(std::move(clock)), Port(port), Recorder(recorder) {}
 
 TReplayDrive::~TReplayDrive() {
-  if (File) std::fclose(File);
+  if (File >= 0) ::close(File);
 }
 
 void TReplayDrive::Start(const std::string& fileName) {
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) throw std::runtime_error(OpenError(fileName));
+  // Only a regular file: a FIFO would hold the window at its open, a device would never end.
+  std::string cause;
+  const int fd = OpenRegularFile(fileName, O_RDONLY, cause);
+  if (fd < 0) throw std::runtime_error("Cannot open file \"" + fileName + "\": " + cause);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const std::string error = OpenError(fileName);
+    ::close(fd);
+    throw std::runtime_error(error);
+  }
   Stop();
-  File = f;
+  File = fd;
   FileName_ = fileName;
-  std::fseek(File, 0, SEEK_END);
-  Size_ = static_cast<uint64_t>(std::max(0L, std::ftell(File)));
+  Size_ = static_cast<uint64_t>(std::max<off_t>(0, st.st_size));
   // The end's time from the last lines that carry one.
   EndTime_ = -1;
   const uint64_t tail = Size_ > 65536 ? Size_ - 65536 : 0;
-  std::fseek(File, static_cast<long>(tail), SEEK_SET);
   // Read as bytes: a NUL inside a line must not cut it short.
   std::string text(static_cast<size_t>(Size_ - tail), '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), File));
+  const ssize_t got = ::pread(File, text.data(), text.size(), static_cast<off_t>(tail));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
   for (size_t start = 0; start < text.size();) {
     const size_t end = std::min(text.find('\n', start), text.size());
     if (const double t = SentenceTime(std::string_view(text).substr(start, end - start)); t >= 0) EndTime_ = t;
     start = end + 1;
   }
-  std::clearerr(File);
-  std::fseek(File, 0, SEEK_SET);
+  SeekFile(0);
+  SkippingLong = false;
   Offset = Lines = 0;
   Time = -1;
   HasNext = false;
@@ -100,10 +113,10 @@ void TReplayDrive::Start(const std::string& fileName) {
 }
 
 void TReplayDrive::Stop() {
-  if (!File) return;
+  if (File < 0) return;
   if (Timer) Timer->Stop();
-  std::fclose(File);
-  File = nullptr;
+  ::close(File);
+  File = -1;
   ++Generation;
   if (Port) Port->ResumePolling();
   if (Recorder) Recorder->ResumeAfterReplay();
@@ -114,21 +127,50 @@ void TReplayDrive::Stop() {
   Changed();
 }
 
+void TReplayDrive::SeekFile(uint64_t position) {
+  ::lseek(File, static_cast<off_t>(position), SEEK_SET);
+  BufAt = BufEnd = 0;
+}
+
+bool TReplayDrive::Fill() {
+  if (Buf.empty()) Buf.resize(kReadBlock);
+  ssize_t n;
+  do {
+    n = ::read(File, Buf.data(), Buf.size());
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) throw std::runtime_error("Cannot read file \"" + FileName_ + "\": " + std::strerror(errno));
+  BufAt = 0;
+  BufEnd = static_cast<size_t>(n);
+  return n > 0;
+}
+
 bool TReplayDrive::Peek() {
   if (HasNext) return true;
   Next.clear();
-  int c;
   uint64_t end = Offset;
-  while ((c = std::fgetc(File)) != EOF) {
-    ++end;
-    if (c == '\n') break;
-    // A line longer than any sentence is read past, so memory stays bounded.
-    if (Next.size() <= TNmeaProc::kMaxPendingText) Next.push_back(static_cast<char>(c));
+  bool ended = false;  // by its LF
+  // A line longer than any sentence is read past in pieces of at most kSkipPiece bytes, each
+  // handed on as skipped, so memory stays bounded and no call holds the window for long.
+  const bool piece = SkippingLong;
+  while (!ended && end - Offset < kSkipPiece) {
+    if (BufAt == BufEnd && !Fill()) break;
+    const char* p = Buf.data() + BufAt;
+    const size_t avail = std::min<uint64_t>(BufEnd - BufAt, kSkipPiece - (end - Offset));
+    const void* lf = std::memchr(p, '\n', avail);
+    const size_t take = lf ? static_cast<size_t>(static_cast<const char*>(lf) - p) + 1 : avail;
+    ended = lf != nullptr;
+    const size_t keep = ended ? take - 1 : take;
+    if (!piece && Next.size() <= TNmeaProc::kMaxPendingText)
+      Next.append(p, std::min(keep, TNmeaProc::kMaxPendingText + 1 - Next.size()));
+    BufAt += take;
+    end += take;
   }
-  if (std::ferror(File)) throw std::runtime_error("Cannot read file \"" + FileName_ + "\": " + std::strerror(errno));
-  if (c == EOF && end == Offset) return false;
-  if (!Next.empty() && Next.back() == '\r') Next.pop_back();
-  NextTooLong = Next.size() > TNmeaProc::kMaxPendingText;
+  if (end == Offset) return false;
+  // Next holds the whole line when it is no longer than this; its CR goes before the length counts.
+  const uint64_t length = end - Offset - (ended ? 1 : 0);
+  if (!piece && length <= TNmeaProc::kMaxPendingText + 1 && !Next.empty() && Next.back() == '\r') Next.pop_back();
+  NextTooLong = piece || length > TNmeaProc::kMaxPendingText + 1 || Next.size() > TNmeaProc::kMaxPendingText;
+  SkippingLong = NextTooLong && !ended;
   NextEnd = end;
   HasNext = true;
   return true;
@@ -150,12 +192,14 @@ bool TReplayDrive::DeliverOne() {
   if (const double t = SentenceTime(Next); t >= 0) Time = t;
   if (Deliver) Deliver(Next);
   if (ProcessEvents) ProcessEvents();
-  return Generation == generation && File;
+  return Generation == generation && File >= 0;
 }
 
 bool TReplayDrive::DeliverBurst() {
   double burst = -1;
   while (Peek()) {
+    // A piece of a long line ends the run: the pace decides when the next piece is read.
+    if (NextTooLong) return DeliverOne();
     const double t = SentenceTime(Next);
     if (t >= 0 && burst >= 0 && t != burst) return true;
     if (t >= 0) burst = t;
@@ -180,7 +224,7 @@ void TReplayDrive::Finish() {
 }
 
 void TReplayDrive::Tick() {
-  if (!File || Paused_ || Finished_) return;
+  if (File < 0 || Paused_ || Finished_) return;
   if (Timer) Timer->Stop();
   // An error from the log or from the processor ends the replay and is the caller's to show.
   try {
@@ -194,18 +238,26 @@ void TReplayDrive::Tick() {
 void TReplayDrive::Run() {
   const TPaceItem& pace = kPaceItems[Pace_];
   if (pace.Kind == TPaceKind::Lines) {
-    for (int i = 0; i < kLinesPerTick; ++i) {
+    // Pieces of a long line are no lines: they are read past, a bounded number per tick, and the
+    // next tick follows at once when this one found nothing else.
+    int lines = 0, pieces = 0;
+    while (lines < kLinesPerTick && pieces < kPiecesPerTick) {
       if (!Peek()) return Finish();
+      const bool piece = NextTooLong;
       if (!DeliverOne()) return Changed();
+      ++(piece ? pieces : lines);
     }
     Changed();
-    return Schedule(static_cast<uint64_t>(LineMs));
+    return Schedule(lines > 0 ? static_cast<uint64_t>(LineMs) : 0);
   }
   if (pace.Kind == TPaceKind::Fastest) {
     const uint64_t start = Clock ? Clock() : 0;
+    int pieces = 0;
     do {
       if (!Peek()) return Finish();
+      const bool piece = NextTooLong;
       if (!DeliverBurst()) return Changed();
+      if (piece && ++pieces >= kPiecesPerTick) break;
     } while (Clock && Clock() - start < kFastestRunMs);
     Changed();
     return Schedule(1);
@@ -215,6 +267,7 @@ void TReplayDrive::Run() {
   if (!DeliverBurst()) return Changed();
   Changed();
   if (!Peek()) return Finish();
+  if (NextTooLong) return Schedule(0);
   const double next = SentenceTime(Next);
   const uint64_t now = Clock ? Clock() : 0;
   // A gap, a jump back or midnight: the clock starts again from the burst just handed on.
@@ -229,7 +282,7 @@ void TReplayDrive::Run() {
 }
 
 void TReplayDrive::Pause() {
-  if (!File || Paused_) return;
+  if (File < 0 || Paused_) return;
   Paused_ = true;
   ++Generation;
   if (Timer) Timer->Stop();
@@ -237,7 +290,7 @@ void TReplayDrive::Pause() {
 }
 
 void TReplayDrive::Resume() {
-  if (!File || !Paused_) return;
+  if (File < 0 || !Paused_) return;
   Paused_ = false;
   Restart();
   if (!Finished_) Schedule(0);
@@ -245,7 +298,7 @@ void TReplayDrive::Resume() {
 }
 
 void TReplayDrive::Step() {
-  if (!File) return;
+  if (File < 0) return;
   if (!Paused_) Pause();
   if (Finished_) return;
   if (!Peek()) return Finish();
@@ -255,13 +308,14 @@ void TReplayDrive::Step() {
 }
 
 void TReplayDrive::Seek(uint64_t position) {
-  if (!File) return;
+  if (File < 0) return;
   ++Generation;
   if (position > Size_) position = Size_;
   // The burst that holds the position began at the last change of the sentence time before it;
   // a little of the log before the position is read to find it.
   const uint64_t from = position > 8192 ? position - 8192 : 0;
-  std::fseek(File, static_cast<long>(from), SEEK_SET);
+  SeekFile(from);
+  SkippingLong = false;
   Offset = from;
   HasNext = false;
   if (from > 0 && Peek()) {  // the part of a line before the first whole one
@@ -269,21 +323,31 @@ void TReplayDrive::Seek(uint64_t position) {
     Offset = NextEnd;
   }
   uint64_t burstStart = Offset, lastLine = Offset;
+  // Whether each place is inside a long line, so the reading goes on there as it would have.
+  bool burstSkipping = SkippingLong, lastSkipping = SkippingLong;
   bool found = false;
   double last = -1;
-  while (Offset <= position && Peek()) {
+  while (Offset <= position) {
+    const bool skipping = SkippingLong;
+    if (!Peek()) break;
     const double t = SentenceTime(Next);
     if (t >= 0 && t != last) {
       burstStart = Offset;
+      burstSkipping = false;
       found = true;
       last = t;
     }
     lastLine = Offset;
+    lastSkipping = skipping;
     HasNext = false;
     Offset = NextEnd;
   }
-  if (!found) burstStart = lastLine;
-  std::fseek(File, static_cast<long>(burstStart), SEEK_SET);
+  if (!found) {
+    burstStart = lastLine;
+    burstSkipping = lastSkipping;
+  }
+  SeekFile(burstStart);
+  SkippingLong = burstSkipping;
   Offset = burstStart;
   HasNext = false;
   Finished_ = false;
@@ -306,7 +370,7 @@ void TReplayDrive::SetPace(int index) {
   Pace_ = index;
   if (kPaceItems[index].Kind == TPaceKind::Lines) LineMs = kPaceItems[index].Value;
   Restart();
-  if (File && !Paused_ && !Finished_) Schedule(0);
+  if (File >= 0 && !Paused_ && !Finished_) Schedule(0);
   Changed();
 }
 

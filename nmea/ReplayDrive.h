@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nmea/NmeaLog.h"
 #include "nmea/UNmeaProc.h"
@@ -62,7 +63,7 @@ public:
   // Closes the log; OnRunningChanged(false) and OnChanged follow. Nothing when none runs. The
   // pause is kept, for a seek that plays the log again.
   void Stop();
-  bool Running() const { return File != nullptr; }
+  bool Running() const { return File >= 0; }
   // The last replay reached the log's end (and stopped there).
   bool Finished() const { return Finished_; }
 
@@ -108,8 +109,12 @@ public:
   std::function<void(const std::string& message)> OnLongLine;
 
 private:
-  // The next line and where it starts; false at the end.
+  // The next line and where it starts, or the next piece of a line too long to be one; false at
+  // the end.
   bool Peek();
+  // Reads on into the buffer; false at the end of the file.
+  bool Fill();
+  void SeekFile(uint64_t position);
   // Hands on the peeked line; false when a pause, a seek or a stop came between lines.
   bool DeliverOne();
   // Lines up to the end of the burst that begins with the next line; false when interrupted.
@@ -127,7 +132,14 @@ private:
   TClock Clock;
   TPortPolling* Port;
   TNmeaLogRecorder* Recorder;
-  std::FILE* File = nullptr;
+  // Bytes read from the log per call, and the most of a long line one call reads past.
+  static constexpr size_t kReadBlock = 64 << 10;
+  static constexpr uint64_t kSkipPiece = 1 << 20;
+  static constexpr int kPiecesPerTick = 16;
+  int File = -1;
+  std::vector<char> Buf;
+  size_t BufAt = 0, BufEnd = 0;
+  bool SkippingLong = false;  // inside a long line: what follows up to its LF is skipped too
   std::string FileName_;
   uint64_t Size_ = 0, Offset = 0, Lines = 0;
   double Time = -1, EndTime_ = -1;

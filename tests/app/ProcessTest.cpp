@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -200,6 +201,26 @@ TEST_F(ProcessTest, SourceGivenForTheRunIsReadAndNotStored) {
   const std::string saved = ReadAll(ini);
   EXPECT_NE(saved.find("\n" + keys), std::string::npos) << saved;
   EXPECT_EQ(saved.find(address), std::string::npos) << saved;
+}
+
+// A FIFO or a device given to --replay once held the program for good, deaf to signals: in the
+// open, or reading for a line end. Now the file is refused at once, and a signal ends the
+// program while the refusal's box is shown.
+TEST_F(ProcessTest, AReplayOfAFifoOrADeviceIsRefusedAndASignalStillEndsTheProgram) {
+  const auto fifo = dir / "pipe.log", err = dir / "stderr.txt";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string files[] = {fifo.string(), "/dev/zero"};
+  for (const std::string& file : files) {
+    Start({"--settings", (dir / "replay.ini").string(), "--replay", file}, err);
+    const std::string said = "Cannot open file \"" + file + "\": not a regular file";
+    for (int i = 0; i < 1000 && ReadAll(err).find(said) == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_NE(ReadAll(err).find(said), std::string::npos) << ReadAll(err);
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    const int status = WaitExit(10);
+    ASSERT_NE(status, -1) << file << ": the program did not end";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProcessTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),

@@ -1,12 +1,14 @@
 #include "nmea/NmeaLog.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -196,6 +198,57 @@ TEST_F(LogFixture, LogThatCannotBeCreatedIsReportedOnceAndDecodingGoesOn) {
   EXPECT_THROW(Receive(kGga + "\r\n"), std::runtime_error);
   EXPECT_FALSE(rec.SaveLog);
   EXPECT_NO_THROW(Receive(kGga + "\r\n"));
+}
+
+// A FIFO as the log once blocked the window in open at the first sentence.
+TEST_F(LogFixture, OnlyARegularFileIsALogAndTheRefusalNamesIt) {
+  const std::string fifo = (dir / "pipe.log").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string Path, Cause;
+  } refused[] = {{fifo, "not a regular file"}, {"/dev/null", "not a regular file"}, {dir.string(), "Is a directory"}};
+  std::vector<std::string> failures;
+  recorder.OnFailure = [&](const std::string& m) { failures.push_back(m); };
+  for (const auto& r : refused) {
+    failures.clear();
+    rec.SaveLogName = r.Path;
+    recorder.SetSaveLog(true);
+    Receive(Burst());
+    EXPECT_EQ(failures, std::vector<std::string>{"Cannot create file \"" + r.Path + "\": " + r.Cause});
+    EXPECT_FALSE(recorder.LogOpened());
+  }
+}
+
+// A log moved or deleted while it was written once took every later sentence into the deleted
+// file, and no new log appeared.
+TEST_F(LogFixture, ALogMovedOrDeletedIsSaidOnceAndANewOneStarted) {
+  recorder.SetSaveLog(true);
+  Receive(kGga + "\r\n");
+  EXPECT_EQ(recorder.CheckLogFile(), "");
+  const fs::path log = rec.SaveLogName, moved = dir / "moved.log";
+  struct {
+    std::function<void()> GoAway;
+    const char* Said;
+  } const cases[] = {{[&] { fs::rename(log, moved); }, "moved"},
+                     {[&] { fs::remove(log); }, "deleted"},
+                     {[&] {
+                        fs::rename(log, moved);
+                        std::ofstream(log) << "another\n";
+                      },
+                      "moved"}};
+  for (const auto& c : cases) {
+    fs::remove(moved);
+    c.GoAway();
+    const std::string away = fs::exists(moved) ? ReadAll(moved) : "";
+    EXPECT_EQ(recorder.CheckLogFile(),
+              "The log file \"" + log.string() + "\" was " + c.Said + "; recording goes on in a new file of that name");
+    EXPECT_EQ(recorder.CheckLogFile(), "");  // once
+    Receive(kRmc + "\r\n");
+    EXPECT_TRUE(fs::exists(log));
+    EXPECT_EQ(recorder.CheckLogFile(), "");
+    EXPECT_NE(ReadAll(log).find(kRmc + "\r\n"), std::string::npos) << c.Said;
+    EXPECT_EQ(fs::exists(moved) ? ReadAll(moved) : "", away);  // nothing more went into it
+  }
 }
 
 TEST(LogWriter, OnlyAWrittenSentenceIsMarkedWritten) {

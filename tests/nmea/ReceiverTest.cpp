@@ -102,7 +102,8 @@ TEST_F(ReceiverTest, BytesFromTheSourceReachEveryDisplay) {
   EXPECT_EQ(poll.period, TReceiver::kPollMs);
   Poll(2);
   for (const RecordingDisplay* d : {&sky, &monitor}) {
-    EXPECT_EQ(d->recv, (std::vector<std::string>{kGga, kGsa}));
+    // One tick's sentences: its newest is shown, each is decoded.
+    EXPECT_EQ(d->recv, (std::vector<std::string>{kGsa}));
     EXPECT_EQ(d->gga.size(), 1u);
     EXPECT_EQ(d->fixCaptions, std::vector<std::string>{"3D Fix"});
   }
@@ -211,9 +212,73 @@ TEST_F(ReceiverTest, AnOverlongLineIsDroppedSaidOnceAndTheNextSentenceKept) {
   Poll(static_cast<int>(script.reads.size()));
   const std::string said = "A line longer than 4096 bytes without a line end was dropped";
   EXPECT_EQ(log, std::vector<std::string>{said});
-  EXPECT_EQ(monitor.recv, (std::vector<std::string>{said, kGga, kRmc}));
+  // The notice came in the tick of the two sentences; the newest of them is shown.
+  EXPECT_EQ(monitor.recv, (std::vector<std::string>{kRmc}));
   EXPECT_EQ(monitor.gga.size(), 1u);
   EXPECT_EQ(monitor.rmc.size(), 1u);
+}
+
+// A source faster than the windows once held the event loop for seconds: a tick read 4 MB and
+// showed every sentence. Now a tick handles a bounded part, shows its newest sentence once, and
+// leaves the rest (read, or in the source) for the next, with nothing lost or recorded twice.
+TEST_F(ReceiverTest, AFloodIsHandledABoundedPartPerTickAndNothingIsLost) {
+  struct Lines : RecordingDisplay {
+    bool WantsEveryLine() const override { return true; }
+  } console;
+  receiver.AddDisplay(console);
+  std::string flood;
+  int sentences = 0;
+  while (flood.size() < 3 * TReceiver::kPollBytes) {
+    flood += (sentences % 2 ? kRmc : kGga) + "\r\n";
+    ++sentences;
+  }
+  script.reads = {flood, kGsa + "\r\n"};
+  script.hangUp = true;
+  rec.SaveLogName = (dir / "flood.log").string();
+  receiver.Recorder().SetSaveLog(true);
+  receiver.SetClock([] { return int64_t{0}; });  // the byte bound alone, whatever this machine's speed
+  int decoded = 0;
+  receiver.OnSentence = [&decoded](const TSentenceInfo& i) { decoded += i.outcome == TSentenceOutcome::Decoded; };
+  ASSERT_TRUE(receiver.OpenSource());
+  const int floodTicks = static_cast<int>((flood.size() + TReceiver::kPollBytes - 1) / TReceiver::kPollBytes);
+  int ticks = 0;
+  while (receiver.SourceOpen() && ticks < 20) {
+    const size_t shown = monitor.recv.size();
+    Poll();
+    ++ticks;
+    EXPECT_LE(monitor.recv.size(), shown + 1);
+    EXPECT_LE(monitor.gga.size(), static_cast<size_t>(ticks));
+    // The source is read again only once what it gave is handled.
+    EXPECT_EQ(script.reads.size(), ticks <= floodTicks ? 1u : 0u) << ticks;
+  }
+  EXPECT_EQ(ticks, floodTicks + 2);  // the GSA, then the hang-up
+  EXPECT_EQ(decoded, sentences + 1);
+  EXPECT_EQ(monitor.recv.size(), static_cast<size_t>(floodTicks + 1));
+  EXPECT_EQ(console.recv.size(), static_cast<size_t>(2 * (sentences + 1)));  // each, then with ">"
+  EXPECT_EQ(monitor.recv.back(), ">" + kGsa);
+  receiver.Recorder().CloseLogFile();
+  EXPECT_EQ(ReadAll(rec.SaveLogName), flood + kGsa + "\r\n");
+  EXPECT_NE(receiver.Status().find("the connection was closed"), std::string::npos);
+}
+
+TEST_F(ReceiverTest, ALogMovedWhileRecordingIsSaidOnceAndANewOneStarted) {
+  rec.SaveLogName = (dir / "a.log").string();
+  receiver.Recorder().SetSaveLog(true);
+  script.reads = {kGga + "\r\n", "", kRmc + "\r\n"};
+  ASSERT_TRUE(receiver.OpenSource());
+  Poll();
+  std::filesystem::rename(rec.SaveLogName, dir / "b.log");
+  receiver.AgeTick();
+  Poll();
+  receiver.AgeTick();
+  Poll();
+  const std::string said =
+      "The log file \"" + rec.SaveLogName + "\" was moved; recording goes on in a new file of that name";
+  EXPECT_EQ(log, std::vector<std::string>{said});
+  EXPECT_EQ(monitor.recv, (std::vector<std::string>{">" + kGga, said, ">" + kRmc}));
+  receiver.Recorder().CloseLogFile();
+  EXPECT_EQ(ReadAll(dir / "b.log"), kGga + "\r\n");
+  EXPECT_EQ(ReadAll(rec.SaveLogName), kRmc + "\r\n");
 }
 
 TEST_F(ReceiverTest, TheMultiGnssQuestionComesOnceAfterTenSecondsOfGnOnlySentences) {

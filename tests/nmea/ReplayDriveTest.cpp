@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+
+#include <sys/stat.h>
 #include <vector>
 
 #include "tests/common/TempFiles.h"
@@ -349,6 +352,57 @@ TEST_F(ReplayDriveTest, TheReplayIsNotRecordedAndRecordingGoesOnAfterIt) {
     proc.ProcessNmea(kRmc + "\r\n");
     recorder.CloseLogFile();
     EXPECT_EQ(ReadAll(rec.SaveLogName), kRmc + "\r\n") << interval;  // the live sentence alone
+  }
+}
+
+// A FIFO without a writer once held the window in its open for ever; /dev/zero kept it reading
+// one byte at a time for a line end that never came.
+TEST_F(ReplayDriveTest, OnlyARegularFileIsReplayedAndTheRefusalNamesIt) {
+  const std::string fifo = (dir / "pipe.log").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string Path, Cause;
+  } refused[] = {{fifo, "not a regular file"},
+                 {"/dev/zero", "not a regular file"},
+                 {dir.string(), "Is a directory"},
+                 {(dir / "none").string(), "No such file or directory"}};
+  for (const auto& r : refused) {
+    try {
+      drive.Start(r.Path);
+      ADD_FAILURE() << r.Path;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + r.Path + "\": " + r.Cause);
+    }
+    EXPECT_FALSE(drive.Running());
+  }
+}
+
+// A log of zeros without a line end: each tick reads a bounded part of the line, at every pace,
+// and the sentence after the line is still replayed.
+TEST_F(ReplayDriveTest, ALongLineIsReadPastABoundedPartPerTick) {
+  constexpr uint64_t kLong = 40 << 20;
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    const std::string zeros(1 << 20, '\0');
+    for (uint64_t i = 0; i < kLong; i += zeros.size()) out << zeros;
+    out << "\n$GPGGA,1\r\n";
+  }
+  for (const char* pace : {"Slow", "x2", "as fast as possible"}) {
+    got.clear();
+    StartAt(PaceOf(pace));
+    int ticks = 0;
+    uint64_t before = 0;
+    while (drive.Running() && ticks < 1000) {
+      drive.Tick();
+      ++ticks;
+      if (drive.Running()) {
+        EXPECT_LE(drive.Position() - before, 16u << 20) << pace;
+      }
+      before = drive.Position();
+      now += 50;
+    }
+    EXPECT_EQ(got, std::vector<std::string>{"$GPGGA,1"}) << pace;
+    EXPECT_GE(ticks, 3) << pace;
   }
 }
 
