@@ -474,7 +474,7 @@ bool TNmeaProc::ReadGsaFix() {
 // A receiver that tracks more than twelve satellites, or more than one system, sends one GSA
 // after another in each second: the used satellites are those of all of them.
 void TNmeaProc::DecodeGSA() {
-  const bool more = InGsaRun;
+  const bool more = InGsaRun && !UsedInRun.empty();
   std::string list = more ? std::move(Rec.SatUsedList) : std::string();
   if (!ReadGsaFix()) {
     UsedInRun.clear();
