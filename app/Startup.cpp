@@ -34,6 +34,7 @@ void CreateForms() {
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
   // The monitor shows the receiver too, a port that failed while the main window was created
   // included.
+  MoniForm->SourceName = [] { return SatVForm->Receiver.Source().Name(); };
   SatVForm->Receiver.AddDisplay(*MoniForm);
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);

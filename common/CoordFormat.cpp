@@ -77,15 +77,16 @@ std::string MonitorCoord(double dms, const std::string& hemisphere, TCoordFormat
 }
 
 std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format) {
+  const std::string h = {Hemisphere(dms, axis), ' '};
   switch (format) {
     case TCoordFormat::Degrees:
-      return FormatFixed(DmsToDeg(dms), 6);
+      return h + FormatFixed(DmsToDeg(std::fabs(dms)), 6);
     case TCoordFormat::Dms:
       return DmsText(DmsToDeg(dms), axis);
     case TCoordFormat::DMmss:
       break;
   }
-  return FormatFixed(dms, 5);
+  return h + FormatFixed(std::fabs(dms), 5);
 }
 
 std::string GridCoord(double degrees, int gridStep, TAxis axis, TCoordFormat format) {

@@ -36,8 +36,8 @@ std::string DmsText(double degrees, TAxis axis);
 // 35°39'07.4"N.
 std::string MonitorCoord(double dms, const std::string& hemisphere, TCoordFormat format);
 
-// The track window's read-out of a signed D.MMSS value: "%.5f" as it is, signed decimal degrees
-// with six decimals, or DMS.
+// The track window's read-out of a signed D.MMSS value with its hemisphere letter: "N 34.05120"
+// (D.MMSS, "%.5f"), "N 34.086667" (decimal degrees, six decimals) or DMS (34°05'12.0"N).
 std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format);
 
 // A grid label for a line at `degrees` (signed decimal degrees) of a grid `gridStep` arc-seconds

@@ -96,7 +96,7 @@ void TMoniForm::ShowStatus(const std::string& text) {
 
 void TMoniForm::ShowDataAge(int seconds) {
   const bool old = seconds != kDataCurrent;
-  if (old && !StatusShown) lblRecv->setText(QString::fromStdString(NoDataCaption(seconds)));
+  if (old && !StatusShown) lblRecv->setText(FromLocal(NoDataCaption(SourceName ? SourceName() : "", seconds)));
   if (old == Old) return;
   Old = old;
   const QColor text = old ? QColor(Qt::gray) : palette().color(QPalette::WindowText);

@@ -28,9 +28,11 @@ public:
   // The receiver's status (a port that did not open) on the last-sentence line; an empty text
   // puts the line back as laid out.
   void ShowStatus(const std::string& text) override;
-  // Old data: the blocks greyed, and "NO DATA 12 s" on the last-sentence line unless a status
-  // holds it.
+  // Old data: the blocks greyed, and "COM1 (/dev/ttyS0): no data for 12 s" on the last-sentence
+  // line unless a status holds it.
   void ShowDataAge(int seconds) override;
+  // The name of the source read, for the old-data line.
+  std::function<std::string()> SourceName;
   bool BlocksOld() const { return Old; }
 
   // The client size the three blocks need at their widest in the window's font, with the

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -159,7 +160,7 @@ void TSkyPanel::ShowStatus(const std::string& text) { SetStatusText(FromLocal(te
 
 void TSkyPanel::ShowDataAge(int seconds) {
   const bool wasOld = DataOld();
-  Age = seconds == kDataCurrent ? QString() : QString::fromStdString(NoDataCaption(seconds));
+  Age = seconds == kDataCurrent ? QString() : FromLocal(NoDataCaption(SourceName ? SourceName() : "", seconds));
   // The signal levels draw old satellites hollow too.
   if (wasOld != DataOld()) {
     SatsChanged();
@@ -368,10 +369,16 @@ TSatVForm::TSatVForm(QWidget* parent)
   Receiver.Replayer().OnRunningChanged = [this](bool running) {
     menOpenLog->setEnabled(!running);
     mnStopLog->setEnabled(running);
+    if (TrackForm) TrackForm->ReplayRunning(running, std::exchange(replayNewTrack_, false));
+  };
+  // A replay feeds the track by the log's time, fix by fix.
+  Receiver.OnSentence = [](const TSentenceInfo& info) {
+    if (TrackForm && info.outcome == TSentenceOutcome::Decoded) TrackForm->SentenceDecoded(info.type);
   };
 
   // The sky view with every satellite hidden until a GSV places it.
   pnlSat = new TSkyPanel(this);
+  pnlSat->SourceName = [this] { return Receiver.Source().Name(); };
   Receiver.AddDisplay(*pnlSat);
   BuildMenu();
   connect(pnlSat, &QWidget::customContextMenuRequested, this,
@@ -641,6 +648,12 @@ void TSatVForm::menOpenLogClick() {
 }
 
 void TSatVForm::StartReplay(const std::string& fileName) {
+  // Asked before the log opens, so that the question never waits while the replay runs.
+  replayNewTrack_ = TrackForm && TrackForm->AskReplayTrack();
+  struct TForget {
+    bool& answer;
+    ~TForget() { answer = false; }  // a log that did not open leaves the track as it was
+  } forget{replayNewTrack_};
   Receiver.StartReplay(fileName);
   if (ReplayForm) ReplayForm->show();
 }

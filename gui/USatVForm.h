@@ -54,9 +54,11 @@ public:
   // The receiver's status, shown in the fix caption's place, wrapped across the panel when long;
   // an empty text gives the place back to the caption.
   void ShowStatus(const std::string& text) override;
-  // Old data: "NO DATA 12 s" under the status, in the fix caption's place, and the satellites
-  // drawn hollow.
+  // Old data: "COM1 (/dev/ttyS0): no data for 12 s" under the status, in the fix caption's
+  // place, and the satellites drawn hollow.
   void ShowDataAge(int seconds) override;
+  // The name of the source read, for the old-data line.
+  std::function<std::string()> SourceName;
   void SetStatusText(const QString& text);
   void SetBGColor(TColor color);
   // Free the satellite labels: nothing of the satellites is shown any more.
@@ -171,6 +173,8 @@ private:
   // The port chosen by item `item` and the stored speed, opened once.
   void SelectPort(QAction* item);
   bool Destroyed = false;
+  // The replay being started is recorded as a new track.
+  bool replayNewTrack_ = false;
 };
 
 // `Orvane --source ADDRESS`: the source for this run instead of the stored one (before the window

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPushButton>
 #include <QResizeEvent>
 
 #include "gui/CloseToggle.h"
@@ -340,7 +341,53 @@ void TTrackForm::TrkTimerTimer() {
     bool drawn = false;
     {
       TQtCanvas canvas(surface_);
-      drawn = plot_->SampleTrack(canvas);
+      drawn = plot_->TimerSample(canvas);
+    }
+    if (drawn) imgTrk->update();
+  });
+}
+
+bool TTrackForm::AskReplayTrack() {
+  if (replayNewTrack_ >= 0) return replayNewTrack_ == 1;
+  const size_t points = plot_->Track.Count();
+  if (!TrackState.TrackEnabled || points == 0) return false;
+  if (OnReplayTrackQuestion) {
+    replayNewTrack_ = OnReplayTrackQuestion(points);
+  } else {
+    QMessageBox box(QMessageBox::Question, "Route Track",
+                    QString("The track holds %1 points of the live source. Record the replay as a new track? "
+                            "\"New Track\" clears this one (save it first with \"Save Track\"); \"New Segment\" "
+                            "keeps it and records the replay after it. Asked once until Orvane is started again.")
+                        .arg(points),
+                    QMessageBox::NoButton, this);
+    QPushButton* track = box.addButton("New Track", QMessageBox::YesRole);
+    box.addButton("New Segment", QMessageBox::NoRole);
+    box.setDefaultButton(track);
+    box.exec();
+    replayNewTrack_ = box.clickedButton() == track;
+  }
+  return replayNewTrack_ == 1;
+}
+
+void TTrackForm::ReplayRunning(bool running, bool newTrack) {
+  Guard([&] {
+    if (running) {
+      TQtCanvas canvas(surface_);
+      plot_->BeginReplay(canvas, newTrack);
+    } else {
+      plot_->EndReplay();
+    }
+    imgTrk->update();
+  });
+}
+
+void TTrackForm::SentenceDecoded(const char* type) {
+  if (!plot_->Replaying() || !type) return;
+  Guard([this, type] {
+    bool drawn = false;
+    {
+      TQtCanvas canvas(surface_);
+      drawn = plot_->SampleReplayFix(canvas, type);
     }
     if (drawn) imgTrk->update();
   });

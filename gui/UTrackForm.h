@@ -108,6 +108,19 @@ public:
   void menWholeLayerClick(char letter);
   void TrkTimerTimer();
 
+  // Before a replay starts: true when it is to be recorded as a new track (this one cleared)
+  // rather than as a new segment. Asked once in a run, when tracking is on and the track holds
+  // points; the answer holds for the later replays.
+  bool AskReplayTrack();
+  // A replay started (as a new track or not) or stopped: while it runs, the track takes its
+  // fixes by the log's time.
+  void ReplayRunning(bool running, bool newTrack);
+  // After each sentence the receiver decoded, of its type ("GGA").
+  void SentenceDecoded(const char* type);
+  // The question of AskReplayTrack, with the track's point count; a message box unless
+  // replaced.
+  std::function<bool(size_t points)> OnReplayTrackQuestion;
+
   // TTrackHost
   void SetCaption(const std::string& caption) override;
   void ShowMessage(const std::string& text) override;
@@ -160,6 +173,7 @@ private:
   bool loading_ = false;
   bool reloadPending_ = false;
   int trkPeriod_ = 1000;
+  int replayNewTrack_ = -1;  // the answer of AskReplayTrack; -1 before it was asked
   bool destroyed_ = false;
 };
 

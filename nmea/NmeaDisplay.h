@@ -42,8 +42,11 @@ public:
 
 constexpr int kDataCurrent = -1;
 
-// How old data is said: "NO DATA 12 s".
-inline std::string NoDataCaption(int seconds) { return "NO DATA " + std::to_string(seconds) + " s"; }
+// How old data is said, naming the source it should come from: "COM1 (/dev/ttyS0): no data for
+// 12 s", "tcp://host:10110: no data for 12 s".
+inline std::string NoDataCaption(const std::string& source, int seconds) {
+  return (source.empty() ? std::string("No data") : source + ": no data") + " for " + std::to_string(seconds) + " s";
+}
 
 // Shows nothing: for decoding without a window.
 class TNullDisplay : public TNmeaDisplay {

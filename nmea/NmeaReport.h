@@ -165,6 +165,12 @@ public:
 
   void Add(const TSentenceInfo& info) {
     ++Framed;
+    // The GSA sentences of one second end with the first sentence of another kind.
+    if (info.outcome != TSentenceOutcome::Dropped &&
+        !(info.type && std::strcmp(info.type, "GSA") == 0 && info.outcome == TSentenceOutcome::Decoded)) {
+      MaxUsedGsa = std::max(MaxUsedGsa, RunUsedGsa);
+      RunUsedGsa = 0;
+    }
     switch (info.outcome) {
       case TSentenceOutcome::Dropped:
         ++Dropped;
@@ -187,11 +193,8 @@ public:
       MaxInView = std::max(MaxInView, Rec.SatInView);
       MaxStored = std::max(MaxStored, Proc.GsvSatCount());
     } else if (type == "GSA") {
-      if (Rec.FixValid && !f[2].empty() && static_cast<unsigned char>(f[2][0]) > '1') {
-        int used = 0;
-        for (size_t k = 3; k <= 14; ++k) used += !f[k].empty();
-        MaxUsedGsa = std::max(MaxUsedGsa, used);
-      }
+      if (Rec.FixValid && !f[2].empty() && static_cast<unsigned char>(f[2][0]) > '1')
+        RunUsedGsa = static_cast<int>(Proc.UsedSatCount());
     } else if (type == "GGA") {
       const std::string_view quality = f[6].substr(0, 1);
       auto q = Quality.find(quality);
@@ -300,7 +303,8 @@ public:
       out += "  longitude " + FormatFixed(MinLon, 6) + " to " + FormatFixed(MaxLon, 6) + "\n";
     }
     out += "Satellites: at most " + std::to_string(MaxInView) + " in view (" + std::to_string(MaxStored) +
-           " stored), " + std::to_string(MaxUsedGga) + " used (GGA), " + std::to_string(MaxUsedGsa) + " used (GSA)\n";
+           " stored), " + std::to_string(MaxUsedGga) + " used (GGA), " +
+           std::to_string(std::max(MaxUsedGsa, RunUsedGsa)) + " used (GSA)\n";
     if (Datums.empty()) {
       out += "Datums announced ($PGRMM): none\n";
     } else {
@@ -400,6 +404,7 @@ private:
   int64_t Positions = 0;
   double MinLat = 0, MaxLat = 0, MinLon = 0, MaxLon = 0;
   int MaxInView = 0, MaxStored = 0, MaxUsedGga = 0, MaxUsedGsa = 0;
+  int RunUsedGsa = 0;  // used by the GSA sentences of the second under way
   std::vector<std::pair<std::string, int64_t>> Datums;
 };
 

@@ -46,9 +46,8 @@ TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
       Proc_(rec, Fan, &Recorder_),
       Replayer_(
           timers.Replay, [this] { return static_cast<uint64_t>(Clock()); }, &Polling, &Recorder_) {
-  // A replayed line takes the received sentences' road, followed by LF and CR: the processor
-  // frames at the CR and the LF goes with the checksum cut.
-  Replayer_.Deliver = [this](const std::string& line) { Proc_.ProcessNmea(line + "\n\r"); };
+  // A replayed line takes the received sentences' road, ended as a receiver ends it.
+  Replayer_.Deliver = [this](const std::string& line) { Proc_.ProcessNmea(line + "\r\n"); };
   Replayer_.OnStartStop = [this] { Proc_.ClearPending(); };
   Proc_.OnSentence = [this](const TSentenceInfo& info) { Sentence(info); };
   Proc_.OnOverlongLine = [this] {

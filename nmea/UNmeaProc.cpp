@@ -66,20 +66,13 @@ size_t FindByte(std::string_view text, size_t from, char c) {
   return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : npos;
 }
 
-// The last `c` in [from, to).
-size_t FindLastByte(std::string_view text, size_t from, size_t to, char c) {
-  while (to > from)
-    if (text[--to] == c) return to;
-  return npos;
-}
-
 }  // namespace
 
 void TNmeaProc::ProcessNmea(std::string_view text) { Frame(text, false); }
 
 void TNmeaProc::ClearPending() {
   PendingText_.clear();
-  EndedInCr = false;
+  LineEndCrs = 0;
   Overlong = false;
 }
 
@@ -87,10 +80,48 @@ void TNmeaProc::ProcessReceivedBytes(const uint8_t* data, size_t count) {
   Frame(std::string_view(reinterpret_cast<const char*>(data), count), true);
 }
 
+namespace {
+
+size_t FindLineEnd(std::string_view text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i)
+    if (text[i] == CR || text[i] == LF) return i;
+  return npos;
+}
+
+}  // namespace
+
+// Receivers end lines with CR LF, captures and pipes often with LF alone, and a text-mode copy
+// of a CR LF log with CR CR LF: each is one line end. A CR followed by anything else ends the
+// line too, and that character begins the next one.
+size_t TNmeaProc::AfterLineEnd(std::string_view text, size_t end) {
+  const size_t n = text.size();
+  if (text[end] == LF) return end + 1;
+  size_t p = end + 1;
+  if (p < n && text[p] == CR) ++p;
+  if (p == n) {
+    LineEndCrs = static_cast<uint8_t>(p - end);
+    return n;
+  }
+  return text[p] == LF ? p + 1 : p;
+}
+
+// The rest of a line end that the last text ended in the middle of.
+size_t TNmeaProc::SkipRestOfLineEnd(std::string_view text) {
+  if (text.empty()) return 0;
+  const uint8_t crs = std::exchange(LineEndCrs, 0);
+  if (crs == 0) return 0;
+  if (text[0] == LF) return 1;
+  if (text[0] != CR || crs > 1) return 0;
+  if (text.size() == 1) {
+    LineEndCrs = 2;
+    return 1;
+  }
+  return text[1] == LF ? 2 : 1;
+}
+
 // Cutting a delivery at line feeds and appending each piece to the pending text would frame the
-// same sentences as appending it whole, but for two things that Frame keeps: the pending text is
-// cut to its newest part after every piece, and an error ends the delivery after the piece it
-// happened in.
+// same sentences as appending it whole, but for one thing that Frame keeps: an error ends the
+// delivery after the piece it happened in.
 void TNmeaProc::Frame(std::string_view text, bool pieces) {
   // Also when an error escapes: the fields of the last split outlive the caller's text.
   struct Keep {
@@ -100,22 +131,11 @@ void TNmeaProc::Frame(std::string_view text, bool pieces) {
   } keep{*this, text};
 
   const size_t n = text.size();
-  size_t pos = 0;
-  if (n > 0 && EndedInCr) {
-    // The delivery ended between CR and LF: this LF is the rest of that line end.
-    EndedInCr = false;
-    if (text[0] == LF) pos = 1;
-  }
-  // The character after a carriage return goes with it, whatever it is (normally LF).
-  auto consume = [&](size_t cr) {
-    if (cr + 1 < n) return cr + 2;
-    EndedInCr = true;
-    return n;
-  };
+  size_t pos = SkipRestOfLineEnd(text);
 
   // Text left by a failed log write may still hold whole sentences: its first piece takes the
   // old road through the pending text.
-  if (PendingText_.find(CR) != npos) {
+  if (FindLineEnd(PendingText_, 0) != npos) {
     size_t end = n;
     if (pieces) {
       const size_t lf = FindByte(text, pos, LF);
@@ -128,53 +148,37 @@ void TNmeaProc::Frame(std::string_view text, bool pieces) {
 
   // A sentence begun in an earlier delivery is completed in a copy.
   if (!PendingText_.empty() && pos < n) {
-    const size_t cr = FindByte(text, pos, CR);
-    if (cr == npos) {
+    const size_t end = FindLineEnd(text, pos);
+    if (end == npos) {
       PendingText_.append(text.substr(pos));
       TrimPending();
       return;
     }
-    if (pieces) {
-      const size_t lf = FindLastByte(text, pos, cr, LF);
-      if (lf != npos) {
-        PendingText_.append(text.substr(pos, lf + 1 - pos));
-        TrimPending();
-        pos = lf + 1;
-      }
-    }
     Joined.swap(PendingText_);
     PendingText_.clear();
-    Joined.append(text.substr(pos, cr - pos));
-    pos = consume(cr);
+    Joined.append(text.substr(pos, end - pos));
+    pos = AfterLineEnd(text, end);
     try {
       HandleSentence(Joined, false);
     } catch (...) {
-      KeepPendingAfterError(text, cr, pieces);
+      KeepPendingAfterError(text, pos, pieces);
       throw;
     }
   }
 
   while (pos < n) {
-    const size_t cr = FindByte(text, pos, CR);
-    if (cr == npos) {
+    const size_t end = FindLineEnd(text, pos);
+    if (end == npos) {
       PendingText_.assign(text.substr(pos));
       TrimPending();
       return;
     }
-    size_t start = pos;
-    // A long piece without a carriage return was cut to its newest part before the next one.
-    if (pieces && cr - pos > kMaxPendingText) {
-      const size_t lf = FindLastByte(text, pos, cr, LF);
-      if (lf != npos && lf + 1 - pos > kMaxPendingText) {
-        start = lf + 1 - kMaxPendingText;
-        Overlong = true;
-      }
-    }
-    pos = consume(cr);
+    const size_t start = pos;
+    pos = AfterLineEnd(text, end);
     try {
-      HandleSentence(text.substr(start, cr - start), true);
+      HandleSentence(text.substr(start, end - start), true);
     } catch (...) {
-      KeepPendingAfterError(text, cr, pieces);
+      KeepPendingAfterError(text, pos, pieces);
       throw;
     }
   }
@@ -193,27 +197,23 @@ void TNmeaProc::FramePending() {
     }
   } consume{*this, start};
   for (;;) {
-    const size_t cr = PendingText_.find(CR, start);
-    if (cr == npos) return;
-    Joined.assign(PendingText_, start, cr - start);
-    if (cr + 1 < PendingText_.size()) {
-      start = cr + 2;
-    } else {
-      start = PendingText_.size();
-      EndedInCr = true;
-    }
+    const size_t end = FindLineEnd(PendingText_, start);
+    if (end == npos) return;
+    Joined.assign(PendingText_, start, end - start);
+    start = AfterLineEnd(PendingText_, end);
     HandleSentence(Joined, false);
   }
 }
 
-// The sentence ending at `cr` failed: what follows it in its piece waits as pending text.
-void TNmeaProc::KeepPendingAfterError(std::string_view text, size_t cr, bool pieces) {
+// The sentence that ended before `from` failed: what follows it in its piece waits as pending
+// text. A piece ends at a line feed, so nothing follows one that ended in it.
+void TNmeaProc::KeepPendingAfterError(std::string_view text, size_t from, bool pieces) {
   size_t end = text.size();
   if (pieces) {
-    const size_t lf = FindByte(text, cr + 1, LF);
+    const size_t lf = text[from - 1] == LF ? from - 1 : FindByte(text, from, LF);
     if (lf != npos) end = lf + 1;
   }
-  const size_t from = std::min(cr + 2, end);
+  from = std::min(from, end);
   PendingText_.assign(text.substr(from, end - from));
   TrimPending();
 }
@@ -275,6 +275,7 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
       outcome = TSentenceOutcome::Decoded;
     }
   }
+  InGsaRun = outcome == TSentenceOutcome::Decoded && row == &kDispatch[1];
   if (OnSentence) OnSentence({s, address, row ? row->type : nullptr, outcome});
 }
 
@@ -304,6 +305,8 @@ void TNmeaProc::ResetSatellites() {
   SlotTalker.fill(0);
   TalkerInView.fill(0);
   for (auto& used : UsedBySystem) used.clear();
+  UsedInRun.clear();
+  InGsaRun = false;
   TalkerIndex_ = -1;
   // Only what may be shown is hidden: nothing at the start.
   for (int n = 1; n <= kMaxGnssSats; ++n)
@@ -468,11 +471,21 @@ bool TNmeaProc::ReadGsaFix() {
   return true;
 }
 
+// A receiver that tracks more than twelve satellites, or more than one system, sends one GSA
+// after another in each second: the used satellites are those of all of them.
 void TNmeaProc::DecodeGSA() {
-  if (!ReadGsaFix()) return;
-  for (int n = 1; n <= kMaxSats; ++n) {
-    Rec.Sats[n - 1].Used = false;
-    Display.SetSatColor(n, clRed);
+  const bool more = InGsaRun && !UsedInRun.empty();
+  std::string list = more ? std::move(Rec.SatUsedList) : std::string();
+  if (!ReadGsaFix()) {
+    UsedInRun.clear();
+    return;
+  }
+  if (!more) {
+    UsedInRun.clear();
+    for (int n = 1; n <= kMaxSats; ++n) {
+      Rec.Sats[n - 1].Used = false;
+      Display.SetSatColor(n, clRed);
+    }
   }
   std::array<uint64_t, kMaxSats> keys;
   for (int n = 0; n < kMaxSats; ++n) keys[n] = PrnKey(Rec.Sats[n].Prn);
@@ -485,11 +498,20 @@ void TNmeaProc::DecodeGSA() {
       Rec.Sats[n - 1].Used = true;
       Display.SetSatColor(n, clBlue);
     }
-    if (k == 3)
-      Rec.SatUsedList = F(k);
+    if (std::find(UsedInRun.begin(), UsedInRun.end(), F(k)) == UsedInRun.end()) UsedInRun.emplace_back(F(k));
+    if (k == 3 && !more)
+      list = F(k);
     else
-      Rec.SatUsedList.append(",").append(F(k));
+      list.append(",").append(F(k));
   }
+  Rec.SatUsedList = std::move(list);
+}
+
+size_t TNmeaProc::UsedSatCount() const {
+  if (!GnssMode) return UsedInRun.size();
+  size_t n = 0;
+  for (const std::vector<std::string>& used : UsedBySystem) n += used.size();
+  return n;
 }
 
 bool TNmeaProc::ReadCoordinate(size_t field, double& value, std::string& hemisphere) {

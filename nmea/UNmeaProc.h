@@ -1,4 +1,4 @@
-// From received text to decoded sentences: framing at carriage returns, the log write, the
+// From received text to decoded sentences: framing at line ends, the log write, the
 // checksum cut, the split into fields, and the dispatch by address field to the decoders of one
 // table, each row with its decoder for GP talkers alone and for every multi-GNSS talker.
 #pragma once
@@ -35,7 +35,7 @@ struct TSentenceInfo {
 
 class TNmeaProc {
 public:
-  // A receiver at the wrong speed never sends a carriage return; pending text beyond this is
+  // A receiver at the wrong speed never sends a line end; pending text beyond this is
   // garbage (a sentence is at most 82 characters), so only its newest part is kept. A line that
   // grew beyond it is overlong: only a sentence at its end, from its last "$" on, is handled.
   static constexpr size_t kMaxPendingText = 4096;
@@ -57,6 +57,9 @@ public:
   // With Gnss on, the index in kGnssTalkers of the last dispatched sentence's talker; -1 for
   // "$PGRMM", a sentence not dispatched, and with Gnss off.
   int TalkerIndex() const { return TalkerIndex_; }
+  // The satellites used in the fix: those of the GSA sentences of the last second, as the sky
+  // view colours them (with Gnss on, the last GSA of each system).
+  size_t UsedSatCount() const;
   // The fields of the last sentence split; they stay valid until the next one.
   const std::vector<std::string_view>& Fields() const { return Fields_; }
 
@@ -99,7 +102,11 @@ private:
   // A sentence in `text` is read in place; one joined from pending text lives in Joined, which
   // the next join reuses, so its fields are taken from a copy.
   void HandleSentence(std::string_view s, bool inText);
-  void KeepPendingAfterError(std::string_view text, size_t cr, bool pieces);
+  // The end of the line end that begins at `end` (a CR or an LF); notes one cut off by the end
+  // of the text.
+  size_t AfterLineEnd(std::string_view text, size_t end);
+  size_t SkipRestOfLineEnd(std::string_view text);
+  void KeepPendingAfterError(std::string_view text, size_t from, bool pieces);
   void KeepFields(std::string_view text);
   void TrimPending();
 
@@ -107,9 +114,9 @@ private:
   TNmeaDisplay& Display;
   TNmeaLogWriter* Log;
   std::string PendingText_;
-  // The last text ended with a carriage return: a line feed that begins the next text is the
-  // rest of that line end.
-  bool EndedInCr = false;
+  // The last text ended after one or two carriage returns of a line end: a line feed (or a CR
+  // LF after one CR) that begins the next text is the rest of it.
+  uint8_t LineEndCrs = 0;
   // The pending text was cut to its newest part since the last sentence end.
   bool Overlong = false;
   std::string Joined;
@@ -126,6 +133,9 @@ private:
   std::array<int8_t, kMaxGnssSats> SlotTalker{};
   std::array<int32_t, std::size(kGnssTalkers)> TalkerInView{};
   std::array<std::vector<std::string>, 7> UsedBySystem;
+  // GP talkers alone: the last sentence was a GSA, and the PRNs of that run of GSAs.
+  bool InGsaRun = false;
+  std::vector<std::string> UsedInRun;
 };
 
 }  // namespace orvane

@@ -53,7 +53,8 @@ constexpr const char* kUsage =
     "  --version         the version\n"
     "\n"
     "Exit status: 0 when the log was read to its end (a live source: until it ended, the\n"
-    "seconds passed or a signal came), 1 when it could not be read, 2 for a wrong command line.\n";
+    "seconds passed or a signal came), 1 when it could not be read or nothing in it could be\n"
+    "decoded, 2 for a wrong command line.\n";
 
 // ---- command line ---------------------------------------------------------------------------
 
@@ -209,14 +210,22 @@ int Run(int argc, char** argv) {
     };
   }
 
+  // What a log must have given for its reading to count as a success.
+  int64_t framed = 0, sentences = 0, decoded = 0, gnssIgnored = 0;
+  proc.OnSentence = [&, observe = std::move(proc.OnSentence)](const TSentenceInfo& info) {
+    ++framed;
+    sentences += info.outcome != TSentenceOutcome::Dropped;
+    decoded += info.outcome == TSentenceOutcome::Decoded;
+    gnssIgnored += info.outcome == TSentenceOutcome::Ignored && IsGnssOnlySentence(info.address);
+    if (observe) observe(info);
+  };
+
   std::vector<uint8_t> buf(chunk);
   uint64_t bytes = 0;
-  bool sawCr = false;
   int status = 0;
   // A live source's bytes take the same road as a file's, in pieces of at most --chunk-size.
   auto feed = [&](const char* data, size_t n) {
     bytes += n;
-    sawCr = sawCr || std::memchr(data, '\r', n);
     for (size_t at = 0; at < n; at += chunk)
       proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(data) + at, std::min(chunk, n - at));
   };
@@ -243,21 +252,31 @@ int Run(int argc, char** argv) {
     }
     if (n == 0) break;
     bytes += static_cast<uint64_t>(n);
-    sawCr = sawCr || std::memchr(buf.data(), '\r', static_cast<size_t>(n));
     // A read that ends between CR and LF is as harmless as a serial delivery that does.
     proc.ProcessReceivedBytes(buf.data(), static_cast<size_t>(n));
   }
   if (fd > 0) ::close(fd);
 
-  if (status == 0 && !proc.PendingText().empty()) {
-    if (!sawCr)
-      std::fprintf(stderr,
-                   "orvane-nmea: \"%s\": no carriage return anywhere, so no sentence was framed "
-                   "(NMEA lines end in CR LF)\n",
-                   name.c_str());
+  if (status == 0 && !proc.PendingText().empty() && framed > 0)
+    std::fprintf(stderr, "orvane-nmea: \"%s\": %zu bytes at the end have no line end and were not decoded\n",
+                 name.c_str(), proc.PendingText().size());
+  // A log that gave nothing is a failure (a wrong file, a wrong option), not an empty report.
+  if (status == 0 && !source && decoded == 0) {
+    status = 1;
+    if (bytes == 0)
+      std::fprintf(stderr, "orvane-nmea: \"%s\" is empty\n", name.c_str());
+    else if (framed == 0)
+      std::fprintf(stderr, "orvane-nmea: \"%s\": no line end anywhere, so it holds no NMEA sentence\n", name.c_str());
+    else if (sentences == 0)
+      std::fprintf(stderr, "orvane-nmea: \"%s\" holds no NMEA sentence (no line begins with \"$\")\n", name.c_str());
+    else if (gnssIgnored > 0 && !gnss)
+      std::fprintf(stderr, "orvane-nmea: \"%s\": nothing decoded; its %lld $GN... sentences need --gnss\n",
+                   name.c_str(), static_cast<long long>(gnssIgnored));
     else
-      std::fprintf(stderr, "orvane-nmea: \"%s\": %zu bytes at the end are not ended by CR LF and were not decoded\n",
-                   name.c_str(), proc.PendingText().size());
+      std::fprintf(stderr,
+                   "orvane-nmea: \"%s\": nothing decoded: none of its %lld sentences is a complete GGA, GLL, "
+                   "RMC, GSA, GSV or $PGRMM\n",
+                   name.c_str(), static_cast<long long>(sentences));
   }
   if (gpx) gpx->Finish();
   if (mode == TMode::Summary && status == 0) {

@@ -15,9 +15,6 @@
 
 namespace orvane {
 
-namespace {
-
-// Receiver time in seconds: with the date since 1970, else of the day; -1 when not a time.
 int64_t ReceiverSeconds(const TNmeaRec& rec, bool& dated) {
   const int64_t full = GpxSeconds(rec.FixDate, rec.FixTime);
   dated = full >= 0;
@@ -31,8 +28,6 @@ int64_t ReceiverSeconds(const TNmeaRec& rec, bool& dated) {
   }
   return v;
 }
-
-}  // namespace
 
 bool ReceiverPosition(const TNmeaRec& rec, const std::string& mapDatum, TTrackPoint& point) {
   if (!rec.FixValid) return false;

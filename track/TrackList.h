@@ -38,6 +38,9 @@ constexpr int kSegmentGapSeconds = 60;
 // The receiver's position as a sample takes it: converted to `mapDatum`, signed. False without
 // a fix.
 bool ReceiverPosition(const TNmeaRec& rec, const std::string& mapDatum, TTrackPoint& point);
+// The receiver's time in seconds: with the date (`dated`) since 1970, else of the day; -1 when
+// the record holds no time.
+int64_t ReceiverSeconds(const TNmeaRec& rec, bool& dated);
 
 class TTrackList {
 public:
@@ -48,6 +51,8 @@ public:
   bool Sample(const TNmeaRec& rec, const std::string& mapDatum, int32_t dataMax, int32_t interval = 1000);
   // Keeps every second entry; a segment start that goes passes to the entry after it.
   void Thin();
+  // The next entry starts a new segment: the data comes from another source now.
+  void BreakSegment() { breakPending_ = true; }
   void Clear() {
     entries_.clear();
     lastSeen_ = -1;

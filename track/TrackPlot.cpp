@@ -174,6 +174,43 @@ bool TTrackPlot::SampleTrack(TCanvas& canvas) {
   return true;
 }
 
+bool TTrackPlot::TimerSample(TCanvas& canvas) { return !Replaying_ && SampleTrack(canvas); }
+
+void TTrackPlot::BeginReplay(TCanvas& canvas, bool newTrack) {
+  if (newTrack)
+    ClearTrack(canvas);
+  else
+    Track.BreakSegment();
+  Replaying_ = true;
+  replaySampled_ = -1;
+}
+
+void TTrackPlot::EndReplay() {
+  if (!Replaying_) return;
+  Replaying_ = false;
+  Rec.FixValid = false;
+  Track.BreakSegment();
+}
+
+bool TTrackPlot::SampleReplayFix(TCanvas& canvas, std::string_view type) {
+  if (!Replaying_ || !State.TrackEnabled || !Rec.FixValid) return false;
+  // Until the log's first GGA or RMC the record holds the live source's position.
+  if (type != "GGA" && type != "RMC") return false;
+  bool dated = false;
+  const int64_t now = ReceiverSeconds(Rec, dated);
+  if (now < 0) return false;
+  if (replaySampled_ >= 0) {
+    int64_t step = now - replaySampled_;
+    // Without a date the time of day runs on across midnight.
+    if (!(dated && replaySampledDated_)) step = ((now % 86400) - (replaySampled_ % 86400) + 86400) % 86400;
+    // A step back is a seek: sampled at once.
+    if (step >= 0 && step * 1000 < std::max<int64_t>(State.Interval, 1)) return false;
+  }
+  replaySampled_ = now;
+  replaySampledDated_ = dated;
+  return SampleTrack(canvas);
+}
+
 void TTrackPlot::ClearTrack(TCanvas& canvas) {
   Rec.FixValid = false;
   Track.Clear();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "maps/TCanvas.h"
 #include "nmea/NmeaRec.h"
@@ -60,8 +61,23 @@ public:
   // While the receiver's data is old the mark is a hollow ring, which this redraws in place.
   void SetDataOld(TCanvas& canvas, bool old);
 
-  // One tick of the sampling timer. True when an entry was added.
+  // One sample of the receiver. True when an entry was added.
   bool SampleTrack(TCanvas& canvas);
+  // The sampling timer's tick: a sample, except while a replay feeds the track.
+  bool TimerSample(TCanvas& canvas);
+
+  // A replay is sampled by the log's own time, not by the timer: a fix it decodes is taken once
+  // the log's time has moved on by the sampling interval since the last one, however fast it
+  // plays. Its points never share a segment with the live source's: `newTrack` clears the track
+  // first, else the replay starts a new segment.
+  void BeginReplay(TCanvas& canvas, bool newTrack);
+  // The replay's fix is not the receiver's: nothing is sampled until the live source reports a
+  // fix, and that starts a new segment.
+  void EndReplay();
+  bool Replaying() const { return Replaying_; }
+  // After each sentence a replay decoded, of its type ("GGA"): only a GGA or an RMC brings a
+  // position and time of the log's. True when an entry was added.
+  bool SampleReplayFix(TCanvas& canvas, std::string_view type);
   // Nothing recorded until the next fix, the track gone, the base redrawn.
   void ClearTrack(TCanvas& canvas);
 
@@ -95,6 +111,9 @@ private:
   void SetLabel(const THeadingLabel& label);
   void SizeMark();
   TTrackHost& host_;
+  bool Replaying_ = false;
+  int64_t replaySampled_ = -1;  // the log time of the last replay sample, or -1
+  bool replaySampledDated_ = false;
   TImage& markPicture_;
   TImage& markBackground_;
   TMapLayers& layers_;

@@ -18,7 +18,7 @@ const int32_t GridTable[kZoomMax + 1] = {3600, 36000, 36000, 36000, 3600, 3600, 
 int32_t ClampZoom(int32_t zoom) { return zoom < kZoomMin ? kZoomMin : zoom > kZoomMax ? kZoomMax : zoom; }
 
 std::string ReadoutCaption(double lonDms, double latDms, double scale, TCoordFormat format) {
-  return ReadoutCoord(lonDms, TAxis::Lon, format) + " " + ReadoutCoord(latDms, TAxis::Lat, format) + " [" +
+  return ReadoutCoord(latDms, TAxis::Lat, format) + " " + ReadoutCoord(lonDms, TAxis::Lon, format) + " [" +
          FormatFixed(scale, 3) + "]";
 }
 

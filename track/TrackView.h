@@ -25,8 +25,9 @@ int32_t ClampZoom(int32_t zoom);
 // Virtual key codes of the keys the view answers to.
 enum TViewKey : int { vkPageUp = 33, vkPageDown = 34, vkLeft = 37, vkUp = 38, vkRight = 39, vkDown = 40 };
 
-// The position under the mouse and the scale: "%0.5f %0.5f [%0.3f]" with period decimals in
-// D.MMSS, else the two positions in the chosen format.
+// The position under the mouse, latitude first, each with its hemisphere letter, and the scale
+// in pixels per second of arc: "N 34.05120 E 134.30000 [0.050]" in D.MMSS, else the two
+// positions in the chosen format.
 std::string ReadoutCaption(double lonDms, double latDms, double scale, TCoordFormat format = TCoordFormat::DMmss);
 
 // The background of grid labels and the scale bar, so that they read over any layer.

@@ -50,9 +50,11 @@ TEST(CoordFormat, MonitorLinesInEachFormat) {
   for (const Row& r : rows) EXPECT_EQ(MonitorCoord(35.39074, r.hemisphere, r.format), r.text);
 }
 
-TEST(CoordFormat, ReadoutIsSigned) {
-  EXPECT_EQ(ReadoutCoord(-35.233012, TAxis::Lat, TCoordFormat::DMmss), "-35.23301");
-  EXPECT_EQ(ReadoutCoord(-35.233012, TAxis::Lat, TCoordFormat::Degrees), "-35.391700");
+TEST(CoordFormat, ReadoutNamesItsHemisphere) {
+  EXPECT_EQ(ReadoutCoord(-35.233012, TAxis::Lat, TCoordFormat::DMmss), "S 35.23301");
+  EXPECT_EQ(ReadoutCoord(-139.452201, TAxis::Lon, TCoordFormat::DMmss), "W 139.45220");
+  EXPECT_EQ(ReadoutCoord(0, TAxis::Lon, TCoordFormat::Degrees), "E 0.000000");
+  EXPECT_EQ(ReadoutCoord(-35.233012, TAxis::Lat, TCoordFormat::Degrees), "S 35.391700");
   EXPECT_EQ(ReadoutCoord(-35.233012, TAxis::Lat, TCoordFormat::Dms), "35\u00B023'30.1\"S");
   EXPECT_EQ(ReadoutCoord(139.452201, TAxis::Lon, TCoordFormat::Dms), "139\u00B045'22.0\"E");
 }

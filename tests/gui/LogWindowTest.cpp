@@ -4,12 +4,17 @@
 
 #include "gui/UConsoleForm.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "gui/ErrorHandler.h"
 #include "nmea/NmeaRec.h"
 #include "gui/UMoniForm.h"
+#include "gui/UTrackForm.h"
+#include "nmea/ReplayDrive.h"
+#include "track/TrackList.h"
 #include "tests/gui/WindowTest.h"
 
 namespace orvane {
@@ -108,6 +113,65 @@ TEST_F(LogWindowTest, LogThatCannotBeCreatedIsShownOnceAndDecodingGoesOn) {
   EXPECT_FALSE(std::filesystem::exists(log.parent_path()));
 }
 
+// One second of a receiver at 34°00.(minute)' N: fix, position and date.
+std::string Second(const std::string& time, int minute) {
+  char lat[16];
+  std::snprintf(lat, sizeof lat, "3400.%02d00", minute);
+  return Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7") +
+         Sentence("GPGGA," + time + "," + lat + ",N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,") +
+         Sentence("GPRMC," + time + ",A," + lat + ",N,13400.0000,E,10.0,90.0,010624,7.3,W");
+}
+
+// A replay started over a live track, as fast as possible: every second of the log reaches the
+// track, in a track of its own, and the saved GPX never runs back in time.
+TEST_F(LogWindowTest, AReplayOverALiveSourceFeedsItsOwnTrackByTheLogsTime) {
+  StartOnPty("\n[Track]\nEnable=1\nInterval=1000\n");
+  int asked = 0;
+  TrackForm->OnReplayTrackQuestion = [&](size_t points) {
+    ++asked;
+    EXPECT_EQ(points, 2u);
+    return true;
+  };
+  for (const auto& [time, minute] : {std::pair{"090430", 1}, {"090431", 2}}) {
+    Send(Second(time, minute));
+    ASSERT_TRUE(WaitFor([&] { return NmeaRec.FixTime == std::string(time).insert(2, ":").insert(5, ":"); }));
+    TrackForm->TrkTimerTimer();
+  }
+  ASSERT_EQ(TrackForm->Plot().Track.Count(), 2u);
+
+  const std::filesystem::path replayed = dir / "drive.log";
+  std::string content;
+  for (int s = 0; s < 30; ++s) content += Second("0900" + std::string(s < 10 ? "0" : "") + std::to_string(s), 10 + s);
+  WriteAll(replayed, content);
+  SatVForm->Receiver.Replayer().SetPace(kPaceCount - 1);
+  SatVForm->StartReplay(replayed.string());
+  Send(Second("090432", 3));  // waits while the replay runs
+  ASSERT_TRUE(WaitFor([] { return !SatVForm->Receiver.Replayer().Running(); }, 10));
+  EXPECT_EQ(asked, 1);
+  // The live points went with the new track; the waiting live second may follow at once.
+  ASSERT_TRUE(WaitFor([] { return NmeaRec.FixTime == "09:04:32"; }));
+  TrackForm->TrkTimerTimer();
+
+  const TTrackList& track = TrackForm->Plot().Track;
+  ASSERT_EQ(track.Count(), 31u) << TrackGpx(track);
+  EXPECT_EQ(track[0].FixTime, "09:00:00");
+  EXPECT_EQ(track[29].FixTime, "09:00:29");
+  EXPECT_TRUE(track[30].NewSegment);
+  const std::string gpx = TrackGpx(track);
+  std::vector<std::string> times;
+  for (size_t at = 0; (at = gpx.find("<time>", at)) != std::string::npos; at += 6)
+    times.push_back(gpx.substr(at + 6, 20));
+  ASSERT_EQ(times.size(), 31u) << gpx;
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end())) << gpx;
+
+  // Asked once: the next replay goes on as answered.
+  SatVForm->StartReplay(replayed.string());
+  ASSERT_TRUE(WaitFor([] { return !SatVForm->Receiver.Replayer().Running(); }, 10));
+  EXPECT_EQ(asked, 1);
+  ASSERT_GE(track.Count(), 30u);
+  EXPECT_EQ(track[0].FixTime, "09:00:00");  // a new track again: the live point is gone
+}
+
 class ReplayWindowTest : public LogWindowTest {
 protected:
   void StartReplay(const std::string& content) {
@@ -138,9 +202,9 @@ TEST_F(ReplayWindowTest, TwentyFiveLinesWithFastEndInThreeTicks) {
   EXPECT_EQ(ticks, 3);
   EXPECT_EQ(SatVForm->Receiver.Replayer().LinesReplayed(), 25u);
   EXPECT_TRUE(Item("menOpenLog")->isEnabled());
-  // A replayed line reaches the processor with LF and CR after it; the LF stays in the text.
+  // A replayed line is framed as a received one, without its line end.
   const TSentenceRing& shown = ConsoleForm->Ring();
-  EXPECT_EQ(shown.At(shown.Size() - 1), kVtg.substr(0, kVtg.size() - 2) + "\n");
+  EXPECT_EQ(shown.At(shown.Size() - 1), kVtg.substr(0, kVtg.size() - 2));
   EXPECT_EQ(Recv(), "Replay finished");
   EXPECT_TRUE(MoniForm->lblRMC->text().startsWith("GPS RMC Data"));
   RunEvents(50);
@@ -153,7 +217,7 @@ TEST_F(ReplayWindowTest, LastLineWithoutLineEndIsReplayedAndStopEndsAtOnce) {
   StartReplay(kGga + kRmc.substr(0, kRmc.size() - 2));
   ASSERT_TRUE(WaitFor([] { return !SatVForm->mnStopLog->isEnabled(); }));
   const TSentenceRing& shown = ConsoleForm->Ring();
-  EXPECT_EQ(shown.At(shown.Size() - 1), kRmc.substr(0, kRmc.size() - 2) + "\n");
+  EXPECT_EQ(shown.At(shown.Size() - 1), kRmc.substr(0, kRmc.size() - 2));
   DestroyForms();
 
   // "Stop Play" in the middle of a long file.

@@ -37,7 +37,7 @@ TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   EXPECT_EQ(SatVForm->windowTitle(), "Sattelite View");
   EXPECT_EQ(MoniForm->windowTitle(), "DataMonitor");
   // The track window opens with the mouse read-out as its caption.
-  EXPECT_EQ(TrackForm->windowTitle(), "0.00000 0.00000 [0.050]");
+  EXPECT_EQ(TrackForm->windowTitle(), "N 0.00000 E 0.00000 [0.050]");
   EXPECT_TRUE(Item("mnuCom1")->isChecked());
   for (int n = 2; n <= 16; ++n) EXPECT_FALSE(SatVForm->PortItems[n]->isChecked()) << n;
   EXPECT_TRUE(Item("mnuSp4800")->isChecked());
@@ -136,11 +136,13 @@ TEST_F(WindowTest, OldDataIsSaidAndDrawnHollowUntilTheNextSentence) {
 
   now = 12000;
   SatVForm->AgeTimer.OnTick();
-  EXPECT_EQ(sky->Header(), "NO DATA 12 s");
+  // Named by the source it waits for, as the port menu names it.
+  const QString noData = QString::fromStdString("COM3 (" + slaveName + "): no data for 12 s");
+  EXPECT_EQ(sky->Header(), noData);
   const QImage old = sky->grab().toImage();
   EXPECT_EQ(old.pixelColor(zenith), QColor(255, 255, 255));  // a ring: its middle is the background
   EXPECT_EQ(old.pixelColor(sky->Sat(1).Symbol.left() + 1, zenith.y()), QColor(0, 0, 255));
-  EXPECT_EQ(MoniForm->lblRecv->text(), "NO DATA 12 s");
+  EXPECT_EQ(MoniForm->lblRecv->text(), noData);
   EXPECT_EQ(MoniForm->lblGGA->palette().color(QPalette::WindowText), QColor(Qt::gray));
 
   Send(gga);

@@ -115,7 +115,7 @@ protected:
 TEST_F(TrackFormTest, StartsWithTheReadoutCaptionTheMenuAndADrawnSurface) {
   TTrackForm& f = Make();
   // The map is ready without layers, and no mouse position is known yet.
-  EXPECT_EQ(Title(), "0.00000 0.00000 [0.050]");
+  EXPECT_EQ(Title(), "N 0.00000 E 0.00000 [0.050]");
   EXPECT_FALSE(f.isVisible());
   EXPECT_EQ(f.Surface().size(), QSize(485, 305));
   EXPECT_GT(CountNear(f.Surface(), ToQRgb(NmeaRec.BGColor), f.Surface().rect()), 485 * 305 * 8 / 10);
@@ -265,7 +265,7 @@ TEST_F(TrackFormTest, NoFixRecordsNothingAndKeepsTheCaption) {
   NmeaRec.FixValid = false;
   f.TrkTimerTimer();
   EXPECT_EQ(f.Plot().Track.Count(), 0u);
-  EXPECT_EQ(Title(), "0.00000 0.00000 [0.050]");
+  EXPECT_EQ(Title(), "N 0.00000 E 0.00000 [0.050]");
 }
 
 TEST_F(TrackFormTest, ClearTrackForgetsTheFixAndRedrawsTheBaseOnly) {
@@ -330,7 +330,7 @@ TEST_F(TrackFormTest, ZoomByPageKeysAndTheMenuStaysWithinItsRange) {
   key(Qt::Key_PageUp);
   EXPECT_EQ(TrackState.Zoom, 5);
   EXPECT_EQ(f.Plot().View.Scale, 0.02);
-  EXPECT_EQ(Title(), "0.00000 0.00000 [0.020]");  // redrawn: the map layers rewrite the caption
+  EXPECT_EQ(Title(), "N 0.00000 E 0.00000 [0.020]");  // redrawn: the map layers rewrite the caption
   key(Qt::Key_PageDown);
   key(Qt::Key_PageDown);
   EXPECT_EQ(TrackState.Zoom, 7);
@@ -341,7 +341,7 @@ TEST_F(TrackFormTest, ZoomByPageKeysAndTheMenuStaysWithinItsRange) {
   EXPECT_EQ(f.Plot().View.Scale, 100);
   for (int i = 0; i < 20; ++i) key(Qt::Key_PageUp);
   EXPECT_EQ(TrackState.Zoom, 1);
-  EXPECT_EQ(Title(), "0.00000 0.00000 [0.001]");
+  EXPECT_EQ(Title(), "N 0.00000 E 0.00000 [0.001]");
   EXPECT_EQ(TrackState.CenterB, 34.0);
   EXPECT_EQ(TrackState.CenterL, 134.0);
 }
@@ -448,10 +448,10 @@ TEST_F(TrackFormTest, TheCoordinateFormatShowsInTheReadoutAndTheGridLabels) {
                  Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(f.imgTrk, &ev);
   // Half a pixel west and south of the centre, 20" a pixel.
-  EXPECT_EQ(Title().toStdString(), "133\u00B059'50.0\"E 33\u00B059'50.0\"N [0.050]");
+  EXPECT_EQ(Title().toStdString(), "33\u00B059'50.0\"N 133\u00B059'50.0\"E [0.050]");
   NmeaRec.CoordFormat = TCoordFormat::Degrees;
   f.menIn->trigger();
-  EXPECT_EQ(Title().toStdString(), "133.997222 33.997222 [0.100]");
+  EXPECT_EQ(Title().toStdString(), "N 33.997222 E 133.997222 [0.100]");
 }
 
 TEST_F(TrackFormTest, SaveTrackAsGpxByTheFilter) {

@@ -99,6 +99,43 @@ TEST_F(Decoders, GsaMatchIsTextualAndListStartsAtTheFirstPrnField) {
   EXPECT_EQ(display.fixCaptions.back(), "2D Fix");
 }
 
+// A receiver sends one GSA per system, or per twelve satellites, each second: those used are
+// the union of that second's GSAs, for the sky view's colours and the count alike.
+TEST(GsaUnion, UsedSatellitesAreTheUnionOfOneSecondsGsas) {
+  struct Row {
+    bool gnss;
+    std::vector<std::string> sentences;
+    size_t used;
+    size_t blue;  // of the four in view: 01, 02, 03 and (GLONASS with Gnss on) 66
+  } rows[] = {
+      {false, {"$GPGSA,A,3,01,02,,,,,,,,,,,1.0,1.0,1.0", "$GPGSA,A,3,03,,,,,,,,,,,,1.0,1.0,1.0"}, 3, 3},
+      // A sentence of another kind ends the second: the next GSA begins afresh.
+      {false, {"$GPGSA,A,3,01,02,,,,,,,,,,,1.0,1.0,1.0", "$GPGLL,,,,,,", "$GPGSA,A,3,03,,,,,,,,,,,,1.0,1.0,1.0"}, 1, 1},
+      {false, {"$GPGSA,A,3,01,02,,,,,,,,,,,1.0,1.0,1.0", "$GPGSA,A,3,02,,,,,,,,,,,,1.0,1.0,1.0"}, 2, 2},
+      // Multi-GNSS: by system ID, and by PRN range for a GN GSA without one.
+      {true,
+       {"$GNGSA,A,3,01,02,,,,,,,,,,,1.0,1.0,1.0,1", "$GNGSA,A,3,66,67,68,,,,,,,,,,1.0,1.0,1.0,2",
+        "$GNGSA,A,3,01,,,,,,,,,,,,1.0,1.0,1.0,3"},
+       6,
+       3},
+      {true, {"$GNGSA,A,3,01,02,,,,,,,,,,,1.0,1.0,1.0", "$GNGSA,A,3,66,67,,,,,,,,,,,1.0,1.0,1.0"}, 4, 3},
+  };
+  for (const Row& r : rows) {
+    TNmeaRec rec;
+    rec.Gnss = r.gnss;
+    RecordingDisplay display;
+    TNmeaProc proc{rec, display};
+    const std::string talker = r.gnss ? "GN" : "GP";
+    proc.ProcessNmea("$" + talker + "GSV,1,1,04,01,45,180,40,02,45,180,40,03,45,180,40,66,45,180,40\r\n");
+    for (const std::string& s : r.sentences) proc.ProcessNmea(s + "\r\n");
+    SCOPED_TRACE(r.sentences.back());
+    EXPECT_EQ(proc.UsedSatCount(), r.used);
+    size_t blue = 0;
+    for (const TSatInfo& sat : rec.Sats) blue += sat.Used;
+    EXPECT_EQ(blue, r.blue) << rec.SatUsedList;
+  }
+}
+
 TEST_F(Decoders, GsaMatchesWholePrnTextsOfAnyLength) {
   // Texts that agree in their first seven characters, in their length, or in every character
   // but the case.

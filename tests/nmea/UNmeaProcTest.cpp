@@ -79,18 +79,30 @@ TEST_F(Framing, SplitBetweenCrAndLfLosesNoSentence) {
   EXPECT_EQ(display.recv.back(), kGga);
 }
 
-TEST_F(Framing, ABurstCutAnywhereIntoTwoDeliveriesDecodesEverySentenceOnce) {
-  const std::string burst = "$GPGSA,A,3,02,05,,,,,,,,,,,1.8,1.0,1.5*33\r\n" + kGga + "\r\n" +
-                            "$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C\r\n";
+// A burst of three sentences, each ended by `end`.
+std::string Burst(const std::string& end) {
+  return "$GPGSA,A,3,02,05,,,,,,,,,,,1.8,1.0,1.5*33" + end + kGga + end +
+         "$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C" + end;
+}
+
+// Receivers, captures, pipes and text-mode copies end their lines in all of these ways.
+TEST_F(Framing, EveryLineEndFramesOneSentenceHoweverTheBurstIsCut) {
   const std::vector<std::string> all{"GSA", "GGA", "RMC"};
-  for (size_t cut = 0; cut <= burst.size(); ++cut) {
+  for (const char* end : {"\r\n", "\n", "\r\r\n", "\r"}) {
+    const std::string burst = Burst(end);
+    for (size_t cut = 0; cut <= burst.size(); ++cut) {
+      types.clear();
+      outcomes.clear();
+      Receive(burst.substr(0, cut));
+      Receive(burst.substr(cut));
+      const std::string row = testing::PrintToString(end) + " cut at " + std::to_string(cut);
+      EXPECT_EQ(types, all) << row;
+      EXPECT_EQ(outcomes.size(), 3u) << row;  // no empty line between the sentences
+      EXPECT_EQ(proc.PendingText(), "") << row;
+    }
     types.clear();
-    outcomes.clear();
-    Receive(burst.substr(0, cut));
-    Receive(burst.substr(cut));
-    EXPECT_EQ(types, all) << "cut at " << cut;
-    EXPECT_EQ(outcomes.size(), 3u) << "cut at " << cut;
-    EXPECT_EQ(proc.PendingText(), "");
+    proc.ProcessNmea(burst);
+    EXPECT_EQ(types, all) << testing::PrintToString(end) << " replayed";
   }
 }
 
@@ -147,12 +159,11 @@ TEST_F(Framing, TooShortSentencesAreShownButLeaveTheRecord) {
   EXPECT_EQ(display.recv.size(), 2u);
 }
 
-TEST_F(Framing, ReplayedLineKeepsItsLfOnlyWithoutAChecksum) {
-  // A replayed log line arrives as the line, then LF, then CR.
-  proc.ProcessNmea("$PGRMM,Tokyo*3C\n\r");
+TEST_F(Framing, ALineEndNeverReachesTheFields) {
+  proc.ProcessNmea("$PGRMM,WGS 84\n");
+  EXPECT_EQ(rec.GpsDatum, "WGS 84");
+  proc.ProcessNmea("$PGRMM,Tokyo\r\r\n");
   EXPECT_EQ(rec.GpsDatum, "Tokyo");
-  proc.ProcessNmea("$PGRMM,WGS 84\n\r");
-  EXPECT_EQ(rec.GpsDatum, "WGS 84\n");
   EXPECT_EQ(proc.PendingText(), "");
 }
 
@@ -179,7 +190,7 @@ TEST_F(Framing, ALogFailureInsideOnePieceKeepsTheSentencesAfterIt) {
   log.saveNow = true;
   log.fail = true;
   // One piece holding two sentences (CR without LF between them).
-  EXPECT_THROW(proc.ProcessNmea(kGga + "\r" + "X" + kGga + "\r\n"), std::runtime_error);
+  EXPECT_THROW(proc.ProcessNmea(kGga + "\r" + kGga + "\r\n"), std::runtime_error);
   EXPECT_EQ(proc.PendingText(), kGga + "\r\n");
   log.fail = false;
   proc.ProcessNmea("");
@@ -195,7 +206,7 @@ TEST_F(Framing, AStreamWithoutCarriageReturnsStaysBounded) {
   const std::string junk(1000, 'x');
   for (int i = 0; i < 1000; ++i) Receive(junk);
   EXPECT_LE(proc.PendingText().size(), TNmeaProc::kMaxPendingText);
-  // Recovery: the next well-formed sentence after a CR is decoded.
+  // Recovery: the next well-formed sentence after a line end is decoded.
   Receive("\r\n" + kGga + "\r\n");
   EXPECT_EQ(types, std::vector<std::string>{"GGA"});
 }
@@ -208,9 +219,10 @@ TEST_F(Framing, EveryByteValueReachesTheFields) {
   EXPECT_EQ(rec.GpsDatum, s.substr(7));
 }
 
-// The framing as first written, kept as the reference: a delivery is cut after each line feed
-// and each piece appended to the pending text, which is framed at carriage returns and then cut
-// to its newest part; an LF that begins a text after a CR ended the last one goes with that CR.
+// The framing kept simple, as the reference: a delivery is cut after each line feed and each
+// piece appended to the pending text, which is framed at line ends (LF, CR LF, CR CR LF, or a CR
+// before anything else) and then cut to its newest part; a line end split between two texts is
+// joined again.
 class ReferenceFraming {
 public:
   std::string pending;
@@ -227,21 +239,36 @@ public:
     if (from < bytes.size()) Process(bytes.substr(from));
   }
   void Process(std::string_view text) {
-    if (!text.empty() && endedInCr) {
-      endedInCr = false;
-      if (text[0] == '\n') text.remove_prefix(1);
+    // A line end cut after its CRs: CR | LF, CR | CR LF, CR CR | LF.
+    if (!text.empty() && crs > 0) {
+      const int had = std::exchange(crs, 0);
+      if (text[0] == '\n') {
+        text.remove_prefix(1);
+      } else if (text[0] == '\r' && had == 1) {
+        text.remove_prefix(1);
+        if (text.empty())
+          crs = 2;
+        else if (text[0] == '\n')
+          text.remove_prefix(1);
+      }
     }
     pending.append(text);
     size_t start = 0;
     bool failed = false;
-    for (size_t cr; !failed && (cr = pending.find('\r', start)) != std::string::npos;) {
-      std::string s = pending.substr(start, cr - start);
+    for (size_t end; !failed && (end = pending.find_first_of("\r\n", start)) != std::string::npos;) {
+      std::string s = pending.substr(start, end - start);
       if (std::exchange(overlong, false) || s.size() > TNmeaProc::kMaxPendingText) {
         const size_t dollar = s.rfind('$');
         s = dollar == std::string::npos || s.size() - dollar > TNmeaProc::kMaxPendingText ? "" : s.substr(dollar);
       }
-      start = cr + 1 < pending.size() ? cr + 2 : pending.size();
-      endedInCr = cr + 1 == pending.size();
+      start = end + 1;
+      if (pending[end] == '\r') {
+        if (start < pending.size() && pending[start] == '\r') ++start;
+        if (start == pending.size())
+          crs = static_cast<int>(start - end);
+        else if (pending[start] == '\n')
+          ++start;
+      }
       if (!s.empty() && s[0] == '$' && writes++ == failAt) {
         failed = true;
         continue;
@@ -263,7 +290,7 @@ public:
   }
 
 private:
-  bool endedInCr = false;
+  int crs = 0;            // CRs of a line end that the last text ended in
   bool overlong = false;  // the pending text was cut since the last sentence end
   int writes = 0;
 };

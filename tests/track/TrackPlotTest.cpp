@@ -85,6 +85,57 @@ protected:
   RecordingCanvas canvas{485, 305};
 };
 
+// A replay over a live track: its fixes are taken by the log's time, however fast it plays, the
+// timer takes none meanwhile, and neither source's points share a segment with the other's.
+TEST_F(TrackPlotTest, AReplayIsSampledByTheLogsTimeInItsOwnSegment) {
+  struct Row {
+    int32_t interval;  // ms
+    bool newTrack;
+    size_t entries;  // after two live samples and a replay of 20 seconds
+  } rows[] = {{1000, false, 2 + 20}, {5000, false, 2 + 4}, {1000, true, 20}, {2000, true, 10}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::to_string(r.interval) + (r.newTrack ? " new track" : " new segment"));
+    plot.Track.Clear();
+    state.TrackEnabled = true;
+    state.Interval = r.interval;
+    auto at = [](const std::string& time, double lat) {
+      FixAt(lat, 134.0);
+      NmeaRec.FixTime = time;
+      NmeaRec.FixDate = "010624";
+    };
+    at("09:04:30", 34.10);
+    ASSERT_TRUE(plot.TimerSample(canvas));
+    at("09:04:31", 34.11);
+    ASSERT_TRUE(plot.TimerSample(canvas));
+
+    plot.BeginReplay(canvas, r.newTrack);
+    EXPECT_FALSE(plot.TimerSample(canvas));             // the live fix held in the record is not the log's
+    EXPECT_FALSE(plot.SampleReplayFix(canvas, "GSA"));  // nor after the log's first GSA
+    for (int s = 0; s < 20; ++s) {
+      char time[16];
+      std::snprintf(time, sizeof time, "09:00:%02d", s);
+      // GGA, then RMC of the same second: one sample for both.
+      at(time, 34.0 + s * 0.001);
+      plot.SampleReplayFix(canvas, "GGA");
+      plot.SampleReplayFix(canvas, "RMC");
+      EXPECT_FALSE(plot.TimerSample(canvas));
+    }
+    plot.EndReplay();
+    EXPECT_FALSE(plot.TimerSample(canvas));  // the replay's last fix stays out of the live track
+    at("09:04:47", 34.12);
+    ASSERT_TRUE(plot.TimerSample(canvas));
+
+    ASSERT_EQ(plot.Track.Count(), r.entries + 1);
+    const size_t replayStart = r.newTrack ? 0 : 2;
+    for (size_t i = 0; i < plot.Track.Count(); ++i)
+      EXPECT_EQ(plot.Track[i].NewSegment, i > 0 && (i == replayStart || i == r.entries)) << i;
+    EXPECT_EQ(plot.Track[replayStart].FixTime, "09:00:00");
+    EXPECT_EQ(plot.Track[replayStart + 1].FixTime, r.interval == 5000   ? "09:00:05"
+                                                   : r.interval == 2000 ? "09:00:02"
+                                                                        : "09:00:01");
+  }
+}
+
 TEST_F(TrackPlotTest, FirstSampleCentresTheViewAndPlacesTheMarkWithoutALine) {
   plot.SetMapSet();
   EXPECT_TRUE(layers.MapReady);
@@ -115,7 +166,7 @@ TEST_F(TrackPlotTest, FirstSampleCentresTheViewAndPlacesTheMarkWithoutALine) {
 
   // The map read-out (no mouse yet), then the count.
   ASSERT_EQ(host.Captions.size(), 2u);
-  EXPECT_EQ(host.Captions[0], "0.00000 0.00000 [1.000]");
+  EXPECT_EQ(host.Captions[0], "N 0.00000 E 0.00000 [1.000]");
   EXPECT_EQ(host.Captions[1], "Route Track  (1/1000)");
 }
 
@@ -345,7 +396,7 @@ TEST_F(TrackPlotTest, MapsAndTheReadOutCaptionOnlyWhenTheMapIsReady) {
   plot.SetMapSet();
   plot.FormPaint(canvas);
   EXPECT_EQ(road.draws, 1);
-  EXPECT_EQ(host.Captions, (std::vector<std::string>{"0.00000 0.00000 [0.050]"}));
+  EXPECT_EQ(host.Captions, (std::vector<std::string>{"N 0.00000 E 0.00000 [0.050]"}));
   plot.MouseMove(240, 150);
   plot.FormPaint(canvas);
   EXPECT_EQ(host.Captions.back(), host.Captions[1]);

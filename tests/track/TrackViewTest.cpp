@@ -246,21 +246,21 @@ TEST_F(TrackViewTest, ProjectionIsOneArcSecondPerScalePixelsNorthUp) {
 TEST_F(TrackViewTest, ReadOutCaption) {
   RecordingCanvas c(480, 300);
   view.DrawBase(c, clWhite, clBlack, nullptr);
-  EXPECT_EQ(view.MouseMove(240, 150), "134.00000 34.00000 [0.050]");
+  EXPECT_EQ(view.MouseMove(240, 150), "N 34.00000 E 134.00000 [0.050]");
   // One pixel is 20": the top-left corner lies 80' west and 50' north of the centre.
-  EXPECT_EQ(view.MouseMove(0, 0), "132.40000 34.50000 [0.050]");
-  EXPECT_EQ(view.MouseMove(3, 0), "132.41000 34.50000 [0.050]");
+  EXPECT_EQ(view.MouseMove(0, 0), "N 34.50000 E 132.40000 [0.050]");
+  EXPECT_EQ(view.MouseMove(3, 0), "N 34.50000 E 132.41000 [0.050]");
   EXPECT_NEAR(view.MouseLon, 132.41, 1e-9);
   EXPECT_NEAR(view.MouseLat, 34.5, 1e-9);
 
   // On the odd default surface the middle pixel reads 10" south-west of the centre.
   RecordingCanvas odd(485, 305);
   view.DrawBase(odd, clWhite, clBlack, nullptr);
-  EXPECT_EQ(view.MouseMove(242, 153), "133.59500 33.59500 [0.050]");
+  EXPECT_EQ(view.MouseMove(242, 153), "N 33.59500 E 133.59500 [0.050]");
 
   state.Zoom = 17;
   view.ApplyZoom();
-  EXPECT_EQ(view.Caption(), "133.59500 33.59500 [100.000]");
+  EXPECT_EQ(view.Caption(), "N 33.59500 E 133.59500 [100.000]");
 }
 
 TEST_F(TrackViewTest, ZoomIsClampedAtLoadAndAtTheMenuLimits) {
