@@ -15,6 +15,7 @@
 #include "gui/ErrorHandler.h"
 #include "settings/Settings.h"
 #include "app/Startup.h"
+#include "common/Version.h"
 #include "gui/USatVForm.h"
 
 namespace {
@@ -92,7 +93,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--version") {
-      std::printf("Orvane %s\n", ORVANE_VERSION);
+      std::printf("Orvane %s\n", orvane::kVersion);
       return 0;
     }
     // An empty name is no name: it would silently fall back to the default settings file.
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
   InstallTerminationHandlers();
   orvane::TOrvaneApplication app(argc, argv);
   QApplication::setApplicationName("Orvane");
-  QApplication::setApplicationVersion(ORVANE_VERSION);
+  QApplication::setApplicationVersion(orvane::kVersion);
   app.setQuitOnLastWindowClosed(false);
 
   orvane::CreateForms();

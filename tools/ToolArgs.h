@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Version.h"
+
 namespace orvane {
 
 // A command line that cannot be followed: the tool says so and exits with status 2.
@@ -38,7 +40,7 @@ inline std::optional<int> HelpOrVersion(std::string_view arg, const char* progra
   if (arg == "--help" || arg == "-h")
     std::fputs(usage, stdout);
   else if (arg == "--version")
-    std::printf("%s %s\n", program, ORVANE_VERSION);
+    std::printf("%s %s\n", program, kVersion);
   else
     return std::nullopt;
   return std::fflush(stdout) == 0 ? 0 : 1;
