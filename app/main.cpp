@@ -43,13 +43,14 @@ void InstallTerminationHandlers() {
 
 void Usage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS]\n"
+               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS] [LOG]\n"
                "A monitor for an NMEA 0183 GPS receiver on a serial port.\n\n"
                "  --settings FILE  keep the settings and window placements in FILE\n"
                "  --replay FILE    replay the NMEA log FILE right after start-up\n"
                "  --source ADDRESS read this run from a device (/dev/ttyACM0) or an address\n"
                "                   (tcp://HOST:PORT, udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]);\n"
                "                   an empty ADDRESS means the COM port\n"
+               "  LOG              the same as --replay LOG\n"
                "  --help           show this help and exit\n"
                "  --version        show the version and exit\n\n"
                "The receiver's port is chosen in the window's context menu (right click);\n"
@@ -117,6 +118,15 @@ int main(int argc, char** argv) {
     }
     if (arg.rfind("--replay=", 0) == 0 && arg.size() > 9) {
       replayFile = arg.substr(9);
+      continue;
+    }
+    // A log named alone, as a desktop entry passes the file it opens: replayed as --replay LOG is.
+    if (!arg.empty() && arg[0] != '-') {
+      if (!replayFile.empty()) {
+        std::fprintf(stderr, "Orvane: %s: one log at a time\n", arg.c_str());
+        return 2;
+      }
+      replayFile = arg;
       continue;
     }
     const bool needsName =
