@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Front door: `make` builds, `make test` builds and runs every test, `make demo` runs the demo.
 BUILD      ?= build
 SAN_BUILD  ?= build-san

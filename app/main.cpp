@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Orvane: start-up, the command line, and the termination signals.
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `make package` (or cpack in a build folder): orvane_VERSION_amd64.deb of what `make install`
 # installs, under /usr. Its dependencies come from the binaries (dpkg-shlibdeps); the shlibs file
 # it carries lets other packages depend on libgeodrel by its SONAME.

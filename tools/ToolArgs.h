@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line helpers shared by the tools: one walk over the arguments, whole-text numbers and
 // the usage error.
 #pragma once

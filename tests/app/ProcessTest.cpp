@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program as a user runs it: started with a settings file, fed by a receiver on a
 // pseudo-terminal or by a simulated one over the network, and ended by a termination signal the
 // way its close button ends it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every option a program's --help names is in its manual page, so a new option cannot go
 # undocumented. The page's "\-" are read as "-".
 #   man-options.sh PROGRAM MANPAGE
