@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Front door: `make` builds, `make test` builds and runs every test, `make demo` runs the demo.
 BUILD      ?= build
 SAN_BUILD  ?= build-san
@@ -5,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps configure test demo sanitize fuzz bench clean install
+.PHONY: all deps configure test demo sanitize fuzz bench clean install package
 
 all: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -23,6 +24,11 @@ test: all
 PREFIX ?= /usr/local
 install: all
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# orvane_VERSION_amd64.deb here, built in PKG_BUILD for /usr; `sudo apt install ./orvane_*.deb`.
+PKG_BUILD ?= build-deb
+package: deps
+	@scripts/build-package $(PKG_BUILD)
 
 demo: all
 	@scripts/demo $(BUILD)
@@ -47,4 +53,4 @@ bench: all
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD) orvane_*.deb

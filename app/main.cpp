@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Orvane: start-up, the command line, and the termination signals.
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "gui/ErrorHandler.h"
 #include "settings/Settings.h"
 #include "app/Startup.h"
+#include "common/Version.h"
 #include "gui/USatVForm.h"
 
 namespace {
@@ -43,13 +45,14 @@ void InstallTerminationHandlers() {
 
 void Usage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS]\n"
+               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS] [LOG]\n"
                "A monitor for an NMEA 0183 GPS receiver on a serial port.\n\n"
                "  --settings FILE  keep the settings and window placements in FILE\n"
                "  --replay FILE    replay the NMEA log FILE right after start-up\n"
                "  --source ADDRESS read this run from a device (/dev/ttyACM0) or an address\n"
                "                   (tcp://HOST:PORT, udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]);\n"
                "                   an empty ADDRESS means the COM port\n"
+               "  LOG              the same as --replay LOG\n"
                "  --help           show this help and exit\n"
                "  --version        show the version and exit\n\n"
                "The receiver's port is chosen in the window's context menu (right click);\n"
@@ -93,7 +96,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--version") {
-      std::printf("Orvane %s\n", ORVANE_VERSION);
+      std::printf("Orvane %s\n", orvane::kVersion);
       return 0;
     }
     // An empty name is no name: it would silently fall back to the default settings file.
@@ -119,6 +122,15 @@ int main(int argc, char** argv) {
       replayFile = arg.substr(9);
       continue;
     }
+    // A log named alone, as a desktop entry passes the file it opens: replayed as --replay LOG is.
+    if (!arg.empty() && arg[0] != '-') {
+      if (!replayFile.empty()) {
+        std::fprintf(stderr, "Orvane: %s: one log at a time\n", arg.c_str());
+        return 2;
+      }
+      replayFile = arg;
+      continue;
+    }
     const bool needsName =
         arg == "--settings" || arg == "--replay" || arg == "--settings=" || arg == "--replay=" || arg == "--source";
     std::fprintf(stderr, "Orvane: %s: %s\n", arg.c_str(), needsName ? "needs a file name" : "unknown option");
@@ -138,7 +150,7 @@ int main(int argc, char** argv) {
   InstallTerminationHandlers();
   orvane::TOrvaneApplication app(argc, argv);
   QApplication::setApplicationName("Orvane");
-  QApplication::setApplicationVersion(ORVANE_VERSION);
+  QApplication::setApplicationVersion(orvane::kVersion);
   app.setQuitOnLastWindowClosed(false);
 
   orvane::CreateForms();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated national-land road file that the layer and map tool benchmarks read: short lines
 // scattered over a 10-degree square by a fixed sequence, in a temporary folder removed at exit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart layer on a generated harbour cell of 50 000 edges and 10 000 features: reading the
 // converter's text (target under 1 s), and drawing a harbour view on a 1000 x 700 surface
 // (target under 16 ms) through a canvas that only counts, so the layer's own share is measured.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of the Geodrel entry points, called through the shared library
 // as the program calls them. The track window converts every sample it draws,
 // so DmsConv should manage at least a million calls a second.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Digital Map 2500 layer: plane rectangular conversions per second, loading a large area
 // (100 000 arcs of 20 vertices, 20 000 polygons, 10 000 points) and drawing it whole and a tenth
 // of it on a 1000 x 700 surface. Drawing goes to a canvas that only counts, so the figures are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-map info of a national-land road file of 1,000,000 vertices in 200,000 lines, process
 // start included, against the plain Python reader of the same columns (bench/read_roads.py).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and drawing the national-land road layer and loading a waypoint track, with the real
 // layer code. The road file is what a prefecture's roads come to: 1,000,000 vertices in 200,000
 // lines, about 27 MB. Loading it should stay under 0.15 s, drawing all of it in a 1000 x 700 view

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter on the largest cell the test writer makes: 50,000 edges with their nodes,
 // 10,000 features and an update, read and written as record text in memory and file to file.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA over TCP on the loopback interface: a server thread sends a generated drive as fast as the
 // connection takes it, the TCP source reads it and the receive path decodes it. Every sentence
 // must arrive: a run that frames fewer than the drive holds is reported as an error. Read either

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive path on a generated day of one burst per second: cutting, framing, dispatch and
 // decoders with a display that shows nothing, fed in deliveries the size a serial port makes;
 // then the three outputs of orvane-nmea on the same day, read in its 4096-byte reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's redraw with the real drawing code on an offscreen 1000 x 700 image: 1000
 // track points over a 10000 x 10000 8-bit bitmap, the same without the bitmap, and a sample that
 // thins a full track. Needs a display platform; offscreen is chosen unless one is set.

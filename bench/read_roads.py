@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The plain reader that orvane-map info is measured against: the same byte columns of a
 # national-land line file, giving lines, vertices and the extent in decimal degrees.
 import sys

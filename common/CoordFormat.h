@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How positions are written for people: the D.MMSS notation the record carries (34.0512 is
 // 34 degrees 5 minutes 12 seconds), decimal degrees, or degrees, minutes and seconds with their
 // signs. One setting (CoordFormat) picks it for the data monitor, the track window's read-out

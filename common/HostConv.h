@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The host's number conversions, as map files and settings use them: integers may be written in
 // hexadecimal after "$" or "0x", reals always use the period (files written under any locale
 // must read back), and a text that is not a number raises EConvertError.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Field conversions of the NMEA path. None of them fails: bad text reads as 0.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A periodic timer on the main thread, as the receive path and the log recorder see it. Start
 // begins or restarts it with the period, after which its owner's tick handler runs every period;
 // Stop disables it. The application backs it with an event-loop timer, tests with a recorder that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the running program and its user live: the settings file, the window placements and the
 // tools' shipped files are found from these.
 #pragma once

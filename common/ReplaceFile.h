@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a file so that it is never seen half written: a full disk or a crash midway leaves the
 // old file as it was.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Japanese map files keep their names and labels in Shift_JIS (code page 932). Columns, keys and
 // file names are compared as bytes; only what is shown to a person is decoded.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one rule by which map files, type tables and the placement store cut a line into fields:
 // blanks separate fields as commas do, a double-quoted field may hold both ("" stands for one
 // quote), two commas in a row give an empty field, and a comma at the very end gives none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One scratch file per fuzzing process for code that reads a named file: in memory where
 // /dev/shm exists (the settings save syncs every write), removed with its folder at exit.
 #pragma once

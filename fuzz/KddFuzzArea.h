@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small valid Digital Map 2500 area in a private folder, for the fuzz targets: each input
 // replaces one of its files (or its sections), then the area is loaded and drawn. Only the
 // reader's own errors may escape the load, and whatever was read must hang together.

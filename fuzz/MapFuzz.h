@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the map layer targets share: the input written to a file in a private folder, and a
 // canvas that checks what it is given instead of painting.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the replay's fuzz target stands on: a timer that only records whether it was asked to run,
 // and the log written from the input.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coastline layer on any file: only the layer's own errors may escape, and whatever loaded
 // draws.
 #include <cstddef>

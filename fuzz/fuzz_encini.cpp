@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The object class table reader on any text: only its own errors may escape, and a line may
 // set no entry outside the table.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart layer's reader on any converted text, then drawing what it kept: only the reader's
 // own errors (conversion, format) may escape, and nothing drawn may come from outside the lists.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Geodrel's exports and the plane conversion on any numbers, NaN, infinities and huge values
 // included, and any datum names and indices. No crash, no hang; a conversion that answers true
 // gives a finite position on the globe, and one that refuses leaves the input as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gpsd's output split into NMEA lines and reports, over any bytes cut at any places: no report
 // line ever reaches the output, and the same bytes give the same output however they are cut.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap header reader on any text, and the placement of whatever georeference it yields:
 // only conversion errors may escape, and a copy never reads outside the bitmap it crops.
 #include <cstddef>

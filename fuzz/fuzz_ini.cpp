@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader on any file content: lookups, section lists, and a write that must keep every
 // other byte of the text.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Digital Map 2500 area with any text as its arcatr.txt: no crash, no hang, and a layer that
 // still hangs together and draws.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four type tables from any section lines, then the standard area loaded and drawn with
 // them. Each input line goes to the section its first byte picks.
 #include <cstddef>

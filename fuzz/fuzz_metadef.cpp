@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // [METADEF] style tables from any section lines and any file name: no crash, a table no longer
 // than the entries for the prefix, and every refusal an EConvertError naming the entry.
 #include <cstddef>

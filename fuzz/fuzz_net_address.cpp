@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Source addresses as typed: any text is parsed or refused with a reason, and an address that
 // parses reads back as itself from its plain form.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replay the window drives, over any file: a pace (or a "Replay Interval" of any value, the
 // settings' RepInterval), a pause with a step, and a seek picked by the input, on timers that only
 // record what they are asked and a clock that moves a second a tick. It must end, hand over no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-nmea's report over any stream: the text blocks and satellite table, one JSON object
 // per sentence, and the summary, in deliveries of varying size as reads hand them over. The
 // first byte picks the output and the decoding mode. Summary lines stay printable.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The S-57 reader on any bytes, once as a base cell and once as an update to a small valid cell:
 // it reads them or refuses them with its own error, and never reads outside what it was given.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings load as a whole over any file: every key of [Settings] and [Track], the [Ports]
 // devices, the definition sections and the [Bounds] placements as the windows restore them.
 // What one load and save made must come back unchanged through a second load and save, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SplitCommaText on any line: no crash, and no field longer than the line.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes through the receive path: cutting at line feeds, framing, dispatch and decoders,
 // with a log writer that records. The pending text must stay bounded whatever arrives.
 #include <algorithm>

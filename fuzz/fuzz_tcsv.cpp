@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tokenizer on any line, with the program's settings and with quotes off and stripping on.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The national-land line layer on any data file (and, after a "\n====\n", any attribute file):
 // only the layer's own errors may escape, and whatever loaded draws.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The national-land point layer on any file: only the layer's own errors may escape, every name
 // is cut and decoded, and whatever loaded draws.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint layer on any file, tagged format when the first byte is odd and word format
 // otherwise, carried to the Tokyo datum: only the layer's own errors may escape, and whatever
 // loaded draws.

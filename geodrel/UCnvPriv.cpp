@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // UCnvPriv: datum table, D.MMSS conversions and the datum transformation.
 //
 // Intermediates are long double (80-bit x87 extended on x86-64); every value

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // UCnvPriv: the datum table and the arithmetic behind the exports of UCnvPub.
 // Nothing here is exported from the shared library; the tests compile this
 // module directly to reach the pass count of the latitude iteration.

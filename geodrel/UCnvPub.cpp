@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // UCnvPub: the eight exported functions, thin wrappers over UCnvPriv.
 //
 // Null record pointers are not part of the contract; rather than crash, a

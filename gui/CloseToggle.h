@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The close button of a window that the main window's menu shows and hides: closing it is the
 // same as unchecking its menu item, so the flag and the check mark follow.
 #pragma once

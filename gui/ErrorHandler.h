@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's error handler: what escapes an event handler is shown in a message box and
 // ends only that operation.
 #pragma once

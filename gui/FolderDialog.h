@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder chooser: Qt's file dialog in directory mode, with the title as its prompt and a
 // folder preselected when Directory names one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The question put once to a user whose receiver sends only multi-GNSS talkers while they are
 // not decoded: a box that does not block the data, whose answer is kept in the settings file.
 #pragma once

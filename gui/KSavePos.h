@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window placement kept across runs: each window's state and normal rectangle, taken from and
 // applied to the window; the stored line and its file are settings/Placement's.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hook on a window: every event the window receives passes through WndProc first. Qt has no
 // replaceable window procedure, so the hook is an event filter on the target widget.
 #pragma once

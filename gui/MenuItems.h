@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu items built from the windows' tables: each item and submenu carries its control name as
 // its objectName, so tests and people can find it, and its tag as its data.
 #pragma once

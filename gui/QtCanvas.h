@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface of the track window over Qt: pictures are QImages, the canvas paints on
 // the window's image with QPainter.
 #pragma once

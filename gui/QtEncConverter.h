@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter as a separate process: `marlisk -- CHART OUTPUT`, looked up beside the program
 // first, then on PATH. Arguments go as a list, never through a shell, so any path is safe.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts between the core's byte strings and Qt's: file names and labels in the user's 8-bit
 // encoding, and file dialog filters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event-loop timer behind every timer seam of the core (the serial polling, the replay pace,
 // the save interval): a QTimer on the main thread that calls one tick handler.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence console: the last 500 lines the data monitor's last-sentence line was given, as
 // they arrive, with a pause, a filter by sentence type and each type's count in the last second.
 // It is fed the same lines as that line, so nothing is read twice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data monitor: the last GGA, GLL and RMC blocks as fixed-pitch text and, at the bottom edge,
 // the last sentence received. It is one of the receiver's displays; it has no input of its own.
 #pragma once

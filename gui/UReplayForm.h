@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replay's controls: the log's name, the UTC time reached and the log's last, a position
 // slider that seeks, Pause/Resume, Step and the pace. Space pauses and resumes, Right steps,
 // + and - change the pace. Closing the window stops the replay.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the satellite sky view as its client area, the receiver with the timers behind
 // it, and the one context menu through which every command is given. The sky view is one of the
 // receiver's displays; the window itself only commands the receiver.

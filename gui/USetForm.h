@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog, created once at start-up and shown modally by "Settings...": colours, the
 // position mark, the heading display, the fix sentence and the paths of the map layers. It edits
 // the live settings in place; only the program's exit writes them to the file.

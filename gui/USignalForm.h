@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal levels: one bar per satellite the sky view shows, as high as its SNR on a 0..60
 // dB-Hz scale and coloured as its symbol, labelled with the sky view's PRN caption. The bars,
 // their labels and the scale grow with the window.

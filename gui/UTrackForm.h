@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window. It is created once at start-up and shown and hidden by the main window's
 // "TrackWindow" item; its own close button runs that same toggle. The drawing itself is the
 // Qt-free TTrackPlot; this window owns the pictures it draws on, forwards its menu, keys, mouse

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The external program that turns an S-57 chart cell into the text the chart layer reads. The
 // window side starts it as a separate process; tests stand in a fake that writes prepared text.
 #pragma once

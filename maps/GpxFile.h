@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of a GPX file (versions 1.0 and 1.1) that a map layer draws: waypoints with their
 // names, and routes and track segments as lines, in WGS 84 decimal degrees. Namespaces,
 // extensions and every other element are passed over. The XML is read by expat, streaming: what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a loaded layer tells about itself, so that a describing tool needs neither its records nor
 // its units.
 #pragma once

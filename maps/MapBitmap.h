@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The georeferenced bitmap under the track: a picture file with a text header beside it that
 // gives the longitude and latitude of its top-left corner and the size of one pixel in degrees.
 // The reading of the header and the placement arithmetic live here; reading the pixels is the

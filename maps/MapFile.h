@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the text map readers share: the whole file read at once, its lines walked as views into
 // that buffer, fixed byte columns, and conversions whose errors name the file, the line and the
 // text found. Nothing here allocates per field, which is what keeps a 30 MB road file quick.

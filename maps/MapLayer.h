@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the track window asks of every kind of map data.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing styles of the national-land layers, one [METADEF] entry each: "N01-0=..." gives
 // style 0 of every file whose name begins with N01. The line and the point layers build their
 // own tables by the same rule.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Japanese plane rectangular coordinate system: nineteen zones, each a transverse Mercator
 // projection of the Bessel 1841 ellipsoid (the Tokyo datum) about its own origin, X counted
 // northward and Y eastward in metres, scale 0.9999 on the central meridian. The Digital Map 2500

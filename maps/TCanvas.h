@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface that the track window and every map layer paint on. The program draws on
 // an image through QPainter; tests record the calls. Coordinates are integer pixels with the
 // origin at the top left; rectangles are half-open, Right and Bottom lie just outside.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A coastline file: polylines of longitude and latitude in decimal degrees, one point per line,
 // segments parted by lines that begin with "#". Drawn as read, in the CoLineColor setting, with
 // no datum conversion.

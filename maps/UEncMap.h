@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The electronic navigational chart layer: one S-57 cell, turned into text by the external
 // converter, drawn as coloured areas, coloured lines and point symbols. Which object classes
 // are shown, and how, comes from the object class table (Marlisk.ini).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One area of the Digital Map 2500 (spatial data framework): the arcs, the polygons built from
 // them, the points and their attribute lines, read from the text files of an area folder. Every
 // coordinate arrives in the plane rectangular system of the area's zone and is kept as longitude

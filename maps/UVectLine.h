@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line files of the national land numerical information (roads N01, administrative borders
 // N03, coastlines C23) in their fixed-column text form: polylines in tenths of an arc-second,
 // classed through an optional attribute file and drawn in the [METADEF] styles of the file's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The point files of the national land numerical information (place names, P02) in their
 // fixed-column text form: one label per point, in tenths of an arc-second, shown once the view
 // is zoomed in far enough for the point's class ([METADEF] entries of the file's prefix).

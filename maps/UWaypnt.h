@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waypoints and a stored track from the text files of GPS software: the tagged format of ".WPT"
 // and ".TRK" files (M, W, T records, coordinates with hemisphere letters) and the word format of
 // every other file (DATUM, WP, TP records, signed degrees), and GPX (by its ".gpx" extension or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The box a surface shows: its edges in decimal degrees of the map datum (or in a layer's own
 // unit once scaled). Travels as one value from the view to every layer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The view box laid over the canvas's clip rectangle, as every vector layer maps it: longitude
 // linearly over the width, latitude over the height with north at the top, separate scales,
 // truncation toward zero, relative to the canvas origin.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A receiver that gpsd owns, watched beside the other programs that use it: connects to gpsd
 // (port 2947 by default), asks for the receiver's raw NMEA sentences, of one device when the
 // address names it, and passes those lines on. gpsd's own JSON reports are dropped; an ERROR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Network source addresses as the user types them: tcp://HOST:PORT, udp://[ADDRESS]:PORT and
 // gpsd://HOST[:PORT][/DEVICE]. IPv6 literals go in brackets ([::1]:10110).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the three network sources share: the shape of the receiver's byte source (open, read what
 // has arrived without blocking, close, say why it failed), a "connecting" state between an Open
 // that has begun and a connection that stands, and a wait for tools that have nothing else to do.

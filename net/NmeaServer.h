@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sending side of the network sources, for the simulated receiver, the tests and the
 // benchmarks: a TCP server that any number of clients may connect to, each getting every byte
 // sent from its connection on, and a UDP sender of datagrams.

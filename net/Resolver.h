@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Host names to socket addresses without blocking the caller: a numeric address is taken at once,
 // a name is looked up on a worker thread whose result the caller collects when it is ready. A
 // lookup that the caller gave up on finishes on its own and is then dropped.

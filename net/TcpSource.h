@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA from a TCP server (a receiver with a network port, a serial-to-network bridge, a phone app,
 // a multiplexer): connects without blocking, trying each address the host has, and reads what
 // arrives. A connection that does not stand within ten seconds fails.

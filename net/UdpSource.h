@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA datagrams, as multiplexers, boat networks and phone apps broadcast them: listens on a port
 // (10110 by default) of one local address or of all of them. Each datagram holds one or more
 // whole sentences, so a datagram that does not end its last line gets the line end here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where received bytes come from: a serial device, a network connection, a gpsd. The receiver
 // owns one source, asks it for what has arrived on each poll tick and hands the bytes to the
 // framing, so every source's bytes take the same road.

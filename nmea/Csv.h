@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small splitter of one line of delimited text into fields. Separators, quote characters and
 // the optional stripping of characters are properties; it knows nothing about NMEA.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When to ask whether the multi-GNSS talkers should be decoded: their sentences have been
 // arriving for a while and no GP sentence gave a fix in that time.
 #pragma once

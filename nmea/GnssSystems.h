@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which satellite system a talker, a system-ID field or a PRN names, for the decoders of
 // multi-GNSS receivers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX 1.1 as other tools read it: one track of segments of points in WGS 84, each with its UTC
 // time when the date is known and its elevation when the receiver gave one. Written piece by
 // piece, so that a day-long log needs no list of its points.

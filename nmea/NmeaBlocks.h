@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data monitor's text blocks, built from the record exactly as they are shown.
 #pragma once
 

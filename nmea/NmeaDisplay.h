@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the decoders and the sentence processor show, and where they write the log. The main
 // window, the sky view and the data monitor implement these; tests record the calls.
 #pragma once

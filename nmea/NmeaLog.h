@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Log recording of the main window, without the window: the recorder decides when received
 // sentences are written and writes them. Also what a replay shares with it: the timers, the port's
 // polling and the menus' items. The window's menu handlers call these and mirror the state in

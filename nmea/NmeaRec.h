@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything learned from the receiver, and the main settings, in one program-wide record.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What orvane-nmea prints of a decoded log: the data monitor's blocks and the satellite table,
 // one JSON object per decoded sentence, or a summary of the whole log. Apart from the program so
 // that the benchmark measures the same output.

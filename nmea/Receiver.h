@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive path below the windows: one input (a serial port, or any byte source), the framing
 // and decoding, recording and replay, and reopening an input that failed or hung up. The windows
 // are its displays and command it; tests drive it with scripted sources and hand-ticked timers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A replay the user drives: pause and resume, one burst at a time, a choice of pace, a seek to
 // any place of the log, and the times of the place reached and of the log's end. It reads the
 // log itself, by byte position, and hands each line on; the owner wires it to the sentence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sentence console keeps: the last lines received, oldest first, and how many sentences
 // of each type arrived in the last whole second.
 #pragma once

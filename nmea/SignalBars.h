@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal levels window's geometry: one bar per satellite in view, as high as its SNR on a
 // fixed 0..60 dB-Hz scale, sorted by system then PRN, each labelled under its bar.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sky view's geometry: where the grid goes for a panel size, where a satellite's symbol and
 // labels go for its elevation and azimuth, how large symbols and fonts are drawn, where labels go
 // in a crowded sky and where the legend fits. Pure integer arithmetic, so it is tested exactly.

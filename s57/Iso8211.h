@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reader of ISO/IEC 8211 files as S-57 writes them: the descriptive record that defines each
 // field's subfields and formats, then data records of leader, directory and field area. Every
 // length and offset is checked against the bytes that exist; anything that does not fit raises

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "s57/S57Cell.h"
 
 #include "common/ReplaceFile.h"

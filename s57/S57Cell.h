@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An S-57 cell as the chart layer needs it: the data set parameters, the vector records (nodes,
 // edges, faces) with their coordinates and pointers, and the feature records with their spatial
 // pointers, all subfield values exactly as the cell stores them, after the cell's update files

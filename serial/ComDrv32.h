@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TCommPortDriver: opens one serial port, writes its line settings and polls it from a timer on
 // the main thread, handing what arrived to its owner. Receive only; nothing is ever transmitted.
 #pragma once

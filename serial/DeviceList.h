@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial devices present now, for the port menu: each /dev/serial/by-id entry by its name
 // (which names the receiver's maker and model), then the USB, USB-serial and Bluetooth terminals
 // (ttyACM*, ttyUSB*, rfcomm*) that no by-id entry already stands for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which terminal device stands behind COMn. By default COMn is /dev/ttyS<n-1>; the hand-maintained
 // [Ports] section of the settings file may name another device for a number
 // (COM1=/dev/ttyUSB0, COM2=/dev/serial/by-id/...). The menus keep saying COM1..COM16.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A serial device behind a POSIX terminal: raw 8-bit input, non-blocking reads of what is queued,
 // and one opener at a time. The port component drives it; nothing here knows about timers.
 #pragma once

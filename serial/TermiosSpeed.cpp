@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line speeds without a B-constant (14400 and 56000 bit/s) go through the kernel's termios2
 // interface. Its header clashes with the C library's <termios.h>, hence a file of its own.
 #include <asm/ioctls.h>

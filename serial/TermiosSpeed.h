@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line speeds without a B-constant, through the kernel's arbitrary-rate interface. This header
 // stays free of <termios.h>: the kernel's own termios header, which the implementation needs,
 // clashes with it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI layer, with the semantics of the other platform's private-profile functions: section
 // and key names compare without regard to case, blanks around names and values do not count, a
 // value read is at most 2047 characters, and a write changes the one line of its key (or adds

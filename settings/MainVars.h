@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program-wide state of the main window that the settings file fills at start and takes back at
 // exit. Kept apart from the window itself so that the settings code needs no display.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window placement kept across runs: each window's state and normal rectangle as one line of
 // nine integers under [Bounds] of the placement file, key "<window name>.Bounds".
 //

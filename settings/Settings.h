@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: every user setting, read once at start and written once at exit.
 //
 // Where it is: $XDG_CONFIG_HOME/Orvane/Orvane.ini (~/.config/Orvane/Orvane.ini when the variable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated GPS receiver: a car driving along a wandering road under a slowly turning sky,
 // reported once a second as a receiver would (GSV cycle, GSA, GGA, GLL, RMC, now and then
 // $PGRMM), with correct checksums and CR LF line ends. Deterministic for a given seed, so logs,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the simulated receiver's bytes go: a file (which appears only when complete), standard
 // output, a pseudo-terminal, a TCP server for any number of clients, or UDP datagrams.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map tool's large buffers (a whole 30 MB map file, its vertex and line arrays) on
 // transparent huge pages. A tool process reads such a file once into fresh memory, and on 4 KB
 // pages faulting them in costs about as much as reading the file; on 2 MB pages it is gone.

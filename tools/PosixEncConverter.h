@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter for the command-line tools: `marlisk -- CHART OUTPUT` started as a child
 // process with an argument list (no shell), looked up beside the program first, then on PATH.
 // A tool has no events to keep running, so it simply blocks on the converter's standard error

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line helpers shared by the tools: one walk over the arguments, whole-text numbers and
 // the usage error.
 #pragma once
@@ -9,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/Version.h"
 
 namespace orvane {
 
@@ -38,7 +41,7 @@ inline std::optional<int> HelpOrVersion(std::string_view arg, const char* progra
   if (arg == "--help" || arg == "-h")
     std::fputs(usage, stdout);
   else if (arg == "--version")
-    std::printf("%s %s\n", program, ORVANE_VERSION);
+    std::printf("%s %s\n", program, kVersion);
   else
     return std::nullopt;
   return std::fflush(stdout) == 0 ? 0 : 1;

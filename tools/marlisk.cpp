@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // marlisk: turns an S-57 chart cell, with the update files beside it, into the record text that
 // the chart layer reads.
 #include <cstdio>

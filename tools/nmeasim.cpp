@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nmeasim: a simulated receiver on a drive, one burst per second, written to a file or standard
 // output, served on a pseudo-terminal at the pace of a serial line, or over the network.
 #include <signal.h>

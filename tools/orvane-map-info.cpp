@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-map info: each map file's kind, counts, extent and datum as its own layer tells them.
 #include <sys/stat.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kind of a map file: from its name when that says it, else from the first bytes.
 #include <sys/stat.h>
 

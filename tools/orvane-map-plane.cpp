@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-map plane: plane rectangular coordinates to latitude and longitude and back.
 #include <cstdio>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-map render: the track window's drawing of a settings file's layers, as a PNG.
 #include <cstdio>
 #include <cstdlib>

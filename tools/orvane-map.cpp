@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map layers without the program: what a map file holds (info), the track window's drawing of
 // a settings file's layers as a PNG (render), and the plane rectangular conversion (plane). Every
 // reader, the drawing and the settings are the program's own, so what this shows is what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the verbs of the map tool share: the kinds of map file, the messages and the settings load.
 #pragma once
 

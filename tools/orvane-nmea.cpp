@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-nmea: decodes an NMEA log, or standard input, through exactly the framing and decoders
 // the live receiver goes through, and prints what they made of it: the data monitor's blocks,
 // one JSON object per decoded sentence, or a summary of the whole log.

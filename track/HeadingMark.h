@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The heading mark: a circle of radius HeadR around the newest point with an arrow along the
 // course, and the course label under it. Geometry only; drawing it is one canvas call per part.
 #pragma once

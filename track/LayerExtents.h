@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where each loaded map layer lies, for the track window's "Whole Layer" entries.
 #pragma once
 

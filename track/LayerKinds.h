@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kinds of map layer, one row each: everything the settings, the settings dialog, the layer
 // set, the window and the map tool know about a kind. A new kind is a row here and its class.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's map layer objects, one per kind of the layer table, made once and
 // registered with the layer set: the window and the headless map tool build them here, so both
 // load and draw alike.

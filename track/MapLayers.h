@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's map layers: which are active (MapSet, one letter each), loading them from
 // their path settings and drawing them in a fixed order under the grid. The letters, paths and
 // orders come from the layer table (LayerKinds.h).

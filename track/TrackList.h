@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorded track: one entry per sample, oldest first, thinned to half its density when it
 // reaches DataMax, and the text file it is saved to.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window without its widgets: the view, the track, the position mark and the map
 // layers, drawn onto a canvas. The window forwards its menu items, keys, mouse moves and timer
 // ticks here and shows what the host calls report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's state that the settings file keeps: the view, the sampling, the map layer
 // paths and the hand-maintained definition lists. Free of any display so that the settings code
 // and the map readers can use it without one.

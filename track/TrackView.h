@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's view: a plain latitude-longitude grid in which one arc-second of either
 // spans Scale pixels at every latitude. The centre and zoom live in the track state handed in;
 // this keeps what follows from them for one drawing surface.

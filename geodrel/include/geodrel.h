@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 /* Geodrel: geodetic datum table and datum transformation, plain C interface.
  *
  * Angles that cross this interface as latitude or longitude are in packed

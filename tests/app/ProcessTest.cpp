@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program as a user runs it: started with a settings file, fed by a receiver on a
 // pseudo-terminal or by a simulated one over the network, and ended by a termination signal the
 // way its close button ends it.
@@ -137,8 +138,15 @@ TEST(ProcessStart, WithoutADisplayItSaysSoAndHelpAndVersionStillWork) {
   EXPECT_EQ(RunWithoutDisplay(""), std::pair(1, std::string("Orvane needs a display (DISPLAY or WAYLAND_DISPLAY is "
                                                             "not set); run it under xvfb-run for a virtual one\n")));
   EXPECT_EQ(RunWithoutDisplay("", "xcb").first, 1);
-  // --help and --version need none; an empty file name is refused like a missing one.
-  for (const auto& [args, code] : {std::pair{"--help", 0}, {"--version", 0}, {"--settings ''", 2}, {"--settings=", 2}})
+  // --help and --version need none; an empty file name is refused like a missing one. A log named
+  // alone is taken (the run then stops for want of a display), a second one is refused.
+  for (const auto& [args, code] : {std::pair{"--help", 0},
+                                   {"--version", 0},
+                                   {"--settings ''", 2},
+                                   {"--settings=", 2},
+                                   {"drive.nmea", 1},
+                                   {"a.nmea b.nmea", 2},
+                                   {"--replay a.nmea b.nmea", 2}})
     EXPECT_EQ(RunWithoutDisplay(args).first, code) << args;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Switches LC_NUMERIC to a locale whose decimal separator is the comma, for as long as the guard
 // lives. The locale is compiled once per test program into a private folder, so the test does
 // not depend on which locales the machine has generated.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drawing surface of 1000 x 700 pixels that draws nothing: benchmarks and fuzz targets derive
 // from it and count or check only the calls they care about.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads and writes and a private temporary folder for the file-handling tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The binary interface of libgeodrel.so: what a client that loads it by name
 // finds there, and that nothing else of ours leaks into its symbol table.
 #include "geodrel.h"

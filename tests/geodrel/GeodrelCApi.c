@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Compiled as C: the public header must stay plain C, and the interface must
  * work from a C caller (one-byte bools, 16-bit indices, the record layout). */
 #include "geodrel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The latitude iteration of the datum transformation, seen from inside: its
 // pass count and its limits, with datums the fixed table does not hold.
 #include "geodrel/UCnvPriv.h"

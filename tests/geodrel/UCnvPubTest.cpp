@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported functions of Geodrel, called through the shared library.
 #include "geodrel.h"
 

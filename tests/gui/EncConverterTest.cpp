@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter as the track window and the tools start it: a process found beside the
 // program or on PATH, its output read by the chart layer, its failure told in its own words.
 #include "gui/QtEncConverter.h"

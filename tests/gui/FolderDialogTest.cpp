@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder chooser: what it preselects, how it is set up, and what a choice does to Directory.
 #include "gui/FolderDialog.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window with a multi-GNSS receiver: the sky view's places beyond 24 satellites and their
 // lettered labels, and the question asked once when such a receiver is not decoded.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window placement: the stored line and its rules, the placement file, and the three windows
 // reopening where they were, through the settings file, offscreen.
 #include "gui/KSavePos.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording and replay as the user drives them: the main window's items, the real timers, the
 // port on a pseudo-terminal, and the error shown when the log cannot be created.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port menu and its dialog on the running window: the devices of a folder standing in for
 // /dev, choosing one, the speed of a device being read, and the recent addresses across runs.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas over QPainter and the pictures over QImage, checked on their pixels: loading
 // bitmaps and icons, the transparency rules, stretched and clipped copies, pens, texts and the
 // chart symbols.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running windows, offscreen: start-up from the settings file, the menu, the port on a
 // pseudo-terminal, the road of received bytes to the monitor and the sky view, and the sky view's
 // pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog with the real windows, offscreen: its controls, what a showing loads, what
 // OK applies and Cancel discards, and the colour, file and folder choosers behind test hooks.
 #include "gui/USetForm.h"

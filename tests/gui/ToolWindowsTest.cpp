@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal levels and the sentence console, fed as the receiver feeds them.
 #include <gtest/gtest.h>
 

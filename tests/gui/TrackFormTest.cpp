@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window, offscreen: its start, the popup menu through the real actions, samples taken
 // by the timer from the GPS record and drawn on the surface, saving, zooming and panning, the
 // read-out, resizing, the heading mark and its label, mark pictures and a georeferenced bitmap.

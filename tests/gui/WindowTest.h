@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the offscreen window tests share: one application for the whole process, sentences with
 // their checksums, waiting on the event loop, and a fixture with a private settings file and a
 // pseudo-terminal standing in for the receiver's port. Every test that needs a widget

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DROOT=<source folder> -P CheckLayout.cmake
 cmake_minimum_required(VERSION 3.22)
 # The folders from the bottom up; a file may include its own folder and folders of a lower rank.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coastline layer: segments between "#" lines, the bounding box, the colour setting, and the
 // load that stops at a line that is no point.
 #include <gtest/gtest.h>

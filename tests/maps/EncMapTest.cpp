@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart layer: the object class table, the converter's text read in two passes, the
 // drawing, and the converter run around a private temporary file.
 #include <gtest/gtest.h>

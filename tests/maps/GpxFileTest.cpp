@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX read as the waypoint layer's third format: files in the conventions of other tools, the
 // conversion to the map datum, a line per route and track segment, and files that are not GPX.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Digital Map 2500 layer: area folders written here by one writer, loaded under both map
 // datums, broken in the ways real files break, and drawn onto the recording canvas.
 #include <gtest/gtest.h>

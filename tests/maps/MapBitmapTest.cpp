@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The georeferenced bitmap: the header's name and reading, loading, and where the picture goes
 // on the surface.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readers' shared pieces: lines over a buffer, byte columns, and the conversions that name
 // where a field came from.
 #include <gtest/gtest.h>

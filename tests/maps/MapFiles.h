@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one writer of map files for the layer tests: national-land line, attribute and point files
 // in their byte columns (names in Shift_JIS), and plain text files, in a private folder.
 #pragma once

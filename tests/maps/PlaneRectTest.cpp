@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plane rectangular conversion: zone origins, the meridian arc against an independent value,
 // both series against each other over every zone, and zones that do not exist.
 #include <gtest/gtest.h>

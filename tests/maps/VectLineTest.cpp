@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The national-land line layer: reading the byte columns, the attribute join, the styles of the
 // file's prefix, errors that name the place, and what Draw culls.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The national-land point layer: names cut at the full-width blank and decoded once, the class
 // styles, and where and when labels are written.
 #include <gtest/gtest.h>

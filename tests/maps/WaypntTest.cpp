@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint and track layer: both formats, hemisphere letters, the datum records and the
 // conversion of each record to the map datum, the track extent, and the drawing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real gpsd for the tests, started in the foreground on a pseudo-terminal that the test writes
 // a simulated receiver's sentences to, listening on a free loopback port; stopped when it goes.
 #pragma once

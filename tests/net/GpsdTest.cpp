@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The gpsd source: its watch command, the split of gpsd's output, a stand-in gpsd that checks what
 // is asked of it, and a real gpsd started on a pseudo-terminal that a simulated receiver feeds.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Source addresses as typed: what each form means, and what each mistake is told as.
 #include "net/NetAddress.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP and UDP sources and the servers beside them, over the loopback interface.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receiver reading real network sources on the loopback interface: a TCP server, UDP
 // datagrams and a real gpsd fed by a simulated receiver on a pseudo-terminal. What it decodes
 // must be what the same drive decodes to when replayed from a log file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX writing: dates and times, escaping, and a log's fixes made into one track.
 #include "nmea/GpxWriter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receiver with a scripted source, hand-ticked timers and recording displays.
 #include "nmea/Receiver.h"
 

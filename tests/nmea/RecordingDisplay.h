@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A display that remembers every call, for asserting what the decoders showed.
 #pragma once
 

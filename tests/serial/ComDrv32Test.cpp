@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port component over real pseudo-terminals: the test writes into the master side as a
 // receiver would, the component opens the slave side's path as its COM port.
 #include "serial/ComDrv32.h"

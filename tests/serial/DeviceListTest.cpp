@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial devices offered by the port menu, from a folder that stands in for /dev.
 #include "serial/DeviceList.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map tool as a user runs it: info on map files written here, the plane conversion both
 // ways, and render compared pixel for pixel with the track window's own surface.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter: the record text of a small cell, updates applied record by record, broken
 // cells refused with their cause, and the program itself on files.
 #include <sys/wait.h>

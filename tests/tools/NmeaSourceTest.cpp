@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-nmea reading a live source decodes exactly as it decodes the same bytes from a file.
 #include <fcntl.h>
 #include <poll.h>

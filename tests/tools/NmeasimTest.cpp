@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the simulator program itself: on a pseudo-terminal, read by a reader that comes and goes,
 // and into a file.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter's reading of S-57 cells against GDAL's S-57 driver: the same generated
 // cells read by both, compared class by class (counts, geometry, soundings, attributes), and
 // the cell's primitives, extent and data set parameters. Skipped where ogrinfo is missing.

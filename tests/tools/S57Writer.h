@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes small ISO/IEC 8211 S-57 cells for tests, benchmarks and fuzzing: the standard
 // field definitions, then one data record per call of Record, each field given by a builder below
 // with its subfields in order. Header-only, no Qt.

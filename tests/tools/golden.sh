@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Decodes every log under the data folder and compares the output with the expected files
 # beside it; prints the first differing line of each mismatch.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # GPX written by orvane-nmea --gpx, read by gpsbabel, against gpsbabel's own reading of the same
 # log: the same points in the same order, positions within 1e-6 degrees, the same dates and
 # times. Skipped (status 77) without gpsbabel.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # GPX as gpsbabel writes it from a log (a track in GPX 1.0 and 1.1, the same as a route with
 # route-point extensions, and as waypoints) and the GPX files given, each described by
 # orvane-map info, against gpsbabel's own reading of the same file: the same number of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The heading arrow's geometry and the course label text.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layer management: the MapSet letters, load and draw order, MapReady, the bitmap's header
 // problems, errors that end the set-up, layer kinds without a class yet.
 #include <gtest/gtest.h>

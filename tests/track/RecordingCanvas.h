@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A canvas that remembers every call with the pen and brush it was made with, and an image that
 // remembers what was loaded into it, for asserting what the track window drew.
 #pragma once

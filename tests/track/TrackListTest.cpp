@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track list: samples from the receiver record, datum and hemisphere, duplicates, thinning;
 // the track file; the sampling intervals of the menu.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving around the view as with a map: the wheel about the pointer, dragging, fitting a box,
 // and the scale bar.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's drawing without its widgets: samples, track points and the mark, the
 // mark's preparation, captions, redraws on zoom and keys.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track in runs: a loss of the receiver longer than a minute starts a new segment, which the
 // drawing does not bridge and the GPX file keeps; the GPX file read back.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The view: box, grid lines and labels, projection, read-out, zoom and panning.
 #include <gtest/gtest.h>
 
