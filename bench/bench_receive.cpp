@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive path as the window drives it: the receiver's poll tick with the program's real
 // displays (the sky view, the data monitor, the console) on the offscreen platform, and the
 // events that follow each tick (the console's flush, the repaints). BM_Tick92KBs feeds a fast

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a file that must be a regular one (a log, a replay, a map): a folder, a FIFO, a device
 // or a socket of that name is refused at once, and nothing here ever blocks waiting for a FIFO's
 // other end.

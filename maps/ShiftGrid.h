@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Positions of a long track carried from one datum to another through Geodrel at the corners of
 // a fine grid, and in between by bilinear interpolation of the shift. The shift from one datum
 // to another changes slowly, so between corners 1/256 degree apart the interpolation stays within

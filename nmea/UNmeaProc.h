@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From received text to decoded sentences: framing at line ends, the log write, the
 // checksum cut, the split into fields, and the dispatch by address field to the decoders of one
 // table, each row with its decoder for GP talkers alone and for every multi-GNSS talker.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid's shift against Geodrel's conversion of the same positions.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loopback helpers for the network tests: a free port, a bounded pump that drives a server and a
 // source until a condition holds, and a host name whose lookup hangs.
 #pragma once
