@@ -10,6 +10,7 @@
 #include "geodrel.h"
 #include "nmea/NmeaBlocks.h"
 #include "common/NmeaConv.h"
+#include "common/ScopeGuard.h"
 
 namespace orvane {
 
@@ -93,11 +94,7 @@ void TNmeaProc::ProcessReceivedBytes(const uint8_t* data, size_t count) {
 // happened in.
 void TNmeaProc::Frame(std::string_view text, bool pieces) {
   // Also when an error escapes: the fields of the last split outlive the caller's text.
-  struct Keep {
-    TNmeaProc& proc;
-    std::string_view text;
-    ~Keep() { proc.KeepFields(text); }
-  } keep{*this, text};
+  const TScopeGuard keep([this, text] { KeepFields(text); });
 
   const size_t n = text.size();
   size_t pos = 0;
@@ -184,14 +181,10 @@ void TNmeaProc::Frame(std::string_view text, bool pieces) {
 // log write throws in between.
 void TNmeaProc::FramePending() {
   size_t start = 0;
-  struct Consume {
-    TNmeaProc& proc;
-    size_t& start;
-    ~Consume() {
-      proc.PendingText_.erase(0, start);
-      proc.TrimPending();
-    }
-  } consume{*this, start};
+  const TScopeGuard consume([this, &start] {
+    PendingText_.erase(0, start);
+    TrimPending();
+  });
   for (;;) {
     const size_t cr = PendingText_.find(CR, start);
     if (cr == npos) return;
