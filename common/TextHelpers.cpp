@@ -1,5 +1,7 @@
 #include "common/TextHelpers.h"
 
+#include <charconv>
+
 namespace orvane {
 
 std::string Upper(std::string_view s) {
@@ -15,18 +17,9 @@ std::string Extension(std::string_view path) {
   return Upper(path.substr(dot + 1));
 }
 
-void AppendInt(std::string& out, int64_t v, int width) {
+void AppendInt(std::string& out, int64_t v) {
   char buf[24];
-  int n = 0;
-  const bool negative = v < 0;
-  uint64_t u = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-  do {
-    buf[n++] = static_cast<char>('0' + u % 10);
-    u /= 10;
-  } while (u);
-  while (n < width) buf[n++] = '0';
-  if (negative) out += '-';
-  while (n) out += buf[--n];
+  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
 }  // namespace orvane

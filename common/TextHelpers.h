@@ -12,7 +12,7 @@ std::string Upper(std::string_view s);
 // The extension of the last name in the path, upper-cased and without its dot; empty when the
 // name has none (a dot in a folder's name does not count).
 std::string Extension(std::string_view path);
-// The decimal digits of v, zero-padded on the left to `width`, the sign before them.
-void AppendInt(std::string& out, int64_t v, int width = 0);
+// The decimal digits of v, a "-" before them when it is negative.
+void AppendInt(std::string& out, int64_t v);
 
 }  // namespace orvane

@@ -188,7 +188,8 @@ TEST_F(MapLayersTest, KindsWithoutAClassKeepTheirPathsAndAreSkipped) {
   EXPECT_TRUE(layers.Has('E'));
   EXPECT_TRUE(layers.MapReady);
   EXPECT_EQ(Drawn(), "PROMWC");
-  EXPECT_THROW(layers.SetLayer('B', nullptr), std::invalid_argument);
+  // The picture is a layer like the others; only a letter outside the set's range is refused.
+  EXPECT_THROW(layers.SetLayer('1', nullptr), std::invalid_argument);
 }
 
 TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
