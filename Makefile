@@ -5,6 +5,8 @@ SAN_BUILD  ?= build-san
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
+# Warnings are errors in the CI builds (CI=true), and wherever WERROR=ON is given.
+WERROR     ?= $(if $(filter true,$(CI)),ON,OFF)
 
 .PHONY: all deps configure test demo sanitize fuzz bench clean install package
 
@@ -15,7 +17,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD)
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DORVANE_WERROR=$(WERROR)
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -36,7 +38,7 @@ demo: all
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	@test -f $(SAN_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) \
-	  -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_BENCH=OFF
+	  -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_BENCH=OFF -DORVANE_WERROR=$(WERROR)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
@@ -45,7 +47,7 @@ sanitize: deps
 # Each fuzz target for FUZZ_SECONDS seconds.
 fuzz: deps
 	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON -DORVANE_WERROR=$(WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@scripts/run-fuzz $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
 

@@ -164,10 +164,10 @@ BENCHMARK(BM_LoadArea)->Unit(benchmark::kMillisecond)->Iterations(3);
 // Whole: every polygon filled and outlined; a tenth: the view a tenth as wide.
 void BM_DrawArea(benchmark::State& state) {
   static const std::unique_ptr<TKddMap> map = LoadedArea();
-  const TKddBox e = *map->Extent();
-  const double west = e.MinLon, east = e.MinLon + (e.MaxLon - e.MinLon) / static_cast<double>(state.range(0));
+  const TViewBox e = *map->Extent();
+  const double west = e.West, east = e.West + (e.East - e.West) / static_cast<double>(state.range(0));
   TCountingCanvas canvas;
-  for (auto _ : state) map->Draw(canvas, {west, e.MinLat, east, e.MaxLat});
+  for (auto _ : state) map->Draw(canvas, {west, e.South, east, e.North});
   const double n = static_cast<double>(state.iterations());
   state.counters["fills"] = static_cast<double>(canvas.Fills) / n;
   state.counters["outlines"] = static_cast<double>(canvas.Lines) / n;

@@ -22,8 +22,10 @@
 #include "nmea/NmeaRec.h"
 #include "gui/DefaultMark.h"
 #include "gui/QtCanvas.h"
+#include "maps/MapBitmap.h"
 #include "track/TrackPlot.h"
 #include "track/TrackState.h"
+#include "track/LayerKinds.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ struct Window {
     NmeaRec.GpsDatum = "WGS 84";
     TrackState.MapDatum = "WGS 84";
     TrackState.Zoom = 6;
-    TrackState.BmpMap = withBitmap ? Bitmap().path : std::string();
+    LayerPath(TrackState, 'B') = withBitmap ? Bitmap().path : std::string();
     mark.SetImage(DefaultMarkPicture(), false);
     plot = std::make_unique<TTrackPlot>(host, mark, background, layers, TrackState, NmeaRec);
     const auto start = std::chrono::steady_clock::now();
@@ -103,8 +105,9 @@ struct Window {
   QuietHost host;
   QImage surface;
   TQtImage mark, background, map;
-  TMapBitmap bitmap{map};
-  TMapLayers layers{bitmap, TrackState};
+  TBitmapLayer bitmap{map, TrackState.MapDatum};
+  TMapLayers layers{TrackState};
+  const bool bitmapSet = (layers.SetLayer('B', &bitmap), true);
   std::unique_ptr<TTrackPlot> plot;
   double loadMs = 0;
 };
@@ -120,7 +123,7 @@ void BM_FormPaintWithBitmap(benchmark::State& state) {
   for (auto _ : state) w.Paint();
   state.counters["bitmap_load_ms"] = w.loadMs;
   state.counters["bitmap_px"] = static_cast<double>(w.map.Width()) * w.map.Height();
-  state.counters["bitmap_in_set"] = w.layers.Has(BitmapLetter());
+  state.counters["bitmap_in_set"] = w.layers.Has('B');
 }
 // Zoom 6 is the default; from zoom 5 out the whole bitmap is smaller than the view.
 BENCHMARK(BM_FormPaintWithBitmap)->DenseRange(1, 17, 1)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace orvane {
 
@@ -17,5 +19,13 @@ constexpr TColor clRed = RGBColor(255, 0, 0);
 constexpr TColor clBlue = RGBColor(0, 0, 255);
 constexpr TColor clWhite = RGBColor(255, 255, 255);
 constexpr TColor clBlack = RGBColor(0, 0, 0);
+
+// "$" and at least six upper-case hexadecimal digits of the colour's 32-bit pattern, as the
+// settings file writes a colour.
+inline std::string FormatColor(TColor color) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "$%06X", static_cast<unsigned>(static_cast<uint32_t>(color)));
+  return buf;
+}
 
 }  // namespace orvane

@@ -1,25 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/QtEncConverter.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string_view>
 
 #include <QEventLoop>
 #include <QProcess>
-#include <QStandardPaths>
 
-#include "common/ProgramFolder.h"
 #include "gui/QtText.h"
 
 namespace orvane {
-
-std::string TQtEncConverter::ConverterPath() {
-  const std::string beside = ProgramFolder() + "/marlisk";
-  if (::access(beside.c_str(), X_OK) == 0) return beside;
-  return ToLocal(QStandardPaths::findExecutable("marlisk"));
-}
 
 void TQtEncConverter::Convert(const std::string& chart, const std::string& output) {
   const std::string program = ConverterPath();

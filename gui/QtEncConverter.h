@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The chart converter as a separate process: `marlisk -- CHART OUTPUT`, looked up beside the program
-// first, then on PATH. Arguments go as a list, never through a shell, so any path is safe.
+// The chart converter as a separate process: `marlisk -- CHART OUTPUT`, found by ConverterPath. Arguments go as a list,
+// never through a shell, so any path is safe.
 #pragma once
 
 #include <string>
@@ -13,10 +13,6 @@ class TQtEncConverter : public TEncConverter {
 public:
   // Waits in a local event loop, so the windows keep painting and no core is burnt meanwhile.
   void Convert(const std::string& chart, const std::string& output) override;
-
-  // The converter program this run uses: beside the program when there, else "marlisk" as PATH
-  // finds it (empty when it is nowhere).
-  static std::string ConverterPath();
 };
 
 }  // namespace orvane

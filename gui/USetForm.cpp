@@ -304,7 +304,7 @@ void TSetForm::FormShow() {
   cmbCoordFormat->setCurrentText(CoordFormatName(NmeaRec.CoordFormat));
   for (size_t i = 0; i < LayerKinds().size(); ++i) {
     const TLayerKind& k = LayerKinds()[i];
-    layerEdits_[i]->setText(FromLocal(TrackState.*k.Path));
+    layerEdits_[i]->setText(FromLocal(LayerPath(TrackState, k)));
     if (layerColors_[i]) layerColors_[i]->SetColor(NmeaRec.*k.LineColor);
   }
   edtIco_Mark->setText(FromLocal(TrackState.IconMark));
@@ -331,7 +331,8 @@ void TSetForm::btnOKClick() {
   // The sky view repaints in its new colour.
   if (SatVForm) SatVForm->ApplyBGColor();
   // Layer paths and the mark picture.
-  for (size_t i = 0; i < LayerKinds().size(); ++i) TrackState.*LayerKinds()[i].Path = ToLocal(layerEdits_[i]->text());
+  for (size_t i = 0; i < LayerKinds().size(); ++i)
+    LayerPath(TrackState, LayerKinds()[i]) = ToLocal(layerEdits_[i]->text());
   TrackState.IconMark = ToLocal(edtIco_Mark->text());
   // The track window reports its own loading errors; a path that does not load comes back
   // empty, and the next showing shows it so.

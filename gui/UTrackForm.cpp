@@ -15,6 +15,7 @@
 
 #include "gui/CloseToggle.h"
 #include "common/ProgramFolder.h"
+#include "common/ScopeGuard.h"
 #include "gui/ErrorHandler.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
@@ -170,7 +171,7 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   // said when a chart is to be drawn, not to every user at every start.
   layerObjects_ = std::make_unique<TMapLayerObjects>(
       layers_, TLayerMakers{TrackState, NmeaRec, [this](const std::string& text) { ShowMessage(text); }, &encConverter_,
-                            EncClassTablePath(ProgramFolder())});
+                            EncClassTablePath(ProgramFolder()), &mapImage_});
   // Mark and layers, the first drawing, then the window's colour.
   SetMapSet();
   Guard([this] { FormPaint(); });
@@ -334,10 +335,7 @@ void TTrackForm::EnableTrkTimer(bool enabled) {
 void TTrackForm::TrkTimerTimer() {
   TrkTimer.stop();
   // The timer runs on as tracking says even when this sample failed.
-  struct TRestart {
-    TTrackForm& form;
-    ~TRestart() { form.EnableTrkTimer(TrackState.TrackEnabled); }
-  } restart{*this};
+  const TScopeGuard restart([this] { EnableTrkTimer(TrackState.TrackEnabled); });
   Guard([this] {
     bool drawn = false;
     {
@@ -514,7 +512,7 @@ void TTrackForm::menWholeTrackClick() {
 
 void TTrackForm::FillWholeLayerMenu() {
   menWholeLayer->clear();
-  for (const TLayerExtent& layer : LayerExtents(layers_, MapBitmap)) {
+  for (const TLayerExtent& layer : LayerExtents(layers_)) {
     QAction* a = menWholeLayer->addAction(FromLocal(layer.Caption));
     a->setObjectName(QString("menWholeLayer_") + layer.Letter);
     const char letter = layer.Letter;
@@ -524,7 +522,7 @@ void TTrackForm::FillWholeLayerMenu() {
 }
 
 void TTrackForm::menWholeLayerClick(char letter) {
-  for (const TLayerExtent& layer : LayerExtents(layers_, MapBitmap)) {
+  for (const TLayerExtent& layer : LayerExtents(layers_)) {
     if (layer.Letter != letter) continue;
     {
       TQtCanvas canvas(surface_);

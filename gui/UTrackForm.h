@@ -164,8 +164,7 @@ private:
   QImage surface_;
   TQtImage MarkBackground;
   TQtImage mapImage_;
-  TMapBitmap MapBitmap{mapImage_};
-  TMapLayers layers_{MapBitmap, TrackState};
+  TMapLayers layers_{TrackState};
   TQtEncConverter encConverter_;
   std::unique_ptr<TMapLayerObjects> layerObjects_;
   std::unique_ptr<TTrackPlot> plot_;

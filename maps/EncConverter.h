@@ -20,6 +20,10 @@ public:
   virtual void Convert(const std::string& chart, const std::string& output) = 0;
 };
 
+// The converter program this run uses: "marlisk" beside the program when there, else the first
+// executable "marlisk" on PATH (an empty entry is the current folder); empty when none is found.
+std::string ConverterPath();
+
 // The message of a converter that could not be started.
 inline std::string CannotRunMessage(const std::string& reason) { return "実行できません (" + reason + ")"; }
 

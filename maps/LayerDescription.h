@@ -19,7 +19,15 @@ struct TLayerFact {
   bool operator==(const TLayerFact&) const = default;
 };
 
+// A fact with lines listed under it.
+struct TLayerListing {
+  TLayerFact Head;
+  std::vector<std::string> Lines;
+};
+
 struct TLayerDescription {
+  // Told before everything: what the description lacks.
+  std::vector<TLayerFact> Notes;
   // Told first, in this order.
   std::vector<TLayerFact> Counts;
   // Decimal degrees; none when the layer holds nothing placed.
@@ -32,6 +40,8 @@ struct TLayerDescription {
   std::vector<TLayerFact> Details;
   // Records per style or class code, for a layer whose drawing picks a style by code.
   std::map<unsigned, int> StyleUse;
+  // Told last, each under its own line.
+  std::vector<TLayerListing> Listings;
 };
 
 // The datum text of data drawn as their coordinates stand.

@@ -10,14 +10,10 @@
 
 #include "common/HostConv.h"
 #include "common/NmeaConv.h"
+#include "common/TextHelpers.h"
 
 namespace orvane {
 namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool IsBlankOnly(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
@@ -155,6 +151,33 @@ void TMapBitmap::Draw(TCanvas& canvas, const TViewBox& view, double scale) const
   const TRect clip = canvas.ClipRect();
   const auto copy = BitmapPlacement(georef_, image_.Width(), image_.Height(), view, clip.Width(), clip.Height(), scale);
   if (copy) canvas.CopyFromImage(copy->Dest, image_, copy->Source);
+}
+
+TLayerLoad TBitmapLayer::LoadInSet(const std::string& path) {
+  const std::string hdr = HdrFileName(path);
+  switch (bitmap_.Load(path)) {
+    case TBitmapLoad::HdrNotFound:
+      return {TLayerLoad::MapOff, ".HDR File not found: " + hdr};
+    case TBitmapLoad::WrongHdr:
+      return {TLayerLoad::Refused, "Wrong HDR: " + hdr};
+    case TBitmapLoad::Loaded:
+      break;
+  }
+  return {};
+}
+
+void TBitmapLayer::Draw(TCanvas& canvas, const TViewBox& view) {
+  const double width = (view.East - view.West) * 3600;
+  if (width > 0) DrawScaled(canvas, view, canvas.ClipRect().Width() / width);
+}
+
+bool LooksLikePicture(std::string_view head) {
+  for (const std::string_view magic :
+       {std::string_view("BM"), std::string_view("\x89PNG\r\n\x1a\n"), std::string_view("\xff\xd8\xff"),
+        std::string_view("GIF87a"), std::string_view("GIF89a"), std::string_view("II*\0", 4),
+        std::string_view("MM\0*", 4)})
+    if (head.starts_with(magic)) return true;
+  return false;
 }
 
 }  // namespace orvane

@@ -8,8 +8,10 @@
 #include <istream>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "maps/LayerDescription.h"
+#include "maps/MapLayer.h"
 #include "maps/TCanvas.h"
 #include "maps/ViewBox.h"
 
@@ -72,5 +74,31 @@ private:
   TBitmapGeoref georef_;
   std::string hdrName_;  // of the last picture loaded
 };
+
+// The picture as a layer of the set: it loads last and draws first by its row's ranks, stays out
+// of the set while it loads, and a missing header turns the whole map off until the next load.
+class TBitmapLayer : public TMapLayer {
+public:
+  // `mapDatum` is read when the layer describes itself, so it outlives the layer.
+  TBitmapLayer(TImage& image, const std::string& mapDatum) : bitmap_(image), mapDatum_(mapDatum) {}
+
+  bool Load(const std::string& path) override { return LoadInSet(path).End == TLayerLoad::Shown; }
+  // The messages name the header after their own text, so the user knows which file to mend.
+  TLayerLoad LoadInSet(const std::string& path) override;
+  bool OffWhileLoading() const override { return true; }
+  // At the scale that spreads the view box over the canvas's width.
+  void Draw(TCanvas& canvas, const TViewBox& view) override;
+  void DrawScaled(TCanvas& canvas, const TViewBox& view, double scale) override { bitmap_.Draw(canvas, view, scale); }
+  TLayerDescription Describe() const override { return bitmap_.Describe(mapDatum_); }
+
+  const TMapBitmap& Bitmap() const { return bitmap_; }
+
+private:
+  TMapBitmap bitmap_;
+  const std::string& mapDatum_;
+};
+
+// True for the first bytes of a picture file the image reader knows (BMP, PNG, JPEG, GIF, TIFF).
+bool LooksLikePicture(std::string_view head);
 
 }  // namespace orvane

@@ -124,4 +124,23 @@ double FieldToFloat(std::string_view text, const TFilePlace& at) {
   return v;
 }
 
+TNationalLandRecords CountNationalLandRecords(std::string_view head) {
+  TNationalLandRecords r;
+  // Markup (a GPX file, whatever its name) begins with "<" after a byte order mark and blanks.
+  if (head.starts_with("\xef\xbb\xbf")) head.remove_prefix(3);
+  const size_t first = head.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && head[first] == '<') return r;
+  TLineReader in(head);
+  std::string_view line;
+  while (in.Next(line)) {
+    if (in.LineNo() == 1) {
+      const std::string_view header = Columns(line, 4, 13);
+      r.Header = header.starts_with("NLA") || header.starts_with("GSI");
+    }
+    if (line.starts_with("L") && line.size() >= 51) ++r.Lines;
+    if (line.starts_with("P") && line.size() >= 73) ++r.Points;
+  }
+  return r;
+}
+
 }  // namespace orvane

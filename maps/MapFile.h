@@ -68,4 +68,14 @@ double FieldToFloat(std::string_view text, const TFilePlace& at);
 // A file's text for a message: Shift_JIS decoded, cut after 40 bytes, in single quotes.
 std::string QuoteFound(std::string_view text);
 
+// The national-land records in the first bytes of a file: its header line ("NLA" or "GSI" in
+// columns 4 to 13 of line 1) and how many "L" (line) and "P" (point) records are long enough to
+// be ones. XML is never such a file.
+struct TNationalLandRecords {
+  bool Header = false;
+  int Lines = 0;
+  int Points = 0;
+};
+TNationalLandRecords CountNationalLandRecords(std::string_view head);
+
 }  // namespace orvane

@@ -3,30 +3,18 @@
 
 #include <algorithm>
 
+#include "common/HostConv.h"
 #include "common/SplitCommaText.h"
 #include "maps/MapFile.h"
 #include "maps/ViewMap.h"
 
 namespace orvane {
 
-void TCoastLine::Widen(const TCoastPoint& p) {
-  if (!hasBox_) {
-    minLon_ = maxLon_ = p.Lon;
-    minLat_ = maxLat_ = p.Lat;
-    hasBox_ = true;
-    return;
-  }
-  minLon_ = std::min(minLon_, p.Lon);
-  maxLon_ = std::max(maxLon_, p.Lon);
-  minLat_ = std::min(minLat_, p.Lat);
-  maxLat_ = std::max(maxLat_, p.Lat);
-}
-
 bool TCoastLine::Load(const std::string& path) {
   if (!MapFileExists(path)) return false;
   const std::string data = ReadMapFile(path);
   segments_.clear();
-  hasBox_ = false;
+  box_.reset();
 
   TLineReader in(data);
   std::string_view line;
@@ -54,7 +42,7 @@ bool TCoastLine::Load(const std::string& path) {
     if (fields.size() < 2) ThrowAt(at, "a longitude and a latitude wanted, found " + QuoteFound(line));
     const TCoastPoint p{FieldToFloat(fields[0], at), FieldToFloat(fields[1], at)};
     segments_.back().push_back(p);
-    Widen(p);
+    WidenExtent(box_, p.Lon, p.Lat);
   }
   fileName_ = path;
   return true;
@@ -65,14 +53,13 @@ TLayerDescription TCoastLine::Describe() const {
   size_t points = 0;
   for (const auto& s : segments_) points += s.size();
   d.Counts = {{"segments", std::to_string(segments_.size())}, {"points", std::to_string(points)}};
-  if (hasBox_) d.Extent = TViewBox{minLon_, minLat_, maxLon_, maxLat_};
+  d.Extent = box_;
   d.Datum = kDrawnAsRead;
   return d;
 }
 
 void TCoastLine::Draw(TCanvas& canvas, const TViewBox& box) {
-  if (!hasBox_) return;
-  if (!box.Meets({minLon_, minLat_, maxLon_, maxLat_})) return;
+  if (!box_ || !box.Meets(*box_)) return;
   const TViewMap view(canvas.ClipRect(), box);
   canvas.SetPenColor(coLineColor_);
   canvas.SetPenStyle(TPenStyle::Solid);
@@ -83,6 +70,25 @@ void TCoastLine::Draw(TCanvas& canvas, const TViewBox& box) {
     for (size_t i = 0; i < segment.size(); ++i) pixels_[i] = view.At(segment[i].Lon, segment[i].Lat);
     canvas.Polyline(pixels_.data(), static_cast<int>(pixels_.size()));
   }
+}
+
+bool LooksLikeCoastFile(std::string_view head) {
+  TLineReader in(head);
+  std::string_view line;
+  std::vector<std::string> fields;
+  bool points = false;
+  in.Next(line);  // the first line is never read
+  while (in.Next(line)) {
+    if (line.empty() || line[0] == '#') continue;
+    SplitCommaText(line, fields);
+    if (fields.size() < 2) return false;
+    for (size_t i = 0; i < 2; ++i) {
+      double v = 0;
+      if (!TryStrToFloat(fields[i], v)) return false;
+    }
+    points = true;
+  }
+  return points;
 }
 
 }  // namespace orvane

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,21 +34,22 @@ public:
   const std::string& FileName() const { return fileName_; }
   const std::vector<std::vector<TCoastPoint>>& Segments() const { return segments_; }
   // Over every point; false for a layer without any.
-  bool HasBox() const { return hasBox_; }
-  double MinLon() const { return minLon_; }
-  double MinLat() const { return minLat_; }
-  double MaxLon() const { return maxLon_; }
-  double MaxLat() const { return maxLat_; }
+  bool HasBox() const { return box_.has_value(); }
+  double MinLon() const { return box_ ? box_->West : 0; }
+  double MinLat() const { return box_ ? box_->South : 0; }
+  double MaxLon() const { return box_ ? box_->East : 0; }
+  double MaxLat() const { return box_ ? box_->North : 0; }
 
 private:
-  void Widen(const TCoastPoint& p);
-
   const TColor& coLineColor_;
   std::string fileName_;
   std::vector<std::vector<TCoastPoint>> segments_;
-  bool hasBox_ = false;
-  double minLon_ = 0, minLat_ = 0, maxLon_ = 0, maxLat_ = 0;
+  std::optional<TViewBox> box_;
   std::vector<TPoint> pixels_;
 };
+
+// A coastline file by its first bytes: after the first line, every line a "#" or at least two
+// numbers, and one of them numbers.
+bool LooksLikeCoastFile(std::string_view head);
 
 }  // namespace orvane

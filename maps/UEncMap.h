@@ -136,6 +136,11 @@ struct TEncStyle {
   std::vector<TEncDepthBand> Bands;  // by From; empty: the chart is drawn by class colours only
 };
 
+// Throws EConvertError naming the file, the line and the cause, with the line quoted (cut short
+// when long): the one form of the chart's text files' errors.
+[[noreturn]] void EncLineError(const std::string& fileName, int lineNo, const std::string& cause,
+                               std::string_view text);
+
 // Reads the object class table: "#" in the first column starts a comment line; every other
 // line has seven fields (code, name, show, second, colour, symbol, pen width), all integers but
 // the name, or is a depth band "DEPTH, from metres, colour". An empty line, a short line or a

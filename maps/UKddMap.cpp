@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <variant>
 
+#include "common/ScopeGuard.h"
 #include "common/HostConv.h"
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
@@ -245,20 +246,22 @@ TKddPos TKddMap::Convert(double X, double Y) {
     lat = DmsToDeg(out.lat);
     lon = DmsToDeg(out.lon);
   }
-  if (!extent_) {
-    extent_ = TKddBox{lon, lat, lon, lat};
-  } else {
-    extent_->MinLon = std::min(extent_->MinLon, lon);
-    extent_->MinLat = std::min(extent_->MinLat, lat);
-    extent_->MaxLon = std::max(extent_->MaxLon, lon);
-    extent_->MaxLat = std::max(extent_->MaxLat, lat);
-  }
+  WidenExtent(extent_, lon, lat);
   return {lon, lat};
 }
 
 void TKddMap::SortLists() {
   std::stable_sort(arcs_.begin(), arcs_.end(), [](const TKddArc& a, const TKddArc& b) { return a.Id < b.Id; });
   SortByKey(arcAttributes_);
+}
+
+TLayerLoad TKddMap::LoadInSet(const std::string& folder) {
+  if (Load(folder)) return {};
+  const std::optional<std::string> meta = MetadataFileName(folder);
+  if (!meta) return {TLayerLoad::Nothing, folder + ": a folder given with a trailing \"/\" has no metadata file"};
+  const size_t slash = meta->rfind('/');
+  return {TLayerLoad::Nothing, "\"" + folder + "\" is not a Digital Map 2500 area: it holds no metadata file " +
+                                   meta->substr(slash == std::string::npos ? 0 : slash + 1)};
 }
 
 bool TKddMap::Load(const std::string& folder) {
@@ -290,13 +293,7 @@ bool TKddMap::Load(const std::string& folder) {
   polygons_.resize(types_.Pgn.size());
 
   // Arcs are looked up by id from here on; whatever stops the load leaves the lists sorted.
-  struct TSortAtExit {
-    TKddMap& map;
-    bool armed = true;
-    ~TSortAtExit() {
-      if (armed) map.SortLists();
-    }
-  } sortAtExit{*this};
+  TScopeGuard sortAtExit([this] { SortLists(); });
 
   for (const TKddArcType& t : types_.Arc) {
     if (t.FileName.empty()) continue;
@@ -309,7 +306,7 @@ bool TKddMap::Load(const std::string& folder) {
     if (MapFileExists(path)) ReadArcAttributes(path);
   }
   SortLists();
-  sortAtExit.armed = false;
+  sortAtExit.Dismiss();
 
   for (size_t i = 0; i < types_.Pgn.size(); ++i) {
     const TKddPgnType& t = types_.Pgn[i];
@@ -524,7 +521,7 @@ TLayerDescription TKddMap::Describe() const {
         {"polygons of type " + std::to_string(i), std::to_string(n) + (file.empty() ? "" : " (" + file + ")")});
   }
   d.Counts.push_back({"points", std::to_string(points_.size())});
-  if (extent_) d.Extent = TViewBox{extent_->MinLon, extent_->MinLat, extent_->MaxLon, extent_->MaxLat};
+  d.Extent = extent_;
   d.ExtentDatum = mapDatum_;
   // Without the flag the area names no datum, and its positions are taken as they stand.
   d.Datum = DatumFlag() ? dataDatum_ + " (converted to " + mapDatum_ + ")"

@@ -152,6 +152,8 @@ public:
   // whole content with the area and answers true. Errors in the files throw (EConvertError,
   // EKddFormatError, or a read failure), ending the load with what was read so far.
   bool Load(const std::string& folder) override;
+  // A folder that gives nothing is said to be no area, naming the metadata file it lacks.
+  TLayerLoad LoadInSet(const std::string& folder) override;
   void Draw(TCanvas& canvas, const TViewBox& view) override;
   TLayerDescription Describe() const override;
 
@@ -169,7 +171,7 @@ public:
   const std::vector<TKddPnt>& Points() const { return points_; }
   int32_t PointCount() const { return static_cast<int32_t>(points_.size()); }
   // Over every position read (arc vertices, label positions, points); empty for an empty area.
-  const std::optional<TKddBox>& Extent() const { return extent_; }
+  const std::optional<TViewBox>& Extent() const { return extent_; }
 
   // The arc with this 7-digit id, one of them when there are several.
   const TKddArc* FindArc(std::string_view id) const;
@@ -196,7 +198,7 @@ private:
   std::vector<std::pair<std::string, std::string>> arcAttributes_;
   std::vector<std::vector<TKddPgn>> polygons_;
   std::vector<TKddPnt> points_;
-  std::optional<TKddBox> extent_;
+  std::optional<TViewBox> extent_;
   std::vector<TPoint> screen_;  // drawing buffer, kept between draws
 };
 

@@ -215,4 +215,9 @@ void TVectLine::Draw(TCanvas& canvas, const TViewBox& box) {
   }
 }
 
+bool LooksLikeLineFile(std::string_view head) {
+  const TNationalLandRecords r = CountNationalLandRecords(head);
+  return r.Header || (r.Lines > 0 && r.Lines >= r.Points);
+}
+
 }  // namespace orvane

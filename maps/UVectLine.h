@@ -89,4 +89,8 @@ private:
   std::vector<TPoint> pixels_;  // Draw's buffer, kept to spare an allocation per line
 };
 
+// A national-land line file by its first bytes: the header, or line records at least as many as
+// point records.
+bool LooksLikeLineFile(std::string_view head);
+
 }  // namespace orvane

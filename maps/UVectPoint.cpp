@@ -70,4 +70,9 @@ void TVectPoint::Draw(TCanvas& canvas, const TViewBox& box) {
   }
 }
 
+bool LooksLikePointFile(std::string_view head) {
+  const TNationalLandRecords r = CountNationalLandRecords(head);
+  return r.Points > r.Lines;
+}
+
 }  // namespace orvane

@@ -49,4 +49,7 @@ private:
   int32_t pointCount_ = 0;
 };
 
+// A national-land point file by its first bytes: more point records than line records.
+bool LooksLikePointFile(std::string_view head);
+
 }  // namespace orvane

@@ -6,6 +6,8 @@
 
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
+#include "common/TextHelpers.h"
+#include "geodrel.h"
 #include "maps/GpxFile.h"
 #include "maps/MapFile.h"
 #include "maps/ShiftGrid.h"
@@ -14,27 +16,12 @@
 namespace orvane {
 namespace {
 
-std::string Upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return u;
-}
-
-// The extension of the name, not of a folder, upper-cased with its dot; empty without one.
-std::string Extension(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return Upper(std::string_view(path).substr(dot));
-}
-
 // Tagged files by their extension; GPX by its extension or, whatever the name, by XML content
 // (no record of the text formats begins with "<").
 TWayPntFormat FormatOf(const std::string& path, std::string_view data) {
   const std::string ext = Extension(path);
-  if (ext == ".GPX" || LooksLikeXml(data)) return TWayPntFormat::Gpx;
-  return ext == ".WPT" || ext == ".TRK" ? TWayPntFormat::Tagged : TWayPntFormat::Word;
+  if (ext == "GPX" || LooksLikeXml(data)) return TWayPntFormat::Gpx;
+  return ext == "WPT" || ext == "TRK" ? TWayPntFormat::Tagged : TWayPntFormat::Word;
 }
 
 class TRecord {
@@ -269,6 +256,20 @@ void TWayPnt::Draw(TCanvas& canvas, const TViewBox& box) {
     canvas.TextOut(x - width / 2, y + 3, w.Name);
     canvas.Ellipse(x - 2, y - 2, x + 2, y + 2);
   }
+}
+
+bool LooksLikeWayPntFile(std::string_view head) {
+  if (LooksLikeXml(head)) return true;
+  TLineReader in(head);
+  std::string_view line;
+  std::vector<std::string> items;
+  while (in.Next(line)) {
+    SplitCommaText(line, items);
+    if (items.empty()) continue;
+    const std::string tag = Upper(items[0]);
+    if (tag == "DATUM" || tag == "WP" || tag == "TP") return true;
+  }
+  return false;
 }
 
 }  // namespace orvane

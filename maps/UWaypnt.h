@@ -86,4 +86,7 @@ private:
   std::vector<TPoint> pixels_;
 };
 
+// A waypoint file by its first bytes: XML (GPX), or a DATUM, WP or TP record.
+bool LooksLikeWayPntFile(std::string_view head);
+
 }  // namespace orvane

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/CivilDate.h"
 #include "common/HostConv.h"
 #include "geodrel.h"
 
@@ -37,14 +38,7 @@ bool Parse(std::string_view ddmmyy, std::string_view hhmmss, TDateTime& t) {
 }
 
 // Days from 1970-01-01 to a civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
+int64_t DaysFromCivil(int y, int m, int d) { return orvane::DaysFromCivil(int64_t{y}, m, d); }
 
 // Enough decimals for a millimetre. GPX numbers are xsd:decimal: no exponent.
 std::string Degrees(double v) { return FormatFixed(v, 9); }

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "nmea/NmeaBlocks.h"
 
-#include <charconv>
-
 #include "common/CoordFormat.h"
 #include "common/HostConv.h"
+#include "common/TextHelpers.h"
 
 namespace orvane {
 namespace {
@@ -12,11 +11,6 @@ namespace {
 // A character field of code 0 ("none") shows as nothing.
 void AppendChar(std::string& out, char c) {
   if (c) out += c;
-}
-
-void AppendInt(std::string& out, int32_t v) {
-  char buf[16];
-  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
 void NewLine(std::string& out) { out += kBlockLineBreak; }

@@ -11,6 +11,7 @@
 #include "geodrel.h"
 #include "nmea/NmeaBlocks.h"
 #include "common/NmeaConv.h"
+#include "common/ScopeGuard.h"
 
 namespace orvane {
 
@@ -125,11 +126,7 @@ size_t TNmeaProc::SkipRestOfLineEnd(std::string_view text) {
 // delivery after the piece it happened in.
 void TNmeaProc::Frame(std::string_view text, bool pieces) {
   // Also when an error escapes: the fields of the last split outlive the caller's text.
-  struct Keep {
-    TNmeaProc& proc;
-    std::string_view text;
-    ~Keep() { proc.KeepFields(text); }
-  } keep{*this, text};
+  const TScopeGuard keep([this, text] { KeepFields(text); });
 
   const size_t n = text.size();
   size_t pos = SkipRestOfLineEnd(text);
@@ -189,14 +186,10 @@ void TNmeaProc::Frame(std::string_view text, bool pieces) {
 // log write throws in between.
 void TNmeaProc::FramePending() {
   size_t start = 0;
-  struct Consume {
-    TNmeaProc& proc;
-    size_t& start;
-    ~Consume() {
-      proc.PendingText_.erase(0, start);
-      proc.TrimPending();
-    }
-  } consume{*this, start};
+  const TScopeGuard consume([this, &start] {
+    PendingText_.erase(0, start);
+    TrimPending();
+  });
   for (;;) {
     const size_t end = FindLineEnd(PendingText_, start);
     if (end == npos) return;

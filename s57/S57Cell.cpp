@@ -2,6 +2,7 @@
 #include "s57/S57Cell.h"
 
 #include "common/ReplaceFile.h"
+#include "common/TextHelpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -151,12 +152,6 @@ std::string TextOf(const TSubValue* v) {
   if (!v) return {};
   if (v->Kind == TSubValue::TKind::Int) return std::to_string(v->Int);
   return v->Text;
-}
-
-void AppendInt(std::string& out, int64_t v) {
-  char buf[24];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, end);
 }
 
 void AppendValue(std::string& out, std::string_view label, const TSubValue& v) {

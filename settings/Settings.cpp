@@ -107,12 +107,6 @@ void SetSettingsFileName(std::string fileName) { OverrideName() = std::move(file
 
 bool SettingsFileGiven() { return !OverrideName().empty(); }
 
-std::string FormatColor(TColor color) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "$%06X", static_cast<unsigned>(static_cast<uint32_t>(color)));
-  return buf;
-}
-
 TSettingsLoad LoadSettings() {
   const std::string target = SettingsFileName();
   const std::string seed = SeedFileName(target);
@@ -168,7 +162,7 @@ TSettingsLoad LoadSettings() {
   if (TrackState.DataMax > kDataMaxLimit)
     TrackState.DataMax = Bounded(TrackState.DataMax, 1, kDataMaxLimit, "DataMax", ini.FileName(), adjusted);
   TrackState.Interval = SafeStrToInt(ini.ReadString(kTrack, "Interval", "1000"));
-  for (const TLayerKind& k : LayerKinds()) TrackState.*k.Path = ini.ReadString(kTrack, k.Key, "");
+  for (const TLayerKind& k : LayerKinds()) LayerPath(TrackState, k) = ini.ReadString(kTrack, k.Key, "");
   TrackState.MapDatum = ini.ReadString(kTrack, "MapDatum", "Tokyo");
   TrackState.IconMark = ini.ReadString(kTrack, "IconMark", "");
 
@@ -252,7 +246,7 @@ void SaveSettings() {
   ini.WriteString(kTrack, "CenterL", FormatShortest(TrackState.CenterL));
   ini.WriteString(kTrack, "DataMax", std::to_string(TrackState.DataMax));
   ini.WriteString(kTrack, "Interval", std::to_string(TrackState.Interval));
-  for (const TLayerKind& k : LayerKinds()) ini.WriteString(kTrack, k.Key, TrackState.*k.Path);
+  for (const TLayerKind& k : LayerKinds()) ini.WriteString(kTrack, k.Key, LayerPath(TrackState, k));
   ini.WriteString(kTrack, "MapDatum", TrackState.MapDatum);
   ini.WriteString(kTrack, "IconMark", TrackState.IconMark);
   ini.EndUpdate();

@@ -60,7 +60,4 @@ void SaveSettings();
 // whatever becomes of it. Raises EIniFileError as SaveSettings does.
 void SaveGnssSettings();
 
-// "$" and at least six upper-case hexadecimal digits of the colour's 32-bit pattern.
-std::string FormatColor(TColor color);
-
 }  // namespace orvane

@@ -20,6 +20,10 @@ constexpr int kPrnCount = 32;
 constexpr int kOrbiting = 24;
 constexpr size_t kMaxUsed = 12;  // GSA has twelve PRN slots
 
+// The simulator keeps its own number writing and its own calendar (AppendInt and DaysFromCivil
+// also live in common/) on purpose: it is the independent oracle the decoders and
+// the GPX writer are tested against, so it shares no code with them and needs no library below
+// the network outputs it is served on.
 void AppendInt(std::string& out, int64_t v, int width = 0) {
   char buf[24];
   int n = 0;

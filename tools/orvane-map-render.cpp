@@ -19,7 +19,7 @@
 #include "gui/QtCanvas.h"
 #include "maps/MapBitmap.h"
 #include "nmea/NmeaRec.h"
-#include "tools/PosixEncConverter.h"
+#include "maps/PosixEncConverter.h"
 #include "tools/ToolArgs.h"
 #include "tools/orvane-map.h"
 #include "track/MapLayerObjects.h"
@@ -161,11 +161,10 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   TrackState.IconMark.clear();
 
   TQtImage mapImage, markPicture, markBackground;
-  TMapBitmap bitmap(mapImage);
-  TMapLayers layers(bitmap, TrackState);
+  TMapLayers layers(TrackState);
   TPosixEncConverter converter;
   const TMapLayerObjects objects(layers, TLayerMakers{TrackState, NmeaRec, [](const std::string& text) { Warn(text); },
-                                                      &converter, EncClassTablePath(ProgramFolder())});
+                                                      &converter, EncClassTablePath(ProgramFolder()), &mapImage});
   THeadlessHost host;
   TTrackPlot plot(host, markPicture, markBackground, layers, TrackState, NmeaRec);
   plot.View.ApplyZoom();
@@ -173,11 +172,10 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   // The window's own load; what it leaves out is said here, as the window shows it by absence.
   std::vector<std::pair<char, std::string>> configured;
   for (const TLayerKind& k : LayerKinds())
-    if (!(TrackState.*k.Path).empty()) configured.emplace_back(k.Letter, TrackState.*k.Path);
+    if (!LayerPath(TrackState, k).empty()) configured.emplace_back(k.Letter, LayerPath(TrackState, k));
   plot.SetMapSet();
   for (const auto& [letter, path] : configured)
-    if (!layers.Has(letter) && (letter == BitmapLetter() || layers.Layer(letter)))
-      Warn(path + ": nothing to draw, the layer is left out");
+    if (!layers.Has(letter) && layers.Layer(letter)) Warn(path + ": nothing to draw, the layer is left out");
 
   // The window's surface: white, then the base drawing over it.
   QImage surface(r.W, r.H, QImage::Format_RGB32);

@@ -14,11 +14,12 @@
 #include "maps/MapFile.h"
 #include "settings/Settings.h"
 #include "tools/ToolArgs.h"
+#include "track/LayerKinds.h"
 
 namespace orvane::maptool {
 namespace {
 
-const char* const kHelp =
+const char* const kHelpText =
     "Usage: orvane-map info [--kind KIND] [--settings FILE] PATH...\n"
     "       orvane-map render --settings FILE (--view WEST,SOUTH,EAST,NORTH | --center LAT,LON --zoom Z)\n"
     "                         [--size WxH] [--world] -o OUT.png\n"
@@ -29,7 +30,7 @@ const char* const kHelp =
     "         degrees, datum, and with --settings the [METADEF] styles that apply. The kind comes\n"
     "         from the name (a folder is a Digital Map 2500 area, *.000 a chart cell, N01/N03/C23\n"
     "         line files, P02 point files, *.WPT/*.TRK/*.GPX and picture files by extension) and\n"
-    "         otherwise from the content; --kind line|point|waypoint|coastline|bitmap|kdd|enc\n"
+    "         otherwise from the content; --kind KINDS\n"
     "         sets it. A chart is converted by the marlisk beside this program or on PATH.\n"
     "render   draws the layers FILE configures as the track window does (background, bitmap,\n"
     "         every layer in the window's order, the grid and its labels) into a PNG.\n"
@@ -43,6 +44,13 @@ const char* const kHelp =
     "         longitude in degrees on the Bessel ellipsoid; --inverse the other way.\n"
     "\n"
     "Exit status: 0 done, 1 a file or value could not be used, 2 a wrong command line.\n";
+
+// The kinds are the layer table's.
+std::string Help() {
+  std::string help = kHelpText;
+  const size_t at = help.find("KINDS");
+  return help.replace(at, 5, KindNames("|", "|"));
+}
 
 }  // namespace
 
@@ -66,7 +74,7 @@ int main(int argc, char** argv) {
   const std::string command = args[0];
   // --help anywhere helps, whatever else the line holds.
   const bool help = std::find(args.begin(), args.end(), "--help") != args.end();
-  if (const std::optional<int> done = HelpOrVersion(help ? "--help" : command, kProgram, kHelp)) return *done;
+  if (const std::optional<int> done = HelpOrVersion(help ? "--help" : command, kProgram, Help().c_str())) return *done;
   args.erase(args.begin());
   try {
     if (command == "info") return Info(args);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the verbs of the map tool share: the kinds of map file, the messages and the settings load.
+// What the verbs of the map tool share: the messages and the settings load. The kinds of map
+// file are the layer table's rows (track/LayerKinds.h).
 #pragma once
 
 #include <optional>
@@ -9,15 +10,6 @@
 namespace orvane::maptool {
 
 inline constexpr const char* kProgram = "orvane-map";
-
-enum class TKind { Line, Point, Waypoint, Coastline, Bitmap, Kdd, Enc };
-
-const char* KindName(TKind kind);
-// The kind --kind names; a name that is none is a usage error.
-TKind ParseKind(const std::string& name);
-// From the name (a folder, the extension, the national-land prefix) or else the first 64 KB of
-// the content. Anything but a regular file or a folder is refused without being opened.
-TKind KindOf(const std::string& path);
 
 // "orvane-map: warning: text" on standard error.
 void Warn(const std::string& text);

@@ -29,20 +29,15 @@ bool FromDescription(const TLayerDescription& d, TLayerExtent& e) {
 
 }  // namespace
 
-std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers, const TMapBitmap& bitmap) {
+std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers) {
   std::vector<TLayerExtent> out;
   TLayerExtent e;
-  if (layers.Has('B') && FromDescription(bitmap.Describe(layers.State.MapDatum), e)) {
-    e.Letter = 'B';
-    e.Caption = Caption('B', layers.PathOf('B'));
-    out.push_back(e);
-  }
-  for (const char* l = LettersInDrawOrder().c_str(); *l; ++l) {
-    if (!layers.Has(*l)) continue;
-    const TMapLayer* layer = layers.Layer(*l);
+  for (const char l : LettersInDrawOrder()) {
+    if (!layers.Has(l)) continue;
+    const TMapLayer* layer = layers.Layer(l);
     if (!layer || !FromDescription(layer->Describe(), e)) continue;
-    e.Letter = *l;
-    e.Caption = Caption(*l, layers.PathOf(*l));
+    e.Letter = l;
+    e.Caption = Caption(l, layers.PathOf(l));
     out.push_back(e);
   }
   return out;

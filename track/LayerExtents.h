@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "maps/MapBitmap.h"
 #include "track/MapLayers.h"
 
 namespace orvane {
@@ -18,6 +17,6 @@ struct TLayerExtent {
 
 // One entry per active layer that holds something placed: the bitmap, then the others in draw
 // order.
-std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers, const TMapBitmap& bitmap);
+std::vector<TLayerExtent> LayerExtents(const TMapLayers& layers);
 
 }  // namespace orvane

@@ -8,7 +8,7 @@
 namespace orvane {
 
 size_t TMapLayers::Index(char letter) {
-  if (letter < 'A' || letter > 'Z' || letter == BitmapLetter()) throw std::invalid_argument("no vector layer letter");
+  if (letter < 'A' || letter > 'Z') throw std::invalid_argument("no map layer letter");
   return static_cast<size_t>(letter - 'A');
 }
 
@@ -29,53 +29,58 @@ void TMapLayers::Remove(char letter) {
   if (const size_t at = MapSet.find(letter); at != std::string::npos) MapSet.erase(at, 1);
 }
 
+void TMapLayers::Insert(char letter) {
+  if (Has(letter)) return;
+  std::string set;
+  for (const TLayerKind& k : LayerKinds())
+    if (k.Letter == letter || Has(k.Letter)) set += k.Letter;
+  MapSet = set;
+}
+
 void TMapLayers::BuildMapSet() {
   MapSet.clear();
   for (const TLayerKind& k : LayerKinds())
-    if (!(State.*k.Path).empty()) MapSet += k.Letter;
+    if (!LayerPath(State, k).empty()) MapSet += k.Letter;
 }
 
 void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& message) {
+  bool keepReady = false, mapOff = false;
   for (const char l : LettersInLoadOrder()) {
     TMapLayer* layer = Layer(l);
     if (!Has(l) || !layer) continue;
-    if (!layer->Load(PathOf(l))) {
-      PathOf(l).clear();
-      Remove(l);
-    }
-  }
-  if (Has(BitmapLetter())) {
-    // Out of the set until the picture has loaded, so that a failure leaves it off.
-    Remove(BitmapLetter());
-    // The messages name the header after their own text, so the user knows which file to mend.
-    std::string& path = PathOf(BitmapLetter());
-    const std::string hdr = HdrFileName(path);
-    switch (bitmap_.Load(path)) {
-      case TBitmapLoad::HdrNotFound:
-        // No layer at all is drawn until the next load, which then runs without a bitmap.
-        MapReady = false;
-        path.clear();
-        if (message) message(".HDR File not found: " + hdr);
-        return;
-      case TBitmapLoad::WrongHdr:
-        if (message) message("Wrong HDR: " + hdr);
-        return;
-      case TBitmapLoad::Loaded:
-        MapSet.insert(MapSet.begin(), BitmapLetter());
+    if (layer->OffWhileLoading()) Remove(l);
+    const TLayerLoad load = layer->LoadInSet(PathOf(l));
+    switch (load.End) {
+      case TLayerLoad::Shown:
+        Insert(l);
+        break;
+      case TLayerLoad::Nothing:
+        PathOf(l).clear();
+        Remove(l);
+        break;
+      case TLayerLoad::Refused:
+        Remove(l);
+        keepReady = true;
+        if (message) message(load.Message);
+        break;
+      case TLayerLoad::MapOff:
+        PathOf(l).clear();
+        Remove(l);
+        mapOff = true;
+        if (message) message(load.Message);
         break;
     }
   }
-  MapReady = true;
+  // No layer at all is drawn until the next load, which then runs without the one that failed.
+  if (mapOff)
+    MapReady = false;
+  else if (!keepReady)
+    MapReady = true;
 }
 
 void TMapLayers::DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const {
-  for (const char l : LettersInDrawOrder()) {
-    if (!Has(l)) continue;
-    if (l == BitmapLetter())
-      bitmap_.Draw(canvas, view, scale);
-    else if (TMapLayer* layer = Layer(l))
-      layer->Draw(canvas, view);
-  }
+  for (const char l : LettersInDrawOrder())
+    if (TMapLayer* layer = Layer(l); layer && Has(l)) layer->DrawScaled(canvas, view, scale);
 }
 
 }  // namespace orvane

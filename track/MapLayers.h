@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's map layers: which are active (MapSet, one letter each), loading them from
 // their path settings and drawing them in a fixed order under the grid. The letters, paths and
-// orders come from the layer table (LayerKinds.h).
+// orders come from the layer table (LayerKinds.h); the picture is a layer like the others.
 #pragma once
 
 #include <array>
 #include <functional>
 #include <string>
 
-#include "maps/MapBitmap.h"
 #include "maps/MapLayer.h"
 #include "maps/ViewBox.h"
 #include "track/LayerKinds.h"
@@ -19,26 +18,27 @@ namespace orvane {
 class TMapLayers {
 public:
   // The layer paths are read from `state`, and a path that gives nothing is cleared there.
-  TMapLayers(TMapBitmap& bitmap, TTrackState& state) : State(state), bitmap_(bitmap) {}
+  explicit TMapLayers(TTrackState& state) : State(state) {}
 
-  // The object behind a vector layer's letter; a letter without one keeps its path and is
-  // neither loaded nor drawn.
+  // The object behind a letter; a letter without one keeps its path and is neither loaded nor
+  // drawn.
   void SetLayer(char letter, TMapLayer* layer);
   TMapLayer* Layer(char letter) const;
   // Why a letter has no object (its factory failed), said when the layer is wanted; else empty.
   void SetLayerError(char letter, const std::string& error);
   const std::string& LayerError(char letter) const;
   // The path setting behind a letter (BmpMap, RoadMap, ...).
-  std::string& PathOf(char letter) const { return State.*LayerKindOf(letter).Path; }
+  std::string& PathOf(char letter) const { return LayerPath(State, LayerKindOf(letter)); }
 
   bool Has(char letter) const { return MapSet.find(letter) != std::string::npos; }
   // Every letter whose path is set, none other, in the table's order.
   void BuildMapSet();
-  // Loads the active layers. A layer that finds nothing to draw loses its path and its letter.
-  // The bitmap's header problems are reported through `message`; errors thrown by a layer, a
-  // header number or a picture file end the load there, MapReady keeping its value.
+  // Loads the active layers in load order. A layer that finds nothing to draw loses its path
+  // and its letter; one that refuses its file, or turns the map off, says why through
+  // `message`. Errors thrown by a layer, a header number or a picture file end the load there,
+  // MapReady keeping its value.
   void LoadMapSet(const std::function<void(const std::string&)>& message);
-  // The bitmap, then the vector layers in draw order.
+  // The active layers in draw order (the picture first).
   void DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const;
 
   TTrackState& State;
@@ -48,7 +48,8 @@ public:
 private:
   static size_t Index(char letter);
   void Remove(char letter);
-  TMapBitmap& bitmap_;
+  // Back into the set at its place in the table's order.
+  void Insert(char letter);
   std::array<TMapLayer*, 26> layers_{};
   std::array<std::string, 26> errors_{};
 };

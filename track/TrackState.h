@@ -22,16 +22,9 @@ struct TTrackState {
   int32_t DataMax = 1000;
   int32_t Interval = 1000;
 
-  // Map layer sources; an empty path is a layer that is not shown. KddMap is a folder.
-  std::string BmpMap;
-  std::string RoadMap;
-  std::string BorderMap;
-  std::string PointMap;
-  std::string KkCoastMap;
-  std::string WayPntMap;
-  std::string CoastLine;
-  std::string EncMap;
-  std::string KddMap;
+  // Map layer sources by the row of the layer table (LayerPath in LayerKinds.h reads them); an
+  // empty path is a layer that is not shown.
+  std::vector<std::string> LayerPaths;
   // Datum name the map is drawn in, and the picture file of the position mark.
   std::string MapDatum = "Tokyo";
   std::string IconMark;

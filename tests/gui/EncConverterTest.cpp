@@ -15,7 +15,7 @@
 #include "tests/common/TempFiles.h"
 #include "tests/gui/WindowTest.h"
 #include "tests/tools/S57Writer.h"
-#include "tools/PosixEncConverter.h"
+#include "maps/PosixEncConverter.h"
 
 namespace orvane {
 namespace {

@@ -26,6 +26,7 @@
 #include "tests/gui/WindowTest.h"
 #include "track/TrackState.h"
 #include "gui/UTrackForm.h"
+#include "track/LayerKinds.h"
 
 namespace orvane {
 namespace {
@@ -142,6 +143,26 @@ TEST_F(SetFormTest, TheDialogHasItsPagesControlsAndButtons) {
   EXPECT_TRUE(f->cmbGpsFix->isEditable());
 }
 
+// A kind added to the layer table gets its row on the Map page, read from and written to its path.
+TEST_F(SetFormTest, AnAddedLayerKindHasItsRowOnTheMapPage) {
+  const TAddedLayerKind tiff({'G', "GeoTiffMap", "GeoTIFF", "GeoTIFF|*.tif", nullptr, nullptr, nullptr, 10, 9, nullptr,
+                              "geotiff", 8, "GTIF", nullptr, nullptr, nullptr});
+  Start("[Track]\nGeoTiffMap=/maps/a.tif\n");
+  EXPECT_EQ(LayerPath(TrackState, 'G'), "/maps/a.tif");
+  SetForm->show();
+  const auto* label = SetForm->findChild<QLabel*>("lblGeoTiffMap");
+  auto* edit = SetForm->findChild<QLineEdit*>("edtGeoTiffMap");
+  ASSERT_NE(label, nullptr);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(label->text(), "GeoTIFF");
+  EXPECT_EQ(edit->text(), "/maps/a.tif");
+  EXPECT_NE(SetForm->findChild<QWidget*>("btnGeoTiffMap"), nullptr);
+  edit->setText("/maps/b.tif");
+  SetForm->btnOK->click();
+  EXPECT_EQ(LayerPath(TrackState, 'G'), "/maps/b.tif");
+  LayerPath(TrackState, 'G').clear();
+}
+
 TEST_F(SetFormTest, SettingsItemRunsTheDialogModallyCentredWithTheSettingsLoaded) {
   Start("[Settings]\nBGColor=$0000FF\nGpsFix=$GPRMC\n[Track]\nRoadMap=/maps/N01-roads.txt\nIconMark=/m/car.bmp\n");
   bool wasVisible = false;
@@ -207,7 +228,7 @@ TEST_F(SetFormTest, OkWithAnUnchangedDialogReloadsTheActiveLayersAndRedraws) {
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(CountColor(TrackForm->Surface(), QColor(255, 0, 0)), 0);
   EXPECT_GT(CountColor(TrackForm->Surface(), QColor(0, 128, 0)), 0);
-  EXPECT_EQ(TrackState.BmpMap, bmp.string());
+  EXPECT_EQ(LayerPath(TrackState, 'B'), bmp.string());
 }
 
 TEST_F(SetFormTest, APathThatDoesNotLoadIsShownEmptyAtTheNextShowing) {
@@ -218,7 +239,7 @@ TEST_F(SetFormTest, APathThatDoesNotLoadIsShownEmptyAtTheNextShowing) {
   SetForm->btnOK->click();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], ".HDR File not found: " + (dir / "nowhere.HDR").string());
-  EXPECT_EQ(TrackState.BmpMap, "");
+  EXPECT_EQ(LayerPath(TrackState, 'B'), "");
   SetForm->show();
   EXPECT_EQ(SetForm->LayerEdit('B')->text(), "");
 }
@@ -328,7 +349,7 @@ TEST_F(SetFormTest, FileChoosersOfferTheirFilterAndTheBoxText) {
   EXPECT_EQ(fileAsked.size(), 2u);
   EXPECT_EQ(fileAsked[0].second, "/charts/JP0001.000");
   // Nothing is applied before OK.
-  EXPECT_EQ(TrackState.RoadMap, "");
+  EXPECT_EQ(LayerPath(TrackState, 'R'), "");
 }
 
 TEST_F(SetFormTest, TheMarkPreviewLoadsAChosenPictureAtOnceAndKeepsItsOwnOnAFailure) {
@@ -383,7 +404,7 @@ TEST_F(SetFormTest, TheFolderChooserStartsAtTheBoxAndFillsItWithTheChosenFolder)
   SetForm->btnOK->click();
   // A folder without its metadata file holds no area: the layer gives it up, as any layer
   // does with a path that gives nothing to draw.
-  EXPECT_EQ(TrackState.KddMap, "");
+  EXPECT_EQ(LayerPath(TrackState, 'K'), "");
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include "gui/DefaultMark.h"
 #include "track/TrackState.h"
 #include "track/TrackView.h"
+#include "track/LayerKinds.h"
 
 namespace orvane {
 namespace {
@@ -602,7 +603,7 @@ TEST_F(TrackFormTest, IconMarkReplacesThePictureAndABadOneIsReportedWithoutLosin
   map.fill(qRgb(200, 100, 50));
   ASSERT_TRUE(map.save(QString::fromStdString((dir / "area.bmp").string()), "BMP"));
   WriteAll(dir / "area.HDR", "ULXMAP 133.95\nULYMAP 34.05\nXDIM 0.001\nYDIM 0.001\n");
-  TrackState.BmpMap = (dir / "area.bmp").string();
+  LayerPath(TrackState, 'B') = (dir / "area.bmp").string();
   TrackState.IconMark = (dir / "missing.ico").string();
   f.Plot().Track.Clear();
   f.SetMapSet();
@@ -628,7 +629,7 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
   const std::string bmp = (dir / "area.bmp").string();
   ASSERT_TRUE(pic.save(QString::fromStdString(bmp), "BMP"));
   WriteAll(dir / "area.HDR", "ulxmap 133.95\nULYMAP 34.05\nXDIM 0.001,0\nYDIM 0.001\n");
-  TrackState.BmpMap = bmp;
+  LayerPath(TrackState, 'B') = bmp;
   f.SetMapSet();
   f.FormPaint();
   EXPECT_TRUE(messages.empty());
@@ -643,11 +644,11 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
   WriteAll(dir / "area.HDR", "ULXMAP\t133.95\nULYMAP\t34.05\nXDIM\t0.001\nYDIM\t0.001\n");
   f.SetMapSet();
   EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
-  EXPECT_EQ(TrackState.BmpMap, bmp);
+  EXPECT_EQ(LayerPath(TrackState, 'B'), bmp);
   std::filesystem::remove(dir / "area.HDR");
   f.SetMapSet();
   EXPECT_EQ(messages.back(), ".HDR File not found: " + (dir / "area.HDR").string());
-  EXPECT_TRUE(TrackState.BmpMap.empty());
+  EXPECT_TRUE(LayerPath(TrackState, 'B').empty());
   f.FormPaint();
   EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), ToQRgb(NmeaRec.BGColor));
 }

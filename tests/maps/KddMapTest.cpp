@@ -207,8 +207,8 @@ TEST_F(KddMapTest, LoadsEveryFileKind) {
   EXPECT_EQ(map.Points()[4].Attribute, "");
   EXPECT_EQ(map.Points()[3].TypeIndex, 1);
   ASSERT_TRUE(map.Extent());
-  EXPECT_NEAR(map.Extent()->MinLon, Px(50, 0).Lon, 1e-9);
-  EXPECT_NEAR(map.Extent()->MinLat, Px(0, 500).Lat, 1e-9);
+  EXPECT_NEAR(map.Extent()->West, Px(50, 0).Lon, 1e-9);
+  EXPECT_NEAR(map.Extent()->South, Px(0, 500).Lat, 1e-9);
 
   // A second area replaces the first whole.
   TArea small;

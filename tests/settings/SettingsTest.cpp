@@ -76,10 +76,8 @@ TEST_F(SettingsTest, NoFileGivesTheDefaults) {
   EXPECT_EQ(TrackState.DataMax, 1000);
   EXPECT_EQ(TrackState.Interval, 1000);
   EXPECT_EQ(TrackState.MapDatum, "Tokyo");
-  for (const std::string* path :
-       {&TrackState.BmpMap, &TrackState.RoadMap, &TrackState.BorderMap, &TrackState.PointMap, &TrackState.KkCoastMap,
-        &TrackState.WayPntMap, &TrackState.CoastLine, &TrackState.EncMap, &TrackState.KddMap, &TrackState.IconMark})
-    EXPECT_EQ(*path, "");
+  for (const TLayerKind& k : LayerKinds()) EXPECT_EQ(LayerPath(TrackState, k), "") << k.Key;
+  EXPECT_EQ(TrackState.IconMark, "");
   EXPECT_TRUE(TrackState.MetaDefList.empty());
   EXPECT_EQ(ComDeviceName(1), "/dev/ttyS0");
   EXPECT_FALSE(fs::exists(file)) << "loading must not create the file";
@@ -168,7 +166,7 @@ TEST_F(SettingsTest, GnssKeysAreSavedAloneAfterTheExistingKeys) {
 
 TEST_F(SettingsTest, EachLayerRowIsWrittenFromItsMemberAndReadIntoIt) {
   LoadSettings();
-  for (const TLayerKind& k : LayerKinds()) TrackState.*k.Path = std::string("/maps/") + k.Letter + " " + k.Key;
+  for (const TLayerKind& k : LayerKinds()) LayerPath(TrackState, k) = std::string("/maps/") + k.Letter + " " + k.Key;
   SaveSettings();
   std::ifstream in(file);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -178,11 +176,11 @@ TEST_F(SettingsTest, EachLayerRowIsWrittenFromItsMemberAndReadIntoIt) {
     ASSERT_NE(at, std::string::npos) << k.Key;
     EXPECT_GT(at, last) << k.Key << " out of the table's order";
     last = at;
-    TrackState.*k.Path = "stale";
+    LayerPath(TrackState, k) = "stale";
   }
   LoadSettings();
   for (const TLayerKind& k : LayerKinds())
-    EXPECT_EQ(TrackState.*k.Path, std::string("/maps/") + k.Letter + " " + k.Key) << k.Key;
+    EXPECT_EQ(LayerPath(TrackState, k), std::string("/maps/") + k.Letter + " " + k.Key) << k.Key;
 }
 
 TEST_F(SettingsTest, EveryKeyRoundTrips) {
@@ -216,15 +214,11 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   TrackState.CenterL = -139.4512;
   TrackState.DataMax = 5000;
   TrackState.Interval = 250;
-  TrackState.BmpMap = "/maps/a.bmp";
-  TrackState.RoadMap = "/maps/N01-road.txt";
-  TrackState.BorderMap = "/maps/N03.txt";
-  TrackState.PointMap = "/maps/P.txt";
-  TrackState.KkCoastMap = "/maps/C23.txt";
-  TrackState.WayPntMap = "/maps/w.wpt";
-  TrackState.CoastLine = "/maps/coast.dat";
-  TrackState.EncMap = "/maps/JP44.txt";
-  TrackState.KddMap = "/maps/kdd";
+  const std::pair<char, const char*> paths[] = {
+      {'B', "/maps/a.bmp"},     {'R', "/maps/N01-road.txt"}, {'O', "/maps/N03.txt"},
+      {'P', "/maps/P.txt"},     {'M', "/maps/C23.txt"},      {'W', "/maps/w.wpt"},
+      {'C', "/maps/coast.dat"}, {'E', "/maps/JP44.txt"},     {'K', "/maps/kdd"}};
+  for (const auto& [letter, path] : paths) LayerPath(TrackState, LayerKindOf(letter)) = path;
   TrackState.MapDatum = "WGS 84";
   TrackState.IconMark = "/icons/car.ico";
   SaveSettings();
@@ -260,15 +254,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   EXPECT_DOUBLE_EQ(TrackState.CenterL, -139.4512);
   EXPECT_EQ(TrackState.DataMax, 5000);
   EXPECT_EQ(TrackState.Interval, 250);
-  EXPECT_EQ(TrackState.BmpMap, "/maps/a.bmp");
-  EXPECT_EQ(TrackState.RoadMap, "/maps/N01-road.txt");
-  EXPECT_EQ(TrackState.BorderMap, "/maps/N03.txt");
-  EXPECT_EQ(TrackState.PointMap, "/maps/P.txt");
-  EXPECT_EQ(TrackState.KkCoastMap, "/maps/C23.txt");
-  EXPECT_EQ(TrackState.WayPntMap, "/maps/w.wpt");
-  EXPECT_EQ(TrackState.CoastLine, "/maps/coast.dat");
-  EXPECT_EQ(TrackState.EncMap, "/maps/JP44.txt");
-  EXPECT_EQ(TrackState.KddMap, "/maps/kdd");
+  for (const auto& [letter, path] : paths) EXPECT_EQ(LayerPath(TrackState, LayerKindOf(letter)), path) << letter;
   EXPECT_EQ(TrackState.MapDatum, "WGS 84");
   EXPECT_EQ(TrackState.IconMark, "/icons/car.ico");
 

@@ -224,6 +224,25 @@ TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo
     EXPECT_EQ(r.Status, c.Status);
     EXPECT_TRUE(Contains(r.Err, c.Message));
   }
+  // No kind is named for a file that is not there, nor for one whose content says none; a
+  // folder that is no area is said to be none.
+  const std::string log = Write("drive.log", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
+  std::filesystem::create_directory(dir / "photos");
+  const std::string photos = (dir / "photos").string();
+  const struct {
+    std::string Path, Message, Out;
+  } refused[] = {
+      {"/nonexistent.gpx", "Cannot open file \"/nonexistent.gpx\": no such file", ""},
+      {log, "\"" + log + "\": neither its name nor its first bytes say which kind of map file it is", ""},
+      {photos, "\"" + photos + "\" is not a Digital Map 2500 area", photos + "\n  kind: kdd\n"},
+  };
+  for (const auto& c : refused) {
+    const TRun r = Run({"info", c.Path});
+    SCOPED_TRACE(c.Path + "\n" + r.Err);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_TRUE(Contains(r.Err, c.Message));
+    EXPECT_EQ(r.Out, c.Out);
+  }
   const TRun help = Run({"--help"});
   EXPECT_EQ(help.Status, 0);
   EXPECT_TRUE(Contains(help.Out, "highest zoom whose view holds the box"));

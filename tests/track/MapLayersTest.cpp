@@ -10,8 +10,10 @@
 #include "common/HostConv.h"
 #include "tests/common/TempFiles.h"
 #include "tests/track/RecordingCanvas.h"
+#include "maps/MapBitmap.h"
 #include "track/MapLayers.h"
 #include "track/TrackState.h"
+#include "track/LayerKinds.h"
 
 namespace orvane {
 namespace {
@@ -61,6 +63,7 @@ protected:
       vector.emplace_back(*l, loadLog, drawLog);
     }
     for (LoggingLayer& layer : vector) layers.SetLayer(layer.letter, &layer);
+    layers.SetLayer('B', &bitmap);
   }
   void TearDown() override {
     ClearPaths();
@@ -79,9 +82,9 @@ protected:
   }
   // A 2000 x 1000 bitmap with a good header.
   void GoodBitmap() {
-    state.BmpMap = (dir / "area.bmp").string();
+    LayerPath(state, 'B') = (dir / "area.bmp").string();
     WriteAll(dir / "area.HDR", "ULXMAP 139.5\r\nULYMAP 36.0\r\nXDIM 0.0001\r\nYDIM 0.0001\r\n");
-    image.Files[state.BmpMap] = {2000, 1000};
+    image.Files[LayerPath(state, 'B')] = {2000, 1000};
   }
   void Load() {
     layers.BuildMapSet();
@@ -98,28 +101,28 @@ protected:
   std::vector<std::string> messages;
   std::vector<LoggingLayer> vector;
   LoggingImage image{loadLog};
-  TMapBitmap bitmap{image};
   TTrackState state;
-  TMapLayers layers{bitmap, state};
+  TBitmapLayer bitmap{image, state.MapDatum};
+  TMapLayers layers{state};
 };
 
 TEST_F(MapLayersTest, MapSetHoldsTheLettersOfTheSetPaths) {
   layers.BuildMapSet();
   EXPECT_EQ(layers.MapSet, "");
-  state.BmpMap = "a.bmp";
-  state.RoadMap = "r";
-  state.PointMap = "p";
-  state.KddMap = "/kdd";
-  state.EncMap = "e";
+  LayerPath(state, 'B') = "a.bmp";
+  LayerPath(state, 'R') = "r";
+  LayerPath(state, 'P') = "p";
+  LayerPath(state, 'K') = "/kdd";
+  LayerPath(state, 'E') = "e";
   layers.BuildMapSet();
   EXPECT_EQ(layers.MapSet, "BRPKE");
   AllPaths();
   layers.BuildMapSet();
   EXPECT_EQ(layers.MapSet, "BROPMKWCE");
-  EXPECT_EQ(&layers.PathOf('O'), &state.BorderMap);
-  EXPECT_EQ(&layers.PathOf('M'), &state.KkCoastMap);
-  EXPECT_EQ(&layers.PathOf('W'), &state.WayPntMap);
-  EXPECT_EQ(&layers.PathOf('C'), &state.CoastLine);
+  EXPECT_EQ(&layers.PathOf('O'), &LayerPath(state, 'O'));
+  EXPECT_EQ(&layers.PathOf('M'), &LayerPath(state, 'M'));
+  EXPECT_EQ(&layers.PathOf('W'), &LayerPath(state, 'W'));
+  EXPECT_EQ(&layers.PathOf('C'), &LayerPath(state, 'C'));
 }
 
 TEST_F(MapLayersTest, LoadOrderThenDrawOrderWithTheBitmapFirst) {
@@ -144,9 +147,9 @@ TEST_F(MapLayersTest, LayerThatFindsNothingLosesItsPathAndLetter) {
   Of('C').result = false;
   Load();
   EXPECT_EQ(loadLog, "ROPMKWCE");
-  EXPECT_TRUE(state.BorderMap.empty());
-  EXPECT_TRUE(state.CoastLine.empty());
-  EXPECT_EQ(state.RoadMap, "/maps/R");
+  EXPECT_TRUE(LayerPath(state, 'O').empty());
+  EXPECT_TRUE(LayerPath(state, 'C').empty());
+  EXPECT_EQ(LayerPath(state, 'R'), "/maps/R");
   EXPECT_EQ(layers.MapSet, "RPMKWE");
   EXPECT_TRUE(layers.MapReady);
   EXPECT_TRUE(messages.empty());
@@ -160,7 +163,7 @@ TEST_F(MapLayersTest, ErrorInALayerEndsTheLoadThere) {
   EXPECT_THROW(Load(), std::runtime_error);
   EXPECT_EQ(loadLog, "ROP");
   EXPECT_FALSE(layers.MapReady);
-  EXPECT_EQ(state.PointMap, "/maps/P");
+  EXPECT_EQ(LayerPath(state, 'P'), "/maps/P");
 
   // After a good load, a failing one leaves MapReady as it was.
   Of('P').throws = false;
@@ -180,31 +183,32 @@ TEST_F(MapLayersTest, KindsWithoutAClassKeepTheirPathsAndAreSkipped) {
   layers.SetLayer('E', nullptr);
   Load();
   EXPECT_EQ(loadLog, "ROPMWC");
-  EXPECT_EQ(state.KddMap, "/maps/K");
-  EXPECT_EQ(state.EncMap, "/maps/E");
+  EXPECT_EQ(LayerPath(state, 'K'), "/maps/K");
+  EXPECT_EQ(LayerPath(state, 'E'), "/maps/E");
   EXPECT_TRUE(layers.Has('K'));
   EXPECT_TRUE(layers.Has('E'));
   EXPECT_TRUE(layers.MapReady);
   EXPECT_EQ(Drawn(), "PROMWC");
-  EXPECT_THROW(layers.SetLayer('B', nullptr), std::invalid_argument);
+  // The picture is a layer like the others; only a letter outside the set's range is refused.
+  EXPECT_THROW(layers.SetLayer('1', nullptr), std::invalid_argument);
 }
 
 TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
-  state.RoadMap = "/maps/R";
-  state.BmpMap = (dir / "area.bmp").string();
-  image.Files[state.BmpMap] = {100, 100};
+  LayerPath(state, 'R') = "/maps/R";
+  LayerPath(state, 'B') = (dir / "area.bmp").string();
+  image.Files[LayerPath(state, 'B')] = {100, 100};
   Load();
   EXPECT_EQ(messages, (std::vector<std::string>{".HDR File not found: " + (dir / "area.HDR").string()}));
   EXPECT_EQ(loadLog, "R");  // the vector layers are loaded, the picture is not
   EXPECT_FALSE(layers.MapReady);
-  EXPECT_TRUE(state.BmpMap.empty());
+  EXPECT_TRUE(LayerPath(state, 'B').empty());
   EXPECT_EQ(layers.MapSet, "R");
 
   // A good load before does not keep the maps on.
   messages.clear();
   Load();
   EXPECT_TRUE(layers.MapReady);
-  state.BmpMap = (dir / "area.bmp").string();
+  LayerPath(state, 'B') = (dir / "area.bmp").string();
   Load();
   EXPECT_FALSE(layers.MapReady);
   // The next load runs without the bitmap and turns them on again.
@@ -214,24 +218,24 @@ TEST_F(MapLayersTest, MissingHeaderTurnsAllMapsOffUntilTheNextLoad) {
 }
 
 TEST_F(MapLayersTest, WrongHeaderTurnsOnlyTheBitmapOff) {
-  state.RoadMap = "/maps/R";
-  state.BmpMap = (dir / "area.bmp").string();
-  image.Files[state.BmpMap] = {100, 100};
+  LayerPath(state, 'R') = "/maps/R";
+  LayerPath(state, 'B') = (dir / "area.bmp").string();
+  image.Files[LayerPath(state, 'B')] = {100, 100};
   // Tabs are no separators: no key is found.
   WriteAll(dir / "area.HDR", "ULXMAP\t139.5\nULYMAP\t36.0\nXDIM\t0.0001\nYDIM\t0.0001\n");
   Load();
   EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
   EXPECT_FALSE(layers.MapReady);  // as it was
-  EXPECT_EQ(state.BmpMap, (dir / "area.bmp").string());
+  EXPECT_EQ(LayerPath(state, 'B'), (dir / "area.bmp").string());
   EXPECT_FALSE(layers.Has('B'));
   EXPECT_TRUE(image.Loads.empty());
 
   // With the maps on from a load before, they stay on, without the bitmap.
-  const std::string path = state.BmpMap;
-  state.BmpMap.clear();
+  const std::string path = LayerPath(state, 'B');
+  LayerPath(state, 'B').clear();
   Load();
   ASSERT_TRUE(layers.MapReady);
-  state.BmpMap = path;
+  LayerPath(state, 'B') = path;
   messages.clear();
   Load();
   EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
@@ -252,7 +256,7 @@ TEST_F(MapLayersTest, HeaderNumberOrPictureThatFailsEndsTheSetUp) {
   EXPECT_THROW(Load(), std::runtime_error);
   EXPECT_FALSE(layers.MapReady);
   EXPECT_FALSE(layers.Has('B'));
-  EXPECT_EQ(state.BmpMap, (dir / "area.bmp").string());
+  EXPECT_EQ(LayerPath(state, 'B'), (dir / "area.bmp").string());
 }
 
 }  // namespace

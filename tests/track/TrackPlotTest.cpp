@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "nmea/NmeaRec.h"
+#include "maps/MapBitmap.h"
 #include "track/TrackPlot.h"
 #include "track/TrackState.h"
 #include "tests/track/RecordingCanvas.h"
+#include "track/LayerKinds.h"
 
 namespace orvane {
 namespace {
@@ -56,8 +58,8 @@ protected:
     state.DataMax = 1000;
     state.MapDatum = "Tokyo";
     state.IconMark.clear();
-    state.BmpMap.clear();
-    state.RoadMap.clear();
+    LayerPath(state, 'B').clear();
+    LayerPath(state, 'R').clear();
   }
   static void FixAt(double lat, double lon) {
     NmeaRec.FixValid = true;
@@ -79,9 +81,10 @@ protected:
 
   RecordingHost host;
   FakeImage mark{24, 24}, background, mapImage;
-  TMapBitmap bitmap{mapImage};
   TTrackState state;
-  TMapLayers layers{bitmap, state};
+  TBitmapLayer bitmap{mapImage, state.MapDatum};
+  TMapLayers layers{state};
+  const bool bitmapSet = (layers.SetLayer('B', &bitmap), true);
   TTrackPlot plot{host, mark, background, layers, state, NmeaRec};
   RecordingCanvas canvas{485, 305};
 };
@@ -352,7 +355,7 @@ TEST_F(TrackPlotTest, MarkSizeFollowsThePictureUntilHeadingTakesOver) {
 }
 
 TEST_F(TrackPlotTest, MarkPictureThatFailsIsReportedAndTheMapsStillLoad) {
-  state.RoadMap = "/maps/roads.txt";
+  LayerPath(state, 'R') = "/maps/roads.txt";
   struct Layer : TMapLayer {
     int loads = 0;
     bool Load(const std::string&) override { return ++loads, true; }
@@ -372,7 +375,7 @@ TEST_F(TrackPlotTest, MarkPictureThatFailsIsReportedAndTheMapsStillLoad) {
   layers.SetLayer('E', nullptr);
   layers.SetLayerError('E', "no class table");
   state.IconMark.clear();
-  state.EncMap = "/charts/JP1.000";
+  LayerPath(state, 'E') = "/charts/JP1.000";
   plot.SetMapSet();
   EXPECT_EQ(host.Errors.back(), "no class table");
   EXPECT_EQ(road.loads, 2);
@@ -386,7 +389,7 @@ TEST_F(TrackPlotTest, MapsAndTheReadOutCaptionOnlyWhenTheMapIsReady) {
     void Draw(TCanvas&, const TViewBox&) override { ++draws; }
   } road;
   layers.SetLayer('R', &road);
-  state.RoadMap = "/maps/roads.txt";
+  LayerPath(state, 'R') = "/maps/roads.txt";
   layers.BuildMapSet();
   plot.FormPaint(canvas);
   EXPECT_EQ(road.draws, 0);

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The chart converter for the command-line tools: `marlisk -- CHART OUTPUT` started as a child
-// process with an argument list (no shell), looked up beside the program first, then on PATH.
-// A tool has no events to keep running, so it simply blocks on the converter's standard error
-// and then in waitpid.
+// process with an argument list (no shell), found by ConverterPath. A tool has no events to keep
+// running, so it simply blocks on the converter's standard error and then in waitpid.
 #pragma once
 
 #include <string>
@@ -14,8 +13,6 @@ namespace orvane {
 class TPosixEncConverter : public TEncConverter {
 public:
   void Convert(const std::string& chart, const std::string& output) override;
-  // Beside the program when there, else the first executable "marlisk" on PATH; empty when none.
-  static std::string ConverterPath();
 };
 
 }  // namespace orvane
