@@ -135,7 +135,9 @@ TEST_F(LogWindowTest, AReplayOverALiveSourceFeedsItsOwnTrackByTheLogsTime) {
   };
   for (const auto& [time, minute] : {std::pair{"090430", 1}, {"090431", 2}}) {
     Send(Second(time, minute));
-    ASSERT_TRUE(WaitFor([&] { return NmeaRec.FixTime == std::string(time).insert(2, ":").insert(5, ":"); }));
+    // A named copy: clang 14 cannot capture a structured binding in a lambda.
+    const std::string shown = std::string(time).insert(2, ":").insert(5, ":");
+    ASSERT_TRUE(WaitFor([&] { return NmeaRec.FixTime == shown; }));
     TrackForm->TrkTimerTimer();
   }
   ASSERT_EQ(TrackForm->Plot().Track.Count(), 2u);
