@@ -164,6 +164,12 @@ bool ParseNetAddress(std::string_view text, TNetAddress& address, std::string& e
     }
     if (a.Kind == TNetKind::Gpsd) a.Host = "localhost";
   }
+  // Its plain form, with the port written out, must read back too.
+  if (const size_t full = a.Text().size(); full > kMaxAddressLength) {
+    error = "\"" + QuotedAddress(text) + "\": an address of " + std::to_string(full) +
+            " characters with its port written out is too long (at most " + std::to_string(kMaxAddressLength) + ")";
+    return false;
+  }
   address = std::move(a);
   return true;
 }

@@ -89,6 +89,9 @@ TEST(NetAddress, CredentialsAndOverlongTextAreRefusedWithoutBeingRepeated) {
       {"gpsd://me:pw@pi4/dev/ttyACM0",
        "\"gpsd://***@pi4/dev/ttyACM0\": user names and passwords are not taken in a gpsd:// address"},
       {overlong, "\"tcp://" + std::string(26, 'a') + "...\": an address of 2008 characters is too long (at most 1024)"},
+      {"tcp://" + std::string(1018, 'a'), "\"tcp://" + std::string(1018, 'a') +
+                                              "\": an address of 1030 characters with its port written out is too "
+                                              "long (at most 1024)"},
   };
   for (const auto& [text, want] : cases) {
     TNetAddress a;
