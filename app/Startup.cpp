@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Startup.h"
 
-#include "gui/USatVForm.h"
-#include "gui/UMoniForm.h"
 #include "gui/KSavePos.h"
+#include "gui/UConsoleForm.h"
+#include "gui/UMoniForm.h"
+#include "gui/UReplayForm.h"
+#include "gui/USatVForm.h"
 #include "gui/USetForm.h"
 #include "gui/USignalForm.h"
-#include "gui/UConsoleForm.h"
-#include "gui/UReplayForm.h"
 #include "gui/UTrackForm.h"
 
 namespace orvane {

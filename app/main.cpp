@@ -14,11 +14,11 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "gui/ErrorHandler.h"
-#include "settings/Settings.h"
 #include "app/Startup.h"
 #include "common/Version.h"
+#include "gui/ErrorHandler.h"
 #include "gui/USatVForm.h"
+#include "settings/Settings.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "nmea/UNmeaProc.h"
 #include "nmea/NmeaReport.h"
+#include "nmea/UNmeaProc.h"
 #include "sim/SimDrive.h"
 
 namespace {

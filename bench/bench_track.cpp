@@ -19,13 +19,13 @@
 #include <string>
 
 #include "geodrel.h"
-#include "nmea/NmeaRec.h"
 #include "gui/DefaultMark.h"
 #include "gui/QtCanvas.h"
 #include "maps/MapBitmap.h"
+#include "nmea/NmeaRec.h"
+#include "track/LayerKinds.h"
 #include "track/TrackPlot.h"
 #include "track/TrackState.h"
-#include "track/LayerKinds.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ShiftJis.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 namespace orvane {
 

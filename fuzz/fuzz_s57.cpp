@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/S57Writer.h"
 #include "s57/S57Cell.h"
+#include "tests/tools/S57Writer.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 // 35.2999...97) falls on, so this file must not be built with -ffast-math.
 #include "UCnvPriv.h"
 
-#include <cmath>
 #include <strings.h>
+#include <cmath>
 
 namespace geodrel {
 

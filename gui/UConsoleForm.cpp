@@ -5,10 +5,10 @@
 
 #include <QCloseEvent>
 #include <QFontDatabase>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QHBoxLayout>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "gui/CloseToggle.h"

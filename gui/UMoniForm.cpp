@@ -11,8 +11,8 @@
 #include "gui/CloseToggle.h"
 #include "gui/QtText.h"
 #include "nmea/NmeaBlocks.h"
-#include "settings/MainVars.h"
 #include "nmea/NmeaRec.h"
+#include "settings/MainVars.h"
 
 namespace orvane {
 

@@ -19,18 +19,18 @@
 #include <QTimer>
 
 #include "gui/ErrorHandler.h"
-#include "serial/DeviceList.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
-#include "settings/MainVars.h"
-#include "settings/Settings.h"
-#include "nmea/NmeaRec.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
 #include "gui/UReplayForm.h"
-#include "gui/USignalForm.h"
 #include "gui/USetForm.h"
+#include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
+#include "nmea/NmeaRec.h"
+#include "serial/DeviceList.h"
+#include "settings/MainVars.h"
+#include "settings/Settings.h"
 
 namespace orvane {
 

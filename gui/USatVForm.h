@@ -9,13 +9,12 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include <vector>
 
 #include <QAction>
 #include <QActionGroup>
 #include <QFont>
-#include <QPainter>
 #include <QMenu>
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 

@@ -15,14 +15,14 @@
 #include <QVBoxLayout>
 
 #include "gui/ErrorHandler.h"
+#include "gui/FolderDialog.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtText.h"
-#include "gui/USatVForm.h"
-#include "nmea/NmeaRec.h"
 #include "gui/UMoniForm.h"
-#include "gui/FolderDialog.h"
-#include "track/TrackState.h"
+#include "gui/USatVForm.h"
 #include "gui/UTrackForm.h"
+#include "nmea/NmeaRec.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 

@@ -6,8 +6,8 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include <QCheckBox>
 #include <QColor>

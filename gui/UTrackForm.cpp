@@ -2,7 +2,6 @@
 #include "gui/UTrackForm.h"
 
 #include <QCloseEvent>
-#include <QWheelEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -12,17 +11,18 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
-#include "gui/CloseToggle.h"
 #include "common/ProgramFolder.h"
 #include "common/ScopeGuard.h"
+#include "gui/CloseToggle.h"
+#include "gui/DefaultMark.h"
 #include "gui/ErrorHandler.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
-#include "settings/MainVars.h"
 #include "gui/USatVForm.h"
 #include "nmea/NmeaRec.h"
-#include "gui/DefaultMark.h"
+#include "settings/MainVars.h"
 #include "track/LayerExtents.h"
 #include "track/TrackState.h"
 

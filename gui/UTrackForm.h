@@ -16,12 +16,12 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "maps/MapBitmap.h"
+#include "gui/QtCanvas.h"
 #include "gui/QtEncConverter.h"
+#include "maps/MapBitmap.h"
+#include "nmea/NmeaDisplay.h"
 #include "track/MapLayerObjects.h"
 #include "track/MapLayers.h"
-#include "gui/QtCanvas.h"
-#include "nmea/NmeaDisplay.h"
 #include "track/TrackPlot.h"
 
 namespace orvane {

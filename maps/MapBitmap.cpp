@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "maps/MapBitmap.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "common/HostConv.h"
 #include "common/NmeaConv.h"

@@ -10,8 +10,8 @@
 #include <initializer_list>
 #include <variant>
 
-#include "common/ScopeGuard.h"
 #include "common/HostConv.h"
+#include "common/ScopeGuard.h"
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
 #include "geodrel.h"

@@ -11,9 +11,9 @@
 
 #include <sys/types.h>
 
+#include "common/PollTimer.h"
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaRec.h"
-#include "common/PollTimer.h"
 
 namespace orvane {
 

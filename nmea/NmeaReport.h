@@ -13,8 +13,8 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "common/HostConv.h"

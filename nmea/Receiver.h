@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "common/PollTimer.h"
+#include "net/NetSource.h"
 #include "nmea/ByteSource.h"
 #include "nmea/GnssHint.h"
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/NmeaRec.h"
-#include "net/NetSource.h"
 #include "nmea/ReplayDrive.h"
 #include "nmea/UNmeaProc.h"
 #include "serial/ComDrv32.h"

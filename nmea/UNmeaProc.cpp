@@ -8,10 +8,10 @@
 #include <functional>
 #include <utility>
 
-#include "geodrel.h"
-#include "nmea/NmeaBlocks.h"
 #include "common/NmeaConv.h"
 #include "common/ScopeGuard.h"
+#include "geodrel.h"
+#include "nmea/NmeaBlocks.h"
 
 namespace orvane {
 

@@ -12,13 +12,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/IniFile.h"
-#include "settings/MainVars.h"
 #include "common/HostConv.h"
-#include "common/ProgramFolder.h"
 #include "common/NmeaConv.h"
+#include "common/ProgramFolder.h"
 #include "nmea/NmeaRec.h"
 #include "serial/PortNames.h"
+#include "settings/IniFile.h"
+#include "settings/MainVars.h"
 #include "track/LayerKinds.h"
 #include "track/TrackState.h"
 

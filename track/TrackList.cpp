@@ -9,9 +9,9 @@
 #include <stdexcept>
 
 #include "common/HostConv.h"
-#include "geodrel.h"
 #include "common/NmeaConv.h"
 #include "common/ReplaceFile.h"
+#include "geodrel.h"
 #include "nmea/GpxWriter.h"
 
 namespace orvane {

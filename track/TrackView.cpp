@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "common/HostConv.h"
-#include "geodrel.h"
 #include "common/NmeaConv.h"
+#include "geodrel.h"
 #include "track/TrackState.h"
 
 namespace orvane {

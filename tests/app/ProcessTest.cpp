@@ -6,8 +6,8 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/stat.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <set>
 #include <string>
-#include <vector>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "net/NmeaServer.h"
 #include "sim/SimDrive.h"

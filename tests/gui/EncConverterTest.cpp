@@ -11,11 +11,11 @@
 #include <memory>
 #include <vector>
 
+#include "maps/PosixEncConverter.h"
 #include "maps/UEncMap.h"
 #include "tests/common/TempFiles.h"
 #include "tests/gui/WindowTest.h"
 #include "tests/tools/S57Writer.h"
-#include "maps/PosixEncConverter.h"
 
 namespace orvane {
 namespace {

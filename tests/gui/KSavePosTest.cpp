@@ -13,15 +13,15 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "app/Startup.h"
+#include "gui/UMoniForm.h"
+#include "gui/USatVForm.h"
+#include "gui/UTrackForm.h"
 #include "settings/IniFile.h"
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
-#include "app/Startup.h"
-#include "gui/USatVForm.h"
-#include "gui/UMoniForm.h"
 #include "tests/common/TempFiles.h"
 #include "tests/gui/WindowTest.h"
-#include "gui/UTrackForm.h"
 
 namespace orvane {
 namespace {

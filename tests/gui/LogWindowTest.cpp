@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "gui/ErrorHandler.h"
-#include "nmea/NmeaRec.h"
 #include "gui/UMoniForm.h"
 #include "gui/UTrackForm.h"
+#include "nmea/NmeaRec.h"
 #include "nmea/ReplayDrive.h"
-#include "track/TrackList.h"
 #include "tests/gui/WindowTest.h"
+#include "track/TrackList.h"
 
 namespace orvane {
 namespace {

@@ -14,8 +14,8 @@
 #include <QMenu>
 
 #include "gui/UMoniForm.h"
-#include "settings/MainVars.h"
 #include "nmea/NmeaRec.h"
+#include "settings/MainVars.h"
 #include "tests/gui/WindowTest.h"
 
 namespace orvane {

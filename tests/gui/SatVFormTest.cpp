@@ -16,18 +16,18 @@
 #include <string>
 
 #include <QApplication>
-#include <QTimer>
 #include <QImage>
+#include <QTimer>
 
+#include "app/Startup.h"
+#include "gui/UMoniForm.h"
+#include "gui/UTrackForm.h"
+#include "nmea/NmeaRec.h"
+#include "serial/PortNames.h"
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
-#include "app/Startup.h"
-#include "nmea/NmeaRec.h"
-#include "gui/UMoniForm.h"
-#include "serial/PortNames.h"
 #include "tests/common/TempFiles.h"
 #include "tests/gui/WindowTest.h"
-#include "gui/UTrackForm.h"
 
 namespace orvane {
 namespace {

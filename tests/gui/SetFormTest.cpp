@@ -15,18 +15,18 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/Startup.h"
 #include "gui/ErrorHandler.h"
+#include "gui/UMoniForm.h"
+#include "gui/USatVForm.h"
+#include "gui/UTrackForm.h"
+#include "nmea/NmeaRec.h"
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
-#include "app/Startup.h"
-#include "gui/USatVForm.h"
-#include "nmea/NmeaRec.h"
-#include "gui/UMoniForm.h"
 #include "tests/common/TempFiles.h"
 #include "tests/gui/WindowTest.h"
-#include "track/TrackState.h"
-#include "gui/UTrackForm.h"
 #include "track/LayerKinds.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 namespace {

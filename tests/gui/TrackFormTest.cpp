@@ -17,23 +17,23 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QMouseEvent>
-#include <QWheelEvent>
+#include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 
+#include "geodrel.h"
+#include "gui/DefaultMark.h"
 #include "gui/ErrorHandler.h"
 #include "gui/QtCanvas.h"
+#include "nmea/NmeaRec.h"
 #include "settings/MainVars.h"
 #include "settings/Settings.h"
-#include "geodrel.h"
-#include "nmea/NmeaRec.h"
 #include "tests/common/TempFiles.h"
 #include "tests/gui/WindowTest.h"
-#include "gui/DefaultMark.h"
+#include "track/LayerKinds.h"
 #include "track/TrackState.h"
 #include "track/TrackView.h"
-#include "track/LayerKinds.h"
 
 namespace orvane {
 namespace {

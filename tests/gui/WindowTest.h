@@ -22,10 +22,10 @@
 #include <QThread>
 #include <QTimer>
 
-#include "settings/Settings.h"
 #include "app/Startup.h"
 #include "gui/USatVForm.h"
 #include "serial/PortNames.h"
+#include "settings/Settings.h"
 #include "tests/common/TempFiles.h"
 
 namespace orvane {

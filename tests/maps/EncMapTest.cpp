@@ -6,9 +6,9 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <cmath>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -17,8 +17,8 @@
 
 #include "common/HostConv.h"
 #include "maps/UEncMap.h"
-#include "tests/common/TempFiles.h"
 #include "tests/common/CommaLocale.h"
+#include "tests/common/TempFiles.h"
 #include "tests/track/RecordingCanvas.h"
 
 namespace orvane {

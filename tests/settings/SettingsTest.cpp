@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
-#include "settings/MainVars.h"
 #include "nmea/NmeaRec.h"
 #include "serial/PortNames.h"
+#include "settings/IniFile.h"
+#include "settings/MainVars.h"
 #include "tests/common/TempFiles.h"
 #include "track/LayerKinds.h"
 #include "track/TrackState.h"

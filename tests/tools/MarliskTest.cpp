@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/common/TempFiles.h"
 #include "common/SplitCommaText.h"
-#include "tests/tools/S57Writer.h"
 #include "maps/UEncMap.h"
 #include "s57/S57Cell.h"
+#include "tests/common/TempFiles.h"
+#include "tests/tools/S57Writer.h"
 #include "tests/track/RecordingCanvas.h"
 
 namespace orvane {

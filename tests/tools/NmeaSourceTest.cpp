@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "net/NmeaServer.h"
-#include "tests/common/TempFiles.h"
 #include "tests/common/RawPty.h"
+#include "tests/common/TempFiles.h"
 #include "tests/net/NetTestKit.h"
 
 namespace orvane {

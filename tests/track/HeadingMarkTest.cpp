@@ -2,8 +2,8 @@
 // The heading arrow's geometry and the course label text.
 #include <gtest/gtest.h>
 
-#include "track/HeadingMark.h"
 #include "tests/track/RecordingCanvas.h"
+#include "track/HeadingMark.h"
 
 namespace orvane {
 namespace {

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "common/HostConv.h"
+#include "maps/MapBitmap.h"
 #include "tests/common/TempFiles.h"
 #include "tests/track/RecordingCanvas.h"
-#include "maps/MapBitmap.h"
+#include "track/LayerKinds.h"
 #include "track/MapLayers.h"
 #include "track/TrackState.h"
-#include "track/LayerKinds.h"
 
 namespace orvane {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "geodrel.h"
-#include "tests/common/TempFiles.h"
 #include "tests/common/CommaLocale.h"
+#include "tests/common/TempFiles.h"
 #include "track/TrackList.h"
 
 namespace orvane {

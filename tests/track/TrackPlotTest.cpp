@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "nmea/NmeaRec.h"
 #include "maps/MapBitmap.h"
-#include "track/TrackPlot.h"
-#include "track/TrackState.h"
+#include "nmea/NmeaRec.h"
 #include "tests/track/RecordingCanvas.h"
 #include "track/LayerKinds.h"
+#include "track/TrackPlot.h"
+#include "track/TrackState.h"
 
 namespace orvane {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/track/RecordingCanvas.h"
 #include "track/TrackState.h"
 #include "track/TrackView.h"
-#include "tests/track/RecordingCanvas.h"
 
 namespace orvane {
 namespace {
