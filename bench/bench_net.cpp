@@ -145,7 +145,6 @@ void BM_ReceiverTcp(benchmark::State& state) {
     };
     const std::string address = "tcp://127.0.0.1:" + std::to_string(server.Port());
     receiver.SetSourceAddress(address);
-    auto& input = dynamic_cast<orvane::TByteSourceOf<orvane::TNetInput>&>(receiver.Source()).Source;
     receiver.OpenSource();
     // Until the server's close is noticed: the receiver then says the loss.
     int64_t ticks = 0;
@@ -154,7 +153,7 @@ void BM_ReceiverTcp(benchmark::State& state) {
       if (tickMs > 0)
         ::poll(nullptr, 0, tickMs);
       else
-        input.Get()->Wait(100);
+        receiver.Source().Wait(100);
       receiver.PollTick();
     }
     sender.join();

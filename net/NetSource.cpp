@@ -42,4 +42,11 @@ bool TNetInput::Open() { return Source && Source->Open(); }
 
 bool TNetInput::ReadQueued(std::string& out) { return Source && Source->ReadQueued(out); }
 
+void TNetInput::Wait(int timeoutMs) const {
+  if (Source)
+    Source->Wait(timeoutMs);
+  else
+    ::poll(nullptr, 0, timeoutMs);
+}
+
 }  // namespace orvane

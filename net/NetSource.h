@@ -70,6 +70,8 @@ public:
   bool Connecting() const { return Source && Source->Connecting(); }
   std::string Progress() const { return Source ? Source->Progress() : std::string(); }
   bool ReadQueued(std::string& out);
+  bool PeerClosed() const { return Source && Source->PeerClosed(); }
+  void Wait(int timeoutMs) const;
   std::string Name() const { return Source ? Source->Name() : QuotedAddress(Text); }
   const std::string& LastError() const { return Source ? Source->LastError() : Error; }
   TNetSource* Get() const { return Source.get(); }

@@ -4,7 +4,9 @@
 // framing, so every source's bytes take the same road.
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 
 namespace orvane {
@@ -25,6 +27,13 @@ public:
   // While an Open is still under way (a host name looked up, a connection not yet standing),
   // what it is doing, as the user is told it: "looking up gps.local..."; else empty.
   virtual std::string Progress() const { return {}; }
+  // True from an Open that has begun until the connection stands or fails.
+  virtual bool Connecting() const { return false; }
+  // The last loss was the far end closing in order: the end of the stream, as a file ends.
+  virtual bool PeerClosed() const { return false; }
+  // Waits at most `timeoutMs` for something for ReadQueued to do (bytes, a hang-up, a connection
+  // made), for a reader with nothing else to do; a source that cannot tell just waits.
+  virtual void Wait(int timeoutMs) const { std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs)); }
 };
 
 // The serial and network folders sit beside each other below this one, so their sources have the
@@ -45,6 +54,24 @@ public:
       return Source.Progress();
     else
       return {};
+  }
+  bool Connecting() const override {
+    if constexpr (requires(const TSource& s) { s.Connecting(); })
+      return Source.Connecting();
+    else
+      return false;
+  }
+  bool PeerClosed() const override {
+    if constexpr (requires(const TSource& s) { s.PeerClosed(); })
+      return Source.PeerClosed();
+    else
+      return false;
+  }
+  void Wait(int timeoutMs) const override {
+    if constexpr (requires(const TSource& s) { s.Wait(timeoutMs); })
+      Source.Wait(timeoutMs);
+    else
+      TByteSource::Wait(timeoutMs);
   }
 
   TSource Source;

@@ -29,8 +29,8 @@ public:
   virtual void ShowRMC(const std::string& /*block*/) {}
   // lblRecv; the text lives only for the call.
   virtual void SetRecvCaption(std::string_view /*sentence*/) {}
-  // A display that lists the lines (the console) is given every one; the others may be given only
-  // the newest of a burst handled at once.
+  // A display that lists the lines (the console, a report) is given every line, fix caption and
+  // block; the others may be given only the newest of a burst handled at once.
   virtual bool WantsEveryLine() const { return false; }
   // What keeps data from coming (a port that did not open, a receiver that hung up), until data
   // comes; an empty text takes it away.

@@ -55,6 +55,7 @@ public:
   TTextDisplay(const TNmeaRec& rec, TOut& out) : Rec(rec), Out(out) {}
 
   bool WantsBlocks() const override { return true; }
+  bool WantsEveryLine() const override { return true; }
   void ShowGGA(const std::string& block) override { Block(block); }
   void ShowGLL(const std::string& block) override { Block(block); }
   void ShowRMC(const std::string& block) override { Block(block); }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/TickCount.h"
+#include "net/NetAddress.h"
 
 namespace orvane {
 
@@ -20,16 +21,6 @@ std::string PortOpenFailure(int number, const std::string& device, const std::st
 }
 
 namespace {
-
-std::unique_ptr<TByteSourceOf<TCommPortDriver>> MakeSerialSource() {
-  auto source = std::make_unique<TByteSourceOf<TCommPortDriver>>();
-  TCommPortDriver& port = source->Source;
-  port.SetComPort(pnCOM1);
-  port.SetComPortHwHandshaking(hhNONE);
-  port.SetComPortInBufSize(9600);
-  port.SetComPortOutBufSize(9600);
-  return source;
-}
 
 // "NAME: CAUSE"; a network source's messages name it already ("Cannot connect to tcp://...").
 std::string SourceMessage(const std::string& name, const std::string& cause) {
@@ -99,59 +90,41 @@ void TReceiver::TFan::SetSatColor(int index, TColor color) {
   for (TNmeaDisplay* d : Displays) d->SetSatColor(index, color);
 }
 void TReceiver::TFan::SetFixCaption(const std::string& caption) {
-  if (Holding) {
-    Fix = caption;
-    FixHeld = true;
-    return;
-  }
-  for (TNmeaDisplay* d : Displays) d->SetFixCaption(caption);
+  if (Holding) Fix = caption, FixHeld = true;
+  Pass([&](TNmeaDisplay& d) { d.SetFixCaption(caption); });
 }
 bool TReceiver::TFan::WantsBlocks() const {
   return std::any_of(Displays.begin(), Displays.end(), [](const TNmeaDisplay* d) { return d->WantsBlocks(); });
 }
 void TReceiver::TFan::ShowGGA(const std::string& block) {
-  if (Holding) {
-    Gga = block;
-    GgaHeld = true;
-    return;
-  }
-  for (TNmeaDisplay* d : Displays) d->ShowGGA(block);
+  if (Holding) Gga = block, GgaHeld = true;
+  Pass([&](TNmeaDisplay& d) { d.ShowGGA(block); });
 }
 void TReceiver::TFan::ShowGLL(const std::string& block) {
-  if (Holding) {
-    Gll = block;
-    GllHeld = true;
-    return;
-  }
-  for (TNmeaDisplay* d : Displays) d->ShowGLL(block);
+  if (Holding) Gll = block, GllHeld = true;
+  Pass([&](TNmeaDisplay& d) { d.ShowGLL(block); });
 }
 void TReceiver::TFan::ShowRMC(const std::string& block) {
-  if (Holding) {
-    Rmc = block;
-    RmcHeld = true;
-    return;
-  }
-  for (TNmeaDisplay* d : Displays) d->ShowRMC(block);
+  if (Holding) Rmc = block, RmcHeld = true;
+  Pass([&](TNmeaDisplay& d) { d.ShowRMC(block); });
 }
 void TReceiver::TFan::SetRecvCaption(std::string_view sentence) {
   // A sentence shown, live or replayed, is data arriving.
   Owner.ClearStatus();
-  if (Holding) {
-    Caption.assign(sentence);
-    CaptionHeld = true;
-  }
-  for (TNmeaDisplay* d : Displays)
-    if (!Holding || d->WantsEveryLine()) d->SetRecvCaption(sentence);
+  if (Holding) Caption.assign(sentence), CaptionHeld = true;
+  Pass([&](TNmeaDisplay& d) { d.SetRecvCaption(sentence); });
 }
 void TReceiver::TFan::Release() {
   Holding = false;
-  // In the order the processor shows them: the decoders' texts, then the sentence.
+  // In the order the processor shows them: the decoders' texts, then the sentence. Displays that
+  // want every line had each as it came.
   for (TNmeaDisplay* d : Displays) {
+    if (d->WantsEveryLine()) continue;
     if (FixHeld) d->SetFixCaption(Fix);
     if (GgaHeld) d->ShowGGA(Gga);
     if (GllHeld) d->ShowGLL(Gll);
     if (RmcHeld) d->ShowRMC(Rmc);
-    if (CaptionHeld && !d->WantsEveryLine()) d->SetRecvCaption(Caption);
+    if (CaptionHeld) d->SetRecvCaption(Caption);
   }
   CaptionHeld = FixHeld = GgaHeld = GllHeld = RmcHeld = false;
 }
@@ -184,17 +157,16 @@ void TReceiver::Log(const std::string& line) {
 
 // ---- the input ----
 
-void TReceiver::SetSource(std::unique_ptr<TByteSource> source) {
-  if (!source) return;
+void TReceiver::SetSource(TMadeSource made) {
+  if (!made.Source) return;
   if (Source_) CloseSource();
-  Source_ = std::move(source);
-  Serial = nullptr;
-  if (auto* serial = dynamic_cast<TByteSourceOf<TCommPortDriver>*>(Source_.get())) Serial = &serial->Source;
+  Source_ = std::move(made.Source);
+  Serial = made.Serial;
 }
 
 void TReceiver::SetSourceAddress(const std::string& address) {
   if (IsNetAddress(address)) {
-    SetSource(std::make_unique<TByteSourceOf<TNetInput>>(address));
+    SetSource(MakeByteSource(address));
   } else {
     // A serial source made anew takes the stored port and speed.
     TComPortBaudRate speed = br9600;
@@ -206,7 +178,7 @@ void TReceiver::SetSourceAddress(const std::string& address) {
                                   : Rec.ComPort >= 1 && Rec.ComPort <= 16 ? static_cast<TComPortNumber>(Rec.ComPort - 1)
                                                                           : pnCOM1;
     CloseSource();
-    if (!Serial) SetSource(MakeSerialSource());
+    if (!Serial) SetSource(MakeByteSource(""));
     Serial->SetComPort(number);
     Serial->SetComPortSpeed(speed);
     Serial->SetDevicePath(address);
@@ -215,7 +187,7 @@ void TReceiver::SetSourceAddress(const std::string& address) {
 }
 
 TCommPortDriver& TReceiver::UseSerialPort() {
-  if (!Serial) SetSource(MakeSerialSource());
+  if (!Serial) SetSource(MakeByteSource(""));
   return *Serial;
 }
 
@@ -231,7 +203,7 @@ bool TReceiver::OpenSource() {
   if (!Source_->Open()) {
     // No message box, as for a receiver that is simply unplugged; but say why no data will come.
     Say(OpenFailure());
-    StartReopen();
+    if (!EndOnLoss) StartReopen();
     AgeTick();
     return false;
   }
@@ -276,6 +248,10 @@ void TReceiver::Lost(const std::string& why) {
   LostAfter.clear();
   if (Timers.Poll) Timers.Poll->Stop();
   Source_->Close();
+  if (EndOnLoss) {
+    Say(SourceMessage(Source_->Name(), why));
+    return;
+  }
   // Half a sentence from before the loss must not be completed by the next device's data.
   Proc_.ClearPending();
   // Its last fix is no longer the receiver's word: the track must not go on recording it.
@@ -310,6 +286,7 @@ void TReceiver::PollTick() {
     ReceivedAt = 0;
     if (!Source_->ReadQueued(Received))
       LostAfter = Source_->LastError().empty() ? "the source was lost" : Source_->LastError();
+    if (!Received.empty() && OnReceived) OnReceived(Received);
     if (!Received.empty()) {
       if (std::exchange(BackUntold, false)) Reopened();
       ClearStatus();
@@ -330,7 +307,7 @@ void TReceiver::PollTick() {
   }
   if (!ProgressSaid.empty() && Status_ == ProgressSaid) ClearStatus();
   ProgressSaid.clear();
-  if (!Serial && now - LastBytesMs >= kQuietMs)
+  if (!Serial && !EndOnLoss && now - LastBytesMs >= kQuietMs)
     // A connection can stand with nobody sending at its far end (a peer gone without a word, a
     // gpsd without its receiver); only connecting again tells. A quiet serial line is just quiet.
     Lost("nothing received for " + std::to_string(kQuietMs / 1000) + " seconds");

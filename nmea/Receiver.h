@@ -8,16 +8,17 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/PollTimer.h"
-#include "net/NetSource.h"
 #include "nmea/ByteSource.h"
 #include "nmea/GnssHint.h"
 #include "nmea/NmeaDisplay.h"
 #include "nmea/NmeaLog.h"
 #include "nmea/NmeaRec.h"
 #include "nmea/ReplayDrive.h"
+#include "nmea/SourceFactory.h"
 #include "nmea/UNmeaProc.h"
 #include "serial/ComDrv32.h"
 
@@ -69,7 +70,8 @@ public:
 
   // ---- the input
   // Replaces the source (the old one closed, its half sentence forgotten); not opened here.
-  void SetSource(std::unique_ptr<TByteSource> source);
+  void SetSource(TMadeSource made);
+  void SetSource(std::unique_ptr<TByteSource> source) { SetSource(TMadeSource{std::move(source)}); }
   TByteSource& Source() const { return *Source_; }
   // The serial driver when the source is one, else null.
   TCommPortDriver* SerialPort() const { return Serial; }
@@ -87,9 +89,15 @@ public:
   void CloseSource();
   bool SourceOpen() const { return Source_->IsOpen(); }
   bool Reopening() const { return ReopenOn; }
+  // For a reader of one run (orvane-nmea): a source that cannot be opened or is lost is said and
+  // left closed instead of tried again, its half sentence and the fix kept for the reader to
+  // tell, and a quiet network source is waited for, not connected again.
+  void SetEndOnLoss(bool on) { EndOnLoss = on; }
 
   // ---- timer ticks
   void PollTick();
+  // Bytes read from the source wait to be handled by the next poll ticks.
+  bool HasUnhandled() const { return ReceivedAt < Received.size(); }
   void ReopenTick();
   void ReplayTick();
   void SaveTick();
@@ -112,6 +120,8 @@ public:
 
   // Lines for standard error, without the program's name.
   std::function<void(const std::string& line)> OnLog;
+  // The bytes of each read from the source, as they came, before the framing sees them.
+  std::function<void(std::string_view bytes)> OnReceived;
   // After each sentence the processor handled.
   std::function<void(const TSentenceInfo&)> OnSentence;
   // Once: a receiver sends only multi-GNSS talkers while they are not decoded; time to ask.
@@ -136,12 +146,17 @@ private:
     void ShowDataAge(int seconds) override;
     // While held, the last-sentence line, the fix caption and the blocks keep only their newest
     // text, which Release shows: a poll tick's many sentences update each of them once. Displays
-    // that list every line are still given each.
+    // that want every line are still given each.
     void Hold() { Holding = true; }
     void Release();
     std::vector<TNmeaDisplay*> Displays;
 
   private:
+    template <class TCall>
+    void Pass(TCall call) {
+      for (TNmeaDisplay* d : Displays)
+        if (!Holding || d->WantsEveryLine()) call(*d);
+    }
     TReceiver& Owner;
     bool Holding = false;
     bool CaptionHeld = false, FixHeld = false, GgaHeld = false, GllHeld = false, RmcHeld = false;
@@ -191,6 +206,7 @@ private:
   bool InPoll = false;
   bool PollOn = false;
   bool ReopenOn = false;
+  bool EndOnLoss = false;
   bool OverlongTold = false;
   bool BackUntold = false;  // reopened, "is back" said with its first bytes
   int64_t LastDataMs = 0;   // the last decoded sentence, or the start

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/ComDrv32.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -89,6 +91,15 @@ bool TCommPortDriver::ReadQueued(std::string& out) {
   return false;
 }
 
+void TCommPortDriver::Wait(int timeoutMs) const {
+  if (!IsOpen()) {
+    ::poll(nullptr, 0, timeoutMs);
+    return;
+  }
+  pollfd p{port_.Handle(), POLLIN, 0};
+  ::poll(&p, 1, timeoutMs);
+}
+
 bool TCommPortDriver::OpenPort() {
   if (IsOpen()) return true;
   std::string error;
@@ -126,7 +137,7 @@ TComPortModemLines TCommPortDriver::ModemLines() const {
 
 TLineSettings TCommPortDriver::LineSettings() const {
   TLineSettings s;
-  s.BaudRate = BaudRateValue(speed_);
+  s.BaudRate = lineSpeed_ ? lineSpeed_ : BaudRateValue(speed_);
   s.DataBits = static_cast<int>(dataBits_) + 5;
   s.Parity = static_cast<TLineParity>(parity_);
   s.StopBits = static_cast<TLineStopBits>(stopBits_);
@@ -155,6 +166,11 @@ void TCommPortDriver::SetComPort(TComPortNumber value) {
 
 void TCommPortDriver::SetComPortSpeed(TComPortBaudRate value) {
   speed_ = value;
+  ApplySettings();
+}
+
+void TCommPortDriver::SetLineSpeed(uint32_t bitsPerSecond) {
+  lineSpeed_ = bitsPerSecond;
   ApplySettings();
 }
 
@@ -266,7 +282,7 @@ void TCommPortDriver::PollPackets(int queued) {
       // nothing to advance: adding to the "none" mark would make a bogus, long-past start and
       // time the rest out on the next tick.
       if (packetStart_ != kNoPacketStart)
-        packetStart_ += TransmissionTime(static_cast<uint32_t>(size), BaudRateValue(speed_));
+        packetStart_ += TransmissionTime(static_cast<uint32_t>(size), LineSettings().BaudRate);
       n -= size;
       if (n == 0) packetStart_ = kNoPacketStart;
     }

@@ -94,6 +94,9 @@ public:
   bool Open() { return OpenPort(); }
   void Close();
   bool ReadQueued(std::string& out);
+  // Waits at most `timeoutMs` for the terminal to have bytes or hang up (a tool with nothing
+  // else to do); a closed port just waits.
+  void Wait(int timeoutMs) const;
   // "COM3 (/dev/ttyUSB0)", or the device alone when one is named directly.
   std::string Name() const;
   const std::string& LastError() const { return lastOpenError_; }
@@ -111,6 +114,10 @@ public:
   void SetComPort(TComPortNumber value);
   TComPortBaudRate ComPortSpeed() const { return speed_; }
   void SetComPortSpeed(TComPortBaudRate value);
+  // A line speed in bits per second that stands in for ComPortSpeed, also one the rate table
+  // lacks (a tool's --baud); 0 gives ComPortSpeed back its say.
+  uint32_t LineSpeed() const { return lineSpeed_; }
+  void SetLineSpeed(uint32_t bitsPerSecond);
   TComPortDataBits ComPortDataBits() const { return dataBits_; }
   void SetComPortDataBits(TComPortDataBits value);
   TComPortStopBits ComPortStopBits() const { return stopBits_; }
@@ -183,6 +190,7 @@ private:
 
   TComPortNumber comPort_ = pnCOM2;
   TComPortBaudRate speed_ = br9600;
+  uint32_t lineSpeed_ = 0;
   TComPortDataBits dataBits_ = db8BITS;
   TComPortStopBits stopBits_ = sb1BITS;
   TComPortParity parity_ = ptNONE;

@@ -3,7 +3,6 @@
 // the live receiver goes through, and prints what they made of it: the data monitor's blocks,
 // one JSON object per decoded sentence, or a summary of the whole log.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -18,10 +17,8 @@
 #include <vector>
 
 #include "common/HostConv.h"
-#include "net/NetSource.h"
 #include "nmea/NmeaReport.h"
-#include "nmea/UNmeaProc.h"
-#include "serial/TermiosPort.h"
+#include "nmea/Receiver.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {
@@ -71,40 +68,37 @@ std::string BaseName(const std::string& path) {
 volatile std::sig_atomic_t Stop = 0;
 void OnSignal(int) { Stop = 1; }
 
-// Hands what a live source sends to `feed` until the source ends, `seconds` pass (0: no limit) or
-// a stop signal comes. False, with `error`, when it cannot be opened or fails on the way.
-template <class TFeed>
-bool ReadLive(const std::string& address, double seconds, uint32_t baud, TFeed feed, std::string& error) {
+// The receiver's poll timer, ticked by the loop below instead of an event loop.
+struct TManualTimer final : TPollTimer {
+  void Start(uint32_t periodMs) override {
+    Running = true;
+    Period = periodMs;
+  }
+  void Stop() override { Running = false; }
+  bool Running = false;
+  uint32_t Period = TReceiver::kPollMs;
+};
+
+// Ticks the receiver's poll until its source ends, `seconds` pass (0: no limit) or a stop signal
+// comes. False, with `error`, when the source cannot be opened or fails on the way.
+bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, std::string& error) {
   using clock = std::chrono::steady_clock;
   const auto deadline =
       clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
   auto timeLeft = [&] { return seconds <= 0 || clock::now() < deadline; };
-  std::string bytes;
-  if (!IsNetAddress(address)) {
-    TTermiosPort port;
-    TLineSettings line;
-    line.BaudRate = baud;
-    if (!port.Open(address, error)) return false;
-    port.Apply(line);
-    while (!Stop && timeLeft()) {
-      pollfd p{port.Handle(), POLLIN, 0};
-      ::poll(&p, 1, 100);
-      char buf[4096];
-      const ssize_t n = port.Read(buf, sizeof buf);
-      if (n > 0) feed(buf, static_cast<size_t>(n));
-      if (n <= 0 && port.HungUp()) return (error = "\"" + address + "\" hung up"), false;
-    }
-    return true;
+  const TByteSource& source = receiver.Source();
+  if (!receiver.OpenSource()) return (error = source.LastError()), false;
+  // Told to end on a loss, the receiver stops its poll timer when the source ends.
+  while (!Stop && timeLeft() && timer.Running) {
+    source.Wait(static_cast<int>(timer.Period));
+    receiver.PollTick();
   }
-  TNetInput input(address);
-  if (!input.Open()) return (error = input.LastError()), false;
-  TNetSource& source = *input.Get();
-  while (!Stop && timeLeft()) {
-    source.Wait(100);
-    bytes.clear();
-    const bool ok = source.ReadQueued(bytes);
-    if (!bytes.empty()) feed(bytes.data(), bytes.size());
-    if (!ok) return source.PeerClosed() || (error = source.LastError(), false);
+  // What was read before the end is handled too, as a file's last bytes are.
+  while (timer.Running && receiver.HasUnhandled()) receiver.PollTick();
+  if (!timer.Running) {
+    if (source.PeerClosed()) return true;
+    error = receiver.SerialPort() ? "\"" + source.Name() + "\" hung up" : source.LastError();
+    return false;
   }
   // A signal ends the run as it does once connected, also while a name is still looked up.
   if (source.Connecting() && !Stop)
@@ -188,24 +182,28 @@ int Run(int argc, char** argv) {
   rec.Gnss = gnss;
   TOut out;
   TTextDisplay text(rec, out);
-  TNullDisplay none;
-  TNmeaProc proc(rec, mode == TMode::Text ? static_cast<TNmeaDisplay&>(text) : none);
+  // The live receiver's own road: a file's bytes go to its processor, a source's through its poll.
+  TManualTimer pollTimer;
+  TReceiver receiver(rec, {.Poll = &pollTimer});
+  receiver.SetEndOnLoss(true);
+  if (mode == TMode::Text) receiver.AddDisplay(text);
+  TNmeaProc& proc = receiver.Proc();
   TSummary summary(rec, proc);
   std::unique_ptr<TGpxLog> gpx;
   if (mode == TMode::Json) {
-    proc.OnSentence = [&](const TSentenceInfo& info) {
+    receiver.OnSentence = [&](const TSentenceInfo& info) {
       if (info.outcome != TSentenceOutcome::Decoded) return;
       AppendJsonRecord(out.buf, info.type, rec, proc.GsvSatCount());
       out.MaybeFlush();
     };
   } else if (mode == TMode::Summary) {
-    proc.OnSentence = [&](const TSentenceInfo& info) { summary.Add(info); };
+    receiver.OnSentence = [&](const TSentenceInfo& info) { summary.Add(info); };
   } else if (mode == TMode::Gpx) {
     gpx = std::make_unique<TGpxLog>(rec, proc, out.buf,
                                     useStdin ? std::string("NMEA log")
                                     : source ? name
                                              : BaseName(name));
-    proc.OnSentence = [&](const TSentenceInfo& info) {
+    receiver.OnSentence = [&](const TSentenceInfo& info) {
       gpx->Add(info);
       out.MaybeFlush();
     };
@@ -213,7 +211,7 @@ int Run(int argc, char** argv) {
 
   // What a log must have given for its reading to count as a success.
   int64_t framed = 0, sentences = 0, decoded = 0, gnssIgnored = 0;
-  proc.OnSentence = [&, observe = std::move(proc.OnSentence)](const TSentenceInfo& info) {
+  receiver.OnSentence = [&, observe = std::move(receiver.OnSentence)](const TSentenceInfo& info) {
     ++framed;
     sentences += info.outcome != TSentenceOutcome::Dropped;
     decoded += info.outcome == TSentenceOutcome::Decoded;
@@ -224,12 +222,7 @@ int Run(int argc, char** argv) {
   std::vector<uint8_t> buf(chunk);
   uint64_t bytes = 0;
   int status = 0;
-  // A live source's bytes take the same road as a file's, in pieces of at most --chunk-size.
-  auto feed = [&](const char* data, size_t n) {
-    bytes += n;
-    for (size_t at = 0; at < n; at += chunk)
-      proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(data) + at, std::min(chunk, n - at));
-  };
+  receiver.OnReceived = [&](std::string_view data) { bytes += data.size(); };
   if (source) {
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
@@ -237,8 +230,14 @@ int Run(int argc, char** argv) {
     // A hang-up (the terminal closed, a session ended) stops the reading as the others do, so
     // that what was received is still reported.
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    receiver.SetSourceAddress(source);
+    if (TCommPortDriver* port = receiver.SerialPort()) {
+      // At the given speed, also one the rate table lacks, with RTS and DTR on as a terminal has them.
+      port->SetLineSpeed(baud);
+      port->SetComPortHwHandshaking(hhNONERTSON);
+    }
     std::string error;
-    if (!ReadLive(source, seconds, baud, feed, error)) {
+    if (!ReadLive(receiver, pollTimer, seconds, error)) {
       std::fprintf(stderr, "orvane-nmea: %s\n", error.c_str());
       status = 1;
     }

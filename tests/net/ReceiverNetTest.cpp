@@ -99,12 +99,8 @@ struct Probe {
   }
   ~Probe() { receiver.RemoveDisplay(display); }
 
-  TNetInput* Net() {
-    auto* net = dynamic_cast<TByteSourceOf<TNetInput>*>(&receiver.Source());
-    return net ? &net->Source : nullptr;
-  }
   // The connection stands (or the port is bound): bytes sent from now on reach the receiver.
-  bool Connected() { return receiver.SourceOpen() && Net() && !Net()->Connecting(); }
+  bool Connected() { return receiver.SourceOpen() && !receiver.Source().Connecting(); }
   // One round of the timers: the reopen timer while the source is lost, else the poll timer
   // after waiting a little for bytes.
   void Tick() {
@@ -113,7 +109,7 @@ struct Probe {
       receiver.ReopenTick();
       return;
     }
-    if (TNetInput* net = Net(); net && net->Get()) net->Get()->Wait(20);
+    receiver.Source().Wait(20);
     receiver.PollTick();
   }
 };

@@ -171,6 +171,36 @@ TEST_F(ReceiverTest, AHangUpForgetsTheHalfSentenceAndSaysTheFixIsGone) {
   EXPECT_EQ(receiver.Status(), "");
 }
 
+// A reader of one run (the command-line tool) ends where the window would try again.
+TEST_F(ReceiverTest, ToldToEndOnLossItLeavesTheSourceClosedWithItsHalfSentenceAndFix) {
+  receiver.SetEndOnLoss(true);
+  int64_t now = 0;
+  receiver.SetClock([&now] { return now; });
+  std::string received;
+  receiver.OnReceived = [&received](std::string_view bytes) { received += bytes; };
+  script.opens = {false, true};
+  EXPECT_FALSE(receiver.OpenSource());
+  EXPECT_EQ(receiver.Status(), "tcp://127.0.0.1:10110: Connection refused");
+  EXPECT_FALSE(reopen.running);
+
+  ASSERT_TRUE(receiver.OpenSource());
+  // A quiet source is waited for, as long as the reader likes.
+  now = 10 * TReceiver::kQuietMs;
+  Poll();
+  EXPECT_TRUE(receiver.SourceOpen());
+  script.reads = {kGsa + "\r\n" + kRmc.substr(0, 30)};
+  script.hangUp = true;
+  Poll(2);
+  EXPECT_EQ(received, kGsa + "\r\n" + kRmc.substr(0, 30));
+  EXPECT_FALSE(receiver.SourceOpen());
+  EXPECT_FALSE(poll.running);
+  EXPECT_FALSE(reopen.running);
+  EXPECT_EQ(receiver.Status(), "tcp://127.0.0.1:10110: the connection was closed");
+  EXPECT_EQ(receiver.Proc().PendingText(), kRmc.substr(0, 30));
+  // The last fix is not taken back: the reader reports what the stream said.
+  EXPECT_EQ(sky.fixCaptions, std::vector<std::string>{"3D Fix"});
+}
+
 TEST_F(ReceiverTest, ClosingOrStartingAReplayForgetsTheHalfSentence) {
   const std::filesystem::path replayed = dir / "one.log";
   WriteAll(replayed, kGga + "\r\n");
@@ -256,6 +286,7 @@ TEST_F(ReceiverTest, AFloodIsHandledABoundedPartPerTickAndNothingIsLost) {
   EXPECT_EQ(decoded, sentences + 1);
   EXPECT_EQ(monitor.recv.size(), static_cast<size_t>(floodTicks + 1));
   EXPECT_EQ(console.recv.size(), static_cast<size_t>(2 * (sentences + 1)));  // each, then with ">"
+  EXPECT_EQ(console.gga.size(), static_cast<size_t>((sentences + 1) / 2));   // and every block
   EXPECT_EQ(monitor.recv.back(), ">" + kGsa);
   receiver.Recorder().CloseLogFile();
   EXPECT_EQ(ReadAll(rec.SaveLogName), flood + kGsa + "\r\n");

@@ -295,6 +295,14 @@ TEST_F(ComDrv32Test, LineSettingWhileOpenIsWrittenAtOnceAndPurges) {
   EXPECT_EQ(TerminalSpeed(pty.slave), 14400u);
   port.SetComPortParity(ptNONE);
 
+  // A speed outside the table (a tool's --baud) stands in for the table's until taken back.
+  port.SetLineSpeed(230400);
+  EXPECT_EQ(TerminalSpeed(pty.slave), 230400u);
+  port.SetComPortSpeed(br4800);
+  EXPECT_EQ(TerminalSpeed(pty.slave), 230400u);
+  port.SetLineSpeed(0);
+  EXPECT_EQ(TerminalSpeed(pty.slave), 4800u);
+
   // Every speed of the table, the two without a B-constant included.
   for (int r = br110; r <= br115200; ++r) {
     port.SetComPortSpeed(static_cast<TComPortBaudRate>(r));

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +55,17 @@ protected:
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   std::string Output(const std::string& name, const char* kind = ".out") { return ReadAll(dir / (name + kind)); }
+  // Waits, at most ten seconds, until process `pid` holds `device` open, and a little more for it
+  // to set the line up: the port empties its queues as it opens.
+  static bool WaitHeldOpen(pid_t pid, const std::string& device) {
+    const fs::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    for (int i = 0; i < 1000; ++i, poll(nullptr, 0, 10)) {
+      std::error_code ec;
+      for (const auto& e : fs::directory_iterator(fds, ec))
+        if (fs::read_symlink(e.path(), ec) == device) return poll(nullptr, 0, 100), true;
+    }
+    return false;
+  }
 };
 
 // The summary's first line names the log; the rest must agree.
@@ -122,12 +134,36 @@ TEST_F(NmeaSource, SerialDeviceIsReadRawAtTheGivenSpeed) {
   const std::string log = NMEA_LOGS "/generated-sw.log";
   ASSERT_EQ(Wait(Start({log}, "file")), 0);
   const pid_t pid = Start({"--source", name, "--baud", "115200", "--duration", "1.5"}, "live");
-  poll(nullptr, 0, 300);
+  ASSERT_TRUE(WaitHeldOpen(pid, name));
   const std::string bytes = ReadAll(log);
   ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   EXPECT_EQ(Wait(pid), 0) << Output("live", ".err");
   EXPECT_EQ(Output("live"), Output("file"));
   close(master);
+  close(slave);
+}
+
+TEST_F(NmeaSource, SerialDeviceThatHangsUpEndsTheRunWithAnError) {
+  int master = -1, slave = -1;
+  char name[128] = {};
+  ASSERT_TRUE(OpenRawPty(master, slave, name));
+  // The tool must not hold the other end open itself.
+  fcntl(master, F_SETFD, FD_CLOEXEC);
+  const std::string log = NMEA_LOGS "/generated-sw.log";
+  ASSERT_EQ(Wait(Start({log}, "file")), 0);
+  const pid_t pid = Start({"--source", name}, "live");
+  ASSERT_TRUE(WaitHeldOpen(pid, name));
+  const std::string bytes = ReadAll(log);
+  ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  // Once the tool has read everything, the other end goes. The pty hands written bytes on a moment
+  // later, and a hang-up drops what it has not handed on yet.
+  poll(nullptr, 0, 200);
+  int queued = 1;
+  for (int i = 0; i < 500 && (ioctl(slave, FIONREAD, &queued) != 0 || queued > 0); ++i) poll(nullptr, 0, 10);
+  close(master);
+  EXPECT_EQ(Wait(pid), 1);
+  EXPECT_EQ(Output("live", ".err"), "orvane-nmea: \"" + std::string(name) + "\" hung up\n");
+  EXPECT_EQ(Output("live"), Output("file"));
   close(slave);
 }
 
