@@ -173,7 +173,9 @@ void TIniText::Set(std::string_view section, std::string_view key, std::string_v
   CheckName(key, "=\r\n", "key");
   section = Trim(section);
   key = Trim(key);
-  value = value.substr(0, value.find_first_of("\r\n"));
+  // A value ends at a line end, and blanks at its ends are not read back: written without them,
+  // what is read is what was written.
+  value = Trim(value.substr(0, value.find_first_of("\r\n")));
   const std::string eol = Eol();
 
   size_t header = FindSection(section);

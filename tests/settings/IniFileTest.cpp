@@ -103,6 +103,9 @@ TEST(IniText, ValuesCannotInjectLinesAndNamesMustBeUsable) {
   ASSERT_TRUE(ini.Find("Settings", "SaveLogName", v));
   EXPECT_EQ(v, "evil");
   EXPECT_FALSE(ini.SectionExists("Track"));
+  // A value cut at a bare CR comes back as written: no blank left at its end to be trimmed away.
+  ini.Set("Settings", "GpsDatum", "WGS \r84");
+  EXPECT_EQ(ini.Text(), "[Settings]\nSaveLogName=evil\nGpsDatum=WGS\n");
   EXPECT_THROW(ini.Set("Settings", "a=b", "1"), std::invalid_argument);
   EXPECT_THROW(ini.Set("Set]tings", "a", "1"), std::invalid_argument);
   EXPECT_THROW(ini.Set("Settings", "  ", "1"), std::invalid_argument);
