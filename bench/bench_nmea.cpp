@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "nmea/NmeaReport.h"
+#include "nmea/ReportJson.h"
+#include "nmea/ReportSummary.h"
+#include "nmea/ReportText.h"
 #include "nmea/UNmeaProc.h"
 #include "sim/SimDrive.h"
 

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "nmea/NmeaReport.h"
+#include "nmea/ReportJson.h"
+#include "nmea/ReportSummary.h"
+#include "nmea/ReportText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

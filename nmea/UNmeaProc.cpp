@@ -41,7 +41,7 @@ struct TNmeaProc::TDispatchRow {
   TDecoder gnss;  // a multi-GNSS GSV message may end after its first group
 };
 
-const std::array<TNmeaProc::TDispatchRow, 6> TNmeaProc::kDispatch{{
+const std::array<TNmeaProc::TDispatchRow, TNmeaProc::kTypeCount> TNmeaProc::kDispatch{{
     {"$GPGSV", "GSV", false, {20, &TNmeaProc::DecodeGSV}, {8, &TNmeaProc::DecodeGnssGSV}},
     {"$GPGSA", "GSA", false, {18, &TNmeaProc::DecodeGSA}, {18, &TNmeaProc::DecodeGnssGSA}},
     {"$GPGGA", "GGA", false, {15, &TNmeaProc::DecodeGGA}, {15, &TNmeaProc::DecodeGGA}},
@@ -272,6 +272,8 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   InGsaRun = outcome == TSentenceOutcome::Decoded && row == &kDispatch[1];
   if (OnSentence) OnSentence({s, address, row ? row->type : nullptr, outcome});
 }
+
+const char* TNmeaProc::TypeName(size_t row) { return kDispatch.at(row).type; }
 
 const TNmeaProc::TDispatchRow* TNmeaProc::FindRow(std::string_view address) {
   for (const TDispatchRow& r : kDispatch) {

@@ -61,6 +61,9 @@ public:
   // The satellites used in the fix: those of the GSA sentences of the last second, as the sky
   // view colours them (with Gnss on, the last GSA of each system).
   size_t UsedSatCount() const;
+  // The sentence types decoded, in the dispatch table's order ("GSV" ... "PGRMM").
+  static constexpr size_t kTypeCount = 6;
+  static const char* TypeName(size_t row);
   // The fields of the last sentence split; they stay valid until the next one.
   const std::vector<std::string_view>& Fields() const { return Fields_; }
 
@@ -72,7 +75,7 @@ public:
 private:
   struct TDecoder;
   struct TDispatchRow;
-  static const std::array<TDispatchRow, 6> kDispatch;
+  static const std::array<TDispatchRow, kTypeCount> kDispatch;
 
   // The decoders read the field list of the last split, which the dispatch has checked to be
   // long enough for them.

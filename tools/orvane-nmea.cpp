@@ -17,8 +17,11 @@
 #include <vector>
 
 #include "common/HostConv.h"
-#include "nmea/NmeaReport.h"
 #include "nmea/Receiver.h"
+#include "nmea/ReportGpx.h"
+#include "nmea/ReportJson.h"
+#include "nmea/ReportSummary.h"
+#include "nmea/ReportText.h"
 #include "tools/ToolArgs.h"
 
 namespace orvane {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "nmea/NmeaReport.h"
+#include "nmea/ReportGpx.h"
 #include "nmea/UNmeaProc.h"
 
 namespace orvane {

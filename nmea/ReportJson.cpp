@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "nmea/NmeaReport.h"
+#include "nmea/ReportJson.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
 
+#include "common/HostConv.h"
+#include "geodrel.h"
+#include "nmea/GnssSystems.h"
+
 namespace orvane {
 namespace {
-
-// ---- JSON: one object per decoded sentence --------------------------------------------------
 
 // Writes through a pointer into a scratch buffer that keeps its size from record to record, and
 // appends the record to `out` at once: a record has some sixty small pieces, and appending them
@@ -212,94 +214,6 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
       .Int("GsvSatCount", gsvSatCount)
       .End();
   w.Put('\n');
-}
-
-void TGpxLog::Add(const TSentenceInfo& info) {
-  if (info.outcome != TSentenceOutcome::Decoded) return;
-  const std::string_view type = info.type;
-  const bool gga = type == "GGA", rmc = type == "RMC";
-  if (!gga && !rmc) return;
-  const std::vector<std::string_view>& f = Proc.Fields();
-  if (rmc && !f[9].empty()) LastDate = f[9];
-  // A fix: a GGA of a quality other than 0, an RMC of status A, with both coordinates.
-  const bool fix = gga ? !f[6].empty() && f[6][0] != '0' && !f[2].empty() && !f[4].empty()
-                       : f[2] == "A" && !f[3].empty() && !f[5].empty();
-  if (!fix || SecondsOfDay(Rec.FixTime) < 0) return;
-  if (!Pending || Rec.FixTime != Time) {
-    Flush();
-    Pending = true;
-    Point = {};
-    Time = Rec.FixTime;
-  }
-  Date = LastDate;
-  DmsToWgs84(Rec.GpsDatum, Rec.LatNS == "S" ? -Rec.Lat : Rec.Lat, Rec.LonEW == "W" ? -Rec.Lon : Rec.Lon, Point.Lat,
-             Point.Lon);
-  if (gga && !f[9].empty() && Rec.AltUnit == 'm') {
-    Point.HasEle = true;
-    Point.Ele = Rec.Altitude;
-  }
-}
-
-void TGpxLog::Flush() {
-  if (!Pending) return;
-  Pending = false;
-  // Seconds with the date when there is one, else of the day (a step back then crosses midnight).
-  int64_t seconds = GpxSeconds(Date, Time);
-  const bool dated = seconds >= 0;
-  if (!dated) seconds = SecondsOfDay(Time);
-  if (LastSeconds >= 0) {
-    const int64_t step =
-        dated && LastDated ? seconds - LastSeconds : ((seconds % 86400) - (LastSeconds % 86400) + 86400) % 86400;
-    if (step > 60 || step < 0) Gpx.BreakSegment();
-  }
-  LastSeconds = seconds;
-  LastDated = dated;
-  Point.Time = GpxTime(Date, Time);
-  Gpx.Point(Point);
-  ++Count;
-}
-
-void TGpxLog::Finish() {
-  Flush();
-  Gpx.Finish();
-}
-
-std::string Printable(std::string_view s) {
-  std::string out;
-  for (char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c < 0x7F) {
-      out += ch;
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
-
-int SecondsOfDay(std::string_view t) {
-  if (t.size() != 8 || t[2] != ':' || t[5] != ':') return -1;
-  int v[3];
-  for (int i = 0; i < 3; ++i) {
-    const char a = t[3 * i], b = t[3 * i + 1];
-    if (a < '0' || a > '9' || b < '0' || b > '9') return -1;
-    v[i] = (a - '0') * 10 + (b - '0');
-  }
-  if (v[0] > 23 || v[1] > 59 || v[2] > 60) return -1;
-  return v[0] * 3600 + v[1] * 60 + v[2];
-}
-
-std::string Duration(int64_t s) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
-                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
-  return buf;
-}
-
-std::string Percent(int64_t part, int64_t whole) {
-  return FormatFixed(100.0 * static_cast<double>(part) / static_cast<double>(whole), 1) + "%";
 }
 
 }  // namespace orvane
