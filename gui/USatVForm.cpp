@@ -85,7 +85,8 @@ void TSatVForm::MirrorSettings() {
   menTrkWindow->setChecked(ShowTrk);
   menSignalWindow->setChecked(ShowSignal);
   menConsoleWindow->setChecked(ShowConsole);
-  ReplayRunning(receiver_.Replayer().Running());
+  menOpenLog->setEnabled(!receiver_.Replayer().Running());
+  mnStopLog->setEnabled(receiver_.Replayer().Running());
   // Each port item names its device; the stored port is checked unless another source is read.
   for (int n = 1; n <= kComPortCount; ++n) {
     PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
