@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Startup.h"
 
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Session.h"
 #include "gui/KSavePos.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
@@ -9,66 +16,83 @@
 #include "gui/USetForm.h"
 #include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
+#include "nmea/NmeaRec.h"
 
 namespace orvane {
 
 namespace {
 
-// The console lists the lines the monitor's last-sentence line shows, as they come.
-class TConsoleLines final : public TNmeaDisplay {
-public:
-  bool WantsBlocks() const override { return false; }
-  bool WantsEveryLine() const override { return true; }
-  void SetRecvCaption(std::string_view sentence) override {
-    if (ConsoleForm) ConsoleForm->AddLine(sentence);
-  }
-};
-TConsoleLines ConsoleLines;
+std::optional<std::string> SourceForRun;
+
+// The receiver's displays, in the order they are told.
+std::vector<TNmeaDisplay*> Displays() {
+  std::vector<TNmeaDisplay*> all;
+  if (SatVForm) all.push_back(SatVForm->pnlSat);
+  for (TNmeaDisplay* d : std::initializer_list<TNmeaDisplay*>{MoniForm, TrackForm, SignalForm, ConsoleForm})
+    if (d) all.push_back(d);
+  return all;
+}
 
 }  // namespace
 
+void SetSourceForRun(std::string address) { SourceForRun = std::move(address); }
+
 void CreateForms() {
-  SatVForm = new TSatVForm;
+  Session = new TSession(SourceForRun);
+  TReceiver& receiver = Session->Receiver;
+  const auto sourceName = [&receiver] { return receiver.Source().Name(); };
+
+  SatVForm = new TSatVForm(receiver);
   AttachFormPos(SatVForm);
+  SatVForm->pnlSat->SourceName = sourceName;
   MoniForm = new TMoniForm;
   AttachFormPos(MoniForm);
   MoniForm->OnCloseToggle = [] { SatVForm->menDataWindowClick(); };
-  // The monitor shows the receiver too, a port that failed while the main window was created
-  // included.
-  MoniForm->SourceName = [] { return SatVForm->Receiver.Source().Name(); };
-  SatVForm->Receiver.AddDisplay(*MoniForm);
+  MoniForm->SourceName = sourceName;
   TrackForm = new TTrackForm;
   AttachFormPos(TrackForm);
   TrackForm->OnCloseToggle = [] { SatVForm->menTrkWindowClick(); };
-  SatVForm->Receiver.AddDisplay(*TrackForm);
-  SignalForm = new TSignalForm(SatVForm->pnlSat);
+  SignalForm = new TSignalForm(NmeaRec);
   AttachFormPos(SignalForm);
   SignalForm->OnCloseToggle = [] { SatVForm->menSignalWindowClick(); };
-  SatVForm->pnlSat->OnSatsChanged = [] { SignalForm->update(); };
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
-  SatVForm->Receiver.AddDisplay(ConsoleLines);
-  ReplayForm = new TReplayForm(SatVForm->Receiver.Replayer());
+  // Every window shows the receiver, a source that failed while the session opened it included.
+  for (TNmeaDisplay* d : Displays()) receiver.AddDisplay(*d);
+  ReplayForm = new TReplayForm(receiver.Replayer());
   AttachFormPos(ReplayForm);
   ReplayForm->hide();  // shown by a replay's start
-  SatVForm->Receiver.Replayer().OnChanged = [] { ReplayForm->Refresh(); };
   SetForm = new TSetForm(SatVForm);
+
+  receiver.Recorder().OnFailure = [](const std::string& message) { SatVForm->RecordingFailed(message); };
+  receiver.Replayer().OnRunningChanged = [](bool running) { SatVForm->ReplayRunning(running); };
+  receiver.Replayer().OnChanged = [] { ReplayForm->Refresh(); };
+  // A replay feeds the track by the log's time, fix by fix.
+  receiver.OnSentence = [](const TSentenceInfo& info) {
+    if (TrackForm && info.outcome == TSentenceOutcome::Decoded) TrackForm->SentenceDecoded(info.type);
+  };
+  receiver.OnGnssQuestion = [] { SatVForm->GnssQuestion.Ask(); };
 }
 
 void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
-  // every window is whole, and written after the main window's destruction saved the settings.
+  // every window is whole, and written after the session's closing saved the settings.
   const TPendingPlacements placements =
       TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
-  if (SatVForm && MoniForm) SatVForm->Receiver.RemoveDisplay(*MoniForm);
-  if (SatVForm) SatVForm->Receiver.RemoveDisplay(ConsoleLines);
-  if (SatVForm && TrackForm) SatVForm->Receiver.RemoveDisplay(*TrackForm);
-  if (SatVForm) {
-    SatVForm->pnlSat->OnSatsChanged = nullptr;
-    SatVForm->Receiver.Replayer().OnChanged = nullptr;
+  if (Session) {
+    TReceiver& receiver = Session->Receiver;
+    for (TNmeaDisplay* d : Displays()) receiver.RemoveDisplay(*d);
+    // Told of nothing more: the windows go first, the replay stops after them.
+    receiver.Recorder().OnFailure = [](const std::string& message) {
+      std::fprintf(stderr, "Orvane: %s\n", message.c_str());
+    };
+    receiver.Replayer().OnRunningChanged = nullptr;
+    receiver.Replayer().OnChanged = nullptr;
+    receiver.OnSentence = nullptr;
+    receiver.OnGnssQuestion = nullptr;
   }
   delete ReplayForm;
   ReplayForm = nullptr;
@@ -82,6 +106,8 @@ void DestroyForms() {
   MoniForm = nullptr;
   delete SatVForm;
   SatVForm = nullptr;
+  delete Session;
+  Session = nullptr;
   WritePlacements(placements);
 }
 

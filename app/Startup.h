@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's windows, created once in the order main window, data monitor, track window,
-// settings dialog (each later one reads what the main window's creation loaded), and destroyed
-// the other way round so that the main window's destruction saves what the others left.
+// The program composed: the receive session first (it loads the settings every window reads),
+// then the windows in the order main window, data monitor, track window, signal levels,
+// console, replay window and settings dialog, each handed the receiver or added as its display;
+// taken apart the other way round, the session last, so that its closing saves what the windows
+// left.
 #pragma once
 
+#include <string>
+
 namespace orvane {
+
+// `Orvane --source ADDRESS`: the source for this run instead of the stored one (before
+// CreateForms).
+void SetSourceForRun(std::string address);
 
 void CreateForms();
 void DestroyForms();

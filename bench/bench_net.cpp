@@ -120,7 +120,8 @@ public:
   void ShowGGA(const std::string&) override { ++Blocks; }
   void ShowGLL(const std::string&) override { ++Blocks; }
   void ShowRMC(const std::string&) override { ++Blocks; }
-  void SetRecvCaption(std::string_view) override { ++Shown; }
+  void ShowSentence(const orvane::TSentenceInfo&) override { ++Shown; }
+  void ShowNotice(std::string_view) override { ++Shown; }
   void ShowStatus(const std::string&) override {}
   int64_t Shown = 0, Blocks = 0;
 };

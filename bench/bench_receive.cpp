@@ -18,9 +18,9 @@
 #include <memory>
 #include <string>
 
+#include "gui/SkyPanel.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
-#include "gui/USatVForm.h"
 #include "nmea/Receiver.h"
 #include "sim/SimDrive.h"
 
@@ -68,18 +68,8 @@ public:
   bool Opened = false;
 };
 
-// The console's feed, as the program wires it.
-class TConsoleLines final : public orvane::TNmeaDisplay {
-public:
-  explicit TConsoleLines(orvane::TConsoleForm& form) : Form(form) {}
-  bool WantsBlocks() const override { return false; }
-  bool WantsEveryLine() const override { return true; }
-  void SetRecvCaption(std::string_view sentence) override { Form.AddLine(sentence); }
-  orvane::TConsoleForm& Form;
-};
-
 struct TWindows {
-  TWindows() : Sky(&Main), Lines(Console) {
+  TWindows() : Sky(&Main) {
     Main.resize(292, 325);
     Sky.setGeometry(0, 0, 292, 325);
     for (QWidget* w : {static_cast<QWidget*>(&Main), static_cast<QWidget*>(&Monitor), static_cast<QWidget*>(&Console)})
@@ -89,7 +79,6 @@ struct TWindows {
   orvane::TSkyPanel Sky;
   orvane::TMoniForm Monitor;
   orvane::TConsoleForm Console;
-  TConsoleLines Lines;
 };
 
 void RunTicks(benchmark::State& state, size_t perRead) {
@@ -99,7 +88,7 @@ void RunTicks(benchmark::State& state, size_t perRead) {
   orvane::TReceiver receiver(rec, {});
   for (orvane::TNmeaDisplay* d :
        {static_cast<orvane::TNmeaDisplay*>(&windows.Sky), static_cast<orvane::TNmeaDisplay*>(&windows.Monitor),
-        static_cast<orvane::TNmeaDisplay*>(&windows.Lines)})
+        static_cast<orvane::TNmeaDisplay*>(&windows.Console)})
     receiver.AddDisplay(*d);
   auto owned = std::make_unique<orvane::TByteSourceOf<TMemorySource>>(perRead);
   TMemorySource& source = owned->Source;
@@ -135,7 +124,7 @@ void RunTicks(benchmark::State& state, size_t perRead) {
   }
   for (orvane::TNmeaDisplay* d :
        {static_cast<orvane::TNmeaDisplay*>(&windows.Sky), static_cast<orvane::TNmeaDisplay*>(&windows.Monitor),
-        static_cast<orvane::TNmeaDisplay*>(&windows.Lines)})
+        static_cast<orvane::TNmeaDisplay*>(&windows.Console)})
     receiver.RemoveDisplay(*d);
   state.counters["worst_tick_ms"] = worst;
   state.counters["sentences_per_tick"] = static_cast<double>(framed) / static_cast<double>(state.iterations());

@@ -7,8 +7,6 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "gui/CloseToggle.h"
@@ -71,26 +69,25 @@ TConsoleForm::TConsoleForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
 QString TConsoleForm::Filter() const { return cmbType->currentData().toString(); }
 
-bool TConsoleForm::Passes(std::string_view line) const {
+bool TConsoleForm::Passes(std::string_view type) const {
   const QString filter = Filter();
-  return filter.isEmpty() || Latin1(SentenceType(line)) == filter;
+  return filter.isEmpty() || Latin1(type) == filter;
 }
 
-void TConsoleForm::AddLine(std::string_view line) {
-  const uint64_t before = Lines.Total();
-  const bool added = Lines.Add(line);
-  const std::string_view type = SentenceType(line);
-  if (added) Rates.Add(type);
+void TConsoleForm::ShowSentence(const TSentenceInfo& info) {
+  AddLine(SentenceLine(info), SentenceTypeOf(info.address));
+}
+
+void TConsoleForm::ShowNotice(std::string_view text) { AddLine(text, {}); }
+
+void TConsoleForm::AddLine(std::string_view line, std::string_view type) {
+  Lines.Add(line, type);
+  Rates.Add(type);
   if (!type.empty() && cmbType->findData(Latin1(type)) < 0) {
     // Types in name order after "All types".
     int at = 1;
     while (at < cmbType->count() && cmbType->itemData(at).toString() < Latin1(type)) ++at;
     cmbType->insertItem(at, Latin1(type), Latin1(type));
-  }
-  if (!added && Shown == before && !chkPause->isChecked() && Passes(line)) {
-    // The newest line, already shown, was written to the log: its ">" goes on in place.
-    QTextCursor(memLines->document()->lastBlock()).insertText(">");
-    return;
   }
   // A burst of lines is shown in one go once the event loop runs again.
   if (!FlushPending && !chkPause->isChecked()) {
@@ -108,8 +105,8 @@ void TConsoleForm::Flush() {
   const uint64_t first = std::max(Shown, total - kept);
   QStringList text;
   for (uint64_t n = first; n < total; ++n) {
-    const std::string& line = Lines.At(static_cast<size_t>(n - (total - kept)));
-    if (Passes(line)) text << Latin1(line);
+    const size_t at = static_cast<size_t>(n - (total - kept));
+    if (Passes(Lines.TypeAt(at))) text << Latin1(Lines.At(at));
   }
   Shown = total;
   if (text.isEmpty()) return;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The sentence console: the last 500 lines the data monitor's last-sentence line was given, as
-// they arrive, with a pause, a filter by sentence type and each type's count in the last second.
-// It is fed the same lines as that line, so nothing is read twice.
+// The sentence console: the last 500 sentences and notices the receiver showed, as they arrive,
+// with a pause, a filter by sentence type and each type's count in the last second. It is one of
+// the receiver's displays and is given every line, written as the data monitor's last-sentence
+// line writes it.
 #pragma once
 
 #include <functional>
@@ -14,17 +15,23 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "nmea/NmeaDisplay.h"
 #include "nmea/SentenceRing.h"
 
 namespace orvane {
 
-class TConsoleForm : public QWidget {
+class TConsoleForm : public QWidget, public TNmeaDisplay {
 public:
   explicit TConsoleForm(QWidget* parent = nullptr);
 
-  // One line as the monitor shows it; a sentence shown again with ">" (it was logged) is
-  // marked, not added.
-  void AddLine(std::string_view line);
+  bool WantsBlocks() const override { return false; }
+  bool WantsEveryLine() const override { return true; }
+  // A sentence, marked with ">" when it was written to the log, listed and counted by its type.
+  void ShowSentence(const TSentenceInfo& info) override;
+  // A notice, listed but of no type.
+  void ShowNotice(std::string_view text) override;
+  // One line as the monitor shows it, of the given type ("" for none).
+  void AddLine(std::string_view line, std::string_view type);
   // The filter's choice: "" for all types.
   QString Filter() const;
   // Closes a second of the counts; the window's own timer runs it every second.
@@ -49,7 +56,7 @@ private:
   void Refill();
   // Appends what came since the view was last brought up to date.
   void Flush();
-  bool Passes(std::string_view line) const;
+  bool Passes(std::string_view type) const;
   TSentenceRing Lines;
   TSentenceRates Rates;
   uint64_t Shown = 0;  // lines of the ring's count that the view has had

@@ -83,9 +83,11 @@ void TMoniForm::ShowRMC(const std::string& block) {
   lblRMC->move(lblRMC->x(), lblGLL->y() + lblGLL->height() + 5);
 }
 
-void TMoniForm::SetRecvCaption(std::string_view sentence) {
+void TMoniForm::ShowSentence(const TSentenceInfo& info) { ShowNotice(SentenceLine(info)); }
+
+void TMoniForm::ShowNotice(std::string_view text) {
   // Received bytes become characters one for one, whatever the locale's encoding.
-  lblRecv->setText(QString::fromLatin1(sentence.data(), static_cast<qsizetype>(sentence.size())));
+  lblRecv->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void TMoniForm::ShowStatus(const std::string& text) {

@@ -25,7 +25,10 @@ public:
   void ShowGGA(const std::string& block) override;
   void ShowGLL(const std::string& block) override;
   void ShowRMC(const std::string& block) override;
-  void SetRecvCaption(std::string_view sentence) override;
+  // The last-sentence line: the newest sentence, ">" before one written to the log.
+  void ShowSentence(const TSentenceInfo& info) override;
+  // Something said in that line's place ("Replay finished", a line dropped).
+  void ShowNotice(std::string_view text) override;
   // The receiver's status (a port that did not open) on the last-sentence line; an empty text
   // puts the line back as laid out.
   void ShowStatus(const std::string& text) override;

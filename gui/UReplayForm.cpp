@@ -108,7 +108,7 @@ void TReplayForm::Refresh() {
   const bool finished = closed && Drive.Finished();
   lblState->setText(finished ? kFinished : closed ? kStopped : Drive.Paused() ? "Paused" : "");
   // Said once on the monitor's last line, which the next sentence takes over.
-  if (finished && !FinishSaid && MoniForm) MoniForm->SetRecvCaption(kFinished);
+  if (finished && !FinishSaid && MoniForm) MoniForm->ShowNotice(kFinished);
   FinishSaid = finished;
 }
 

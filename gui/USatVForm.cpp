@@ -2,9 +2,6 @@
 #include "gui/USatVForm.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <optional>
-#include <stdexcept>
 #include <utility>
 
 #include <QActionGroup>
@@ -12,9 +9,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QInputDialog>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QTimer>
 
@@ -28,324 +23,46 @@
 #include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
 #include "nmea/NmeaRec.h"
+#include "nmea/Receiver.h"
 #include "serial/DeviceList.h"
 #include "settings/MainVars.h"
-#include "settings/Settings.h"
 
 namespace orvane {
 
 TSatVForm* SatVForm = nullptr;
 
-namespace {
-std::string SourceForRun;
-bool SourceForRunSet = false;
-}  // namespace
-
-void SetSourceForRun(std::string address) {
-  SourceForRun = std::move(address);
-  SourceForRunSet = true;
-}
-
-namespace {
-
-QColor ToQColor(TColor c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-QRect ToQRect(const TSkyRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height); }
-
-// A circle shape: the largest circle inside its bounds, its pen drawn inside them too.
-void DrawCircleShape(QPainter& p, const QRect& r, int penWidth, QColor pen, QColor brush) {
-  p.setPen(QPen(pen, penWidth));
-  p.setBrush(brush);
-  const int side = std::min(r.width(), r.height());
-  const double half = penWidth / 2.0;
-  const QRectF c(r.left() + (r.width() - side) / 2 + half, r.top() + (r.height() - side) / 2 + half, side - penWidth,
-                 side - penWidth);
-  p.drawEllipse(c);
-}
-
-void DrawLabel(QPainter& p, const QRect& r, const QString& text, const QFont& font) {
-  p.fillRect(r, Qt::white);
-  p.setFont(font);
-  p.setPen(Qt::black);
-  p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-}
-
-}  // namespace
-
-// ---- the sky view -------------------------------------------------------------------------------
-
-TSkyPanel::TSkyPanel(QWidget* parent) : QWidget(parent) {
-  setObjectName("pnlSat");
-  setContextMenuPolicy(Qt::CustomContextMenu);
-  SnrFont = parent->font();
-  SnrFont.setPointSize(9);
-  PrnFont = parent->font();
-  PrnFont.setPointSize(10);
-  PrnFont.setBold(true);
-  CompassFont = parent->font();
-  CompassFont.setPixelSize(10);
-}
-
-QFont TSkyPanel::Font(const QFont& laid) const {
-  if (Sky.Scale == 1) return laid;
-  QFont f = laid;
-  if (laid.pixelSize() > 0)
-    f.setPixelSize(Scaled(laid.pixelSize(), Sky.Scale));
-  else
-    f.setPointSizeF(laid.pointSizeF() * Sky.Scale);
-  return f;
-}
-
-QRect TSkyPanel::FixRect() const {
-  return QRect(0, 0, Scaled(kFixRect.width(), Sky.Scale), Scaled(kFixRect.height(), Sky.Scale));
-}
-
-void TSkyPanel::FormPaint() {
-  Sky = SkyLayout(width(), height());
-  // Symbols and labels grow with the plot, so the satellites are placed on it again.
-  for (TSatMark& s : Sats)
-    if (!s.Prn.isEmpty()) Measure(s);
-  LabelsStale = true;
-  update();
-}
-
-void TSkyPanel::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  FormPaint();
-}
-
-void TSkyPanel::Measure(TSatMark& s) const {
-  const QFontMetrics pm(Font(PrnFont)), sm(Font(SnrFont));
-  const TSatPlace place = PlaceSat(Sky, s.Elevation, s.Azimuth, pm.horizontalAdvance(s.Prn), pm.height(),
-                                   sm.horizontalAdvance(s.Snr), sm.height());
-  s.PrnRect = ToQRect(place.Prn);
-  s.SnrRect = ToQRect(place.Snr);
-  s.Symbol = ToQRect(place.Symbol);
-}
-
-void TSkyPanel::SatsChanged() {
-  LabelsStale = true;
-  update();
-  if (OnSatsChanged) OnSatsChanged();
-}
-
-void TSkyPanel::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
-  if (index < 1 || index > kMaxGnssSats) return;
-  TSatMark& s = Sats[static_cast<size_t>(index - 1)];
-  s.Prn = FromLocal(prn);
-  s.Snr = QString::fromStdString(FormatSnr(snr));
-  s.SnrDb = snr;
-  s.Elevation = elevation;
-  s.Azimuth = azimuth;
-  Measure(s);
-  SatsChanged();
-}
-
-void TSkyPanel::SetSatVisible(int index, bool visible) {
-  if (index < 1 || index > kMaxGnssSats) return;
-  Sats[static_cast<size_t>(index - 1)].Visible = visible;
-  SatsChanged();
-}
-
-void TSkyPanel::SetSatColor(int index, TColor color) {
-  if (index < 1 || index > kMaxGnssSats) return;
-  Sats[static_cast<size_t>(index - 1)].Color = color;
-  SatsChanged();
-}
-
-void TSkyPanel::SetFixCaption(const std::string& caption) {
-  Fix = FromLocal(caption);
-  update();
-}
-
-void TSkyPanel::ShowStatus(const std::string& text) { SetStatusText(FromLocal(text)); }
-
-void TSkyPanel::ShowDataAge(int seconds) {
-  const bool wasOld = DataOld();
-  Age = seconds == kDataCurrent ? QString() : FromLocal(NoDataCaption(SourceName ? SourceName() : "", seconds));
-  // The signal levels draw old satellites hollow too.
-  if (wasOld != DataOld()) {
-    SatsChanged();
-    return;
-  }
-  LabelsStale = true;
-  update();
-}
-
-QString TSkyPanel::Header() const {
-  if (Status.isEmpty() || Age.isEmpty()) return Status + Age;
-  return Status + '\n' + Age;
-}
-
-void TSkyPanel::SetStatusText(const QString& text) {
-  Status = text;
-  LabelsStale = true;
-  update();
-}
-
-void TSkyPanel::SetBGColor(TColor color) {
-  Background = color;
-  update();
-}
-
-void TSkyPanel::ClearSatellites() {
-  Sats = {};
-  SatsChanged();
-}
-
-namespace {
-
-// The legend: "used" and "not used" each after a symbol of its colour, then what the number
-// under a symbol is.
-struct TLegendPart {
-  bool Symbol;
-  TColor Color;
-  const char* Text;
+struct TSatVForm::TMenuRow {
+  enum TKind { Item, Check, Separator, Submenu } Kind;
+  const char* Caption;
+  const char* Name;
+  QAction* TSatVForm::*Action = nullptr;
+  void (TSatVForm::*Click)() = nullptr;
+  QMenu* TSatVForm::*Menu = nullptr;
+  void (TSatVForm::*Fill)(QMenu*) = nullptr;
 };
-constexpr TLegendPart kLegend[] = {
-    {true, clBlue, "used"}, {true, clRed, "not used"}, {false, clBlack, "number below = SNR dB-Hz"}};
 
-int LegendWidth(const QFontMetrics& fm) {
-  int w = 0;
-  for (const TLegendPart& part : kLegend)
-    w += (part.Symbol ? fm.height() + fm.horizontalAdvance(' ') : 0) + fm.horizontalAdvance(part.Text) +
-         2 * fm.horizontalAdvance(' ');
-  return w - 2 * fm.horizontalAdvance(' ');
-}
+// The context menu, top to bottom; a submenu's items come from its own table.
+const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
+    {TMenuRow::Check, "DataWindow", "menDataWindow", &TSatVForm::menDataWindow, &TSatVForm::menDataWindowClick},
+    {TMenuRow::Check, "TrackWindow", "menTrkWindow", &TSatVForm::menTrkWindow, &TSatVForm::menTrkWindowClick},
+    {TMenuRow::Check, "Signal Levels", "menSignalWindow", &TSatVForm::menSignalWindow,
+     &TSatVForm::menSignalWindowClick},
+    {TMenuRow::Check, "Console", "menConsoleWindow", &TSatVForm::menConsoleWindow, &TSatVForm::menConsoleWindowClick},
+    {TMenuRow::Separator, "", "N1"},
+    {TMenuRow::Item, "Open Log", "menOpenLog", &TSatVForm::menOpenLog, &TSatVForm::menOpenLogClick},
+    {TMenuRow::Item, "Stop Play", "mnStopLog", &TSatVForm::mnStopLog, &TSatVForm::StopLogClick},
+    {TMenuRow::Submenu, "Replay Interval", "ReplayInterval1", nullptr, nullptr, &TSatVForm::ReplayInterval1,
+     &TSatVForm::FillReplayIntervals},
+    {TMenuRow::Separator, "", "N2"},
+    {TMenuRow::Check, "Save Log", "menSaveLog", &TSatVForm::menSaveLog, &TSatVForm::menSaveLogClick},
+    {TMenuRow::Submenu, "Save Interval", "SaveInterval1", nullptr, nullptr, &TSatVForm::SaveInterval1,
+     &TSatVForm::FillSaveIntervals},
+    {TMenuRow::Item, "LogFile...", "LogFile", &TSatVForm::LogFile, &TSatVForm::LogFileClick},
+    {TMenuRow::Submenu, "COM", "Comm", nullptr, nullptr, &TSatVForm::Comm, &TSatVForm::FillCom},
+    {TMenuRow::Item, "Settings...", "menSetting", &TSatVForm::menSetting, &TSatVForm::menSettingClick},
+};
 
-}  // namespace
-
-QRect TSkyPanel::LegendRect() const {
-  const QFontMetrics fm(Font(SnrFont)), cm(Font(CompassFont));
-  const std::optional<TSkyRect> r = LegendPlace(Sky, width(), height(), LegendWidth(fm), fm.height(), cm.height());
-  return r ? ToQRect(*r) : QRect();
-}
-
-// N, E, S and W just beyond the ends of the axes and "45" by the inner circle, where the
-// symbols of low and middle satellites seldom sit; pulled inside the panel when the margin is
-// too narrow for them.
-std::vector<TSkyPanel::TCompassLetter> TSkyPanel::CompassLetters() const {
-  if (Sky.Radius <= 0) return {};
-  const QFontMetrics fm(Font(CompassFont));
-  const int cx = Sky.CenterX, cy = Sky.CenterY, r = Sky.Radius, gap = 2, h = fm.height();
-  const auto at = [&](const char* text, int left, int top) {
-    const QSize s(fm.horizontalAdvance(text), h);
-    left = std::clamp(left, 0, std::max(0, width() - s.width()));
-    top = std::clamp(top, 0, std::max(0, height() - s.height()));
-    return TCompassLetter{text, QRect(QPoint(left, top), s)};
-  };
-  return {at("N", cx + gap + 1, cy - r - h - gap), at("S", cx + gap + 1, cy + r + gap),
-          at("E", cx + r + gap + 1, cy + gap + 1), at("W", cx - r - gap - fm.horizontalAdvance("W"), cy + gap + 1),
-          at("45", cx + gap + 1, cy - r / 2 + gap)};
-}
-
-void TSkyPanel::PlaceLabelsNow() {
-  if (!LabelsStale) return;
-  LabelsStale = false;
-  std::vector<TSkyRect> fixed;
-  const auto add = [&fixed](const QRect& r) { fixed.push_back({r.x(), r.y(), r.width(), r.height()}); };
-  const QString header = Header();
-  add(header.isEmpty()
-          ? FixRect()
-          : QFontMetrics(Font(font())).boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header));
-  for (const TCompassLetter& c : CompassLetters()) add(c.Box);
-  if (const QRect legend = LegendRect(); !legend.isEmpty()) add(legend);
-
-  std::vector<TSatMark*> shown;
-  std::vector<TSatLabels> labels;
-  for (TSatMark& s : Sats) {
-    if (!s.Visible) continue;
-    Measure(s);
-    const QPoint c = s.Symbol.center();
-    shown.push_back(&s);
-    labels.push_back(
-        {c.x(), c.y(), s.PrnRect.width(), s.PrnRect.height(), s.SnrRect.width(), s.SnrRect.height(), s.SnrDb});
-  }
-  const std::vector<TLabelPlace> places = PlaceLabels(labels, Sky.Symbol, width(), height(), fixed);
-  for (size_t i = 0; i < shown.size(); ++i) {
-    shown[i]->PrnRect = places[i].Side == TLabelSide::None ? QRect() : ToQRect(places[i].Prn);
-    shown[i]->SnrRect = places[i].Side == TLabelSide::None ? QRect() : ToQRect(places[i].Snr);
-  }
-}
-
-void TSkyPanel::paintEvent(QPaintEvent*) {
-  PlaceLabelsNow();
-  QPainter p(this);
-  const QColor bg = ToQColor(Background);
-  p.fillRect(rect(), bg);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  DrawCircleShape(p, ToQRect(Sky.cirElv1), 2, Qt::black, bg);
-  DrawCircleShape(p, ToQRect(Sky.cirElv2), 2, Qt::black, bg);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.fillRect(ToQRect(Sky.linElvV), Qt::black);
-  p.fillRect(ToQRect(Sky.linElvH), Qt::black);
-
-  p.setFont(Font(font()));
-  p.setPen(Qt::black);
-  const QString header = Header();
-  if (header.isEmpty()) {
-    p.fillRect(FixRect(), bg);
-    p.drawText(FixRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Fix);
-  }
-  // Over the caption's place, but under every satellite.
-  p.setFont(Font(CompassFont));
-  for (const TCompassLetter& c : CompassLetters())
-    p.drawText(c.Box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, c.Text);
-  DrawLegend(p);
-
-  const QFont snr = Font(SnrFont), prn = Font(PrnFont);
-  for (const TSatMark& s : Sats)
-    if (s.Visible && !s.SnrRect.isEmpty()) DrawLabel(p, s.SnrRect, s.Snr, snr);
-  for (const TSatMark& s : Sats)
-    if (s.Visible && !s.PrnRect.isEmpty()) DrawLabel(p, s.PrnRect, s.Prn, prn);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  // Old positions are rings of their colour: still there to read, plainly not current.
-  for (const TSatMark& s : Sats)
-    if (s.Visible && DataOld())
-      DrawCircleShape(p, s.Symbol, 2, ToQColor(s.Color), bg);
-    else if (s.Visible)
-      DrawCircleShape(p, s.Symbol, 1, Qt::white, ToQColor(s.Color));
-  // Why no data comes, and for how long, must stay readable: over the satellites, on a veil of
-  // the background through which they still show.
-  if (!header.isEmpty()) {
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setFont(Font(font()));
-    const QRect area(0, 0, width(), height());
-    const QRect used = p.boundingRect(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
-    QColor veil = bg;
-    veil.setAlpha(210);
-    p.fillRect(used.united(FixRect()), veil);
-    p.setPen(Qt::black);
-    p.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header);
-  }
-}
-
-void TSkyPanel::DrawLegend(QPainter& p) const {
-  const QRect box = LegendRect();
-  if (box.isEmpty()) return;
-  const QFont f = Font(SnrFont);
-  const QFontMetrics fm(f);
-  p.setFont(f);
-  p.setPen(Qt::black);
-  const int space = fm.horizontalAdvance(' ');
-  int x = box.left();
-  for (const TLegendPart& part : kLegend) {
-    if (part.Symbol) {
-      p.setRenderHint(QPainter::Antialiasing, true);
-      DrawCircleShape(p, QRect(x, box.top(), fm.height(), fm.height()), 1, Qt::white, ToQColor(part.Color));
-      p.setRenderHint(QPainter::Antialiasing, false);
-      x += fm.height() + space;
-    }
-    const int w = fm.horizontalAdvance(part.Text);
-    p.setPen(Qt::black);
-    p.drawText(QRect(x, box.top(), w, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, part.Text);
-    x += w + 2 * space;
-  }
-}
-
-// ---- the main window ----------------------------------------------------------------------------
-
-TSatVForm::TSatVForm(QWidget* parent)
-    : QWidget(parent, Qt::Window), Receiver(NmeaRec, {&PollTimer, &ReopenTimer, &Timer, &SLTimer, &AgeTimer}) {
+TSatVForm::TSatVForm(TReceiver& receiver, QWidget* parent) : QWidget(parent, Qt::Window), receiver_(receiver) {
   setObjectName("SatVForm");
   setWindowTitle("Sattelite View");
   QFont f("IPAPGothic");
@@ -353,145 +70,84 @@ TSatVForm::TSatVForm(QWidget* parent)
   setFont(f);
   resize(292, 325);
 
-  // An error that escapes a tick (the log) ends only that tick.
-  PollTimer.OnTick = [this] { Guard([this] { Receiver.PollTick(); }); };
-  ReopenTimer.OnTick = [this] { Guard([this] { Receiver.ReopenTick(); }); };
-  Timer.OnTick = [this] { Guard([this] { Receiver.ReplayTick(); }); };
-  SLTimer.OnTick = [this] { Receiver.SaveTick(); };
-  AgeTimer.OnTick = [this] { Receiver.AgeTick(); };
-  Receiver.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: %s\n", line.c_str()); };
-  Receiver.OnGnssQuestion = [this] { GnssQuestion.Ask(); };
-  Receiver.Recorder().OnFailure = [this](const std::string& message) {
-    menSaveLog->setChecked(false);
-    // Shown after the sentence processor has returned, not in the middle of a delivery.
-    QTimer::singleShot(0, this, [message] { ShowError(message); });
-  };
-  Receiver.Replayer().ProcessEvents = [] { QCoreApplication::processEvents(); };
-  Receiver.Replayer().OnRunningChanged = [this](bool running) {
-    menOpenLog->setEnabled(!running);
-    mnStopLog->setEnabled(running);
-    if (TrackForm) TrackForm->ReplayRunning(running, std::exchange(replayNewTrack_, false));
-  };
-  // A replay feeds the track by the log's time, fix by fix.
-  Receiver.OnSentence = [](const TSentenceInfo& info) {
-    if (TrackForm && info.outcome == TSentenceOutcome::Decoded) TrackForm->SentenceDecoded(info.type);
-  };
-
   // The sky view with every satellite hidden until a GSV places it.
   pnlSat = new TSkyPanel(this);
-  pnlSat->SourceName = [this] { return Receiver.Source().Name(); };
-  Receiver.AddDisplay(*pnlSat);
   BuildMenu();
   connect(pnlSat, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { PopupMenu->popup(pnlSat->mapToGlobal(pos)); });
+  MirrorSettings();
+  ApplyBGColor();
+}
 
-  // Settings before anything that shows them.
-  const TSettingsLoad load = LoadSettings();
-  for (const std::string& note : load.Adjusted) std::fprintf(stderr, "Orvane: %s\n", note.c_str());
-  // Running on defaults without a word would look like lost settings; the file is left as it is.
-  if (!load.ReadError.empty())
-    QTimer::singleShot(0, this, [message = load.ReadError + "; the defaults are used and the file is left as it is"] {
-      ShowError(message);
-    });
-  Receiver.Replayer().SetInterval(RepInterval);
-  // The menu mirrors what was stored.
+void TSatVForm::MirrorSettings() {
   menSaveLog->setChecked(NmeaRec.SaveLog);
   menDataWindow->setChecked(ShowData);
   menTrkWindow->setChecked(ShowTrk);
   menSignalWindow->setChecked(ShowSignal);
   menConsoleWindow->setChecked(ShowConsole);
-  // Recording resumes as it was left.
-  Receiver.Recorder().Start();
-  // Each port item names its device; the stored port and speed are chosen and opened once.
-  for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
-  TCommPortDriver& port = Receiver.UseSerialPort();
-  if (NmeaRec.ComPort >= 1 && NmeaRec.ComPort <= kComPortCount) {
-    PortItems[static_cast<size_t>(NmeaRec.ComPort)]->setChecked(true);
-    port.SetComPort(static_cast<TComPortNumber>(NmeaRec.ComPort - 1));
+  menOpenLog->setEnabled(!receiver_.Replayer().Running());
+  mnStopLog->setEnabled(receiver_.Replayer().Running());
+  // Each port item names its device; the stored port is checked unless another source is read.
+  for (int n = 1; n <= kComPortCount; ++n) {
+    PortItems[n]->setToolTip(QString::fromStdString(ComDeviceName(n)));
+    PortItems[n]->setChecked(receiver_.SourceAddress().empty() && n == NmeaRec.ComPort);
   }
   for (QAction* item : SpeedItems) {
     TComPortBaudRate rate;
-    if (Tag(item) != NmeaRec.ComSpeed || !BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) continue;
-    item->setChecked(true);
-    port.SetComPortSpeed(rate);
+    if (Tag(item) == NmeaRec.ComSpeed && BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) item->setChecked(true);
   }
-  // A source given for this run is used without replacing the stored one.
-  const std::string source = SourceForRunSet ? SourceForRun : NmeaRec.Source;
-  if (!source.empty()) {
-    Receiver.SetSourceAddress(source);
-    for (QAction* item : PortItems)
-      if (item) item->setChecked(false);
-  }
-  Receiver.OpenSource();
-  ApplyBGColor();
 }
 
-TSatVForm::~TSatVForm() { FormDestroy(); }
+void TSatVForm::ReplayRunning(bool running) {
+  menOpenLog->setEnabled(!running);
+  mnStopLog->setEnabled(running);
+  if (TrackForm) TrackForm->ReplayRunning(running, std::exchange(replayNewTrack_, false));
+}
 
-void TSatVForm::FormDestroy() {
-  if (Destroyed) return;
-  Destroyed = true;
-  Receiver.StopReplay();
-  pnlSat->ClearSatellites();
-  Receiver.CloseSource();
-  Receiver.Recorder().CloseLogFile();
-  try {
-    SaveSettings();
-  } catch (const std::exception& e) {
-    ExitFailures().push_back(std::string("The settings were not saved: ") + e.what());
-  }
+void TSatVForm::RecordingFailed(const std::string& message) {
+  menSaveLog->setChecked(false);
+  // Shown after the sentence processor has returned, not in the middle of a delivery.
+  QTimer::singleShot(0, this, [message] { ShowError(message); });
 }
 
 void TSatVForm::BuildMenu() {
   PopupMenu = new QMenu(this);
   PopupMenu->setObjectName("PopupMenu");
-  menDataWindow = AddItem(PopupMenu, "DataWindow", "menDataWindow", 0);
-  menDataWindow->setCheckable(true);
-  connect(menDataWindow, &QAction::triggered, this, [this] { Guard([this] { menDataWindowClick(); }); });
-  menTrkWindow = AddItem(PopupMenu, "TrackWindow", "menTrkWindow", 0);
-  menTrkWindow->setCheckable(true);
-  connect(menTrkWindow, &QAction::triggered, this, [this] { Guard([this] { menTrkWindowClick(); }); });
-  menSignalWindow = AddItem(PopupMenu, "Signal Levels", "menSignalWindow", 0);
-  menSignalWindow->setCheckable(true);
-  connect(menSignalWindow, &QAction::triggered, this, [this] { Guard([this] { menSignalWindowClick(); }); });
-  menConsoleWindow = AddItem(PopupMenu, "Console", "menConsoleWindow", 0);
-  menConsoleWindow->setCheckable(true);
-  connect(menConsoleWindow, &QAction::triggered, this, [this] { Guard([this] { menConsoleWindowClick(); }); });
-  PopupMenu->addSeparator()->setObjectName("N1");
-  menOpenLog = AddItem(PopupMenu, "Open Log", "menOpenLog", 0);
-  connect(menOpenLog, &QAction::triggered, this, [this] { Guard([this] { menOpenLogClick(); }); });
-  mnStopLog = AddItem(PopupMenu, "Stop Play", "mnStopLog", 0);
-  mnStopLog->setEnabled(false);
-  connect(mnStopLog, &QAction::triggered, this, [this] { Guard([this] { StopLogClick(); }); });
-  ReplayInterval1 = PopupMenu->addMenu("Replay Interval");
-  ReplayInterval1->setObjectName("ReplayInterval1");
-  ReplayInterval1->menuAction()->setObjectName("ReplayInterval1");
+  for (const TMenuRow& row : kMenuRows) {
+    if (row.Kind == TMenuRow::Separator) {
+      PopupMenu->addSeparator()->setObjectName(row.Name);
+    } else if (row.Kind == TMenuRow::Submenu) {
+      QMenu* sub = AddSubmenu(PopupMenu, row.Caption, row.Name);
+      this->*row.Menu = sub;
+      (this->*row.Fill)(sub);
+    } else {
+      QAction* a = AddItem(PopupMenu, row.Caption, row.Name);
+      a->setCheckable(row.Kind == TMenuRow::Check);
+      this->*row.Action = a;
+      connect(a, &QAction::triggered, this, [this, click = row.Click] { Guard([this, click] { (this->*click)(); }); });
+    }
+  }
+}
+
+void TSatVForm::FillReplayIntervals(QMenu* menu) {
   for (const TReplayIntervalItem& r : kReplayIntervalItems) {
-    QAction* a = AddItem(ReplayInterval1, r.caption, r.name, r.tag);
+    QAction* a = AddItem(menu, r.caption, r.name, r.tag);
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { ReplayClick(a); }); });
   }
-  PopupMenu->addSeparator()->setObjectName("N2");
-  menSaveLog = AddItem(PopupMenu, "Save Log", "menSaveLog", 0);
-  menSaveLog->setCheckable(true);
-  connect(menSaveLog, &QAction::triggered, this, [this] { Guard([this] { menSaveLogClick(); }); });
-  SaveInterval1 = PopupMenu->addMenu("Save Interval");
-  SaveInterval1->setObjectName("SaveInterval1");
-  SaveInterval1->menuAction()->setObjectName("SaveInterval1");
+}
+
+void TSatVForm::FillSaveIntervals(QMenu* menu) {
   for (const TSaveIntervalItem& s : kSaveIntervalItems) {
-    QAction* a = AddItem(SaveInterval1, s.caption, s.name, s.tag);
+    QAction* a = AddItem(menu, s.caption, s.name, s.tag);
     if (s.tag < 0)
       connect(a, &QAction::triggered, this, [this] { Guard([this] { OtherClick(); }); });
     else  // "1sec" included: it sets its one second like its sisters
       connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { SaveIvClick(a); }); });
   }
-  LogFile = AddItem(PopupMenu, "LogFile...", "LogFile", 0);
-  connect(LogFile, &QAction::triggered, this, [this] { Guard([this] { LogFileClick(); }); });
-  Comm = PopupMenu->addMenu("COM");
-  Comm->setObjectName("Comm");
-  Comm->menuAction()->setObjectName("Comm");
-  Port1 = Comm->addMenu("Port");
-  Port1->setObjectName("Port1");
-  Port1->menuAction()->setObjectName("Port1");
+}
+
+void TSatVForm::FillCom(QMenu* menu) {
+  Port1 = AddSubmenu(menu, "Port", "Port1");
   Port1->setToolTipsVisible(true);
   PortGroup = new QActionGroup(this);
   for (int n = 1; n <= kComPortCount; ++n) {
@@ -507,21 +163,16 @@ void TSatVForm::BuildMenu() {
   connect(mnuSourceAddress, &QAction::triggered, this, [this] { Guard([this] { SourceAddressClick(); }); });
   // The devices come and go: listed afresh each time the menu opens.
   connect(Port1, &QMenu::aboutToShow, this, [this] { FillDeviceItems(); });
-  Speed1 = Comm->addMenu("Speed");
-  Speed1->setObjectName("Speed1");
-  Speed1->menuAction()->setObjectName("Speed1");
+  Speed1 = AddSubmenu(menu, "Speed", "Speed1");
   auto* speeds = new QActionGroup(this);
-  const int rates[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
   for (size_t i = 0; i < SpeedItems.size(); ++i) {
-    const std::string caption = std::to_string(rates[i]), name = "mnuSp" + caption;
-    QAction* a = AddItem(Speed1, caption.c_str(), name.c_str(), rates[i]);
+    const std::string caption = std::to_string(kSpeedItems[i]), name = "mnuSp" + caption;
+    QAction* a = AddItem(Speed1, caption.c_str(), name.c_str(), kSpeedItems[i]);
     a->setCheckable(true);
     speeds->addAction(a);
     SpeedItems[i] = a;
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnuSpClick(a); }); });
   }
-  menSetting = AddItem(PopupMenu, "Settings...", "menSetting", 0);
-  connect(menSetting, &QAction::triggered, this, [this] { Guard([this] { menSettingClick(); }); });
 }
 
 void TSatVForm::FillDeviceItems() {
@@ -532,7 +183,7 @@ void TSatVForm::FillDeviceItems() {
   }
   DeviceItems.clear();
   // The device read now, however it was named: typed as /dev/ttyACM0, it is its by-id entry.
-  const QString current = QFileInfo(FromLocal(Receiver.SourceAddress())).canonicalFilePath();
+  const QString current = QFileInfo(FromLocal(receiver_.SourceAddress())).canonicalFilePath();
   for (const TSerialDevice& device : ListSerialDevices(DeviceRoot)) {
     auto* a = new QAction(FromLocal(device.Label), Port1);
     a->setObjectName("mnuDevice");
@@ -549,19 +200,19 @@ void TSatVForm::FillDeviceItems() {
 }
 
 void TSatVForm::OpenSourceAddress(const std::string& address) {
-  Receiver.SetSourceAddress(address);
+  receiver_.SetSourceAddress(address);
   NmeaRec.Source = address;
   // The COM items are checked only while a COM port is the source.
   for (int n = 1; n <= kComPortCount; ++n) PortItems[n]->setChecked(address.empty() && n == NmeaRec.ComPort);
   RememberSource(RecentSources, address);
-  Receiver.OpenSource();
+  receiver_.OpenSource();
 }
 
 void TSatVForm::SourceAddressClick() {
   // A source given for the run only, or a hand-written one, is offered too but not remembered
   // until it is chosen here.
   std::vector<std::string> offered = RecentSources;
-  const std::string& current = Receiver.SourceAddress();
+  const std::string& current = receiver_.SourceAddress();
   if (!current.empty() && std::find(offered.begin(), offered.end(), current) == offered.end())
     offered.insert(offered.begin(), current);
   QStringList items;
@@ -593,25 +244,25 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
 }
 
 void TSatVForm::mnuComClick(QAction* item) {
-  Receiver.SetSourceAddress("");
+  receiver_.SetSourceAddress("");
   NmeaRec.Source.clear();
-  TCommPortDriver& port = Receiver.UseSerialPort();
+  TCommPortDriver& port = receiver_.UseSerialPort();
   const int tag = Tag(item);
   port.SetComPort(static_cast<TComPortNumber>(tag));
   NmeaRec.ComPort = tag + 1;
   item->setChecked(true);
-  Receiver.OpenSource();
+  receiver_.OpenSource();
 }
 
 void TSatVForm::mnuSpClick(QAction* item) {
-  Receiver.CloseSource();
+  receiver_.CloseSource();
   TComPortBaudRate rate;
   if (BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) {
     // A network source has no speed; the next serial one takes it.
-    if (TCommPortDriver* port = Receiver.SerialPort()) port->SetComPortSpeed(rate);
+    if (TCommPortDriver* port = receiver_.SerialPort()) port->SetComPortSpeed(rate);
     NmeaRec.ComSpeed = Tag(item);
   }
-  Receiver.OpenSource();
+  receiver_.OpenSource();
   item->setChecked(true);
 }
 
@@ -655,36 +306,36 @@ void TSatVForm::StartReplay(const std::string& fileName) {
     bool& answer;
     ~TForget() { answer = false; }  // a log that did not open leaves the track as it was
   } forget{replayNewTrack_};
-  Receiver.StartReplay(fileName);
+  receiver_.StartReplay(fileName);
   if (ReplayForm) ReplayForm->show();
 }
 
-void TSatVForm::StopLogClick() { Receiver.StopReplay(); }
+void TSatVForm::StopLogClick() { receiver_.StopReplay(); }
 
 void TSatVForm::ReplayClick(QAction* item) {
-  Receiver.Replayer().SetInterval(Tag(item));
-  RepInterval = Receiver.Replayer().Interval();
+  receiver_.Replayer().SetInterval(Tag(item));
+  RepInterval = receiver_.Replayer().Interval();
 }
 
 void TSatVForm::menSaveLogClick() {
-  TNmeaLogRecorder& recorder = Receiver.Recorder();
+  TNmeaLogRecorder& recorder = receiver_.Recorder();
   recorder.SetSaveLog(!recorder.SaveLog());
   menSaveLog->setChecked(recorder.SaveLog());
 }
 
-void TSatVForm::SaveIvClick(QAction* item) { Receiver.Recorder().SetSaveInterval(Tag(item)); }
+void TSatVForm::SaveIvClick(QAction* item) { receiver_.Recorder().SetSaveInterval(Tag(item)); }
 
 void TSatVForm::OtherClick() {
   bool ok = false;
   const QString answer = QInputDialog::getText(this, kOtherCaption, kOtherPrompt, QLineEdit::Normal,
-                                               QString::fromStdString(Receiver.Recorder().SaveIntervalText()), &ok);
-  if (ok) Receiver.Recorder().SetSaveInterval(TNmeaLogRecorder::ParseSaveInterval(answer.toStdString()));
+                                               QString::fromStdString(receiver_.Recorder().SaveIntervalText()), &ok);
+  if (ok) receiver_.Recorder().SetSaveInterval(TNmeaLogRecorder::ParseSaveInterval(answer.toStdString()));
 }
 
 void TSatVForm::LogFileClick() {
-  const QString name = QFileDialog::getSaveFileName(this, "LogFile", FromLocal(Receiver.Recorder().SaveLogName()),
+  const QString name = QFileDialog::getSaveFileName(this, "LogFile", FromLocal(receiver_.Recorder().SaveLogName()),
                                                     DialogFilter(kLogFileFilter));
-  if (!name.isEmpty()) Receiver.Recorder().SetSaveLogName(name.toLocal8Bit().toStdString());
+  if (!name.isEmpty()) receiver_.Recorder().SetSaveLogName(name.toLocal8Bit().toStdString());
 }
 
 void TSatVForm::ApplyBGColor() { pnlSat->SetBGColor(NmeaRec.BGColor); }

@@ -8,7 +8,6 @@
 #include <QPainter>
 
 #include "gui/CloseToggle.h"
-#include "gui/USatVForm.h"
 #include "nmea/NmeaRec.h"
 #include "settings/MainVars.h"
 
@@ -26,20 +25,41 @@ bool LabelFits(int textWidth, int slotWidth) { return textWidth + 4 <= slotWidth
 
 }  // namespace
 
-TSignalForm::TSignalForm(const TSkyPanel* sky, QWidget* parent) : QWidget(parent, Qt::Tool), Sky(sky) {
+TSignalForm::TSignalForm(const TNmeaRec& rec, QWidget* parent) : QWidget(parent, Qt::Tool), Rec(rec) {
   setObjectName("SignalForm");
   setWindowTitle("Signal Levels");
   resize(360, 200);
   setVisible(ShowSignal);
 }
 
+void TSignalForm::PlaceSatellite(const std::string& prn, int index, int, int, int snr) {
+  if (index < 1 || index > kMaxGnssSats) return;
+  TShown& s = Shown[static_cast<size_t>(index - 1)];
+  s.Label = prn;
+  s.Snr = snr;
+  if (s.Visible) update();
+}
+
+void TSignalForm::SetSatVisible(int index, bool visible) {
+  if (index < 1 || index > kMaxGnssSats) return;
+  Shown[static_cast<size_t>(index - 1)].Visible = visible;
+  update();
+}
+
+// The record says which satellites are used; the colour is only the sky view's way to show it.
+void TSignalForm::SetSatColor(int, TColor) { update(); }
+
+void TSignalForm::ShowDataAge(int seconds) {
+  const bool old = seconds != kDataCurrent;
+  if (old == Old) return;
+  Old = old;
+  update();
+}
+
 std::vector<TSignalSat> TSignalForm::Sats() const {
   std::vector<TSignalSat> sats;
-  if (!Sky) return sats;
-  for (int n = 1; n <= kMaxGnssSats; ++n) {
-    const TSatMark& s = Sky->Sat(n);
-    if (s.Visible) sats.push_back({s.Prn.toStdString(), s.SnrDb, s.Color == clBlue});
-  }
+  for (size_t n = 0; n < Shown.size(); ++n)
+    if (Shown[n].Visible) sats.push_back({Shown[n].Label, Shown[n].Snr, Rec.Sats[n].Used});
   SortSignalSats(sats);
   return sats;
 }
@@ -75,7 +95,7 @@ TSignalLayout TSignalForm::Layout() const {
 
 void TSignalForm::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), ToQColor(NmeaRec.BGColor));
+  p.fillRect(rect(), ToQColor(Rec.BGColor));
   const std::vector<TSignalSat> sats = Sats();
   const TSignalLayout l = Layout();
   const QFont scaleFont = ScaleFont(), labelFont = LabelFont(static_cast<int>(sats.size()));
@@ -97,7 +117,7 @@ void TSignalForm::paintEvent(QPaintEvent*) {
   for (size_t i = 0; i < l.Bars.size(); ++i) {
     const TSignalBar& b = l.Bars[i];
     const QColor colour = sats[i].Used ? ToQColor(clBlue) : ToQColor(clRed);
-    if (Sky->DataOld()) {
+    if (Old) {
       // Old levels are outlines, as the sky view's old satellites are rings.
       p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
       p.setBrush(Qt::NoBrush);

@@ -1,25 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The signal levels: one bar per satellite the sky view shows, as high as its SNR on a 0..60
-// dB-Hz scale and coloured as its symbol, labelled with the sky view's PRN caption. The bars,
-// their labels and the scale grow with the window.
+// The signal levels: one bar per satellite the receiver shows, as high as its SNR on a 0..60
+// dB-Hz scale, blue when the record has it used in the fix and red when not, labelled as the sky
+// view labels it. The bars, their labels and the scale grow with the window. It is one of the
+// receiver's displays.
 #pragma once
 
+#include <array>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <QWidget>
 
+#include "nmea/NmeaDisplay.h"
+#include "nmea/NmeaRec.h"
 #include "nmea/SignalBars.h"
 
 namespace orvane {
 
-class TSkyPanel;
-
-class TSignalForm : public QWidget {
+class TSignalForm : public QWidget, public TNmeaDisplay {
 public:
-  explicit TSignalForm(const TSkyPanel* sky, QWidget* parent = nullptr);
+  // The satellites are those of `rec`, as the receiver that writes it shows them.
+  explicit TSignalForm(const TNmeaRec& rec, QWidget* parent = nullptr);
 
-  // The satellites shown: those the sky view shows, sorted by system then PRN.
+  void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
+  void SetSatVisible(int index, bool visible) override;
+  void SetSatColor(int index, TColor color) override;
+  bool WantsBlocks() const override { return false; }
+  void ShowDataAge(int seconds) override;
+  bool DataOld() const { return Old; }
+
+  // The satellites shown: those the receiver shows, sorted by system then PRN.
   std::vector<TSignalSat> Sats() const;
   // The bars' geometry for the window's size and fonts now.
   TSignalLayout Layout() const;
@@ -34,7 +45,16 @@ protected:
 private:
   QFont ScaleFont() const;
   QFont LabelFont(int count) const;
-  const TSkyPanel* Sky;
+  const TNmeaRec& Rec;
+  // What the receiver last placed and showed of each entry: a GSV cycle shows its satellites
+  // once it is whole, so the record's entries in the middle of a cycle are not drawn.
+  struct TShown {
+    std::string Label;
+    int Snr = 0;
+    bool Visible = false;
+  };
+  std::array<TShown, kMaxGnssSats> Shown{};
+  bool Old = false;
 };
 
 // The one signal levels window of the program (null before start-up created it).

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the decoders and the sentence processor show, and where they write the log. The main
-// window, the sky view and the data monitor implement these; tests record the calls.
+// What the decoders and the sentence processor show, and where they write the log. The sky view,
+// the data monitor, the signal levels, the console and the track window implement these; tests
+// record the calls.
 #pragma once
 
 #include <string>
@@ -9,6 +10,27 @@
 #include "common/Color.h"
 
 namespace orvane {
+
+// What became of one framed sentence; reported to TNmeaProc::OnSentence.
+enum class TSentenceOutcome {
+  Dropped,       // did not begin with "$": not shown, not logged, not decoded
+  Ignored,       // shown and logged, but no decoder takes its address field
+  TooFewFields,  // a decoder takes it, but it is shorter than that decoder needs
+  Decoded,
+};
+
+struct TSentenceInfo {
+  std::string_view sentence;  // as framed, checksum included
+  std::string_view address;   // field 0; empty for a dropped sentence
+  const char* type;           // the decoder's sentence type ("GGA", "PGRMM"), or nullptr
+  TSentenceOutcome outcome;
+  bool logged = false;  // written to the log whole
+};
+
+// A sentence as the last-sentence line shows it: one written to the log begins with ">".
+inline std::string SentenceLine(const TSentenceInfo& info) {
+  return (info.logged ? ">" : "") + std::string(info.sentence);
+}
 
 class TNmeaDisplay {
 public:
@@ -27,10 +49,12 @@ public:
   virtual void ShowGGA(const std::string& /*block*/) {}
   virtual void ShowGLL(const std::string& /*block*/) {}
   virtual void ShowRMC(const std::string& /*block*/) {}
-  // lblRecv; the text lives only for the call.
-  virtual void SetRecvCaption(std::string_view /*sentence*/) {}
-  // A display that lists the lines (the console, a report) is given every line, fix caption and
-  // block; the others may be given only the newest of a burst handled at once.
+  // A sentence framed (not a dropped one), after its decoding; its views live only for the call.
+  virtual void ShowSentence(const TSentenceInfo& /*info*/) {}
+  // Something said in the last-sentence line's place (a line dropped, a log moved).
+  virtual void ShowNotice(std::string_view /*text*/) {}
+  // A display that lists the lines (the console, a report) is given every sentence, notice, fix
+  // caption and block; the others may be given only the newest of a burst handled at once.
   virtual bool WantsEveryLine() const { return false; }
   // What keeps data from coming (a port that did not open, a receiver that hung up), until data
   // comes; an empty text takes it away.

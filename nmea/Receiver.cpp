@@ -46,13 +46,9 @@ TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
     if (std::exchange(OverlongTold, true)) return;
     const std::string text =
         "A line longer than " + std::to_string(TNmeaProc::kMaxPendingText) + " bytes without a line end was dropped";
-    Log(text);
-    Fan.SetRecvCaption(text);
+    Notice(text);
   };
-  Replayer_.OnLongLine = [this](const std::string& message) {
-    Log(message);
-    Fan.SetRecvCaption(message);
-  };
+  Replayer_.OnLongLine = [this](const std::string& message) { Notice(message); };
   UseSerialPort();
   LastDataMs = LastBytesMs = Clock();
   if (Timers.Age) Timers.Age->Start(kAgeTickMs);
@@ -80,14 +76,35 @@ void TReceiver::AddDisplay(TNmeaDisplay& display) {
 
 void TReceiver::RemoveDisplay(TNmeaDisplay& display) { std::erase(Fan.Displays, &display); }
 
+TReceiver::TFan::THeldSat* TReceiver::TFan::Held(int index) {
+  if (!Holding || index < 1 || index > kMaxGnssSats) return nullptr;
+  THeldSat& s = Sats[static_cast<size_t>(index - 1)];
+  if (!s.Placed && !s.Coloured && !s.Shown) SatsHeld.push_back(index);
+  return &s;
+}
 void TReceiver::TFan::PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) {
-  for (TNmeaDisplay* d : Displays) d->PlaceSatellite(prn, index, elevation, azimuth, snr);
+  if (THeldSat* s = Held(index)) {
+    s->Placed = true;
+    s->Prn = prn;
+    s->Elevation = elevation;
+    s->Azimuth = azimuth;
+    s->Snr = snr;
+  }
+  Pass([&](TNmeaDisplay& d) { d.PlaceSatellite(prn, index, elevation, azimuth, snr); });
 }
 void TReceiver::TFan::SetSatVisible(int index, bool visible) {
-  for (TNmeaDisplay* d : Displays) d->SetSatVisible(index, visible);
+  if (THeldSat* s = Held(index)) {
+    s->Shown = true;
+    s->Visible = visible;
+  }
+  Pass([&](TNmeaDisplay& d) { d.SetSatVisible(index, visible); });
 }
 void TReceiver::TFan::SetSatColor(int index, TColor color) {
-  for (TNmeaDisplay* d : Displays) d->SetSatColor(index, color);
+  if (THeldSat* s = Held(index)) {
+    s->Coloured = true;
+    s->Color = color;
+  }
+  Pass([&](TNmeaDisplay& d) { d.SetSatColor(index, color); });
 }
 void TReceiver::TFan::SetFixCaption(const std::string& caption) {
   if (Holding) Fix = caption, FixHeld = true;
@@ -108,25 +125,52 @@ void TReceiver::TFan::ShowRMC(const std::string& block) {
   if (Holding) Rmc = block, RmcHeld = true;
   Pass([&](TNmeaDisplay& d) { d.ShowRMC(block); });
 }
-void TReceiver::TFan::SetRecvCaption(std::string_view sentence) {
-  // A sentence shown, live or replayed, is data arriving.
-  Owner.ClearStatus();
-  if (Holding) Caption.assign(sentence), CaptionHeld = true;
-  Pass([&](TNmeaDisplay& d) { d.SetRecvCaption(sentence); });
+void TReceiver::TFan::ShowSentence(const TSentenceInfo& info) {
+  if (Holding) {
+    Line.Held = true;
+    Line.Notice = false;
+    Line.Text.assign(info.sentence);
+    Line.Address.assign(info.address);
+    Line.Type = info.type;
+    Line.Outcome = info.outcome;
+    Line.Logged = info.logged;
+  }
+  Pass([&](TNmeaDisplay& d) { d.ShowSentence(info); });
+}
+void TReceiver::TFan::ShowNotice(std::string_view text) {
+  if (Holding) {
+    Line.Held = Line.Notice = true;
+    Line.Text.assign(text);
+  }
+  Pass([&](TNmeaDisplay& d) { d.ShowNotice(text); });
 }
 void TReceiver::TFan::Release() {
   Holding = false;
+  const TSentenceInfo info{Line.Text, Line.Address, Line.Type, Line.Outcome, Line.Logged};
   // In the order the processor shows them: the decoders' texts, then the sentence. Displays that
-  // want every line had each as it came.
+  // want every line had each call as it came.
   for (TNmeaDisplay* d : Displays) {
     if (d->WantsEveryLine()) continue;
+    for (const int index : SatsHeld) {
+      const THeldSat& s = Sats[static_cast<size_t>(index - 1)];
+      if (s.Placed) d->PlaceSatellite(s.Prn, index, s.Elevation, s.Azimuth, s.Snr);
+      if (s.Coloured) d->SetSatColor(index, s.Color);
+      if (s.Shown) d->SetSatVisible(index, s.Visible);
+    }
     if (FixHeld) d->SetFixCaption(Fix);
     if (GgaHeld) d->ShowGGA(Gga);
     if (GllHeld) d->ShowGLL(Gll);
     if (RmcHeld) d->ShowRMC(Rmc);
-    if (CaptionHeld) d->SetRecvCaption(Caption);
+    if (Line.Held) {
+      if (Line.Notice)
+        d->ShowNotice(Line.Text);
+      else
+        d->ShowSentence(info);
+    }
   }
-  CaptionHeld = FixHeld = GgaHeld = GllHeld = RmcHeld = false;
+  for (const int index : SatsHeld) Sats[static_cast<size_t>(index - 1)] = THeldSat{};
+  SatsHeld.clear();
+  Line.Held = FixHeld = GgaHeld = GllHeld = RmcHeld = false;
 }
 void TReceiver::TFan::ShowStatus(const std::string& text) {
   for (TNmeaDisplay* d : Displays) d->ShowStatus(text);
@@ -143,6 +187,11 @@ void TReceiver::Say(const std::string& status) {
   // Retries fail the same way every time; the log hears it once.
   if (status != LastSaid) Log(status);
   LastSaid = status;
+}
+
+void TReceiver::Notice(const std::string& text) {
+  Log(text);
+  Fan.ShowNotice(text);
 }
 
 void TReceiver::ClearStatus() {
@@ -368,10 +417,7 @@ void TReceiver::Reopened() {
 void TReceiver::AgeTick() {
   const int64_t now = Clock();
   // Once a second is often enough to notice a log moved or deleted under the recording.
-  if (const std::string moved = Recorder_.CheckLogFile(); !moved.empty()) {
-    Log(moved);
-    Fan.SetRecvCaption(moved);
-  }
+  if (const std::string moved = Recorder_.CheckLogFile(); !moved.empty()) Notice(moved);
   // A replay shows the log at the log's pace, paused or not: the live source's silence is not news
   // meanwhile.
   if (Replayer_.Running()) {
@@ -399,6 +445,8 @@ void TReceiver::StopReplay() { Replayer_.Stop(); }
 
 void TReceiver::Sentence(const TSentenceInfo& info) {
   const int64_t now = Clock();
+  // A sentence framed, live or replayed, is data arriving: what kept it from coming is over.
+  if (info.outcome != TSentenceOutcome::Dropped) ClearStatus();
   if (info.outcome == TSentenceOutcome::Decoded) {
     LastDataMs = now;
     SetDataAge(kDataCurrent);

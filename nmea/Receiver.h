@@ -4,6 +4,7 @@
 // are its displays and command it; tests drive it with scripted sources and hand-ticked timers.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -128,11 +129,9 @@ public:
   std::function<void()> OnGnssQuestion;
 
 private:
-  // The displays as the processor sees them: every call goes to each display, and a sentence
-  // shown takes the status away first.
+  // The displays as the processor sees them: every call goes to each display.
   class TFan : public TNmeaDisplay {
   public:
-    explicit TFan(TReceiver& owner) : Owner(owner) {}
     void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override;
     void SetSatVisible(int index, bool visible) override;
     void SetSatColor(int index, TColor color) override;
@@ -141,12 +140,13 @@ private:
     void ShowGGA(const std::string& block) override;
     void ShowGLL(const std::string& block) override;
     void ShowRMC(const std::string& block) override;
-    void SetRecvCaption(std::string_view sentence) override;
+    void ShowSentence(const TSentenceInfo& info) override;
+    void ShowNotice(std::string_view text) override;
     void ShowStatus(const std::string& text) override;
     void ShowDataAge(int seconds) override;
-    // While held, the last-sentence line, the fix caption and the blocks keep only their newest
-    // text, which Release shows: a poll tick's many sentences update each of them once. Displays
-    // that want every line are still given each.
+    // While held, each satellite, the last-sentence line, the fix caption and the blocks keep
+    // only their newest state, which Release shows: a poll tick's many sentences update each of
+    // them once. Displays that want every line are still given each call.
     void Hold() { Holding = true; }
     void Release();
     std::vector<TNmeaDisplay*> Displays;
@@ -157,10 +157,29 @@ private:
       for (TNmeaDisplay* d : Displays)
         if (!Holding || d->WantsEveryLine()) call(*d);
     }
-    TReceiver& Owner;
+    // The newest of what one satellite entry was told while held.
+    struct THeldSat {
+      bool Placed = false, Coloured = false, Shown = false;
+      std::string Prn;
+      int Elevation = 0, Azimuth = 0, Snr = 0;
+      TColor Color = 0;
+      bool Visible = false;
+    };
+    // The newest sentence or notice for the last-sentence line, copied out of the framing.
+    struct THeldLine {
+      bool Held = false, Notice = false;
+      std::string Text, Address;
+      const char* Type = nullptr;
+      TSentenceOutcome Outcome = TSentenceOutcome::Ignored;
+      bool Logged = false;
+    };
+    THeldSat* Held(int index);
     bool Holding = false;
-    bool CaptionHeld = false, FixHeld = false, GgaHeld = false, GllHeld = false, RmcHeld = false;
-    std::string Caption, Fix, Gga, Gll, Rmc;
+    bool FixHeld = false, GgaHeld = false, GllHeld = false, RmcHeld = false;
+    std::string Fix, Gga, Gll, Rmc;
+    THeldLine Line;
+    std::array<THeldSat, kMaxGnssSats> Sats{};
+    std::vector<int> SatsHeld;  // the entries told anything while held, in the order first told
   };
   // A replay stops the reading of the source meanwhile.
   struct TPolling final : TPortPolling {
@@ -170,6 +189,8 @@ private:
   };
 
   void Say(const std::string& status);
+  // A notice for the log and the last-sentence line; the status stays as it is.
+  void Notice(const std::string& text);
   void ClearStatus();
   void Log(const std::string& line);
   std::string OpenFailure() const;
@@ -188,7 +209,7 @@ private:
   TNmeaRec& Rec;
   TTimers Timers;
   TClock Clock;
-  TFan Fan{*this};
+  TFan Fan;
   TPolling Polling;
   TNmeaLogRecorder Recorder_;
   TNmeaProc Proc_;

@@ -5,34 +5,25 @@
 
 namespace orvane {
 
-std::string_view SentenceType(std::string_view line) {
-  if (!line.empty() && line[0] == '>') line.remove_prefix(1);
-  if (line.empty() || line[0] != '$') return {};
-  line.remove_prefix(1);
-  return line.substr(0, line.find_first_of(",*"));
+std::string_view SentenceTypeOf(std::string_view address) {
+  if (address.size() < 2 || address[0] != '$') return {};
+  return address.substr(1);
 }
 
 TSentenceRing::TSentenceRing(size_t capacity) : Capacity(capacity == 0 ? 1 : capacity) {}
 
-bool TSentenceRing::Add(std::string_view line) {
-  if (!Lines.empty() && line.size() > 1 && line[0] == '>') {
-    std::string& newest = Lines[(Next + Lines.size() - 1) % Lines.size()];
-    if (newest == line.substr(1)) {
-      newest.insert(0, 1, '>');
-      return false;
-    }
-  }
+void TSentenceRing::Add(std::string_view line, std::string_view type) {
   ++Total_;
   if (Lines.size() < Capacity) {
-    Lines.emplace_back(line);
-    return true;
+    Lines.push_back({std::string(line), std::string(type)});
+    return;
   }
-  Lines[Next].assign(line);
+  Lines[Next].Text.assign(line);
+  Lines[Next].Type.assign(type);
   Next = (Next + 1) % Capacity;
-  return true;
 }
 
-const std::string& TSentenceRing::At(size_t i) const {
+const TSentenceRing::TLine& TSentenceRing::Entry(size_t i) const {
   if (i >= Lines.size()) throw std::out_of_range("line " + std::to_string(i) + " of " + std::to_string(Lines.size()));
   return Lines.size() < Capacity ? Lines.at(i) : Lines.at((Next + i) % Capacity);
 }

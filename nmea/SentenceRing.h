@@ -11,28 +11,31 @@
 
 namespace orvane {
 
-// The address field of a line as the data monitor shows it, without its "$" and without the ">"
-// of a logged sentence: "GPGGA" of "$GPGGA,1,2*7A" or ">$GPGGA,..."; "" for anything else.
-std::string_view SentenceType(std::string_view line);
+// A sentence's type as the console lists and counts it: its address field without the "$"
+// ("GPGGA" of "$GPGGA"); "" for a field that is no address.
+std::string_view SentenceTypeOf(std::string_view address);
 
 class TSentenceRing {
 public:
   static constexpr size_t kCapacity = 500;
   explicit TSentenceRing(size_t capacity = kCapacity);
 
-  // A line as the monitor's last-sentence line gets it. A sentence shown again with ">" because
-  // it was then written to the log replaces its first showing: it arrived once. True when a new
-  // line was added, false when the newest was replaced.
-  bool Add(std::string_view line);
+  // A line as the monitor's last-sentence line shows it, with its type ("" for a notice).
+  void Add(std::string_view line, std::string_view type = {});
   size_t Size() const { return Lines.size() < Capacity ? Lines.size() : Capacity; }
   // Line i, 0 the oldest kept.
-  const std::string& At(size_t i) const;
+  const std::string& At(size_t i) const { return Entry(i).Text; }
+  const std::string& TypeAt(size_t i) const { return Entry(i).Type; }
   // Lines added since the start: the newest kept is number Total() - 1.
   uint64_t Total() const { return Total_; }
 
 private:
+  struct TLine {
+    std::string Text, Type;
+  };
+  const TLine& Entry(size_t i) const;
   size_t Capacity;
-  std::vector<std::string> Lines;  // a ring once full; Next is the oldest then
+  std::vector<TLine> Lines;  // a ring once full; Next is the oldest then
   size_t Next = 0;
   uint64_t Total_ = 0;
 };

@@ -241,12 +241,7 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
     if (OnSentence) OnSentence({s, {}, nullptr, TSentenceOutcome::Dropped});
     return;
   }
-  Display.SetRecvCaption(s);
-  if (Log && Log->SaveNow()) {
-    const std::string sentence(s);
-    // ">" tells the user the sentence is in the log, so only a written one gets it.
-    if (Log->WriteLogLine(sentence)) Display.SetRecvCaption(">" + sentence);
-  }
+  const bool logged = Log && Log->SaveNow() && Log->WriteLogLine(std::string(s));
 
   // No checksum is verified: the "*" and all after it are cut away.
   std::string_view body = s.substr(0, s.find('*'));
@@ -270,7 +265,10 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
     }
   }
   InGsaRun = outcome == TSentenceOutcome::Decoded && row == &kDispatch[1];
-  if (OnSentence) OnSentence({s, address, row ? row->type : nullptr, outcome});
+  const TSentenceInfo info{s, address, row ? row->type : nullptr, outcome, logged};
+  // The observer first: a receiver says there that data comes, before the sentence is shown.
+  if (OnSentence) OnSentence(info);
+  Display.ShowSentence(info);
 }
 
 const char* TNmeaProc::TypeName(size_t row) { return kDispatch.at(row).type; }

@@ -19,21 +19,6 @@
 
 namespace orvane {
 
-// What became of one framed sentence; reported to TNmeaProc::OnSentence.
-enum class TSentenceOutcome {
-  Dropped,       // did not begin with "$": not shown, not logged, not decoded
-  Ignored,       // shown and logged, but no decoder takes its address field
-  TooFewFields,  // a decoder takes it, but it is shorter than that decoder needs
-  Decoded,
-};
-
-struct TSentenceInfo {
-  std::string_view sentence;  // as framed, checksum included
-  std::string_view address;   // field 0; empty for a dropped sentence
-  const char* type;           // the decoder's sentence type ("GGA", "PGRMM"), or nullptr
-  TSentenceOutcome outcome;
-};
-
 class TNmeaProc {
 public:
   // A receiver at the wrong speed never sends a line end; pending text beyond this is

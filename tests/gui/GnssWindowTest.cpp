@@ -28,7 +28,7 @@ std::string Cycle(const std::string& talker, int first, int count) {
 TEST_F(WindowTest, SkyViewKeepsEverySatelliteWithItsSystemLetterOnlyInGnssMode) {
   WriteAll(ini, "[Settings]\nComPort=16\nGnss=1\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
   CreateForms();
-  SatVForm->Receiver.Proc().ProcessNmea(Cycle("GP", 1, 30) + Cycle("GL", 65, 20) + Cycle("GA", 1, 12));
+  Session->Receiver.Proc().ProcessNmea(Cycle("GP", 1, 30) + Cycle("GL", 65, 20) + Cycle("GA", 1, 12));
   const TSkyPanel* sky = SatVForm->pnlSat;
   EXPECT_EQ(sky->Sat(1).Prn, "G1");
   EXPECT_EQ(sky->Sat(31).Prn, "R65");
@@ -36,7 +36,7 @@ TEST_F(WindowTest, SkyViewKeepsEverySatelliteWithItsSystemLetterOnlyInGnssMode) 
   for (int n = 1; n <= kMaxGnssSats; ++n) EXPECT_EQ(sky->Sat(n).Visible, n <= 62) << n;
 
   NmeaRec.Gnss = false;
-  SatVForm->Receiver.Proc().ProcessNmea(Cycle("GP", 1, 28));
+  Session->Receiver.Proc().ProcessNmea(Cycle("GP", 1, 28));
   EXPECT_EQ(sky->Sat(1).Prn, "1");
   for (int n = 1; n <= kMaxGnssSats; ++n) EXPECT_EQ(sky->Sat(n).Visible, n <= kMaxSats) << n;
 }
@@ -73,10 +73,10 @@ TEST_F(WindowTest, TheMultiGnssQuestionIsAskedOnceAndItsAnswerKept) {
     WriteAll(ini, std::string("[Settings]\n") + c.settings);
     CreateForms();
     int64_t now = 0;
-    SatVForm->Receiver.SetClock([&now] { return now; });
+    Session->Receiver.SetClock([&now] { return now; });
     for (const auto& [second, body] : c.sentences) {
       now = second * 1000;
-      SatVForm->Receiver.Proc().ProcessNmea(Sentence(body));
+      Session->Receiver.Proc().ProcessNmea(Sentence(body));
     }
     QMessageBox* box = QuestionBox();
     ASSERT_EQ(box != nullptr, c.asked);
@@ -91,7 +91,7 @@ TEST_F(WindowTest, TheMultiGnssQuestionIsAskedOnceAndItsAnswerKept) {
       // Never again in this run, and with Yes the sentence is decoded at once.
       now += 60000;
       NmeaRec.Lat = 0;
-      SatVForm->Receiver.Proc().ProcessNmea(Sentence(kGga));
+      Session->Receiver.Proc().ProcessNmea(Sentence(kGga));
       EXPECT_EQ(QuestionBox(), nullptr);
       EXPECT_EQ(NmeaRec.Lat != 0, c.answer == QMessageBox::Yes);
     }

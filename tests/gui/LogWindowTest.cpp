@@ -44,7 +44,7 @@ protected:
     WriteAll(ini, "[Settings]\nComPort=3\nSaveLogName=" + log.string() + "\n" + settings +
                       "\n[Ports]\nCOM3=" + slaveName + "\n");
     CreateForms();
-    ASSERT_TRUE(SatVForm->Receiver.SourceOpen());
+    ASSERT_TRUE(Session->Receiver.SourceOpen());
   }
   std::string Recv() const { return MoniForm->lblRecv->text().toStdString(); }
   std::filesystem::path log;
@@ -68,7 +68,7 @@ TEST_F(LogWindowTest, AllRecordsEverySentenceFramedWithCrLfUntilSwitchedOff) {
 
   Item("menSaveLog")->trigger();
   EXPECT_FALSE(Item("menSaveLog")->isChecked());
-  EXPECT_FALSE(SatVForm->Receiver.Recorder().LogOpened());
+  EXPECT_FALSE(Session->Receiver.Recorder().LogOpened());
   Send(kRmc);
   ASSERT_TRUE(WaitFor([&] { return Recv() == kRmc.substr(0, kRmc.size() - 2); }));
   EXPECT_EQ(ReadAll(log), expected);
@@ -82,7 +82,7 @@ TEST_F(LogWindowTest, IntervalRecordsTheBurstAtTheSaveMomentAndNotTheNext) {
   // Five seconds between save moments; switching on opens the first save window.
   StartOnPty("SaveInterval=5\n");
   Item("menSaveLog")->trigger();
-  EXPECT_EQ(SatVForm->SLTimer.Interval(), 1000);
+  EXPECT_EQ(Session->SLTimer.Interval(), 1000);
   Send(kBurst);
   ASSERT_TRUE(WaitFor([&] { return ReadAll(log) == kGga + kVtg + kRmc; })) << ReadAll(log);
   RunEvents(1300);  // past the next tick: the window has closed, the next opens after 5 s
@@ -146,10 +146,10 @@ TEST_F(LogWindowTest, AReplayOverALiveSourceFeedsItsOwnTrackByTheLogsTime) {
   std::string content;
   for (int s = 0; s < 30; ++s) content += Second("0900" + std::string(s < 10 ? "0" : "") + std::to_string(s), 10 + s);
   WriteAll(replayed, content);
-  SatVForm->Receiver.Replayer().SetPace(kPaceCount - 1);
+  Session->Receiver.Replayer().SetPace(kPaceCount - 1);
   SatVForm->StartReplay(replayed.string());
   Send(Second("090432", 3));  // waits while the replay runs
-  ASSERT_TRUE(WaitFor([] { return !SatVForm->Receiver.Replayer().Running(); }, 10));
+  ASSERT_TRUE(WaitFor([] { return !Session->Receiver.Replayer().Running(); }, 10));
   EXPECT_EQ(asked, 1);
   // The live points went with the new track; the waiting live second may follow at once.
   ASSERT_TRUE(WaitFor([] { return NmeaRec.FixTime == "09:04:32"; }));
@@ -169,7 +169,7 @@ TEST_F(LogWindowTest, AReplayOverALiveSourceFeedsItsOwnTrackByTheLogsTime) {
 
   // Asked once: the next replay goes on as answered.
   SatVForm->StartReplay(replayed.string());
-  ASSERT_TRUE(WaitFor([] { return !SatVForm->Receiver.Replayer().Running(); }, 10));
+  ASSERT_TRUE(WaitFor([] { return !Session->Receiver.Replayer().Running(); }, 10));
   EXPECT_EQ(asked, 1);
   ASSERT_GE(track.Count(), 30u);
   EXPECT_EQ(track[0].FixTime, "09:00:00");  // a new track again: the live point is gone
@@ -181,7 +181,7 @@ protected:
     WriteAll(log, content);
     WriteAll(ini, "[Settings]\nComPort=16\n\n[Ports]\nCOM16=" + (dir / "none").string() + "\n");
     CreateForms();
-    TQtTimer& timer = SatVForm->Timer;
+    TQtTimer& timer = Session->Timer;
     auto step = timer.OnTick;
     timer.OnTick = [this, step] {
       ++ticks;
@@ -203,7 +203,7 @@ TEST_F(ReplayWindowTest, TwentyFiveLinesWithFastEndInThreeTicks) {
   EXPECT_TRUE(Item("mnStopLog")->isEnabled());
   ASSERT_TRUE(WaitFor([] { return SatVForm->mnStopLog && !SatVForm->mnStopLog->isEnabled(); }));
   EXPECT_EQ(ticks, 3);
-  EXPECT_EQ(SatVForm->Receiver.Replayer().LinesReplayed(), 25u);
+  EXPECT_EQ(Session->Receiver.Replayer().LinesReplayed(), 25u);
   EXPECT_TRUE(Item("menOpenLog")->isEnabled());
   // A replayed line is framed as a received one, without its line end.
   const TSentenceRing& shown = ConsoleForm->Ring();
@@ -234,7 +234,7 @@ TEST_F(ReplayWindowTest, LastLineWithoutLineEndIsReplayedAndStopEndsAtOnce) {
   const int stoppedAt = ticks;
   RunEvents(60);
   EXPECT_EQ(ticks, stoppedAt);
-  EXPECT_LT(SatVForm->Receiver.Replayer().LinesReplayed(), 1000u);
+  EXPECT_LT(Session->Receiver.Replayer().LinesReplayed(), 1000u);
   EXPECT_TRUE(errors.empty());
 }
 

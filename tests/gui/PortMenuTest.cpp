@@ -97,9 +97,9 @@ TEST_F(PortMenuTest, AChosenDeviceIsReadAndStoredOrItsFailureSaid) {
     QAction* item = DeviceItem(c.label);
     ASSERT_NE(item, nullptr);
     item->trigger();
-    EXPECT_EQ(SatVForm->Receiver.SourceAddress(), c.path);
+    EXPECT_EQ(Session->Receiver.SourceAddress(), c.path);
     EXPECT_EQ(NmeaRec.Source, c.path);
-    EXPECT_EQ(SatVForm->Receiver.SourceOpen(), c.opens) << c.label;
+    EXPECT_EQ(Session->Receiver.SourceOpen(), c.opens) << c.label;
     EXPECT_FALSE(Item("mnuCom16")->isChecked());
     // The item of the source read now is checked when the menu opens again, as the only one.
     EXPECT_TRUE(DeviceItem(c.label)->isChecked()) << c.label;
@@ -144,9 +144,9 @@ TEST_F(WindowTest, ASpeedChosenFromTheMenuSetsTheLineOfTheSourceReadNow) {
   for (const Case& c : cases) {
     WriteAll(ini, "[Settings]\nComSpeed=9600\n" + c.settings + "\n");
     CreateForms();
-    ASSERT_TRUE(SatVForm->Receiver.SourceOpen()) << SatVForm->Receiver.Status();
+    ASSERT_TRUE(Session->Receiver.SourceOpen()) << Session->Receiver.Status();
     Item(("mnuSp" + std::to_string(c.baud)).c_str())->trigger();
-    EXPECT_TRUE(SatVForm->Receiver.SourceOpen()) << c.settings;
+    EXPECT_TRUE(Session->Receiver.SourceOpen()) << c.settings;
     termios t{};
     ASSERT_EQ(tcgetattr(slave, &t), 0);
     EXPECT_EQ(cfgetispeed(&t), c.line) << c.settings << " " << c.baud;

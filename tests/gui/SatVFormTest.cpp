@@ -49,13 +49,24 @@ TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   EXPECT_FALSE(Item("menSaveLog")->isChecked());
   EXPECT_TRUE(Item("menOpenLog")->isEnabled());
   EXPECT_FALSE(Item("mnStopLog")->isEnabled());
-  // The tables: captions and tags in order.
+}
+
+TEST_F(WindowTest, TheMainMenuIsBuiltFromItsTablesWithCaptionsAndTagsInOrder) {
+  CreateForms();
   const QList<QAction*> top = SatVForm->PopupMenu->actions();
   QStringList captions;
   for (QAction* a : top) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions.join(","),
             "DataWindow,TrackWindow,Signal Levels,Console,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
             "Interval,LogFile...,COM,Settings...");
+  QStringList names;
+  for (QAction* a : top) names << a->objectName();
+  EXPECT_EQ(names.join(","),
+            "menDataWindow,menTrkWindow,menSignalWindow,menConsoleWindow,N1,menOpenLog,mnStopLog,ReplayInterval1,N2,"
+            "menSaveLog,SaveInterval1,LogFile,Comm,menSetting");
+  for (const char* checkable : {"menDataWindow", "menTrkWindow", "menSignalWindow", "menConsoleWindow", "menSaveLog"})
+    EXPECT_TRUE(Item(checkable)->isCheckable()) << checkable;
+  EXPECT_FALSE(Item("menOpenLog")->isCheckable());
   EXPECT_EQ(Item("mnuCom16")->data().toInt(), 15);
   EXPECT_EQ(Item("mnuCom3")->text(), "COM3");
   EXPECT_EQ(Item("mnuSp2400")->data().toInt(), 2400);
@@ -63,6 +74,10 @@ TEST_F(WindowTest, StartsWithoutSettingsFileOnCom1At4800) {
   EXPECT_EQ(Item("N1sec2")->data().toInt(), 1);
   EXPECT_EQ(Item("Other1")->data().toInt(), -1);
   EXPECT_EQ(Item("mnuCom2")->toolTip(), QString::fromStdString(ComDeviceName(2)));
+}
+
+TEST_F(WindowTest, ClosingStoresThePortAndSpeedItStartedOn) {
+  CreateForms();
   DestroyForms();
   const std::string saved = ReadAll(ini);
   EXPECT_NE(saved.find("ComPort=1\n"), std::string::npos) << saved;
@@ -78,7 +93,7 @@ TEST_F(WindowTest, StoredPortAndSpeedOpenTheMappedDeviceAndBytesReachEveryView) 
   EXPECT_TRUE(Item("mnuSp9600")->isChecked());
   EXPECT_FALSE(Item("mnuSp4800")->isChecked());
   EXPECT_EQ(Item("mnuCom3")->toolTip(), QString::fromStdString(slaveName));
-  ASSERT_TRUE(SatVForm->Receiver.SourceOpen());
+  ASSERT_TRUE(Session->Receiver.SourceOpen());
   termios t{};
   ASSERT_EQ(tcgetattr(slave, &t), 0);
   EXPECT_EQ(cfgetispeed(&t), B9600);
@@ -124,7 +139,7 @@ TEST_F(WindowTest, OldDataIsSaidAndDrawnHollowUntilTheNextSentence) {
   WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\n\n[Ports]\nCOM3=" + slaveName + "\n");
   CreateForms();
   int64_t now = 0;
-  SatVForm->Receiver.SetClock([&now] { return now; });
+  Session->Receiver.SetClock([&now] { return now; });
   SatVForm->resize(240, 230);
   SatVForm->show();
   TSkyPanel* sky = SatVForm->pnlSat;
@@ -136,7 +151,7 @@ TEST_F(WindowTest, OldDataIsSaidAndDrawnHollowUntilTheNextSentence) {
   const QColor text = MoniForm->lblGGA->palette().color(QPalette::WindowText);
 
   now = 12000;
-  SatVForm->AgeTimer.OnTick();
+  Session->AgeTimer.OnTick();
   // Named by the source it waits for, as the port menu names it.
   const QString noData = QString::fromStdString("COM3 (" + slaveName + "): no data for 12 s");
   EXPECT_EQ(sky->Header(), noData);
@@ -198,7 +213,7 @@ TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   Item("mnuCom5")->trigger();
   EXPECT_TRUE(Item("mnuCom5")->isChecked());
   EXPECT_FALSE(Item("mnuCom1")->isChecked());
-  EXPECT_FALSE(SatVForm->Receiver.SourceOpen());
+  EXPECT_FALSE(Session->Receiver.SourceOpen());
   // Said on the monitor and in the sky view until data arrives, here from a replay.
   const auto shown = [] { return MoniForm->lblRecv->text() + "|" + SatVForm->pnlSat->StatusText(); };
   const std::string said = "COM5 (" + (dir / "no-such-tty").string() + "): No such file or directory";
@@ -206,7 +221,7 @@ TEST_F(WindowTest, PortThatCannotOpenStaysChosenAndStored) {
   WriteAll(dir / "one.log", Sentence("GPGLL,3539.1234,N,13944.5678,E,123519,A"));
   SatVForm->StartReplay((dir / "one.log").string());
   // The replayed sentence clears the status; the end of the replay is said in its place.
-  ASSERT_TRUE(WaitFor([&] { return !SatVForm->Receiver.Replayer().Running(); }));
+  ASSERT_TRUE(WaitFor([&] { return !Session->Receiver.Replayer().Running(); }));
   EXPECT_EQ(shown(), "Replay finished|");
   DestroyForms();
   EXPECT_NE(ReadAll(ini).find("ComPort=5\n"), std::string::npos);
@@ -279,7 +294,7 @@ TEST_F(WindowTest, AReceiverThatHangsUpIsSaidAndReopenedWhenItComesBack) {
   WriteAll(ini, "[Settings]\nComPort=3\nShowData=1\nSaveLog=1\nSaveLogName=" + logFile.string() +
                     "\n\n[Ports]\nCOM3=" + link.string() + "\n");
   CreateForms();
-  ASSERT_TRUE(SatVForm->Receiver.SourceOpen());
+  ASSERT_TRUE(Session->Receiver.SourceOpen());
   const std::string gsa = Sentence("GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7");
   // Half a sentence is in the framing when the receiver goes.
   Send(gsa + "$GPRMC,090005.0,A,34");
@@ -292,19 +307,19 @@ TEST_F(WindowTest, AReceiverThatHangsUpIsSaidAndReopenedWhenItComesBack) {
   ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().contains("hung up"); }));
   EXPECT_EQ(SatVForm->pnlSat->FixCaption(), "FIX N/A");
   EXPECT_FALSE(NmeaRec.FixValid);
-  EXPECT_TRUE(SatVForm->ReopenTimer.Active());
+  EXPECT_TRUE(Session->ReopenTimer.Active());
 
   // Plugged in again at the same path.
   OpenPty();
   std::filesystem::remove(link);
   std::filesystem::create_symlink(slaveName, link);
-  ASSERT_TRUE(WaitFor([] { return SatVForm->Receiver.SourceOpen(); }, 5));
-  EXPECT_FALSE(SatVForm->ReopenTimer.Active());
+  ASSERT_TRUE(WaitFor([] { return Session->Receiver.SourceOpen(); }, 5));
+  EXPECT_FALSE(Session->ReopenTimer.Active());
   const std::string gga = Sentence("GPGGA,123519,3539.1234,N,13944.5678,E,1,08,0.9,545.4,M,46.9,M,,");
   Send(gga);
   ASSERT_TRUE(WaitFor([] { return MoniForm->lblRecv->text().startsWith(">$GPGGA"); }));
   // Every whole sentence in the log, and no line joined across the hang-up.
-  SatVForm->Receiver.Recorder().CloseLogFile();
+  Session->Receiver.Recorder().CloseLogFile();
   EXPECT_EQ(ReadAll(logFile), gsa + gga);
 }
 
@@ -318,7 +333,7 @@ TEST_F(WindowTest, ReceivedBytesReachTheMonitorOneForOne) {
   WriteAll(ini, "[Settings]\nShowData=1\n");
   CreateForms();
   // Under a UTF-8 locale a byte above 127 is no character of its own; here it stays one.
-  MoniForm->SetRecvCaption("$GP\xE9\xFF");
+  MoniForm->ShowNotice("$GP\xE9\xFF");
   EXPECT_EQ(MoniForm->lblRecv->text(), QString::fromUtf8("$GP\u00E9\u00FF"));
 }
 
@@ -362,8 +377,8 @@ TEST_F(WindowTest, AStoredSourceDeviceOpensAtAnySpeedOfTheMenuAndStaysStored) {
   OpenPty();
   WriteAll(ini, "[Settings]\nComPort=2\nComSpeed=115200\nSource=" + slaveName + "\n");
   CreateForms();
-  ASSERT_TRUE(SatVForm->Receiver.SourceOpen()) << SatVForm->Receiver.Status();
-  EXPECT_EQ(SatVForm->Receiver.Source().Name(), slaveName);
+  ASSERT_TRUE(Session->Receiver.SourceOpen()) << Session->Receiver.Status();
+  EXPECT_EQ(Session->Receiver.Source().Name(), slaveName);
   termios t{};
   ASSERT_EQ(tcgetattr(slave, &t), 0);
   EXPECT_EQ(cfgetispeed(&t), B115200);
@@ -374,7 +389,7 @@ TEST_F(WindowTest, AStoredSourceDeviceOpensAtAnySpeedOfTheMenuAndStaysStored) {
   EXPECT_EQ(speeds.join(","), "2400,4800,9600,19200,38400,57600,115200");
   // Back to the COM port from the menu: the setting is emptied.
   Item("mnuCom2")->trigger();
-  EXPECT_EQ(SatVForm->Receiver.SourceAddress(), "");
+  EXPECT_EQ(Session->Receiver.SourceAddress(), "");
   DestroyForms();
   const std::string saved = ReadAll(ini);
   EXPECT_NE(saved.find("Source=\n"), std::string::npos) << saved;

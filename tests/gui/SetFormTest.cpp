@@ -253,7 +253,7 @@ TEST_F(SetFormTest, ATypedFixSentenceIsStoredAndOnlyRmcChangesTheDecoders) {
     SetForm->btnOK->click();
     EXPECT_EQ(NmeaRec.GpsFix, typed);
     NmeaRec.FixValid = false;
-    SatVForm->Receiver.Proc().ProcessNmea(rmc);
+    Session->Receiver.Proc().ProcessNmea(rmc);
     EXPECT_EQ(NmeaRec.FixValid, std::string(typed) == "$GPRMC") << typed;
   }
   SetForm->show();
@@ -295,7 +295,7 @@ TEST_F(SetFormTest, TheMultiGnssBoxOnTheSystemPageSwitchesTheDecodersAtOnce) {
     SetForm->btnOK->click();
     EXPECT_EQ(NmeaRec.Gnss, on);
     NmeaRec.Lat = 0;
-    SatVForm->Receiver.Proc().ProcessNmea(gga);
+    Session->Receiver.Proc().ProcessNmea(gga);
     EXPECT_EQ(NmeaRec.Lat != 0, on);
   }
 }

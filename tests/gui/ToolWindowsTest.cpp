@@ -25,7 +25,7 @@ protected:
     CreateForms();
   }
   void Feed(const std::string& bytes) {
-    SatVForm->Receiver.Proc().ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    Session->Receiver.Proc().ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     QApplication::processEvents();
   }
   QStringList ConsoleLines() const {
@@ -86,7 +86,7 @@ TEST_F(ToolWindowsTest, SignalBarsShowTheSkyViewsSatellitesSortedWithTheirSnr) {
   EXPECT_EQ(middle(0), QColor(0, 0, 255));
   EXPECT_EQ(middle(3), QColor(255, 0, 0));
   // Old levels are outlines: the background inside, the colour at the edge.
-  SatVForm->pnlSat->ShowDataAge(9);
+  SignalForm->ShowDataAge(9);
   const QImage old = SignalForm->grab().toImage();
   const TSkyRect& b = l.Bars[0].Bar;
   EXPECT_EQ(old.pixelColor(b.Left + b.Width / 2, b.Top + b.Height / 2),
@@ -160,7 +160,7 @@ TEST_F(ToolWindowsTest, ReplayWindowPausesStepsChangesPaceSeeksAndSaysTheEnd) {
     QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
     QApplication::sendEvent(ReplayForm, &press);
   };
-  const TReplayDrive& drive = SatVForm->Receiver.Replayer();
+  const TReplayDrive& drive = Session->Receiver.Replayer();
   SatVForm->StartReplay((dir / "drive.log").string());
   EXPECT_TRUE(ReplayForm->isVisible());
   EXPECT_EQ(ReplayForm->lblFile->text().toStdString(), (dir / "drive.log").string());
@@ -232,7 +232,7 @@ TEST_F(ToolWindowsTest, TheSliderPlaysAClosedLogAgainFromThePlaceChosen) {
   const std::filesystem::path file = std::filesystem::canonical(dir) / "drive.log";
   WriteAll(file, log);
   Start();
-  const TReplayDrive& drive = SatVForm->Receiver.Replayer();
+  const TReplayDrive& drive = Session->Receiver.Replayer();
   struct Case {
     const char* what;
     std::function<void()> close;
@@ -241,7 +241,7 @@ TEST_F(ToolWindowsTest, TheSliderPlaysAClosedLogAgainFromThePlaceChosen) {
   } const cases[] = {
       {"played to its end",
        [&] {
-         while (drive.Running()) SatVForm->Receiver.ReplayTick();
+         while (drive.Running()) Session->Receiver.ReplayTick();
        },
        "Replay finished", false},
       {"Stop Play", [this] { Item("mnStopLog")->trigger(); }, "Replay stopped", false},

@@ -22,6 +22,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/Session.h"
 #include "app/Startup.h"
 #include "gui/USatVForm.h"
 #include "serial/PortNames.h"

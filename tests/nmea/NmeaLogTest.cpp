@@ -260,7 +260,7 @@ TEST(LogWriter, OnlyAWrittenSentenceIsMarkedWritten) {
   } log;
   struct Recv : TNullDisplay {
     std::string caption;
-    void SetRecvCaption(std::string_view s) override { caption = s; }
+    void ShowSentence(const TSentenceInfo& info) override { caption = SentenceLine(info); }
   } display;
   TNmeaRec rec;
   TNmeaProc proc{rec, display, &log};

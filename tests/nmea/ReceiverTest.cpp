@@ -285,12 +285,52 @@ TEST_F(ReceiverTest, AFloodIsHandledABoundedPartPerTickAndNothingIsLost) {
   EXPECT_EQ(ticks, floodTicks + 2);  // the GSA, then the hang-up
   EXPECT_EQ(decoded, sentences + 1);
   EXPECT_EQ(monitor.recv.size(), static_cast<size_t>(floodTicks + 1));
-  EXPECT_EQ(console.recv.size(), static_cast<size_t>(2 * (sentences + 1)));  // each, then with ">"
-  EXPECT_EQ(console.gga.size(), static_cast<size_t>((sentences + 1) / 2));   // and every block
+  EXPECT_EQ(console.recv.size(), static_cast<size_t>(sentences + 1));       // each once, marked as logged
+  EXPECT_EQ(console.gga.size(), static_cast<size_t>((sentences + 1) / 2));  // and every block
   EXPECT_EQ(monitor.recv.back(), ">" + kGsa);
   receiver.Recorder().CloseLogFile();
   EXPECT_EQ(ReadAll(rec.SaveLogName), flood + kGsa + "\r\n");
   EXPECT_NE(receiver.Status().find("the connection was closed"), std::string::npos);
+}
+
+// A tick of several GSV cycles tells each satellite entry once, in its newest state, however
+// many cycles placed it: the sky view is drawn once a tick, and nothing of the last cycle is lost.
+TEST_F(ReceiverTest, ATickTellsEachSatelliteOnceInItsNewestState) {
+  const std::string first = "$GPGSV,1,1,02,05,40,090,41,12,10,200,30,,,,,,,,*75\r\n";
+  const std::string second = "$GPGSV,1,1,01,05,45,095,44,,,,,,,,,,,,*40\r\n";
+  script.reads = {first + kGsa + "\r\n" + second};
+  ASSERT_TRUE(receiver.OpenSource());
+  Poll();
+  for (const RecordingDisplay* d : {&sky, &monitor}) {
+    EXPECT_EQ(d->placed, (std::vector<RecordingDisplay::Placement>{{"05", 1, 45, 95, 44}, {"12", 2, 10, 200, 30}}));
+    EXPECT_EQ(d->colours.size(), 24u);  // the GSA's word on each entry, once
+    EXPECT_EQ(d->colours[0], (std::pair<int, TColor>{1, clBlue}));
+    EXPECT_EQ(d->colours[1], (std::pair<int, TColor>{2, clRed}));
+    ASSERT_EQ(d->visibility.size(), 24u);
+    EXPECT_EQ(d->visibility[0], (std::pair<int, bool>{1, true}));
+    EXPECT_EQ(d->visibility[1], (std::pair<int, bool>{2, false}));  // gone with the second cycle
+  }
+  // Outside a tick (a replay, a test) every call goes through as it comes.
+  receiver.Proc().ProcessNmea(first);
+  EXPECT_EQ(sky.placed.size(), 4u);
+}
+
+// A notice takes the last-sentence line but says nothing of the source: a failure being retried
+// stays said (it once vanished with the notice while the port stayed shut).
+TEST_F(ReceiverTest, ANoticeLeavesTheStatusAsItIs) {
+  rec.SaveLogName = (dir / "a.log").string();
+  receiver.Recorder().SetSaveLog(true);
+  receiver.Proc().ProcessNmea(kGga + "\r\n");
+  script.opens = {false};
+  EXPECT_FALSE(receiver.OpenSource());
+  const std::string failed = receiver.Status();
+  ASSERT_FALSE(failed.empty());
+  std::filesystem::rename(rec.SaveLogName, dir / "b.log");
+  receiver.AgeTick();
+  EXPECT_EQ(receiver.Status(), failed);
+  EXPECT_NE(monitor.recv.back().find("was moved"), std::string::npos);
+  EXPECT_EQ(monitor.status, std::vector<std::string>{failed});
+  receiver.Recorder().CloseLogFile();
 }
 
 TEST_F(ReceiverTest, ALogMovedWhileRecordingIsSaidOnceAndANewOneStarted) {

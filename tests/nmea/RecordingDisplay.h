@@ -31,7 +31,9 @@ public:
   void ShowGGA(const std::string& b) override { gga.push_back(b); }
   void ShowGLL(const std::string& b) override { gll.push_back(b); }
   void ShowRMC(const std::string& b) override { rmc.push_back(b); }
-  void SetRecvCaption(std::string_view s) override { recv.emplace_back(s); }
+  // The last-sentence line: each sentence as shown (">" when logged) and each notice.
+  void ShowSentence(const TSentenceInfo& info) override { recv.push_back(SentenceLine(info)); }
+  void ShowNotice(std::string_view s) override { recv.emplace_back(s); }
   void ShowStatus(const std::string& s) override { status.push_back(s); }
   void ShowDataAge(int seconds) override { ages.push_back(seconds); }
 };

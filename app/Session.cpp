@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Session.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <iterator>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "gui/ErrorHandler.h"
+#include "gui/MenuItems.h"
+#include "nmea/NmeaRec.h"
+#include "serial/PortNames.h"
+#include "settings/MainVars.h"
+#include "settings/Settings.h"
+
+namespace orvane {
+
+TSession* Session = nullptr;
+
+TSession::TSession(const std::optional<std::string>& sourceForRun)
+    : Receiver(NmeaRec, {&PollTimer, &ReopenTimer, &Timer, &SLTimer, &AgeTimer}) {
+  // An error that escapes a tick (the log) ends only that tick.
+  PollTimer.OnTick = [this] { Guard([this] { Receiver.PollTick(); }); };
+  ReopenTimer.OnTick = [this] { Guard([this] { Receiver.ReopenTick(); }); };
+  Timer.OnTick = [this] { Guard([this] { Receiver.ReplayTick(); }); };
+  SLTimer.OnTick = [this] { Receiver.SaveTick(); };
+  AgeTimer.OnTick = [this] { Receiver.AgeTick(); };
+  Receiver.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: %s\n", line.c_str()); };
+  Receiver.Replayer().ProcessEvents = [] { QCoreApplication::processEvents(); };
+
+  // Settings before anything that shows them.
+  const TSettingsLoad load = LoadSettings();
+  for (const std::string& note : load.Adjusted) std::fprintf(stderr, "Orvane: %s\n", note.c_str());
+  // Running on defaults without a word would look like lost settings; the file is left as it is.
+  if (!load.ReadError.empty())
+    QTimer::singleShot(0, [message = load.ReadError + "; the defaults are used and the file is left as it is"] {
+      ShowError(message);
+    });
+  Receiver.Replayer().SetInterval(RepInterval);
+  // Recording resumes as it was left.
+  Receiver.Recorder().Start();
+  ApplyStoredSource(sourceForRun);
+  Receiver.OpenSource();
+}
+
+TSession::~TSession() { Close(); }
+
+// The stored port and speed are chosen and opened once.
+void TSession::ApplyStoredSource(const std::optional<std::string>& sourceForRun) {
+  TCommPortDriver& port = Receiver.UseSerialPort();
+  if (NmeaRec.ComPort >= 1 && NmeaRec.ComPort <= kComPortCount)
+    port.SetComPort(static_cast<TComPortNumber>(NmeaRec.ComPort - 1));
+  TComPortBaudRate rate;
+  if (std::find(std::begin(kSpeedItems), std::end(kSpeedItems), NmeaRec.ComSpeed) != std::end(kSpeedItems) &&
+      BaudRateOf(static_cast<uint32_t>(NmeaRec.ComSpeed), rate))
+    port.SetComPortSpeed(rate);
+  const std::string& source = sourceForRun ? *sourceForRun : NmeaRec.Source;
+  if (!source.empty()) Receiver.SetSourceAddress(source);
+}
+
+void TSession::Close() {
+  if (Closed) return;
+  Closed = true;
+  Receiver.StopReplay();
+  Receiver.CloseSource();
+  Receiver.Recorder().CloseLogFile();
+  try {
+    SaveSettings();
+  } catch (const std::exception& e) {
+    ExitFailures().push_back(std::string("The settings were not saved: ") + e.what());
+  }
+}
+
+}  // namespace orvane
