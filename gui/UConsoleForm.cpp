@@ -75,7 +75,9 @@ bool TConsoleForm::Passes(std::string_view type) const {
 }
 
 void TConsoleForm::ShowSentence(const TSentenceInfo& info) {
-  AddLine(SentenceLine(info), SentenceTypeOf(info.address));
+  std::string line = SentenceLine(info);
+  if (info.outcome == TSentenceOutcome::BadChecksum) line += kBadChecksumMark;
+  AddLine(line, SentenceTypeOf(info.address));
 }
 
 void TConsoleForm::ShowNotice(std::string_view text) { AddLine(text, {}); }

@@ -17,6 +17,7 @@ enum class TSentenceOutcome {
   Ignored,       // shown and logged, but no decoder takes its address field
   TooFewFields,  // a decoder takes it, but it is shorter than that decoder needs
   Decoded,
+  BadChecksum,  // shown and logged, but its checksum does not match what it holds: not decoded
 };
 
 struct TSentenceInfo {
@@ -26,6 +27,9 @@ struct TSentenceInfo {
   TSentenceOutcome outcome;
   bool logged = false;  // written to the log whole
 };
+
+// After a sentence whose checksum failed, where lines are listed.
+constexpr std::string_view kBadChecksumMark = "   <- checksum does not match, not decoded";
 
 // A sentence as the last-sentence line shows it: one written to the log begins with ">".
 inline std::string SentenceLine(const TSentenceInfo& info) {

@@ -78,6 +78,7 @@ struct TNmeaRec {
   bool Headding = false;
   bool HeadGuide = false;
   int32_t HeadR = 0;
+  bool Checksum = true;                            // a sentence whose checksum fails is not decoded
   bool Gnss = false;                               // the talkers of multi-GNSS receivers are decoded too
   bool GnssAsked = false;                          // the user was asked once whether to switch Gnss on
   TCoordFormat CoordFormat = TCoordFormat::DMmss;  // how positions are shown

@@ -56,6 +56,9 @@ void TSummary::Add(const TSentenceInfo& info) {
     case TSentenceOutcome::TooFewFields:
       ++Types[TypeIndex(info.type)].tooFew;
       return;
+    case TSentenceOutcome::BadChecksum:
+      ++Types[TypeIndex(info.type)].badChecksum;
+      return;
     case TSentenceOutcome::Decoded:
       break;
   }
@@ -144,6 +147,16 @@ void TSummary::Print(std::string& out, const std::string& name, uint64_t bytes) 
     out += *sep == ' ' ? " none\n" : "\n";
   }
   if (Dropped) out += "Dropped: " + std::to_string(Dropped) + " not beginning with \"$\"\n";
+  // Only when there are any, so that a clean log's summary reads as it always did.
+  int64_t bad = 0;
+  std::string badBy;
+  for (size_t i = 0; i < Types.size(); ++i) {
+    if (!Types[i].badChecksum) continue;
+    bad += Types[i].badChecksum;
+    badBy +=
+        std::string(badBy.empty() ? "" : ", ") + TNmeaProc::TypeName(i) + " " + std::to_string(Types[i].badChecksum);
+  }
+  if (bad) out += "Bad checksums (not decoded): " + std::to_string(bad) + " (" + badBy + ")\n";
 
   if (FirstTime.empty()) {
     out += "Fix times (GGA, RMC): none\n";

@@ -40,7 +40,7 @@ private:
   // only counted.
   static constexpr size_t kMaxAddresses = 1000;
   struct TTypeCount {
-    int64_t decoded = 0, tooFew = 0;
+    int64_t decoded = 0, tooFew = 0, badChecksum = 0;
   };
 
   static size_t TypeIndex(const char* type);

@@ -243,7 +243,6 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   }
   const bool logged = Log && Log->SaveNow() && Log->WriteLogLine(std::string(s));
 
-  // No checksum is verified: the "*" and all after it are cut away.
   std::string_view body = s.substr(0, s.find('*'));
   if (!inText) {
     FieldText.assign(body);
@@ -255,7 +254,10 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   if (Rec.Gnss != GnssMode) ResetSatellites();
   const TDispatchRow* row = FindRow(address);
   TSentenceOutcome outcome = TSentenceOutcome::Ignored;
-  if (row) {
+  // A digit flipped on the line must not move the fix; hand-made logs may switch the check off.
+  if (row && Rec.Checksum && !ChecksumMatches(s)) {
+    outcome = TSentenceOutcome::BadChecksum;
+  } else if (row) {
     const TDecoder& decoder = GnssMode ? row->gnss : row->gp;
     if (Fields_.size() < decoder.minFields) {
       outcome = TSentenceOutcome::TooFewFields;
@@ -269,6 +271,20 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
   // The observer first: a receiver says there that data comes, before the sentence is shown.
   if (OnSentence) OnSentence(info);
   Display.ShowSentence(info);
+}
+
+bool ChecksumMatches(std::string_view s) {
+  const size_t star = s.find('*');
+  if (star == npos) return true;
+  auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(c | 0x20);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+  };
+  if (s.size() != star + 3 || hex(s[star + 1]) < 0 || hex(s[star + 2]) < 0) return false;
+  unsigned sum = 0;
+  for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(s[i]);
+  return sum == static_cast<unsigned>(hex(s[star + 1]) * 16 + hex(s[star + 2]));
 }
 
 const char* TNmeaProc::TypeName(size_t row) { return kDispatch.at(row).type; }

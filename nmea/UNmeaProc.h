@@ -19,6 +19,10 @@
 
 namespace orvane {
 
+// False when `sentence` ("$...*hh") has a checksum that is not the XOR of the characters between
+// "$" and "*" (or is not two hexadecimal digits); a sentence without "*" has none to fail.
+bool ChecksumMatches(std::string_view sentence);
+
 class TNmeaProc {
 public:
   // A receiver at the wrong speed never sends a line end; pending text beyond this is

@@ -147,6 +147,7 @@ TSettingsLoad LoadSettings() {
   ShowConsole = ini.ReadBool(kSettings, "ShowConsole", false);
   NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
   NmeaRec.Source = ini.ReadString(kSettings, "Source", "");
+  NmeaRec.Checksum = ini.ReadBool(kSettings, "Checksum", true);
   // Read oldest first, so that each one read goes in front; a hand-made gap or repeat is dropped.
   RecentSources.clear();
   for (size_t n = kRecentSourcesMax; n >= 1; --n)
@@ -239,6 +240,7 @@ void SaveSettings() {
   // Every key, the unused ones empty, so that no entry of a longer list is left behind.
   for (size_t n = 1; n <= kRecentSourcesMax; ++n)
     ini.WriteString(kSettings, RecentKey(n), n <= RecentSources.size() ? RecentSources[n - 1] : std::string());
+  ini.WriteBool(kSettings, "Checksum", NmeaRec.Checksum);
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

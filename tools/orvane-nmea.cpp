@@ -213,12 +213,13 @@ int Run(int argc, char** argv) {
   }
 
   // What a log must have given for its reading to count as a success.
-  int64_t framed = 0, sentences = 0, decoded = 0, gnssIgnored = 0;
+  int64_t framed = 0, sentences = 0, decoded = 0, gnssIgnored = 0, badChecksum = 0;
   receiver.OnSentence = [&, observe = std::move(receiver.OnSentence)](const TSentenceInfo& info) {
     ++framed;
     sentences += info.outcome != TSentenceOutcome::Dropped;
     decoded += info.outcome == TSentenceOutcome::Decoded;
     gnssIgnored += info.outcome == TSentenceOutcome::Ignored && IsGnssOnlySentence(info.address);
+    badChecksum += info.outcome == TSentenceOutcome::BadChecksum;
     if (observe) observe(info);
   };
 
@@ -272,6 +273,9 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "orvane-nmea: \"%s\": no line end anywhere, so it holds no NMEA sentence\n", name.c_str());
     else if (sentences == 0)
       std::fprintf(stderr, "orvane-nmea: \"%s\" holds no NMEA sentence (no line begins with \"$\")\n", name.c_str());
+    else if (badChecksum > 0)
+      std::fprintf(stderr, "orvane-nmea: \"%s\": nothing decoded; %lld sentences have a checksum that does not match\n",
+                   name.c_str(), static_cast<long long>(badChecksum));
     else if (gnssIgnored > 0 && !gnss)
       std::fprintf(stderr, "orvane-nmea: \"%s\": nothing decoded; its %lld $GN... sentences need --gnss\n",
                    name.c_str(), static_cast<long long>(gnssIgnored));

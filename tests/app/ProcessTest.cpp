@@ -26,8 +26,8 @@
 namespace orvane {
 namespace {
 
-const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*4F\r\n";
-const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A\r\n";
+const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*75\r\n";
+const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*61\r\n";
 
 class ProcessTest : public TempDir, public ::testing::WithParamInterface<int> {
 protected:

@@ -22,8 +22,8 @@ namespace {
 
 const char kVersion[] =
     "{\"class\":\"VERSION\",\"release\":\"3.22\",\"rev\":\"3.22\",\"proto_major\":3,\"proto_minor\":14}\r\n";
-const char kGga[] = "$GPGGA,090000.00,3400.0000,N,13400.0000,E,1,08,1.0,50.0,M,36.7,M,,*6A\r\n";
-const char kRmc[] = "$GPRMC,090000.00,A,3400.0000,N,13400.0000,E,0.0,0.0,010624,7.3,W,A*2C\r\n";
+const char kGga[] = "$GPGGA,090000.00,3400.0000,N,13400.0000,E,1,08,1.0,50.0,M,36.7,M,,*5A\r\n";
+const char kRmc[] = "$GPRMC,090000.00,A,3400.0000,N,13400.0000,E,0.0,0.0,010624,7.3,W,A*2A\r\n";
 
 TEST(Gpsd, WatchCommandAsksForNmeaOfOneDeviceOrAll) {
   EXPECT_EQ(GpsdWatchCommand(""), "?WATCH={\"enable\":true,\"nmea\":true};\n");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "nmea/UNmeaProc.h"
 #include "tests/nmea/RecordingDisplay.h"
 
@@ -19,7 +21,11 @@ struct Decoders : ::testing::Test {
   void Gsv(int total, int number, int inView, std::vector<std::string> groups) {
     std::string s = "$GPGSV," + std::to_string(total) + "," + std::to_string(number) + "," + std::to_string(inView);
     for (const std::string& g : groups) s += "," + g;
-    Feed(s + "*00");
+    unsigned sum = 0;
+    for (size_t i = 1; i < s.size(); ++i) sum ^= static_cast<unsigned char>(s[i]);
+    char star[4];
+    std::snprintf(star, sizeof star, "*%02X", sum);
+    Feed(s + star);
   }
 };
 
@@ -74,7 +80,7 @@ TEST_F(Decoders, GsvWithoutItsFirstMessageContinuesTheCount) {
 TEST_F(Decoders, GsaMarksUsedSatellitesByTextAndSetsTheFix) {
   Gsv(1, 1, 4, {Sat(1), Sat(2), Sat(3), "7,10,20,30"});
   display.colours.clear();
-  Feed("$GPGSA,A,3,01,03,7,,,,,,,,,,2.5,1.3,2.1*3C");
+  Feed("$GPGSA,A,3,01,03,7,,,,,,,,,,2.5,1.3,2.1*01");
   EXPECT_TRUE(rec.FixValid);
   EXPECT_EQ(rec.FixMode, '3');
   EXPECT_FLOAT_EQ(rec.Pdop, 2.5f);
@@ -165,7 +171,7 @@ TEST_F(Decoders, GsaWithoutAFixKeepsColoursAndDilutions) {
 }
 
 TEST_F(Decoders, GgaStoresPositionQualityAndHeights) {
-  Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C");
+  Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5A");
   EXPECT_EQ(rec.FixTime, "12:34:56");
   EXPECT_NEAR(rec.Lat, 35.3907404, 1e-12);
   EXPECT_EQ(rec.LatNS, "N");
@@ -201,7 +207,7 @@ TEST_F(Decoders, GgaWithEmptyFieldsClearsPositionButKeepsQuality) {
 }
 
 TEST_F(Decoders, GllStoresItsOwnPositionAndKeepsAnEmptyStatus) {
-  Feed("$GPGLL,3539.1234,S,13945.5000,W,123456.00,A,A*6E");
+  Feed("$GPGLL,3539.1234,S,13945.5000,W,123456.00,A,A*66");
   EXPECT_NEAR(rec.GllLat, 35.3907404, 1e-12);
   EXPECT_EQ(rec.GllLatNS, "S");
   EXPECT_NEAR(rec.GllLon, 139.453, 1e-12);
@@ -218,7 +224,7 @@ TEST_F(Decoders, GllStoresItsOwnPositionAndKeepsAnEmptyStatus) {
 
 TEST_F(Decoders, RmcStoresSpeedCourseDateAndVariation) {
   rec.GpsFix = "$GPGSA";
-  Feed("$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C");
+  Feed("$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*23");
   EXPECT_EQ(rec.FixTime, "01:02:03");
   EXPECT_NEAR(rec.Lat, 35.3907404, 1e-12);
   EXPECT_NEAR(rec.Speed, 18.52, 1e-12);
@@ -249,9 +255,9 @@ TEST_F(Decoders, RmcSetsTheFixOnlyWhenItIsTheFixSource) {
 
 TEST_F(Decoders, PgrmmAnnouncesTheReceiversDatum) {
   rec.GpsDatum = "WGS 84";
-  Feed("$PGRMM,Tokyo*3C");
+  Feed("$PGRMM,Tokyo*2F");
   EXPECT_EQ(rec.GpsDatum, "Tokyo");
-  Feed("$PGRMM,*00");
+  Feed("$PGRMM,*69");
   EXPECT_EQ(rec.GpsDatum, "Tokyo");
 }
 

@@ -24,7 +24,7 @@ struct Blocks : ::testing::Test {
 
 TEST_F(Blocks, GgaBlockShowsTheFixWithSatellitesInView) {
   Feed("$GPGSV,1,1,09,01,45,180,40,,,,,,,,,,,,");
-  Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C");
+  Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5A");
   ASSERT_EQ(display.gga.size(), 1u);
   EXPECT_EQ(display.gga[0],
             Join({"GPS Fix Data", "FixTime   (UTM)12:34:56 (UTM)", "Latitude  N 35.39074", "Longitude E 139.45300",

@@ -35,9 +35,9 @@ struct FakeTimer : TLogTimer {
   void Stop() override { running = false; }
 };
 
-const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*4F";
-const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A";
-const std::string kVtg = "$GPVTG,90.0,T,,M,10.0,N,18.5,K*4E";
+const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*75";
+const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*61";
+const std::string kVtg = "$GPVTG,90.0,T,,M,10.0,N,18.5,K*54";
 
 std::string ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

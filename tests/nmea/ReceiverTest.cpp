@@ -72,9 +72,9 @@ private:
   std::string Error;
 };
 
-const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*4F";
-const std::string kGsa = "$GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7*3A";
-const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A";
+const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*75";
+const std::string kGsa = "$GPGSA,A,3,05,,,,,,,,,,,,2.0,1.0,1.7*32";
+const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*61";
 
 struct ReceiverTest : TempDir {
   TNmeaRec rec;
@@ -376,8 +376,8 @@ TEST_F(ReceiverTest, DataIsOldFiveSecondsAfterTheLastDecodedSentenceUntilTheNext
     int age;
   } const steps[] = {
       {0, kGga + "\r\n", kDataCurrent},     {4999, "", kDataCurrent},  {5000, "", 5},  {12400, "", 12},
-      {13000, "$GPXYZ,1,2*00\r\n", 12},   // shown, but nothing decodes it
-      {13000, "$GPGGA,0900*00\r\n", 12},  // too short to decode
+      {13000, "$GPXYZ,1,2*4F\r\n", 12},   // shown, but nothing decodes it
+      {13000, "$GPGGA,0900*73\r\n", 12},  // too short to decode
       {13500, kRmc + "\r\n", kDataCurrent}, {18499, "", kDataCurrent}, {18500, "", 5},
   };
   for (const Step& step : steps) {

@@ -30,7 +30,7 @@ std::string Log(int bursts = 10) {
   for (int i = 0; i < bursts; ++i) {
     const std::string t = "1200" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".00";
     log += "$GPRMC," + t + ",A,3539.1,N,13944.5,E,0,0,010120,,*00\r\n";
-    log += "$GPGSV,1,1,01,05,40,090,45*00\r\n";
+    log += "$GPGSV,1,1,01,05,40,090,45*41\r\n";
     log += "$GPGGA," + t + ",3539.1,N,13944.5,E,1,08,0.9,45.0,M,36.0,M,,*00\r\n";
   }
   return log;
@@ -126,7 +126,7 @@ TEST_F(ReplayDriveTest, PauseTakesEffectBeforeTheNextSentence) {
   EXPECT_TRUE(timer.On);
   drive.Tick();
   EXPECT_EQ(got.size(), 14u);
-  EXPECT_EQ(got[4], "$GPGSV,1,1,01,05,40,090,45*00");  // on from where it stood
+  EXPECT_EQ(got[4], "$GPGSV,1,1,01,05,40,090,45*41");  // on from where it stood
 }
 
 TEST_F(ReplayDriveTest, StepHandsOnOneBurstAndLeavesThePause) {
@@ -192,7 +192,7 @@ TEST_F(ReplayDriveTest, SpeedPacesFollowTheSentenceTimes) {
     EXPECT_EQ(timer.Period, c.late) << c.pace;
   }
   // A gap in the log plays as one second.
-  WriteAll(file, Log(1) + "$GPGGA,130000.00,3539.1,N*00\r\n$GPGGA,130001.00,3539.1,N*00\r\n");
+  WriteAll(file, Log(1) + "$GPGGA,130000.00,3539.1,N*0B\r\n$GPGGA,130001.00,3539.1,N*0A\r\n");
   StartAt(PaceOf("x2"));
   drive.Tick();
   EXPECT_EQ(timer.Period, 500u);
@@ -327,7 +327,7 @@ TEST_F(ReplayDriveTest, TheReplayIsNotRecordedAndRecordingGoesOnAfterIt) {
     void ResumePolling() override { --Suspended; }
     int Suspended = 0;
   } port;
-  const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*6A";
+  const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*61";
   for (const int interval : {0, 1}) {  // "All", "1sec"
     TNmeaRec rec;
     rec.SaveLogName = (dir / ("NMEA" + std::to_string(interval) + ".log")).string();

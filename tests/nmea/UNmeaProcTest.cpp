@@ -47,7 +47,7 @@ struct Framing : ::testing::Test {
   }
 };
 
-const std::string kGga = "$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C";
+const std::string kGga = "$GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5A";
 
 TEST_F(Framing, OneSentenceInOneDeliveryDecodesWithoutItsChecksum) {
   Receive(kGga + "\r\n");
@@ -82,8 +82,8 @@ TEST_F(Framing, SplitBetweenCrAndLfLosesNoSentence) {
 
 // A burst of three sentences, each ended by `end`.
 std::string Burst(const std::string& end) {
-  return "$GPGSA,A,3,02,05,,,,,,,,,,,1.8,1.0,1.5*33" + end + kGga + end +
-         "$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C" + end;
+  return "$GPGSA,A,3,02,05,,,,,,,,,,,1.8,1.0,1.5*39" + end + kGga + end +
+         "$GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*23" + end;
 }
 
 // Receivers, captures, pipes and text-mode copies end their lines in all of these ways.
@@ -107,10 +107,37 @@ TEST_F(Framing, EveryLineEndFramesOneSentenceHoweverTheBurstIsCut) {
   }
 }
 
-TEST_F(Framing, ChecksumIsNeitherVerifiedNorRequired) {
-  Receive("$GPGGA,1,,,,,1,,,,,,,,*FF\r\n$GPGGA,2,,,,,1,,,,,,,,\r\n");
-  EXPECT_EQ(types, (std::vector<std::string>{"GGA", "GGA"}));
-  EXPECT_EQ(rec.FixTime, "2::");
+// A digit flipped on the line once moved the fix: a sentence whose checksum fails is shown and
+// logged as received, but not decoded. One without a checksum is decoded as before.
+TEST_F(Framing, OnlyASentenceWhoseChecksumMatchesOrIsAbsentIsDecoded) {
+  const std::pair<std::string, TSentenceOutcome> cases[] = {
+      {"$GPGGA,1,,,,,1,,,,,,,,*56", TSentenceOutcome::Decoded},
+      {"$GPGGA,2,,,,,1,,,,,,,,", TSentenceOutcome::Decoded},
+      {"$GPGGA,1,,,,,1,,,,,,,,*5a", TSentenceOutcome::BadChecksum},  // 0x56 written as 5A
+      {"$GPGGA,7,,,,,1,,,,,,,,*56", TSentenceOutcome::BadChecksum},  // a digit flipped
+      {"$GPGGA,1,,,,,1,,,,,,,,*", TSentenceOutcome::BadChecksum},
+      {"$GPGGA,1,,,,,1,,,,,,,,*5", TSentenceOutcome::BadChecksum},
+      {"$GPGGA,1,,,,,1,,,,,,,,*56x", TSentenceOutcome::BadChecksum},
+      {"$GPGGA,1,,,,,1,,,,,,,,*ZZ", TSentenceOutcome::BadChecksum},
+      {"$GPXYZ,1*00", TSentenceOutcome::Ignored},  // nothing to decode, nothing to check
+  };
+  log.saveNow = true;
+  for (const auto& [sentence, outcome] : cases) {
+    SCOPED_TRACE(sentence);
+    rec.FixTime.clear();
+    outcomes.clear();
+    log.lines.clear();
+    Receive(sentence + "\r\n");
+    EXPECT_EQ(outcomes, std::vector<TSentenceOutcome>{outcome});
+    EXPECT_EQ(log.lines, std::vector<std::string>{sentence});
+    EXPECT_EQ(display.recv.back(), ">" + sentence);
+    EXPECT_EQ(rec.FixTime.empty(), outcome != TSentenceOutcome::Decoded);
+  }
+  // Hand-made logs may switch the check off.
+  rec.Checksum = false;
+  outcomes.clear();
+  Receive("$GPGGA,7,,,,,1,,,,,,,,*56\r\n");
+  EXPECT_EQ(outcomes, std::vector<TSentenceOutcome>{TSentenceOutcome::Decoded});
 }
 
 TEST_F(Framing, DispatchComparesOnlyTheLeadingCharacters) {
@@ -135,7 +162,7 @@ TEST_F(Framing, DispatchComparesOnlyTheLeadingCharacters) {
 
 TEST_F(Framing, OtherSentencesAreShownAndLoggedButNotDecoded) {
   log.saveNow = true;
-  const char* others[] = {"$GPVTG,45.5,T,,M,10.0,N,18.5,K*4E",
+  const char* others[] = {"$GPVTG,45.5,T,,M,10.0,N,18.5,K*59",
                           "$GNGGA,123456,3539.1,N,13945.5,E,1,07,1.0,45.3,M,36.7,M,,", "$PGRME,15.0,M,45.0,M,25.0,M*1C",
                           "$GPGS", "$"};
   for (const char* s : others) Receive(std::string(s) + "\r\n");
@@ -200,7 +227,7 @@ TEST_F(Framing, ALogFailureInsideOnePieceKeepsTheSentencesAfterIt) {
 }
 
 TEST_F(Framing, TwoSentencesInOneDeliveryAreBothHandledInOrder) {
-  Receive("$PGRMM,Tokyo*3C\r\n" + kGga + "\r\n");
+  Receive("$PGRMM,Tokyo*2F\r\n" + kGga + "\r\n");
   EXPECT_EQ(types, (std::vector<std::string>{"PGRMM", "GGA"}));
 }
 

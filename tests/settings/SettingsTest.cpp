@@ -54,6 +54,7 @@ std::vector<std::string> Loaded() {
       "Gnss=" + b(NmeaRec.Gnss),
       "GnssAsked=" + b(NmeaRec.GnssAsked),
       "CoordFormat=" + n(static_cast<int>(NmeaRec.CoordFormat)),
+      "Checksum=" + b(NmeaRec.Checksum),
       "ShowData=" + b(ShowData),
       "ShowTrk=" + b(ShowTrk),
       "ShowSignal=" + b(ShowSignal),
@@ -119,6 +120,7 @@ TEST_F(SettingsTest, NoFileGivesTheDefaults) {
       "Gnss=0",
       "GnssAsked=0",
       "CoordFormat=" + std::to_string(static_cast<int>(TCoordFormat::DMmss)),
+      "Checksum=1",
       "ShowData=0",
       "ShowTrk=0",
       "ShowSignal=0",
@@ -180,6 +182,7 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "Recent6=\n"
             "Recent7=\n"
             "Recent8=\n"
+            "Checksum=1\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
@@ -266,6 +269,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   NmeaRec.Gnss = true;
   NmeaRec.GnssAsked = true;
   NmeaRec.CoordFormat = TCoordFormat::Dms;
+  NmeaRec.Checksum = false;
   TrackState.TrackEnabled = true;
   TrackState.Zoom = 17;
   TrackState.CenterB = 35.392812345678;
