@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "common/HostConv.h"
+#include "common/LoadCancel.h"
 #include "common/ShiftJis.h"
 #include "maps/MapFile.h"
 
@@ -481,6 +482,7 @@ void ReadGpxFile(const std::string& path, TGpxSink& sink) {
   TGpxReader reader(path, sink);
   std::string piece(kPiece, '\0');
   for (;;) {
+    ThrowIfCancelled();
     const ssize_t got = ::read(fd, piece.data(), piece.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw fail(errno);

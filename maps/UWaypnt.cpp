@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/LoadCancel.h"
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
 #include "common/TextHelpers.h"
@@ -189,7 +190,10 @@ void TWayPnt::LoadGpx(const std::string& path, const std::string* data) {
   // A GPX track is often millions of points, each a microsecond through Geodrel.
   if (Converts()) {
     TShiftGrid grid(datum_, mapDatum_);
-    for (TTrackFilePoint& p : trackPoints_) grid.Carry(p.Lon, p.Lat);
+    for (size_t i = 0; i < trackPoints_.size(); ++i) {
+      if (i % 65536 == 0) ThrowIfCancelled();
+      grid.Carry(trackPoints_[i].Lon, trackPoints_[i].Lat);
+    }
   }
   for (size_t i = 0; i < trackPoints_.size(); ++i) Widen(trackPoints_[i].Lon, trackPoints_[i].Lat, i == 0);
 }
