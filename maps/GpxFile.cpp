@@ -436,8 +436,11 @@ TGpxReader::~TGpxReader() = default;
 
 void TGpxReader::Feed(std::string_view bytes, bool last) {
   TCounting counting(impl_->Count);
+  // A load called off stops within a piece.
+  ThrowIfCancelled();
   while (bytes.size() > kPiece) {
     impl_->Parse(bytes.substr(0, kPiece), false);
+    ThrowIfCancelled();
     bytes.remove_prefix(kPiece);
   }
   impl_->Parse(bytes, last);
@@ -482,7 +485,6 @@ void ReadGpxFile(const std::string& path, TGpxSink& sink) {
   TGpxReader reader(path, sink);
   std::string piece(kPiece, '\0');
   for (;;) {
-    ThrowIfCancelled();
     const ssize_t got = ::read(fd, piece.data(), piece.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw fail(errno);

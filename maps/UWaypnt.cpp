@@ -100,7 +100,7 @@ void TWayPnt::AddTrackPoint(double lon, double lat) {
 bool TWayPnt::Load(const std::string& path) {
   if (!MapFileExists(path)) return false;
   // A ".gpx" file is read in pieces, however large; any other is read whole.
-  const bool gpxByName = Extension(path) == ".GPX";
+  const bool gpxByName = Extension(path) == "GPX";
   const std::string data = gpxByName ? std::string() : ReadMapFile(path);
   format_ = FormatOf(path, data);
   const bool tagged = format_ == TWayPntFormat::Tagged;
