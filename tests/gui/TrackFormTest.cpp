@@ -660,6 +660,40 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
   EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), ToQRgb(NmeaRec.BGColor));
 }
 
+// The window goes on while its layers load; a load asked for meanwhile drops the older one,
+// whose error is never said.
+TEST_F(TrackFormTest, LayersLoadAwayFromTheWindowAndANewerLoadDropsTheOlder) {
+  TTrackForm& f = Make();
+  const std::string broken = (dir / "broken.gpx").string(), good = (dir / "track.gpx").string();
+  WriteAll(broken, "<gpx><trk>");
+  WriteAll(good,
+           "<gpx><trk><trkseg><trkpt lat=\"34.01\" lon=\"134.01\"/><trkpt lat=\"34.02\" "
+           "lon=\"134.02\"/></trkseg></trk></gpx>");
+  const auto wholeLayerEntries = [&] {
+    emit f.menWholeLayer->aboutToShow();
+    return f.menWholeLayer->actions().size();
+  };
+  LayerPath(TrackState, 'W') = broken;
+  f.SetMapSet();
+  // Shown only once the event loop has it, never inside the call.
+  EXPECT_TRUE(f.LoadingLayers());
+  LayerPath(TrackState, 'W') = good;
+  f.SetMapSet();
+  f.WaitForLayers();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(f.LoadingLayers());
+  EXPECT_TRUE(errors.empty()) << errors[0];
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(wholeLayerEntries(), 1);
+
+  // Alone, the broken track says its error with the file's name, as a load on the window did.
+  LayerPath(TrackState, 'W') = broken;
+  f.SetMapSet();
+  f.WaitForLayers();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(broken), std::string::npos) << errors[0];
+}
+
 // The grid labels' boxes as the window's canvas writes them, measured in its own font.
 struct LabelBoxes : TQtCanvas {
   using TQtCanvas::TQtCanvas;
