@@ -269,42 +269,50 @@ void TTrackForm::FormPaint() {
 void TTrackForm::SetMapSet() {
   Guard([this] { plot_->SetMark(); });
   if (destroyed_) return;
-  if (current_) current_->Cancel();
+  if (running_.Load) running_.Load->Cancel();
   // The layer objects are the load's own. A chart layer whose class table cannot be read is left
   // out; that is said when a chart is to be drawn, not to every user at every start.
   auto load = std::make_unique<TMapSetLoad>(
       TrackState, layers_,
       TLayerMakers{TrackState, NmeaRec, {}, &encConverter_, EncClassTablePath(ProgramFolder()), nullptr},
       std::make_unique<TQtImage>());
-  TMapSetLoad* job = load.get();
-  current_ = job;
+  current_ = load.get();
+  next_.reset();
   // No path set: nothing to wait for, and the map (its caption) is ready at once.
   if (std::all_of(TrackState.LayerPaths.begin(), TrackState.LayerPaths.end(),
                   [](const std::string& path) { return path.empty(); })) {
-    job->Run();
+    load->Run();
     Show(std::move(load));
     return;
   }
-  QThread* thread = QThread::create([this, job] {
+  // One load at a time: two would read the same files and convert the same chart at once. The
+  // one called off stops within a bounded step, and this one starts when it has.
+  if (running_.Load)
+    next_ = std::move(load);
+  else
+    Start(std::move(load));
+}
+
+void TTrackForm::Start(std::unique_ptr<TMapSetLoad> load) {
+  TMapSetLoad* job = load.get();
+  running_.Load = std::move(load);
+  running_.Thread = QThread::create([this, job] {
     job->Run();
     QMetaObject::invokeMethod(
         this, [this, job] { LoadEnded(job); }, Qt::QueuedConnection);
   });
-  thread->setObjectName("TrackLayerLoad");
-  running_.push_back({std::move(load), thread});
-  thread->start();
+  running_.Thread->setObjectName("TrackLayerLoad");
+  running_.Thread->start();
 }
 
 void TTrackForm::LoadEnded(TMapSetLoad* job) {
-  const auto at =
-      std::find_if(running_.begin(), running_.end(), [job](const TRunning& r) { return r.Load.get() == job; });
-  if (at == running_.end()) return;
-  at->Thread->wait();
-  delete at->Thread;
-  std::unique_ptr<TMapSetLoad> load = std::move(at->Load);
-  running_.erase(at);
-  if (job != current_ || job->Cancelled()) return;
-  Show(std::move(load));
+  if (running_.Load.get() != job) return;
+  running_.Thread->wait();
+  delete running_.Thread;
+  running_.Thread = nullptr;
+  std::unique_ptr<TMapSetLoad> load = std::move(running_.Load);
+  if (next_) Start(std::move(next_));
+  if (job == current_ && !job->Cancelled()) Show(std::move(load));
 }
 
 void TTrackForm::Show(std::unique_ptr<TMapSetLoad> load) {
@@ -324,21 +332,20 @@ void TTrackForm::Show(std::unique_ptr<TMapSetLoad> load) {
 }
 
 void TTrackForm::WaitForLayers() {
-  while (TMapSetLoad* job = current_) {
-    for (TRunning& r : running_)
-      if (r.Load.get() == job) r.Thread->wait();
-    LoadEnded(job);
+  while (current_ && running_.Load) {
+    running_.Thread->wait();
+    LoadEnded(running_.Load.get());
   }
 }
 
 void TTrackForm::StopLoads() {
   current_ = nullptr;
-  for (TRunning& r : running_) r.Load->Cancel();
-  for (TRunning& r : running_) {
-    r.Thread->wait();
-    delete r.Thread;
-  }
-  running_.clear();
+  next_.reset();
+  if (!running_.Load) return;
+  running_.Load->Cancel();
+  running_.Thread->wait();
+  delete running_.Thread;
+  running_ = {};
 }
 
 void TTrackForm::resizeEvent(QResizeEvent* event) {

@@ -170,24 +170,27 @@ private:
 
   QImage surface_;
   TQtImage MarkBackground;
+  // Runs the load on a thread of its own.
+  void Start(std::unique_ptr<TMapSetLoad> load);
   void LoadEnded(TMapSetLoad* load);
   // The ended load's layers in place of the old ones, redrawn, then what the load said.
   void Show(std::unique_ptr<TMapSetLoad> load);
-  // Calls off every load and waits for their threads, which stop within a bounded step.
+  // Calls off the running load and waits for its thread, which stops within a bounded step;
+  // drops the one waiting.
   void StopLoads();
 
   TMapLayers layers_{TrackState};
   TQtEncConverter encConverter_;
   std::unique_ptr<TTrackPlot> plot_;
-  // The load whose objects layers_ draws, and the one running whose result will be shown.
+  // The load whose objects layers_ draws; the newest load asked for, whose result will be shown
+  // (none once shown); the one running on its thread; the one waiting for it to stop.
   std::unique_ptr<TMapSetLoad> shown_;
   TMapSetLoad* current_ = nullptr;
-  // Every load still running, the ones called off among them, with its thread.
   struct TRunning {
     std::unique_ptr<TMapSetLoad> Load;
-    QThread* Thread;
-  };
-  std::vector<TRunning> running_;
+    QThread* Thread = nullptr;
+  } running_;
+  std::unique_ptr<TMapSetLoad> next_;
   int trkPeriod_ = 1000;
   int replayNewTrack_ = -1;  // the answer of AskReplayTrack; -1 before it was asked
   bool destroyed_ = false;
