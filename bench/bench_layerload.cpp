@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The track window's start-up load of a logger's GPX track of ten million points: the whole
 // load carried to Tokyo, the same without a datum to carry it to, and the carrying alone, so
-// that the datum conversion's share of the load shows.
+// that the datum conversion's share of the load shows; and how soon such a load stops once it
+// is called off, which is how long closing the window waits.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/RoadFile.h"
 #include "maps/ShiftGrid.h"
 #include "maps/UWaypnt.h"
+#include "nmea/NmeaRec.h"
+#include "track/LayerKinds.h"
+#include "track/MapSetLoad.h"
 
 namespace orvane {
 namespace {
@@ -80,6 +86,26 @@ void BM_Carry10MToTokyo(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kPoints));
 }
 BENCHMARK(BM_Carry10MToTokyo)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The whole layer-set load of the track on a thread, called off after half a second: the time
+// from the call to the thread's end.
+void BM_CancelGpx10MLoad(benchmark::State& state) {
+  TTrackState settings;
+  settings.MapDatum = "Tokyo";
+  LayerPath(settings, 'W') = BigGpxFile();
+  TNmeaRec rec;
+  TMapLayers shown(settings);
+  for (auto _ : state) {
+    TMapSetLoad load(settings, shown, TLayerMakers{settings, rec, {}, nullptr, {}, nullptr}, nullptr);
+    std::thread worker([&load] { load.Run(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto from = std::chrono::steady_clock::now();
+    load.Cancel();
+    worker.join();
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
+  }
+}
+BENCHMARK(BM_CancelGpx10MLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace orvane
