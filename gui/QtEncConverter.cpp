@@ -6,7 +6,9 @@
 
 #include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
 
+#include "common/LoadCancel.h"
 #include "gui/QtText.h"
 
 namespace orvane {
@@ -29,6 +31,12 @@ void TQtEncConverter::Convert(const std::string& chart, const std::string& outpu
     if (error == QProcess::FailedToStart) failedToStart = true;
     loop.quit();
   });
+  // A load called off stops the conversion within a tenth of a second.
+  QTimer cancelCheck;
+  QObject::connect(&cancelCheck, &QTimer::timeout, &loop, [&] {
+    if (LoadCancelled()) loop.quit();
+  });
+  cancelCheck.start(100);
   // "--": a chart whose name begins with "-" is still a file.
   process.start(FromLocal(program), {QStringLiteral("--"), FromLocal(chart), FromLocal(output)});
   if (!failedToStart && process.state() != QProcess::NotRunning) loop.exec();
@@ -38,6 +46,7 @@ void TQtEncConverter::Convert(const std::string& chart, const std::string& outpu
     process.kill();
     process.waitForFinished();
   }
+  ThrowIfCancelled();
   const QByteArray rest = process.readAllStandardError();
   KeepConverterErrors(end.Errors, std::string_view(rest.constData(), static_cast<size_t>(rest.size())));
   // QProcess gives no signal number; the status of a crashed child is its signal on Linux.

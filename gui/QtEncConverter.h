@@ -11,7 +11,8 @@ namespace orvane {
 
 class TQtEncConverter : public TEncConverter {
 public:
-  // Waits in a local event loop, so the windows keep painting and no core is burnt meanwhile.
+  // Waits in a local event loop, so the windows keep painting and no core is burnt meanwhile;
+  // a load called off (LoadCancel.h) kills the converter and throws ELoadCancelled.
   void Convert(const std::string& chart, const std::string& output) override;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/UTrackForm.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -167,11 +169,6 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
     a->setObjectName(FromLocal("mnDatum_" + name));
     connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { mnDatumClick(a); }); });
   }
-  // The layer objects. A chart layer whose class table cannot be read is left out; that is
-  // said when a chart is to be drawn, not to every user at every start.
-  layerObjects_ = std::make_unique<TMapLayerObjects>(
-      layers_, TLayerMakers{TrackState, NmeaRec, [this](const std::string& text) { ShowMessage(text); }, &encConverter_,
-                            EncClassTablePath(ProgramFolder()), &mapImage_});
   // Mark and layers, the first drawing, then the window's colour.
   SetMapSet();
   Guard([this] { FormPaint(); });
@@ -181,7 +178,10 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
   setVisible(ShowTrk);
 }
 
-TTrackForm::~TTrackForm() { FormDestroy(); }
+TTrackForm::~TTrackForm() {
+  FormDestroy();
+  StopLoads();
+}
 
 void TTrackForm::ApplyBGColor() {
   QPalette p = palette();
@@ -193,6 +193,7 @@ void TTrackForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   TrkTimer.stop();
+  StopLoads();
   plot_->Track.Clear();
 }
 
@@ -266,20 +267,85 @@ void TTrackForm::FormPaint() {
 }
 
 void TTrackForm::SetMapSet() {
-  if (loading_) {
-    reloadPending_ = true;
+  Guard([this] { plot_->SetMark(); });
+  if (destroyed_) return;
+  if (running_.Load) running_.Load->Cancel();
+  // The layer objects are the load's own. A chart layer whose class table cannot be read is left
+  // out; that is said when a chart is to be drawn, not to every user at every start.
+  auto load = std::make_unique<TMapSetLoad>(
+      TrackState, layers_,
+      TLayerMakers{TrackState, NmeaRec, {}, &encConverter_, EncClassTablePath(ProgramFolder()), nullptr},
+      std::make_unique<TQtImage>());
+  current_ = load.get();
+  next_.reset();
+  // No path set: nothing to wait for, and the map (its caption) is ready at once.
+  if (std::all_of(TrackState.LayerPaths.begin(), TrackState.LayerPaths.end(),
+                  [](const std::string& path) { return path.empty(); })) {
+    load->Run();
+    Show(std::move(load));
     return;
   }
-  loading_ = true;
-  do {
-    reloadPending_ = false;
-    LoadLayers();
-  } while (reloadPending_);
-  loading_ = false;
+  // One load at a time: two would read the same files and convert the same chart at once. The
+  // one called off stops within a bounded step, and this one starts when it has.
+  if (running_.Load)
+    next_ = std::move(load);
+  else
+    Start(std::move(load));
 }
 
-void TTrackForm::LoadLayers() {
-  Guard([this] { plot_->SetMapSet(); });
+void TTrackForm::Start(std::unique_ptr<TMapSetLoad> load) {
+  TMapSetLoad* job = load.get();
+  running_.Load = std::move(load);
+  running_.Thread = QThread::create([this, job] {
+    job->Run();
+    QMetaObject::invokeMethod(
+        this, [this, job] { LoadEnded(job); }, Qt::QueuedConnection);
+  });
+  running_.Thread->setObjectName("TrackLayerLoad");
+  running_.Thread->start();
+}
+
+void TTrackForm::LoadEnded(TMapSetLoad* job) {
+  if (running_.Load.get() != job) return;
+  running_.Thread->wait();
+  delete running_.Thread;
+  running_.Thread = nullptr;
+  std::unique_ptr<TMapSetLoad> load = std::move(running_.Load);
+  if (next_) Start(std::move(next_));
+  if (job == current_ && !job->Cancelled()) Show(std::move(load));
+}
+
+void TTrackForm::Show(std::unique_ptr<TMapSetLoad> load) {
+  current_ = nullptr;
+  load->ShowIn(layers_, TrackState);
+  // The old objects go only now: until here they were what the window drew.
+  shown_ = std::move(load);
+  Guard([this] { FormPaint(); });
+  // A copy: a message box runs events, and a load that ends meanwhile replaces shown_.
+  const std::vector<TMapSetLoad::TNote> notes = shown_->Notes();
+  for (const TMapSetLoad::TNote& note : notes) {
+    if (note.Error)
+      ReportError(note.Text);
+    else
+      ShowMessage(note.Text);
+  }
+}
+
+void TTrackForm::WaitForLayers() {
+  while (current_ && running_.Load) {
+    running_.Thread->wait();
+    LoadEnded(running_.Load.get());
+  }
+}
+
+void TTrackForm::StopLoads() {
+  current_ = nullptr;
+  next_.reset();
+  if (!running_.Load) return;
+  running_.Load->Cancel();
+  running_.Thread->wait();
+  delete running_.Thread;
+  running_ = {};
 }
 
 void TTrackForm::resizeEvent(QResizeEvent* event) {

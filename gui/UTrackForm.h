@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +23,7 @@
 #include "nmea/NmeaDisplay.h"
 #include "track/MapLayerObjects.h"
 #include "track/MapLayers.h"
+#include "track/MapSetLoad.h"
 #include "track/TrackPlot.h"
 
 namespace orvane {
@@ -69,11 +71,16 @@ public:
   explicit TTrackForm(QWidget* parent = nullptr);
   ~TTrackForm() override;
 
-  // Rebuilds the layer set from the paths, prepares the mark and loads the layers; an error is
-  // shown by the error handler and ends the loading there.
+  // Prepares the mark and starts loading the layers from the paths on a worker thread; the
+  // window goes on drawing the track and the layers it has, and shows the new ones when they
+  // arrive with what their load said (an error by the error handler ends the loading there). A
+  // load still running is called off: its layers are never shown.
   void SetMapSet();
-  // One load of the mark and the layers; errors are shown.
-  void LoadLayers();
+  // True while a load runs.
+  bool LoadingLayers() const { return current_ != nullptr; }
+  // Waits until the running load has ended and its layers are shown (tests, and a caller that
+  // needs the layers at once).
+  void WaitForLayers();
   // Full redraw of the surface, shown at once.
   void FormPaint();
   // The mark's current picture (imgMark).
@@ -163,15 +170,27 @@ private:
 
   QImage surface_;
   TQtImage MarkBackground;
-  TQtImage mapImage_;
+  // Runs the load on a thread of its own.
+  void Start(std::unique_ptr<TMapSetLoad> load);
+  void LoadEnded(TMapSetLoad* load);
+  // The ended load's layers in place of the old ones, redrawn, then what the load said.
+  void Show(std::unique_ptr<TMapSetLoad> load);
+  // Calls off the running load and waits for its thread, which stops within a bounded step;
+  // drops the one waiting.
+  void StopLoads();
+
   TMapLayers layers_{TrackState};
   TQtEncConverter encConverter_;
-  std::unique_ptr<TMapLayerObjects> layerObjects_;
   std::unique_ptr<TTrackPlot> plot_;
-  // A load waits for the chart converter with events running; a reload asked for meanwhile
-  // runs once the running one has finished, never inside it.
-  bool loading_ = false;
-  bool reloadPending_ = false;
+  // The load whose objects layers_ draws; the newest load asked for, whose result will be shown
+  // (none once shown); the one running on its thread; the one waiting for it to stop.
+  std::unique_ptr<TMapSetLoad> shown_;
+  TMapSetLoad* current_ = nullptr;
+  struct TRunning {
+    std::unique_ptr<TMapSetLoad> Load;
+    QThread* Thread = nullptr;
+  } running_;
+  std::unique_ptr<TMapSetLoad> next_;
   int trkPeriod_ = 1000;
   int replayNewTrack_ = -1;  // the answer of AskReplayTrack; -1 before it was asked
   bool destroyed_ = false;

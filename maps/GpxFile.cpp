@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "common/HostConv.h"
+#include "common/LoadCancel.h"
 #include "common/ShiftJis.h"
 #include "maps/MapFile.h"
 
@@ -435,8 +436,11 @@ TGpxReader::~TGpxReader() = default;
 
 void TGpxReader::Feed(std::string_view bytes, bool last) {
   TCounting counting(impl_->Count);
+  // A load called off stops within a piece.
+  ThrowIfCancelled();
   while (bytes.size() > kPiece) {
     impl_->Parse(bytes.substr(0, kPiece), false);
+    ThrowIfCancelled();
     bytes.remove_prefix(kPiece);
   }
   impl_->Parse(bytes, last);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/LoadCancel.h"
 #include "common/ShiftJis.h"
 #include "common/SplitCommaText.h"
 #include "common/TextHelpers.h"
@@ -99,7 +100,7 @@ void TWayPnt::AddTrackPoint(double lon, double lat) {
 bool TWayPnt::Load(const std::string& path) {
   if (!MapFileExists(path)) return false;
   // A ".gpx" file is read in pieces, however large; any other is read whole.
-  const bool gpxByName = Extension(path) == ".GPX";
+  const bool gpxByName = Extension(path) == "GPX";
   const std::string data = gpxByName ? std::string() : ReadMapFile(path);
   format_ = FormatOf(path, data);
   const bool tagged = format_ == TWayPntFormat::Tagged;
@@ -189,7 +190,10 @@ void TWayPnt::LoadGpx(const std::string& path, const std::string* data) {
   // A GPX track is often millions of points, each a microsecond through Geodrel.
   if (Converts()) {
     TShiftGrid grid(datum_, mapDatum_);
-    for (TTrackFilePoint& p : trackPoints_) grid.Carry(p.Lon, p.Lat);
+    for (size_t i = 0; i < trackPoints_.size(); ++i) {
+      if (i % 65536 == 0) ThrowIfCancelled();
+      grid.Carry(trackPoints_[i].Lon, trackPoints_[i].Lat);
+    }
   }
   for (size_t i = 0; i < trackPoints_.size(); ++i) Widen(trackPoints_[i].Lon, trackPoints_[i].Lat, i == 0);
 }

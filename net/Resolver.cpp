@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace orvane {
 
@@ -54,7 +56,37 @@ int Lookup(const std::string& host, uint16_t port, int socketType, bool passive,
   return out.empty() ? EAI_NONAME : 0;
 }
 
+int SystemLookup(const TLookupQuery& q, std::vector<TSocketAddress>& out, std::string& error) {
+  return Lookup(q.Host, q.Port, q.SocketType, q.Passive, false, out, error);
+}
+
+// The lookups under way, one per query, and the name service they use. A worker leaves the table
+// when it has its answer, so the next query after that asks the name service afresh.
+struct TLookups {
+  std::mutex Lock;
+  std::map<TLookupQuery, std::shared_ptr<TResolver::TShared>> Running;
+  TNameLookup Service = SystemLookup;
+};
+
+TLookups& Lookups() {
+  // Never destroyed: a detached worker may still finish after the program's statics are gone.
+  static TLookups* lookups = new TLookups;
+  return *lookups;
+}
+
 }  // namespace
+
+bool TLookupQuery::operator<(const TLookupQuery& o) const {
+  return std::tie(Host, Port, SocketType, Passive) < std::tie(o.Host, o.Port, o.SocketType, o.Passive);
+}
+
+TNameLookup TResolver::SetNameLookup(TNameLookup lookup) {
+  TLookups& all = Lookups();
+  std::lock_guard<std::mutex> hold(all.Lock);
+  TNameLookup previous = std::move(all.Service);
+  all.Service = lookup ? std::move(lookup) : TNameLookup(SystemLookup);
+  return previous;
+}
 
 std::string TSocketAddress::Text() const {
   char text[INET6_ADDRSTRLEN] = "?";
@@ -82,16 +114,30 @@ void TResolver::Start(const std::string& host, uint16_t port, int socketType, bo
   }
   std::string notNumeric;
   if (Lookup(host, port, socketType, passive, true, Addresses_, notNumeric) == 0) return;
+  const TLookupQuery query{host, port, socketType, passive};
+  TLookups& all = Lookups();
+  std::lock_guard<std::mutex> hold(all.Lock);
+  if (const auto running = all.Running.find(query); running != all.Running.end()) {
+    Pending = running->second;
+    return;
+  }
   auto shared = std::make_shared<TShared>();
   Pending = shared;
-  std::thread([shared, host, port, socketType, passive] {
+  all.Running.emplace(query, shared);
+  std::thread([shared, query, service = all.Service] {
     std::vector<TSocketAddress> found;
     std::string why;
-    Lookup(host, port, socketType, passive, false, found, why);
-    std::lock_guard<std::mutex> hold(shared->Lock);
-    shared->Addresses = std::move(found);
-    shared->Error = std::move(why);
-    shared->Done = true;
+    service(query, found, why);
+    {
+      std::lock_guard<std::mutex> holdShared(shared->Lock);
+      shared->Addresses = std::move(found);
+      shared->Error = std::move(why);
+      shared->Done = true;
+    }
+    TLookups& lookups = Lookups();
+    std::lock_guard<std::mutex> holdAll(lookups.Lock);
+    if (const auto it = lookups.Running.find(query); it != lookups.Running.end() && it->second == shared)
+      lookups.Running.erase(it);
   }).detach();
 }
 
@@ -102,8 +148,9 @@ bool TResolver::Ready() {
   {
     std::lock_guard<std::mutex> hold(shared->Lock);
     if (!shared->Done) return false;
-    Addresses_ = std::move(shared->Addresses);
-    Error_ = std::move(shared->Error);
+    // Copied: other resolvers that asked the same may still collect it.
+    Addresses_ = shared->Addresses;
+    Error_ = shared->Error;
   }
   Pending.reset();
   return true;

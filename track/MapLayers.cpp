@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "common/LoadCancel.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -48,6 +49,7 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
   for (const char l : LettersInLoadOrder()) {
     TMapLayer* layer = Layer(l);
     if (!Has(l) || !layer) continue;
+    ThrowIfCancelled();
     if (layer->OffWhileLoading()) Remove(l);
     const TLayerLoad load = layer->LoadInSet(PathOf(l));
     switch (load.End) {
@@ -76,6 +78,13 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
     MapReady = false;
   else if (!keepReady)
     MapReady = true;
+}
+
+void TMapLayers::ShowLoaded(const TMapLayers& loaded) {
+  layers_ = loaded.layers_;
+  errors_ = loaded.errors_;
+  MapSet = loaded.MapSet;
+  MapReady = loaded.MapReady;
 }
 
 void TMapLayers::DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const {

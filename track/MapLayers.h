@@ -36,8 +36,12 @@ public:
   // Loads the active layers in load order. A layer that finds nothing to draw loses its path
   // and its letter; one that refuses its file, or turns the map off, says why through
   // `message`. Errors thrown by a layer, a header number or a picture file end the load there,
-  // MapReady keeping its value.
+  // MapReady keeping its value; so does a load called off (ELoadCancelled), between layers or
+  // inside a long one.
   void LoadMapSet(const std::function<void(const std::string&)>& message);
+  // Takes the objects, their errors, the set and MapReady of another set, a load made away from
+  // this one; the objects stay owned where they were.
+  void ShowLoaded(const TMapLayers& loaded);
   // The active layers in draw order (the picture first).
   void DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const;
 

@@ -52,6 +52,13 @@ void TTrackPlot::SizeMark() {
 
 void TTrackPlot::SetMapSet() {
   layers_.BuildMapSet();
+  SetMark();
+  for (const char l : layers_.MapSet)
+    if (!layers_.Layer(l) && !layers_.LayerError(l).empty()) host_.ReportError(layers_.LayerError(l));
+  layers_.LoadMapSet([this](const std::string& text) { host_.ShowMessage(text); });
+}
+
+void TTrackPlot::SetMark() {
   std::string markError;
   try {
     PrepareMark();
@@ -63,9 +70,6 @@ void TTrackPlot::SetMapSet() {
     SizeMark();
     host_.ReportError(markError);
   }
-  for (const char l : layers_.MapSet)
-    if (!layers_.Layer(l) && !layers_.LayerError(l).empty()) host_.ReportError(layers_.LayerError(l));
-  layers_.LoadMapSet([this](const std::string& text) { host_.ShowMessage(text); });
 }
 
 void TTrackPlot::DrawBase(TCanvas& canvas) {

@@ -47,6 +47,8 @@ public:
 
   // The mark's picture and size from IconMark, Headding and HeadR; MarkBackground follows.
   void PrepareMark();
+  // PrepareMark, a picture that does not load reported and the one held kept.
+  void SetMark();
   // Rebuilds MapSet from the paths, prepares the mark and loads the layers. A mark picture that
   // does not load is reported and the mark keeps the picture it had, but the maps still load: a
   // wrong icon path should not cost the user every layer. A wanted layer that could not be made

@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
 
+#include <QThread>
+
+#include "common/LoadCancel.h"
 #include "maps/PosixEncConverter.h"
 #include "maps/UEncMap.h"
 #include "tests/common/TempFiles.h"
@@ -94,6 +98,24 @@ TEST_F(EncConverterTest, TheLayerSaysWhyTheConverterFailedNotThatItsOutputIsMiss
     EXPECT_EQ(std::string(e.what()), "marlisk failed on \"" + chart + "\" (exit status 1): " + chart +
                                          ": byte 12: format controls nested too deep");
   }
+}
+
+// The window's converter runs inside a load that may be called off: the process is ended and the
+// load stops, rather than waiting for a conversion nobody wants any more.
+TEST_F(EncConverterTest, ALoadCalledOffEndsTheConversion) {
+  const std::filesystem::path started = dir / "started";
+  FakeConverter("touch '" + started.string() + "'; exec sleep 60");
+  std::atomic<bool> cancelled{false};
+  QThread* caller = QThread::create([&] {
+    while (!std::filesystem::exists(started)) QThread::msleep(5);
+    cancelled = true;
+  });
+  caller->start();
+  const TLoadCancelScope scope(cancelled);
+  TQtEncConverter converter;
+  EXPECT_THROW(converter.Convert((dir / "A.000").string(), (dir / "out.txt").string()), ELoadCancelled);
+  caller->wait();
+  delete caller;
 }
 
 TEST_F(EncConverterTest, AConverterThatCannotStartSaysWhy) {

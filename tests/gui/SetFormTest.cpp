@@ -220,11 +220,13 @@ TEST_F(SetFormTest, OkWithAnUnchangedDialogReloadsTheActiveLayersAndRedraws) {
   WriteSolidBmp(bmp, QColor(255, 0, 0));
   WriteAll(dir / "area.HDR", "ULXMAP 133.5\nULYMAP 34.5\nXDIM 0.025\nYDIM 0.025\n");
   Start("[Settings]\nShowTrk=1\n[Track]\nBmpMap=" + bmp.string() + "\n");
+  TrackForm->WaitForLayers();
   ASSERT_GT(CountColor(TrackForm->Surface(), QColor(255, 0, 0)), 0);
   // The file changes behind the program's back; only a reload can show it.
   WriteSolidBmp(bmp, QColor(0, 128, 0));
   SetForm->show();
   SetForm->btnOK->click();
+  TrackForm->WaitForLayers();
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(CountColor(TrackForm->Surface(), QColor(255, 0, 0)), 0);
   EXPECT_GT(CountColor(TrackForm->Surface(), QColor(0, 128, 0)), 0);
@@ -237,6 +239,7 @@ TEST_F(SetFormTest, APathThatDoesNotLoadIsShownEmptyAtTheNextShowing) {
   const std::string missing = (dir / "nowhere.bmp").string();
   SetForm->LayerEdit('B')->setText(QString::fromStdString(missing));
   SetForm->btnOK->click();
+  TrackForm->WaitForLayers();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], ".HDR File not found: " + (dir / "nowhere.HDR").string());
   EXPECT_EQ(LayerPath(TrackState, 'B'), "");
@@ -402,6 +405,7 @@ TEST_F(SetFormTest, TheFolderChooserStartsAtTheBoxAndFillsItWithTheChosenFolder)
   SetForm->LayerButton('K')->click();
   EXPECT_EQ(SetForm->LayerEdit('K')->text().toStdString(), other.string());
   SetForm->btnOK->click();
+  TrackForm->WaitForLayers();
   // A folder without its metadata file holds no area: the layer gives it up, as any layer
   // does with a path that gives nothing to draw.
   EXPECT_EQ(LayerPath(TrackState, 'K'), "");

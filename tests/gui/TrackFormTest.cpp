@@ -574,6 +574,7 @@ TEST_F(TrackFormTest, HeadingMarkDrawsTheCircleAndArrowAndPlacesTheLabel) {
   EXPECT_TRUE(f.lblHeadding->isHidden());
   NmeaRec.Headding = false;
   f.SetMapSet();
+  f.WaitForLayers();
   f.FormPaint();
   EXPECT_EQ(f.Plot().MarkWidth, 50);
   EXPECT_TRUE(f.lblHeadding->isHidden());
@@ -588,6 +589,7 @@ TEST_F(TrackFormTest, IconMarkReplacesThePictureAndABadOneIsReportedWithoutLosin
   ASSERT_TRUE(pic.save(QString::fromStdString(bmp), "BMP"));
   TrackState.IconMark = bmp;
   f.SetMapSet();
+  f.WaitForLayers();
   EXPECT_EQ(f.MarkPicture().size(), QSize(10, 8));
   EXPECT_EQ(f.Plot().MarkWidth, 10);
   Fix(34.0, 134.0);
@@ -607,6 +609,7 @@ TEST_F(TrackFormTest, IconMarkReplacesThePictureAndABadOneIsReportedWithoutLosin
   TrackState.IconMark = (dir / "missing.ico").string();
   f.Plot().Track.Clear();
   f.SetMapSet();
+  f.WaitForLayers();
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(errors[0].find(TrackState.IconMark), std::string::npos) << errors[0];
   EXPECT_EQ(f.MarkPicture().size(), QSize(10, 8));
@@ -617,6 +620,7 @@ TEST_F(TrackFormTest, IconMarkReplacesThePictureAndABadOneIsReportedWithoutLosin
   // Clearing the setting keeps the picture loaded before.
   TrackState.IconMark.clear();
   f.SetMapSet();
+  f.WaitForLayers();
   EXPECT_EQ(f.MarkPicture().size(), QSize(10, 8));
 }
 
@@ -631,6 +635,7 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
   WriteAll(dir / "area.HDR", "ulxmap 133.95\nULYMAP 34.05\nXDIM 0.001,0\nYDIM 0.001\n");
   LayerPath(TrackState, 'B') = bmp;
   f.SetMapSet();
+  f.WaitForLayers();
   f.FormPaint();
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), qRgb(200, 100, 50));
@@ -643,14 +648,50 @@ TEST_F(TrackFormTest, AGeoreferencedBitmapIsDrawnUnderTheGridAndHeaderProblemsAr
 
   WriteAll(dir / "area.HDR", "ULXMAP\t133.95\nULYMAP\t34.05\nXDIM\t0.001\nYDIM\t0.001\n");
   f.SetMapSet();
+  f.WaitForLayers();
   EXPECT_EQ(messages, (std::vector<std::string>{"Wrong HDR: " + (dir / "area.HDR").string()}));
   EXPECT_EQ(LayerPath(TrackState, 'B'), bmp);
   std::filesystem::remove(dir / "area.HDR");
   f.SetMapSet();
+  f.WaitForLayers();
   EXPECT_EQ(messages.back(), ".HDR File not found: " + (dir / "area.HDR").string());
   EXPECT_TRUE(LayerPath(TrackState, 'B').empty());
   f.FormPaint();
   EXPECT_EQ(f.Surface().pixel(Centre() + QPoint(3, 3)), ToQRgb(NmeaRec.BGColor));
+}
+
+// The window goes on while its layers load; a load asked for meanwhile drops the older one,
+// whose error is never said.
+TEST_F(TrackFormTest, LayersLoadAwayFromTheWindowAndANewerLoadDropsTheOlder) {
+  TTrackForm& f = Make();
+  const std::string broken = (dir / "broken.gpx").string(), good = (dir / "track.gpx").string();
+  WriteAll(broken, "<gpx><trk>");
+  WriteAll(good,
+           "<gpx><trk><trkseg><trkpt lat=\"34.01\" lon=\"134.01\"/><trkpt lat=\"34.02\" "
+           "lon=\"134.02\"/></trkseg></trk></gpx>");
+  const auto wholeLayerEntries = [&] {
+    emit f.menWholeLayer->aboutToShow();
+    return f.menWholeLayer->actions().size();
+  };
+  LayerPath(TrackState, 'W') = broken;
+  f.SetMapSet();
+  // Shown only once the event loop has it, never inside the call.
+  EXPECT_TRUE(f.LoadingLayers());
+  LayerPath(TrackState, 'W') = good;
+  f.SetMapSet();
+  f.WaitForLayers();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(f.LoadingLayers());
+  EXPECT_TRUE(errors.empty()) << errors[0];
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(wholeLayerEntries(), 1);
+
+  // Alone, the broken track says its error with the file's name, as a load on the window did.
+  LayerPath(TrackState, 'W') = broken;
+  f.SetMapSet();
+  f.WaitForLayers();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(broken), std::string::npos) << errors[0];
 }
 
 // The grid labels' boxes as the window's canvas writes them, measured in its own font.

@@ -335,6 +335,7 @@ TEST_F(MapToolTest, RenderGivesTheTrackWindowsPixels) {
     std::vector<std::string> errors;
     SetErrorReporter([&](const std::string& m) { errors.push_back(m); });
     auto* form = new TTrackForm;
+    form->WaitForLayers();
     if (c.W) {
       form->show();
       form->resize(c.W, c.H);
