@@ -15,6 +15,7 @@
 
 #include "common/HostConv.h"
 #include "common/LoadCancel.h"
+#include "common/ScopeGuard.h"
 #include "common/ShiftJis.h"
 #include "maps/MapFile.h"
 
@@ -475,10 +476,7 @@ void ReadGpxFile(const std::string& path, TGpxSink& sink) {
   // Non-blocking, so that a FIFO with no writer is refused at once rather than waited for.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw fail(errno);
-  struct TClose {
-    int fd;
-    ~TClose() { ::close(fd); }
-  } closer{fd};
+  const TScopeGuard closer([fd] { ::close(fd); });
   struct stat st {};
   if (::fstat(fd, &st) != 0) throw fail(errno);
   if (!S_ISREG(st.st_mode)) throw fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/ScopeGuard.h"
 #include "common/TickCount.h"
 #include "net/NetAddress.h"
 
@@ -324,10 +325,7 @@ void TReceiver::PollTick() {
     return;
   }
   InPoll = true;
-  struct TDone {
-    bool& flag;
-    ~TDone() { flag = false; }
-  } done{InPoll};
+  const TScopeGuard done([this] { InPoll = false; });
   // What an earlier tick read and left is handled before the source is read again: a flood then
   // waits in the source (the kernel's queue, a TCP sender held back), not in memory here.
   if (ReceivedAt >= Received.size()) {

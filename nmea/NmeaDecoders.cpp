@@ -1,0 +1,328 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sentence processor's decoders: each reads the fields of the sentence the dispatch handed
+// it and writes the record and the displays. The framing and the dispatch are in UNmeaProc.cpp.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+#include "common/NmeaConv.h"
+#include "geodrel.h"
+#include "nmea/NmeaBlocks.h"
+#include "nmea/UNmeaProc.h"
+
+namespace orvane {
+
+// $GPGSV,3,1,12,02,59,110,42,05,27,047,38,12,70,255,45,25,12,310,30*7A
+//   1 number of messages   2 message number   3 satellites in view
+//   4.. four groups of: PRN, elevation (deg), azimuth (deg true), SNR (dB)
+void TNmeaProc::DecodeGSV() {
+  const bool last = F(1) == F(2);
+  if (F(2) == "1") {
+    GsvSatCount_ = 0;
+    // Entries beyond kMaxSats stay empty in this mode.
+    for (int n = 0; n < kMaxSats; ++n) Rec.Sats[n].Prn.clear();
+    Rec.SatInViewList.clear();
+    Rec.SatInView = SafeStrToInt(F(3));
+  }
+  for (size_t k = 4; k <= 16; k += 4) {
+    if (F(k).empty() || GsvSatCount_ >= kMaxSats) continue;
+    ++GsvSatCount_;
+    TSatInfo& e = Rec.Sats[GsvSatCount_ - 1];
+    e.Prn = F(k);
+    e.Elevation = SafeStrToInt(F(k + 1));
+    e.Azimuth = SafeStrToInt(F(k + 2));
+    e.Snr = SafeStrToInt(F(k + 3));
+    Display.PlaceSatellite(e.Prn, GsvSatCount_, e.Elevation, e.Azimuth, e.Snr);
+    if (GsvSatCount_ == 1)
+      Rec.SatInViewList = e.Prn;
+    else
+      Rec.SatInViewList.append(",").append(e.Prn);
+  }
+  if (last)
+    for (int n = 1; n <= kMaxSats; ++n) Display.SetSatVisible(n, !Rec.Sats[n - 1].Prn.empty());
+}
+
+namespace {
+
+// A PRN text of up to seven characters as one number, its length in the top byte, so that two
+// PRNs match exactly when their numbers do; longer texts share kLongPrn and are compared whole.
+constexpr uint64_t kLongPrn = ~uint64_t{0};
+
+uint64_t PrnKey(std::string_view prn) {
+  if (prn.size() > 7) return kLongPrn;
+  uint64_t key = uint64_t{prn.size()} << 56;
+  for (size_t i = 0; i < prn.size(); ++i) key |= uint64_t{static_cast<unsigned char>(prn[i])} << (8 * i);
+  return key;
+}
+
+}  // namespace
+
+// Each talker's cycle replaces the satellites its own last cycle stored, in the free entries
+// from the first on; a message may end after any whole group (a last message with fewer than
+// four is common), and a field after the last group is NMEA 4.10's signal ID.
+//   $GLGSV,3,3,10,83,52,346,29,84,05,307,,1
+void TNmeaProc::DecodeGnssGSV() {
+  const int8_t source = static_cast<int8_t>(TalkerIndex_ + 1);
+  const std::string_view talker = F(0).substr(1, 2);
+  const TGnssSystem own = TalkerSystem(talker);
+  const bool last = F(1) == F(2);
+  if (F(2) == "1") {
+    for (int n = 0; n < kMaxGnssSats; ++n) {
+      if (SlotTalker[n] != source) continue;
+      SlotTalker[n] = 0;
+      Rec.Sats[n].Prn.clear();
+    }
+    TalkerInView[TalkerIndex_] = SafeStrToInt(F(3));
+  }
+  const size_t groups = std::min<size_t>((Fields_.size() - 4) / 4, 4);
+  int free = 0;
+  for (size_t g = 0; g < groups; ++g) {
+    const size_t k = 4 + 4 * g;
+    if (F(k).empty()) continue;
+    while (free < kMaxGnssSats && !Rec.Sats[free].Prn.empty()) ++free;
+    if (free == kMaxGnssSats) break;
+    TSatInfo& e = Rec.Sats[free];
+    SlotTalker[free] = source;
+    e.Prn = F(k);
+    // PRNs 33-64 of the GPS talker are SBAS satellites; GN names no system, its PRN does.
+    e.System = own;
+    if (own == TGnssSystem::Unknown || (own == TGnssSystem::Gps && SystemOfPrn(e.Prn) == TGnssSystem::Sbas))
+      e.System = SystemOfPrn(e.Prn);
+    e.Elevation = SafeStrToInt(F(k + 1));
+    e.Azimuth = SafeStrToInt(F(k + 2));
+    e.Snr = SafeStrToInt(F(k + 3));
+    const std::vector<std::string>& used = UsedBySystem[static_cast<size_t>(UsedGroup(e.System))];
+    e.Used = std::find(used.begin(), used.end(), e.Prn) != used.end();
+    const char letter = SystemLetter(e.System);
+    Display.PlaceSatellite(letter ? letter + e.Prn : e.Prn, free + 1, e.Elevation, e.Azimuth, e.Snr);
+    Display.SetSatColor(free + 1, e.Used ? clBlue : clRed);
+  }
+  RebuildSatLists();
+  if (last)
+    for (int n = 1; n <= kMaxGnssSats; ++n) Display.SetSatVisible(n, !Rec.Sats[n - 1].Prn.empty());
+}
+
+void TNmeaProc::RebuildSatLists() {
+  GsvSatCount_ = 0;
+  Rec.SatInViewList.clear();
+  for (const TSatInfo& sat : Rec.Sats) {
+    if (sat.Prn.empty()) continue;
+    if (GsvSatCount_++) Rec.SatInViewList += ',';
+    Rec.SatInViewList += sat.Prn;
+  }
+  Rec.SatInView = 0;
+  for (int32_t n : TalkerInView) Rec.SatInView += n;
+}
+
+// One GSA per system and second: each marks the satellites of its own system, named by the
+// system-ID field, else by its talker, else (a GN GSA of before NMEA 4.10) by each PRN's range.
+//   $GNGSA,A,3,82,73,74,67,81,83,68,,,,,,0.99,0.54,0.83,2
+void TNmeaProc::DecodeGnssGSA() {
+  if (!ReadGsaFix()) return;
+
+  TGnssSystem whole = Fields_.size() > 18 ? SystemOfId(F(18)) : TGnssSystem::Unknown;
+  if (whole == TGnssSystem::Unknown) whole = TalkerSystem(F(0).substr(1, 2));
+  std::array<bool, 7> covered{};
+  if (whole != TGnssSystem::Unknown) covered[static_cast<size_t>(UsedGroup(whole))] = true;
+  std::array<std::vector<std::string>, 7> listed;
+  for (size_t k = 3; k <= 14; ++k) {
+    if (F(k).empty()) continue;
+    const size_t group = static_cast<size_t>(UsedGroup(whole != TGnssSystem::Unknown ? whole : SystemOfPrn(F(k))));
+    covered[group] = true;
+    listed[group].emplace_back(F(k));
+  }
+  for (size_t g = 0; g < covered.size(); ++g)
+    if (covered[g]) UsedBySystem[g] = std::move(listed[g]);
+
+  for (int n = 0; n < kMaxGnssSats; ++n) {
+    TSatInfo& sat = Rec.Sats[n];
+    const size_t group = static_cast<size_t>(UsedGroup(sat.System));
+    if (sat.Prn.empty() || !covered[group]) continue;
+    const std::vector<std::string>& used = UsedBySystem[group];
+    sat.Used = std::find(used.begin(), used.end(), sat.Prn) != used.end();
+    Display.SetSatColor(n + 1, sat.Used ? clBlue : clRed);
+  }
+  for (const std::vector<std::string>& used : UsedBySystem)
+    for (const std::string& prn : used) {
+      if (!Rec.SatUsedList.empty()) Rec.SatUsedList += ',';
+      Rec.SatUsedList += prn;
+    }
+}
+
+// $GPGSA,A,3,02,05,12,25,,,,,,,,,1.8,1.0,1.5*33
+//   1 selection mode   2 fix type (1 none, 2 2D, 3 3D)   3..14 PRNs used   15 PDOP 16 HDOP 17 VDOP
+bool TNmeaProc::ReadGsaFix() {
+  Rec.SatUsedList.clear();
+  const char c = F(2).empty() ? '\0' : F(2)[0];
+  // Some receivers write a letter here; any code above "1" counts as a fix.
+  if (static_cast<unsigned char>(c) <= '1') {
+    Rec.FixValid = false;
+    Display.SetFixCaption("FIX N/A");
+    return false;
+  }
+  Rec.FixValid = true;
+  Rec.FixMode = c;
+  Rec.Pdop = static_cast<float>(SafeStrToFloat(F(15)));
+  Rec.Hdop = static_cast<float>(SafeStrToFloat(F(16)));
+  Rec.Vdop = static_cast<float>(SafeStrToFloat(F(17)));
+  Display.SetFixCaption(std::string(1, c) + "D Fix");
+  return true;
+}
+
+// A receiver that tracks more than twelve satellites, or more than one system, sends one GSA
+// after another in each second: the used satellites are those of all of them.
+void TNmeaProc::DecodeGSA() {
+  const bool more = InGsaRun && !UsedInRun.empty();
+  std::string list = more ? std::move(Rec.SatUsedList) : std::string();
+  if (!ReadGsaFix()) {
+    UsedInRun.clear();
+    return;
+  }
+  if (!more) {
+    UsedInRun.clear();
+    for (int n = 1; n <= kMaxSats; ++n) {
+      Rec.Sats[n - 1].Used = false;
+      Display.SetSatColor(n, clRed);
+    }
+  }
+  std::array<uint64_t, kMaxSats> keys;
+  for (int n = 0; n < kMaxSats; ++n) keys[n] = PrnKey(Rec.Sats[n].Prn);
+  for (size_t k = 3; k <= 14; ++k) {
+    if (F(k).empty()) continue;
+    // A text match: "7" and "07" are different satellites here.
+    const uint64_t key = PrnKey(F(k));
+    for (int n = 1; n <= kMaxSats; ++n) {
+      if (keys[n - 1] != key || (key == kLongPrn && Rec.Sats[n - 1].Prn != F(k))) continue;
+      Rec.Sats[n - 1].Used = true;
+      Display.SetSatColor(n, clBlue);
+    }
+    if (std::find(UsedInRun.begin(), UsedInRun.end(), F(k)) == UsedInRun.end()) UsedInRun.emplace_back(F(k));
+    if (k == 3 && !more)
+      list = F(k);
+    else
+      list.append(",").append(F(k));
+  }
+  Rec.SatUsedList = std::move(list);
+}
+
+size_t TNmeaProc::UsedSatCount() const {
+  if (!GnssMode) return UsedInRun.size();
+  size_t n = 0;
+  for (const std::vector<std::string>& used : UsedBySystem) n += used.size();
+  return n;
+}
+
+bool TNmeaProc::ReadCoordinate(size_t field, double& value, std::string& hemisphere) {
+  if (F(field).empty()) {
+    value = 0;
+    hemisphere.clear();
+    return false;
+  }
+  value = NmeaToDms(F(field));
+  hemisphere = F(field + 1);
+  return true;
+}
+
+namespace {
+
+char LowerFirst(std::string_view field) {
+  return field.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(field[0])));
+}
+
+}  // namespace
+
+// $GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C
+//   1 time hhmmss.ss   2,3 latitude ddmm.mmmm, N/S   4,5 longitude dddmm.mmmm, E/W
+//   6 quality (0 invalid, 1 GPS, 2 DGPS)   7 satellites used   8 HDOP
+//   9,10 altitude, unit   11,12 geoidal separation, unit   13 DGPS age   14 DGPS station
+void TNmeaProc::DecodeGGA() {
+  Rec.FixTime = NmeaTimeText(F(1));
+  ReadCoordinate(2, Rec.Lat, Rec.LatNS);
+  ReadCoordinate(4, Rec.Lon, Rec.LonEW);
+  if (!F(6).empty()) {
+    switch (F(6)[0]) {
+      case '0':
+        Rec.FixQuality = "Invalid";
+        break;
+      case '1':
+        Rec.FixQuality = "GPS Fix";
+        break;
+      case '2':
+        Rec.FixQuality = "DGPS Fix";
+        break;
+      default:
+        break;  // other qualities (estimated, RTK, ...) leave the last one shown
+    }
+  }
+  Rec.SatUsed = SafeStrToInt(F(7));
+  Rec.GgaHdop = static_cast<float>(SafeStrToFloat(F(8)));
+  if (!F(9).empty()) {
+    Rec.Altitude = SafeStrToFloat(F(9));
+    Rec.AltUnit = LowerFirst(F(10));
+  } else {
+    Rec.Altitude = 0;
+    Rec.AltUnit = '\0';
+  }
+  if (!F(11).empty()) {
+    Rec.Geoid = SafeStrToFloat(F(11));
+    Rec.GeoidUnit = LowerFirst(F(12));
+  } else {
+    Rec.Geoid = 0;
+    Rec.GeoidUnit = '\0';
+  }
+  if (Display.WantsBlocks()) {
+    BuildGgaBlock(Rec, Block);
+    Display.ShowGGA(Block);
+  }
+}
+
+// $GPGLL,3539.1234,N,13945.5000,E,123456.00,A,A*6E
+//   1,2 latitude, N/S   3,4 longitude, E/W   5 time hhmmss.ss   6 status (A valid, V void)
+void TNmeaProc::DecodeGLL() {
+  ReadCoordinate(1, Rec.GllLat, Rec.GllLatNS);
+  ReadCoordinate(3, Rec.GllLon, Rec.GllLonEW);
+  Rec.GllTime = NmeaTimeText(F(5));
+  if (!F(6).empty()) Rec.GllStatus = F(6)[0];
+  if (Display.WantsBlocks()) {
+    BuildGllBlock(Rec, Block);
+    Display.ShowGLL(Block);
+  }
+}
+
+// $GPRMC,010203.00,A,3539.1234,N,13945.5000,E,10.0,45.5,061226,7.0,W,A*1C
+//   1 time   2 status (A valid, V no fix)   3,4 latitude, N/S   5,6 longitude, E/W
+//   7 speed (knots)   8 course (deg true)   9 date ddmmyy   10,11 magnetic variation, E/W
+void TNmeaProc::DecodeRMC() {
+  Rec.FixTime = NmeaTimeText(F(1));
+  if (ReadCoordinate(3, Rec.Lat, Rec.LatNS) && Rec.GpsFix == "$GPRMC" && F(2) == "A") Rec.FixValid = true;
+  ReadCoordinate(5, Rec.Lon, Rec.LonEW);
+  // A receiver without a fix says so with "V" and may still send its last position: it must
+  // not be recorded as one.
+  if (Rec.GpsFix == "$GPRMC" && F(2) == "V") Rec.FixValid = false;
+  // Kept in km/h: one knot is 1.852 km/h.
+  if (!F(7).empty()) Rec.Speed = SafeStrToFloat(F(7)) * 1.852;
+  if (!F(8).empty()) Rec.Course = DegToDms(SafeStrToFloat(F(8)));
+  if (!F(9).empty()) Rec.FixDate = F(9);
+  if (!F(10).empty()) {
+    Rec.MagVar = SafeStrToFloat(F(10));
+    Rec.MagVarEW = F(11);
+  } else {
+    Rec.MagVar = 0;
+    Rec.MagVarEW.clear();
+  }
+  if (Display.WantsBlocks()) {
+    BuildRmcBlock(Rec, Block);
+    Display.ShowRMC(Block);
+  }
+}
+
+// $PGRMM,WGS 84*06
+//   1 the datum the receiver's positions are in, as the receiver spells it
+void TNmeaProc::DecodePGRMM() {
+  if (!F(1).empty()) Rec.GpsDatum = F(1);
+}
+
+}  // namespace orvane
