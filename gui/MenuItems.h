@@ -23,7 +23,7 @@ inline QMenu* AddSubmenu(QMenu* menu, const char* caption, const char* name) {
 }
 
 // The speeds of the main window's COM > Speed menu, the only ones a stored speed is taken from.
-inline constexpr int kSpeedItems[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+inline constexpr int kSpeedItems[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
 
 inline int Tag(const QAction* item) { return item->data().toInt(); }
 

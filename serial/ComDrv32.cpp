@@ -12,10 +12,11 @@
 namespace orvane {
 
 namespace {
-constexpr uint32_t kSpeeds[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+constexpr uint32_t kSpeeds[] = {110,   300,   600,   1200,  2400,   4800,   9600,   14400,
+                                19200, 38400, 56000, 57600, 115200, 230400, 460800, 921600};
 }  // namespace
 
-uint32_t BaudRateValue(TComPortBaudRate rate) { return rate <= br115200 ? kSpeeds[rate] : 9600; }
+uint32_t BaudRateValue(TComPortBaudRate rate) { return rate <= br921600 ? kSpeeds[rate] : 9600; }
 
 bool BaudRateOf(uint32_t bitsPerSecond, TComPortBaudRate& rate) {
   for (size_t i = 0; i < std::size(kSpeeds); ++i)

@@ -43,7 +43,11 @@ enum TComPortBaudRate : uint8_t {
   br38400,
   br56000,
   br57600,
-  br115200
+  br115200,
+  // The speeds of receivers that send many sentences at 10 to 20 Hz.
+  br230400,
+  br460800,
+  br921600
 };
 enum TComPortDataBits : uint8_t { db5BITS, db6BITS, db7BITS, db8BITS };
 enum TComPortStopBits : uint8_t { sb1BITS, sb1HALFBITS, sb2BITS };

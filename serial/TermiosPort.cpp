@@ -43,6 +43,12 @@ speed_t SpeedConstant(uint32_t baud) {
       return B57600;
     case 115200:
       return B115200;
+    case 230400:
+      return B230400;
+    case 460800:
+      return B460800;
+    case 921600:
+      return B921600;
     default:
       return B0;
   }
@@ -72,6 +78,12 @@ uint32_t SpeedValue(speed_t s) {
       return 57600;
     case B115200:
       return 115200;
+    case B230400:
+      return 230400;
+    case B460800:
+      return 460800;
+    case B921600:
+      return 921600;
     default:
       return 0;
   }

@@ -375,25 +375,25 @@ namespace {
 
 TEST_F(WindowTest, AStoredSourceDeviceOpensAtAnySpeedOfTheMenuAndStaysStored) {
   OpenPty();
-  WriteAll(ini, "[Settings]\nComPort=2\nComSpeed=115200\nSource=" + slaveName + "\n");
+  WriteAll(ini, "[Settings]\nComPort=2\nComSpeed=921600\nSource=" + slaveName + "\n");
   CreateForms();
   ASSERT_TRUE(Session->Receiver.SourceOpen()) << Session->Receiver.Status();
   EXPECT_EQ(Session->Receiver.Source().Name(), slaveName);
   termios t{};
   ASSERT_EQ(tcgetattr(slave, &t), 0);
-  EXPECT_EQ(cfgetispeed(&t), B115200);
-  EXPECT_TRUE(Item("mnuSp115200")->isChecked());
+  EXPECT_EQ(cfgetispeed(&t), B921600);
+  EXPECT_TRUE(Item("mnuSp921600")->isChecked());
   EXPECT_FALSE(Item("mnuCom2")->isChecked());
   QStringList speeds;
   for (QAction* a : SatVForm->Speed1->actions()) speeds << a->text();
-  EXPECT_EQ(speeds.join(","), "2400,4800,9600,19200,38400,57600,115200");
+  EXPECT_EQ(speeds.join(","), "2400,4800,9600,19200,38400,57600,115200,230400,460800,921600");
   // Back to the COM port from the menu: the setting is emptied.
   Item("mnuCom2")->trigger();
   EXPECT_EQ(Session->Receiver.SourceAddress(), "");
   DestroyForms();
   const std::string saved = ReadAll(ini);
   EXPECT_NE(saved.find("Source=\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("ComSpeed=115200\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ComSpeed=921600\n"), std::string::npos) << saved;
 }
 
 }  // namespace
