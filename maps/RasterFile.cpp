@@ -62,6 +62,13 @@ uint32_t Over(uint32_t src, uint32_t dst) {
   return Argb(oa, mix(16), mix(8), mix(0));
 }
 
+// Twelve digits: the float noise of a georeferencing written in decimal is left out.
+std::string Figure(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.12g", v);
+  return text;
+}
+
 }  // namespace
 
 std::string MapDatumProj(const std::string& mapDatum) {
@@ -360,9 +367,9 @@ TLayerDescription TRasterFile::Describe() const {
   } else {
     d.Datum = "none given: degrees of the map datum (" + mapDatum_ + ")";
   }
-  d.Details.push_back({"origin", FormatShortest(g.Gt[0]) + ", " + FormatShortest(g.Gt[3])});
-  d.Details.push_back({"pixel size", FormatShortest(g.Gt[1]) + " x " + FormatShortest(-g.Gt[5]) +
-                                         (g.Gt[2] != 0 || g.Gt[4] != 0 ? " (rotated)" : "")});
+  d.Details.push_back({"origin", Figure(g.Gt[0]) + ", " + Figure(g.Gt[3])});
+  d.Details.push_back(
+      {"pixel size", Figure(g.Gt[1]) + " x " + Figure(-g.Gt[5]) + (g.Gt[2] != 0 || g.Gt[4] != 0 ? " (rotated)" : "")});
   GDALRasterBandH band = GDALGetRasterBand(g.Ds, 1);
   std::string overviews;
   for (int i = 0; i < GDALGetOverviewCount(band); ++i) {
