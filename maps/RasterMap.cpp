@@ -27,6 +27,11 @@ TLayerLoad TRasterLayer::LoadInSet(const std::string& path) {
   std::vector<std::unique_ptr<TRasterFile>> files;
   std::string failures;
   for (const std::string& p : RasterPaths(path)) {
+    // GDAL would fetch a web address on the drawing thread, unbounded and uncached.
+    if (p.find("://") != std::string::npos) {
+      failures += (failures.empty() ? "" : "\n") + ("\"" + p + "\": web addresses are not read; give a raster file");
+      continue;
+    }
     try {
       files.push_back(std::make_unique<TRasterFile>(p, mapDatum_));
     } catch (const EMapFileError& e) {
