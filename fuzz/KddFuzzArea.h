@@ -42,6 +42,7 @@ public:
   void CopyFromImage(const orvane::TRect&, const orvane::TImage&, const orvane::TRect&) override {}
   void CopyToImage(orvane::TImage&, const orvane::TRect&) override {}
   void DrawTransparent(int, int, const orvane::TImage&) override {}
+  void DrawPicture(int, int, const orvane::TArgbPicture&) override {}
   void DrawSymbol(int, int, int) override {}
   orvane::TSize SymbolSize() const override { return {}; }
 

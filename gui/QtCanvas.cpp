@@ -396,6 +396,17 @@ void TQtCanvas::DrawTransparent(int x, int y, const TImage& image) {
   painter_.restore();
 }
 
+void TQtCanvas::DrawPicture(int x, int y, const TArgbPicture& picture) {
+  if (!painter_.isActive() || !picture.Pixels || picture.Width <= 0 || picture.Height <= 0) return;
+  // Wrapped, not copied: the picture outlives this call.
+  const QImage image(reinterpret_cast<const uchar*>(picture.Pixels), picture.Width, picture.Height,
+                     static_cast<qsizetype>(picture.Stride) * 4, QImage::Format_ARGB32);
+  painter_.save();
+  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter_.drawImage(x, y, image);
+  painter_.restore();
+}
+
 void TQtCanvas::DrawSymbol(int x, int y, int index) {
   if (!painter_.isActive()) return;
   const QImage& symbol = ChartSymbol(index);

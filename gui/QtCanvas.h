@@ -77,6 +77,7 @@ public:
   // The six 16 x 16 chart symbols: 0 a red diagonal cross, 1 a yellow disc with a small black
   // cross, 2 a small black ring, 3 a black rectangle with crossed diagonals, 4 a black ring with
   // a dot at its centre, 5 the same in grey. Other indexes draw nothing.
+  void DrawPicture(int x, int y, const TArgbPicture& picture) override;
   void DrawSymbol(int x, int y, int index) override;
   TSize SymbolSize() const override { return {16, 16}; }
 

@@ -2,6 +2,7 @@
 #include "gui/USetForm.h"
 
 #include <stdexcept>
+#include <string_view>
 
 #include <QColorDialog>
 #include <QGridLayout>
@@ -231,12 +232,19 @@ void TSetForm::BuildMapPage() {
   auto* grid = new QGridLayout(tsMap);
   grid->setColumnStretch(1, 1);
   int row = 0;
-  auto addPath = [](QGridLayout* g, int r, QWidget* page, const char* label, const char* labelName, QLineEdit*& edit,
+  // A label longer than the column the others need takes a line of its own above its box, so
+  // it narrows no box; `r` is then moved on past that line.
+  auto addPath = [](QGridLayout* g, int& r, QWidget* page, const char* label, const char* labelName, QLineEdit*& edit,
                     const char* editName, QPushButton*& button, const char* buttonName) {
     edit = Edit(editName, page);
     button = Browse(buttonName, page);
-    g->addWidget(Label(label, labelName, page), r, 0);
-    g->addWidget(edit, r, 1);
+    const bool own = std::string_view(label).size() > 20;
+    g->addWidget(Label(label, labelName, page), r, 0, 1, own ? 3 : 1);
+    if (own) {
+      g->addWidget(edit, ++r, 0, 1, 2);
+    } else {
+      g->addWidget(edit, r, 1);
+    }
     g->addWidget(button, r, 2);
   };
   auto addColor = [](QGridLayout* g, int r, QWidget* page, const char* labelName, TColorPanel*& panel,
@@ -267,8 +275,9 @@ void TSetForm::BuildMapPage() {
     const std::string key = k.Key;
     QLineEdit* edit = nullptr;
     QPushButton* button = nullptr;
-    addPath(box ? boxGrid : grid, box ? boxRow++ : row++, box ? static_cast<QWidget*>(box) : tsMap, k.Label,
+    addPath(box ? boxGrid : grid, box ? boxRow : row, box ? static_cast<QWidget*>(box) : tsMap, k.Label,
             ("lbl" + key).c_str(), edit, ("edt" + key).c_str(), button, ("btn" + key).c_str());
+    ++(box ? boxRow : row);
     TColorPanel* panel = nullptr;
     if (k.LineColorName) {
       const std::string name = k.LineColorName;

@@ -4,6 +4,7 @@
 // origin at the top left; rectangles are half-open, Right and Bottom lie just outside.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/Color.h"
@@ -33,6 +34,15 @@ struct TRect {
 };
 
 inline TRect Bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+
+// Pixels in memory as 0xAARRGGBB words, rows top to bottom, `Stride` words apart; straight (not
+// premultiplied) alpha. A warped raster map is handed to the canvas this way.
+struct TArgbPicture {
+  int Width = 0;
+  int Height = 0;
+  int Stride = 0;
+  const uint32_t* Pixels = nullptr;
+};
 
 enum class TPenStyle { Solid, Dot, Clear };
 enum class TBrushStyle { Solid, Clear };
@@ -93,6 +103,8 @@ public:
   // The picture at its own size, transparently: an icon through its mask, a bitmap with the
   // colour of its lower-left pixel as the transparent colour.
   virtual void DrawTransparent(int x, int y, const TImage& image) = 0;
+  // The picture at its own size, top-left corner at (x, y), blended over the surface by its alpha.
+  virtual void DrawPicture(int x, int y, const TArgbPicture& picture) = 0;
   // Symbol `index` of the chart symbol list, top-left corner at (x, y).
   virtual void DrawSymbol(int x, int y, int index) = 0;
   virtual TSize SymbolSize() const = 0;

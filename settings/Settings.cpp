@@ -38,6 +38,10 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// Keys that came later are written only once they are set, so a file without them keeps its
+// bytes; the first layers' keys are always there, empty or not.
+bool WrittenWhenEmpty(const TLayerKind& kind) { return std::string_view(kind.Key) != "RasterMap"; }
+
 // "Recent1" .. "Recent8": the recent sources, most recent first.
 std::string RecentKey(size_t n) { return "Recent" + std::to_string(n); }
 
@@ -248,7 +252,9 @@ void SaveSettings() {
   ini.WriteString(kTrack, "CenterL", FormatShortest(TrackState.CenterL));
   ini.WriteString(kTrack, "DataMax", std::to_string(TrackState.DataMax));
   ini.WriteString(kTrack, "Interval", std::to_string(TrackState.Interval));
-  for (const TLayerKind& k : LayerKinds()) ini.WriteString(kTrack, k.Key, LayerPath(TrackState, k));
+  for (const TLayerKind& k : LayerKinds())
+    if (WrittenWhenEmpty(k) || !LayerPath(TrackState, k).empty() || ini.ValueExists(kTrack, k.Key))
+      ini.WriteString(kTrack, k.Key, LayerPath(TrackState, k));
   ini.WriteString(kTrack, "MapDatum", TrackState.MapDatum);
   ini.WriteString(kTrack, "IconMark", TrackState.IconMark);
   ini.EndUpdate();

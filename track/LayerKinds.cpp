@@ -11,6 +11,7 @@
 #include "maps/MapBitmap.h"
 #include "maps/MapFile.h"
 #include "maps/MetaStyle.h"
+#include "maps/RasterMap.h"
 #include "maps/UCoastLine.h"
 #include "maps/UEncMap.h"
 #include "maps/UKddMap.h"
@@ -25,6 +26,9 @@ namespace {
 std::unique_ptr<TMapLayer> MakeBitmap(const TLayerMakers& m) {
   if (!m.MapImage) return nullptr;
   return std::make_unique<TBitmapLayer>(*m.MapImage, m.State.MapDatum);
+}
+std::unique_ptr<TMapLayer> MakeRaster(const TLayerMakers& m) {
+  return std::make_unique<TRasterLayer>(m.State.MapDatum);
 }
 std::unique_ptr<TMapLayer> MakeVectLine(const TLayerMakers& m) {
   return std::make_unique<TVectLine>(m.State.MetaDefList, m.Notice);
@@ -75,6 +79,9 @@ std::vector<TLayerKind>& Kinds() {
          "coastline", 4, nullptr, nullptr, LooksLikeCoastFile, nullptr},
         {'E', "EncMap", "ENC", "Converted ENC|*.00?", nullptr, nullptr, nullptr, 8, 8, MakeEnc, "enc", 7, "000",
          nullptr, nullptr, DescribeEncLayer},
+        {'T', "RasterMap", "Raster map (GeoTIFF, MBTiles, ...)",
+         "Raster maps|*.tif *.tiff *.mbtiles *.kap *.jp2 *.vrt *.png *.jpg|All files|*", nullptr, nullptr, nullptr, 10,
+         -1, MakeRaster, "raster", 4, "TIF TIFF MBTILES KAP JP2 VRT", nullptr, nullptr, nullptr},
     };
     k.reserve(kMaxKinds);
     return k;

@@ -28,6 +28,7 @@ public:
   void CopyFromImage(const TRect&, const TImage&, const TRect&) override {}
   void CopyToImage(TImage&, const TRect&) override {}
   void DrawTransparent(int, int, const TImage&) override {}
+  void DrawPicture(int, int, const TArgbPicture&) override {}
   void DrawSymbol(int, int, int) override {}
   TSize SymbolSize() const override { return {16, 16}; }
 };

@@ -224,6 +224,24 @@ TEST_F(SettingsTest, GnssKeysAreSavedAloneAfterTheExistingKeys) {
   EXPECT_EQ(NmeaRec.ComPort, 3);
 }
 
+// A key that came later is added after the existing ones once set, and a file without it is
+// saved byte for byte as it was.
+TEST_F(SettingsTest, RasterMapIsWrittenOnlyOnceSetAfterTheExistingKeys) {
+  LoadSettings();
+  SaveSettings();
+  const std::string before = ReadAll(file);
+  EXPECT_EQ(before.find("RasterMap"), std::string::npos);
+  LoadSettings();
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file), before);
+  LayerPath(TrackState, LayerKindOf('T')) = "/maps/a.tif | /maps/b.mbtiles";
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file), before + "RasterMap=/maps/a.tif | /maps/b.mbtiles\n");
+  LayerPath(TrackState, LayerKindOf('T')).clear();
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file), before + "RasterMap=\n") << "once there, the key stays, empty";
+}
+
 TEST_F(SettingsTest, EachLayerRowIsWrittenFromItsMemberAndReadIntoIt) {
   LoadSettings();
   for (const TLayerKind& k : LayerKinds()) LayerPath(TrackState, k) = std::string("/maps/") + k.Letter + " " + k.Key;

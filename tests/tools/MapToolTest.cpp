@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -305,6 +306,44 @@ TEST_F(MapToolTest, RenderSaysTheZoomAndViewItDrewAndWritesAWorldFile) {
       Run({"render", "--settings", ini, "--center", "35,135", "--zoom", "10", "-o", (dir / "b.png").string()}).Status,
       0);
   EXPECT_FALSE(std::filesystem::exists(dir / "b.pgw"));
+}
+
+// A GeoTIFF with overviews made by GDAL's tools: 200 x 200 pixels of 0.0005 degrees from
+// 134.95 E, 35.05 N (WGS 84), white with one red pixel at column 60, row 140.
+TEST_F(MapToolTest, RasterInfoTellsItsGeoreferencingAndRenderPutsItsMarkInTheMapDatum) {
+  std::string rgb(200 * 200 * 3, '\xff');
+  rgb[(140 * 200 + 60) * 3 + 1] = rgb[(140 * 200 + 60) * 3 + 2] = 0;
+  const std::string ppm = Write("mark.ppm", "P6\n200 200\n255\n" + rgb), tif = (dir / "mark.tif").string();
+  ASSERT_EQ(std::system(("gdal_translate -q -a_srs EPSG:4326 -a_ullr 134.95 35.05 135.05 34.95 " + ppm + " " + tif +
+                         " && gdaladdo -q " + tif + " 2 4")
+                            .c_str()),
+            0);
+  const TRun info = Run({"info", tif});
+  ASSERT_EQ(info.Status, 0) << info.Err;
+  for (const char* line : {"kind: raster", "driver: GTiff (GeoTIFF)", "pixels: 200 x 200",
+                           "bands: 3 (Red Byte, Green Byte, Blue Byte)", "WGS 84 (EPSG:4326), drawn in the map datum",
+                           "pixel size: 0.0005 x 0.0005", "overviews: 100 x 100, 50 x 50", "(Tokyo)"})
+    EXPECT_NE(info.Out.find(line), std::string::npos) << line << " in\n" << info.Out;
+
+  const std::string ini = Write("raster.ini", "[Track]\nRasterMap=" + tif + "\n");
+  const std::string png = (dir / "raster.png").string();
+  const TRun r =
+      Run({"render", "--settings", ini, "--center", "35,135", "--zoom", "10", "--size", "400x400", "-o", png});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  TGeoPoint wgs{DegToDms(35.05 - 140.5 * 0.0005), DegToDms(134.95 + 60.5 * 0.0005), 0}, tokyo = wgs;
+  ASSERT_TRUE(DmsConv("WGS 84", "Tokyo", &wgs, &tokyo));
+  // Zoom 10: one pixel per arc-second, the centre at pixel (200, 200).
+  const double x = 200 + (DmsToDeg(tokyo.lon) - 135) * 3600, y = 200 - (DmsToDeg(tokyo.lat) - 35) * 3600;
+  const QImage image(QString::fromStdString(png));
+  int found = 0;
+  for (int j = 0; j < image.height(); ++j)
+    for (int i = 0; i < image.width(); ++i)
+      if (image.pixel(i, j) == qRgb(255, 0, 0)) {
+        ++found;
+        EXPECT_NEAR(i + 0.5, x, 1.0);
+        EXPECT_NEAR(j + 0.5, y, 1.0);
+      }
+  EXPECT_GT(found, 0);
 }
 
 // ---- render against the window -----------------------------------------------------------------

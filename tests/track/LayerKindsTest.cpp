@@ -63,16 +63,16 @@ TEST_F(LayerKindsTest, KindFromTheNameOrElseTheContentOrNone) {
 }
 
 TEST(LayerKindsAddedTest, AnAddedRowIsAKindWithItsPathAndLetterUntilItGoes) {
-  EXPECT_EQ(KindNames(", ", " or "), "line, point, waypoint, coastline, bitmap, kdd or enc");
+  EXPECT_EQ(KindNames(", ", " or "), "line, point, waypoint, coastline, raster, bitmap, kdd or enc");
   TTrackState state;
   {
     const TAddedLayerKind tiff({'G', "GeoTiffMap", "GeoTIFF", "GeoTIFF|*.tif", nullptr, nullptr, nullptr, 10, 9,
                                 nullptr, "geotiff", 8, "GTIF", nullptr, nullptr, nullptr});
-    EXPECT_EQ(KindNames("|", "|"), "line|point|waypoint|coastline|bitmap|kdd|enc|geotiff");
+    EXPECT_EQ(KindNames("|", "|"), "line|point|waypoint|coastline|raster|bitmap|kdd|enc|geotiff");
     ASSERT_NE(KindNamed("geotiff"), nullptr);
     EXPECT_EQ(KindNamed("geotiff")->Letter, 'G');
-    EXPECT_EQ(LettersInLoadOrder(), "ROPMKWCEBG");
-    EXPECT_EQ(LettersInDrawOrder(), "BKPROMWCEG");
+    EXPECT_EQ(LettersInLoadOrder(), "ROPMKWCEBTG");
+    EXPECT_EQ(LettersInDrawOrder(), "TBKPROMWCEG");
     LayerPath(state, 'G') = "/maps/a.gtif";
     EXPECT_EQ(LayerPath(state, LayerKinds().back()), "/maps/a.gtif");
     TLayerKind taken = LayerKinds().back();

@@ -58,6 +58,7 @@ enum class TCanvasOp {
   CopyFromImage,
   CopyToImage,
   DrawTransparent,
+  DrawPicture,
   DrawSymbol,
 };
 
@@ -77,7 +78,7 @@ struct TCanvasCall {
   TCanvasState State;  // before the call (PenPos is where a LineTo starts)
   TRect Rect;          // Ellipse box, FillRect, CopyFromImage destination, CopyToImage source
   TRect Source;        // CopyFromImage source
-  TPoint At;           // MoveTo, LineTo, TextOut, DrawTransparent, DrawSymbol
+  TPoint At;           // MoveTo, LineTo, TextOut, DrawTransparent, DrawPicture, DrawSymbol
   std::vector<TPoint> Points;
   std::string Text;
   const TImage* Image = nullptr;
@@ -176,6 +177,11 @@ public:
     TCanvasCall& c = Record(TCanvasOp::DrawTransparent);
     c.At = {x, y};
     c.Image = &image;
+  }
+  void DrawPicture(int x, int y, const TArgbPicture& picture) override {
+    TCanvasCall& c = Record(TCanvasOp::DrawPicture);
+    c.At = {x, y};
+    c.Rect = Bounds(x, y, picture.Width, picture.Height);
   }
   void DrawSymbol(int x, int y, int index) override {
     TCanvasCall& c = Record(TCanvasOp::DrawSymbol);
