@@ -295,9 +295,9 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   TrackState.DataMax = 5000;
   TrackState.Interval = 250;
   const std::pair<char, const char*> paths[] = {
-      {'B', "/maps/a.bmp"},     {'R', "/maps/N01-road.txt"}, {'O', "/maps/N03.txt"},
-      {'P', "/maps/P.txt"},     {'M', "/maps/C23.txt"},      {'W', "/maps/w.wpt"},
-      {'C', "/maps/coast.dat"}, {'E', "/maps/JP44.txt"},     {'K', "/maps/kdd"}};
+      {'B', "/maps/a.bmp"},   {'R', "/maps/N01-road.txt"}, {'O', "/maps/N03.txt"},   {'P', "/maps/P.txt"},
+      {'M', "/maps/C23.txt"}, {'W', "/maps/w.wpt"},        {'C', "/maps/coast.dat"}, {'E', "/maps/JP44.txt"},
+      {'K', "/maps/kdd"},     {'T', "/maps/relief.tif"}};
   for (const auto& [letter, path] : paths) LayerPath(TrackState, LayerKindOf(letter)) = path;
   TrackState.MapDatum = "WGS 84";
   TrackState.IconMark = "/icons/car.ico";
