@@ -271,13 +271,17 @@ bool TReceiver::OpenSource() {
 
 void TReceiver::CloseSource() {
   StopReopen();
+  StopReading();
+  Proc_.ClearPending();
+}
+
+void TReceiver::StopReading() {
   PollOn = false;
   Received.clear();
   ReceivedAt = 0;
   LostAfter.clear();
   if (Timers.Poll) Timers.Poll->Stop();
   Source_->Close();
-  Proc_.ClearPending();
 }
 
 void TReceiver::StartReopen() {
@@ -292,12 +296,7 @@ void TReceiver::StopReopen() {
 }
 
 void TReceiver::Lost(const std::string& why) {
-  PollOn = false;
-  Received.clear();
-  ReceivedAt = 0;
-  LostAfter.clear();
-  if (Timers.Poll) Timers.Poll->Stop();
-  Source_->Close();
+  StopReading();
   if (EndOnLoss) {
     Say(SourceMessage(Source_->Name(), why));
     return;

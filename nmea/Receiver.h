@@ -194,6 +194,8 @@ private:
   void ClearStatus();
   void Log(const std::string& line);
   std::string OpenFailure() const;
+  // No more polling: the source closed, what was read and not handled forgotten.
+  void StopReading();
   void StartReopen();
   void StopReopen();
   void Lost(const std::string& why);
