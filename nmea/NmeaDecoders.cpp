@@ -10,6 +10,7 @@
 
 #include "common/NmeaConv.h"
 #include "geodrel.h"
+#include "nmea/FixQuality.h"
 #include "nmea/NmeaBlocks.h"
 #include "nmea/UNmeaProc.h"
 
@@ -168,7 +169,7 @@ bool TNmeaProc::ReadGsaFix() {
   Rec.Pdop = static_cast<float>(SafeStrToFloat(F(15)));
   Rec.Hdop = static_cast<float>(SafeStrToFloat(F(16)));
   Rec.Vdop = static_cast<float>(SafeStrToFloat(F(17)));
-  Display.SetFixCaption(std::string(1, c) + "D Fix");
+  Display.SetFixCaption(FixCaption(c, Rec.GgaQuality));
   return true;
 }
 
@@ -236,26 +237,17 @@ char LowerFirst(std::string_view field) {
 
 // $GPGGA,123456.00,3539.1234,N,13945.5000,E,1,07,1.0,45.3,M,36.7,M,,*5C
 //   1 time hhmmss.ss   2,3 latitude ddmm.mmmm, N/S   4,5 longitude dddmm.mmmm, E/W
-//   6 quality (0 invalid, 1 GPS, 2 DGPS)   7 satellites used   8 HDOP
+//   6 quality (0 invalid, 1 GPS, 2 DGPS, 4 RTK fixed, 5 RTK float, 6 dead reckoning, ...)
+//   7 satellites used   8 HDOP
 //   9,10 altitude, unit   11,12 geoidal separation, unit   13 DGPS age   14 DGPS station
 void TNmeaProc::DecodeGGA() {
   Rec.FixTime = NmeaTimeText(F(1));
   ReadCoordinate(2, Rec.Lat, Rec.LatNS);
   ReadCoordinate(4, Rec.Lon, Rec.LonEW);
   if (!F(6).empty()) {
-    switch (F(6)[0]) {
-      case '0':
-        Rec.FixQuality = "Invalid";
-        break;
-      case '1':
-        Rec.FixQuality = "GPS Fix";
-        break;
-      case '2':
-        Rec.FixQuality = "DGPS Fix";
-        break;
-      default:
-        break;  // other qualities (estimated, RTK, ...) leave the last one shown
-    }
+    Rec.GgaQuality = F(6)[0];
+    // A digit no receiver should send leaves the last quality shown.
+    if (const TFixQuality* q = FixQualityOf(F(6)[0])) Rec.FixQuality = q->Name;
   }
   Rec.SatUsed = SafeStrToInt(F(7));
   Rec.GgaHdop = static_cast<float>(SafeStrToFloat(F(8)));

@@ -41,6 +41,7 @@ struct TNmeaRec {
   float Hdop = 0;
   float Vdop = 0;
   std::string FixQuality;
+  char GgaQuality = 0;  // the last GGA's quality digit, 0 before one came
   std::string FixTime;
   std::string FixDate;
   double Lat = 0;  // D.MMSS, unsigned; the hemisphere is LatNS

@@ -7,6 +7,7 @@
 
 #include "common/HostConv.h"
 #include "geodrel.h"
+#include "nmea/FixQuality.h"
 #include "nmea/ReportFix.h"
 
 namespace orvane {
@@ -211,9 +212,7 @@ size_t TSummary::TypeIndex(const char* type) {
 
 std::string TSummary::QualityName(const std::string& q) {
   if (q.empty()) return "no quality";
-  if (q == "0") return "Invalid";
-  if (q == "1") return "GPS Fix";
-  if (q == "2") return "DGPS Fix";
+  if (const TFixQuality* row = FixQualityOf(q[0])) return row->Name;
   return "quality " + Printable(q);
 }
 

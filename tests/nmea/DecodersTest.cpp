@@ -187,6 +187,32 @@ TEST_F(Decoders, GgaStoresPositionQualityAndHeights) {
   EXPECT_EQ(display.gga.size(), 1u);
 }
 
+// Today's receivers say RTK, DGPS and dead reckoning in the GGA; the caption says it in words.
+TEST_F(Decoders, TheGgaQualityNamesTheFixAndItsCaption) {
+  const struct {
+    char quality;
+    const char* name;
+    const char* caption;  // after a 3D GSA
+  } cases[] = {
+      {'1', "GPS Fix", "3D Fix"},         {'2', "DGPS Fix", "3D DGPS"},       {'3', "PPS Fix", "PPS"},
+      {'4', "RTK Fixed", "3D RTK Fixed"}, {'5', "RTK Float", "3D RTK Float"}, {'6', "Dead Reckoning", "Dead Reckoning"},
+      {'8', "Simulation", "Simulation"},  {'0', "Invalid", "3D Fix"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.quality);
+    Feed(std::string("$GPGGA,123456.00,3539.1234,N,13945.5000,E,") + c.quality + ",07,1.0,45.3,M,36.7,M,,");
+    Feed("$GPGSA,A,3,01,,,,,,,,,,,,2.5,1.3,2.1");
+    EXPECT_EQ(rec.FixQuality, c.name);
+    EXPECT_EQ(display.fixCaptions.back(), c.caption);
+  }
+  // A receiver that sends no GGA keeps the fix type alone.
+  TNmeaRec fresh;
+  RecordingDisplay shown;
+  TNmeaProc gsaOnly{fresh, shown};
+  gsaOnly.ProcessNmea("$GPGSA,A,2,01,,,,,,,,,,,,2.5,1.3,2.1\r\n");
+  EXPECT_EQ(shown.fixCaptions.back(), "2D Fix");
+}
+
 TEST_F(Decoders, GgaWithEmptyFieldsClearsPositionButKeepsQuality) {
   Feed("$GPGGA,123456.00,3539.1234,N,13945.5000,E,2,07,1.0,45.3,M,36.7,M,,");
   Feed("$GPGGA,123457.00,,,,,,00,,,,,,,");
@@ -198,7 +224,7 @@ TEST_F(Decoders, GgaWithEmptyFieldsClearsPositionButKeepsQuality) {
   EXPECT_EQ(rec.Altitude, 0);
   EXPECT_EQ(rec.AltUnit, 0);
   EXPECT_EQ(rec.GeoidUnit, 0);
-  Feed("$GPGGA,123458.00,,,,,6,00,,,,,,,");
+  Feed("$GPGGA,123458.00,,,,,9,00,,,,,,,");  // no such quality: the last one stays
   EXPECT_EQ(rec.FixQuality, "DGPS Fix");
   Feed("$GPGGA,123459.00,,,,,0,00,,1.5,,,,,");
   EXPECT_EQ(rec.FixQuality, "Invalid");
