@@ -216,6 +216,11 @@ void TSetForm::BuildSystemPage() {
   chkGnss->setObjectName("chkGnss");
   chkGnss->setToolTip("Decode $GN, $GL, $GA, $GB, $BD, $GQ and $QZ sentences too, as multi-GNSS receivers send them");
   grid->addWidget(chkGnss, row++, 0, 1, 3);
+  chkChecksum = new QCheckBox("Decode only sentences whose checksum matches", tsSystem);
+  chkChecksum->setObjectName("chkChecksum");
+  chkChecksum->setToolTip(
+      "A sentence damaged on the line is shown and logged but not decoded; clear for hand-made logs");
+  grid->addWidget(chkChecksum, row++, 0, 1, 3);
 
   cmbCoordFormat = new QComboBox(tsSystem);
   cmbCoordFormat->setObjectName("cmbCoordFormat");
@@ -310,6 +315,7 @@ void TSetForm::FormShow() {
   chkHeadding->setChecked(NmeaRec.Headding);
   chkHeadGuide->setChecked(NmeaRec.HeadGuide);
   chkGnss->setChecked(NmeaRec.Gnss);
+  chkChecksum->setChecked(NmeaRec.Checksum);
   cmbCoordFormat->setCurrentText(CoordFormatName(NmeaRec.CoordFormat));
   for (size_t i = 0; i < LayerKinds().size(); ++i) {
     const TLayerKind& k = LayerKinds()[i];
@@ -335,6 +341,7 @@ void TSetForm::btnOKClick() {
   NmeaRec.HeadGuide = chkHeadGuide->isChecked();
   // The decoders take it from the next sentence on.
   NmeaRec.Gnss = chkGnss->isChecked();
+  NmeaRec.Checksum = chkChecksum->isChecked();
   // The track window's labels redraw below; the monitor's blocks with their next sentence.
   NmeaRec.CoordFormat = CoordFormatFromName(ToLocal(cmbCoordFormat->currentText()));
   // The sky view repaints in its new colour.

@@ -95,7 +95,7 @@ public:
   QFrame* pnlIco_Mark;
   TMarkPreview* imgIco_Mark;
   QLineEdit* edtIco_Mark;
-  QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss;
+  QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss, *chkChecksum;
   QComboBox *cmbGpsFix, *cmbCoordFormat;
   QPushButton *btnOK, *btnCancel;
 

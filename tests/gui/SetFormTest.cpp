@@ -303,6 +303,24 @@ TEST_F(SetFormTest, TheMultiGnssBoxOnTheSystemPageSwitchesTheDecodersAtOnce) {
   }
 }
 
+TEST_F(SetFormTest, TheChecksumBoxDecidesWhetherADamagedSentenceIsDecoded) {
+  Start("[Settings]\nChecksum=0\n");
+  SetForm->show();
+  ASSERT_EQ(SetForm->chkChecksum->parentWidget(), SetForm->tsSystem);
+  EXPECT_FALSE(SetForm->chkChecksum->isChecked());
+  // A flipped digit: the checksum no longer matches.
+  const std::string damaged = "$GPGGA,101010.00,5130.0000,N,00007.0000,W,1,12,0.8,20.0,M,47.0,M,,*00\r\n";
+  for (bool on : {true, false}) {
+    SetForm->show();
+    if (SetForm->chkChecksum->isChecked() != on) SetForm->chkChecksum->click();
+    SetForm->btnOK->click();
+    EXPECT_EQ(NmeaRec.Checksum, on);
+    NmeaRec.Lat = 0;
+    Session->Receiver.Proc().ProcessNmea(damaged);
+    EXPECT_EQ(NmeaRec.Lat != 0, !on);
+  }
+}
+
 TEST_F(SetFormTest, TheCoordinateChoiceShowsTheSettingAndOkAppliesIt) {
   Start("[Settings]\nCoordFormat=Degrees\n");
   SetForm->show();
