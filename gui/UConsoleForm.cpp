@@ -76,8 +76,12 @@ bool TConsoleForm::Passes(std::string_view type) const {
 
 void TConsoleForm::ShowSentence(const TSentenceInfo& info) {
   std::string line = SentenceLine(info);
-  if (info.outcome == TSentenceOutcome::BadChecksum) line += kBadChecksumMark;
-  AddLine(line, SentenceTypeOf(info.address));
+  const std::string_view type = SentenceTypeOf(info.address);
+  if (info.outcome == TSentenceOutcome::BadChecksum) {
+    line += kBadChecksumMark;
+    Rates.AddBadChecksum(type);
+  }
+  AddLine(line, type);
 }
 
 void TConsoleForm::ShowNotice(std::string_view text) { AddLine(text, {}); }
@@ -129,7 +133,11 @@ void TConsoleForm::RateTick() {
   QStringList parts;
   for (const auto& [type, count] : Rates.LastSecond())
     if (count > 0) parts << QString("%1 %2/s").arg(Latin1(type)).arg(count);
-  lblRates->setText(parts.isEmpty() ? QString("no sentences in the last second") : parts.join("  "));
+  QString text = parts.isEmpty() ? QString("no sentences in the last second") : parts.join("  ");
+  QStringList bad;
+  for (const auto& [type, count] : Rates.BadChecksums()) bad << QString("%1 %2").arg(Latin1(type)).arg(count);
+  if (!bad.isEmpty()) text += "\nbad checksums: " + bad.join("  ");
+  lblRates->setText(text);
 }
 
 void TConsoleForm::closeEvent(QCloseEvent* event) {

@@ -37,6 +37,14 @@ void TSentenceRates::Add(std::string_view type) {
     Current.emplace(type, 1);
 }
 
+void TSentenceRates::AddBadChecksum(std::string_view type) {
+  const auto it = Bad.find(type);
+  if (it != Bad.end())
+    ++it->second;
+  else
+    Bad.emplace(type, 1);
+}
+
 void TSentenceRates::Tick() {
   for (auto& [type, count] : Last) count = 0;
   for (const auto& [type, count] : Current) Last[type] = count;

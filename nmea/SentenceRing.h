@@ -49,9 +49,13 @@ public:
   void Tick();
   // The counts of the last closed second, by type; types seen before but not in it count 0.
   const std::map<std::string, int, std::less<>>& LastSecond() const { return Last; }
+  // A sentence of `type` whose checksum did not match; counted since the start, by type.
+  void AddBadChecksum(std::string_view type);
+  const std::map<std::string, int64_t, std::less<>>& BadChecksums() const { return Bad; }
 
 private:
   std::map<std::string, int, std::less<>> Current, Last;
+  std::map<std::string, int64_t, std::less<>> Bad;
 };
 
 }  // namespace orvane

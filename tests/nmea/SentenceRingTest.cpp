@@ -59,6 +59,10 @@ TEST(SentenceRingTest, RatesCountEachTypeInTheLastClosedSecond) {
   rates.Add("GPRMC");
   rates.Tick();
   EXPECT_EQ(rates.LastSecond(), (std::map<std::string, int, std::less<>>{{"GPGGA", 0}, {"GPGSV", 0}, {"GPRMC", 1}}));
+  // Bad checksums add up across seconds.
+  for (const char* type : {"GPGGA", "GPRMC", "GPGGA"}) rates.AddBadChecksum(type);
+  rates.Tick();
+  EXPECT_EQ(rates.BadChecksums(), (std::map<std::string, int64_t, std::less<>>{{"GPGGA", 2}, {"GPRMC", 1}}));
 }
 
 }  // namespace
