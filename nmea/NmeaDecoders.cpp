@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <utility>
@@ -315,6 +317,49 @@ void TNmeaProc::DecodeRMC() {
 //   1 the datum the receiver's positions are in, as the receiver spells it
 void TNmeaProc::DecodePGRMM() {
   if (!F(1).empty()) Rec.GpsDatum = F(1);
+}
+
+// $GPGST,123456.00,1.2,2.5,1.5,45.0,1.8,2.1,3.4*hh
+//   1 time   2 RMS of the ranges   3,4 semi-major and semi-minor axes of the error ellipse (m)
+//   5 orientation of the semi-major axis (deg true)   6,7,8 sigma of latitude, longitude, height (m)
+void TNmeaProc::DecodeGST() {
+  Rec.GstRms = SafeStrToFloat(F(2));
+  Rec.GstMajor = SafeStrToFloat(F(3));
+  Rec.GstMinor = SafeStrToFloat(F(4));
+  Rec.GstOrient = SafeStrToFloat(F(5));
+  Rec.GstLatSigma = SafeStrToFloat(F(6));
+  Rec.GstLonSigma = SafeStrToFloat(F(7));
+  Rec.GstAltSigma = SafeStrToFloat(F(8));
+}
+
+// $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*25
+//   1,2 course (deg true), T   3,4 course (deg magnetic), M   5,6 speed (knots), N
+//   7,8 speed (km/h), K   9 mode (A autonomous, D differential, E estimated, N not valid, ...)
+void TNmeaProc::DecodeVTG() {
+  Rec.VtgCourseTrue = SafeStrToFloat(F(1));
+  Rec.VtgCourseMag = SafeStrToFloat(F(3));
+  Rec.VtgSpeedKn = SafeStrToFloat(F(5));
+  Rec.VtgSpeedKmh = SafeStrToFloat(F(7));
+  Rec.VtgMode = Fields_.size() > 9 && !F(9).empty() ? F(9)[0] : '\0';
+}
+
+// $GPZDA,101010.00,01,01,2025,00,00*62
+//   1 time (UTC)   2 day   3 month   4 year   5 local zone hours (-13..13)   6 local zone minutes
+void TNmeaProc::DecodeZDA() {
+  Rec.ZdaTime = F(1).empty() ? std::string() : NmeaTimeText(F(1));
+  Rec.ZdaDate.clear();
+  if (!F(2).empty() && !F(3).empty() && !F(4).empty())
+    Rec.ZdaDate.append(F(4)).append("-").append(F(3)).append("-").append(F(2));
+  Rec.ZdaZone.clear();
+  if (!F(5).empty()) {
+    // The sign belongs to the hours and applies to the minutes too: "-03,30" is 3 h 30 min west.
+    const long long hours = SafeStrToInt(F(5));
+    const long long minutes = SafeStrToInt(F(6));
+    char zone[32];
+    std::snprintf(zone, sizeof zone, "%c%02lld:%02lld", hours < 0 || F(5)[0] == '-' ? '-' : '+', std::llabs(hours),
+                  std::llabs(minutes) % 60);
+    Rec.ZdaZone = zone;
+  }
 }
 
 }  // namespace orvane

@@ -63,6 +63,24 @@ struct TNmeaRec {
   std::string GllLonEW;
   char GllStatus = 0;
   std::string GpsDatum;
+  // GST: the receiver's own error estimate, in metres (the orientation in degrees from true north).
+  double GstRms = 0;
+  double GstMajor = 0;
+  double GstMinor = 0;
+  double GstOrient = 0;
+  double GstLatSigma = 0;
+  double GstLonSigma = 0;
+  double GstAltSigma = 0;
+  // VTG: courses in decimal degrees, as sent (not D.MMSS like Course).
+  double VtgCourseTrue = 0;
+  double VtgCourseMag = 0;
+  double VtgSpeedKn = 0;
+  double VtgSpeedKmh = 0;
+  char VtgMode = 0;  // 0: none sent
+  // ZDA: "yyyy-mm-dd", "hh:mm:ss" (UTC) and the local zone "+hh:mm"; empty when not sent.
+  std::string ZdaDate;
+  std::string ZdaTime;
+  std::string ZdaZone;
 
   // Settings, named after their keys in the settings file.
   bool SaveLog = false;

@@ -212,6 +212,21 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
       .Chr("GllStatus", r.GllStatus)
       .Str("GpsDatum", r.GpsDatum)
       .Int("GsvSatCount", gsvSatCount)
+      .Dbl("GstRms", r.GstRms)
+      .Dbl("GstMajor", r.GstMajor)
+      .Dbl("GstMinor", r.GstMinor)
+      .Dbl("GstOrient", r.GstOrient)
+      .Dbl("GstLatSigma", r.GstLatSigma)
+      .Dbl("GstLonSigma", r.GstLonSigma)
+      .Dbl("GstAltSigma", r.GstAltSigma)
+      .Dbl("VtgCourseTrue", r.VtgCourseTrue)
+      .Dbl("VtgCourseMag", r.VtgCourseMag)
+      .Dbl("VtgSpeedKn", r.VtgSpeedKn)
+      .Dbl("VtgSpeedKmh", r.VtgSpeedKmh)
+      .Chr("VtgMode", r.VtgMode)
+      .Str("ZdaDate", r.ZdaDate)
+      .Str("ZdaTime", r.ZdaTime)
+      .Str("ZdaZone", r.ZdaZone)
       .End();
   w.Put('\n');
 }

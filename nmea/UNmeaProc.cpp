@@ -48,6 +48,10 @@ const std::array<TNmeaProc::TDispatchRow, TNmeaProc::kTypeCount> TNmeaProc::kDis
     {"$GPGLL", "GLL", false, {7, &TNmeaProc::DecodeGLL}, {7, &TNmeaProc::DecodeGLL}},
     {"$GPRMC", "RMC", false, {12, &TNmeaProc::DecodeRMC}, {12, &TNmeaProc::DecodeRMC}},
     {"$PGRMM", "PGRMM", true, {2, &TNmeaProc::DecodePGRMM}, {2, &TNmeaProc::DecodePGRMM}},
+    {"$GPGST", "GST", false, {9, &TNmeaProc::DecodeGST}, {9, &TNmeaProc::DecodeGST}},
+    // Receivers of before NMEA 2.3 end the VTG before the mode field.
+    {"$GPVTG", "VTG", false, {9, &TNmeaProc::DecodeVTG}, {9, &TNmeaProc::DecodeVTG}},
+    {"$GPZDA", "ZDA", false, {7, &TNmeaProc::DecodeZDA}, {7, &TNmeaProc::DecodeZDA}},
 }};
 
 TNmeaProc::TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log) : Rec(rec), Display(display), Log(log) {

@@ -50,8 +50,8 @@ public:
   // The satellites used in the fix: those of the GSA sentences of the last second, as the sky
   // view colours them (with Gnss on, the last GSA of each system).
   size_t UsedSatCount() const;
-  // The sentence types decoded, in the dispatch table's order ("GSV" ... "PGRMM").
-  static constexpr size_t kTypeCount = 6;
+  // The sentence types decoded, in the dispatch table's order ("GSV" ... "ZDA").
+  static constexpr size_t kTypeCount = 9;
   static const char* TypeName(size_t row);
   // The fields of the last sentence split; they stay valid until the next one.
   const std::vector<std::string_view>& Fields() const { return Fields_; }
@@ -74,6 +74,9 @@ private:
   void DecodeGLL();
   void DecodeRMC();
   void DecodePGRMM();
+  void DecodeGST();
+  void DecodeVTG();
+  void DecodeZDA();
   // The multi-GNSS forms of the two satellite decoders.
   void DecodeGnssGSV();
   void DecodeGnssGSA();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 
 #include "nmea/UNmeaProc.h"
@@ -285,6 +286,88 @@ TEST_F(Decoders, PgrmmAnnouncesTheReceiversDatum) {
   EXPECT_EQ(rec.GpsDatum, "Tokyo");
   Feed("$PGRMM,*69");
   EXPECT_EQ(rec.GpsDatum, "Tokyo");
+}
+
+// Each row is fed after the one before it: an empty field clears what the last sentence left, and
+// a sentence too short for its decoder, or from a talker not taken, leaves the record alone.
+TEST_F(Decoders, GstStoresTheErrorEstimate) {
+  const struct {
+    bool gnss;
+    const char* sentence;
+    std::array<double, 7> want;  // rms, major, minor, orientation, sigma of lat, lon, height
+  } rows[] = {
+      {false, "$GPGST,101010.00,1.2,2.5,1.5,45.0,1.8,2.1,3.4*6A", {1.2, 2.5, 1.5, 45, 1.8, 2.1, 3.4}},
+      {false, "$GPGST,101011.00,0.5,,,,,,9", {0.5, 0, 0, 0, 0, 0, 9}},
+      {false, "$GPGST,101012.00,7,7,7,7,7,7", {0.5, 0, 0, 0, 0, 0, 9}},
+      {false, "$GNGST,101013.00,7,7,7,7,7,7,7", {0.5, 0, 0, 0, 0, 0, 9}},
+      {true, "$GNGST,101014.00,0.8,1.0,0.7,10.0,0.9,0.8,1.5", {0.8, 1.0, 0.7, 10, 0.9, 0.8, 1.5}},
+      {true, "$GPGST,101015.00,1.2,2.5,1.5,45.0,1.8,2.1,3.4*00", {0.8, 1.0, 0.7, 10, 0.9, 0.8, 1.5}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.sentence);
+    rec.Gnss = r.gnss;
+    Feed(r.sentence);
+    const std::array<double, 7> got{rec.GstRms,      rec.GstMajor,    rec.GstMinor,   rec.GstOrient,
+                                    rec.GstLatSigma, rec.GstLonSigma, rec.GstAltSigma};
+    for (size_t i = 0; i < got.size(); ++i) EXPECT_DOUBLE_EQ(got[i], r.want[i]) << "field " << i + 2;
+  }
+}
+
+TEST_F(Decoders, VtgStoresCoursesSpeedsAndMode) {
+  const struct {
+    bool gnss;
+    const char* sentence;
+    double courseTrue, courseMag, knots, kmh;
+    char mode;
+  } rows[] = {
+      {false, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*25", 54.7, 34.4, 5.5, 10.2, 'A'},
+      {false, "$GPVTG,90.0,T,,M,1.0,N,1.9", 54.7, 34.4, 5.5, 10.2, 'A'},
+      {false, "$GLVTG,90.0,T,,M,1.0,N,1.9,K,D", 54.7, 34.4, 5.5, 10.2, 'A'},
+      // Before NMEA 2.3 the sentence ends after the km/h unit.
+      {false, "$GPVTG,270.0,T,,M,1.0,N,1.9,K", 270, 0, 1, 1.9, 0},
+      {false, "$GPVTG,,T,,M,,N,,K,N", 0, 0, 0, 0, 'N'},
+      {true, "$GNVTG,123.4,T,120.1,M,0.02,N,0.04,K,D", 123.4, 120.1, 0.02, 0.04, 'D'},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.sentence);
+    rec.Gnss = r.gnss;
+    Feed(r.sentence);
+    EXPECT_DOUBLE_EQ(rec.VtgCourseTrue, r.courseTrue);
+    EXPECT_DOUBLE_EQ(rec.VtgCourseMag, r.courseMag);
+    EXPECT_DOUBLE_EQ(rec.VtgSpeedKn, r.knots);
+    EXPECT_DOUBLE_EQ(rec.VtgSpeedKmh, r.kmh);
+    EXPECT_EQ(rec.VtgMode, r.mode);
+  }
+  EXPECT_EQ(rec.Speed, 0);  // the RMC's speed and course are its own
+  EXPECT_EQ(rec.Course, 0);
+}
+
+TEST_F(Decoders, ZdaStoresDateTimeAndLocalZone) {
+  const struct {
+    bool gnss;
+    const char* sentence;
+    const char *date, *time, *zone;
+  } rows[] = {
+      {false, "$GPZDA,101010.00,09,12,2026,00,00*6B", "2026-12-09", "10:10:10", "+00:00"},
+      // The sign of the hours applies to the minutes: Newfoundland is 3 h 30 min west.
+      {false, "$GPZDA,101011.00,09,12,2026,-03,30", "2026-12-09", "10:10:11", "-03:30"},
+      {false, "$GPZDA,101012.00,09,12,2026,5,45", "2026-12-09", "10:10:12", "+05:45"},
+      {false, "$GPZDA,101013.00,09,12,2026,-00,30", "2026-12-09", "10:10:13", "-00:30"},
+      {false, "$GPZDA,101015.00,10,12,2026,01", "2026-12-09", "10:10:13", "-00:30"},
+      {false, "$GPZDA,101014.00,,12,2026,,", "", "10:10:14", ""},
+      {false, "$GPZDA,,,,,,", "", "", ""},
+      {true, "$GNZDA,101016.00,10,12,2026,01,00", "2026-12-10", "10:10:16", "+01:00"},
+      {true, "$GPZDA,101017.00,11,12,2026,01,00*FF", "2026-12-10", "10:10:16", "+01:00"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.sentence);
+    rec.Gnss = r.gnss;
+    Feed(r.sentence);
+    EXPECT_EQ(rec.ZdaDate, r.date);
+    EXPECT_EQ(rec.ZdaTime, r.time);
+    EXPECT_EQ(rec.ZdaZone, r.zone);
+  }
+  EXPECT_EQ(rec.FixTime, "");  // the fix time is the GGA's and RMC's
 }
 
 TEST_F(Decoders, NonNumericFieldsReadAsZero) {

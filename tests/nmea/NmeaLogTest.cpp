@@ -37,7 +37,8 @@ struct FakeTimer : TLogTimer {
 
 const std::string kGga = "$GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,*75";
 const std::string kRmc = "$GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W*61";
-const std::string kVtg = "$GPVTG,90.0,T,,M,10.0,N,18.5,K*54";
+// Logged, but no decoder takes it.
+const std::string kHdt = "$GPHDT,274.07,T*03";
 
 std::string ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -70,7 +71,7 @@ struct LogFixture : ::testing::Test {
   void Receive(const std::string& bytes) {
     proc.ProcessReceivedBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
-  std::string Burst() { return kGga + "\r\n" + "junk line\r\n" + kVtg + "\r\n" + kRmc + "\r\n"; }
+  std::string Burst() { return kGga + "\r\n" + "junk line\r\n" + kHdt + "\r\n" + kRmc + "\r\n"; }
 };
 
 TEST_F(LogFixture, AllWritesEverySentenceAsFramedWithCrLf) {
@@ -82,7 +83,7 @@ TEST_F(LogFixture, AllWritesEverySentenceAsFramedWithCrLf) {
   Receive(kGga.substr(0, 20));
   Receive(kGga.substr(20) + "\r\n");
   ASSERT_TRUE(recorder.LogOpened());
-  const std::string first = kGga + "\r\n" + kVtg + "\r\n" + kRmc + "\r\n" + kGga + "\r\n";
+  const std::string first = kGga + "\r\n" + kHdt + "\r\n" + kRmc + "\r\n" + kGga + "\r\n";
   EXPECT_EQ(ReadAll(rec.SaveLogName), first);  // flushed as written
   EXPECT_EQ(decoded.size(), 3u);
 

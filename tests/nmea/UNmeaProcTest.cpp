@@ -162,9 +162,8 @@ TEST_F(Framing, DispatchComparesOnlyTheLeadingCharacters) {
 
 TEST_F(Framing, OtherSentencesAreShownAndLoggedButNotDecoded) {
   log.saveNow = true;
-  const char* others[] = {"$GPVTG,45.5,T,,M,10.0,N,18.5,K*59",
-                          "$GNGGA,123456,3539.1,N,13945.5,E,1,07,1.0,45.3,M,36.7,M,,", "$PGRME,15.0,M,45.0,M,25.0,M*1C",
-                          "$GPGS", "$"};
+  const char* others[] = {"$GPHDT,274.07,T*03", "$GNGGA,123456,3539.1,N,13945.5,E,1,07,1.0,45.3,M,36.7,M,,",
+                          "$PGRME,15.0,M,45.0,M,25.0,M*1C", "$GPGS", "$"};
   for (const char* s : others) Receive(std::string(s) + "\r\n");
   EXPECT_TRUE(types.empty());
   EXPECT_EQ(log.lines.size(), 5u);
