@@ -30,6 +30,8 @@ public:
   void ShowSentence(const TSentenceInfo& info) override;
   // A notice, listed but of no type.
   void ShowNotice(std::string_view text) override;
+  // A warning the receiver sent as text, listed as a notice after its sentence.
+  void ShowReceiverText(const std::string& text) override { ShowNotice(text); }
   // One line as the monitor shows it, of the given type ("" for none).
   void AddLine(std::string_view line, std::string_view type);
   // The filter's choice: "" for all types.

@@ -56,6 +56,8 @@ TMoniForm::TMoniForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   lblGGA = MakeLabel(pnlBlocks, "lblGGA", 5, 5, "GPS Fix Data");
   lblGLL = MakeLabel(pnlBlocks, "lblGLL", 5, 192, QString(15, ' '));
   lblRMC = MakeLabel(pnlBlocks, "lblRMC", 5, 216, QString(15, ' '));
+  lblAcc = MakeLabel(pnlBlocks, "lblAcc", 5, 240, QString());
+  lblAcc->hide();
   lblRecv = MakeLabel(this, "lblRecv", 0, 0, QString(17, ' '));
   resize(NeededSize());
   LayOut();
@@ -81,9 +83,29 @@ void TMoniForm::ShowGLL(const std::string& block) {
 void TMoniForm::ShowRMC(const std::string& block) {
   SetBlock(lblRMC, block);
   lblRMC->move(lblRMC->x(), lblGLL->y() + lblGLL->height() + 5);
+  lblAcc->move(lblAcc->x(), lblRMC->y() + lblRMC->height() + 5);
 }
 
-void TMoniForm::ShowSentence(const TSentenceInfo& info) { ShowNotice(SentenceLine(info)); }
+void TMoniForm::ShowAccuracy(const std::string& block) {
+  SetBlock(lblAcc, block);
+  lblAcc->move(lblAcc->x(), lblRMC->y() + lblRMC->height() + 5);
+  if (lblAcc->isHidden()) {
+    lblAcc->show();
+    const int needed = lblAcc->y() + lblAcc->height() + 5 + kRecvHeight;
+    if (height() < needed) resize(width(), needed);
+  }
+}
+
+void TMoniForm::ShowReceiverText(const std::string& text) {
+  ShowNotice(text);
+  lblRecv->setToolTip(FromLocal(text));
+  ReceiverTextShown.start();
+}
+
+void TMoniForm::ShowSentence(const TSentenceInfo& info) {
+  if (ReceiverTextShown.isValid() && ReceiverTextShown.elapsed() < kReceiverTextMs) return;
+  ShowNotice(SentenceLine(info));
+}
 
 void TMoniForm::ShowNotice(std::string_view text) {
   // Received bytes become characters one for one, whatever the locale's encoding.
@@ -103,7 +125,7 @@ void TMoniForm::ShowDataAge(int seconds) {
   if (old == Old) return;
   Old = old;
   const QColor text = old ? QColor(Qt::gray) : palette().color(QPalette::WindowText);
-  for (QLabel* block : {lblGGA, lblGLL, lblRMC}) {
+  for (QLabel* block : {lblGGA, lblGLL, lblRMC, lblAcc}) {
     QPalette p = block->palette();
     p.setColor(QPalette::WindowText, text);
     block->setPalette(p);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QWidget>
 
@@ -25,6 +26,11 @@ public:
   void ShowGGA(const std::string& block) override;
   void ShowGLL(const std::string& block) override;
   void ShowRMC(const std::string& block) override;
+  // Below the RMC block; the window grows to show it the first time one comes.
+  void ShowAccuracy(const std::string& block) override;
+  // A warning the receiver sent, on the last-sentence line, where sentences do not replace it
+  // for kReceiverTextMs.
+  void ShowReceiverText(const std::string& text) override;
   // The last-sentence line: the newest sentence, ">" before one written to the log.
   void ShowSentence(const TSentenceInfo& info) override;
   // Something said in that line's place ("Replay finished", a line dropped).
@@ -52,9 +58,11 @@ public:
   QLabel* lblGGA;
   QLabel* lblGLL;
   QLabel* lblRMC;
+  QLabel* lblAcc;
   QLabel* lblRecv;
 
   static constexpr int kRecvHeight = 16;
+  static constexpr int kReceiverTextMs = 10000;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -64,6 +72,7 @@ private:
   void LayOut();
   bool Old = false;
   bool StatusShown = false;
+  QElapsedTimer ReceiverTextShown;
 };
 
 // A block's text as a label shows it: each LF CR pair is one line break.

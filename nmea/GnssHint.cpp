@@ -9,7 +9,8 @@ namespace {
 // A GP sentence whose position the decoder took as a fix.
 bool GpFix(const TSentenceInfo& info, const TNmeaRec& rec) {
   if (info.outcome != TSentenceOutcome::Decoded || !info.address.starts_with("$GP") || !info.type) return false;
-  if (std::strcmp(info.type, "GGA") == 0) return !rec.LatNS.empty() && rec.FixQuality != "Invalid";
+  if (std::strcmp(info.type, "GGA") == 0 || std::strcmp(info.type, "GNS") == 0)
+    return !rec.LatNS.empty() && rec.FixQuality != "Invalid";
   if (std::strcmp(info.type, "RMC") == 0) return !rec.LatNS.empty();
   if (std::strcmp(info.type, "GLL") == 0) return rec.GllStatus == 'A' && !rec.GllLatNS.empty();
   return false;

@@ -14,7 +14,7 @@ int GnssTalkerIndex(std::string_view talker) {
 bool IsGnssOnlySentence(std::string_view address) {
   if (address.size() < 6 || address[0] != '$' || GnssTalkerIndex(address.substr(1, 2)) <= 0) return false;
   const std::string_view type = address.substr(3, 3);
-  return type == "GGA" || type == "GLL" || type == "RMC" || type == "GSA" || type == "GSV";
+  return type == "GGA" || type == "GLL" || type == "RMC" || type == "GSA" || type == "GSV" || type == "GNS";
 }
 
 TGnssSystem TalkerSystem(std::string_view talker) {

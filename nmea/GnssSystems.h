@@ -25,7 +25,7 @@ char SystemLetter(TGnssSystem system);
 // "GPS", "GLONASS", ...; "" for Unknown.
 std::string_view SystemName(TGnssSystem system);
 // A sentence that only Gnss on decodes: "$", a talker of kGnssTalkers other than GP, and GGA,
-// GLL, RMC, GSA or GSV.
+// GLL, RMC, GSA, GSV or GNS.
 bool IsGnssOnlySentence(std::string_view address);
 
 // SBAS satellites come with GPS (the GP talker, system ID 1): they are marked used together.

@@ -4,6 +4,7 @@
 #include "common/CoordFormat.h"
 #include "common/HostConv.h"
 #include "common/TextHelpers.h"
+#include "nmea/FixQuality.h"
 
 namespace orvane {
 namespace {
@@ -34,6 +35,32 @@ void LatLonLines(std::string& out, const std::string& ns, double lat, const std:
   Coord(out, ew, lon, format);
 }
 
+// " Safe" after a mode, or nothing when no status was sent.
+void NavStatus(std::string& out, char status) {
+  if (!status) return;
+  const char* name = NavStatusName(status);
+  out.append(", ");
+  if (name)
+    out.append(name);
+  else
+    out += status;
+}
+
+void Metres(std::string& out, double v) {
+  AppendFixed(out, v, 3);
+  out.append(" m");
+}
+
+void ThreeAxes(std::string& out, const char* label, double lat, double lon, double alt) {
+  NewLine(out);
+  out.append(label).append("N ");
+  AppendFixed(out, lat, 3);
+  out.append(" E ");
+  AppendFixed(out, lon, 3);
+  out.append(" U ");
+  Metres(out, alt);
+}
+
 }  // namespace
 
 void BuildGgaBlock(const TNmeaRec& r, std::string& out) {
@@ -57,6 +84,19 @@ void BuildGgaBlock(const TNmeaRec& r, std::string& out) {
   out += ' ';
   AppendChar(out, r.GeoidUnit);
   out += ')';
+  // Lines of later receivers only: a receiver of old shows the block as it always was.
+  if (!r.GnsMode.empty()) {
+    NewLine(out);
+    out.append("GNS Mode  ").append(r.GnsMode);
+    NavStatus(out, r.GnsNavStatus);
+  }
+  if (r.DgpsAge >= 0) {
+    NewLine(out);
+    out.append("DGPS Age  ");
+    AppendFixed(out, r.DgpsAge, 1);
+    out.append(" s");
+    if (!r.DgpsStation.empty()) out.append(" (Station ").append(r.DgpsStation).append(")");
+  }
 }
 
 void BuildGllBlock(const TNmeaRec& r, std::string& out) {
@@ -89,6 +129,45 @@ void BuildRmcBlock(const TNmeaRec& r, std::string& out) {
   NewLine(out);
   out.append("Magnetic  ").append(r.MagVarEW).append(" ");
   AppendFixed(out, r.MagVar, 5);
+  if (r.RmcMode) {
+    NewLine(out);
+    out.append("Mode      ");
+    if (const TFixQuality* q = FixQualityOfMode(r.RmcMode))
+      out.append(q->ModeName);
+    else
+      out += r.RmcMode;
+    NavStatus(out, r.RmcNavStatus);
+  }
+}
+
+void BuildAccuracyBlock(const TNmeaRec& r, std::string& out) {
+  if (r.GstSent) {
+    out.assign("Accuracy (GST)");
+    NewLine(out);
+    out.append("RMS       ");
+    Metres(out, r.GstRms);
+    ThreeAxes(out, "Sigma     ", r.GstLatSigma, r.GstLonSigma, r.GstAltSigma);
+    NewLine(out);
+    out.append("Ellipse   ");
+    AppendFixed(out, r.GstMajor, 3);
+    out.append(" x ");
+    Metres(out, r.GstMinor);
+    out += ' ';
+    AppendFixed(out, r.GstOrient, 1);
+    out.append(" deg");
+    return;
+  }
+  out.assign("Accuracy (GBS)");
+  ThreeAxes(out, "Error     ", r.GbsLatError, r.GbsLonError, r.GbsAltError);
+  NewLine(out);
+  out.append("Failed    ");
+  if (r.GbsFailedSat.empty()) {
+    out.append("none");
+    return;
+  }
+  out.append(r.GbsFailedSat).append(" (bias ");
+  Metres(out, r.GbsBias);
+  out += ')';
 }
 
 std::string GgaBlock(const TNmeaRec& rec) {
@@ -106,6 +185,12 @@ std::string GllBlock(const TNmeaRec& rec) {
 std::string RmcBlock(const TNmeaRec& rec) {
   std::string out;
   BuildRmcBlock(rec, out);
+  return out;
+}
+
+std::string AccuracyBlock(const TNmeaRec& rec) {
+  std::string out;
+  BuildAccuracyBlock(rec, out);
   return out;
 }
 

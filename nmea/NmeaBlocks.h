@@ -14,10 +14,13 @@ inline constexpr const char* kBlockLineBreak = "\n\r";
 std::string GgaBlock(const TNmeaRec& rec);
 std::string GllBlock(const TNmeaRec& rec);
 std::string RmcBlock(const TNmeaRec& rec);
+// The receiver's error estimate: from its GST when one came, else from its GBS.
+std::string AccuracyBlock(const TNmeaRec& rec);
 
 // The same into `out`, which is replaced; a caller that keeps `out` saves its allocation.
 void BuildGgaBlock(const TNmeaRec& rec, std::string& out);
 void BuildGllBlock(const TNmeaRec& rec, std::string& out);
 void BuildRmcBlock(const TNmeaRec& rec, std::string& out);
+void BuildAccuracyBlock(const TNmeaRec& rec, std::string& out);
 
 }  // namespace orvane

@@ -267,6 +267,44 @@ void TNmeaProc::DecodeGGA() {
     Rec.Geoid = 0;
     Rec.GeoidUnit = '\0';
   }
+  ReadDgps(13);
+  if (Display.WantsBlocks()) {
+    BuildGgaBlock(Rec, Block);
+    Display.ShowGGA(Block);
+  }
+}
+
+void TNmeaProc::ReadDgps(size_t field) {
+  Rec.DgpsAge = F(field).empty() ? -1 : SafeStrToFloat(F(field));
+  Rec.DgpsStation = F(field + 1);
+}
+
+char TNmeaProc::OptionalChar(size_t field) const {
+  return Fields_.size() > field && !F(field).empty() ? F(field)[0] : '\0';
+}
+
+// $GNGNS,112257.00,3539.1234,N,13945.5000,E,RRFN,16,0.7,45.3,36.7,1.0,0123,S*hh
+//   1 time   2,3 latitude, N/S   4,5 longitude, E/W   6 mode letters, one per system (GPS,
+//   GLONASS, Galileo, BeiDou, QZSS, NavIC)   7 satellites used   8 HDOP   9 altitude (m)
+//   10 geoidal separation (m)   11 DGPS age   12 DGPS station   13 navigational status (NMEA 4.10)
+// It stands for a GGA: a receiver that sends it instead has its position, quality and height.
+void TNmeaProc::DecodeGNS() {
+  Rec.FixTime = NmeaTimeText(F(1));
+  ReadCoordinate(2, Rec.Lat, Rec.LatNS);
+  ReadCoordinate(4, Rec.Lon, Rec.LonEW);
+  Rec.GnsMode = F(6);
+  if (const TFixQuality* q = BestFixQualityOfModes(F(6))) {
+    Rec.GgaQuality = q->Code;
+    Rec.FixQuality = q->Name;
+  }
+  Rec.SatUsed = SafeStrToInt(F(7));
+  Rec.GgaHdop = static_cast<float>(SafeStrToFloat(F(8)));
+  Rec.Altitude = SafeStrToFloat(F(9));
+  Rec.AltUnit = F(9).empty() ? '\0' : 'm';
+  Rec.Geoid = SafeStrToFloat(F(10));
+  Rec.GeoidUnit = F(10).empty() ? '\0' : 'm';
+  ReadDgps(11);
+  Rec.GnsNavStatus = OptionalChar(13);
   if (Display.WantsBlocks()) {
     BuildGgaBlock(Rec, Block);
     Display.ShowGGA(Block);
@@ -307,6 +345,9 @@ void TNmeaProc::DecodeRMC() {
     Rec.MagVar = 0;
     Rec.MagVarEW.clear();
   }
+  // Receivers of before NMEA 2.3 end after the variation, of before 4.10 after the mode.
+  Rec.RmcMode = OptionalChar(12);
+  Rec.RmcNavStatus = OptionalChar(13);
   if (Display.WantsBlocks()) {
     BuildRmcBlock(Rec, Block);
     Display.ShowRMC(Block);
@@ -330,6 +371,41 @@ void TNmeaProc::DecodeGST() {
   Rec.GstLatSigma = SafeStrToFloat(F(6));
   Rec.GstLonSigma = SafeStrToFloat(F(7));
   Rec.GstAltSigma = SafeStrToFloat(F(8));
+  Rec.GstSent = true;
+  ShowAccuracy();
+}
+
+// $GPGBS,015509.00,-0.031,-0.186,0.219,19,0.000,-0.354,6.972*4D
+//   1 time   2,3,4 expected error of latitude, longitude, height (m)   5 the satellite most likely
+//   failed   6 probability of its missed detection   7 its estimated bias (m)   8 sigma of the bias
+void TNmeaProc::DecodeGBS() {
+  Rec.GbsLatError = SafeStrToFloat(F(2));
+  Rec.GbsLonError = SafeStrToFloat(F(3));
+  Rec.GbsAltError = SafeStrToFloat(F(4));
+  Rec.GbsFailedSat = F(5);
+  Rec.GbsProbability = SafeStrToFloat(F(6));
+  Rec.GbsBias = SafeStrToFloat(F(7));
+  Rec.GbsBiasSigma = SafeStrToFloat(F(8));
+  Rec.GbsSent = true;
+  ShowAccuracy();
+}
+
+void TNmeaProc::ShowAccuracy() {
+  if (!Display.WantsBlocks()) return;
+  BuildAccuracyBlock(Rec, Block);
+  Display.ShowAccuracy(Block);
+}
+
+// $GPTXT,01,01,01,ANTENNA OPEN*hh
+//   1 number of messages   2 message number   3 type (00 error, 01 warning, 02 notice, 07 user)
+//   4 the text, which some receivers let run over commas
+void TNmeaProc::DecodeTXT() {
+  TReceiverText text{Rec.FixTime, std::string(F(3)), std::string(F(4))};
+  for (size_t k = 5; k < Fields_.size(); ++k) text.Text.append(",").append(F(k));
+  if (Rec.Texts.size() >= kMaxReceiverTexts) Rec.Texts.erase(Rec.Texts.begin());
+  Rec.Texts.push_back(text);
+  if (const char* kind = F(3) == "00" ? "Receiver error: " : F(3) == "01" ? "Receiver warning: " : nullptr)
+    Display.ShowReceiverText(kind + text.Text);
 }
 
 // $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*25

@@ -53,6 +53,10 @@ public:
   virtual void ShowGGA(const std::string& /*block*/) {}
   virtual void ShowGLL(const std::string& /*block*/) {}
   virtual void ShowRMC(const std::string& /*block*/) {}
+  // The receiver's own estimate of its error (GST, else GBS).
+  virtual void ShowAccuracy(const std::string& /*block*/) {}
+  // A warning or an error the receiver sent as text ("Receiver warning: ANTENNA OPEN").
+  virtual void ShowReceiverText(const std::string& /*text*/) {}
   // A sentence framed (not a dropped one), after its decoding; its views live only for the call.
   virtual void ShowSentence(const TSentenceInfo& /*info*/) {}
   // Something said in the last-sentence line's place (a line dropped, a log moved).

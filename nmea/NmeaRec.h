@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/Color.h"
 #include "common/CoordFormat.h"
@@ -27,6 +28,17 @@ struct TSatInfo {
 // kMaxGnssSats with Gnss on, where every system's cycle adds its own.
 constexpr int kMaxSats = 24;
 constexpr int kMaxGnssSats = 64;
+
+// A receiver's text message (TXT): its type ("00" error, "01" warning, "02" notice, "07" user),
+// the text, and the receiver's time of day when it came.
+struct TReceiverText {
+  std::string Time;
+  std::string Type;
+  std::string Text;
+};
+
+// The receiver's messages kept, newest last.
+constexpr size_t kMaxReceiverTexts = 10;
 
 struct TNmeaRec {
   int32_t SatInView = 0;
@@ -63,6 +75,17 @@ struct TNmeaRec {
   std::string GllLonEW;
   char GllStatus = 0;
   std::string GpsDatum;
+  // GGA fields 13 and 14: the age of the differential corrections in seconds (-1: not sent) and
+  // the station that sent them.
+  double DgpsAge = -1;
+  std::string DgpsStation;
+  // RMC field 12 (NMEA 2.3) and 13 (NMEA 4.10): the mode letter and the navigational status
+  // (S safe, C caution, U unsafe, V not valid); 0 when not sent.
+  char RmcMode = 0;
+  char RmcNavStatus = 0;
+  // GNS: one mode letter per system (GPS, GLONASS, Galileo, BeiDou, QZSS, NavIC) and the status.
+  std::string GnsMode;
+  char GnsNavStatus = 0;
   // GST: the receiver's own error estimate, in metres (the orientation in degrees from true north).
   double GstRms = 0;
   double GstMajor = 0;
@@ -71,6 +94,17 @@ struct TNmeaRec {
   double GstLatSigma = 0;
   double GstLonSigma = 0;
   double GstAltSigma = 0;
+  bool GstSent = false;  // a GST came: the accuracy block shows it rather than a GBS
+  // GBS: the expected errors of latitude, longitude and height (m), the satellite most likely
+  // failed (empty: none named), the probability that it was missed, its bias and the bias' sigma.
+  double GbsLatError = 0;
+  double GbsLonError = 0;
+  double GbsAltError = 0;
+  std::string GbsFailedSat;
+  double GbsProbability = 0;
+  double GbsBias = 0;
+  double GbsBiasSigma = 0;
+  bool GbsSent = false;
   // VTG: courses in decimal degrees, as sent (not D.MMSS like Course).
   double VtgCourseTrue = 0;
   double VtgCourseMag = 0;
@@ -81,6 +115,7 @@ struct TNmeaRec {
   std::string ZdaDate;
   std::string ZdaTime;
   std::string ZdaZone;
+  std::vector<TReceiverText> Texts;  // at most kMaxReceiverTexts
 
   // Settings, named after their keys in the settings file.
   bool SaveLog = false;

@@ -126,6 +126,14 @@ void TReceiver::TFan::ShowRMC(const std::string& block) {
   if (Holding) Rmc = block, RmcHeld = true;
   Pass([&](TNmeaDisplay& d) { d.ShowRMC(block); });
 }
+void TReceiver::TFan::ShowAccuracy(const std::string& block) {
+  if (Holding) Acc = block, AccHeld = true;
+  Pass([&](TNmeaDisplay& d) { d.ShowAccuracy(block); });
+}
+void TReceiver::TFan::ShowReceiverText(const std::string& text) {
+  // Seldom sent and each one worth reading: never held back.
+  for (TNmeaDisplay* d : Displays) d->ShowReceiverText(text);
+}
 void TReceiver::TFan::ShowSentence(const TSentenceInfo& info) {
   if (Holding) {
     Line.Held = true;
@@ -162,6 +170,7 @@ void TReceiver::TFan::Release() {
     if (GgaHeld) d->ShowGGA(Gga);
     if (GllHeld) d->ShowGLL(Gll);
     if (RmcHeld) d->ShowRMC(Rmc);
+    if (AccHeld) d->ShowAccuracy(Acc);
     if (Line.Held) {
       if (Line.Notice)
         d->ShowNotice(Line.Text);
@@ -171,7 +180,7 @@ void TReceiver::TFan::Release() {
   }
   for (const int index : SatsHeld) Sats[static_cast<size_t>(index - 1)] = THeldSat{};
   SatsHeld.clear();
-  Line.Held = FixHeld = GgaHeld = GllHeld = RmcHeld = false;
+  Line.Held = FixHeld = GgaHeld = GllHeld = RmcHeld = AccHeld = false;
 }
 void TReceiver::TFan::ShowStatus(const std::string& text) {
   for (TNmeaDisplay* d : Displays) d->ShowStatus(text);

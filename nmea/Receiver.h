@@ -140,6 +140,8 @@ private:
     void ShowGGA(const std::string& block) override;
     void ShowGLL(const std::string& block) override;
     void ShowRMC(const std::string& block) override;
+    void ShowAccuracy(const std::string& block) override;
+    void ShowReceiverText(const std::string& text) override;
     void ShowSentence(const TSentenceInfo& info) override;
     void ShowNotice(std::string_view text) override;
     void ShowStatus(const std::string& text) override;
@@ -175,8 +177,8 @@ private:
     };
     THeldSat* Held(int index);
     bool Holding = false;
-    bool FixHeld = false, GgaHeld = false, GllHeld = false, RmcHeld = false;
-    std::string Fix, Gga, Gll, Rmc;
+    bool FixHeld = false, GgaHeld = false, GllHeld = false, RmcHeld = false, AccHeld = false;
+    std::string Fix, Gga, Gll, Rmc, Acc;
     THeldLine Line;
     std::array<THeldSat, kMaxGnssSats> Sats{};
     std::vector<int> SatsHeld;  // the entries told anything while held, in the order first told

@@ -7,9 +7,11 @@
 
 namespace orvane {
 
-// A GGA of a quality other than 0, an RMC of status A or a GLL of status A, with both
+// A GGA of a quality other than 0, a GNS with a mode other than N, an RMC or a GLL of status A, with both
 // coordinates; `fields` are the sentence's fields as the processor split them.
 bool SentenceHasFix(std::string_view type, const std::vector<std::string_view>& fields);
+// The sentences that set the record's position, time and fix quality: GGA, RMC and GNS.
+bool IsPositionType(std::string_view type);
 // hh:mm:ss as the decoders write it, in seconds of the day; -1 when it is not a time.
 int SecondsOfDay(std::string_view t);
 

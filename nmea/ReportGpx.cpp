@@ -8,7 +8,8 @@ namespace orvane {
 void TGpxLog::Add(const TSentenceInfo& info) {
   if (info.outcome != TSentenceOutcome::Decoded) return;
   const std::string_view type = info.type;
-  const bool gga = type == "GGA", rmc = type == "RMC";
+  // A GNS has its height where a GGA has it.
+  const bool gga = type == "GGA" || type == "GNS", rmc = type == "RMC";
   if (!gga && !rmc) return;
   const std::vector<std::string_view>& f = Proc.Fields();
   if (rmc && !f[9].empty()) LastDate = f[9];

@@ -227,7 +227,28 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
       .Str("ZdaDate", r.ZdaDate)
       .Str("ZdaTime", r.ZdaTime)
       .Str("ZdaZone", r.ZdaZone)
-      .End();
+      .Str("GnsMode", r.GnsMode)
+      .Chr("GnsNavStatus", r.GnsNavStatus)
+      .Chr("RmcMode", r.RmcMode)
+      .Chr("RmcNavStatus", r.RmcNavStatus)
+      .Dbl("DgpsAge", r.DgpsAge)
+      .Str("DgpsStation", r.DgpsStation)
+      .Dbl("GbsLatError", r.GbsLatError)
+      .Dbl("GbsLonError", r.GbsLonError)
+      .Dbl("GbsAltError", r.GbsAltError)
+      .Str("GbsFailedSat", r.GbsFailedSat)
+      .Dbl("GbsProbability", r.GbsProbability)
+      .Dbl("GbsBias", r.GbsBias)
+      .Dbl("GbsBiasSigma", r.GbsBiasSigma)
+      .Key("Texts");
+  w.Put('[');
+  for (size_t i = 0; i < r.Texts.size(); ++i) {
+    if (i) w.Put(',');
+    TJson text(w);
+    text.Str("Time", r.Texts[i].Time).Str("Type", r.Texts[i].Type).Str("Text", r.Texts[i].Text).End();
+  }
+  w.Put(']');
+  j.End();
   w.Put('\n');
 }
 

@@ -73,11 +73,13 @@ void TSummary::Add(const TSentenceInfo& info) {
   } else if (type == "GSA") {
     if (Rec.FixValid && !f[2].empty() && static_cast<unsigned char>(f[2][0]) > '1')
       RunUsedGsa = static_cast<int>(Proc.UsedSatCount());
-  } else if (type == "GGA") {
-    const std::string_view quality = f[6].substr(0, 1);
-    auto q = Quality.find(quality);
-    if (q == Quality.end())
-      Quality.emplace(quality, 1);
+  } else if (type == "GGA" || type == "GNS") {
+    // A GNS counts by the quality its best mode letter stands for.
+    const std::string quality = type == "GGA" ? std::string(f[6].substr(0, 1)) : std::string(1, Rec.GgaQuality);
+    auto& counts = type == "GGA" ? Quality : GnsQuality;
+    auto q = counts.find(quality);
+    if (q == counts.end())
+      counts.emplace(quality, 1);
     else
       ++q->second;
     MaxUsedGga = std::max(MaxUsedGga, Rec.SatUsed);
@@ -167,19 +169,8 @@ void TSummary::Print(std::string& out, const std::string& name, uint64_t bytes) 
   }
   if (!FirstDate.empty()) out += "Dates (RMC): " + Printable(FirstDate) + " to " + Printable(LastDate) + "\n";
 
-  int64_t ggas = 0;
-  for (const auto& [q, n] : Quality) ggas += n;
-  if (ggas == 0) {
-    out += "Fix quality (GGA): none\n";
-  } else {
-    out += "Fix quality (GGA):";
-    const char* sep = " ";
-    for (const auto& [q, n] : Quality) {
-      out += sep + QualityName(q) + " " + std::to_string(n) + " (" + Percent(n, ggas) + ")";
-      sep = ", ";
-    }
-    out += '\n';
-  }
+  QualityLine(out, "GGA", Quality, true);
+  QualityLine(out, "GNS", GnsQuality, false);
 
   if (Positions == 0) {
     out += "Positions (valid fixes): none\n";
@@ -208,6 +199,22 @@ size_t TSummary::TypeIndex(const char* type) {
   for (size_t i = 0; i < TNmeaProc::kTypeCount; ++i)
     if (std::strcmp(TNmeaProc::TypeName(i), type) == 0) return i;
   return 0;
+}
+
+void TSummary::QualityLine(std::string& out, const char* type, const TQualityCounts& counts, bool always) {
+  int64_t all = 0;
+  for (const auto& [q, n] : counts) all += n;
+  if (all == 0) {
+    if (always) out += std::string("Fix quality (") + type + "): none\n";
+    return;
+  }
+  out += std::string("Fix quality (") + type + "):";
+  const char* sep = " ";
+  for (const auto& [q, n] : counts) {
+    out += sep + QualityName(q) + " " + std::to_string(n) + " (" + Percent(n, all) + ")";
+    sep = ", ";
+  }
+  out += '\n';
 }
 
 std::string TSummary::QualityName(const std::string& q) {

@@ -63,7 +63,11 @@ private:
   bool OtherAddressesFull = false;
   std::array<TTypeCount, TNmeaProc::kTypeCount> Types{};  // by the processor's type rows
   std::map<std::string, int64_t, std::less<>> IgnoredBy;
-  std::map<std::string, int64_t, std::less<>> Quality;
+  using TQualityCounts = std::map<std::string, int64_t, std::less<>>;
+  // One line of the counts of each quality; a type that never came is left out unless `always`.
+  static void QualityLine(std::string& out, const char* type, const TQualityCounts& counts, bool always);
+  TQualityCounts Quality;
+  TQualityCounts GnsQuality;
   std::string FirstTime, LastTime, FirstDate, LastDate;
   int PrevSeconds = -1;
   int64_t Span = 0;

@@ -11,7 +11,7 @@
 
 namespace orvane {
 
-// After each GGA, GLL and RMC the monitor's block, after each GSV cycle the satellite table, and
+// After each GGA, GLL, RMC, GST and GBS the monitor's block, after each GSV cycle the satellite table, and
 // the fix caption when it changes.
 class TTextDisplay : public TNullDisplay {
 public:
@@ -22,6 +22,8 @@ public:
   void ShowGGA(const std::string& block) override { Block(block); }
   void ShowGLL(const std::string& block) override { Block(block); }
   void ShowRMC(const std::string& block) override { Block(block); }
+  void ShowAccuracy(const std::string& block) override { Block(block); }
+  void ShowReceiverText(const std::string& text) override { Out.buf += text + "\n\n"; }
   void SetFixCaption(const std::string& caption) override {
     if (HaveCaption && caption == Caption) return;
     HaveCaption = true;

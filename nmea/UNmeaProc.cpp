@@ -52,6 +52,9 @@ const std::array<TNmeaProc::TDispatchRow, TNmeaProc::kTypeCount> TNmeaProc::kDis
     // Receivers of before NMEA 2.3 end the VTG before the mode field.
     {"$GPVTG", "VTG", false, {9, &TNmeaProc::DecodeVTG}, {9, &TNmeaProc::DecodeVTG}},
     {"$GPZDA", "ZDA", false, {7, &TNmeaProc::DecodeZDA}, {7, &TNmeaProc::DecodeZDA}},
+    {"$GPGNS", "GNS", false, {13, &TNmeaProc::DecodeGNS}, {13, &TNmeaProc::DecodeGNS}},
+    {"$GPGBS", "GBS", false, {9, &TNmeaProc::DecodeGBS}, {9, &TNmeaProc::DecodeGBS}},
+    {"$GPTXT", "TXT", false, {5, &TNmeaProc::DecodeTXT}, {5, &TNmeaProc::DecodeTXT}},
 }};
 
 TNmeaProc::TNmeaProc(TNmeaRec& rec, TNmeaDisplay& display, TNmeaLogWriter* log) : Rec(rec), Display(display), Log(log) {

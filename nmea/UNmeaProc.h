@@ -50,8 +50,8 @@ public:
   // The satellites used in the fix: those of the GSA sentences of the last second, as the sky
   // view colours them (with Gnss on, the last GSA of each system).
   size_t UsedSatCount() const;
-  // The sentence types decoded, in the dispatch table's order ("GSV" ... "ZDA").
-  static constexpr size_t kTypeCount = 9;
+  // The sentence types decoded, in the dispatch table's order ("GSV" ... "TXT").
+  static constexpr size_t kTypeCount = 12;
   static const char* TypeName(size_t row);
   // The fields of the last sentence split; they stay valid until the next one.
   const std::vector<std::string_view>& Fields() const { return Fields_; }
@@ -77,6 +77,9 @@ private:
   void DecodeGST();
   void DecodeVTG();
   void DecodeZDA();
+  void DecodeGNS();
+  void DecodeGBS();
+  void DecodeTXT();
   // The multi-GNSS forms of the two satellite decoders.
   void DecodeGnssGSV();
   void DecodeGnssGSA();
@@ -87,6 +90,11 @@ private:
   // A latitude or longitude field and its hemisphere letter after it; an empty field clears
   // both. True when the field held a value.
   bool ReadCoordinate(size_t field, double& value, std::string& hemisphere);
+  // The DGPS age in `field` and the station after it.
+  void ReadDgps(size_t field);
+  // The first character of a field that later versions of NMEA added; 0 when absent or empty.
+  char OptionalChar(size_t field) const;
+  void ShowAccuracy();
   // Gnss was switched: the satellites of the other mode are forgotten and hidden.
   void ResetSatellites();
   void RebuildSatLists();

@@ -5,6 +5,7 @@
 
 #include "geodrel.h"
 #include "nmea/NmeaRec.h"
+#include "nmea/ReportFix.h"
 #include "track/HeadingMark.h"
 #include "track/TrackState.h"
 
@@ -200,7 +201,7 @@ void TTrackPlot::EndReplay() {
 bool TTrackPlot::SampleReplayFix(TCanvas& canvas, std::string_view type) {
   if (!Replaying_ || !State.TrackEnabled || !Rec.FixValid) return false;
   // Until the log's first GGA or RMC the record holds the live source's position.
-  if (type != "GGA" && type != "RMC") return false;
+  if (!IsPositionType(type)) return false;
   bool dated = false;
   const int64_t now = ReceiverSeconds(Rec, dated);
   if (now < 0) return false;

@@ -78,7 +78,7 @@ public:
   // fix, and that starts a new segment.
   void EndReplay();
   bool Replaying() const { return Replaying_; }
-  // After each sentence a replay decoded, of its type ("GGA"): only a GGA or an RMC brings a
+  // After each sentence a replay decoded, of its type ("GGA"): only a GGA, a GNS or an RMC brings a
   // position and time of the log's. True when an entry was added.
   bool SampleReplayFix(TCanvas& canvas, std::string_view type);
   // Nothing recorded until the next fix, the track gone, the base redrawn.

@@ -379,5 +379,53 @@ TEST_F(Decoders, NonNumericFieldsReadAsZero) {
   EXPECT_EQ(rec.FixTime, "12:x4:56");
 }
 
+TEST_F(Decoders, GnsQualityIsItsBestSystemsMode) {
+  const struct {
+    const char* modes;
+    const char* quality;
+    const char* caption;
+  } rows[] = {{"AR", "RTK Fixed", "3D RTK Fixed"},
+              {"FD", "RTK Float", "3D RTK Float"},
+              {"NE", "Dead Reckoning", "Dead Reckoning"},
+              {"DAAN", "DGPS Fix", "3D DGPS"}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.modes);
+    Feed(std::string("$GPGNS,120000.00,3539.1234,N,13945.5000,E,") + r.modes + ",12,0.7,45.3,36.7,,,S");
+    Feed("$GPGSA,A,3,02,05,12,25,,,,,,,,,1.8,1.0,1.5");
+    EXPECT_EQ(rec.FixQuality, r.quality);
+    EXPECT_EQ(display.fixCaptions.back(), r.caption);
+  }
+  // Letters no receiver should send leave the last quality.
+  Feed("$GPGNS,120001.00,3539.1234,N,13945.5000,E,XY,12,0.7,45.3,36.7,,,S");
+  EXPECT_EQ(rec.FixQuality, "DGPS Fix");
+  EXPECT_EQ(rec.SatUsed, 12);
+  EXPECT_EQ(rec.AltUnit, 'm');
+}
+
+TEST_F(Decoders, TxtKeepsTheNewestTenAndShowsWarningsAndErrors) {
+  Feed("$GPGGA,101010.00,5130.0000,N,00007.0000,W,1,09,0.9,20.0,M,47.0,M,,");
+  for (int n = 0; n < 12; ++n) Feed("$GPTXT,01,01," + std::string(n % 3 == 0 ? "01" : "02") + ",M" + std::to_string(n));
+  Feed("$GPTXT,01,01,00,JAMMING,INTERFERENCE");
+  ASSERT_EQ(rec.Texts.size(), kMaxReceiverTexts);
+  EXPECT_EQ(rec.Texts.front().Text, "M3");
+  EXPECT_EQ(rec.Texts.back().Text, "JAMMING,INTERFERENCE");
+  EXPECT_EQ(rec.Texts.back().Time, "10:10:10");
+  EXPECT_EQ(display.texts,
+            (std::vector<std::string>{"Receiver warning: M0", "Receiver warning: M3", "Receiver warning: M6",
+                                      "Receiver warning: M9", "Receiver error: JAMMING,INTERFERENCE"}));
+}
+
+TEST_F(Decoders, AccuracyBlockIsTheGstsOnceOneCame) {
+  Feed("$GPGBS,015509.00,-0.031,-0.186,0.219,19,0.000,-0.354,6.972");
+  ASSERT_EQ(display.accuracy.size(), 1u);
+  EXPECT_NE(display.accuracy[0].find("Accuracy (GBS)"), std::string::npos);
+  EXPECT_NE(display.accuracy[0].find("Failed    19 (bias -0.354 m)"), std::string::npos);
+  Feed("$GPGST,015510.00,1.2,2.5,1.5,45.0,1.8,2.1,3.4");
+  Feed("$GPGBS,015510.00,-0.031,-0.186,0.219,,,,");
+  ASSERT_EQ(display.accuracy.size(), 3u);
+  EXPECT_NE(display.accuracy[2].find("Sigma     N 1.800 E 2.100 U 3.400 m"), std::string::npos);
+  EXPECT_EQ(rec.GbsFailedSat, "");
+}
+
 }  // namespace
 }  // namespace orvane

@@ -19,7 +19,7 @@ public:
   std::vector<Placement> placed;
   std::vector<std::pair<int, bool>> visibility;
   std::vector<std::pair<int, TColor>> colours;
-  std::vector<std::string> fixCaptions, gga, gll, rmc, recv, status;
+  std::vector<std::string> fixCaptions, gga, gll, rmc, accuracy, texts, recv, status;
   std::vector<int> ages;
 
   void PlaceSatellite(const std::string& prn, int index, int elevation, int azimuth, int snr) override {
@@ -31,6 +31,8 @@ public:
   void ShowGGA(const std::string& b) override { gga.push_back(b); }
   void ShowGLL(const std::string& b) override { gll.push_back(b); }
   void ShowRMC(const std::string& b) override { rmc.push_back(b); }
+  void ShowAccuracy(const std::string& b) override { accuracy.push_back(b); }
+  void ShowReceiverText(const std::string& t) override { texts.push_back(t); }
   // The last-sentence line: each sentence as shown (">" when logged) and each notice.
   void ShowSentence(const TSentenceInfo& info) override { recv.push_back(SentenceLine(info)); }
   void ShowNotice(std::string_view s) override { recv.emplace_back(s); }
