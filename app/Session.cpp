@@ -57,6 +57,7 @@ void TSession::ApplyStoredSource(const std::optional<std::string>& sourceForRun)
   if (std::find(std::begin(kSpeedItems), std::end(kSpeedItems), NmeaRec.ComSpeed) != std::end(kSpeedItems) &&
       BaudRateOf(static_cast<uint32_t>(NmeaRec.ComSpeed), rate))
     port.SetComPortSpeed(rate);
+  Receiver.SetAutoSpeed(NmeaRec.ComSpeed == kAutoSpeed);
   const std::string& source = sourceForRun ? *sourceForRun : NmeaRec.Source;
   if (!source.empty()) Receiver.SetSourceAddress(source);
 }

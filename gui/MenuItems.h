@@ -24,6 +24,8 @@ inline QMenu* AddSubmenu(QMenu* menu, const char* caption, const char* name) {
 
 // The speeds of the main window's COM > Speed menu, the only ones a stored speed is taken from.
 inline constexpr int kSpeedItems[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+// The speed menu's last item, "Auto", as ComSpeed stores it.
+inline constexpr int kAutoSpeed = 0;
 
 inline int Tag(const QAction* item) { return item->data().toInt(); }
 

@@ -94,7 +94,9 @@ void TSatVForm::MirrorSettings() {
   }
   for (QAction* item : SpeedItems) {
     TComPortBaudRate rate;
-    if (Tag(item) == NmeaRec.ComSpeed && BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) item->setChecked(true);
+    if (Tag(item) == NmeaRec.ComSpeed &&
+        (Tag(item) == kAutoSpeed || BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)))
+      item->setChecked(true);
   }
 }
 
@@ -166,8 +168,9 @@ void TSatVForm::FillCom(QMenu* menu) {
   Speed1 = AddSubmenu(menu, "Speed", "Speed1");
   auto* speeds = new QActionGroup(this);
   for (size_t i = 0; i < SpeedItems.size(); ++i) {
-    const std::string caption = std::to_string(kSpeedItems[i]), name = "mnuSp" + caption;
-    QAction* a = AddItem(Speed1, caption.c_str(), name.c_str(), kSpeedItems[i]);
+    const bool autoItem = i == std::size(kSpeedItems);
+    const std::string caption = autoItem ? "Auto" : std::to_string(kSpeedItems[i]), name = "mnuSp" + caption;
+    QAction* a = AddItem(Speed1, caption.c_str(), name.c_str(), autoItem ? kAutoSpeed : kSpeedItems[i]);
     a->setCheckable(true);
     speeds->addAction(a);
     SpeedItems[i] = a;
@@ -257,7 +260,10 @@ void TSatVForm::mnuComClick(QAction* item) {
 void TSatVForm::mnuSpClick(QAction* item) {
   receiver_.CloseSource();
   TComPortBaudRate rate;
-  if (BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) {
+  receiver_.SetAutoSpeed(Tag(item) == kAutoSpeed);
+  if (Tag(item) == kAutoSpeed) {
+    NmeaRec.ComSpeed = kAutoSpeed;
+  } else if (BaudRateOf(static_cast<uint32_t>(Tag(item)), rate)) {
     // A network source has no speed; the next serial one takes it.
     if (TCommPortDriver* port = receiver_.SerialPort()) port->SetComPortSpeed(rate);
     NmeaRec.ComSpeed = Tag(item);

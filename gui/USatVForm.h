@@ -51,8 +51,8 @@ public:
   QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
       *LogFile, *menSetting;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
-  std::array<QAction*, kComPortCount + 1> PortItems{};        // 1..16
-  std::array<QAction*, std::size(kSpeedItems)> SpeedItems{};  // 2400 .. 921600
+  std::array<QAction*, kComPortCount + 1> PortItems{};            // 1..16
+  std::array<QAction*, std::size(kSpeedItems) + 1> SpeedItems{};  // 2400 .. 921600, Auto
   // Under a separator after COM16: the serial devices present when the menu opened, then
   // "Device or address...".
   std::vector<QAction*> DeviceItems;

@@ -267,6 +267,12 @@ bool TReceiver::OpenSource() {
     return false;
   }
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
+  if (Serial && AutoSpeed_) {
+    // The speed found last is tried first: a receiver that was unplugged comes back at it.
+    Hunt.Start(Serial->LineSpeed(), Clock());
+    Serial->SetLineSpeed(Hunt.Speed());
+    Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
+  }
   StopReopen();
   LastSaid.clear();
   OverlongTold = false;
@@ -276,6 +282,23 @@ bool TReceiver::OpenSource() {
   PollOn = true;
   if (Timers.Poll) Timers.Poll->Start(kPollMs);
   return true;
+}
+
+void TReceiver::SetAutoSpeed(bool on) {
+  AutoSpeed_ = on;
+  if (on) return;
+  Hunt.Stop();
+  if (Serial) Serial->SetLineSpeed(0);
+}
+
+void TReceiver::HuntSpeed(int64_t now) {
+  if (!Serial || !Hunt.Hunting()) return;
+  if (Hunt.Feed(Received)) {
+    Notice(Source_->Name() + ": line speed " + std::to_string(Hunt.Speed()) + " bit/s found");
+  } else if (Hunt.Tick(now)) {
+    Serial->SetLineSpeed(Hunt.Speed());
+    Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
+  }
 }
 
 void TReceiver::CloseSource() {
@@ -342,6 +365,7 @@ void TReceiver::PollTick() {
     if (!Source_->ReadQueued(Received))
       LostAfter = Source_->LastError().empty() ? "the source was lost" : Source_->LastError();
     if (!Received.empty() && OnReceived) OnReceived(Received);
+    HuntSpeed(now);
     if (!Received.empty()) {
       if (std::exchange(BackUntold, false)) Reopened();
       ClearStatus();
@@ -402,6 +426,12 @@ void TReceiver::ReopenTick() {
   if (!ReopenOn) return;
   if (!Source_->Open()) return;
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
+  if (Serial && AutoSpeed_) {
+    // The speed found last is tried first: a receiver that was unplugged comes back at it.
+    Hunt.Start(Serial->LineSpeed(), Clock());
+    Serial->SetLineSpeed(Hunt.Speed());
+    Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
+  }
   StopReopen();
   OverlongTold = false;
   LastBytesMs = OpenedMs = Clock();

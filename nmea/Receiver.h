@@ -20,6 +20,7 @@
 #include "nmea/NmeaRec.h"
 #include "nmea/ReplayDrive.h"
 #include "nmea/SourceFactory.h"
+#include "nmea/SpeedHunt.h"
 #include "nmea/UNmeaProc.h"
 #include "serial/ComDrv32.h"
 
@@ -94,6 +95,12 @@ public:
   // left closed instead of tried again, its half sentence and the fix kept for the reader to
   // tell, and a quiet network source is waited for, not connected again.
   void SetEndOnLoss(bool on) { EndOnLoss = on; }
+  // The "Auto" speed: each time a serial source opens, its speeds are tried until sentences
+  // with good checksums arrive; the speed found is said and kept. Off gives the port's chosen
+  // speed back its say.
+  void SetAutoSpeed(bool on);
+  bool AutoSpeed() const { return AutoSpeed_; }
+  bool HuntingSpeed() const { return Hunt.Hunting(); }
 
   // ---- timer ticks
   void PollTick();
@@ -209,6 +216,8 @@ private:
   // A source that opens again is back for the log once it delivers: a connection under way may
   // still fail, and a listener may hear nothing.
   void Reopened();
+  // The auto speed's step of a poll tick, after a read.
+  void HuntSpeed(int64_t now);
 
   TNmeaRec& Rec;
   TTimers Timers;
@@ -232,6 +241,8 @@ private:
   bool PollOn = false;
   bool ReopenOn = false;
   bool EndOnLoss = false;
+  bool AutoSpeed_ = false;
+  TSpeedHunt Hunt;
   bool OverlongTold = false;
   bool BackUntold = false;  // reopened, "is back" said with its first bytes
   int64_t LastDataMs = 0;   // the last decoded sentence, or the start

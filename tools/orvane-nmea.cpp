@@ -49,7 +49,8 @@ constexpr const char* kUsage =
     "                    gpsd://HOST[:PORT][/DEVICE] or a serial device such as /dev/ttyACM0\n"
     "                    until it ends, SECONDS pass, or SIGINT, SIGTERM or SIGHUP comes\n"
     "  --duration S      seconds to read a live source for (default: until it ends)\n"
-    "  --baud N          line speed of a serial device (default 4800)\n"
+    "  --baud N|auto     line speed of a serial device (default 4800); auto tries the\n"
+    "                    speeds until sentences with good checksums arrive\n"
     "  --help            this text\n"
     "  --version         the version\n"
     "\n"
@@ -119,6 +120,7 @@ int Run(int argc, char** argv) {
   const char* source = nullptr;
   double seconds = 0;
   uint32_t baud = 4800;
+  bool autoBaud = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -154,8 +156,10 @@ int Run(int argc, char** argv) {
         return Usage("--duration needs a number of seconds above 0");
     } else if (a == "--baud") {
       const char* v = value();
-      if (!v || !ParseNumber(std::string_view(v), baud) || baud < 50 || baud > 4000000)
-        return Usage("--baud needs a line speed in bits per second");
+      if (v && std::string_view(v) == "auto")
+        autoBaud = true;
+      else if (!v || !ParseNumber(std::string_view(v), baud) || baud < 50 || baud > 4000000)
+        return Usage("--baud needs a line speed in bits per second, or auto");
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option '" + std::string(a) + "'");
     } else if (path) {
@@ -239,6 +243,11 @@ int Run(int argc, char** argv) {
       // At the given speed, also one the rate table lacks, with RTS and DTR on as a terminal has them.
       port->SetLineSpeed(baud);
       port->SetComPortHwHandshaking(hhNONERTSON);
+      if (autoBaud) {
+        receiver.SetAutoSpeed(true);
+        // The speeds tried and the one found, as the program's log says them.
+        receiver.OnLog = [](const std::string& line) { std::fprintf(stderr, "orvane-nmea: %s\n", line.c_str()); };
+      }
     }
     std::string error;
     if (!ReadLive(receiver, pollTimer, seconds, error)) {

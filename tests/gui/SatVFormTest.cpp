@@ -386,7 +386,15 @@ TEST_F(WindowTest, AStoredSourceDeviceOpensAtAnySpeedOfTheMenuAndStaysStored) {
   EXPECT_FALSE(Item("mnuCom2")->isChecked());
   QStringList speeds;
   for (QAction* a : SatVForm->Speed1->actions()) speeds << a->text();
-  EXPECT_EQ(speeds.join(","), "2400,4800,9600,19200,38400,57600,115200,230400,460800,921600");
+  EXPECT_EQ(speeds.join(","), "2400,4800,9600,19200,38400,57600,115200,230400,460800,921600,Auto");
+  // Auto hunts from the menu; a speed chosen after it holds again.
+  Item("mnuSpAuto")->trigger();
+  EXPECT_TRUE(Session->Receiver.AutoSpeed());
+  EXPECT_TRUE(Session->Receiver.HuntingSpeed());
+  Item("mnuSp921600")->trigger();
+  EXPECT_FALSE(Session->Receiver.AutoSpeed());
+  ASSERT_EQ(tcgetattr(slave, &t), 0);
+  EXPECT_EQ(cfgetispeed(&t), B921600);
   // Back to the COM port from the menu: the setting is emptied.
   Item("mnuCom2")->trigger();
   EXPECT_EQ(Session->Receiver.SourceAddress(), "");

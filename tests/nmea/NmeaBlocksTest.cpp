@@ -43,9 +43,9 @@ TEST_F(Blocks, GllBlockCarriesTheLastDilutions) {
 TEST_F(Blocks, RmcBlockShowsDateTimeSpeedAndTrailingBlanks) {
   Feed("$GPRMC,010203,A,3539.1234,N,13945.5000,E,10,45.5,061226,,,A");
   ASSERT_EQ(display.rmc.size(), 1u);
-  EXPECT_EQ(display.rmc[0],
-            Join({"GPS RMC Data", "FixTime   (UTM)061226 01:02:03 (UTM)", "Latitude  N 35.39074",
-                  "Longitude E 139.45300", "Speed     18.520 km/h", "Course    45.300 ", "Magnetic   0.00000"}));
+  EXPECT_EQ(display.rmc[0], Join({"GPS RMC Data", "FixTime   (UTM)061226 01:02:03 (UTM)", "Latitude  N 35.39074",
+                                  "Longitude E 139.45300", "Speed     18.520 km/h", "Course    45.300 ",
+                                  "Magnetic   0.00000", "Mode      Autonomous"}));
 }
 
 TEST_F(Blocks, MissingUnitsShowAsNothing) {

@@ -453,6 +453,48 @@ TEST_F(ReceiverTest, AQuietNetworkSourceIsConnectedAgainAndSaysItIsBackWhenItDel
   close(slave);
 }
 
+// A receiver at `speed` on the master side of a pty: at the speed the line is set to it is heard
+// whole, at any other only as noise.
+void SendAsAReceiverAt(int master, speed_t speed) {
+  termios t{};
+  ASSERT_EQ(tcgetattr(master, &t), 0);
+  const std::string heard = cfgetispeed(&t) == speed ? kGga + "\r\n" + kRmc + "\r\n" + kGga + "\r\n"
+                                                     : std::string("\xe6\x80$G\x9e*3F\r\n\xf8\x07\x80$\x86*00\n", 20);
+  ASSERT_EQ(write(master, heard.data(), heard.size()), static_cast<ssize_t>(heard.size()));
+}
+
+TEST_F(ReceiverTest, AutoSpeedTriesTheSpeedsUntilSentencesArriveWholeAndKeepsTheOneFound) {
+  for (const auto& [bits, speed] : {std::pair{38400u, speed_t{B38400}}, std::pair{921600u, speed_t{B921600}}}) {
+    SCOPED_TRACE(bits);
+    int64_t now = 0;
+    receiver.SetClock([&now] { return now; });
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_TRUE(OpenRawPty(master, slave, name));
+    receiver.SetSourceAddress(name);
+    receiver.SetAutoSpeed(true);
+    log.clear();
+    ASSERT_TRUE(receiver.OpenSource()) << receiver.Status();
+    for (int i = 0; i < 200 && receiver.HuntingSpeed(); ++i) {
+      SendAsAReceiverAt(master, speed);
+      Poll();
+      now += 500;
+    }
+    ASSERT_FALSE(receiver.HuntingSpeed());
+    EXPECT_EQ(receiver.SerialPort()->LineSpeed(), bits);
+    EXPECT_EQ(log.back(), std::string(name) + ": line speed " + std::to_string(bits) + " bit/s found");
+    // Kept: the next ticks hear the receiver whole.
+    rec.Lat = 0;
+    now += 10 * TSpeedHunt::kDwellMs;
+    SendAsAReceiverAt(master, speed);
+    Poll(2);
+    EXPECT_EQ(rec.Lat, 34.0);
+    receiver.CloseSource();
+    close(master);
+    close(slave);
+  }
+}
+
 TEST_F(ReceiverTest, TheSerialPortIsTheSourceUntilAnotherIsSet) {
   TReceiver fresh(rec, {&poll, &reopen, &replay, &save});
   ASSERT_NE(fresh.SerialPort(), nullptr);
