@@ -152,6 +152,13 @@ TTrackForm::TTrackForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMark(D
           [this](const QPoint& pos) { PopupMenu->popup(imgTrk->mapToGlobal(pos)); });
   TrkTimer.setObjectName("TrkTimer");
   connect(&TrkTimer, &QTimer::timeout, this, [this] { TrkTimerTimer(); });
+  NewsTimer.setObjectName("NewsTimer");
+  connect(&NewsTimer, &QTimer::timeout, this, [this] {
+    const TLayerNews news = layers_.TakeNews();
+    if (news.Redraw) Guard([this] { FormPaint(); });
+    if (!news.Message.empty()) ShowMessage(news.Message);
+  });
+  NewsTimer.start(kNewsMs);
   ResizeSurface();
 
   // The plot owns the track list; this window owns the mark picture and the pixels under it.
@@ -193,6 +200,7 @@ void TTrackForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   TrkTimer.stop();
+  NewsTimer.stop();
   StopLoads();
   plot_->Track.Clear();
 }

@@ -152,6 +152,9 @@ public:
       *menSetting;
   QMenu *menTrackInterval, *menWholeLayer, *mnMapDatum, *Ma;
   QTimer TrkTimer;
+  // Asks the layers what came to them (tiles fetched) and draws again when something did.
+  QTimer NewsTimer;
+  static constexpr int kNewsMs = 500;
 
   TQtImage imgMark;
 

@@ -23,6 +23,13 @@ struct TLayerLoad {
   std::string Message;
 };
 
+// What came to a layer after its load, away from the drawing: it wants drawing again (tiles
+// arrived), and something to tell the user once.
+struct TLayerNews {
+  bool Redraw = false;
+  std::string Message;
+};
+
 class TMapLayer {
 public:
   virtual ~TMapLayer() = default;
@@ -45,6 +52,8 @@ public:
   virtual void DrawScaled(TCanvas& canvas, const TViewBox& view, double /*scale*/) { Draw(canvas, view); }
   // What the last load gave, for a describing tool; nothing told by default.
   virtual TLayerDescription Describe() const { return {}; }
+  // Asked by the window now and then; a layer of files has none.
+  virtual TLayerNews TakeNews() { return {}; }
 };
 
 }  // namespace orvane

@@ -127,15 +127,16 @@ struct TRasterFile::TGdal {
   }
 };
 
-TRasterFile::TRasterFile(const std::string& path, const std::string& mapDatum)
-    : path_(path), gdal_(std::make_unique<TGdal>()) {
+TRasterFile::TRasterFile(const std::string& openName, const std::string& mapDatum, const std::string& shownName)
+    : path_(shownName), gdal_(std::make_unique<TGdal>()) {
   RegisterDrivers();
   const TQuietGdal quiet;
   const auto fail = [&](const std::string& cause) -> void {
-    throw EMapFileError("Cannot open raster \"" + path + "\": " + cause);
+    throw EMapFileError("Cannot open raster \"" + shownName + "\": " + cause);
   };
   TGdal& g = *gdal_;
-  g.Ds = GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr);
+  g.Ds = GDALOpenEx(openName.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr,
+                    nullptr);
   if (!g.Ds) fail(GdalMessage("not a raster GDAL reads"));
   g.XSize = GDALGetRasterXSize(g.Ds);
   g.YSize = GDALGetRasterYSize(g.Ds);

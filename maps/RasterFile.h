@@ -20,7 +20,9 @@ class TRasterFile {
 public:
   // Opens `path` read-only; throws EMapFileError naming the file and the cause when GDAL cannot
   // read it or it has no georeferencing.
-  TRasterFile(const std::string& path, const std::string& mapDatum);
+  TRasterFile(const std::string& path, const std::string& mapDatum) : TRasterFile(path, mapDatum, path) {}
+  // What GDAL opens (a tile server's description) named in messages as `shownName`.
+  TRasterFile(const std::string& openName, const std::string& mapDatum, const std::string& shownName);
   ~TRasterFile();
   TRasterFile(const TRasterFile&) = delete;
   TRasterFile& operator=(const TRasterFile&) = delete;

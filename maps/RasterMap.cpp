@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "maps/MapFile.h"
+#include "maps/TileService.h"
 
 namespace orvane {
 
@@ -26,14 +27,24 @@ TLayerLoad TRasterLayer::LoadInSet(const std::string& path) {
   picture_.Clear();
   std::vector<std::unique_ptr<TRasterFile>> files;
   std::string failures;
+  fetchers_.clear();
+  attributions_.clear();
+  std::vector<std::unique_ptr<TTileFetcher>> fetchers;
+  std::vector<std::string> attributions;
   for (const std::string& p : RasterPaths(path)) {
-    // GDAL would fetch a web address on the drawing thread, unbounded and uncached.
-    if (p.find("://") != std::string::npos) {
-      failures += (failures.empty() ? "" : "\n") + ("\"" + p + "\": web addresses are not read; give a raster file");
-      continue;
-    }
     try {
-      files.push_back(std::make_unique<TRasterFile>(p, mapDatum_));
+      if (IsTileAddress(p)) {
+        TTileService service = TileServiceOf(p, TileCacheRoot());
+        // The drawing thread reads the cache alone; the fetcher fills it.
+        files.push_back(std::make_unique<TRasterFile>(service.Offline, mapDatum_, p));
+        attributions.push_back(service.Attribution);
+        fetchers.push_back(std::make_unique<TTileFetcher>(std::move(service)));
+      } else if (p.find("://") != std::string::npos) {
+        throw EMapFileError("\"" + p + "\": a web address is read only as a tile address with {z}, {x} and {y}");
+      } else {
+        files.push_back(std::make_unique<TRasterFile>(p, mapDatum_));
+        fetchers.push_back(nullptr);
+      }
     } catch (const EMapFileError& e) {
       failures += (failures.empty() ? "" : "\n") + std::string(e.what());
     }
@@ -41,7 +52,27 @@ TLayerLoad TRasterLayer::LoadInSet(const std::string& path) {
   if (!failures.empty()) return {TLayerLoad::Refused, failures};
   if (files.empty()) return {TLayerLoad::Nothing, {}};
   files_ = std::move(files);
+  fetchers_ = std::move(fetchers);
+  attributions_ = std::move(attributions);
   return {};
+}
+
+TLayerNews TRasterLayer::TakeNews() {
+  TLayerNews news;
+  for (size_t i = 0; i < fetchers_.size(); ++i) {
+    const auto& f = fetchers_[i];
+    if (!f) continue;
+    if (f->TakeArrived()) {
+      news.Redraw = true;
+      // GDAL keeps the blocks it found missing: the cache, which has them now, is opened anew.
+      files_[i] = std::make_unique<TRasterFile>(f->Service().Offline, mapDatum_, f->Service().Address);
+    }
+    if (std::string failure = f->TakeFailure(); !failure.empty())
+      news.Message += (news.Message.empty() ? "" : "\n") + failure;
+  }
+  // The picture holds the cache as it was: the next draw reads it afresh.
+  if (news.Redraw) picture_.Clear();
+  return news;
 }
 
 void TRasterLayer::Draw(TCanvas& canvas, const TViewBox& view) {
@@ -65,10 +96,38 @@ void TRasterLayer::DrawAt(TCanvas& canvas, const TViewBox& view, double sx, doub
   const TRect clip = canvas.ClipRect();
   const TLatticeRect rect = LatticeUnder(view.West, view.North, sx, sy, clip.Width(), clip.Height());
   picture_.Cover(sx, sy, rect, [&](const TLatticeRect& part, uint32_t* out, int stride) {
-    for (const auto& f : files_)
-      if (f->Extent().Meets(view)) f->Warp(sx, sy, part, out, stride);
+    for (size_t i = 0; i < files_.size(); ++i) {
+      if (!files_[i]->Extent().Meets(view)) continue;
+      if (!fetchers_[i]) {
+        files_[i]->Warp(sx, sy, part, out, stride);
+        continue;
+      }
+      // A tile the fetcher is still writing is read at the next draw.
+      try {
+        files_[i]->Warp(sx, sy, part, out, stride);
+      } catch (const EMapFileError&) {
+      }
+    }
   });
   canvas.DrawPicture(clip.Left, clip.Top, picture_.Picture());
+  for (const auto& f : fetchers_)
+    if (f) f->Want(sx, sy, rect, mapDatum_);
+  DrawAttributions(canvas);
+}
+
+void TRasterLayer::DrawAttributions(TCanvas& canvas) {
+  if (attributions_.empty()) return;
+  std::string text;
+  for (const std::string& a : attributions_)
+    if (text.find(a) == std::string::npos) text += (text.empty() ? "" : "; ") + a;
+  const TRect clip = canvas.ClipRect();
+  const TSize size = canvas.TextExtent(text);
+  // On a white ground in the bottom right corner, as the tile servers ask it to be seen.
+  canvas.SetBrushColor(clWhite);
+  canvas.SetBrushStyle(TBrushStyle::Solid);
+  canvas.FillRect({clip.Right - size.cx - 6, clip.Bottom - size.cy - 2, clip.Right, clip.Bottom});
+  canvas.SetFontColor(clBlack);
+  canvas.TextOut(clip.Right - size.cx - 3, clip.Bottom - size.cy - 1, text);
 }
 
 TLayerDescription TRasterLayer::Describe() const {

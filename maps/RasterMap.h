@@ -11,10 +11,12 @@
 #include "maps/LatticePicture.h"
 #include "maps/MapLayer.h"
 #include "maps/RasterFile.h"
+#include "maps/TileFetcher.h"
 
 namespace orvane {
 
-// The rasters of a RasterMap setting: paths separated by "|", blanks around each trimmed.
+// The rasters of a RasterMap setting: paths or tile addresses separated by "|", blanks around
+// each trimmed.
 std::vector<std::string> RasterPaths(const std::string& setting);
 
 class TRasterLayer : public TMapLayer {
@@ -29,14 +31,21 @@ public:
   void Draw(TCanvas& canvas, const TViewBox& view) override;
   void DrawScaled(TCanvas& canvas, const TViewBox& view, double scale) override;
   TLayerDescription Describe() const override;
+  // Tiles came into the cache since the last draw, and a tile server's fault, once.
+  TLayerNews TakeNews() override;
 
   const std::vector<std::unique_ptr<TRasterFile>>& Files() const { return files_; }
+  // The fetchers of the tile servers in the list (null for a file), in its order.
+  const std::vector<std::unique_ptr<TTileFetcher>>& Fetchers() const { return fetchers_; }
 
 private:
   void DrawAt(TCanvas& canvas, const TViewBox& view, double sx, double sy);
+  void DrawAttributions(TCanvas& canvas);
 
   const std::string& mapDatum_;
-  std::vector<std::unique_ptr<TRasterFile>> files_;
+  std::vector<std::unique_ptr<TRasterFile>> files_;  // a tile server's reads its cache alone
+  std::vector<std::unique_ptr<TTileFetcher>> fetchers_;
+  std::vector<std::string> attributions_;
   TLatticePicture picture_;
 };
 

@@ -92,4 +92,16 @@ void TMapLayers::DrawMapLayers(TCanvas& canvas, const TViewBox& view, double sca
     if (TMapLayer* layer = Layer(l); layer && Has(l)) layer->DrawScaled(canvas, view, scale);
 }
 
+TLayerNews TMapLayers::TakeNews() const {
+  TLayerNews all;
+  for (const char l : LettersInDrawOrder()) {
+    TMapLayer* layer = Layer(l);
+    if (!layer || !Has(l)) continue;
+    TLayerNews news = layer->TakeNews();
+    all.Redraw = all.Redraw || news.Redraw;
+    if (!news.Message.empty()) all.Message += (all.Message.empty() ? "" : "\n") + news.Message;
+  }
+  return all;
+}
+
 }  // namespace orvane

@@ -44,6 +44,9 @@ public:
   void ShowLoaded(const TMapLayers& loaded);
   // The active layers in draw order (the picture first).
   void DrawMapLayers(TCanvas& canvas, const TViewBox& view, double scale) const;
+  // What the active layers have come by since they were last asked (tiles fetched, a server's
+  // fault): the window draws again and says the messages.
+  TLayerNews TakeNews() const;
 
   TTrackState& State;
   std::string MapSet;

@@ -131,7 +131,7 @@ TEST_F(RasterMapTest, WhatCannotBeReadIsRefusedNamingTheFileAndTheCause) {
   std::string datum = "Tokyo";
   TRasterLayer layer(datum);
   for (const std::string& bad :
-       {text, plain, (dir / "missing.tif").string(), std::string("https://tile.example.org/{z}/{x}/{y}.png")}) {
+       {text, plain, (dir / "missing.tif").string(), std::string("https://tile.example.org/map.png")}) {
     const TLayerLoad load = layer.LoadInSet(tif + " | " + bad);
     EXPECT_EQ(load.End, TLayerLoad::Refused) << bad;
     EXPECT_NE(load.Message.find(bad), std::string::npos) << load.Message;
