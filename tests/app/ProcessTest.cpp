@@ -19,7 +19,6 @@
 #include <utility>
 #include <vector>
 
-#include "net/NetAddress.h"
 #include "net/NmeaServer.h"
 #include "sim/SimDrive.h"
 #include "tests/common/TempFiles.h"
@@ -221,25 +220,14 @@ TEST_F(ProcessTest, ShareGivenForTheRunServesTheSourceToEveryClientAndIsNotStore
   if (!source.Listen("127.0.0.1", 0, error)) GTEST_SKIP() << "no loopback server: " << error;
   const auto ini = dir / "share.ini", err = dir / "stderr.txt";
   WriteAll(ini, "[Settings]\nShare=0\n");
-  const std::string share = "tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+  const uint16_t sharePort = FreeLoopbackPort();
+  const std::string share = "tcp://127.0.0.1:" + std::to_string(sharePort);
   Start({"--settings", ini.string(), "--source", "tcp://127.0.0.1:" + std::to_string(source.Port()), "--share", share},
         err);
   int clients[3] = {-1, -1, -1};
   for (int& fd : clients) {
-    for (int i = 0; i < 500 && fd < 0; ++i) {
-      TNetAddress a;
-      ASSERT_TRUE(ParseNetAddress(share, a, error));
-      fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in sa{};
-      sa.sin_family = AF_INET;
-      sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      sa.sin_port = htons(a.Port);
-      if (::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-        ::close(fd);
-        fd = -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    }
+    for (int i = 0; i < 500 && (fd = ConnectLoopback(sharePort)) < 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_GE(fd, 0) << "the share did not listen; " << ReadAll(err);
   }
   for (int i = 0; i < 500 && source.ClientCount() == 0; ++i) source.Poll(10);

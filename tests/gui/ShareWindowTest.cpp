@@ -3,7 +3,6 @@
 // line about it, and a stored share that cannot start.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <string>
@@ -48,14 +47,6 @@ protected:
     Item("menShare")->trigger();
   }
   std::string ConsoleShare() const { return ConsoleForm->lblShare->text().toStdString(); }
-  void ConnectClient(uint16_t port) {
-    client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  }
   std::string ReadClient() {
     char buf[4096];
     for (ssize_t n; (n = ::recv(client, buf, sizeof buf, MSG_DONTWAIT)) > 0;) got.append(buf, static_cast<size_t>(n));
@@ -89,7 +80,8 @@ TEST_F(ShareWindowTest, TheDialogsChoiceIsSharedStoredAndCountedOnTheConsole) {
   EXPECT_EQ(ShareSettings, (TShareSettings{true, address, "", false}));
   ASSERT_TRUE(Session->Share.Active());
 
-  ConnectClient(port);
+  client = ConnectLoopback(port);
+  ASSERT_GE(client, 0);
   ASSERT_TRUE(WaitFor([&] { return Session->Share.ClientCount() == 1; }));
   const std::string log = Sentence("GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,") +
                           Sentence("GPRMC,090000,A,3400.0000,N,13400.0000,E,10.0,90.0,010624,7.3,W");

@@ -30,19 +30,6 @@ std::string SimStream(int bursts) {
   return s;
 }
 
-// A client of 127.0.0.1:`port`, taking at most `receiveBuffer` bytes into its kernel buffer when
-// given (so that one that never reads fills up soon).
-int Client(uint16_t port, int receiveBuffer = 0) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (receiveBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(port);
-  EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  return fd;
-}
-
 // Appends what `fd` holds now, without waiting.
 void ReadNow(int fd, std::string& into) {
   char buf[65536];
@@ -53,8 +40,9 @@ TEST(StreamShare, ClientsGetTheSourcesBytesAndOneThatStopsReadingIsLetGo) {
   TStreamShare share;
   std::string error;
   ASSERT_TRUE(share.ListenTcp("127.0.0.1", 0, error)) << error;
-  const int readers[] = {Client(share.TcpPort()), Client(share.TcpPort())};
-  const int idle = Client(share.TcpPort(), 4096);
+  const int readers[] = {ConnectLoopback(share.TcpPort()), ConnectLoopback(share.TcpPort())};
+  const int idle = ConnectLoopback(share.TcpPort(), 4096);
+  ASSERT_TRUE(readers[0] >= 0 && readers[1] >= 0 && idle >= 0);
   for (int i = 0; i < 200 && share.ClientCount() < 3; ++i) {
     share.Poll();
     poll(nullptr, 0, 5);
@@ -91,13 +79,9 @@ TEST(StreamShare, ClientsGetTheSourcesBytesAndOneThatStopsReadingIsLetGo) {
 }
 
 TEST(StreamShare, EachSentenceGoesAsOneDatagramWhereverThePiecesEnd) {
-  const int listener = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len), 0);
+  uint16_t port = 0;
+  const int listener = BoundLoopback(SOCK_DGRAM, port);
+  ASSERT_GE(listener, 0);
   const std::string gga = "$GPGGA,090000.00,3400.0000,N,13400.0000,E,1,08,1.0,50.0,M,36.7,M,,*5A\r\n";
   const std::string rmc = "$GPRMC,090000.00,A,3400.0000,N,13400.0000,E,0.0,0.0,010624,7.3,W,A*2A\r\n";
   const std::string junk(TStreamShare::kMaxDatagram + 10, 'x');
@@ -117,7 +101,7 @@ TEST(StreamShare, EachSentenceGoesAsOneDatagramWhereverThePiecesEnd) {
   for (const Case& c : cases) {
     TStreamShare share;
     std::string error;
-    ASSERT_TRUE(share.SendUdpTo("127.0.0.1", ntohs(a.sin_port), false, error)) << error;
+    ASSERT_TRUE(share.SendUdpTo("127.0.0.1", port, false, error)) << error;
     for (size_t at = 0; at < c.stream.size(); at += c.piece) share.Feed(std::string_view(c.stream).substr(at, c.piece));
     std::vector<std::string> got;
     char buf[2048];
@@ -206,7 +190,8 @@ TEST(RealGpsd, ReadsTheShareAndReportsTheFixesFed) {
     share.Feed(burst);
     share.Poll();
     if (watch < 0 && share.ClientCount() > 0) {
-      watch = Client(gpsd.Port());
+      watch = ConnectLoopback(gpsd.Port());
+      ASSERT_GE(watch, 0);
       const std::string ask = "?WATCH={\"enable\":true,\"json\":true};\n";
       ASSERT_EQ(::send(watch, ask.data(), ask.size(), MSG_NOSIGNAL), static_cast<ssize_t>(ask.size()));
     }
