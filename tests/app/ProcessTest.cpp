@@ -22,7 +22,6 @@
 #include "net/NmeaServer.h"
 #include "sim/SimDrive.h"
 #include "tests/common/TempFiles.h"
-#include "tests/net/NetTestKit.h"
 
 namespace orvane {
 namespace {
@@ -210,57 +209,6 @@ TEST_F(ProcessTest, SourceGivenForTheRunIsReadAndNotStored) {
   const std::string saved = ReadAll(ini);
   EXPECT_NE(saved.find("\n" + keys), std::string::npos) << saved;
   EXPECT_EQ(saved.find(address), std::string::npos) << saved;
-}
-
-// `--share` serves what the program reads to every client for the run: two that read get the
-// source's bytes, byte for byte, though a third never reads; the stored share is left as it was.
-TEST_F(ProcessTest, ShareGivenForTheRunServesTheSourceToEveryClientAndIsNotStored) {
-  TTcpServer source;
-  std::string error;
-  if (!source.Listen("127.0.0.1", 0, error)) GTEST_SKIP() << "no loopback server: " << error;
-  const auto ini = dir / "share.ini", err = dir / "stderr.txt";
-  WriteAll(ini, "[Settings]\nShare=0\n");
-  const uint16_t sharePort = FreeLoopbackPort();
-  const std::string share = "tcp://127.0.0.1:" + std::to_string(sharePort);
-  Start({"--settings", ini.string(), "--source", "tcp://127.0.0.1:" + std::to_string(source.Port()), "--share", share},
-        err);
-  int clients[3] = {-1, -1, -1};
-  for (int& fd : clients) {
-    for (int i = 0; i < 500 && (fd = ConnectLoopback(sharePort)) < 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_GE(fd, 0) << "the share did not listen; " << ReadAll(err);
-  }
-  for (int i = 0; i < 500 && source.ClientCount() == 0; ++i) source.Poll(10);
-  ASSERT_EQ(source.ClientCount(), 1u) << ReadAll(err);
-  // The share takes its clients on its next tick.
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  TNmeaSim sim;
-  std::string sent, got[2];
-  const auto read = [&] {
-    char buf[65536];
-    for (int r = 0; r < 2; ++r)
-      for (ssize_t n; (n = ::recv(clients[r], buf, sizeof buf, MSG_DONTWAIT)) > 0;) got[r].append(buf, n);
-  };
-  for (int round = 0; round < 20; ++round) {
-    const std::string burst = sim.NextBurst();
-    sent += burst;
-    source.Send(burst);
-    source.Drain(1000);
-    read();
-  }
-  for (int i = 0; i < 300 && (got[0].size() < sent.size() || got[1].size() < sent.size()); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    read();
-  }
-  for (int r = 0; r < 2; ++r)
-    EXPECT_TRUE(got[r] == sent) << "reader " << r << ": " << got[r].size() << " of " << sent.size();
-  ASSERT_EQ(kill(pid, SIGTERM), 0);
-  const int status = WaitExit(20);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "; " << ReadAll(err);
-  for (const int fd : clients) ::close(fd);
-  const std::string saved = ReadAll(ini);
-  EXPECT_NE(saved.find("Share=0\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("ShareTcp=tcp://127.0.0.1:10110\n"), std::string::npos) << saved;
 }
 
 // A FIFO or a device given to --replay once held the program for good, deaf to signals: in the

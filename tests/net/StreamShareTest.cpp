@@ -148,9 +148,6 @@ TEST(StreamShare, FailuresNameTheAddressAndTheCauseAndTheRestIsShared) {
     EXPECT_NE(share.StatusText().find(c.said), std::string::npos) << share.StatusText();
     EXPECT_NE(share.StatusText().find("Sharing "), std::string::npos) << share.StatusText();
   }
-  TStreamShare off;
-  EXPECT_TRUE(off.Apply({false, takenAddress, "udp://:1", false}).empty());
-  EXPECT_FALSE(off.Active());
 }
 
 // The number after `key` in a JSON report line; false when the line has none.
