@@ -10,12 +10,11 @@
 // which must get every byte.
 #include <benchmark/benchmark.h>
 
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -29,6 +28,7 @@
 #include "nmea/Receiver.h"
 #include "nmea/UNmeaProc.h"
 #include "sim/SimDrive.h"
+#include "tests/net/NetTestKit.h"
 
 namespace {
 
@@ -182,18 +182,6 @@ void BM_ReceiverTcp(benchmark::State& state) {
 // Ticks of 0 (bytes read as they come) or 50 ms; sent as fast as taken (0) or at 10 MB/s.
 BENCHMARK(BM_ReceiverTcp)->Args({0, 0})->Args({50, 0})->Args({50, 10})->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A client of 127.0.0.1:`port`, or -1.
-int Connect(uint16_t port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(port);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
-  ::close(fd);
-  return -1;
-}
-
 // Arguments: reading clients, and whether one more never reads.
 void BM_ShareFeed(benchmark::State& state) {
   const std::string& log = Drive();
@@ -204,12 +192,17 @@ void BM_ShareFeed(benchmark::State& state) {
     std::string error;
     if (!share.ListenTcp("127.0.0.1", 0, error)) return state.SkipWithError(error.c_str());
     std::vector<int> fds;
-    for (int i = 0; i < readers + static_cast<int>(state.range(1)); ++i) fds.push_back(Connect(share.TcpPort()));
+    for (int i = 0; i < readers + static_cast<int>(state.range(1)); ++i)
+      fds.push_back(orvane::ConnectLoopback(share.TcpPort()));
     for (int i = 0; i < 500 && share.ClientCount() < fds.size(); ++i) {
       share.Poll();
       poll(nullptr, 0, 2);
     }
-    std::vector<size_t> got(static_cast<size_t>(readers));
+    std::vector<std::atomic<size_t>> got(static_cast<size_t>(readers));
+    // Every reader has `n` bytes (the idle client's bytes served do not count).
+    const auto readersHave = [&got](size_t n) {
+      return std::all_of(got.begin(), got.end(), [n](const std::atomic<size_t>& g) { return g >= n; });
+    };
     std::vector<std::thread> threads;
     for (int r = 0; r < readers; ++r)
       threads.emplace_back([&, r] {
@@ -217,14 +210,17 @@ void BM_ShareFeed(benchmark::State& state) {
         for (ssize_t n; got[r] < log.size() && (n = ::recv(fds[r], buf, sizeof buf, 0)) > 0;)
           got[r] += static_cast<size_t>(n);
       });
-    // A burst well within a client's backlog, then until the readers have it: as fast as clients
-    // that keep up can be served.
+    // Never more than half a backlog ahead of the slowest reader: as fast as clients that keep up
+    // can be served.
+    constexpr size_t kAhead = orvane::TStreamShare::kBacklog / 2;
     for (size_t at = 0; at < log.size(); at += kPiece) {
       share.Feed(std::string_view(log).substr(at, kPiece));
-      if ((at / kPiece) % 64 == 63)
-        for (int i = 0; i < 10000 && share.BytesServed() < (at + kPiece) * readers; ++i) share.Poll();
+      for (int i = 0; i < 100000 && at + kPiece > kAhead && !readersHave(at + kPiece - kAhead); ++i) {
+        share.Poll();
+        std::this_thread::yield();
+      }
     }
-    for (int i = 0; i < 10000 && share.BytesServed() < log.size() * readers; ++i) {
+    for (int i = 0; i < 10000 && !readersHave(log.size()); ++i) {
       share.Poll();
       poll(nullptr, 0, 1);
     }
