@@ -20,7 +20,7 @@ namespace orvane {
 
 TSession* Session = nullptr;
 
-TSession::TSession(const std::optional<std::string>& sourceForRun)
+TSession::TSession(const std::optional<std::string>& sourceForRun, const std::optional<TShareSettings>& shareForRun)
     : Receiver(NmeaRec, {&PollTimer, &ReopenTimer, &Timer, &SLTimer, &AgeTimer}) {
   // An error that escapes a tick (the log) ends only that tick.
   PollTimer.OnTick = [this] { Guard([this] { Receiver.PollTick(); }); };
@@ -30,6 +30,11 @@ TSession::TSession(const std::optional<std::string>& sourceForRun)
   AgeTimer.OnTick = [this] { Receiver.AgeTick(); };
   Receiver.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: %s\n", line.c_str()); };
   Receiver.Replayer().ProcessEvents = [] { QCoreApplication::processEvents(); };
+  // Each piece goes on as it arrives, replayed lines included; the share never waits for a client.
+  Receiver.OnReceived = [this](std::string_view bytes) {
+    if (Share.Active()) Share.Feed(bytes);
+  };
+  ShareTimer.OnTick = [this] { ShareTick(); };
 
   // Settings before anything that shows them.
   const TSettingsLoad load = LoadSettings();
@@ -44,6 +49,39 @@ TSession::TSession(const std::optional<std::string>& sourceForRun)
   Receiver.Recorder().Start();
   ApplyStoredSource(sourceForRun);
   Receiver.OpenSource();
+  // A share that cannot start is said, and the receiver goes on without it.
+  const std::vector<std::string> failed = ApplyShare(shareForRun ? *shareForRun : ShareSettings);
+  if (!failed.empty()) {
+    std::string message;
+    for (const std::string& f : failed) {
+      std::fprintf(stderr, "Orvane: %s\n", f.c_str());
+      message += (message.empty() ? "" : "\n") + f;
+    }
+    QTimer::singleShot(0, [message] { ShowError(message); });
+  }
+}
+
+std::vector<std::string> TSession::ApplyShare(const TShareSettings& settings) {
+  ShareInForce_ = settings;
+  std::vector<std::string> failed = Share.Apply(settings);
+  if (Share.Active())
+    ShareTimer.Start(kSharePollMs);
+  else
+    ShareTimer.Stop();
+  TellShareStatus();
+  return failed;
+}
+
+void TSession::ShareTick() {
+  Share.Poll();
+  if (++ShareTicks % 10 == 0) TellShareStatus();
+}
+
+void TSession::TellShareStatus() {
+  std::string status = Share.StatusText();
+  if (status == ShareSaid) return;
+  ShareSaid = std::move(status);
+  if (OnShareStatus) OnShareStatus(ShareSaid);
 }
 
 TSession::~TSession() { Close(); }
@@ -67,6 +105,8 @@ void TSession::Close() {
   Closed = true;
   Receiver.StopReplay();
   Receiver.CloseSource();
+  ShareTimer.Stop();
+  Share.Stop();
   Receiver.Recorder().CloseLogFile();
   try {
     SaveSettings();

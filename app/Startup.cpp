@@ -14,6 +14,7 @@
 #include "gui/UReplayForm.h"
 #include "gui/USatVForm.h"
 #include "gui/USetForm.h"
+#include "gui/UShareForm.h"
 #include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
 #include "nmea/NmeaRec.h"
@@ -23,6 +24,7 @@ namespace orvane {
 namespace {
 
 std::optional<std::string> SourceForRun;
+std::optional<TShareSettings> ShareForRun;
 
 // The receiver's displays, in the order they are told.
 std::vector<TNmeaDisplay*> Displays() {
@@ -37,8 +39,10 @@ std::vector<TNmeaDisplay*> Displays() {
 
 void SetSourceForRun(std::string address) { SourceForRun = std::move(address); }
 
+void SetShareForRun(std::string address) { ShareForRun = ShareForAddress(address); }
+
 void CreateForms() {
-  Session = new TSession(SourceForRun);
+  Session = new TSession(SourceForRun, ShareForRun);
   TReceiver& receiver = Session->Receiver;
   const auto sourceName = [&receiver] { return receiver.Source().Name(); };
 
@@ -64,6 +68,14 @@ void CreateForms() {
   AttachFormPos(ReplayForm);
   ReplayForm->hide();  // shown by a replay's start
   SetForm = new TSetForm(SatVForm);
+  ShareForm = new TShareForm(SatVForm);
+  ShareForm->OnApply = [](const TShareSettings& s) { return Session->ApplyShare(s); };
+  SatVForm->OnShareForm = [] { return Session->ShareInForce(); };
+  // The console tells what the share does; the session tells it as it changes.
+  Session->OnShareStatus = [](const std::string& status) {
+    if (ConsoleForm) ConsoleForm->ShowShare(status, Session->ShareInForce().On);
+  };
+  ConsoleForm->ShowShare(Session->Share.StatusText(), Session->ShareInForce().On);
 
   receiver.Recorder().OnFailure = [](const std::string& message) { SatVForm->RecordingFailed(message); };
   receiver.Replayer().OnRunningChanged = [](bool running) { SatVForm->ReplayRunning(running); };
@@ -80,8 +92,9 @@ void DestroyForms() {
   // every window is whole, and written after the session's closing saved the settings.
   const TPendingPlacements placements =
       TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
-  // The settings dialog is a child of the main window and goes with it.
+  // The settings and share dialogs are children of the main window and go with it.
   SetForm = nullptr;
+  ShareForm = nullptr;
   if (Session) {
     TReceiver& receiver = Session->Receiver;
     for (TNmeaDisplay* d : Displays()) receiver.RemoveDisplay(*d);
@@ -93,6 +106,7 @@ void DestroyForms() {
     receiver.Replayer().OnChanged = nullptr;
     receiver.OnSentence = nullptr;
     receiver.OnGnssQuestion = nullptr;
+    Session->OnShareStatus = nullptr;
   }
   delete ReplayForm;
   ReplayForm = nullptr;

@@ -14,6 +14,9 @@ namespace orvane {
 // CreateForms).
 void SetSourceForRun(std::string address);
 
+// `Orvane --share ADDRESS`: shared this run instead of the stored share (before CreateForms).
+void SetShareForRun(std::string address);
+
 void CreateForms();
 void DestroyForms();
 

@@ -45,13 +45,16 @@ void InstallTerminationHandlers() {
 
 void Usage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS] [LOG]\n"
+               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS] [--share ADDRESS] [LOG]\n"
                "A monitor for an NMEA 0183 GPS receiver on a serial port.\n\n"
                "  --settings FILE  keep the settings and window placements in FILE\n"
                "  --replay FILE    replay the NMEA log FILE right after start-up\n"
                "  --source ADDRESS read this run from a device (/dev/ttyACM0) or an address\n"
                "                   (tcp://HOST:PORT, udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]);\n"
                "                   an empty ADDRESS means the COM port\n"
+               "  --share ADDRESS  share what is received, this run, with other programs: serve it to\n"
+               "                   TCP clients (tcp://127.0.0.1:10110) or send each sentence to a UDP\n"
+               "                   address (udp://HOST:PORT), instead of the stored share\n"
                "  LOG              the same as --replay LOG\n"
                "  --help           show this help and exit\n"
                "  --version        show the version and exit\n\n"
@@ -87,8 +90,8 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string settingsFile, replayFile, sourceAddress;
-  bool sourceGiven = false;
+  std::string settingsFile, replayFile, sourceAddress, shareAddress;
+  bool sourceGiven = false, shareGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -114,6 +117,11 @@ int main(int argc, char** argv) {
       sourceGiven = true;
       continue;
     }
+    if ((arg == "--share" && i + 1 < argc && *argv[i + 1]) || (arg.rfind("--share=", 0) == 0 && arg.size() > 8)) {
+      shareAddress = arg == "--share" ? argv[++i] : arg.substr(8);
+      shareGiven = true;
+      continue;
+    }
     if (arg.rfind("--settings=", 0) == 0 && arg.size() > 11) {
       settingsFile = arg.substr(11);
       continue;
@@ -133,12 +141,17 @@ int main(int argc, char** argv) {
     }
     const bool needsName =
         arg == "--settings" || arg == "--replay" || arg == "--settings=" || arg == "--replay=" || arg == "--source";
-    std::fprintf(stderr, "Orvane: %s: %s\n", arg.c_str(), needsName ? "needs a file name" : "unknown option");
+    const bool needsAddress = arg == "--share" || arg == "--share=";
+    std::fprintf(stderr, "Orvane: %s: %s\n", arg.c_str(),
+                 needsName      ? "needs a file name"
+                 : needsAddress ? "needs an address (tcp://127.0.0.1:10110)"
+                                : "unknown option");
     Usage(stderr);
     return 2;
   }
   if (!settingsFile.empty()) orvane::SetSettingsFileName(settingsFile);
   if (sourceGiven) orvane::SetSourceForRun(sourceAddress);
+  if (shareGiven) orvane::SetShareForRun(shareAddress);
 
   if (!DisplayAvailable()) {
     std::fprintf(stderr,

@@ -5,23 +5,30 @@
 // as soon as bytes are there (0) or on the receiver's 50 ms poll tick (50). BM_ReceiverTcp takes the
 // program's whole road: the receiver reads a tcp:// source on its poll ticks, frames and decodes
 // every sentence, and shows the newest of each tick on a display that wants the data monitor's
-// blocks.
+// blocks. BM_ShareFeed passes the drive on as the share does, in the pieces a fast receiver's reads
+// give, to reading clients (and one that never reads, let go once its backlog is full), each of
+// which must get every byte.
 #include <benchmark/benchmark.h>
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/NetAddress.h"
 #include "net/NmeaServer.h"
+#include "net/StreamShare.h"
 #include "net/TcpSource.h"
 #include "nmea/Receiver.h"
 #include "nmea/UNmeaProc.h"
 #include "sim/SimDrive.h"
+#include "tests/net/NetTestKit.h"
 
 namespace {
 
@@ -174,5 +181,57 @@ void BM_ReceiverTcp(benchmark::State& state) {
 }
 // Ticks of 0 (bytes read as they come) or 50 ms; sent as fast as taken (0) or at 10 MB/s.
 BENCHMARK(BM_ReceiverTcp)->Args({0, 0})->Args({50, 0})->Args({50, 10})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Arguments: reading clients, and whether one more never reads.
+void BM_ShareFeed(benchmark::State& state) {
+  const std::string& log = Drive();
+  const int readers = static_cast<int>(state.range(0));
+  constexpr size_t kPiece = 1024;
+  for (auto _ : state) {
+    orvane::TStreamShare share;
+    std::string error;
+    if (!share.ListenTcp("127.0.0.1", 0, error)) return state.SkipWithError(error.c_str());
+    std::vector<int> fds;
+    for (int i = 0; i < readers + static_cast<int>(state.range(1)); ++i)
+      fds.push_back(orvane::ConnectLoopback(share.TcpPort()));
+    for (int i = 0; i < 500 && share.ClientCount() < fds.size(); ++i) {
+      share.Poll();
+      poll(nullptr, 0, 2);
+    }
+    std::vector<std::atomic<size_t>> got(static_cast<size_t>(readers));
+    // Every reader has `n` bytes (the idle client's bytes served do not count).
+    const auto readersHave = [&got](size_t n) {
+      return std::all_of(got.begin(), got.end(), [n](const std::atomic<size_t>& g) { return g >= n; });
+    };
+    std::vector<std::thread> threads;
+    for (int r = 0; r < readers; ++r)
+      threads.emplace_back([&, r] {
+        char buf[65536];
+        for (ssize_t n; got[r] < log.size() && (n = ::recv(fds[r], buf, sizeof buf, 0)) > 0;)
+          got[r] += static_cast<size_t>(n);
+      });
+    // Never more than half a backlog ahead of the slowest reader: as fast as clients that keep up
+    // can be served.
+    constexpr size_t kAhead = orvane::TStreamShare::kBacklog / 2;
+    for (size_t at = 0; at < log.size(); at += kPiece) {
+      share.Feed(std::string_view(log).substr(at, kPiece));
+      for (int i = 0; i < 100000 && at + kPiece > kAhead && !readersHave(at + kPiece - kAhead); ++i) {
+        share.Poll();
+        std::this_thread::yield();
+      }
+    }
+    for (int i = 0; i < 10000 && !readersHave(log.size()); ++i) {
+      share.Poll();
+      poll(nullptr, 0, 1);
+    }
+    share.Stop();
+    for (std::thread& t : threads) t.join();
+    for (const int fd : fds) ::close(fd);
+    for (const size_t n : got)
+      if (n != log.size()) return state.SkipWithError("a reading client missed bytes");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(log.size()));
+}
+BENCHMARK(BM_ShareFeed)->Args({1, 0})->Args({3, 0})->Args({2, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -37,6 +37,10 @@ TConsoleForm::TConsoleForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   lblRates->setObjectName("lblRates");
   lblRates->setWordWrap(true);
   lblRates->setFont(f);
+  lblShare = new QLabel(this);
+  lblShare->setObjectName("lblShare");
+  lblShare->setWordWrap(true);
+  lblShare->hide();
   memLines = new QPlainTextEdit(this);
   memLines->setObjectName("memLines");
   memLines->setReadOnly(true);
@@ -52,6 +56,7 @@ TConsoleForm::TConsoleForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   box->setContentsMargins(4, 4, 4, 4);
   box->addLayout(bar);
   box->addWidget(lblRates);
+  box->addWidget(lblShare);
   box->addWidget(memLines, 1);
 
   // Paused, the view stands still while the ring goes on; resumed, it shows the ring as it is.
@@ -138,6 +143,11 @@ void TConsoleForm::RateTick() {
   for (const auto& [type, count] : Rates.BadChecksums()) bad << QString("%1 %2").arg(Latin1(type)).arg(count);
   if (!bad.isEmpty()) text += "\nbad checksums: " + bad.join("  ");
   lblRates->setText(text);
+}
+
+void TConsoleForm::ShowShare(const std::string& status, bool sharing) {
+  lblShare->setText(QString::fromStdString(status));
+  lblShare->setVisible(sharing);
 }
 
 void TConsoleForm::closeEvent(QCloseEvent* event) {

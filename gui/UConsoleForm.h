@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include <QCheckBox>
@@ -38,12 +39,15 @@ public:
   QString Filter() const;
   // Closes a second of the counts; the window's own timer runs it every second.
   void RateTick();
+  // The share's line (clients, bytes served, failures); hidden while the share is off.
+  void ShowShare(const std::string& status, bool sharing);
 
   const TSentenceRing& Ring() const { return Lines; }
 
   QCheckBox* chkPause;
   QComboBox* cmbType;
   QLabel* lblRates;
+  QLabel* lblShare;
   QPlainTextEdit* memLines;
   QTimer RateTimer;
 

@@ -20,6 +20,7 @@
 #include "gui/UMoniForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USetForm.h"
+#include "gui/UShareForm.h"
 #include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
 #include "nmea/NmeaRec.h"
@@ -59,6 +60,7 @@ const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
      &TSatVForm::FillSaveIntervals},
     {TMenuRow::Item, "LogFile...", "LogFile", &TSatVForm::LogFile, &TSatVForm::LogFileClick},
     {TMenuRow::Submenu, "COM", "Comm", nullptr, nullptr, &TSatVForm::Comm, &TSatVForm::FillCom},
+    {TMenuRow::Item, "Share...", "menShare", &TSatVForm::menShare, &TSatVForm::menShareClick},
     {TMenuRow::Item, "Settings...", "menSetting", &TSatVForm::menSetting, &TSatVForm::menSettingClick},
 };
 
@@ -294,6 +296,10 @@ void TSatVForm::menConsoleWindowClick() {
   ShowConsole = !ShowConsole;
   menConsoleWindow->setChecked(ShowConsole);
   if (ConsoleForm) ConsoleForm->setVisible(ShowConsole);
+}
+
+void TSatVForm::menShareClick() {
+  if (ShareForm && OnShareForm) ShareForm->Open(OnShareForm());
 }
 
 void TSatVForm::menSettingClick() {

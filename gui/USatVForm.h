@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "gui/GnssQuestion.h"
 #include "gui/MenuItems.h"
 #include "gui/SkyPanel.h"
+#include "net/StreamShare.h"
 #include "serial/PortNames.h"
 
 namespace orvane {
@@ -34,6 +36,8 @@ public:
   void menSignalWindowClick();
   void menConsoleWindowClick();
   void menSettingClick();
+  // "Share...": the share dialog, filled with the share in force that OnShareForm answers.
+  void menShareClick();
   void menOpenLogClick();
   void StopLogClick();
   void ReplayClick(QAction* item);
@@ -75,6 +79,9 @@ public:
   void RecordingFailed(const std::string& message);
   // Asked of a receiver that sends only multi-GNSS talkers while they are not decoded.
   TGnssQuestion GnssQuestion{this};
+  // The share in force, for the share dialog; the session's, given at start-up.
+  std::function<TShareSettings()> OnShareForm;
+  QAction* menShare = nullptr;
 
 protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -61,11 +61,11 @@ void TTcpServer::Send(std::string_view bytes) {
     c.Queued.append(bytes);
   }
   for (auto it = Clients.begin(); it != Clients.end();) {
-    if (Write(*it) && it->Queued.size() - it->Sent <= kQueueLimit) {
+    if (Write(*it) && it->Queued.size() - it->Sent <= QueueLimit) {
       ++it;
       continue;
     }
-    if (it->Queued.size() - it->Sent > kQueueLimit) ++Dropped;
+    if (it->Queued.size() - it->Sent > QueueLimit) ++Dropped;
     ::close(it->Fd);
     it = Clients.erase(it);
   }
@@ -77,6 +77,7 @@ bool TTcpServer::Write(TClient& c) {
     const ssize_t n = ::send(c.Fd, c.Queued.data() + c.Sent, c.Queued.size() - c.Sent, MSG_NOSIGNAL);
     if (n > 0) {
       c.Sent += static_cast<size_t>(n);
+      BytesSent_ += static_cast<uint64_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -100,6 +101,7 @@ void TTcpServer::Accept() {
       return;
     }
     AcceptError_ = 0;
+    if (SendBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SendBuffer, sizeof SendBuffer);
     Clients.push_back(TClient{fd, {}, 0});
   }
 }
@@ -153,7 +155,7 @@ bool TTcpServer::Drain(int timeoutMs) {
   }
 }
 
-bool TUdpSender::Open(const std::string& host, uint16_t port, std::string& error) {
+bool TUdpSender::Open(const std::string& host, uint16_t port, std::string& error, bool broadcast) {
   Close();
   std::vector<TSocketAddress> addresses;
   if (!ResolveNow(host, port, SOCK_DGRAM, false, addresses, error)) return false;
@@ -163,11 +165,16 @@ bool TUdpSender::Open(const std::string& host, uint16_t port, std::string& error
       error = std::strerror(errno);
       continue;
     }
+    const int on = 1;
+    if (broadcast) setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     if (::connect(fd, a.Get(), a.Length) == 0) {
       Fd = fd;
       return true;
     }
-    error = "cannot send to " + a.Text() + ": " + std::strerror(errno);
+    // Linux refuses a broadcast address to a socket not allowed to broadcast with EACCES.
+    error = "cannot send to " + a.Text() + ": " +
+            (errno == EACCES && !broadcast ? std::string("a broadcast address, and broadcasting is not allowed")
+                                           : std::string(std::strerror(errno)));
     ::close(fd);
   }
   return false;
@@ -176,6 +183,17 @@ bool TUdpSender::Open(const std::string& host, uint16_t port, std::string& error
 void TUdpSender::Close() {
   if (Fd >= 0) ::close(Fd);
   Fd = -1;
+}
+
+bool TUdpSender::SendDatagram(std::string_view datagram, std::string& error) {
+  error.clear();
+  ssize_t n;
+  do {
+    n = ::send(Fd, datagram.data(), datagram.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  } while (n < 0 && errno == EINTR);
+  if (n >= 0 || errno == ECONNREFUSED) return true;
+  if (errno != EAGAIN && errno != EWOULDBLOCK) error = std::strerror(errno);
+  return false;
 }
 
 bool TUdpSender::Send(std::string_view lines, std::string& error) {

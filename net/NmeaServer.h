@@ -32,6 +32,13 @@ public:
   size_t ClientCount() const { return Clients.size(); }
   // Clients dropped because they fell too far behind.
   size_t DroppedCount() const { return Dropped; }
+  // Bytes written to clients, all of them together, since the server was made.
+  uint64_t BytesSent() const { return BytesSent_; }
+  // How much may wait for one client before it is let go (kQueueLimit unless set), and the
+  // kernel's send buffer asked for each client taken from now on (the system's default unless
+  // set): together they bound what a client that stops reading holds up.
+  void SetQueueLimit(size_t bytes) { QueueLimit = bytes; }
+  void SetSendBuffer(int bytes) { SendBuffer = bytes; }
   // The errno of the last accept that failed for want of descriptors or memory (EMFILE, ENFILE,
   // ENOBUFS, ENOMEM); 0 once a client is taken again.
   int AcceptError() const { return AcceptError_; }
@@ -57,6 +64,9 @@ private:
   uint16_t Port_ = 0;
   std::vector<TClient> Clients;
   size_t Dropped = 0;
+  uint64_t BytesSent_ = 0;
+  size_t QueueLimit = kQueueLimit;
+  int SendBuffer = 0;
   int AcceptError_ = 0;
   std::chrono::steady_clock::time_point AcceptPausedUntil{};
 };
@@ -68,7 +78,11 @@ public:
   TUdpSender& operator=(const TUdpSender&) = delete;
   ~TUdpSender() { Close(); }
 
-  bool Open(const std::string& host, uint16_t port, std::string& error);
+  // `broadcast` allows a broadcast address; without it one is refused with a message that says so.
+  bool Open(const std::string& host, uint16_t port, std::string& error, bool broadcast = false);
+  // One datagram, without waiting: when the system's queue is full it is dropped (false with
+  // `error` empty). Nobody listening is no failure.
+  bool SendDatagram(std::string_view datagram, std::string& error);
   // Sends whole lines, as many to a datagram as fit in kDatagramLimit bytes. Nobody listening is
   // no failure; false with `error` when the system refuses to send.
   bool Send(std::string_view lines, std::string& error);

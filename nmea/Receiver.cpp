@@ -39,8 +39,13 @@ TReceiver::TReceiver(TNmeaRec& rec, TTimers timers, TClock clock)
       Proc_(rec, Fan, &Recorder_),
       Replayer_(
           timers.Replay, [this] { return static_cast<uint64_t>(Clock()); }, &Polling, &Recorder_) {
-  // A replayed line takes the received sentences' road, ended as a receiver ends it.
-  Replayer_.Deliver = [this](const std::string& line) { Proc_.ProcessNmea(line + "\r\n"); };
+  // A replayed line takes the received sentences' road, ended as a receiver ends it; those who
+  // take the received bytes get it too, so that a log can stand in for the receiver.
+  Replayer_.Deliver = [this](const std::string& line) {
+    const std::string bytes = line + "\r\n";
+    if (OnReceived) OnReceived(bytes);
+    Proc_.ProcessNmea(bytes);
+  };
   Replayer_.OnStartStop = [this] { Proc_.ClearPending(); };
   Proc_.OnSentence = [this](const TSentenceInfo& info) { Sentence(info); };
   Proc_.OnOverlongLine = [this] {

@@ -128,7 +128,8 @@ public:
 
   // Lines for standard error, without the program's name.
   std::function<void(const std::string& line)> OnLog;
-  // The bytes of each read from the source, as they came, before the framing sees them.
+  // The bytes of each read from the source, as they came, before the framing sees them; during a
+  // replay, each replayed line with its CR LF.
   std::function<void(std::string_view bytes)> OnReceived;
   // After each sentence the processor handled.
   std::function<void(const TSentenceInfo&)> OnSentence;

@@ -11,6 +11,7 @@ bool ShowSignal = false;
 bool ShowConsole = false;
 int32_t RepInterval = kRepIntervalBuilt;
 std::vector<std::string> RecentSources;
+TShareSettings ShareSettings;
 
 void RememberSource(std::vector<std::string>& recent, const std::string& address) {
   if (address.empty()) return;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "net/StreamShare.h"
+
 namespace orvane {
 
 // The data monitor and the track window are shown (menu items menDataWindow, menTrkWindow).
@@ -30,5 +32,9 @@ extern std::vector<std::string> RecentSources;
 // Puts `address` first, drops an older copy of it and whatever falls past the limit. An empty
 // address is no source and changes nothing.
 void RememberSource(std::vector<std::string>& recent, const std::string& address);
+
+// The share of the received stream with other programs, as stored (an `Orvane --share` run
+// does not change it).
+extern TShareSettings ShareSettings;
 
 }  // namespace orvane

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A real gpsd for the tests, started in the foreground on a pseudo-terminal that the test writes
-// a simulated receiver's sentences to, listening on a free loopback port; stopped when it goes.
+// a simulated receiver's sentences to (or on a device it is given, such as a tcp:// address),
+// listening on a free loopback port; stopped when it goes.
 #pragma once
 
 #include <fcntl.h>
@@ -28,7 +29,7 @@ public:
 
   // Starts `program`; false, with `why`, when it is not installed or nothing could be set up for
   // it. gpsd failing after the start shows as Exited(), its messages in LogPath().
-  bool Start(const std::string& program, std::string& why) {
+  bool Start(const std::string& program, std::string& why, const std::string& device = "") {
     if (program.empty() || access(program.c_str(), X_OK) != 0) {
       why = "gpsd is not installed (Debian package gpsd)";
       return false;
@@ -38,7 +39,7 @@ public:
       why = "no pseudo-terminal for gpsd to read";
       return false;
     }
-    Device_ = name;
+    Device_ = device.empty() ? std::string(name) : device;
     std::string tmpl = (std::filesystem::temp_directory_path() / "orvane-gpsd-XXXXXX").string();
     if (mkdtemp(tmpl.data()) == nullptr) {
       why = "no temporary folder for gpsd's control socket";
@@ -57,7 +58,7 @@ public:
       dup2(out, 1);
       dup2(out, 2);
       // -N: in the foreground, -n: read the device at once, -S: our port (loopback only by default).
-      execl(program.c_str(), "gpsd", "-N", "-n", "-S", port.c_str(), "-F", control.c_str(), name,
+      execl(program.c_str(), "gpsd", "-N", "-n", "-S", port.c_str(), "-F", control.c_str(), Device_.c_str(),
             static_cast<char*>(nullptr));
       _exit(127);
     }

@@ -138,16 +138,12 @@ TEST(Gpsd, SourceOfReportsWithoutNmeaSaysSo) {
 
 // A stand-in gpsd on one accepted connection: what the client asks, and what it is answered.
 TEST(Gpsd, SourceAsksForTheDeviceAndPassesOnlyNmea) {
-  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  uint16_t port = 0;
+  const int listener = BoundLoopback(SOCK_STREAM, port);
+  ASSERT_GE(listener, 0);
   ASSERT_EQ(::listen(listener, 1), 0);
-  getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
   std::string error;
-  auto s = MakeNetSource("gpsd://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/dev/ttyACM0", error);
+  auto s = MakeNetSource("gpsd://127.0.0.1:" + std::to_string(port) + "/dev/ttyACM0", error);
   ASSERT_TRUE(s && s->Open()) << error;
   pollfd p{listener, POLLIN, 0};
   for (int i = 0; i < 100 && ::poll(&p, 1, 20) == 0; ++i) {

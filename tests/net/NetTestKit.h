@@ -37,6 +37,36 @@ inline uint16_t FreeLoopbackPort(int type = SOCK_STREAM) {
   return port;
 }
 
+// A socket of `type` bound to 127.0.0.1 on a port the system chose, and that port; -1 when none.
+inline int BoundLoopback(int type, uint16_t& port) {
+  const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  port = ntohs(a.sin_port);
+  return fd;
+}
+
+// A TCP client connected to 127.0.0.1:`port`, or -1. With `receiveBuffer`, its kernel takes at
+// most about that much for it, so that one that never reads fills up soon.
+inline int ConnectLoopback(uint16_t port, int receiveBuffer = 0) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (receiveBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
+
 struct TPumped {
   std::string Text;     // every byte the source gave
   bool Failed = false;  // ReadQueued answered false

@@ -234,6 +234,25 @@ TEST_F(ReceiverTest, AReplayStopsTheReadingOfTheSourceUntilItEnds) {
   EXPECT_EQ(sky.recv, (std::vector<std::string>{kRmc, kGga}));
 }
 
+// What is passed on to other programs: each read as it came, and during a replay each line of the
+// log ended as a receiver ends it, whatever line end the log had.
+TEST_F(ReceiverTest, ReceivedBytesAreTheSourcesReadsAndTheReplayedLines) {
+  const std::filesystem::path replayed = dir / "two.log";
+  WriteAll(replayed, kRmc + "\r\n" + kGsa + "\n");
+  std::vector<std::string> received;
+  receiver.OnReceived = [&received](std::string_view bytes) { received.emplace_back(bytes); };
+  script.reads = {kGga.substr(0, 9), kGga.substr(9) + "\r\n"};
+  ASSERT_TRUE(receiver.OpenSource());
+  Poll();
+  receiver.StartReplay(replayed.string());
+  receiver.ReplayTick();
+  receiver.ReplayTick();
+  EXPECT_FALSE(receiver.Replayer().Running());
+  Poll();
+  EXPECT_EQ(received,
+            (std::vector<std::string>{kGga.substr(0, 9), kRmc + "\r\n", kGsa + "\r\n", kGga.substr(9) + "\r\n"}));
+}
+
 // Ten megabytes without a line end: said once, and the sentence right after it still decoded.
 TEST_F(ReceiverTest, AnOverlongLineIsDroppedSaidOnceAndTheNextSentenceKept) {
   const std::string chunk(9600, 'x');

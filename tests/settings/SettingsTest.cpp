@@ -55,6 +55,10 @@ std::vector<std::string> Loaded() {
       "GnssAsked=" + b(NmeaRec.GnssAsked),
       "CoordFormat=" + n(static_cast<int>(NmeaRec.CoordFormat)),
       "Checksum=" + b(NmeaRec.Checksum),
+      "Share=" + b(ShareSettings.On),
+      "ShareTcp=" + ShareSettings.Tcp,
+      "ShareUdp=" + ShareSettings.Udp,
+      "ShareBroadcast=" + b(ShareSettings.Broadcast),
       "ShowData=" + b(ShowData),
       "ShowTrk=" + b(ShowTrk),
       "ShowSignal=" + b(ShowSignal),
@@ -121,6 +125,10 @@ TEST_F(SettingsTest, NoFileGivesTheDefaults) {
       "GnssAsked=0",
       "CoordFormat=" + std::to_string(static_cast<int>(TCoordFormat::DMmss)),
       "Checksum=1",
+      "Share=0",
+      "ShareTcp=tcp://127.0.0.1:10110",
+      "ShareUdp=",
+      "ShareBroadcast=0",
       "ShowData=0",
       "ShowTrk=0",
       "ShowSignal=0",
@@ -183,6 +191,10 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "Recent7=\n"
             "Recent8=\n"
             "Checksum=1\n"
+            "Share=0\n"
+            "ShareTcp=tcp://127.0.0.1:10110\n"
+            "ShareUdp=\n"
+            "ShareBroadcast=0\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
@@ -288,6 +300,7 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   NmeaRec.GnssAsked = true;
   NmeaRec.CoordFormat = TCoordFormat::Dms;
   NmeaRec.Checksum = false;
+  ShareSettings = {true, "tcp://0.0.0.0:2000", "udp://192.168.1.255:10110", true};
   TrackState.TrackEnabled = true;
   TrackState.Zoom = 17;
   TrackState.CenterB = 35.392812345678;
