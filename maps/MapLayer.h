@@ -27,6 +27,7 @@ struct TLayerLoad {
 // arrived), and something to tell the user once.
 struct TLayerNews {
   bool Redraw = false;
+  bool Busy = false;  // more is on its way (tiles being fetched)
   std::string Message;
 };
 

@@ -62,6 +62,7 @@ TLayerNews TRasterLayer::TakeNews() {
   for (size_t i = 0; i < fetchers_.size(); ++i) {
     const auto& f = fetchers_[i];
     if (!f) continue;
+    if (!f->Idle()) news.Busy = true;
     if (f->TakeArrived()) {
       news.Redraw = true;
       // GDAL keeps the blocks it found missing: the cache, which has them now, is opened anew.

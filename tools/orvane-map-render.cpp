@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-map render: the track window's drawing of a settings file's layers, as a PNG.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <QBuffer>
@@ -19,6 +21,7 @@
 #include "gui/QtCanvas.h"
 #include "maps/MapBitmap.h"
 #include "maps/PosixEncConverter.h"
+#include "maps/TileService.h"
 #include "nmea/NmeaRec.h"
 #include "tools/ToolArgs.h"
 #include "tools/orvane-map.h"
@@ -185,6 +188,21 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   {
     TQtCanvas canvas(surface);
     plot.DrawBase(canvas);
+  }
+  // Tiles come from their server after the first drawing: drawn again as they do, until none
+  // is on its way.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(6 * kTileTimeoutSeconds);
+  for (;;) {
+    const TLayerNews news = layers.TakeNews();
+    if (!news.Message.empty()) Warn(news.Message);
+    if (news.Redraw) {
+      surface.fill(Qt::white);
+      TQtCanvas canvas(surface);
+      plot.DrawBase(canvas);
+      continue;
+    }
+    if (!news.Busy || std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   // Encoded in memory, then put in place whole: a full disk leaves no truncated picture.
   QByteArray png;

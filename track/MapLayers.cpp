@@ -99,6 +99,7 @@ TLayerNews TMapLayers::TakeNews() const {
     if (!layer || !Has(l)) continue;
     TLayerNews news = layer->TakeNews();
     all.Redraw = all.Redraw || news.Redraw;
+    all.Busy = all.Busy || news.Busy;
     if (!news.Message.empty()) all.Message += (all.Message.empty() ? "" : "\n") + news.Message;
   }
   return all;

@@ -105,7 +105,7 @@ public:
   double Red() const {
     size_t n = 0;
     for (const uint32_t v : Pixels) n += (v >> 24) == 255 && (v >> 16 & 0xFF) > 200 && (v & 0xFFFF) < 0x3030;
-    return Pixels.empty() ? 0 : double(n) / Pixels.size();
+    return Pixels.empty() ? 0 : double(n) / double(Pixels.size());
   }
   std::vector<uint32_t> Pixels;
   std::vector<std::string> Texts;
