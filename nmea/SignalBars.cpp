@@ -12,7 +12,8 @@ namespace orvane {
 namespace {
 
 constexpr TGnssSystem kSystemOrder[] = {TGnssSystem::Gps,    TGnssSystem::Glonass, TGnssSystem::Galileo,
-                                        TGnssSystem::BeiDou, TGnssSystem::Qzss,    TGnssSystem::Sbas};
+                                        TGnssSystem::BeiDou, TGnssSystem::Qzss,    TGnssSystem::NavIC,
+                                        TGnssSystem::Sbas};
 
 // The system's place in kSystemOrder (past its end for a label without a system letter), the
 // PRN's number, and the label itself for PRNs that are not numbers.

@@ -21,7 +21,7 @@ struct TSignalSat {
   bool operator==(const TSignalSat&) const = default;
 };
 
-// By system (in the order GPS, GLONASS, Galileo, BeiDou, QZSS, SBAS, then none) and then by PRN
+// By system (in the order GPS, GLONASS, Galileo, BeiDou, QZSS, NavIC, SBAS, then none) and then by PRN
 // as a number.
 void SortSignalSats(std::vector<TSignalSat>& sats);
 
