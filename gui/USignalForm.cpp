@@ -9,6 +9,7 @@
 
 #include "gui/CloseToggle.h"
 #include "nmea/NmeaRec.h"
+#include "nmea/SignalBands.h"
 #include "settings/MainVars.h"
 
 namespace orvane {
@@ -22,6 +23,19 @@ QRect ToQRect(const TSkyRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height
 
 // A label stands upright under its bar when it leaves a little room to its neighbours.
 bool LabelFits(int textWidth, int slotWidth) { return textWidth + 4 <= slotWidth; }
+
+// Centred at the top of `r`, or on end from its top when it is too wide for it.
+void DrawUnder(QPainter& p, const QFontMetrics& fm, const TSkyRect& r, const QString& text) {
+  if (LabelFits(fm.horizontalAdvance(text), r.Width)) {
+    p.drawText(ToQRect(r), Qt::AlignHCenter | Qt::AlignTop, text);
+    return;
+  }
+  p.save();
+  p.translate(r.Left + (r.Width + fm.ascent() - fm.descent()) / 2, r.Top + 1);
+  p.rotate(90);
+  p.drawText(0, 0, text);
+  p.restore();
+}
 
 }  // namespace
 
@@ -37,6 +51,12 @@ void TSignalForm::PlaceSatellite(const std::string& prn, int index, int, int, in
   TShown& s = Shown[static_cast<size_t>(index - 1)];
   s.Label = prn;
   s.Snr = snr;
+  // The decoder placed the satellite the record's entry holds now, with the signals it has.
+  const TSatInfo& sat = Rec.Sats[static_cast<size_t>(index - 1)];
+  if (!sat.Prn.empty()) {
+    s.Bands.clear();
+    for (const TSatSignal& sig : sat.Signals) s.Bands.push_back({BandLabel(sat.System, sig.Id), sig.Snr});
+  }
   if (s.Visible) update();
 }
 
@@ -59,7 +79,7 @@ void TSignalForm::ShowDataAge(int seconds) {
 std::vector<TSignalSat> TSignalForm::Sats() const {
   std::vector<TSignalSat> sats;
   for (size_t n = 0; n < Shown.size(); ++n)
-    if (Shown[n].Visible) sats.push_back({Shown[n].Label, Shown[n].Snr, Rec.Sats[n].Used});
+    if (Shown[n].Visible) sats.push_back({Shown[n].Label, Shown[n].Snr, Rec.Sats[n].Used, Shown[n].Bands});
   SortSignalSats(sats);
   return sats;
 }
@@ -80,17 +100,53 @@ QFont TSignalForm::LabelFont(int count) const {
   return f;
 }
 
+// The band names a size smaller than the labels, and smaller again for each bar's narrower slot.
+QFont TSignalForm::BandFont(int count) const {
+  QFont f = LabelFont(count);
+  f.setPixelSize(std::max(7, f.pixelSize() - 2));
+  return f;
+}
+
+namespace {
+
+int BarCount(const std::vector<TSignalSat>& sats) {
+  int n = 0;
+  for (const TSignalSat& s : sats) n += std::max<int>(1, static_cast<int>(s.Bands.size()));
+  return n;
+}
+
+}  // namespace
+
 TSignalLayout TSignalForm::Layout() const {
   const std::vector<TSignalSat> sats = Sats();
-  const QFontMetrics scale(ScaleFont()), label(LabelFont(static_cast<int>(sats.size())));
-  int widest = 0;
-  for (const TSignalSat& s : sats) widest = std::max(widest, label.horizontalAdvance(QString::fromStdString(s.Label)));
+  const int count = static_cast<int>(sats.size());
+  const QFontMetrics scale(ScaleFont()), label(LabelFont(count)), band(BandFont(BarCount(sats)));
+  int widest = 0, widestBand = 0;
+  for (const TSignalSat& s : sats) {
+    widest = std::max(widest, label.horizontalAdvance(QString::fromStdString(s.Label)));
+    for (const TSignalBand& b : s.Bands)
+      widestBand = std::max(widestBand, band.horizontalAdvance(QString::fromStdString(b.Name)));
+  }
   const int axisW = scale.horizontalAdvance("60");
-  TSignalLayout l = SignalLayout(width(), height(), sats, axisW, scale.height(), label.height());
-  // Labels wider than their bars' slots stand on end and need their length below the plot.
-  if (!l.Bars.empty() && !LabelFits(widest, l.Bars[0].Label.Width))
-    l = SignalLayout(width(), height(), sats, axisW, scale.height(), widest + 2);
+  int labelH = label.height(), bandH = band.height();
+  TSignalLayout l = SignalLayout(width(), height(), sats, axisW, scale.height(), labelH, bandH);
+  // Labels wider than their bars' slots stand on end and need their length below the plot; so
+  // do band names wider than their bars.
+  if (l.Bars.empty()) return l;
+  int narrowest = l.Bars[0].Band.Width;
+  for (const TSignalBar& b : l.Bars)
+    if (b.BandIndex >= 0) narrowest = std::min(narrowest, b.Band.Width);
+  if (!LabelFits(widest, l.Bars[0].Label.Width)) labelH = widest + 2;
+  if (!LabelFits(widestBand, narrowest)) bandH = widestBand + 2;
+  if (labelH != label.height() || bandH != band.height())
+    l = SignalLayout(width(), height(), sats, axisW, scale.height(), labelH, bandH);
   return l;
+}
+
+std::string TSignalForm::Counts() const {
+  const std::vector<TSignalSat> sats = Sats();
+  if (std::none_of(sats.begin(), sats.end(), [](const TSignalSat& s) { return !s.Bands.empty(); })) return {};
+  return "in view: " + std::to_string(sats.size()) + " satellites, " + std::to_string(BarCount(sats)) + " signals";
 }
 
 void TSignalForm::paintEvent(QPaintEvent*) {
@@ -113,10 +169,17 @@ void TSignalForm::paintEvent(QPaintEvent*) {
   p.drawText(QRect(l.Plot.Left, l.Plot.Top, l.Plot.Width - 2, sm.height()), Qt::AlignRight | Qt::AlignTop, "dB-Hz");
   p.drawLine(l.Plot.Left, l.Plot.Top, l.Plot.Left, l.Plot.Bottom());
 
-  p.setFont(labelFont);
+  const std::string counts = Counts();
+  if (!counts.empty())
+    p.drawText(QRect(l.Plot.Left + 4, l.Plot.Top, l.Plot.Width - 8, sm.height()), Qt::AlignLeft | Qt::AlignTop,
+               QString::fromStdString(counts));
+
+  const QFont bandFont = BandFont(static_cast<int>(l.Bars.size()));
+  const QFontMetrics bm(bandFont);
   for (size_t i = 0; i < l.Bars.size(); ++i) {
     const TSignalBar& b = l.Bars[i];
-    const QColor colour = sats[i].Used ? ToQColor(clBlue) : ToQColor(clRed);
+    const TSignalSat& sat = sats[b.Sat];
+    const QColor colour = sat.Used ? ToQColor(clBlue) : ToQColor(clRed);
     if (Old) {
       // Old levels are outlines, as the sky view's old satellites are rings.
       p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -125,17 +188,16 @@ void TSignalForm::paintEvent(QPaintEvent*) {
     } else {
       p.fillRect(ToQRect(b.Bar), colour);
     }
-    const QString text = QString::fromStdString(sats[i].Label);
     p.setPen(Qt::black);
-    if (LabelFits(lm.horizontalAdvance(text), b.Label.Width)) {
-      p.drawText(ToQRect(b.Label), Qt::AlignHCenter | Qt::AlignTop, text);
-      continue;
+    if (b.BandIndex >= 0) {
+      p.setFont(bandFont);
+      DrawUnder(p, bm, b.Band, QString::fromStdString(sat.Bands[static_cast<size_t>(b.BandIndex)].Name));
     }
-    p.save();
-    p.translate(b.Label.Left + (b.Label.Width + lm.ascent() - lm.descent()) / 2, b.Label.Top + 1);
-    p.rotate(90);
-    p.drawText(0, 0, text);
-    p.restore();
+    // A satellite's label once, under all of its bars.
+    if (b.BandIndex <= 0) {
+      p.setFont(labelFont);
+      DrawUnder(p, lm, b.Label, QString::fromStdString(sat.Label));
+    }
   }
 }
 
