@@ -72,6 +72,12 @@ int32_t Strongest(const std::vector<TSatSignal>& signals) {
   return snr;
 }
 
+// As the sky view labels a satellite: "G12".
+std::string SatLabel(const TSatInfo& sat) {
+  const char letter = SystemLetter(sat.System);
+  return letter ? letter + sat.Prn : sat.Prn;
+}
+
 // Sets the signal `id` of `sat`, kept in the order of the IDs.
 void SetSignal(TSatInfo& sat, std::string_view id, int32_t snr) {
   auto at = sat.Signals.begin();
@@ -105,7 +111,9 @@ void TNmeaProc::DecodeGnssGSV() {
       TSatInfo& e = Rec.Sats[n];
       if (named) std::erase_if(e.Signals, [&](const TSatSignal& s) { return s.Id == signal; });
       if (named && !e.Signals.empty()) {
+        // Kept for its other bands: shown again with what is left of it.
         e.Snr = Strongest(e.Signals);
+        Display.PlaceSatellite(SatLabel(e), n + 1, e.Elevation, e.Azimuth, e.Snr);
         continue;
       }
       SlotTalker[n] = 0;
@@ -144,8 +152,7 @@ void TNmeaProc::DecodeGnssGSV() {
     }
     const std::vector<std::string>& used = UsedBySystem[static_cast<size_t>(UsedGroup(e.System))];
     e.Used = std::find(used.begin(), used.end(), e.Prn) != used.end();
-    const char letter = SystemLetter(e.System);
-    Display.PlaceSatellite(letter ? letter + e.Prn : e.Prn, n + 1, e.Elevation, e.Azimuth, e.Snr);
+    Display.PlaceSatellite(SatLabel(e), n + 1, e.Elevation, e.Azimuth, e.Snr);
     Display.SetSatColor(n + 1, e.Used ? clBlue : clRed);
   }
   RebuildSatLists();

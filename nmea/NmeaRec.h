@@ -32,7 +32,7 @@ struct TSatInfo {
   TGnssSystem System = TGnssSystem::Unknown;  // set with Gnss on only
   // With Gnss on, the signals the cycles that name one gave, in the order of their IDs; Snr is then
   // the strongest of them. Empty for a satellite of a cycle without signal ID.
-  std::vector<TSatSignal> Signals;
+  std::vector<TSatSignal> Signals{};
 };
 
 // Signals kept of one satellite: a band each, at most.
