@@ -119,8 +119,9 @@ int BarCount(const std::vector<TSignalSat>& sats) {
 
 TSignalLayout TSignalForm::Layout() const {
   const std::vector<TSignalSat> sats = Sats();
-  const int count = static_cast<int>(sats.size());
-  const QFontMetrics scale(ScaleFont()), label(LabelFont(count)), band(BandFont(BarCount(sats)));
+  // Sized for one bar's slot: a satellite of one band has no more room than that.
+  const int count = BarCount(sats);
+  const QFontMetrics scale(ScaleFont()), label(LabelFont(count)), band(BandFont(count));
   int widest = 0, widestBand = 0;
   for (const TSignalSat& s : sats) {
     widest = std::max(widest, label.horizontalAdvance(QString::fromStdString(s.Label)));
@@ -133,10 +134,12 @@ TSignalLayout TSignalForm::Layout() const {
   // Labels wider than their bars' slots stand on end and need their length below the plot; so
   // do band names wider than their bars.
   if (l.Bars.empty()) return l;
-  int narrowest = l.Bars[0].Band.Width;
-  for (const TSignalBar& b : l.Bars)
+  int narrowest = l.Bars[0].Band.Width, narrowestLabel = l.Bars[0].Label.Width;
+  for (const TSignalBar& b : l.Bars) {
     if (b.BandIndex >= 0) narrowest = std::min(narrowest, b.Band.Width);
-  if (!LabelFits(widest, l.Bars[0].Label.Width)) labelH = widest + 2;
+    narrowestLabel = std::min(narrowestLabel, b.Label.Width);
+  }
+  if (!LabelFits(widest, narrowestLabel)) labelH = widest + 2;
   if (!LabelFits(widestBand, narrowest)) bandH = widestBand + 2;
   if (labelH != label.height() || bandH != band.height())
     l = SignalLayout(width(), height(), sats, axisW, scale.height(), labelH, bandH);
@@ -154,7 +157,7 @@ void TSignalForm::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), ToQColor(Rec.BGColor));
   const std::vector<TSignalSat> sats = Sats();
   const TSignalLayout l = Layout();
-  const QFont scaleFont = ScaleFont(), labelFont = LabelFont(static_cast<int>(sats.size()));
+  const QFont scaleFont = ScaleFont(), labelFont = LabelFont(BarCount(sats));
   const QFontMetrics sm(scaleFont), lm(labelFont);
 
   // The scale: a line and a number every 10 dB-Hz, its unit in the top corner.
