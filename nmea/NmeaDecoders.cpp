@@ -23,6 +23,9 @@ namespace orvane {
 //   1 number of messages   2 message number   3 satellites in view
 //   4.. four groups of: PRN, elevation (deg), azimuth (deg true), SNR (dB)
 void TNmeaProc::DecodeGSV() {
+  // One SNR is kept per satellite here: the cycles a dual-band receiver sends of its other signals
+  // (the signal ID after the four groups) would replace its L1 C/A levels with weaker ones.
+  if (Fields_.size() == 21 && !F(20).empty() && F(20) != "1") return;
   const bool last = F(1) == F(2);
   if (F(2) == "1") {
     GsvSatCount_ = 0;

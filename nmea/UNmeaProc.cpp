@@ -317,6 +317,7 @@ void TNmeaProc::ResetSatellites() {
   GnssMode = Rec.Gnss;
   GsvSatCount_ = 0;
   Rec.SatInView = 0;
+  Rec.SignalsInView = 0;
   Rec.SatInViewList.clear();
   Rec.SatUsedList.clear();
   SlotTalker.fill(0);
