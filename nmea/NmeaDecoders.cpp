@@ -65,10 +65,6 @@ uint64_t PrnKey(std::string_view prn) {
   return key;
 }
 
-}  // namespace
-
-namespace {
-
 int32_t Strongest(const std::vector<TSatSignal>& signals) {
   int32_t snr = 0;
   for (const TSatSignal& s : signals) snr = std::max(snr, s.Snr);
