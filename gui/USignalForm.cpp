@@ -118,32 +118,64 @@ int BarCount(const std::vector<TSignalSat>& sats) {
 }  // namespace
 
 TSignalLayout TSignalForm::Layout() const {
-  const std::vector<TSignalSat> sats = Sats();
+  QFont label, band;
+  return Layout(Sats(), label, band);
+}
+
+namespace {
+
+// The widest of the texts in `font`.
+template <class Texts>
+int Widest(const QFont& font, const Texts& texts) {
+  const QFontMetrics fm(font);
+  int widest = 0;
+  for (const std::string& t : texts) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(t)));
+  return widest;
+}
+
+// Made smaller, down to 7 pixels, until the texts fit `room`; the width they take then.
+template <class Texts>
+int Shrink(QFont& font, const Texts& texts, int room) {
+  int widest = Widest(font, texts);
+  while (!LabelFits(widest, room) && font.pixelSize() > 7) {
+    font.setPixelSize(font.pixelSize() - 1);
+    widest = Widest(font, texts);
+  }
+  return widest;
+}
+
+}  // namespace
+
+TSignalLayout TSignalForm::Layout(const std::vector<TSignalSat>& sats, QFont& labelFont, QFont& bandFont) const {
   // Sized for one bar's slot: a satellite of one band has no more room than that.
   const int count = BarCount(sats);
-  const QFontMetrics scale(ScaleFont()), label(LabelFont(count)), band(BandFont(count));
-  int widest = 0, widestBand = 0;
+  labelFont = LabelFont(count);
+  bandFont = BandFont(count);
+  std::vector<std::string> labels, bands;
   for (const TSignalSat& s : sats) {
-    widest = std::max(widest, label.horizontalAdvance(QString::fromStdString(s.Label)));
-    for (const TSignalBand& b : s.Bands)
-      widestBand = std::max(widestBand, band.horizontalAdvance(QString::fromStdString(b.Name)));
+    labels.push_back(s.Label);
+    for (const TSignalBand& b : s.Bands) bands.push_back(b.Name);
   }
+  const QFontMetrics scale(ScaleFont());
   const int axisW = scale.horizontalAdvance("60");
-  int labelH = label.height(), bandH = band.height();
-  TSignalLayout l = SignalLayout(width(), height(), sats, axisW, scale.height(), labelH, bandH);
-  // Labels wider than their bars' slots stand on end and need their length below the plot; so
-  // do band names wider than their bars.
+  const auto layout = [&](int labelH, int bandH) {
+    return SignalLayout(width(), height(), sats, axisW, scale.height(), labelH, bandH);
+  };
+  TSignalLayout l = layout(QFontMetrics(labelFont).height(), QFontMetrics(bandFont).height());
   if (l.Bars.empty()) return l;
-  int narrowest = l.Bars[0].Band.Width, narrowestLabel = l.Bars[0].Label.Width;
+  // The slots' widths do not depend on the texts' heights: labels too wide for theirs are made
+  // smaller, and texts still too wide stand on end and need their length below the plot.
+  int narrowest = l.Bars[0].Label.Width, narrowestBand = narrowest;
   for (const TSignalBar& b : l.Bars) {
-    if (b.BandIndex >= 0) narrowest = std::min(narrowest, b.Band.Width);
-    narrowestLabel = std::min(narrowestLabel, b.Label.Width);
+    narrowest = std::min(narrowest, b.Label.Width);
+    if (b.BandIndex >= 0) narrowestBand = std::min(narrowestBand, b.Band.Width);
   }
-  if (!LabelFits(widest, narrowestLabel)) labelH = widest + 2;
-  if (!LabelFits(widestBand, narrowest)) bandH = widestBand + 2;
-  if (labelH != label.height() || bandH != band.height())
-    l = SignalLayout(width(), height(), sats, axisW, scale.height(), labelH, bandH);
-  return l;
+  const int widest = Shrink(labelFont, labels, narrowest);
+  // Band names stand on end sooner: a smaller text would be too small to read.
+  const int widestBand = Widest(bandFont, bands);
+  const int labelH = LabelFits(widest, narrowest) ? QFontMetrics(labelFont).height() : widest + 2;
+  const int bandH = LabelFits(widestBand, narrowestBand) ? QFontMetrics(bandFont).height() : widestBand + 2;
+  return layout(labelH, bandH);
 }
 
 std::string TSignalForm::Counts() const {
@@ -156,8 +188,9 @@ void TSignalForm::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), ToQColor(Rec.BGColor));
   const std::vector<TSignalSat> sats = Sats();
-  const TSignalLayout l = Layout();
-  const QFont scaleFont = ScaleFont(), labelFont = LabelFont(BarCount(sats));
+  QFont labelFont, bandFont;
+  const TSignalLayout l = Layout(sats, labelFont, bandFont);
+  const QFont scaleFont = ScaleFont();
   const QFontMetrics sm(scaleFont), lm(labelFont);
 
   // The scale: a line and a number every 10 dB-Hz, its unit in the top corner.
@@ -177,7 +210,6 @@ void TSignalForm::paintEvent(QPaintEvent*) {
     p.drawText(QRect(l.Plot.Left + 4, l.Plot.Top, l.Plot.Width - 8, sm.height()), Qt::AlignLeft | Qt::AlignTop,
                QString::fromStdString(counts));
 
-  const QFont bandFont = BandFont(static_cast<int>(l.Bars.size()));
   const QFontMetrics bm(bandFont);
   for (size_t i = 0; i < l.Bars.size(); ++i) {
     const TSignalBar& b = l.Bars[i];

@@ -50,6 +50,8 @@ private:
   QFont ScaleFont() const;
   QFont LabelFont(int count) const;
   QFont BandFont(int count) const;
+  // The layout of `sats` and the fonts of their labels and band names, made to fit their slots.
+  TSignalLayout Layout(const std::vector<TSignalSat>& sats, QFont& labelFont, QFont& bandFont) const;
   const TNmeaRec& Rec;
   // What the receiver last placed and showed of each entry: a GSV cycle shows its satellites
   // once it is whole, so the record's entries in the middle of a cycle are not drawn.
