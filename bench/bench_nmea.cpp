@@ -16,13 +16,17 @@
 
 namespace {
 
+std::string SimulatedDay(bool dualBand) {
+  orvane::TSimOptions options;
+  options.DualBand = dualBand;
+  orvane::TNmeaSim sim(options);
+  std::string s;
+  for (int i = 0; i < 86400; ++i) sim.NextBurst(s);
+  return s;
+}
+
 const std::string& DayLog() {
-  static const std::string log = [] {
-    orvane::TNmeaSim sim;
-    std::string s;
-    for (int i = 0; i < 86400; ++i) sim.NextBurst(s);
-    return s;
-  }();
+  static const std::string log = SimulatedDay(false);
   return log;
 }
 
@@ -46,6 +50,25 @@ void BM_ReceiveDay(benchmark::State& state) {
 }
 // 64 bytes is what a 4800-baud port yields per 50 ms poll and more; 4096 a file read.
 BENCHMARK(BM_ReceiveDay)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// A dual-band receiver's day with the multi-GNSS decoders: two GSV cycles a second, whose
+// satellites are found by system and PRN.
+void BM_ReceiveDualBandDay(benchmark::State& state) {
+  static const std::string log = SimulatedDay(true);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(log.data());
+  for (auto _ : state) {
+    orvane::TNmeaRec rec;
+    rec.Gnss = true;
+    rec.GpsFix = "$GPGSA";
+    orvane::TNullDisplay display;
+    orvane::TNmeaProc proc(rec, display);
+    for (size_t at = 0; at < log.size(); at += 4096)
+      proc.ProcessReceivedBytes(bytes + at, std::min<size_t>(4096, log.size() - at));
+    benchmark::DoNotOptimize(rec.SignalsInView);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(log.size()));
+}
+BENCHMARK(BM_ReceiveDualBandDay)->Unit(benchmark::kMillisecond);
 
 void Feed(orvane::TNmeaProc& proc, const std::string& log) {
   constexpr size_t kRead = 4096;

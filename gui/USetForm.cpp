@@ -214,7 +214,8 @@ void TSetForm::BuildSystemPage() {
 
   chkGnss = new QCheckBox("Multi-GNSS talkers", tsSystem);
   chkGnss->setObjectName("chkGnss");
-  chkGnss->setToolTip("Decode $GN, $GL, $GA, $GB, $BD, $GQ and $QZ sentences too, as multi-GNSS receivers send them");
+  chkGnss->setToolTip(
+      "Decode $GN, $GL, $GA, $GB, $BD, $GQ, $QZ and $GI sentences too, as multi-GNSS receivers send them");
   grid->addWidget(chkGnss, row++, 0, 1, 3);
   chkChecksum = new QCheckBox("Decode only sentences whose checksum matches", tsSystem);
   chkChecksum->setObjectName("chkChecksum");

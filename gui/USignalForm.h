@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The signal levels: one bar per satellite the receiver shows, as high as its SNR on a 0..60
-// dB-Hz scale, blue when the record has it used in the fix and red when not, labelled as the sky
-// view labels it. The bars, their labels and the scale grow with the window. It is one of the
+// The signal levels: one bar per satellite the receiver shows, or one per signal of a satellite
+// its receiver names the bands of, as high as its SNR on a 0..60 dB-Hz scale, blue when the record
+// has it used in the fix and red when not, labelled as the sky view labels it, each band named
+// under its bar. The bars, their labels and the scale grow with the window. It is one of the
 // receiver's displays.
 #pragma once
 
@@ -34,6 +35,9 @@ public:
   std::vector<TSignalSat> Sats() const;
   // The bars' geometry for the window's size and fonts now.
   TSignalLayout Layout() const;
+  // What the window says it shows when any satellite has bands: "in view: 12 satellites, 22
+  // signals"; empty otherwise.
+  std::string Counts() const;
 
   // The main window's menSignalWindowClick; the close button runs it instead of just hiding.
   std::function<void()> OnCloseToggle;
@@ -45,6 +49,9 @@ protected:
 private:
   QFont ScaleFont() const;
   QFont LabelFont(int count) const;
+  QFont BandFont(int count) const;
+  // The layout of `sats` and the fonts of their labels and band names, made to fit their slots.
+  TSignalLayout Layout(const std::vector<TSignalSat>& sats, QFont& labelFont, QFont& bandFont) const;
   const TNmeaRec& Rec;
   // What the receiver last placed and showed of each entry: a GSV cycle shows its satellites
   // once it is whole, so the record's entries in the middle of a cycle are not drawn.
@@ -52,6 +59,7 @@ private:
     std::string Label;
     int Snr = 0;
     bool Visible = false;
+    std::vector<TSignalBand> Bands;
   };
   std::array<TShown, kMaxGnssSats> Shown{};
   bool Old = false;

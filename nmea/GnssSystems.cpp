@@ -23,6 +23,7 @@ TGnssSystem TalkerSystem(std::string_view talker) {
   if (talker == "GA") return TGnssSystem::Galileo;
   if (talker == "GB" || talker == "BD") return TGnssSystem::BeiDou;
   if (talker == "GQ" || talker == "QZ") return TGnssSystem::Qzss;
+  if (talker == "GI") return TGnssSystem::NavIC;
   return TGnssSystem::Unknown;
 }
 
@@ -39,6 +40,8 @@ TGnssSystem SystemOfId(std::string_view id) {
       return TGnssSystem::BeiDou;
     case '5':
       return TGnssSystem::Qzss;
+    case '6':
+      return TGnssSystem::NavIC;
     default:
       return TGnssSystem::Unknown;
   }
@@ -69,6 +72,8 @@ char SystemLetter(TGnssSystem system) {
       return 'J';
     case TGnssSystem::Sbas:
       return 'S';
+    case TGnssSystem::NavIC:
+      return 'I';
     case TGnssSystem::Unknown:
       break;
   }
@@ -89,6 +94,8 @@ std::string_view SystemName(TGnssSystem system) {
       return "QZSS";
     case TGnssSystem::Sbas:
       return "SBAS";
+    case TGnssSystem::NavIC:
+      return "NavIC";
     case TGnssSystem::Unknown:
       break;
   }

@@ -10,17 +10,17 @@
 namespace orvane {
 
 // The talkers decoded with Gnss on, in the order their counts are listed.
-constexpr std::string_view kGnssTalkers[] = {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "QZ"};
+constexpr std::string_view kGnssTalkers[] = {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "QZ", "GI"};
 
 // The index of `talker` in kGnssTalkers, or -1.
 int GnssTalkerIndex(std::string_view talker);
 // The system a talker sends alone; Unknown for GN, which combines them, and for any other.
 TGnssSystem TalkerSystem(std::string_view talker);
-// The system-ID field of NMEA 4.10 and later (1 GPS ... 5 QZSS); Unknown when empty or other.
+// The system-ID field of NMEA 4.10 and later (1 GPS ... 5 QZSS, 6 NavIC); Unknown when empty or other.
 TGnssSystem SystemOfId(std::string_view id);
 // The PRN ranges of NMEA 0183; BeiDou's 201-237 as the receivers that use GN for it send them.
 TGnssSystem SystemOfPrn(std::string_view prn);
-// G, R, E, C, J, S; '\0' for Unknown.
+// G, R, E, C, J, S, I; '\0' for Unknown.
 char SystemLetter(TGnssSystem system);
 // "GPS", "GLONASS", ...; "" for Unknown.
 std::string_view SystemName(TGnssSystem system);

@@ -14,6 +14,7 @@
 #include "geodrel.h"
 #include "nmea/FixQuality.h"
 #include "nmea/NmeaBlocks.h"
+#include "nmea/SignalBands.h"
 #include "nmea/UNmeaProc.h"
 
 namespace orvane {
@@ -22,6 +23,9 @@ namespace orvane {
 //   1 number of messages   2 message number   3 satellites in view
 //   4.. four groups of: PRN, elevation (deg), azimuth (deg true), SNR (dB)
 void TNmeaProc::DecodeGSV() {
+  // One SNR is kept per satellite here: the cycles a dual-band receiver sends of its other signals
+  // (the signal ID after the four groups) would replace its L1 C/A levels with weaker ones.
+  if (Fields_.size() == 21 && !F(20).empty() && F(20) != "1") return;
   const bool last = F(1) == F(2);
   if (F(2) == "1") {
     GsvSatCount_ = 0;
@@ -61,51 +65,114 @@ uint64_t PrnKey(std::string_view prn) {
   return key;
 }
 
+int32_t Strongest(const std::vector<TSatSignal>& signals) {
+  int32_t snr = 0;
+  for (const TSatSignal& s : signals) snr = std::max(snr, s.Snr);
+  return snr;
+}
+
+// As the sky view labels a satellite: "G12".
+std::string SatLabel(const TSatInfo& sat) {
+  const char letter = SystemLetter(sat.System);
+  return letter ? letter + sat.Prn : sat.Prn;
+}
+
+// Sets the signal `id` of `sat`, kept in the order of the IDs.
+void SetSignal(TSatInfo& sat, std::string_view id, int32_t snr) {
+  auto at = sat.Signals.begin();
+  while (at != sat.Signals.end() && SignalBefore(at->Id, id)) ++at;
+  if (at != sat.Signals.end() && at->Id == id) {
+    at->Snr = snr;
+    return;
+  }
+  if (sat.Signals.size() < kMaxSatSignals) sat.Signals.insert(at, TSatSignal{std::string(id), snr});
+}
+
 }  // namespace
 
 // Each talker's cycle replaces the satellites its own last cycle stored, in the free entries
 // from the first on; a message may end after any whole group (a last message with fewer than
-// four is common), and a field after the last group is NMEA 4.10's signal ID.
+// four is common). A field after the last group is NMEA 4.10's signal ID: a receiver that tracks
+// several bands sends one cycle per signal, and such a cycle replaces only its own signal of the
+// satellites, which are found by system and PRN.
 //   $GLGSV,3,3,10,83,52,346,29,84,05,307,,1
 void TNmeaProc::DecodeGnssGSV() {
   const int8_t source = static_cast<int8_t>(TalkerIndex_ + 1);
   const std::string_view talker = F(0).substr(1, 2);
   const TGnssSystem own = TalkerSystem(talker);
   const bool last = F(1) == F(2);
+  const size_t groups = std::min<size_t>((Fields_.size() - 4) / 4, 4);
+  const bool named = Fields_.size() == 4 + 4 * groups + 1;
+  const std::string_view signal = named ? Fields_.back() : std::string_view();
   if (F(2) == "1") {
     for (int n = 0; n < kMaxGnssSats; ++n) {
       if (SlotTalker[n] != source) continue;
+      TSatInfo& e = Rec.Sats[n];
+      if (named) std::erase_if(e.Signals, [&](const TSatSignal& s) { return s.Id == signal; });
+      if (named && !e.Signals.empty()) {
+        // Kept for its other bands: shown again with what is left of it.
+        e.Snr = Strongest(e.Signals);
+        Display.PlaceSatellite(SatLabel(e), n + 1, e.Elevation, e.Azimuth, e.Snr);
+        continue;
+      }
       SlotTalker[n] = 0;
-      Rec.Sats[n].Prn.clear();
+      e.Prn.clear();
+      e.Signals.clear();
     }
-    TalkerInView[TalkerIndex_] = SafeStrToInt(F(3));
+    NoteInView(named, signal, SafeStrToInt(F(3)));
   }
-  const size_t groups = std::min<size_t>((Fields_.size() - 4) / 4, 4);
   int free = 0;
   for (size_t g = 0; g < groups; ++g) {
     const size_t k = 4 + 4 * g;
     if (F(k).empty()) continue;
-    while (free < kMaxGnssSats && !Rec.Sats[free].Prn.empty()) ++free;
-    if (free == kMaxGnssSats) break;
-    TSatInfo& e = Rec.Sats[free];
-    SlotTalker[free] = source;
-    e.Prn = F(k);
     // PRNs 33-64 of the GPS talker are SBAS satellites; GN names no system, its PRN does.
-    e.System = own;
-    if (own == TGnssSystem::Unknown || (own == TGnssSystem::Gps && SystemOfPrn(e.Prn) == TGnssSystem::Sbas))
-      e.System = SystemOfPrn(e.Prn);
+    TGnssSystem system = own;
+    if (own == TGnssSystem::Unknown || (own == TGnssSystem::Gps && SystemOfPrn(F(k)) == TGnssSystem::Sbas))
+      system = SystemOfPrn(F(k));
+    int n = 0;
+    if (named)
+      while (n < kMaxGnssSats && (Rec.Sats[n].Prn != F(k) || Rec.Sats[n].System != system)) ++n;
+    if (!named || n == kMaxGnssSats) {
+      while (free < kMaxGnssSats && !Rec.Sats[free].Prn.empty()) ++free;
+      if (free == kMaxGnssSats) break;
+      n = free;
+      Rec.Sats[n].Prn = F(k);
+      Rec.Sats[n].System = system;
+      Rec.Sats[n].Signals.clear();
+    }
+    TSatInfo& e = Rec.Sats[n];
+    SlotTalker[n] = source;
     e.Elevation = SafeStrToInt(F(k + 1));
     e.Azimuth = SafeStrToInt(F(k + 2));
     e.Snr = SafeStrToInt(F(k + 3));
+    if (named) {
+      SetSignal(e, signal, e.Snr);
+      e.Snr = Strongest(e.Signals);
+    }
     const std::vector<std::string>& used = UsedBySystem[static_cast<size_t>(UsedGroup(e.System))];
     e.Used = std::find(used.begin(), used.end(), e.Prn) != used.end();
-    const char letter = SystemLetter(e.System);
-    Display.PlaceSatellite(letter ? letter + e.Prn : e.Prn, free + 1, e.Elevation, e.Azimuth, e.Snr);
-    Display.SetSatColor(free + 1, e.Used ? clBlue : clRed);
+    Display.PlaceSatellite(SatLabel(e), n + 1, e.Elevation, e.Azimuth, e.Snr);
+    Display.SetSatColor(n + 1, e.Used ? clBlue : clRed);
   }
   RebuildSatLists();
   if (last)
     for (int n = 1; n <= kMaxGnssSats; ++n) Display.SetSatVisible(n, !Rec.Sats[n - 1].Prn.empty());
+}
+
+// A cycle without signal ID stands for all of its talker's signals; one with an ID for its own.
+void TNmeaProc::NoteInView(bool named, std::string_view signal, int32_t count) {
+  std::vector<TCycleInView>& cycles = TalkerInView[static_cast<size_t>(TalkerIndex_)];
+  if (!named) {
+    cycles.assign(1, TCycleInView{false, {}, count});
+    return;
+  }
+  std::erase_if(cycles, [](const TCycleInView& c) { return !c.Named; });
+  for (TCycleInView& c : cycles)
+    if (c.Id == signal) {
+      c.Count = count;
+      return;
+    }
+  if (cycles.size() < kMaxSatSignals) cycles.push_back(TCycleInView{true, std::string(signal), count});
 }
 
 void TNmeaProc::RebuildSatLists() {
@@ -116,8 +183,18 @@ void TNmeaProc::RebuildSatLists() {
     if (GsvSatCount_++) Rec.SatInViewList += ',';
     Rec.SatInViewList += sat.Prn;
   }
+  // A satellite is in view once however many of its signals are: each talker's count is that of
+  // its fullest cycle.
   Rec.SatInView = 0;
-  for (int32_t n : TalkerInView) Rec.SatInView += n;
+  Rec.SignalsInView = 0;
+  for (const std::vector<TCycleInView>& cycles : TalkerInView) {
+    int32_t most = 0;
+    for (const TCycleInView& c : cycles) {
+      most = std::max(most, c.Count);
+      Rec.SignalsInView += c.Count;
+    }
+    Rec.SatInView += most;
+  }
 }
 
 // One GSA per system and second: each marks the satellites of its own system, named by the
@@ -128,9 +205,9 @@ void TNmeaProc::DecodeGnssGSA() {
 
   TGnssSystem whole = Fields_.size() > 18 ? SystemOfId(F(18)) : TGnssSystem::Unknown;
   if (whole == TGnssSystem::Unknown) whole = TalkerSystem(F(0).substr(1, 2));
-  std::array<bool, 7> covered{};
+  std::array<bool, kGnssSystemCount> covered{};
   if (whole != TGnssSystem::Unknown) covered[static_cast<size_t>(UsedGroup(whole))] = true;
-  std::array<std::vector<std::string>, 7> listed;
+  std::array<std::vector<std::string>, kGnssSystemCount> listed;
   for (size_t k = 3; k <= 14; ++k) {
     if (F(k).empty()) continue;
     const size_t group = static_cast<size_t>(UsedGroup(whole != TGnssSystem::Unknown ? whole : SystemOfPrn(F(k))));

@@ -13,7 +13,15 @@
 namespace orvane {
 
 // The satellite systems a multi-GNSS receiver reports; Unknown for a PRN that no rule places.
-enum class TGnssSystem : uint8_t { Unknown, Gps, Glonass, Galileo, BeiDou, Qzss, Sbas };
+enum class TGnssSystem : uint8_t { Unknown, Gps, Glonass, Galileo, BeiDou, Qzss, Sbas, NavIC };
+constexpr size_t kGnssSystemCount = 8;
+
+// One signal of a satellite, from a GSV cycle that names its signal (NMEA 4.10 and later).
+struct TSatSignal {
+  std::string Id;  // the signal ID as received ("1", "6", "B"); empty: sent empty, a band without a number
+  int32_t Snr = 0;
+  bool operator==(const TSatSignal&) const = default;
+};
 
 struct TSatInfo {
   std::string Prn;  // as received ("07"); empty: no satellite in this entry
@@ -22,7 +30,13 @@ struct TSatInfo {
   int32_t Snr = 0;
   bool Used = false;                          // listed in the last valid GSA (of its system, with Gnss on)
   TGnssSystem System = TGnssSystem::Unknown;  // set with Gnss on only
+  // With Gnss on, the signals the cycles that name one gave, in the order of their IDs; Snr is then
+  // the strongest of them. Empty for a satellite of a cycle without signal ID.
+  std::vector<TSatSignal> Signals{};
 };
+
+// Signals kept of one satellite: a band each, at most.
+constexpr size_t kMaxSatSignals = 16;
 
 // Satellites stored from the GSV cycle: kMaxSats as the receivers of old sent them, up to
 // kMaxGnssSats with Gnss on, where every system's cycle adds its own.
@@ -42,6 +56,9 @@ constexpr size_t kMaxReceiverTexts = 10;
 
 struct TNmeaRec {
   int32_t SatInView = 0;
+  // The signals in view, as the cycles of each signal announce them; SatInView counts a satellite
+  // once however many bands it is received on.
+  int32_t SignalsInView = 0;
   std::string SatInViewList;
   std::array<TSatInfo, kMaxGnssSats> Sats{};  // entry n of the text is Sats[n - 1]
   bool FixValid = false;

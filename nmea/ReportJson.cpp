@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "nmea/ReportJson.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "common/HostConv.h"
 #include "geodrel.h"
 #include "nmea/GnssSystems.h"
+#include "nmea/SignalBands.h"
 
 namespace orvane {
 namespace {
@@ -160,7 +162,11 @@ double SignedDegrees(double dms, const std::string& hemisphere, const char* nega
 void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int gsvSatCount) {
   TJsonWriter w(out);
   TJson j(w);
-  j.Str("sentence", type).Int("SatInView", r.SatInView).Str("SatInViewList", r.SatInViewList).Key("Sats");
+  j.Str("sentence", type).Int("SatInView", r.SatInView);
+  // Only a receiver that names the signals of its cycles counts them apart from its satellites.
+  if (std::any_of(r.Sats.begin(), r.Sats.end(), [](const TSatInfo& s) { return !s.Signals.empty(); }))
+    j.Int("SignalsInView", r.SignalsInView);
+  j.Str("SatInViewList", r.SatInViewList).Key("Sats");
   w.Put('[');
   bool first = true;
   for (const TSatInfo& s : r.Sats) {
@@ -174,6 +180,17 @@ void AppendJsonRecord(std::string& out, const char* type, const TNmeaRec& r, int
         .Int("Snr", s.Snr)
         .Bool("Used", s.Used);
     if (r.Gnss) sat.Str("System", SystemName(s.System));
+    if (!s.Signals.empty()) {
+      sat.Key("Signals");
+      w.Put('[');
+      for (size_t i = 0; i < s.Signals.size(); ++i) {
+        if (i) w.Put(',');
+        TJson sig(w);
+        sig.Str("Id", s.Signals[i].Id).Str("Band", BandName(s.System, s.Signals[i].Id)).Int("Snr", s.Signals[i].Snr);
+        sig.End();
+      }
+      w.Put(']');
+    }
     sat.End();
   }
   w.Put(']');

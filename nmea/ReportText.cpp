@@ -6,6 +6,7 @@
 
 #include "nmea/GnssSystems.h"
 #include "nmea/NmeaBlocks.h"
+#include "nmea/SignalBands.h"
 
 namespace orvane {
 
@@ -23,7 +24,13 @@ void TTextDisplay::SatTable() {
   std::string& out = Out.buf;
   out += "Satellites (";
   out += std::to_string(Rec.SatInView);
-  out += " in view)\nPRN  Elev  Azim  SNR  Used\n";
+  // A receiver of several bands: "(31 in view, 58 signals)", each satellite's SNR its strongest
+  // and its signals listed after it.
+  const bool bands = Rec.SignalsInView > Rec.SatInView;
+  if (bands)
+    out += " in view, " + std::to_string(Rec.SignalsInView) + " signals)\nPRN  Elev  Azim  SNR  Used  Signals\n";
+  else
+    out += " in view)\nPRN  Elev  Azim  SNR  Used\n";
   for (const TSatInfo& s : Rec.Sats) {
     if (s.Prn.empty()) continue;
     // As the sky view labels them, so that GPS 12 and Galileo 12 differ.
@@ -37,7 +44,16 @@ void TTextDisplay::SatTable() {
     Padded(s.Azimuth, 5);
     out += ' ';
     Padded(s.Snr, 4);
-    out += s.Used ? "  yes\n" : "  no\n";
+    out += s.Used ? "  yes" : "  no";
+    if (bands) {
+      out += s.Used ? "  " : "   ";
+      for (size_t i = 0; i < s.Signals.size(); ++i)
+        out.append(i ? ", " : " ")
+            .append(BandLabel(s.System, s.Signals[i].Id))
+            .append(" ")
+            .append(std::to_string(s.Signals[i].Snr));
+    }
+    out += '\n';
   }
   out += '\n';
   Out.MaybeFlush();

@@ -27,6 +27,7 @@ constexpr char LF = 10;
 struct TNmeaProc::TDecoder {
   size_t minFields;
   void (TNmeaProc::*decode)();
+  size_t alsoWhole = 0;  // a shorter length that is a whole sentence too; 0 for none
 };
 
 // One row per decoded sentence. The address field must begin with `prefix` (only those
@@ -42,7 +43,9 @@ struct TNmeaProc::TDispatchRow {
 };
 
 const std::array<TNmeaProc::TDispatchRow, TNmeaProc::kTypeCount> TNmeaProc::kDispatch{{
-    {"$GPGSV", "GSV", false, {20, &TNmeaProc::DecodeGSV}, {8, &TNmeaProc::DecodeGnssGSV}},
+    // A multi-GNSS GSV of no satellites but with a signal ID ("$GAGSV,1,1,00,2") ends that band's
+    // satellites.
+    {"$GPGSV", "GSV", false, {20, &TNmeaProc::DecodeGSV}, {8, &TNmeaProc::DecodeGnssGSV, 5}},
     {"$GPGSA", "GSA", false, {18, &TNmeaProc::DecodeGSA}, {18, &TNmeaProc::DecodeGnssGSA}},
     {"$GPGGA", "GGA", false, {15, &TNmeaProc::DecodeGGA}, {15, &TNmeaProc::DecodeGGA}},
     {"$GPGLL", "GLL", false, {7, &TNmeaProc::DecodeGLL}, {7, &TNmeaProc::DecodeGLL}},
@@ -266,7 +269,7 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
     outcome = TSentenceOutcome::BadChecksum;
   } else if (row) {
     const TDecoder& decoder = GnssMode ? row->gnss : row->gp;
-    if (Fields_.size() < decoder.minFields) {
+    if (Fields_.size() < decoder.minFields && Fields_.size() != decoder.alsoWhole) {
       outcome = TSentenceOutcome::TooFewFields;
     } else {
       (this->*decoder.decode)();
@@ -317,10 +320,11 @@ void TNmeaProc::ResetSatellites() {
   GnssMode = Rec.Gnss;
   GsvSatCount_ = 0;
   Rec.SatInView = 0;
+  Rec.SignalsInView = 0;
   Rec.SatInViewList.clear();
   Rec.SatUsedList.clear();
   SlotTalker.fill(0);
-  TalkerInView.fill(0);
+  for (auto& cycles : TalkerInView) cycles.clear();
   for (auto& used : UsedBySystem) used.clear();
   UsedInRun.clear();
   InGsaRun = false;

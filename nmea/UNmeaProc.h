@@ -98,6 +98,8 @@ private:
   // Gnss was switched: the satellites of the other mode are forgotten and hidden.
   void ResetSatellites();
   void RebuildSatLists();
+  // A first GSV message's count of satellites in view, for the talker of the sentence.
+  void NoteInView(bool named, std::string_view signal, int32_t count);
   std::string_view F(size_t i) const { return Fields_[i]; }
 
   // `pieces`: the text is a delivery that the framing treats as cut at its line feeds.
@@ -131,12 +133,18 @@ private:
   int GsvSatCount_ = 0;
 
   // Multi-GNSS state: which talker's cycle stored each entry (index + 1, 0 for none), the
-  // satellites in view each talker announced, and the PRNs the last GSA of each system used.
+  // satellites in view each talker's cycles announced (one count per signal ID, or one for a
+  // talker without), and the PRNs the last GSA of each system used.
+  struct TCycleInView {
+    bool Named = false;  // the cycle had a signal ID
+    std::string Id;
+    int32_t Count = 0;
+  };
   bool GnssMode = false;
   int TalkerIndex_ = -1;
   std::array<int8_t, kMaxGnssSats> SlotTalker{};
-  std::array<int32_t, std::size(kGnssTalkers)> TalkerInView{};
-  std::array<std::vector<std::string>, 7> UsedBySystem;
+  std::array<std::vector<TCycleInView>, std::size(kGnssTalkers)> TalkerInView{};
+  std::array<std::vector<std::string>, kGnssSystemCount> UsedBySystem;
   // GP talkers alone: the last sentence was a GSA, and the PRNs of that run of GSAs.
   bool InGsaRun = false;
   std::vector<std::string> UsedInRun;

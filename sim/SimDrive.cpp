@@ -283,6 +283,9 @@ void TNmeaSim::Sky() {
     s.Azimuth = static_cast<int>(std::lround(std::fmod(o.RiseAzimuth + o.Sweep * phase / kPi + 720, 360))) % 360;
     const double noise = 3 * Uniform() - 1.5;
     if (!outage && el >= 5) s.Snr = std::clamp(static_cast<int>(std::lround(22 + 0.28 * el + noise)), 15, 52);
+    // Only the newer satellites send L2C, weaker than L1 and lost first near the horizon; drawn
+    // from the L1 level so that the sky stays the same without the second band.
+    if (Opt.DualBand && o.Prn % 3 != 0) s.L2Snr = s.Snr > 0 && el >= 10 ? std::max(15, s.Snr - 4 - o.Prn % 4) : 0;
     Epoch_.Sats.push_back(s);
   }
   // The strongest high satellites make the fix.
@@ -374,26 +377,38 @@ void TNmeaSim::Write(std::string& out) const {
   AppendAngle(pos, AngleUnits(e.Lon), 3);
   pos += e.Lon < 0 ? ",W" : ",E";
 
-  const size_t n = e.Sats.size();
-  const size_t messages = std::max<size_t>(1, (n + 3) / 4);
-  for (size_t msg = 0; msg < messages; ++msg) {
-    b = "GPGSV,";
-    AppendInt(b, static_cast<int64_t>(messages));
-    AddInt(b, static_cast<int64_t>(msg + 1));
-    AddInt(b, static_cast<int64_t>(n), 2);
-    size_t groups = 0;
-    for (size_t i = msg * 4; i < n && i < msg * 4 + 4; ++i, ++groups) {
-      const TSimSat& s = e.Sats[i];
-      AddInt(b, s.Prn, 2);
-      AddInt(b, s.Elevation, 2);
-      AddInt(b, s.Azimuth, 3);
-      b += ',';
-      if (s.Snr > 0) AppendInt(b, s.Snr, 2);
+  // One cycle per signal: the satellites and their SNRs, then the signal ID (none: "").
+  const auto cycle = [&](const std::vector<std::pair<int, const TSimSat*>>& sats, const char* signal) {
+    const size_t n = sats.size();
+    const size_t messages = std::max<size_t>(1, (n + 3) / 4);
+    for (size_t msg = 0; msg < messages; ++msg) {
+      b = "GPGSV,";
+      AppendInt(b, static_cast<int64_t>(messages));
+      AddInt(b, static_cast<int64_t>(msg + 1));
+      AddInt(b, static_cast<int64_t>(n), 2);
+      size_t groups = 0;
+      for (size_t i = msg * 4; i < n && i < msg * 4 + 4; ++i, ++groups) {
+        const TSimSat& s = *sats[i].second;
+        AddInt(b, s.Prn, 2);
+        AddInt(b, s.Elevation, 2);
+        AddInt(b, s.Azimuth, 3);
+        b += ',';
+        if (sats[i].first > 0) AppendInt(b, sats[i].first, 2);
+      }
+      // Receivers of NMEA 4.10 and later end the message after its last satellite.
+      if (Opt.PadGsv && !*signal)
+        for (; groups < 4; ++groups) b += ",,,,";
+      if (*signal) b.append(",").append(signal);
+      AppendSentence(out, b);
     }
-    if (Opt.PadGsv)
-      for (; groups < 4; ++groups) b += ",,,,";
-    AppendSentence(out, b);
+  };
+  std::vector<std::pair<int, const TSimSat*>> l1, l2;
+  for (const TSimSat& s : e.Sats) {
+    l1.emplace_back(s.Snr, &s);
+    if (s.L2Snr >= 0) l2.emplace_back(s.L2Snr, &s);
   }
+  cycle(l1, Opt.DualBand ? "1" : "");
+  if (Opt.DualBand) cycle(l2, "6");
 
   b = "GPGSA,A,";
   AppendInt(b, e.FixType);
@@ -404,6 +419,7 @@ void TNmeaSim::Write(std::string& out) const {
   for (double dop : {e.Pdop, e.Hdop, e.Vdop}) {
     AddFixed(b, dop, 2);
   }
+  if (Opt.DualBand) b += ",1";
   AppendSentence(out, b);
 
   b = "GPGGA," + time + ',';

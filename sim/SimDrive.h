@@ -26,6 +26,9 @@ struct TSimOptions {
   // Many receivers fill the last GSV message up to four satellites with empty fields; some stop
   // after the last satellite, which leaves that message shorter than a full one.
   bool PadGsv = true;
+  // A dual-band receiver of NMEA 4.11: a GSV cycle of L1 C/A (signal ID 1) and one of L2C-L
+  // (signal ID 6) for the satellites that send it, and the system ID in GSA.
+  bool DualBand = false;
 };
 
 // Default starting points of the four hemispheres: "NE" Tokyo, "NW" San Francisco, "SE" Sydney,
@@ -41,6 +44,7 @@ struct TSimSat {
   int Elevation = 0;  // degrees, as written
   int Azimuth = 0;
   int Snr = 0;        // dB; 0: not tracked, written as an empty field
+  int L2Snr = -1;     // dB of L2C-L with DualBand; -1: the satellite sends none, 0: not tracked
   bool Used = false;  // listed in GSA
 };
 

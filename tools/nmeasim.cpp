@@ -42,6 +42,8 @@ constexpr const char* kUsage =
     "                        (default 0 with --pty, --tcp, --udp or --realtime, else 300)\n"
     "  --seed N              seed of the drive and the sky (default 1)\n"
     "  --lat DEG, --lon DEG  starting point, signed decimal degrees (default 34, 134)\n"
+    "  --dual-band           send as a dual-band receiver of NMEA 4.11 does: a GSV cycle\n"
+    "                        of L1 C/A (signal ID 1), then one of L2C-L (signal ID 6)\n"
     "  --help, --version\n"
     "\n"
     "Ends cleanly on SIGINT or SIGTERM. A reader may close and reopen the terminal, or connect\n"
@@ -101,6 +103,8 @@ int Run(int argc, char** argv) {
         return bad(v, kind == TKind::Tcp ? "[HOST:]PORT" : "HOST:PORT");
     } else if (a == "--realtime") {
       realtime = true;
+    } else if (a == "--dual-band") {
+      opt.DualBand = true;
     } else if (a == "-o" || a == "--output") {
       if (i + 1 >= argc) return Usage(std::string(a) + " needs a value");
       output = argv[++i];

@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "  --gpx             every fix of the log as a GPX 1.1 track in WGS 84, one segment per\n"
     "                    run without a gap of more than a minute\n"
     "  --gnss            decode the talkers of multi-GNSS receivers too (GN, GL, GA, GB, BD,\n"
-    "                    GQ, QZ besides GP), with up to 64 satellites of all systems\n"
+    "                    GQ, QZ, GI besides GP), with up to 64 satellites of all systems\n"
     "  --gpsfix GSA|RMC  the sentence whose position marks a fix valid (default GSA)\n"
     "  --chunk-size N    bytes handed to the receive path at a time (default 4096)\n"
     "  --source ADDRESS  read tcp://HOST:PORT, udp://[ADDRESS]:PORT (10110 by default),\n"

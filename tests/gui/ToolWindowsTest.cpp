@@ -97,6 +97,23 @@ TEST_F(ToolWindowsTest, SignalBarsShowTheSkyViewsSatellitesSortedWithTheirSnr) {
   EXPECT_EQ(SignalForm->Sats().size(), 2u);
 }
 
+TEST_F(ToolWindowsTest, SignalBarsOfADualBandReceiverDrawEachBandNamed) {
+  Start("Gnss=1\n");
+  SignalForm->resize(600, 300);
+  Feed(Sentence("GPGSV,1,1,02,02,45,120,44,05,30,060,40,1") + Sentence("GPGSV,1,1,01,02,45,120,38,6") +
+       Sentence("GAGSV,1,1,01,07,60,080,40,2"));
+  const std::vector<TSignalSat> sats = SignalForm->Sats();
+  const std::vector<TSignalSat> expected = {{"G02", 44, false, {{"L1 C/A", 44}, {"L2C-L", 38}}},
+                                            {"G05", 40, false, {{"L1 C/A", 40}}},
+                                            {"E07", 40, false, {{"E5b", 40}}}};
+  EXPECT_EQ(sats, expected);
+  EXPECT_EQ(SignalForm->Layout().Bars.size(), 4u);
+  EXPECT_EQ(SignalForm->Counts(), "in view: 3 satellites, 4 signals");
+  // A new L1 cycle without 02 leaves it its L2C bar.
+  Feed(Sentence("GPGSV,1,1,01,05,30,060,41,1"));
+  EXPECT_EQ(SignalForm->Sats().front(), (TSignalSat{"G02", 38, false, {{"L2C-L", 38}}}));
+}
+
 TEST_F(ToolWindowsTest, ConsoleListsTheLinesInOrderWithPauseFilterAndRates) {
   Start();
   const std::string gga = Sentence("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");

@@ -78,6 +78,14 @@ TEST_F(Decoders, GsvWithoutItsFirstMessageContinuesTheCount) {
   EXPECT_EQ(rec.SatInViewList, "01,02,03,04,05,06,07,08");
 }
 
+TEST_F(Decoders, GsvCyclesOfOtherSignalsLeaveTheL1Levels) {
+  Gsv(1, 1, 4, {Sat(1), Sat(2), Sat(3), Sat(4), "1"});
+  Gsv(1, 1, 3, {"01,45,180,31", "02,45,180,30", "04,45,180,29", ",,,", "6"});
+  EXPECT_EQ(rec.SatInViewList, "01,02,03,04");
+  for (int n = 0; n < 4; ++n) EXPECT_EQ(rec.Sats[n].Snr, 40) << n;
+  EXPECT_EQ(display.placed.size(), 4u);
+}
+
 TEST_F(Decoders, GsaMarksUsedSatellitesByTextAndSetsTheFix) {
   Gsv(1, 1, 4, {Sat(1), Sat(2), Sat(3), "7,10,20,30"});
   display.colours.clear();

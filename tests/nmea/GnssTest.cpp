@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <vector>
 
 #include "geodrel.h"
 #include "nmea/UNmeaProc.h"
@@ -159,6 +160,80 @@ TEST_F(GnssDecoders, StoresUpTo64AndSwitchingForgetsTheOtherMode) {
   EXPECT_EQ(display.visibility.size(), static_cast<size_t>(kMaxGnssSats));
   EXPECT_EQ(rec.Lat, 0);  // a GN sentence is ignored again
   for (const TSatInfo& s : rec.Sats) EXPECT_TRUE(s.Prn.empty());
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// Each stored satellite as "G02 1=44 6=38 >44": its signals by ID (an empty ID as "-") and the
+// SNR it shows, the strongest.
+std::vector<std::string> SignalsOf(const TNmeaRec& rec) {
+  std::vector<std::string> out;
+  for (const TSatInfo& s : rec.Sats) {
+    if (s.Prn.empty()) continue;
+    std::string line = SystemLetter(s.System) + s.Prn;
+    for (const TSatSignal& g : s.Signals) line += " " + (g.Id.empty() ? "-" : g.Id) + "=" + std::to_string(g.Snr);
+    out.push_back(line + " >" + std::to_string(s.Snr));
+  }
+  return out;
+}
+
+struct TSignalStep {
+  const char* what;
+  const char* sentence;
+  std::vector<std::string> sats;
+  int32_t inView, signalsInView;
+};
+
+TEST_F(GnssDecoders, EachSignalsCycleReplacesOnlyThatSignal) {
+  const TSignalStep steps[] = {
+      {"L1 C/A", "$GPGSV,1,1,02,02,45,120,44,05,30,060,40,1", {"G02 1=44 >44", "G05 1=40 >40"}, 2, 2},
+      {"L2C-L: the same satellites gain a band, a new one comes",
+       "$GPGSV,1,1,02,02,45,121,38,07,20,200,30,6",
+       {"G02 1=44 6=38 >44", "G05 1=40 >40", "G07 6=30 >30"},
+       2,
+       4},
+      {"a new L1 cycle without 02 leaves its L2C",
+       "$GPGSV,1,1,01,05,30,060,41,1",
+       {"G02 6=38 >38", "G05 1=41 >41", "G07 6=30 >30"},
+       2,
+       3},
+      {"an empty signal ID is a band of its own, not L1",
+       "$GPGSV,1,1,01,05,30,060,45,",
+       {"G02 6=38 >38", "G05 1=41 -=45 >45", "G07 6=30 >30"},
+       2,
+       4},
+      {"another system's bands stay apart",
+       "$GAGSV,1,1,01,05,50,010,39,7",
+       {"G02 6=38 >38", "G05 1=41 -=45 >45", "G07 6=30 >30", "E05 7=39 >39"},
+       3,
+       5},
+      {"a cycle of no satellites ends its band", "$GPGSV,1,1,00,6", {"G05 1=41 -=45 >45", "E05 7=39 >39"}, 2, 3},
+      {"a cycle without signal ID replaces its talker's satellites whole",
+       "$GPGSV,1,1,01,09,10,020,30",
+       {"G09 >30", "E05 7=39 >39"},
+       2,
+       2},
+  };
+  for (const TSignalStep& step : steps) {
+    SCOPED_TRACE(step.what);
+    Feed(step.sentence);
+    EXPECT_EQ(SignalsOf(rec), step.sats);
+    EXPECT_EQ(rec.SatInView, step.inView);
+    EXPECT_EQ(rec.SignalsInView, step.signalsInView);
+    // The sky view shows each satellite last placed with the SNR the record has for it.
+    for (int n = 1; n <= kMaxGnssSats; ++n) {
+      const TSatInfo& s = rec.Sats[n - 1];
+      if (s.Prn.empty()) continue;
+      const auto last = std::find_if(display.placed.rbegin(), display.placed.rend(),
+                                     [n](const RecordingDisplay::Placement& p) { return p.index == n; });
+      ASSERT_NE(last, display.placed.rend()) << n;
+      EXPECT_EQ(last->snr, s.Snr) << n;
+    }
+  }
 }
 
 }  // namespace

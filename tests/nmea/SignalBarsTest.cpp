@@ -72,5 +72,43 @@ TEST(SignalBarsTest, BarsScaleWithTheWindow) {
   EXPECT_TRUE(SignalLayout(300, 150, {}, 20, 14, 12).Bars.empty());
 }
 
+TEST(SignalBarsTest, ASatellitesBandsStandTogetherEachNamedUnderItsBar) {
+  const std::vector<TSignalSat> sats = {{"G02", 44, true, {{"L1 C/A", 44}, {"L2C-L", 30}}},
+                                        {"G05", 40, false},
+                                        {"E07", 43, true, {{"E1-BC", 43}, {"E5b", 40}, {"?", 12}}}};
+  const TSignalLayout l = SignalLayout(406, 200, sats, 20, 12, 12, 10);
+  // The satellites' labels under the band names, the band names right under the plot.
+  EXPECT_EQ(l.Plot, (TSkyRect{28, 10, 374, 164}));
+  ASSERT_EQ(l.Bars.size(), 6u);
+  const size_t sat[] = {0, 0, 1, 2, 2, 2};
+  const int band[] = {0, 1, -1, 0, 1, 2};
+  const int snr[] = {44, 30, 40, 43, 40, 12};
+  for (size_t i = 0; i < l.Bars.size(); ++i) {
+    const TSignalBar& b = l.Bars[i];
+    EXPECT_EQ(b.Sat, sat[i]) << i;
+    EXPECT_EQ(b.BandIndex, band[i]) << i;
+    EXPECT_EQ(b.Bar.Height, l.Plot.Height * snr[i] / 60) << i;
+    EXPECT_EQ(b.Label.Top, l.Plot.Bottom() + 10) << i;
+    EXPECT_EQ(b.Band.Height, band[i] < 0 ? 0 : 10) << i;
+    // Each bar over its band's name, inside its satellite's label.
+    EXPECT_GE(b.Bar.Left, b.Band.Left) << i;
+    EXPECT_LE(b.Bar.Right(), b.Band.Right()) << i;
+    EXPECT_GE(b.Band.Left, b.Label.Left) << i;
+    EXPECT_LE(b.Band.Right(), b.Label.Right()) << i;
+    if (i > 0 && sat[i] == sat[i - 1]) {
+      EXPECT_EQ(b.Label, l.Bars[i - 1].Label) << i;
+      EXPECT_EQ(b.Bar.Left, l.Bars[i - 1].Bar.Right() + 1) << i;  // a pixel apart
+    } else if (i > 0) {
+      EXPECT_EQ(b.Label.Left, l.Bars[i - 1].Label.Right()) << i;
+      EXPECT_GT(b.Bar.Left, l.Bars[i - 1].Bar.Right() + 1) << i;  // satellites further apart
+    }
+  }
+  // Every bar takes one slot of the plot's width.
+  EXPECT_NEAR(2 * l.Bars[2].Label.Width, l.Bars[0].Label.Width, 2);
+  EXPECT_EQ(l.Bars.back().Label.Right(), l.Plot.Right());
+  // Without bands nothing is kept for their names.
+  EXPECT_EQ(SignalLayout(406, 200, {sats[1]}, 20, 12, 12, 10).Plot.Height, 174);
+}
+
 }  // namespace
 }  // namespace orvane

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +48,40 @@ TEST(NmeaSim, GsvCycleCarriesAsManySatellitesAsItAnnounces) {
     EXPECT_EQ(listed, announced);
     EXPECT_EQ(static_cast<int>(sim.Epoch().Sats.size()), announced);
   }
+}
+
+// Dual-band: a cycle of L1 C/A (signal 1) of every satellite, then one of L2C-L (signal 6) of
+// some of them, weaker, each message ending after its last satellite; the same sky as without.
+TEST(NmeaSim, DualBandSendsACycleForEachSignal) {
+  TSimOptions dual;
+  dual.DualBand = true;
+  TNmeaSim sim(dual), single;
+  size_t l2Total = 0;
+  for (int second = 0; second < 60; ++second) {
+    std::istringstream lines(sim.NextBurst());
+    single.NextBurst();
+    std::map<std::string, std::map<std::string, int>> snr;  // by signal, then PRN ("" untracked)
+    std::map<std::string, int> announced;
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with("$GPGSV")) continue;
+      std::istringstream fields(line.substr(0, line.find('*')) + ",");
+      std::vector<std::string> f;
+      for (std::string x; std::getline(fields, x, ',');) f.push_back(x);
+      ASSERT_EQ(f.size() % 4, 1u) << line;  // groups, then the signal ID
+      ASSERT_TRUE(f.back() == "1" || f.back() == "6") << line;
+      announced[f.back()] = std::stoi(f[3]);
+      for (size_t k = 4; k + 3 < f.size(); k += 4) snr[f.back()][f[k]] = f[k + 3].empty() ? 0 : std::stoi(f[k + 3]);
+    }
+    EXPECT_EQ(static_cast<int>(snr["1"].size()), announced["1"]);
+    EXPECT_EQ(static_cast<int>(snr["6"].size()), announced["6"]);
+    EXPECT_EQ(sim.Epoch().Sats.size(), single.Epoch().Sats.size());
+    for (const auto& [prn, l2] : snr["6"]) {
+      ASSERT_TRUE(snr["1"].count(prn)) << prn;
+      EXPECT_LE(l2, snr["1"][prn]) << prn;
+    }
+    l2Total += snr["6"].size();
+  }
+  EXPECT_GT(l2Total, 0u);
 }
 
 TEST(NmeaSim, SameSeedSameLogAndHemisphereStarts) {
