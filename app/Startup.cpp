@@ -17,6 +17,7 @@
 #include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
 #include "nmea/NmeaRec.h"
+#include "settings/CommandList.h"
 
 namespace orvane {
 
@@ -31,6 +32,16 @@ std::vector<TNmeaDisplay*> Displays() {
   for (TNmeaDisplay* d : std::initializer_list<TNmeaDisplay*>{MoniForm, TrackForm, SignalForm, ConsoleForm})
     if (d) all.push_back(d);
   return all;
+}
+
+// The console's command line sends through the receiver and offers the commands file's list.
+void WireConsoleCommands(TReceiver& receiver) {
+  ConsoleForm->OnSend = [&receiver](std::string_view sentence, std::string& error) {
+    return receiver.Send(sentence, error);
+  };
+  std::string error;
+  ConsoleForm->SetCommands(LoadCommandList(error), CommandListFileName());
+  if (!error.empty()) ConsoleForm->ShowNotice(error);
 }
 
 }  // namespace
@@ -58,6 +69,7 @@ void CreateForms() {
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
+  WireConsoleCommands(receiver);
   // Every window shows the receiver, a source that failed while the session opened it included.
   for (TNmeaDisplay* d : Displays()) receiver.AddDisplay(*d);
   ReplayForm = new TReplayForm(receiver.Replayer());
@@ -94,6 +106,7 @@ void DestroyForms() {
     receiver.OnSentence = nullptr;
     receiver.OnGnssQuestion = nullptr;
   }
+  if (ConsoleForm) ConsoleForm->OnSend = nullptr;
   delete ReplayForm;
   ReplayForm = nullptr;
   delete ConsoleForm;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -34,6 +35,15 @@ public:
   // Waits at most `timeoutMs` for something for ReadQueued to do (bytes, a hang-up, a connection
   // made), for a reader with nothing else to do; a source that cannot tell just waits.
   virtual void Wait(int timeoutMs) const { std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs)); }
+  // Why bytes cannot be sent to the receiver through this source now, as the user is told it;
+  // empty when they can. Sources that only listen say so here.
+  virtual std::string WriteRefusal() const { return Name() + " takes no bytes to send"; }
+  // Sends all of `bytes` to the receiver (a command, corrections); false, with `error`, when the
+  // source refuses them or the write failed.
+  virtual bool Write(std::string_view /*bytes*/, std::string& error) {
+    error = WriteRefusal();
+    return false;
+  }
 };
 
 // The serial and network folders sit beside each other below this one, so their sources have the
@@ -72,6 +82,18 @@ public:
       Source.Wait(timeoutMs);
     else
       TByteSource::Wait(timeoutMs);
+  }
+  std::string WriteRefusal() const override {
+    if constexpr (requires(const TSource& s) { s.WriteRefusal(); })
+      return Source.WriteRefusal();
+    else
+      return TByteSource::WriteRefusal();
+  }
+  bool Write(std::string_view bytes, std::string& error) override {
+    if constexpr (requires(TSource& s) { s.Write(bytes, error); })
+      return Source.Write(bytes, error);
+    else
+      return TByteSource::Write(bytes, error);
   }
 
   TSource Source;

@@ -440,6 +440,12 @@ void TReceiver::StartReplay(const std::string& fileName) { Replayer_.Start(fileN
 
 void TReceiver::StopReplay() { Replayer_.Stop(); }
 
+bool TReceiver::Send(std::string_view bytes, std::string& error) {
+  if (Replayer_.Running()) return (error = "A log is being replayed: nothing is sent to the receiver meanwhile"), false;
+  if (!Source_->IsOpen()) return (error = Source_->Name() + " is not open: nothing was sent"), false;
+  return Source_->Write(bytes, error);
+}
+
 void TReceiver::Sentence(const TSentenceInfo& info) {
   const int64_t now = Clock();
   // A sentence framed, live or replayed, is data arriving: what kept it from coming is over.
@@ -448,6 +454,9 @@ void TReceiver::Sentence(const TSentenceInfo& info) {
     LastDataMs = now;
     SetDataAge(kDataCurrent);
   }
+  if (info.outcome == TSentenceOutcome::Decoded && info.type && std::string_view(info.type) == "GGA" &&
+      Rec.GgaQuality > '0' && !Replayer_.Running())
+    LastGga_.assign(info.sentence);
   if (GnssHint.Note(info, Rec, now) && OnGnssQuestion) OnGnssQuestion();
   if (OnSentence) OnSentence(info);
 }

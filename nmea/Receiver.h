@@ -95,6 +95,13 @@ public:
   // tell, and a quiet network source is waited for, not connected again.
   void SetEndOnLoss(bool on) { EndOnLoss = on; }
 
+  // ---- sending to the receiver
+  // Sends `bytes` (a framed command, corrections) through the source; false, with `error`, while
+  // a replay runs, while the source is closed, or when it takes no bytes or the write failed.
+  bool Send(std::string_view bytes, std::string& error);
+  // The newest GGA read from the source with a fix, as it came ("$GPGGA,...*hh"); empty before one.
+  const std::string& LastGga() const { return LastGga_; }
+
   // ---- timer ticks
   void PollTick();
   // Bytes read from the source wait to be handled by the next poll ticks.
@@ -225,6 +232,7 @@ private:
   std::string LastSaid;      // the last failure written to the log, not repeated while it holds
   std::string Received;      // bytes read from the source, handled from ReceivedAt on
   size_t ReceivedAt = 0;
+  std::string LastGga_;
   std::string LostAfter;  // the source failed after these bytes were read: why, once they are handled
   bool InPoll = false;
   bool PollOn = false;

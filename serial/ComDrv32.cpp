@@ -4,7 +4,9 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <iterator>
 
 #include "serial/PortNames.h"
@@ -116,6 +118,18 @@ bool TCommPortDriver::OpenPort() {
   ApplySettings();
   StartPolling();
   return true;
+}
+
+std::string TCommPortDriver::WriteRefusal() const { return IsOpen() ? std::string() : Name() + " is not open"; }
+
+bool TCommPortDriver::Write(std::string_view bytes, std::string& error) {
+  if (!IsOpen()) return (error = WriteRefusal()), false;
+  if (port_.Write(bytes.data(), bytes.size(), kWriteTimeoutMs)) return true;
+  const int err = errno;
+  error = Name() + ": cannot send: " +
+          (err == ETIMEDOUT ? std::string("the receiver takes no more bytes (its output queue stays full)")
+                            : std::string(std::strerror(err)));
+  return false;
 }
 
 void TCommPortDriver::ClosePort() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/HostConv.h"
+#include "nmea/NmeaCommand.h"
 #include "nmea/Receiver.h"
 #include "nmea/ReportGpx.h"
 #include "nmea/ReportJson.h"
@@ -50,6 +51,8 @@ constexpr const char* kUsage =
     "                    until it ends, SECONDS pass, or SIGINT, SIGTERM or SIGHUP comes\n"
     "  --duration S      seconds to read a live source for (default: until it ends)\n"
     "  --baud N          line speed of a serial device (default 4800)\n"
+    "  --send SENTENCE   send SENTENCE (\"$\" and the checksum added when missing) to the\n"
+    "                    --source, a serial device or tcp://, before reading it; repeatable\n"
     "  --help            this text\n"
     "  --version         the version\n"
     "\n"
@@ -84,7 +87,8 @@ struct TManualTimer final : TPollTimer {
 
 // Ticks the receiver's poll until its source ends, `seconds` pass (0: no limit) or a stop signal
 // comes. False, with `error`, when the source cannot be opened or fails on the way.
-bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, std::string& error) {
+bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, const std::vector<std::string>& commands,
+              std::string& error) {
   using clock = std::chrono::steady_clock;
   const auto deadline =
       clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
@@ -92,7 +96,11 @@ bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, st
   const TByteSource& source = receiver.Source();
   if (!receiver.OpenSource()) return (error = source.LastError()), false;
   // Told to end on a loss, the receiver stops its poll timer when the source ends.
+  size_t sent = 0;
   while (!Stop && timeLeft() && timer.Running) {
+    // The commands go out once the connection stands, before anything is read.
+    for (; sent < commands.size() && !source.Connecting(); ++sent)
+      if (!receiver.Send(commands[sent], error)) return (error = "nothing more was sent: " + error), false;
     source.Wait(static_cast<int>(timer.Period));
     receiver.PollTick();
   }
@@ -119,6 +127,7 @@ int Run(int argc, char** argv) {
   const char* source = nullptr;
   double seconds = 0;
   uint32_t baud = 4800;
+  std::vector<std::string> commands;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -156,6 +165,12 @@ int Run(int argc, char** argv) {
       const char* v = value();
       if (!v || !ParseNumber(std::string_view(v), baud) || baud < 50 || baud > 4000000)
         return Usage("--baud needs a line speed in bits per second");
+    } else if (a == "--send") {
+      const char* v = value();
+      std::string sentence, why;
+      if (!v) return Usage("--send needs a sentence, such as PMTK220,1000");
+      if (!FrameCommand(v, sentence, why)) return Usage("--send '" + std::string(v) + "': " + why);
+      commands.push_back(std::move(sentence));
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option '" + std::string(a) + "'");
     } else if (path) {
@@ -166,6 +181,7 @@ int Run(int argc, char** argv) {
   }
   if (source && path) return Usage("a log FILE and --source exclude each other");
   if (!source && seconds > 0) return Usage("--duration goes with --source");
+  if (!source && !commands.empty()) return Usage("--send goes with --source: a log takes no commands");
   const bool useStdin = !source && (!path || std::string_view(path) == "-");
   const std::string name = source ? std::string(source) : useStdin ? "standard input" : std::string(path);
 
@@ -241,7 +257,7 @@ int Run(int argc, char** argv) {
       port->SetComPortHwHandshaking(hhNONERTSON);
     }
     std::string error;
-    if (!ReadLive(receiver, pollTimer, seconds, error)) {
+    if (!ReadLive(receiver, pollTimer, seconds, commands, error)) {
       std::fprintf(stderr, "orvane-nmea: %s\n", error.c_str());
       status = 1;
     }
