@@ -192,8 +192,9 @@ void TConsoleForm::SendCommand() {
     sent = OnSend && OnSend(sentence, error);
   }
   if (!sent) {
-    AddLine(std::string(kNotSentMark) + (sentence.empty() ? typed : sentence.substr(0, sentence.size() - 2)) + ": " + error,
-            {});
+    AddLine(
+        std::string(kNotSentMark) + (sentence.empty() ? typed : sentence.substr(0, sentence.size() - 2)) + ": " + error,
+        {});
     return;
   }
   AddLine(std::string(kSentMark) + sentence.substr(0, sentence.size() - 2), {});

@@ -90,7 +90,7 @@ public:
       return TByteSource::WriteRefusal();
   }
   bool Write(std::string_view bytes, std::string& error) override {
-    if constexpr (requires(TSource& s) { s.Write(bytes, error); })
+    if constexpr (requires(TSource & s) { s.Write(bytes, error); })
       return Source.Write(bytes, error);
     else
       return TByteSource::Write(bytes, error);

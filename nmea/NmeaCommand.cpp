@@ -31,8 +31,7 @@ bool FrameCommand(std::string_view typed, std::string& sentence, std::string& er
   if (typed.empty()) return (error = "nothing to send: type a sentence such as PMTK220,1000"), false;
   for (const char c : typed) {
     const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u > 0x7E)
-      return (error = "a command holds printable ASCII characters only"), false;
+    if (u < 0x20 || u > 0x7E) return (error = "a command holds printable ASCII characters only"), false;
     if (c == '$' || c == '!' || c == '*')
       return (error = std::string("\"") + c + "\" may stand only at the start (\"$\") or before the checksum (\"*\")"),
              false;

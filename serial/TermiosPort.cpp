@@ -251,7 +251,8 @@ bool TTermiosPort::Write(const void* data, size_t count, int timeoutMs) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
     // The line is slower than what is written: wait for room, but never for long.
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return (errno = ETIMEDOUT), false;
     pollfd w{fd_, POLLOUT, 0};
     ::poll(&w, 1, static_cast<int>(left.count()));
