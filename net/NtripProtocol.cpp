@@ -265,6 +265,8 @@ bool TNtripReply::Feed(std::string_view in, std::string& body) {
     const std::string rest = std::exchange(Head, {});
     return Feed(rest, body);
   }
+  if (!StartsWithNoCase(status, "HTTP/1.") && !StartsWithNoCase(status, "SOURCETABLE "))
+    return Refuse("not an NTRIP caster: it answered \"" + Printable(status) + "\"");
   // A refusal is known by its status line; some casters close without a header block after it.
   if (StartsWithNoCase(status, "HTTP/1.") && status.substr(status.find(' ') + 1, 3) != "200") return ParseHead(status);
   size_t end = Head.find("\r\n\r\n");
