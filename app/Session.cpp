@@ -44,6 +44,42 @@ TSession::TSession(const std::optional<std::string>& sourceForRun)
   Receiver.Recorder().Start();
   ApplyStoredSource(sourceForRun);
   Receiver.OpenSource();
+  NtripTimer.OnTick = [this] { Guard([this] { CorrectionsTick(); }); };
+  Ntrip.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: NTRIP: %s\n", line.c_str()); };
+  if (NtripOn && !NtripConfig.Host.empty() && !NtripConfig.Mount.empty()) StartCorrections();
+}
+
+void TSession::StartCorrections() {
+  CorrectionsNotWritten.clear();
+  Ntrip.Start(NtripConfig);
+  NtripTimer.Start(kCorrectionsPollMs);
+}
+
+void TSession::StopCorrections() {
+  NtripTimer.Stop();
+  Ntrip.Stop();
+  CorrectionsNotWritten.clear();
+}
+
+void TSession::CorrectionsTick() {
+  Ntrip.SetGga(Receiver.LastGga());
+  std::string bytes;
+  Ntrip.Poll(bytes);
+  if (bytes.empty()) return;
+  std::string error;
+  if (Receiver.Send(bytes, error)) {
+    CorrectionsNotWritten.clear();
+  } else if (error != CorrectionsNotWritten) {
+    // Said once while it holds: corrections come every second.
+    CorrectionsNotWritten = error;
+    std::fprintf(stderr, "Orvane: NTRIP: corrections not written: %s\n", error.c_str());
+  }
+}
+
+std::string TSession::CorrectionsStatus() const {
+  std::string s = Ntrip.Status();
+  if (!CorrectionsNotWritten.empty()) s += "\nNot written to the receiver: " + CorrectionsNotWritten;
+  return s;
 }
 
 TSession::~TSession() { Close(); }
@@ -64,6 +100,7 @@ void TSession::ApplyStoredSource(const std::optional<std::string>& sourceForRun)
 void TSession::Close() {
   if (Closed) return;
   Closed = true;
+  StopCorrections();
   Receiver.StopReplay();
   Receiver.CloseSource();
   Receiver.Recorder().CloseLogFile();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui/QtTimer.h"
+#include "net/NtripClient.h"
 #include "nmea/Receiver.h"
 
 namespace orvane {
@@ -28,9 +29,21 @@ public:
   TQtTimer PollTimer, ReopenTimer, Timer, SLTimer, AgeTimer;
   TReceiver Receiver;
 
+  // ---- corrections from a caster, written to the receiver as they arrive
+  static constexpr uint32_t kCorrectionsPollMs = 100;
+  // Connects to the caster the settings name (NtripConfig) and keeps the stream running.
+  void StartCorrections();
+  void StopCorrections();
+  void CorrectionsTick();
+  // What the stream does, and why corrections were not written to the receiver, in words.
+  std::string CorrectionsStatus() const;
+  TQtTimer NtripTimer;
+  TNtripClient Ntrip;
+
 private:
   void ApplyStoredSource(const std::optional<std::string>& sourceForRun);
   bool Closed = false;
+  std::string CorrectionsNotWritten;  // why the last corrections did not reach the receiver
 };
 
 // The program's one session (null before start-up made it).

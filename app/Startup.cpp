@@ -11,6 +11,7 @@
 #include "gui/KSavePos.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UNtripForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USatVForm.h"
 #include "gui/USetForm.h"
@@ -42,6 +43,16 @@ void WireConsoleCommands(TReceiver& receiver) {
   std::string error;
   ConsoleForm->SetCommands(LoadCommandList(error), CommandListFileName());
   if (!error.empty()) ConsoleForm->ShowNotice(error);
+}
+
+// The Corrections dialog edits the settings and asks the session to run the stream.
+void WireCorrections(TSession& session) {
+  NtripForm = new TNtripForm(SatVForm);
+  NtripForm->OnStart = [&session] { session.StartCorrections(); };
+  NtripForm->OnStop = [&session] { session.StopCorrections(); };
+  NtripForm->StatusText = [&session] { return session.CorrectionsStatus(); };
+  NtripForm->Running = [&session] { return session.Ntrip.Active(); };
+  NtripForm->CurrentGga = [&session] { return session.Receiver.LastGga(); };
 }
 
 }  // namespace
@@ -76,6 +87,7 @@ void CreateForms() {
   AttachFormPos(ReplayForm);
   ReplayForm->hide();  // shown by a replay's start
   SetForm = new TSetForm(SatVForm);
+  WireCorrections(*Session);
 
   receiver.Recorder().OnFailure = [](const std::string& message) { SatVForm->RecordingFailed(message); };
   receiver.Replayer().OnRunningChanged = [](bool running) { SatVForm->ReplayRunning(running); };
@@ -94,6 +106,7 @@ void DestroyForms() {
       TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
+  NtripForm = nullptr;
   if (Session) {
     TReceiver& receiver = Session->Receiver;
     for (TNmeaDisplay* d : Displays()) receiver.RemoveDisplay(*d);

@@ -18,6 +18,7 @@
 #include "gui/QtText.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UNtripForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USetForm.h"
 #include "gui/USignalForm.h"
@@ -60,6 +61,7 @@ const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
     {TMenuRow::Item, "LogFile...", "LogFile", &TSatVForm::LogFile, &TSatVForm::LogFileClick},
     {TMenuRow::Submenu, "COM", "Comm", nullptr, nullptr, &TSatVForm::Comm, &TSatVForm::FillCom},
     {TMenuRow::Item, "Settings...", "menSetting", &TSatVForm::menSetting, &TSatVForm::menSettingClick},
+    {TMenuRow::Item, "Corrections...", "menCorrections", &TSatVForm::menCorrections, &TSatVForm::menCorrectionsClick},
 };
 
 TSatVForm::TSatVForm(TReceiver& receiver, QWidget* parent) : QWidget(parent, Qt::Window), receiver_(receiver) {
@@ -292,6 +294,14 @@ void TSatVForm::menConsoleWindowClick() {
 
 void TSatVForm::menSettingClick() {
   if (SetForm) SetForm->exec();
+}
+
+void TSatVForm::menCorrectionsClick() {
+  if (!NtripForm) return;
+  NtripForm->LoadFields();
+  NtripForm->RefreshStatus();
+  NtripForm->show();
+  NtripForm->raise();
 }
 
 void TSatVForm::menOpenLogClick() {

@@ -375,6 +375,23 @@ bool SourcetableEnded(std::string_view text) {
   return at != std::string_view::npos && (at == 0 || text[at - 1] == '\n');
 }
 
+bool GgaPosition(std::string_view gga, double& lat, double& lon) {
+  std::vector<std::string_view> f;
+  for (size_t start = 0;;) {
+    const size_t comma = gga.find(',', start);
+    f.push_back(gga.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  double la = 0, lo = 0;
+  if (f.size() < 7 || !Number(f[2], la) || !Number(f[4], lo) || f[6].empty() || f[6][0] == '0') return false;
+  lat = std::floor(la / 100) + std::fmod(la, 100) / 60;
+  lon = std::floor(lo / 100) + std::fmod(lo, 100) / 60;
+  if (f[3] == "S") lat = -lat;
+  if (f[5] == "W") lon = -lon;
+  return std::abs(lat) <= 90 && std::abs(lon) <= 180;
+}
+
 double DistanceKm(double lat1, double lon1, double lat2, double lon2) {
   constexpr double kRad = 3.14159265358979323846 / 180, kEarthKm = 6371.0088;
   const double dLat = (lat2 - lat1) * kRad, dLon = (lon2 - lon1) * kRad;

@@ -104,6 +104,9 @@ struct TMountpoint {
 std::vector<TMountpoint> ParseSourcetable(std::string_view text);
 // The table has come whole: its "ENDSOURCETABLE" line is there.
 bool SourcetableEnded(std::string_view text);
+// The position of a GGA sentence ("$GPGGA,time,ddmm.mm,N,dddmm.mm,E,quality,...") in degrees;
+// false when it has none.
+bool GgaPosition(std::string_view gga, double& lat, double& lon);
 // Great-circle distance in kilometres.
 double DistanceKm(double lat1, double lon1, double lat2, double lon2);
 // Each entry's distance from (lat, lon) in degrees, nearest first; entries without a position last.

@@ -11,6 +11,9 @@ bool ShowSignal = false;
 bool ShowConsole = false;
 int32_t RepInterval = kRepIntervalBuilt;
 std::vector<std::string> RecentSources;
+TNtripConfig NtripConfig;
+bool NtripKeepPassword = false;
+bool NtripOn = false;
 
 void RememberSource(std::vector<std::string>& recent, const std::string& address) {
   if (address.empty()) return;
