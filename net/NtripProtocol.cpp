@@ -269,13 +269,14 @@ bool TNtripReply::Feed(std::string_view in, std::string& body) {
     return Refuse("not an NTRIP caster: it answered \"" + Printable(status) + "\"");
   // A refusal is known by its status line; some casters close without a header block after it.
   if (StartsWithNoCase(status, "HTTP/1.") && status.substr(status.find(' ') + 1, 3) != "200") return ParseHead(status);
-  size_t end = Head.find("\r\n\r\n");
-  size_t endLen = 4;
-  if (end == std::string::npos) {
-    end = Head.find("\n\n");
-    endLen = 2;
-  }
-  if (end == std::string::npos) return Head.size() <= kMaxHead || Refuse("the caster's answer has no end of its head");
+  // The head ends at the first blank line, CR LF or LF alone, wherever the bytes were cut.
+  const size_t crlf = Head.find("\r\n\r\n"), lf = Head.find("\n\n");
+  const bool lfFirst = lf != std::string::npos && (crlf == std::string::npos || lf + 2 < crlf + 4);
+  const size_t end = lfFirst ? lf : crlf;
+  const size_t endLen = lfFirst ? 2 : 4;
+  if (end == std::string::npos || end > kMaxHead)
+    return (end == std::string::npos && Head.size() <= kMaxHead) ||
+           Refuse("the caster's answer has no end of its head");
   const std::string head = Head.substr(0, end);
   const std::string rest = Head.substr(end + endLen);
   Head.clear();
