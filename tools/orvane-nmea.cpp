@@ -95,6 +95,8 @@ struct TManualTimer final : TPollTimer {
 // Moves the corrections on: the caster's bytes written to the receiver, its position to the
 // caster. False, with `error`, when the caster refused or the receiver takes no bytes.
 bool Corrections(TReceiver& receiver, TNtripClient& ntrip, std::string& error) {
+  // Corrections wait in the caster's connection until the receiver can take them.
+  if (!receiver.SourceOpen() || receiver.Source().Connecting()) return true;
   ntrip.SetGga(receiver.LastGga());
   std::string bytes;
   ntrip.Poll(bytes);
