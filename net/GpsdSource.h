@@ -56,7 +56,8 @@ public:
   std::string WriteRefusal() const override {
     return Name() + " is a gpsd, which passes nothing to the receiver: connect to the device itself to send to it";
   }
-  bool Write(std::string_view /*bytes*/, std::string& error) override {
+  bool Write(std::string_view /*bytes*/, size_t& written, std::string& error) override {
+    written = 0;
     error = WriteRefusal();
     return false;
   }

@@ -35,8 +35,10 @@ public:
   virtual int Handle() const = 0;
   // Why bytes cannot be sent to the receiver through this source now; empty when they can.
   virtual std::string WriteRefusal() const = 0;
-  // Sends all of `bytes`; false, with `error`, when refused or failed (a failure drops the source).
-  virtual bool Write(std::string_view /*bytes*/, std::string& error) {
+  // Sends what of `bytes` the connection takes now (`written`), never waiting; false, with
+  // `error`, when refused or failed (a failure drops the source).
+  virtual bool Write(std::string_view /*bytes*/, size_t& written, std::string& error) {
+    written = 0;
     error = WriteRefusal();
     return false;
   }
@@ -81,7 +83,7 @@ public:
   bool PeerClosed() const { return Source && Source->PeerClosed(); }
   void Wait(int timeoutMs) const;
   std::string WriteRefusal() const { return Source ? Source->WriteRefusal() : LastError(); }
-  bool Write(std::string_view bytes, std::string& error);
+  bool Write(std::string_view bytes, size_t& written, std::string& error);
   std::string Name() const { return Source ? Source->Name() : QuotedAddress(Text); }
   const std::string& LastError() const { return Source ? Source->LastError() : Error; }
   TNetSource* Get() const { return Source.get(); }

@@ -24,6 +24,12 @@ public:
 
 protected:
   bool OnConnected() override { return SendText(Request); }
+
+public:
+  // A line for the caster (the position); short enough for any socket's buffer.
+  bool SendLine(const std::string& line) { return SendText(line); }
+
+protected:
   bool Deliver(const char* data, size_t size, std::string& out) override {
     if (Reply.Feed(std::string_view(data, size), out)) return true;
     Fail(Reply.Error());
@@ -172,8 +178,7 @@ void TNtripClient::Poll(std::string& out) {
     return;
   }
   if (WantsGga && !Gga.empty() && now >= NextGgaMs) {
-    std::string error;
-    if (!c.Write(Gga + "\r\n", error)) return Dropped(error);
+    if (!c.SendLine(Gga + "\r\n")) return Dropped(c.LastError());
     ++GgaSent_;
     NextGgaMs = now + kGgaEveryMs;
   }

@@ -156,27 +156,19 @@ std::string TTcpSource::WriteRefusal() const {
   return {};
 }
 
-bool TTcpSource::Write(std::string_view bytes, std::string& error) {
+bool TTcpSource::Write(std::string_view bytes, size_t& written, std::string& error) {
+  written = 0;
   if (!(error = WriteRefusal()).empty()) return false;
-  const auto deadline = std::chrono::steady_clock::now() + kWriteTimeout;
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = ::send(Fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+  while (written < bytes.size()) {
+    const ssize_t n = ::send(Fd, bytes.data() + written, bytes.size() - written, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
-      sent += static_cast<size_t>(n);
+      written += static_cast<size_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-      Fail(Name() + ": cannot send: " + std::strerror(errno));
-      return (error = Error), false;
-    }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-    // A peer that reads nothing is not waited for: what is not sent now is dropped.
-    if (left <= 0) return (error = Name() + ": cannot send: the other end takes nothing"), false;
-    pollfd w{Fd, POLLOUT, 0};
-    ::poll(&w, 1, static_cast<int>(left));
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+    Fail(Name() + ": cannot send: " + std::strerror(errno));
+    return (error = Error), false;
   }
   return true;
 }

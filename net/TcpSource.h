@@ -26,11 +26,9 @@ public:
   bool ReadQueued(std::string& out) override;
   int Handle() const override { return Fd; }
   std::string WriteRefusal() const override;
-  // Waits at most kWriteTimeout in all for room to send.
-  bool Write(std::string_view bytes, std::string& error) override;
+  bool Write(std::string_view bytes, size_t& written, std::string& error) override;
 
   static constexpr std::chrono::seconds kConnectTimeout{10};
-  static constexpr std::chrono::milliseconds kWriteTimeout{1000};
   // At most this much is read by one call, so a flood cannot hold the caller.
   static constexpr size_t kReadLimit = 4 << 20;
 

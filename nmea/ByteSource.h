@@ -38,9 +38,11 @@ public:
   // Why bytes cannot be sent to the receiver through this source now, as the user is told it;
   // empty when they can. Sources that only listen say so here.
   virtual std::string WriteRefusal() const { return Name() + " takes no bytes to send"; }
-  // Sends all of `bytes` to the receiver (a command, corrections); false, with `error`, when the
-  // source refuses them or the write failed.
-  virtual bool Write(std::string_view /*bytes*/, std::string& error) {
+  // Sends to the receiver what of `bytes` the source takes now, without waiting: `written` says
+  // how many (0 while its output is full). False, with `error`, when the source refuses bytes or
+  // the write failed.
+  virtual bool Write(std::string_view /*bytes*/, size_t& written, std::string& error) {
+    written = 0;
     error = WriteRefusal();
     return false;
   }
@@ -89,11 +91,11 @@ public:
     else
       return TByteSource::WriteRefusal();
   }
-  bool Write(std::string_view bytes, std::string& error) override {
-    if constexpr (requires(TSource & s) { s.Write(bytes, error); })
-      return Source.Write(bytes, error);
+  bool Write(std::string_view bytes, size_t& written, std::string& error) override {
+    if constexpr (requires(TSource & s) { s.Write(bytes, written, error); })
+      return Source.Write(bytes, written, error);
     else
-      return TByteSource::Write(bytes, error);
+      return TByteSource::Write(bytes, written, error);
   }
 
   TSource Source;

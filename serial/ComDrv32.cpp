@@ -122,14 +122,13 @@ bool TCommPortDriver::OpenPort() {
 
 std::string TCommPortDriver::WriteRefusal() const { return IsOpen() ? std::string() : Name() + " is not open"; }
 
-bool TCommPortDriver::Write(std::string_view bytes, std::string& error) {
+bool TCommPortDriver::Write(std::string_view bytes, size_t& written, std::string& error) {
+  written = 0;
   if (!IsOpen()) return (error = WriteRefusal()), false;
-  if (port_.Write(bytes.data(), bytes.size(), kWriteTimeoutMs)) return true;
-  const int err = errno;
-  error = Name() + ": cannot send: " +
-          (err == ETIMEDOUT ? std::string("the receiver takes no more bytes (its output queue stays full)")
-                            : std::string(std::strerror(err)));
-  return false;
+  const ssize_t n = port_.Write(bytes.data(), bytes.size());
+  if (n < 0) return (error = Name() + ": cannot send: " + std::strerror(errno)), false;
+  written = static_cast<size_t>(n);
+  return true;
 }
 
 void TCommPortDriver::ClosePort() {

@@ -100,12 +100,11 @@ public:
   bool Open() { return OpenPort(); }
   void Close();
   bool ReadQueued(std::string& out);
-  // Sends `bytes` to the receiver, waiting at most kWriteTimeoutMs for room in the output queue;
-  // false, with `error` naming the port and the cause, when the port is closed or the write failed.
-  bool Write(std::string_view bytes, std::string& error);
+  // Sends what of `bytes` the output queue takes now (`written`), never waiting; false, with
+  // `error` naming the port and the cause, when the port is closed or the write failed.
+  bool Write(std::string_view bytes, size_t& written, std::string& error);
   // Empty while the port is open; else why nothing can be sent.
   std::string WriteRefusal() const;
-  static constexpr int kWriteTimeoutMs = 1000;
   // Waits at most `timeoutMs` for the terminal to have bytes or hang up (a tool with nothing
   // else to do); a closed port just waits.
   void Wait(int timeoutMs) const;

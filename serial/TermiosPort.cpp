@@ -2,7 +2,6 @@
 #include "serial/TermiosPort.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include <fcntl.h>
@@ -237,27 +236,21 @@ ssize_t TTermiosPort::Read(void* buffer, size_t count) {
   return n;
 }
 
-bool TTermiosPort::Write(const void* data, size_t count, int timeoutMs) {
-  if (fd_ < 0) return (errno = EBADF), false;
+ssize_t TTermiosPort::Write(const void* data, size_t count) {
+  if (fd_ < 0) return (errno = EBADF), -1;
   const auto* p = static_cast<const char*>(data);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (count > 0) {
-    const ssize_t n = ::write(fd_, p, count);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::write(fd_, p + done, count - done);
     if (n > 0) {
-      p += n;
-      count -= static_cast<size_t>(n);
+      done += static_cast<size_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    // The line is slower than what is written: wait for room, but never for long.
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return (errno = ETIMEDOUT), false;
-    pollfd w{fd_, POLLOUT, 0};
-    ::poll(&w, 1, static_cast<int>(left.count()));
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+    break;
   }
-  return true;
+  return static_cast<ssize_t>(done);
 }
 
 bool TTermiosPort::ModemLines(uint8_t& lines) const {

@@ -53,9 +53,9 @@ public:
   bool HungUp() const;
   // Up to `count` queued bytes, without waiting; -1 on an error or when nothing is queued.
   ssize_t Read(void* buffer, size_t count);
-  // Writes all `count` bytes, waiting at most `timeoutMs` in all while the output queue is full;
-  // false, with errno set (ETIMEDOUT when the queue stayed full), when not all were written.
-  bool Write(const void* data, size_t count, int timeoutMs);
+  // Writes what of `count` bytes the output queue takes now, without waiting: the number
+  // written (0 while it is full), or -1 with errno set on an error.
+  ssize_t Write(const void* data, size_t count);
   // The modem input lines that are on; false when the device does not answer the query.
   bool ModemLines(uint8_t& lines) const;
 

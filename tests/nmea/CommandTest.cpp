@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Commands for the receiver: what is typed framed as a sentence, and where the receiver sends it
 // and where it refuses to.
+#include <poll.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -83,6 +84,37 @@ TEST_F(CommandReceiverTest, ASerialPortTakesTheSentenceAndOthersSayWhyTheyCannot
     receiver.SetSourceAddress(address);
     EXPECT_FALSE(receiver.Source().WriteRefusal().empty()) << address;
   }
+}
+
+TEST_F(CommandReceiverTest, BytesALineCannotTakeAtOnceWaitInOrderUpToALimit) {
+  int master = -1, slave = -1;
+  char name[128];
+  ASSERT_TRUE(OpenRawPty(master, slave, name));
+  receiver.SetSourceAddress(name);
+  ASSERT_TRUE(receiver.OpenSource());
+  // Nobody reads the terminal: its queue fills, then the receiver's, then a send is refused whole.
+  std::string accepted, error;
+  for (int n = 0; n < 200; ++n) {
+    const std::string piece(8 << 10, static_cast<char>('a' + n % 26));
+    if (!receiver.Send(piece, error)) break;
+    accepted += piece;
+  }
+  EXPECT_NE(error.find("more slowly than they come"), std::string::npos) << error;
+  EXPECT_GT(receiver.Outgoing(), 0u);
+  EXPECT_LE(receiver.Outgoing(), TReceiver::kMaxOutgoing);
+  std::string got;
+  char buf[4096];
+  for (int i = 0; i < 2000 && got.size() < accepted.size(); ++i) {
+    pollfd p{master, POLLIN, 0};
+    if (poll(&p, 1, 10) == 1 && (p.revents & POLLIN))
+      got.append(buf, static_cast<size_t>(read(master, buf, sizeof buf)));
+    receiver.PollTick();
+  }
+  EXPECT_EQ(receiver.Outgoing(), 0u);
+  EXPECT_TRUE(got == accepted) << got.size() << " of " << accepted.size() << " bytes";
+  receiver.CloseSource();
+  close(master);
+  close(slave);
 }
 
 }  // namespace
