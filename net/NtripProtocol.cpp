@@ -209,7 +209,6 @@ bool TChunkedDecoder::Feed(std::string_view in, std::string& out) {
         }
         ++i;
         break;
-      case TState::TrailerLf:
       case TState::Done:
         return true;  // nothing belongs after the last chunk
     }

@@ -50,7 +50,7 @@ public:
   const std::string& Error() const { return Error_; }
 
 private:
-  enum class TState { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, TrailerLf, Done };
+  enum class TState { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, Done };
   TState State = TState::Size;
   uint64_t Left = 0;
   int Digits = 0;
