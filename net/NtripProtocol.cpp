@@ -54,13 +54,13 @@ std::string Printable(std::string_view s) {
   return out;
 }
 
-std::vector<std::string_view> Fields(std::string_view line) {
+std::vector<std::string_view> Fields(std::string_view line, char separator) {
   std::vector<std::string_view> fields;
   for (size_t start = 0;;) {
-    const size_t semi = line.find(';', start);
-    fields.push_back(line.substr(start, semi == std::string_view::npos ? std::string_view::npos : semi - start));
-    if (semi == std::string_view::npos) break;
-    start = semi + 1;
+    const size_t end = line.find(separator, start);
+    fields.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
   }
   return fields;
 }
@@ -350,7 +350,7 @@ std::vector<TMountpoint> ParseSourcetable(std::string_view text) {
     const std::string_view line = Trim(text.substr(0, e));
     text.remove_prefix(e == std::string_view::npos ? text.size() : e + 1);
     if (!StartsWithNoCase(line, "STR;")) continue;
-    const std::vector<std::string_view> f = Fields(line);
+    const std::vector<std::string_view> f = Fields(line, ';');
     if (f.size() < 2 || Trim(f[1]).empty()) continue;
     TMountpoint m;
     auto at = [&f](size_t i) { return i < f.size() ? std::string(Trim(f[i])) : std::string(); };
@@ -376,13 +376,7 @@ bool SourcetableEnded(std::string_view text) {
 }
 
 bool GgaPosition(std::string_view gga, double& lat, double& lon) {
-  std::vector<std::string_view> f;
-  for (size_t start = 0;;) {
-    const size_t comma = gga.find(',', start);
-    f.push_back(gga.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
+  const std::vector<std::string_view> f = Fields(gga, ',');
   double la = 0, lo = 0;
   if (f.size() < 7 || !Number(f[2], la) || !Number(f[4], lo) || f[6].empty() || f[6][0] == '0') return false;
   lat = std::floor(la / 100) + std::fmod(la, 100) / 60;
