@@ -59,6 +59,9 @@ TSession::TSession(const std::optional<std::string>& sourceForRun, const std::op
     }
     QTimer::singleShot(0, [message] { ShowError(message); });
   }
+  NtripTimer.OnTick = [this] { Guard([this] { CorrectionsTick(); }); };
+  Ntrip.OnLog = [](const std::string& line) { std::fprintf(stderr, "Orvane: NTRIP: %s\n", line.c_str()); };
+  if (NtripOn && !NtripConfig.Host.empty() && !NtripConfig.Mount.empty()) StartCorrections();
 }
 
 std::vector<std::string> TSession::ApplyShare(const TShareSettings& settings) {
@@ -84,6 +87,39 @@ void TSession::TellShareStatus() {
   if (OnShareStatus) OnShareStatus(ShareSaid);
 }
 
+void TSession::StartCorrections() {
+  CorrectionsNotWritten.clear();
+  Ntrip.Start(NtripConfig);
+  NtripTimer.Start(kCorrectionsPollMs);
+}
+
+void TSession::StopCorrections() {
+  NtripTimer.Stop();
+  Ntrip.Stop();
+  CorrectionsNotWritten.clear();
+}
+
+void TSession::CorrectionsTick() {
+  Ntrip.SetGga(Receiver.LastGga());
+  std::string bytes;
+  Ntrip.Poll(bytes);
+  if (bytes.empty()) return;
+  std::string error;
+  if (Receiver.Send(bytes, error)) {
+    CorrectionsNotWritten.clear();
+  } else if (error != CorrectionsNotWritten) {
+    // Said once while it holds: corrections come every second.
+    CorrectionsNotWritten = error;
+    std::fprintf(stderr, "Orvane: NTRIP: corrections not written: %s\n", error.c_str());
+  }
+}
+
+std::string TSession::CorrectionsStatus() const {
+  std::string s = Ntrip.Status();
+  if (!CorrectionsNotWritten.empty()) s += "\nNot written to the receiver: " + CorrectionsNotWritten;
+  return s;
+}
+
 TSession::~TSession() { Close(); }
 
 // The stored port and speed are chosen and opened once.
@@ -103,6 +139,7 @@ void TSession::ApplyStoredSource(const std::optional<std::string>& sourceForRun)
 void TSession::Close() {
   if (Closed) return;
   Closed = true;
+  StopCorrections();
   Receiver.StopReplay();
   Receiver.CloseSource();
   ShareTimer.Stop();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui/QtTimer.h"
+#include "net/NtripClient.h"
 #include "net/StreamShare.h"
 #include "nmea/Receiver.h"
 
@@ -45,6 +46,16 @@ public:
 
   // How often the share takes new clients and writes what waits, between received pieces.
   static constexpr uint32_t kSharePollMs = 50;
+  // ---- corrections from a caster, written to the receiver as they arrive
+  static constexpr uint32_t kCorrectionsPollMs = 100;
+  // Connects to the caster the settings name (NtripConfig) and keeps the stream running.
+  void StartCorrections();
+  void StopCorrections();
+  void CorrectionsTick();
+  // What the stream does, and why corrections were not written to the receiver, in words.
+  std::string CorrectionsStatus() const;
+  TQtTimer NtripTimer;
+  TNtripClient Ntrip;
 
 private:
   void ApplyStoredSource(const std::optional<std::string>& sourceForRun);
@@ -54,6 +65,7 @@ private:
   std::string ShareSaid;
   unsigned ShareTicks = 0;
   bool Closed = false;
+  std::string CorrectionsNotWritten;  // why the last corrections did not reach the receiver
 };
 
 // The program's one session (null before start-up made it).

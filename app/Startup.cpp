@@ -11,6 +11,7 @@
 #include "gui/KSavePos.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UNtripForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USatVForm.h"
 #include "gui/USetForm.h"
@@ -18,6 +19,7 @@
 #include "gui/USignalForm.h"
 #include "gui/UTrackForm.h"
 #include "nmea/NmeaRec.h"
+#include "settings/CommandList.h"
 
 namespace orvane {
 
@@ -33,6 +35,26 @@ std::vector<TNmeaDisplay*> Displays() {
   for (TNmeaDisplay* d : std::initializer_list<TNmeaDisplay*>{MoniForm, TrackForm, SignalForm, ConsoleForm})
     if (d) all.push_back(d);
   return all;
+}
+
+// The console's command line sends through the receiver and offers the commands file's list.
+void WireConsoleCommands(TReceiver& receiver) {
+  ConsoleForm->OnSend = [&receiver](std::string_view sentence, std::string& error) {
+    return receiver.Send(sentence, error);
+  };
+  std::string error;
+  ConsoleForm->SetCommands(LoadCommandList(error), CommandListFileName());
+  if (!error.empty()) ConsoleForm->ShowNotice(error);
+}
+
+// The Corrections dialog edits the settings and asks the session to run the stream.
+void WireCorrections(TSession& session) {
+  NtripForm = new TNtripForm(SatVForm);
+  NtripForm->OnStart = [&session] { session.StartCorrections(); };
+  NtripForm->OnStop = [&session] { session.StopCorrections(); };
+  NtripForm->StatusText = [&session] { return session.CorrectionsStatus(); };
+  NtripForm->Running = [&session] { return session.Ntrip.Active(); };
+  NtripForm->CurrentGga = [&session] { return session.Receiver.LastGga(); };
 }
 
 }  // namespace
@@ -62,6 +84,7 @@ void CreateForms() {
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
+  WireConsoleCommands(receiver);
   // Every window shows the receiver, a source that failed while the session opened it included.
   for (TNmeaDisplay* d : Displays()) receiver.AddDisplay(*d);
   ReplayForm = new TReplayForm(receiver.Replayer());
@@ -76,6 +99,7 @@ void CreateForms() {
     if (ConsoleForm) ConsoleForm->ShowShare(status, Session->ShareInForce().On);
   };
   ConsoleForm->ShowShare(Session->Share.StatusText(), Session->ShareInForce().On);
+  WireCorrections(*Session);
 
   receiver.Recorder().OnFailure = [](const std::string& message) { SatVForm->RecordingFailed(message); };
   receiver.Replayer().OnRunningChanged = [](bool running) { SatVForm->ReplayRunning(running); };
@@ -95,6 +119,7 @@ void DestroyForms() {
   // The settings and share dialogs are children of the main window and go with it.
   SetForm = nullptr;
   ShareForm = nullptr;
+  NtripForm = nullptr;
   if (Session) {
     TReceiver& receiver = Session->Receiver;
     for (TNmeaDisplay* d : Displays()) receiver.RemoveDisplay(*d);
@@ -108,6 +133,7 @@ void DestroyForms() {
     receiver.OnGnssQuestion = nullptr;
     Session->OnShareStatus = nullptr;
   }
+  if (ConsoleForm) ConsoleForm->OnSend = nullptr;
   delete ReplayForm;
   ReplayForm = nullptr;
   delete ConsoleForm;

@@ -50,7 +50,7 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
-void ReplaceFile(const std::string& fileName, std::string_view content) {
+void ReplaceFile(const std::string& fileName, std::string_view content, int newMode) {
   const std::string target = ResolveLinks(fileName);
   const size_t slash = target.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
@@ -83,6 +83,7 @@ void ReplaceFile(const std::string& fileName, std::string_view content) {
     umask(mask);
     mode = 0666 & ~mask;
   }
+  if (newMode >= 0) mode = static_cast<mode_t>(newMode);
   int err = 0;
   if (!WriteAll(fd, content)) err = errno;
   if (!err && fchmod(fd, mode) != 0) err = errno;

@@ -18,6 +18,8 @@ public:
 // A symbolic link is followed, so the file it points to is replaced and the link stays. An
 // existing file keeps its permission bits; a new one gets the usual ones for the user's umask.
 // A file the user made read-only is refused. Throws EFileWriteError("Cannot write "<file>": ...").
-void ReplaceFile(const std::string& fileName, std::string_view content);
+// A `mode` of 0 or more gives the file those permission bits instead (0600: a file that holds a
+// password, readable by its owner only).
+void ReplaceFile(const std::string& fileName, std::string_view content, int mode = -1);
 
 }  // namespace orvane

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "gui/CloseToggle.h"
+#include "nmea/NmeaCommand.h"
 #include "settings/MainVars.h"
 
 namespace orvane {
@@ -58,6 +59,7 @@ TConsoleForm::TConsoleForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   box->addWidget(lblRates);
   box->addWidget(lblShare);
   box->addWidget(memLines, 1);
+  box->addLayout(MakeCommandRow());
 
   // Paused, the view stands still while the ring goes on; resumed, it shows the ring as it is.
   connect(chkPause, &QCheckBox::toggled, this, [this](bool paused) {
@@ -148,6 +150,65 @@ void TConsoleForm::RateTick() {
 void TConsoleForm::ShowShare(const std::string& status, bool sharing) {
   lblShare->setText(QString::fromStdString(status));
   lblShare->setVisible(sharing);
+}
+
+QHBoxLayout* TConsoleForm::MakeCommandRow() {
+  cmbCommands = new QComboBox(this);
+  cmbCommands->setObjectName("cmbCommands");
+  cmbCommands->addItem("Commands");
+  cmbCommands->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  edCommand = new QLineEdit(this);
+  edCommand->setObjectName("edCommand");
+  edCommand->setPlaceholderText("A sentence for the receiver, such as PMTK220,1000");
+  edCommand->setFont(memLines->font());
+  btnSend = new QPushButton("Send", this);
+  btnSend->setObjectName("btnSend");
+  // A named command is put on the line, not sent: the user sees what goes out and sends it.
+  connect(cmbCommands, &QComboBox::activated, this, [this](int index) {
+    if (index < 1 || static_cast<size_t>(index) > CommandSentences.size()) return;
+    edCommand->setText(QString::fromStdString(CommandSentences[static_cast<size_t>(index - 1)]));
+    edCommand->setFocus();
+    cmbCommands->setCurrentIndex(0);
+  });
+  connect(edCommand, &QLineEdit::returnPressed, this, [this] { SendCommand(); });
+  connect(btnSend, &QPushButton::clicked, this, [this] { SendCommand(); });
+  auto* row = new QHBoxLayout;
+  row->addWidget(cmbCommands);
+  row->addWidget(edCommand, 1);
+  row->addWidget(btnSend);
+  return row;
+}
+
+void TConsoleForm::SetCommands(const std::vector<TNamedCommand>& commands, const std::string& source) {
+  cmbCommands->clear();
+  cmbCommands->addItem("Commands");
+  CommandSentences.clear();
+  for (const TNamedCommand& c : commands) {
+    const QString label = QString::fromStdString(c.Group.empty() ? c.Name : c.Group + ": " + c.Name);
+    cmbCommands->addItem(label);
+    cmbCommands->setItemData(cmbCommands->count() - 1, QString::fromStdString(c.Note), Qt::ToolTipRole);
+    CommandSentences.push_back(c.Sentence);
+  }
+  cmbCommands->setToolTip(QString::fromStdString("The commands of " + source));
+}
+
+void TConsoleForm::SendCommand() {
+  const std::string typed = edCommand->text().trimmed().toUtf8().toStdString();
+  if (typed.empty()) return;
+  std::string sentence, error;
+  bool sent = FrameCommand(typed, sentence, error);
+  if (sent) {
+    if (!OnSend) error = "no receiver to send to";
+    sent = OnSend && OnSend(sentence, error);
+  }
+  if (!sent) {
+    AddLine(
+        std::string(kNotSentMark) + (sentence.empty() ? typed : sentence.substr(0, sentence.size() - 2)) + ": " + error,
+        {});
+    return;
+  }
+  AddLine(std::string(kSentMark) + sentence.substr(0, sentence.size() - 2), {});
+  edCommand->clear();
 }
 
 void TConsoleForm::closeEvent(QCloseEvent* event) {

@@ -8,16 +8,21 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
 #include "nmea/NmeaDisplay.h"
 #include "nmea/SentenceRing.h"
+#include "settings/CommandList.h"
 
 namespace orvane {
 
@@ -44,11 +49,25 @@ public:
 
   const TSentenceRing& Ring() const { return Lines; }
 
+  // ---- commands for the receiver
+  // What edCommand holds, framed and handed to OnSend; the sentence is listed marked as sent,
+  // or why it was not.
+  void SendCommand();
+  // The named commands offered by cmbCommands; `source` names the file they came from.
+  void SetCommands(const std::vector<TNamedCommand>& commands, const std::string& source);
+  // Sends a framed sentence to the receiver; false, with the reason, when it was not sent.
+  std::function<bool(std::string_view sentence, std::string& error)> OnSend;
+  static constexpr std::string_view kSentMark = "[sent] ";
+  static constexpr std::string_view kNotSentMark = "[not sent] ";
+
   QCheckBox* chkPause;
   QComboBox* cmbType;
   QLabel* lblRates;
   QLabel* lblShare;
   QPlainTextEdit* memLines;
+  QComboBox* cmbCommands;
+  QLineEdit* edCommand;
+  QPushButton* btnSend;
   QTimer RateTimer;
 
   // The main window's menConsoleWindowClick; the close button runs it instead of just hiding.
@@ -63,6 +82,8 @@ private:
   // Appends what came since the view was last brought up to date.
   void Flush();
   bool Passes(std::string_view type) const;
+  QHBoxLayout* MakeCommandRow();
+  std::vector<std::string> CommandSentences;  // cmbCommands' entries after the first
   TSentenceRing Lines;
   TSentenceRates Rates;
   uint64_t Shown = 0;  // lines of the ring's count that the view has had

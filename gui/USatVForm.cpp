@@ -18,6 +18,7 @@
 #include "gui/QtText.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
+#include "gui/UNtripForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USetForm.h"
 #include "gui/UShareForm.h"
@@ -62,6 +63,7 @@ const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
     {TMenuRow::Submenu, "COM", "Comm", nullptr, nullptr, &TSatVForm::Comm, &TSatVForm::FillCom},
     {TMenuRow::Item, "Share...", "menShare", &TSatVForm::menShare, &TSatVForm::menShareClick},
     {TMenuRow::Item, "Settings...", "menSetting", &TSatVForm::menSetting, &TSatVForm::menSettingClick},
+    {TMenuRow::Item, "Corrections...", "menCorrections", &TSatVForm::menCorrections, &TSatVForm::menCorrectionsClick},
 };
 
 TSatVForm::TSatVForm(TReceiver& receiver, QWidget* parent) : QWidget(parent, Qt::Window), receiver_(receiver) {
@@ -304,6 +306,14 @@ void TSatVForm::menShareClick() {
 
 void TSatVForm::menSettingClick() {
   if (SetForm) SetForm->exec();
+}
+
+void TSatVForm::menCorrectionsClick() {
+  if (!NtripForm) return;
+  NtripForm->LoadFields();
+  NtripForm->RefreshStatus();
+  NtripForm->show();
+  NtripForm->raise();
 }
 
 void TSatVForm::menOpenLogClick() {

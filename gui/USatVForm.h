@@ -38,6 +38,7 @@ public:
   void menSettingClick();
   // "Share...": the share dialog, filled with the share in force that OnShareForm answers.
   void menShareClick();
+  void menCorrectionsClick();
   void menOpenLogClick();
   void StopLogClick();
   void ReplayClick(QAction* item);
@@ -54,6 +55,7 @@ public:
   QMenu* PopupMenu;
   QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
       *LogFile, *menSetting;
+  QAction* menCorrections;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};            // 1..16
   std::array<QAction*, std::size(kSpeedItems) + 1> SpeedItems{};  // 2400 .. 921600, Auto

@@ -52,6 +52,16 @@ public:
   // This many reports on the receiver and not one NMEA line: the source fails with that said.
   static constexpr int kReportsWithoutNmea = 5;
 
+  // gpsd owns the device: it hands out the receiver's sentences but passes nothing back to it.
+  std::string WriteRefusal() const override {
+    return Name() + " is a gpsd, which passes nothing to the receiver: connect to the device itself to send to it";
+  }
+  bool Write(std::string_view /*bytes*/, size_t& written, std::string& error) override {
+    written = 0;
+    error = WriteRefusal();
+    return false;
+  }
+
 protected:
   bool OnConnected() override;
   bool Deliver(const char* data, size_t size, std::string& out) override;

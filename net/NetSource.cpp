@@ -42,6 +42,13 @@ bool TNetInput::Open() { return Source && Source->Open(); }
 
 bool TNetInput::ReadQueued(std::string& out) { return Source && Source->ReadQueued(out); }
 
+bool TNetInput::Write(std::string_view bytes, size_t& written, std::string& error) {
+  if (Source) return Source->Write(bytes, written, error);
+  written = 0;
+  error = Error;
+  return false;
+}
+
 void TNetInput::Wait(int timeoutMs) const {
   if (Source)
     Source->Wait(timeoutMs);

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "net/NetAddress.h"
 
@@ -32,6 +33,15 @@ public:
   virtual bool ReadQueued(std::string& out) = 0;
   // The descriptor to wait on, -1 when there is none yet (a name being looked up).
   virtual int Handle() const = 0;
+  // Why bytes cannot be sent to the receiver through this source now; empty when they can.
+  virtual std::string WriteRefusal() const = 0;
+  // Sends what of `bytes` the connection takes now (`written`), never waiting; false, with
+  // `error`, when refused or failed (a failure drops the source).
+  virtual bool Write(std::string_view /*bytes*/, size_t& written, std::string& error) {
+    written = 0;
+    error = WriteRefusal();
+    return false;
+  }
 
   std::string Name() const { return Address_.Text(); }
   const std::string& LastError() const { return Error; }
@@ -72,6 +82,8 @@ public:
   bool ReadQueued(std::string& out);
   bool PeerClosed() const { return Source && Source->PeerClosed(); }
   void Wait(int timeoutMs) const;
+  std::string WriteRefusal() const { return Source ? Source->WriteRefusal() : LastError(); }
+  bool Write(std::string_view bytes, size_t& written, std::string& error);
   std::string Name() const { return Source ? Source->Name() : QuotedAddress(Text); }
   const std::string& LastError() const { return Source ? Source->LastError() : Error; }
   TNetSource* Get() const { return Source.get(); }

@@ -150,6 +150,29 @@ bool TTcpSource::Receive(std::string& out) {
   return true;
 }
 
+std::string TTcpSource::WriteRefusal() const {
+  if (State == TState::Closed) return Name() + " is not open";
+  if (State != TState::Connected) return Name() + " is not connected yet";
+  return {};
+}
+
+bool TTcpSource::Write(std::string_view bytes, size_t& written, std::string& error) {
+  written = 0;
+  if (!(error = WriteRefusal()).empty()) return false;
+  while (written < bytes.size()) {
+    const ssize_t n = ::send(Fd, bytes.data() + written, bytes.size() - written, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+    Fail(Name() + ": cannot send: " + std::strerror(errno));
+    return (error = Error), false;
+  }
+  return true;
+}
+
 bool TTcpSource::SendText(const std::string& text) {
   size_t sent = 0;
   while (sent < text.size()) {

@@ -25,6 +25,8 @@ public:
   std::string Progress() const override;
   bool ReadQueued(std::string& out) override;
   int Handle() const override { return Fd; }
+  std::string WriteRefusal() const override;
+  bool Write(std::string_view bytes, size_t& written, std::string& error) override;
 
   static constexpr std::chrono::seconds kConnectTimeout{10};
   // At most this much is read by one call, so a flood cannot hold the caller.

@@ -21,6 +21,9 @@ public:
   bool IsOpen() const override { return Fd >= 0; }
   bool ReadQueued(std::string& out) override;
   int Handle() const override { return Fd; }
+  std::string WriteRefusal() const override {
+    return Name() + " only listens for datagrams: it cannot send anything to the receiver";
+  }
 
   // The port actually listened on (the one asked for, unless that was 0).
   uint16_t LocalPort() const;

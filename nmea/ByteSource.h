@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -34,6 +35,17 @@ public:
   // Waits at most `timeoutMs` for something for ReadQueued to do (bytes, a hang-up, a connection
   // made), for a reader with nothing else to do; a source that cannot tell just waits.
   virtual void Wait(int timeoutMs) const { std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs)); }
+  // Why bytes cannot be sent to the receiver through this source now, as the user is told it;
+  // empty when they can. Sources that only listen say so here.
+  virtual std::string WriteRefusal() const { return Name() + " takes no bytes to send"; }
+  // Sends to the receiver what of `bytes` the source takes now, without waiting: `written` says
+  // how many (0 while its output is full). False, with `error`, when the source refuses bytes or
+  // the write failed.
+  virtual bool Write(std::string_view /*bytes*/, size_t& written, std::string& error) {
+    written = 0;
+    error = WriteRefusal();
+    return false;
+  }
 };
 
 // The serial and network folders sit beside each other below this one, so their sources have the
@@ -72,6 +84,18 @@ public:
       Source.Wait(timeoutMs);
     else
       TByteSource::Wait(timeoutMs);
+  }
+  std::string WriteRefusal() const override {
+    if constexpr (requires(const TSource& s) { s.WriteRefusal(); })
+      return Source.WriteRefusal();
+    else
+      return TByteSource::WriteRefusal();
+  }
+  bool Write(std::string_view bytes, size_t& written, std::string& error) override {
+    if constexpr (requires(TSource & s) { s.Write(bytes, written, error); })
+      return Source.Write(bytes, written, error);
+    else
+      return TByteSource::Write(bytes, written, error);
   }
 
   TSource Source;

@@ -314,6 +314,7 @@ void TReceiver::CloseSource() {
 
 void TReceiver::StopReading() {
   PollOn = false;
+  Outgoing_.clear();
   Received.clear();
   ReceivedAt = 0;
   LostAfter.clear();
@@ -362,6 +363,7 @@ void TReceiver::PollTick() {
   }
   InPoll = true;
   const TScopeGuard done([this] { InPoll = false; });
+  if (std::string error; !Outgoing_.empty() && !FlushOutgoing(error)) Notice("Not sent: " + error);
   // What an earlier tick read and left is handled before the source is read again: a flood then
   // waits in the source (the kernel's queue, a TCP sender held back), not in memory here.
   if (ReceivedAt >= Received.size()) {
@@ -484,6 +486,26 @@ void TReceiver::StartReplay(const std::string& fileName) { Replayer_.Start(fileN
 
 void TReceiver::StopReplay() { Replayer_.Stop(); }
 
+bool TReceiver::Send(std::string_view bytes, std::string& error) {
+  if (Replayer_.Running()) return (error = "A log is being replayed: nothing is sent to the receiver meanwhile"), false;
+  if (!Source_->IsOpen()) return (error = Source_->Name() + " is not open: nothing was sent"), false;
+  if (!(error = Source_->WriteRefusal()).empty()) return false;
+  if (Outgoing_.size() + bytes.size() > kMaxOutgoing)
+    return (error = Source_->Name() + " takes the bytes more slowly than they come (raise its line speed): " +
+                    std::to_string(bytes.size()) + " bytes were dropped"),
+           false;
+  Outgoing_.append(bytes);
+  return FlushOutgoing(error);
+}
+
+bool TReceiver::FlushOutgoing(std::string& error) {
+  size_t written = 0;
+  const bool ok = Source_->Write(Outgoing_, written, error);
+  Outgoing_.erase(0, written);
+  if (!ok) Outgoing_.clear();
+  return ok;
+}
+
 void TReceiver::Sentence(const TSentenceInfo& info) {
   const int64_t now = Clock();
   // A sentence framed, live or replayed, is data arriving: what kept it from coming is over.
@@ -492,6 +514,9 @@ void TReceiver::Sentence(const TSentenceInfo& info) {
     LastDataMs = now;
     SetDataAge(kDataCurrent);
   }
+  if (info.outcome == TSentenceOutcome::Decoded && info.type && std::string_view(info.type) == "GGA" &&
+      Rec.GgaQuality > '0' && !Replayer_.Running())
+    LastGga_.assign(info.sentence);
   if (GnssHint.Note(info, Rec, now) && OnGnssQuestion) OnGnssQuestion();
   if (OnSentence) OnSentence(info);
 }

@@ -102,6 +102,18 @@ public:
   bool AutoSpeed() const { return AutoSpeed_; }
   bool HuntingSpeed() const { return Hunt.Hunting(); }
 
+  // ---- sending to the receiver
+  // Sends `bytes` (a framed command, corrections) through the source: what it does not take at
+  // once waits, in order, for the next poll ticks, so a slow line never holds the caller. False,
+  // with `error`, while a replay runs, while the source is closed, when it takes no bytes, when
+  // the write failed, or when more than kMaxOutgoing bytes would wait (nothing of them is kept).
+  bool Send(std::string_view bytes, std::string& error);
+  static constexpr size_t kMaxOutgoing = 64 << 10;
+  // Bytes sent and still waiting for the source to take them.
+  size_t Outgoing() const { return Outgoing_.size(); }
+  // The newest GGA read from the source with a fix, as it came ("$GPGGA,...*hh"); empty before one.
+  const std::string& LastGga() const { return LastGga_; }
+
   // ---- timer ticks
   void PollTick();
   // Bytes read from the source wait to be handled by the next poll ticks.
@@ -237,6 +249,10 @@ private:
   std::string LastSaid;      // the last failure written to the log, not repeated while it holds
   std::string Received;      // bytes read from the source, handled from ReceivedAt on
   size_t ReceivedAt = 0;
+  std::string LastGga_;
+  std::string Outgoing_;  // sent and not yet taken by the source
+  // Hands on to the source what it takes of Outgoing_ now; false, with `error`, on a failure.
+  bool FlushOutgoing(std::string& error);
   std::string LostAfter;  // the source failed after these bytes were read: why, once they are handled
   bool InPoll = false;
   bool PollOn = false;

@@ -4,7 +4,9 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <iterator>
 
 #include "serial/PortNames.h"
@@ -115,6 +117,17 @@ bool TCommPortDriver::OpenPort() {
   // with what is queued: that takes the place of the read time-outs.
   ApplySettings();
   StartPolling();
+  return true;
+}
+
+std::string TCommPortDriver::WriteRefusal() const { return IsOpen() ? std::string() : Name() + " is not open"; }
+
+bool TCommPortDriver::Write(std::string_view bytes, size_t& written, std::string& error) {
+  written = 0;
+  if (!IsOpen()) return (error = WriteRefusal()), false;
+  const ssize_t n = port_.Write(bytes.data(), bytes.size());
+  if (n < 0) return (error = Name() + ": cannot send: " + std::strerror(errno)), false;
+  written = static_cast<size_t>(n);
   return true;
 }
 

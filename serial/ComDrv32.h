@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TCommPortDriver: opens one serial port, writes its line settings and polls it from a timer on
-// the main thread, handing what arrived to its owner. Receive only; nothing is ever transmitted.
+// the main thread, handing what arrived to its owner. The owner may also send bytes to the
+// receiver (a command, corrections); the component itself never transmits anything.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "serial/TermiosPort.h"
@@ -98,6 +100,11 @@ public:
   bool Open() { return OpenPort(); }
   void Close();
   bool ReadQueued(std::string& out);
+  // Sends what of `bytes` the output queue takes now (`written`), never waiting; false, with
+  // `error` naming the port and the cause, when the port is closed or the write failed.
+  bool Write(std::string_view bytes, size_t& written, std::string& error);
+  // Empty while the port is open; else why nothing can be sent.
+  std::string WriteRefusal() const;
   // Waits at most `timeoutMs` for the terminal to have bytes or hang up (a tool with nothing
   // else to do); a closed port just waits.
   void Wait(int timeoutMs) const;

@@ -236,6 +236,23 @@ ssize_t TTermiosPort::Read(void* buffer, size_t count) {
   return n;
 }
 
+ssize_t TTermiosPort::Write(const void* data, size_t count) {
+  if (fd_ < 0) return (errno = EBADF), -1;
+  const auto* p = static_cast<const char*>(data);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::write(fd_, p + done, count - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+    break;
+  }
+  return static_cast<ssize_t>(done);
+}
+
 bool TTermiosPort::ModemLines(uint8_t& lines) const {
   lines = 0;
   if (fd_ < 0) return false;

@@ -53,6 +53,9 @@ public:
   bool HungUp() const;
   // Up to `count` queued bytes, without waiting; -1 on an error or when nothing is queued.
   ssize_t Read(void* buffer, size_t count);
+  // Writes what of `count` bytes the output queue takes now, without waiting: the number
+  // written (0 while it is full), or -1 with errno set on an error.
+  ssize_t Write(const void* data, size_t count);
   // The modem input lines that are on; false when the device does not answer the query.
   bool ModemLines(uint8_t& lines) const;
 

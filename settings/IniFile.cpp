@@ -288,13 +288,13 @@ void TIniFile::EndUpdate() {
 void TIniFile::Flush() {
   if (!readError_.empty())
     throw EIniFileError("Cannot write " + Quoted(fileName_) + ": its content could not be read (" + readError_ + ")");
-  ReplaceFileContent(fileName_, text_.Text());
+  ReplaceFileContent(fileName_, text_.Text(), mode_);
   dirty_ = false;
 }
 
-void ReplaceFileContent(const std::string& fileName, std::string_view content) {
+void ReplaceFileContent(const std::string& fileName, std::string_view content, int mode) {
   try {
-    ReplaceFile(fileName, content);
+    ReplaceFile(fileName, content, mode);
   } catch (const EFileWriteError& e) {
     throw EIniFileError(e.what());
   }

@@ -83,6 +83,8 @@ public:
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
   void BeginUpdate() { ++updating_; }
+  // The permission bits the next writes give the file (0600 for one that holds a password).
+  void SetFileMode(int mode) { mode_ = mode; }
   void EndUpdate();
 
 private:
@@ -93,12 +95,13 @@ private:
   // The file exists but could not be read: writing would replace content never seen.
   std::string readError_;
   int updating_ = 0;
+  int mode_ = -1;
   bool dirty_ = false;
 };
 
 // Replaces a file's content atomically (temporary file in the same folder, flushed, renamed).
 // A symbolic link is followed, so the file it points to is replaced and the link stays. An
 // existing file keeps its permission bits; a new one gets the usual ones for the user's umask.
-void ReplaceFileContent(const std::string& fileName, std::string_view content);
+void ReplaceFileContent(const std::string& fileName, std::string_view content, int mode = -1);
 
 }  // namespace orvane

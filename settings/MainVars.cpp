@@ -12,6 +12,9 @@ bool ShowConsole = false;
 int32_t RepInterval = kRepIntervalBuilt;
 std::vector<std::string> RecentSources;
 TShareSettings ShareSettings;
+TNtripConfig NtripConfig;
+bool NtripKeepPassword = false;
+bool NtripOn = false;
 
 void RememberSource(std::vector<std::string>& recent, const std::string& address) {
   if (address.empty()) return;

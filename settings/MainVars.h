@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "net/NtripProtocol.h"
 #include "net/StreamShare.h"
 
 namespace orvane {
@@ -29,6 +30,12 @@ extern int32_t RepInterval;
 // character of an address can split it.
 constexpr size_t kRecentSourcesMax = 8;
 extern std::vector<std::string> RecentSources;
+// The caster of corrections and whether its stream runs. The password is stored only when the
+// user asks; the settings file is then readable by its owner only.
+extern TNtripConfig NtripConfig;
+extern bool NtripKeepPassword;
+extern bool NtripOn;
+
 // Puts `address` first, drops an older copy of it and whatever falls past the limit. An empty
 // address is no source and changes nothing.
 void RememberSource(std::vector<std::string>& recent, const std::string& address);

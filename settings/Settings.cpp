@@ -111,6 +111,50 @@ void SetSettingsFileName(std::string fileName) { OverrideName() = std::move(file
 
 bool SettingsFileGiven() { return !OverrideName().empty(); }
 
+namespace {
+
+const char* GgaName(TNtripGga gga) {
+  return gga == TNtripGga::Always ? "always" : gga == TNtripGga::Never ? "never" : "asked";
+}
+
+void LoadNtrip(const TIniFile& ini) {
+  TNtripConfig& c = NtripConfig;
+  c.Host = ini.ReadString(kSettings, "NtripHost", "");
+  const int32_t port = ini.ReadInteger(kSettings, "NtripPort", kNtripPort);
+  c.Port = port >= 1 && port <= 65535 ? static_cast<uint16_t>(port) : kNtripPort;
+  c.Mount = ini.ReadString(kSettings, "NtripMount", "");
+  c.User = ini.ReadString(kSettings, "NtripUser", "");
+  NtripKeepPassword = ini.ReadBool(kSettings, "NtripKeepPassword", false);
+  c.Password = NtripKeepPassword ? ini.ReadString(kSettings, "NtripPassword", "") : std::string();
+  c.Version = ini.ReadInteger(kSettings, "NtripVersion", 2) == 1 ? 1 : 2;
+  const std::string gga = ini.ReadString(kSettings, "NtripGga", "asked");
+  c.Gga = gga == "always" ? TNtripGga::Always : gga == "never" ? TNtripGga::Never : TNtripGga::WhenAsked;
+  NtripOn = ini.ReadBool(kSettings, "NtripOn", false);
+}
+
+void SaveNtrip(TIniFile& ini) {
+  const TNtripConfig& c = NtripConfig;
+  // A file of someone who never named a caster stays without the keys.
+  if (c.Host.empty() && !ini.ValueExists(kSettings, "NtripHost")) return;
+  ini.WriteString(kSettings, "NtripHost", c.Host);
+  ini.WriteInteger(kSettings, "NtripPort", c.Port);
+  ini.WriteString(kSettings, "NtripMount", c.Mount);
+  ini.WriteString(kSettings, "NtripUser", c.User);
+  ini.WriteBool(kSettings, "NtripKeepPassword", NtripKeepPassword);
+  // A password the user did not ask to keep is taken out of the file, one kept was there before.
+  if (NtripKeepPassword) {
+    ini.WriteString(kSettings, "NtripPassword", c.Password);
+    ini.SetFileMode(0600);
+  } else if (ini.ValueExists(kSettings, "NtripPassword")) {
+    ini.WriteString(kSettings, "NtripPassword", "");
+  }
+  ini.WriteInteger(kSettings, "NtripVersion", c.Version);
+  ini.WriteString(kSettings, "NtripGga", GgaName(c.Gga));
+  ini.WriteBool(kSettings, "NtripOn", NtripOn);
+}
+
+}  // namespace
+
 TSettingsLoad LoadSettings() {
   const std::string target = SettingsFileName();
   const std::string seed = SeedFileName(target);
@@ -182,6 +226,7 @@ TSettingsLoad LoadSettings() {
   TrackState.KddNodList = ini.ReadSectionValues("KDDNOD");
   TrackState.KddPntList = ini.ReadSectionValues("KDDPNT");
   SetComDevices(ini.ReadSectionValues("Ports"));
+  LoadNtrip(ini);
   return load;
 }
 
@@ -253,6 +298,7 @@ void SaveSettings() {
   ini.WriteString(kSettings, "ShareTcp", ShareSettings.Tcp);
   ini.WriteString(kSettings, "ShareUdp", ShareSettings.Udp);
   ini.WriteBool(kSettings, "ShareBroadcast", ShareSettings.Broadcast);
+  SaveNtrip(ini);
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

@@ -118,8 +118,9 @@ TEST_P(ProcessTest, SignalWhileRecordingSavesTheSettingsAndCompletesTheLog) {
   EXPECT_NE(saved.find("COM2=" + std::string(name) + "\n"), std::string::npos);
   // Every key is written at exit, the last one included.
   EXPECT_NE(saved.find("\nKddMap="), std::string::npos) << saved;
-  // Nothing left beside the files but what was there.
-  EXPECT_EQ(FileCount(), 2);
+  // Nothing left beside the files but what was there and the console's list of commands.
+  EXPECT_TRUE(std::filesystem::exists(dir / "Commands.ini"));
+  EXPECT_EQ(FileCount(), 3);
 }
 
 // The program started without a display (or on `platform`): its exit code and standard error.

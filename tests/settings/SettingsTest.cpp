@@ -549,3 +549,43 @@ TEST(SettingsPath, ProgramFolderWhenWritableElseTheUsersConfigFolder) {
 
 }  // namespace
 }  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The caster's password is in the file only while the user keeps it, and the file is then for
+// its owner's eyes only.
+TEST_F(SettingsTest, TheCasterPasswordIsKeptOnlyWhenAskedInAFileOnlyItsOwnerReads) {
+  std::ofstream(file) << "[Settings]\nComPort=1\n";
+  fs::permissions(file, fs::perms(0644));
+  LoadSettings();
+  NtripConfig.Host = "caster.example";
+  NtripConfig.Mount = "VRS";
+  NtripConfig.User = "me";
+  NtripConfig.Password = "secret";
+  NtripConfig.Gga = TNtripGga::Always;
+  NtripKeepPassword = false;
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file).find("secret"), std::string::npos);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms(0777), fs::perms(0644));
+
+  NtripKeepPassword = true;
+  SaveSettings();
+  EXPECT_NE(ReadAll(file).find("NtripPassword=secret\n"), std::string::npos);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms(0777), fs::perms(0600));
+  NtripConfig = TNtripConfig{};
+  LoadSettings();
+  EXPECT_EQ(NtripConfig.Text(), "caster.example:2101/VRS");
+  EXPECT_EQ(NtripConfig.Password, "secret");
+  EXPECT_EQ(NtripConfig.Gga, TNtripGga::Always);
+
+  // Kept no longer, it leaves the file.
+  NtripKeepPassword = false;
+  SaveSettings();
+  EXPECT_EQ(ReadAll(file).find("secret"), std::string::npos);
+  NtripConfig = TNtripConfig{};
+  NtripKeepPassword = false;
+}
+
+}  // namespace
+}  // namespace orvane
