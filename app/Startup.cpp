@@ -10,6 +10,7 @@
 #include "app/Session.h"
 #include "gui/KSavePos.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USatVForm.h"
@@ -58,6 +59,9 @@ void CreateForms() {
   ConsoleForm = new TConsoleForm;
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
+  DeviationForm = new TDeviationForm(NmeaRec);
+  AttachFormPos(DeviationForm);
+  DeviationForm->OnCloseToggle = [] { SatVForm->menDeviationWindowClick(); };
   // Every window shows the receiver, a source that failed while the session opened it included.
   for (TNmeaDisplay* d : Displays()) receiver.AddDisplay(*d);
   ReplayForm = new TReplayForm(receiver.Replayer());
@@ -69,8 +73,11 @@ void CreateForms() {
   receiver.Replayer().OnRunningChanged = [](bool running) { SatVForm->ReplayRunning(running); };
   receiver.Replayer().OnChanged = [] { ReplayForm->Refresh(); };
   // A replay feeds the track by the log's time, fix by fix.
-  receiver.OnSentence = [](const TSentenceInfo& info) {
+  // The deviation window collects every fix, also those of a burst the other windows see only
+  // the newest of.
+  receiver.OnSentence = [&receiver](const TSentenceInfo& info) {
     if (TrackForm && info.outcome == TSentenceOutcome::Decoded) TrackForm->SentenceDecoded(info.type);
+    if (DeviationForm) DeviationForm->SentenceDecoded(info, receiver.Proc().Fields());
   };
   receiver.OnGnssQuestion = [] { SatVForm->GnssQuestion.Ask(); };
 }
@@ -79,7 +86,7 @@ void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
   // every window is whole, and written after the session's closing saved the settings.
   const TPendingPlacements placements =
-      TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
+      TakePlacements({DeviationForm, ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
   if (Session) {
@@ -94,6 +101,8 @@ void DestroyForms() {
     receiver.OnSentence = nullptr;
     receiver.OnGnssQuestion = nullptr;
   }
+  delete DeviationForm;
+  DeviationForm = nullptr;
   delete ReplayForm;
   ReplayForm = nullptr;
   delete ConsoleForm;

@@ -90,6 +90,26 @@ std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format) {
   return h + FormatFixed(std::fabs(dms), 5);
 }
 
+std::string PreciseCoord(double degrees, TAxis axis, TCoordFormat format) {
+  const std::string h = {Hemisphere(degrees, axis), ' '};
+  switch (format) {
+    case TCoordFormat::Degrees:
+      return h + FormatFixed(std::fabs(degrees), 9);
+    case TCoordFormat::Dms: {
+      // Ten-thousandths of an arc-second, in integers as Split does.
+      if (!(std::fabs(degrees) < 1e6)) return h;
+      const long long u = std::llround(std::fabs(degrees) * 36000000.0);
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%lld\u00B0%02lld'%02lld.%04lld\"%c", u / 36000000, u / 600000 % 60,
+                    u / 10000 % 60, u % 10000, h[0]);
+      return buf;
+    }
+    case TCoordFormat::DMmss:
+      break;
+  }
+  return h + FormatFixed(DegToDms(std::fabs(degrees)), 8);
+}
+
 std::string GridCoord(double degrees, int gridStep, TAxis axis, TCoordFormat format) {
   switch (format) {
     case TCoordFormat::Degrees:

@@ -41,6 +41,10 @@ std::string MonitorCoord(double dms, const std::string& hemisphere, TCoordFormat
 // (D.MMSS, "%.5f"), "N 34.086667" (decimal degrees, six decimals) or DMS (34°05'12.0"N).
 std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format);
 
+// A signed position in decimal degrees to about a millimetre, for figures of the fix's quality:
+// "N 35.39309123" (D.MMSS, eight decimals), "N 35.658581000" (nine decimals) or 35°39'30.8916"N.
+std::string PreciseCoord(double degrees, TAxis axis, TCoordFormat format);
+
 // A grid label for a line at `degrees` (signed decimal degrees) of a grid `gridStep` arc-seconds
 // apart: D.MMSS with four decimals, decimal degrees with as many decimals as the interval needs,
 // or DMS down to the unit of the interval (134°E, 134°10'E, 34°05'10"N).

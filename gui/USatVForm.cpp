@@ -17,6 +17,7 @@
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USetForm.h"
@@ -48,6 +49,8 @@ const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
     {TMenuRow::Check, "Signal Levels", "menSignalWindow", &TSatVForm::menSignalWindow,
      &TSatVForm::menSignalWindowClick},
     {TMenuRow::Check, "Console", "menConsoleWindow", &TSatVForm::menConsoleWindow, &TSatVForm::menConsoleWindowClick},
+    {TMenuRow::Check, "Deviation", "menDeviationWindow", &TSatVForm::menDeviationWindow,
+     &TSatVForm::menDeviationWindowClick},
     {TMenuRow::Separator, "", "N1"},
     {TMenuRow::Item, "Open Log", "menOpenLog", &TSatVForm::menOpenLog, &TSatVForm::menOpenLogClick},
     {TMenuRow::Item, "Stop Play", "mnStopLog", &TSatVForm::mnStopLog, &TSatVForm::StopLogClick},
@@ -85,6 +88,7 @@ void TSatVForm::MirrorSettings() {
   menTrkWindow->setChecked(ShowTrk);
   menSignalWindow->setChecked(ShowSignal);
   menConsoleWindow->setChecked(ShowConsole);
+  menDeviationWindow->setChecked(ShowDeviation);
   menOpenLog->setEnabled(!receiver_.Replayer().Running());
   mnStopLog->setEnabled(receiver_.Replayer().Running());
   // Each port item names its device; the stored port is checked unless another source is read.
@@ -238,6 +242,7 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
   if (TrackForm) TrackForm->OnCloseToggle = nullptr;
   if (SignalForm) SignalForm->OnCloseToggle = nullptr;
   if (ConsoleForm) ConsoleForm->OnCloseToggle = nullptr;
+  if (DeviationForm) DeviationForm->OnCloseToggle = nullptr;
   QWidget::closeEvent(event);
   // Closing the main window ends the program, whatever other window is still shown.
   QCoreApplication::quit();
@@ -288,6 +293,12 @@ void TSatVForm::menConsoleWindowClick() {
   ShowConsole = !ShowConsole;
   menConsoleWindow->setChecked(ShowConsole);
   if (ConsoleForm) ConsoleForm->setVisible(ShowConsole);
+}
+
+void TSatVForm::menDeviationWindowClick() {
+  ShowDeviation = !ShowDeviation;
+  menDeviationWindow->setChecked(ShowDeviation);
+  if (DeviationForm) DeviationForm->setVisible(ShowDeviation);
 }
 
 void TSatVForm::menSettingClick() {

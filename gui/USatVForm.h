@@ -33,6 +33,7 @@ public:
   void menTrkWindowClick();
   void menSignalWindowClick();
   void menConsoleWindowClick();
+  void menDeviationWindowClick();
   void menSettingClick();
   void menOpenLogClick();
   void StopLogClick();
@@ -50,6 +51,7 @@ public:
   QMenu* PopupMenu;
   QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
       *LogFile, *menSetting;
+  QAction* menDeviationWindow;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};        // 1..16
   std::array<QAction*, std::size(kSpeedItems)> SpeedItems{};  // 2400 .. 921600

@@ -29,9 +29,7 @@ const TEllipsoid& Wgs84() {
   return e;
 }
 
-struct TEcef {
-  double X, Y, Z;
-};
+using TEcef = TFixSet::TEcef;
 
 TEcef Geocentric(double lat, double lon, double h) {
   const TEllipsoid& e = Wgs84();
@@ -95,6 +93,7 @@ void TFixSet::Add(const TFix& fix) {
   TFix f = fix;
   if (!Fixes_.empty()) f.Lon = Unwrapped(f.Lon, Fixes_.front().Lon);
   Fixes_.push_back(f);
+  Ecef_.push_back(Geocentric(f.Lat, f.Lon, f.Height));
   SumLat += f.Lat;
   SumLon += f.Lon;
   SumHeight += f.Height;
@@ -146,7 +145,7 @@ std::vector<TEnu> TFixSet::Offsets(const TFix& origin) const {
   const TFrame frame(origin.Lat, origin.Lon, origin.Height);
   std::vector<TEnu> out;
   out.reserve(Fixes_.size());
-  for (const TFix& f : Fixes_) out.push_back(frame.Of(Geocentric(f.Lat, f.Lon, f.Height)));
+  for (const TEcef& e : Ecef_) out.push_back(frame.Of(e));
   return out;
 }
 
@@ -157,9 +156,10 @@ TFixStats TFixSet::Stats(const TFix& origin, char quality) const {
   double sumE = 0, sumN = 0, sumU = 0, sumLat = 0, sumLon = 0, sumH = 0;
   double minE = 0, maxE = 0, minN = 0, maxN = 0, minU = 0, maxU = 0, first = 0, last = 0;
   std::vector<TEnu> offsets;
-  for (const TFix& f : Fixes_) {
+  for (size_t i = 0; i < Fixes_.size(); ++i) {
+    const TFix& f = Fixes_[i];
     if (quality && f.Quality != quality) continue;
-    const TEnu o = frame.Of(Geocentric(f.Lat, f.Lon, f.Height));
+    const TEnu o = frame.Of(Ecef_[i]);
     if (offsets.empty()) {
       minE = maxE = o.E, minN = maxN = o.N, minU = maxU = o.U;
       first = f.Time;

@@ -71,8 +71,15 @@ public:
   // The figures of the fixes of `quality` ('\0': all), about `origin`.
   TFixStats Stats(const TFix& origin, char quality = '\0') const;
 
+  // Geocentric coordinates of each fix, kept so that offsets from a new reference cost no
+  // trigonometry per fix.
+  struct TEcef {
+    double X, Y, Z;
+  };
+
 private:
   std::vector<TFix> Fixes_;
+  std::vector<TEcef> Ecef_;
   double SumLat = 0, SumLon = 0, SumHeight = 0;
 };
 

@@ -15,6 +15,8 @@ extern bool ShowTrk;
 // The signal levels and the sentence console are shown.
 extern bool ShowSignal;
 extern bool ShowConsole;
+// The deviation window is shown.
+extern bool ShowDeviation;
 
 // The replay timer's interval in milliseconds, as the window's Timer was built.
 constexpr int32_t kRepIntervalBuilt = 900;

@@ -152,6 +152,7 @@ TSettingsLoad LoadSettings() {
   NmeaRec.CoordFormat = CoordFormatFromName(ini.ReadString(kSettings, "CoordFormat", "D.MMSS"));
   NmeaRec.Source = ini.ReadString(kSettings, "Source", "");
   NmeaRec.Checksum = ini.ReadBool(kSettings, "Checksum", true);
+  ShowDeviation = ini.ReadBool(kSettings, "ShowDeviation", false);
   // Read oldest first, so that each one read goes in front; a hand-made gap or repeat is dropped.
   RecentSources.clear();
   for (size_t n = kRecentSourcesMax; n >= 1; --n)
@@ -245,6 +246,7 @@ void SaveSettings() {
   for (size_t n = 1; n <= kRecentSourcesMax; ++n)
     ini.WriteString(kSettings, RecentKey(n), n <= RecentSources.size() ? RecentSources[n - 1] : std::string());
   ini.WriteBool(kSettings, "Checksum", NmeaRec.Checksum);
+  ini.WriteBool(kSettings, "ShowDeviation", ShowDeviation);
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

@@ -183,6 +183,7 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "Recent7=\n"
             "Recent8=\n"
             "Checksum=1\n"
+            "ShowDeviation=0\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
