@@ -15,6 +15,7 @@
 #include "geodrel.h"
 #include "gui/CloseToggle.h"
 #include "gui/QtCanvas.h"
+#include "maps/PlaneCoord.h"
 #include "nmea/ReportStats.h"
 #include "settings/MainVars.h"
 #include "track/DeviationPlot.h"
@@ -190,6 +191,17 @@ std::string TDeviationForm::PanelText() const {
   text += row("Count", [](const TFixStats& s) { return std::to_string(s.Count); });
   text += row("Mean lat", [&](const TFixStats& s) { return PreciseCoord(s.MeanLat, TAxis::Lat, Rec.CoordFormat); });
   text += row("Mean lon", [&](const TFixStats& s) { return PreciseCoord(s.MeanLon, TAxis::Lon, Rec.CoordFormat); });
+  if (Rec.CoordFormat == TCoordFormat::Plane) {
+    // The plane figures of the mean, in the zone and datum named under them.
+    auto plane = [&](const TFixStats& s, bool north) {
+      double X = 0, Y = 0;
+      if (!PlaneOf(DegToDms(s.MeanLat), DegToDms(s.MeanLon), "WGS 84", Rec.Plane, X, Y)) return std::string("-");
+      return FormatFixed(north ? X : Y, 3);
+    };
+    text += row("X (N)", [&](const TFixStats& s) { return plane(s, true); });
+    text += row("Y (E)", [&](const TFixStats& s) { return plane(s, false); });
+    text += "         zone " + ZoneNumeral(Rec.Plane.Zone) + " " + PlaneDatumName(Rec.Plane.Datum) + "\n";
+  }
   text += row("Height", [](const TFixStats& s) { return FormatFixed(s.MeanHeight, 3); });
   text += row("CEP50", [](const TFixStats& s) { return Metres(s.Cep50); });
   text += row("CEP95", [](const TFixStats& s) { return Metres(s.Cep95); });

@@ -153,6 +153,9 @@ TSettingsLoad LoadSettings() {
   NmeaRec.Source = ini.ReadString(kSettings, "Source", "");
   NmeaRec.Checksum = ini.ReadBool(kSettings, "Checksum", true);
   ShowDeviation = ini.ReadBool(kSettings, "ShowDeviation", false);
+  NmeaRec.Plane.Zone =
+      Bounded(ini.ReadInteger(kSettings, "PlaneZone", 9), 1, 19, "PlaneZone", ini.FileName(), adjusted);
+  NmeaRec.Plane.Datum = PlaneDatumFromName(ini.ReadString(kSettings, "PlaneDatum", "JGD2011"));
   // Read oldest first, so that each one read goes in front; a hand-made gap or repeat is dropped.
   RecentSources.clear();
   for (size_t n = kRecentSourcesMax; n >= 1; --n)
@@ -247,6 +250,8 @@ void SaveSettings() {
     ini.WriteString(kSettings, RecentKey(n), n <= RecentSources.size() ? RecentSources[n - 1] : std::string());
   ini.WriteBool(kSettings, "Checksum", NmeaRec.Checksum);
   ini.WriteBool(kSettings, "ShowDeviation", ShowDeviation);
+  ini.WriteInteger(kSettings, "PlaneZone", NmeaRec.Plane.Zone);
+  ini.WriteString(kSettings, "PlaneDatum", PlaneDatumName(NmeaRec.Plane.Datum));
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

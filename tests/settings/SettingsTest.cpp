@@ -184,6 +184,8 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "Recent8=\n"
             "Checksum=1\n"
             "ShowDeviation=0\n"
+            "PlaneZone=9\n"
+            "PlaneDatum=JGD2011\n"
             "\n"
             "[Track]\n"
             "Enable=0\n"
