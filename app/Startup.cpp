@@ -9,6 +9,7 @@
 
 #include "app/Session.h"
 #include "gui/KSavePos.h"
+#include "gui/UChartsForm.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
@@ -62,6 +63,9 @@ void CreateForms() {
   DeviationForm = new TDeviationForm(NmeaRec);
   AttachFormPos(DeviationForm);
   DeviationForm->OnCloseToggle = [] { SatVForm->menDeviationWindowClick(); };
+  ChartsForm = new TChartsForm(NmeaRec);
+  AttachFormPos(ChartsForm);
+  ChartsForm->OnCloseToggle = [] { SatVForm->menChartsWindowClick(); };
   // Every window shows the receiver, a source that failed while the session opened it included.
   for (TNmeaDisplay* d : Displays()) receiver.AddDisplay(*d);
   ReplayForm = new TReplayForm(receiver.Replayer());
@@ -78,6 +82,7 @@ void CreateForms() {
   receiver.OnSentence = [&receiver](const TSentenceInfo& info) {
     if (TrackForm && info.outcome == TSentenceOutcome::Decoded) TrackForm->SentenceDecoded(info.type);
     if (DeviationForm) DeviationForm->SentenceDecoded(info, receiver.Proc().Fields());
+    if (ChartsForm) ChartsForm->SentenceDecoded(info, receiver.Proc());
   };
   receiver.OnGnssQuestion = [] { SatVForm->GnssQuestion.Ask(); };
 }
@@ -86,7 +91,7 @@ void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
   // every window is whole, and written after the session's closing saved the settings.
   const TPendingPlacements placements =
-      TakePlacements({DeviationForm, ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
+      TakePlacements({ChartsForm, DeviationForm, ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings dialog is a child of the main window and goes with it.
   SetForm = nullptr;
   if (Session) {
@@ -101,6 +106,8 @@ void DestroyForms() {
     receiver.OnSentence = nullptr;
     receiver.OnGnssQuestion = nullptr;
   }
+  delete ChartsForm;
+  ChartsForm = nullptr;
   delete DeviationForm;
   DeviationForm = nullptr;
   delete ReplayForm;

@@ -104,6 +104,7 @@ TDeviationForm::TDeviationForm(const TNmeaRec& rec, QWidget* parent) : QWidget(p
   connect(edtReference, &QLineEdit::editingFinished, this, [this] { ReadReference(); });
   connect(cmbQuality, &QComboBox::currentIndexChanged, this, [this](int index) {
     Quality = index < 0 ? '\0' : static_cast<char>(cmbQuality->itemData(index).toInt());
+    QualityPicked = index >= 0;
     Dirty = true;
     Refresh();
   });
@@ -123,6 +124,7 @@ void TDeviationForm::SentenceDecoded(const TSentenceInfo& info, const std::vecto
 
 void TDeviationForm::Reset() {
   Collector.Clear();
+  QualityPicked = false;
   Dirty = true;
   Refresh();
 }
@@ -151,7 +153,7 @@ void TDeviationForm::FillQualities() {
   const QSignalBlocker block(cmbQuality);
   cmbQuality->clear();
   for (const char q : present) cmbQuality->addItem(QString::fromStdString(QualityWords(q)), int(q));
-  const int keep = cmbQuality->findData(int(Quality));
+  const int keep = QualityPicked ? cmbQuality->findData(int(Quality)) : -1;
   cmbQuality->setCurrentIndex(keep >= 0 ? keep : present.empty() ? -1 : 0);
   Quality = present.empty() ? '\0' : static_cast<char>(cmbQuality->currentData().toInt());
 }
@@ -212,7 +214,7 @@ std::string TDeviationForm::PanelText() const {
   text += row("Span E", [](const TFixStats& s) { return Metres(s.SpanE); });
   text += row("Span N", [](const TFixStats& s) { return Metres(s.SpanN); });
   text += row("Span U", [](const TFixStats& s) { return Metres(s.SpanU); });
-  text += row("Span s", [](const TFixStats& s) { return FormatShortest(s.SpanTime); });
+  text += row("Span s", [](const TFixStats& s) { return FormatPlain(s.SpanTime); });
   return text + "\nIn metres; heights above the geoid.";
 }
 

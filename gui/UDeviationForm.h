@@ -60,6 +60,7 @@ private:
   TReference Ref;
   bool RefValid = true;
   char Quality = 0;
+  bool QualityPicked = false;  // by the user: kept while present, else the best one present
   TFix Origin;
   TFixStats All, Chosen;
   std::vector<TEnu> Offsets;

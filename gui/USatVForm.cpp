@@ -16,6 +16,7 @@
 #include "gui/ErrorHandler.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
+#include "gui/UChartsForm.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
@@ -51,6 +52,7 @@ const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
     {TMenuRow::Check, "Console", "menConsoleWindow", &TSatVForm::menConsoleWindow, &TSatVForm::menConsoleWindowClick},
     {TMenuRow::Check, "Deviation", "menDeviationWindow", &TSatVForm::menDeviationWindow,
      &TSatVForm::menDeviationWindowClick},
+    {TMenuRow::Check, "Charts", "menChartsWindow", &TSatVForm::menChartsWindow, &TSatVForm::menChartsWindowClick},
     {TMenuRow::Separator, "", "N1"},
     {TMenuRow::Item, "Open Log", "menOpenLog", &TSatVForm::menOpenLog, &TSatVForm::menOpenLogClick},
     {TMenuRow::Item, "Stop Play", "mnStopLog", &TSatVForm::mnStopLog, &TSatVForm::StopLogClick},
@@ -89,6 +91,7 @@ void TSatVForm::MirrorSettings() {
   menSignalWindow->setChecked(ShowSignal);
   menConsoleWindow->setChecked(ShowConsole);
   menDeviationWindow->setChecked(ShowDeviation);
+  menChartsWindow->setChecked(ShowCharts);
   menOpenLog->setEnabled(!receiver_.Replayer().Running());
   mnStopLog->setEnabled(receiver_.Replayer().Running());
   // Each port item names its device; the stored port is checked unless another source is read.
@@ -243,6 +246,7 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
   if (SignalForm) SignalForm->OnCloseToggle = nullptr;
   if (ConsoleForm) ConsoleForm->OnCloseToggle = nullptr;
   if (DeviationForm) DeviationForm->OnCloseToggle = nullptr;
+  if (ChartsForm) ChartsForm->OnCloseToggle = nullptr;
   QWidget::closeEvent(event);
   // Closing the main window ends the program, whatever other window is still shown.
   QCoreApplication::quit();
@@ -299,6 +303,12 @@ void TSatVForm::menDeviationWindowClick() {
   ShowDeviation = !ShowDeviation;
   menDeviationWindow->setChecked(ShowDeviation);
   if (DeviationForm) DeviationForm->setVisible(ShowDeviation);
+}
+
+void TSatVForm::menChartsWindowClick() {
+  ShowCharts = !ShowCharts;
+  menChartsWindow->setChecked(ShowCharts);
+  if (ChartsForm) ChartsForm->setVisible(ShowCharts);
 }
 
 void TSatVForm::menSettingClick() {

@@ -34,6 +34,7 @@ public:
   void menSignalWindowClick();
   void menConsoleWindowClick();
   void menDeviationWindowClick();
+  void menChartsWindowClick();
   void menSettingClick();
   void menOpenLogClick();
   void StopLogClick();
@@ -51,7 +52,7 @@ public:
   QMenu* PopupMenu;
   QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
       *LogFile, *menSetting;
-  QAction* menDeviationWindow;
+  QAction *menDeviationWindow, *menChartsWindow;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};        // 1..16
   std::array<QAction*, std::size(kSpeedItems)> SpeedItems{};  // 2400 .. 921600

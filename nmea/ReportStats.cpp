@@ -40,7 +40,7 @@ void TextBlock(std::string& out, const std::string& title, const TFix& origin, c
 void Field(std::string& out, const char* key, double v, bool last = false) {
   out += "\"";
   out += key;
-  out += "\":" + FormatShortest(v) + (last ? "" : ",");
+  out += "\":" + FormatPlain(v) + (last ? "" : ",");
 }
 
 void JsonBlock(std::string& out, const TFixStats& s) {
@@ -112,7 +112,7 @@ void PrintStatsJson(std::string& out, const TFixSet& set, const TReference& ref)
     first = false;
     out += "\"quality\":\"" + std::string(1, q) + "\",\"name\":\"" + QualityWords(q) + "\",";
     const TFix own = set.ReferencePoint(ref, q);
-    out += "\"reference_lat\":" + FormatShortest(own.Lat) + ",\"reference_lon\":" + FormatShortest(own.Lon) + ",";
+    out += "\"reference_lat\":" + FormatPlain(own.Lat) + ",\"reference_lon\":" + FormatPlain(own.Lon) + ",";
     JsonBlock(out, set.Stats(own, q));
     out += "}";
   }

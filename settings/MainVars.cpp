@@ -9,6 +9,7 @@ bool ShowData = false;
 bool ShowTrk = false;
 bool ShowSignal = false;
 bool ShowDeviation = false;
+bool ShowCharts = false;
 bool ShowConsole = false;
 int32_t RepInterval = kRepIntervalBuilt;
 std::vector<std::string> RecentSources;

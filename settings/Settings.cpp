@@ -153,6 +153,7 @@ TSettingsLoad LoadSettings() {
   NmeaRec.Source = ini.ReadString(kSettings, "Source", "");
   NmeaRec.Checksum = ini.ReadBool(kSettings, "Checksum", true);
   ShowDeviation = ini.ReadBool(kSettings, "ShowDeviation", false);
+  ShowCharts = ini.ReadBool(kSettings, "ShowCharts", false);
   NmeaRec.Plane.Zone =
       Bounded(ini.ReadInteger(kSettings, "PlaneZone", 9), 1, 19, "PlaneZone", ini.FileName(), adjusted);
   NmeaRec.Plane.Datum = PlaneDatumFromName(ini.ReadString(kSettings, "PlaneDatum", "JGD2011"));
@@ -250,6 +251,7 @@ void SaveSettings() {
     ini.WriteString(kSettings, RecentKey(n), n <= RecentSources.size() ? RecentSources[n - 1] : std::string());
   ini.WriteBool(kSettings, "Checksum", NmeaRec.Checksum);
   ini.WriteBool(kSettings, "ShowDeviation", ShowDeviation);
+  ini.WriteBool(kSettings, "ShowCharts", ShowCharts);
   ini.WriteInteger(kSettings, "PlaneZone", NmeaRec.Plane.Zone);
   ini.WriteString(kSettings, "PlaneDatum", PlaneDatumName(NmeaRec.Plane.Datum));
 

@@ -26,7 +26,7 @@ int Rank(char quality) {
 constexpr int kRanks = static_cast<int>(std::size(kQualityOrder)) + 1;
 char QualityOfRank(int rank) { return kQualityOrder[std::size(kQualityOrder) - static_cast<size_t>(rank)]; }
 
-std::string MetresText(double m) { return FormatShortest(m) + " m"; }
+std::string MetresText(double m) { return FormatPlain(m) + " m"; }
 
 void Line(TCanvas& c, int x1, int y1, int x2, int y2) {
   c.MoveTo(x1, y1);
@@ -127,7 +127,7 @@ void DrawStrip(TCanvas& c, const TRect& s, const std::vector<TFix>& fixes) {
   }
   c.TextOut(s.Left + 4, s.Top + 2,
             "Height " + FormatFixed(lo, 2) + " to " + FormatFixed(hi, 2) + " m over " +
-                FormatShortest(std::round(t1 - t0)) + " s");
+                FormatPlain(std::round(t1 - t0)) + " s");
 }
 
 // A square of each quality's colour and its name, top left.

@@ -56,14 +56,15 @@ TEST_F(WindowTest, TheMainMenuIsBuiltFromItsTablesWithCaptionsAndTagsInOrder) {
   const QList<QAction*> top = SatVForm->PopupMenu->actions();
   QStringList captions;
   for (QAction* a : top) captions << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(
-      captions.join(","),
-      "DataWindow,TrackWindow,Signal Levels,Console,Deviation,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
-      "Interval,LogFile...,COM,Settings...");
+  EXPECT_EQ(captions.join(","),
+            "DataWindow,TrackWindow,Signal Levels,Console,Deviation,Charts,-,Open Log,Stop Play,Replay Interval,-,Save "
+            "Log,Save "
+            "Interval,LogFile...,COM,Settings...");
   QStringList names;
   for (QAction* a : top) names << a->objectName();
   EXPECT_EQ(names.join(","),
-            "menDataWindow,menTrkWindow,menSignalWindow,menConsoleWindow,menDeviationWindow,N1,menOpenLog,mnStopLog,"
+            "menDataWindow,menTrkWindow,menSignalWindow,menConsoleWindow,menDeviationWindow,menChartsWindow,N1,"
+            "menOpenLog,mnStopLog,"
             "ReplayInterval1,N2,"
             "menSaveLog,SaveInterval1,LogFile,Comm,menSetting");
   for (const char* checkable : {"menDataWindow", "menTrkWindow", "menSignalWindow", "menConsoleWindow", "menSaveLog"})

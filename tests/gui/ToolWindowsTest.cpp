@@ -7,6 +7,7 @@
 
 #include <QKeyEvent>
 
+#include "gui/UChartsForm.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
@@ -43,7 +44,8 @@ TEST_F(ToolWindowsTest, MenuItemsShowTheWindowsAndTheirStateAndPlacementAreKept)
     bool* shown;
   } const cases[] = {{"menSignalWindow", SignalForm, &ShowSignal},
                      {"menConsoleWindow", ConsoleForm, &ShowConsole},
-                     {"menDeviationWindow", DeviationForm, &ShowDeviation}};
+                     {"menDeviationWindow", DeviationForm, &ShowDeviation},
+                     {"menChartsWindow", ChartsForm, &ShowCharts}};
   for (const Case& c : cases) {
     EXPECT_FALSE(c.window->isVisible()) << c.item;
     Item(c.item)->trigger();
@@ -62,6 +64,7 @@ TEST_F(ToolWindowsTest, MenuItemsShowTheWindowsAndTheirStateAndPlacementAreKept)
   EXPECT_NE(saved.find("ConsoleForm.Bounds=0,"), std::string::npos) << saved;
   EXPECT_NE(saved.find("ShowDeviation=1\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("DeviationForm.Bounds=0,"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ChartsForm.Bounds=0,"), std::string::npos) << saved;
 
   CreateForms();  // shown again as left, with the checks
   EXPECT_TRUE(SignalForm->isVisible());

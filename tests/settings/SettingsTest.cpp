@@ -184,6 +184,7 @@ TEST_F(SettingsTest, SavedFileHasEveryKeyInOrderWithItsEncoding) {
             "Recent8=\n"
             "Checksum=1\n"
             "ShowDeviation=0\n"
+            "ShowCharts=0\n"
             "PlaneZone=9\n"
             "PlaneDatum=JGD2011\n"
             "\n"
