@@ -84,8 +84,11 @@ std::string QualityWords(char quality) {
 }
 
 void PrintStatsText(std::string& out, const TFixSet& set, const TReference& ref) {
-  out += std::string("Offsets in metres east, north and up of each block's reference (the ") + ReferenceName(ref.Kind) +
-         " of its fixes), in WGS 84; sigmas about the block's mean.\n\n";
+  const char* const whose = ref.Kind == TReferenceKind::Mean    ? "the mean of its fixes"
+                            : ref.Kind == TReferenceKind::First ? "its first fix"
+                                                                : "the given position";
+  out += std::string("Offsets in metres east, north and up of each block's reference (") + whose +
+         "), in WGS 84; sigmas about the block's mean.\n\n";
   const TFix origin = set.ReferencePoint(ref);
   TextBlock(out, "All fixes", origin, set.Stats(origin));
   for (const char q : set.Qualities()) {

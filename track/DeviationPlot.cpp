@@ -45,8 +45,15 @@ void DrawRings(TCanvas& c, const TDeviationLayout& l) {
   for (int k = 1; k <= l.Rings; ++k) {
     const int r = static_cast<int>(std::lround(k * l.Step * l.PixelsPerMetre));
     c.Ellipse(l.CentreX - r, l.CentreY - r, l.CentreX + r + 1, l.CentreY + r + 1);
+  }
+}
+
+// Over the dots: the rings' figures, the axis letters and the scale bar.
+void DrawFigures(TCanvas& c, const TDeviationLayout& l) {
+  c.SetBrushStyle(TBrushStyle::Clear);
+  for (int k = 1; k <= l.Rings; ++k) {
     // The figure where the ring crosses the line north-east of the centre.
-    const int d = static_cast<int>(r * 0.7071);
+    const int d = static_cast<int>(std::lround(k * l.Step * l.PixelsPerMetre) * 0.7071);
     c.TextOut(l.CentreX + d + 2, l.CentreY - d - c.TextExtent("0").cy, MetresText(k * l.Step));
   }
   c.SetFontColor(clBlack);
@@ -197,6 +204,7 @@ void DrawDeviation(TCanvas& canvas, const std::vector<TFix>& fixes, const std::v
   const TDeviationLayout l = DeviationLayout(area, farthest);
   DrawRings(canvas, l);
   DrawDots(canvas, l, fixes, offsets);
+  DrawFigures(canvas, l);
   DrawStrip(canvas, l.Strip, fixes);
   std::vector<char> present;
   for (const char q : kQualityOrder)
