@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/QtBenchMain.h"
 #include "gui/QtCanvas.h"
 #include "nmea/FixStats.h"
 #include "track/DeviationPlot.h"
@@ -70,12 +71,4 @@ BENCHMARK(BM_DeviationFigures)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return orvane::RunQtBenchmarks<QGuiApplication>(argc, argv); }

@@ -2,6 +2,7 @@
 #include "nmea/ReportStats.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "common/HostConv.h"
 #include "nmea/FixQuality.h"
@@ -37,27 +38,24 @@ void TextBlock(std::string& out, const std::string& title, const TFix& origin, c
          Clock(s.SpanTime) + "\n";
 }
 
-void Field(std::string& out, const char* key, double v, bool last = false) {
-  out += "\"";
+void Field(std::string& out, const char* key, double v) {
+  out += ",\"";
   out += key;
-  out += "\":" + FormatPlain(v) + (last ? "" : ",");
+  out += "\":" + FormatPlain(v);
 }
 
+// The figures of a block, in the order the JSON gives them.
+constexpr std::pair<const char*, double TFixStats::*> kJsonFigures[] = {
+    {"mean_lat", &TFixStats::MeanLat},   {"mean_lon", &TFixStats::MeanLon}, {"mean_height", &TFixStats::MeanHeight},
+    {"cep50", &TFixStats::Cep50},        {"cep95", &TFixStats::Cep95},      {"drms2", &TFixStats::Drms2},
+    {"sigma_e", &TFixStats::SigmaE},     {"sigma_n", &TFixStats::SigmaN},   {"sigma_u", &TFixStats::SigmaU},
+    {"span_e", &TFixStats::SpanE},       {"span_n", &TFixStats::SpanN},     {"span_u", &TFixStats::SpanU},
+    {"span_time", &TFixStats::SpanTime},
+};
+
 void JsonBlock(std::string& out, const TFixStats& s) {
-  out += "\"count\":" + std::to_string(s.Count) + ",";
-  Field(out, "mean_lat", s.MeanLat);
-  Field(out, "mean_lon", s.MeanLon);
-  Field(out, "mean_height", s.MeanHeight);
-  Field(out, "cep50", s.Cep50);
-  Field(out, "cep95", s.Cep95);
-  Field(out, "drms2", s.Drms2);
-  Field(out, "sigma_e", s.SigmaE);
-  Field(out, "sigma_n", s.SigmaN);
-  Field(out, "sigma_u", s.SigmaU);
-  Field(out, "span_e", s.SpanE);
-  Field(out, "span_n", s.SpanN);
-  Field(out, "span_u", s.SpanU);
-  Field(out, "span_time", s.SpanTime, true);
+  out += "\"count\":" + std::to_string(s.Count);
+  for (const auto& [key, figure] : kJsonFigures) Field(out, key, s.*figure);
 }
 
 const char* KindKey(TReferenceKind kind) {
@@ -102,10 +100,10 @@ void PrintStatsJson(std::string& out, const TFixSet& set, const TReference& ref)
   const TFix origin = set.ReferencePoint(ref);
   out += "{\"reference\":{\"kind\":\"";
   out += KindKey(ref.Kind);
-  out += "\",";
+  out += "\"";
   Field(out, "lat", origin.Lat);
   Field(out, "lon", origin.Lon);
-  Field(out, "height", origin.Height, true);
+  Field(out, "height", origin.Height);
   out += "},\"all\":{";
   JsonBlock(out, set.Stats(origin));
   out += "},\"qualities\":[";
@@ -113,9 +111,11 @@ void PrintStatsJson(std::string& out, const TFixSet& set, const TReference& ref)
   for (const char q : set.Qualities()) {
     out += first ? "{" : ",{";
     first = false;
-    out += "\"quality\":\"" + std::string(1, q) + "\",\"name\":\"" + QualityWords(q) + "\",";
     const TFix own = set.ReferencePoint(ref, q);
-    out += "\"reference_lat\":" + FormatPlain(own.Lat) + ",\"reference_lon\":" + FormatPlain(own.Lon) + ",";
+    out += "\"quality\":\"" + std::string(1, q) + "\",\"name\":\"" + QualityWords(q) + "\"";
+    Field(out, "reference_lat", own.Lat);
+    Field(out, "reference_lon", own.Lon);
+    out += ",";
     JsonBlock(out, set.Stats(own, q));
     out += "}";
   }
