@@ -77,6 +77,7 @@ TDeviationForm::TDeviationForm(const TNmeaRec& rec, QWidget* parent) : QWidget(p
   edtReference->setEnabled(false);
   cmbQuality = new QComboBox(this);
   cmbQuality->setObjectName("cmbQuality");
+  cmbQuality->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   auto* btnReset = new QPushButton("Reset", this);
   btnReset->setObjectName("btnReset");
   lblPanel = new QLabel(this);

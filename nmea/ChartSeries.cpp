@@ -77,6 +77,8 @@ bool TChartSeries::Add(const TSentenceInfo& info, const TNmeaRec& rec, const TNm
   v[Index(TChartQuantity::SigmaLat)] = rec.GstLatSigma;
   v[Index(TChartQuantity::SigmaLon)] = rec.GstLonSigma;
   v[Index(TChartQuantity::SigmaAlt)] = rec.GstAltSigma;
+  if (Samples_.size() >= kMaxSamples)
+    Samples_.erase(Samples_.begin(), Samples_.begin() + static_cast<std::ptrdiff_t>(kMaxSamples / 10));
   Samples_.push_back(std::move(s));
   return true;
 }

@@ -53,6 +53,10 @@ struct TChartPoint {
 
 class TChartSeries {
 public:
+  // Past this many samples (11 days at 1 Hz, about 130 MB) the oldest tenth goes, so that a
+  // receiver left running does not fill the memory.
+  static constexpr size_t kMaxSamples = 1000000;
+
   // Takes a sample after each decoded GGA. True when one was taken.
   bool Add(const TSentenceInfo& info, const TNmeaRec& rec, const TNmeaProc& proc);
   void Clear();

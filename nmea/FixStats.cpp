@@ -90,6 +90,13 @@ TEnu EnuOffset(double lat0, double lon0, double h0, double lat, double lon, doub
 }
 
 void TFixSet::Add(const TFix& fix) {
+  if (Fixes_.size() >= kMaxFixes) {
+    const auto drop = static_cast<std::ptrdiff_t>(kMaxFixes / 10);
+    Fixes_.erase(Fixes_.begin(), Fixes_.begin() + drop);
+    Ecef_.erase(Ecef_.begin(), Ecef_.begin() + drop);
+    SumLat = SumLon = SumHeight = 0;
+    for (const TFix& f : Fixes_) SumLat += f.Lat, SumLon += f.Lon, SumHeight += f.Height;
+  }
   TFix f = fix;
   if (!Fixes_.empty()) f.Lon = Unwrapped(f.Lon, Fixes_.front().Lon);
   Fixes_.push_back(f);

@@ -57,6 +57,10 @@ inline constexpr char kQualityOrder[] = {'4', '5', '2', '3', '1', '6', '7', '8'}
 
 class TFixSet {
 public:
+  // A receiver left running for weeks must not fill the memory: past this many fixes (11 days at
+  // 1 Hz, about 64 MB) the oldest tenth goes.
+  static constexpr size_t kMaxFixes = 1000000;
+
   void Add(const TFix& fix);
   void Clear();
   const std::vector<TFix>& Fixes() const { return Fixes_; }

@@ -147,6 +147,16 @@ TEST(FixStats, ReferenceAndQualityChooseWhatIsJudged) {
   EXPECT_NEAR(set.Stats(given).SpanTime, 2, 1e-9);
 }
 
+// A run past the limit loses its oldest tenth, and the mean follows the fixes kept.
+TEST(FixStats, ALongRunKeepsItsNewestFixesAndTheirMean) {
+  TFixSet set;
+  for (size_t i = 0; i <= TFixSet::kMaxFixes; ++i)
+    set.Add({i < TFixSet::kMaxFixes / 10 ? 10.0 : 35.0, 139.0, 40, '1', static_cast<double>(i)});
+  EXPECT_EQ(set.Fixes().size(), TFixSet::kMaxFixes - TFixSet::kMaxFixes / 10 + 1);
+  EXPECT_DOUBLE_EQ(set.Fixes().front().Time, static_cast<double>(TFixSet::kMaxFixes / 10));
+  EXPECT_NEAR(set.ReferencePoint({}).Lat, 35.0, 1e-9);
+}
+
 TEST(FixStats, ReferenceTextsAreReadOrRefused) {
   for (const char* bad : {"", "Mean", "35.5", "x,139", "91,0", "35,181", "35,139,1"})
     EXPECT_FALSE(ParseReference(bad)) << bad;
