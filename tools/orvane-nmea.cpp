@@ -42,7 +42,8 @@ constexpr const char* kUsage =
     "                    satellites and datums of the whole log\n"
     "  --stats           how good the fixes are: count, mean position, CEP50, CEP95, 2DRMS,\n"
     "                    sigmas east, north and up and the span, for all fixes and for each\n"
-    "                    fix quality; as one JSON object with --json\n"
+    "                    fix quality; as one JSON object with --json (multi-GNSS talkers\n"
+    "                    are decoded as with --gnss)\n"
     "  --ref REFERENCE   what --stats counts offsets from: mean (the default), first, or\n"
     "                    LAT,LON in signed decimal degrees (WGS 84)\n"
     "  --gpx             every fix of the log as a GPX 1.1 track in WGS 84, one segment per\n"
@@ -205,7 +206,8 @@ int Run(int argc, char** argv) {
   // The program's defaults of the two settings the decoders read.
   rec.GpsFix = gpsFix;
   rec.GpsDatum = "WGS 84";
-  rec.Gnss = gnss;
+  // The figures need only the GGA, whichever talker sends it: RTK receivers send $GNGGA.
+  rec.Gnss = gnss || mode == TMode::Stats;
   TOut out;
   TTextDisplay text(rec, out);
   // The live receiver's own road: a file's bytes go to its processor, a source's through its poll.
