@@ -9,7 +9,9 @@
 
 #include "app/Session.h"
 #include "gui/KSavePos.h"
+#include "gui/UChartsForm.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
 #include "gui/UNtripForm.h"
 #include "gui/UReplayForm.h"
@@ -85,6 +87,12 @@ void CreateForms() {
   AttachFormPos(ConsoleForm);
   ConsoleForm->OnCloseToggle = [] { SatVForm->menConsoleWindowClick(); };
   WireConsoleCommands(receiver);
+  DeviationForm = new TDeviationForm(NmeaRec);
+  AttachFormPos(DeviationForm);
+  DeviationForm->OnCloseToggle = [] { SatVForm->menDeviationWindowClick(); };
+  ChartsForm = new TChartsForm(NmeaRec);
+  AttachFormPos(ChartsForm);
+  ChartsForm->OnCloseToggle = [] { SatVForm->menChartsWindowClick(); };
   // Every window shows the receiver, a source that failed while the session opened it included.
   for (TNmeaDisplay* d : Displays()) receiver.AddDisplay(*d);
   ReplayForm = new TReplayForm(receiver.Replayer());
@@ -105,8 +113,12 @@ void CreateForms() {
   receiver.Replayer().OnRunningChanged = [](bool running) { SatVForm->ReplayRunning(running); };
   receiver.Replayer().OnChanged = [] { ReplayForm->Refresh(); };
   // A replay feeds the track by the log's time, fix by fix.
-  receiver.OnSentence = [](const TSentenceInfo& info) {
+  // The deviation window collects every fix, also those of a burst the other windows see only
+  // the newest of.
+  receiver.OnSentence = [&receiver](const TSentenceInfo& info) {
     if (TrackForm && info.outcome == TSentenceOutcome::Decoded) TrackForm->SentenceDecoded(info.type);
+    if (DeviationForm) DeviationForm->SentenceDecoded(info, receiver.Proc().Fields());
+    if (ChartsForm) ChartsForm->SentenceDecoded(info, receiver.Proc());
   };
   receiver.OnGnssQuestion = [] { SatVForm->GnssQuestion.Ask(); };
 }
@@ -115,7 +127,7 @@ void DestroyForms() {
   // Qt tells nobody when a window's destruction begins, so the placements are taken here, while
   // every window is whole, and written after the session's closing saved the settings.
   const TPendingPlacements placements =
-      TakePlacements({ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
+      TakePlacements({ChartsForm, DeviationForm, ReplayForm, ConsoleForm, SignalForm, TrackForm, MoniForm, SatVForm});
   // The settings and share dialogs are children of the main window and go with it.
   SetForm = nullptr;
   ShareForm = nullptr;
@@ -134,6 +146,10 @@ void DestroyForms() {
     Session->OnShareStatus = nullptr;
   }
   if (ConsoleForm) ConsoleForm->OnSend = nullptr;
+  delete ChartsForm;
+  ChartsForm = nullptr;
+  delete DeviationForm;
+  DeviationForm = nullptr;
   delete ReplayForm;
   ReplayForm = nullptr;
   delete ConsoleForm;

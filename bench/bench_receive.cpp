@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/QtBenchMain.h"
 #include "gui/SkyPanel.h"
 #include "gui/UConsoleForm.h"
 #include "gui/UMoniForm.h"
@@ -146,12 +147,4 @@ BENCHMARK(BM_TickFlood)->Unit(benchmark::kMillisecond)->Iterations(100);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return orvane::RunQtBenchmarks<QApplication>(argc, argv); }

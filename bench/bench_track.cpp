@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 
+#include "bench/QtBenchMain.h"
 #include "geodrel.h"
 #include "gui/DefaultMark.h"
 #include "gui/QtCanvas.h"
@@ -187,12 +188,4 @@ BENCHMARK(BM_SampleWithoutThinning)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return orvane::RunQtBenchmarks<QGuiApplication>(argc, argv); }

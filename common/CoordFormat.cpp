@@ -53,6 +53,18 @@ TCoordFormat CoordFormatFromName(std::string_view name) {
   return TCoordFormat::DMmss;
 }
 
+const char* PlaneDatumName(TPlaneDatum datum) {
+  for (const TPlaneDatumName& d : kPlaneDatums)
+    if (d.Datum == datum) return d.Name;
+  return kPlaneDatums[0].Name;
+}
+
+TPlaneDatum PlaneDatumFromName(std::string_view name) {
+  for (const TPlaneDatumName& d : kPlaneDatums)
+    if (SameName(d.Name, name)) return d.Datum;
+  return TPlaneDatum::Jgd2011;
+}
+
 std::string DmsText(double degrees, TAxis axis) {
   const TDms d = Split(degrees, 1);
   char buf[64];
@@ -64,6 +76,7 @@ std::string DmsText(double degrees, TAxis axis) {
 std::string MonitorCoord(double dms, const std::string& hemisphere, TCoordFormat format) {
   switch (format) {
     case TCoordFormat::Degrees:
+    case TCoordFormat::Plane:
       return hemisphere + " " + FormatFixed(DmsToDeg(dms), 6);
     case TCoordFormat::Dms: {
       // The letter as the receiver sent it, after the value as DMS writes it.
@@ -81,6 +94,7 @@ std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format) {
   const std::string h = {Hemisphere(dms, axis), ' '};
   switch (format) {
     case TCoordFormat::Degrees:
+    case TCoordFormat::Plane:
       return h + FormatFixed(DmsToDeg(std::fabs(dms)), 6);
     case TCoordFormat::Dms:
       return DmsText(DmsToDeg(dms), axis);
@@ -90,9 +104,31 @@ std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format) {
   return h + FormatFixed(std::fabs(dms), 5);
 }
 
+std::string PreciseCoord(double degrees, TAxis axis, TCoordFormat format) {
+  const std::string h = {Hemisphere(degrees, axis), ' '};
+  switch (format) {
+    case TCoordFormat::Degrees:
+    case TCoordFormat::Plane:
+      return h + FormatFixed(std::fabs(degrees), 9);
+    case TCoordFormat::Dms: {
+      // Ten-thousandths of an arc-second, in integers as Split does.
+      if (!(std::fabs(degrees) < 1e6)) return h;
+      const long long u = std::llround(std::fabs(degrees) * 36000000.0);
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%lld\u00B0%02lld'%02lld.%04lld\"%c", u / 36000000, u / 600000 % 60,
+                    u / 10000 % 60, u % 10000, h[0]);
+      return buf;
+    }
+    case TCoordFormat::DMmss:
+      break;
+  }
+  return h + FormatFixed(DegToDms(std::fabs(degrees)), 8);
+}
+
 std::string GridCoord(double degrees, int gridStep, TAxis axis, TCoordFormat format) {
   switch (format) {
     case TCoordFormat::Degrees:
+    case TCoordFormat::Plane:
       // Enough decimals that neighbouring lines differ: 1' is 0.0167, 10" 0.00278, 1" 0.000278.
       return FormatFixed(degrees, gridStep >= 60 ? 4 : gridStep >= 10 ? 5 : 6);
     case TCoordFormat::Dms: {

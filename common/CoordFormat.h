@@ -2,7 +2,8 @@
 // How positions are written for people: the D.MMSS notation the record carries (34.0512 is
 // 34 degrees 5 minutes 12 seconds), decimal degrees, or degrees, minutes and seconds with their
 // signs. One setting (CoordFormat) picks it for the data monitor, the track window's read-out
-// and its grid labels.
+// and its grid labels. Plane shows decimal degrees and, beside them, X and Y of a zone of the
+// plane rectangular system (the conversion is the map layers'; the choice is kept here).
 #pragma once
 
 #include <string>
@@ -10,7 +11,7 @@
 
 namespace orvane {
 
-enum class TCoordFormat { DMmss, Degrees, Dms };
+enum class TCoordFormat { DMmss, Degrees, Dms, Plane };
 
 struct TCoordFormatName {
   TCoordFormat Format;
@@ -20,6 +21,25 @@ inline constexpr TCoordFormatName kCoordFormats[] = {
     {TCoordFormat::DMmss, "D.MMSS"},
     {TCoordFormat::Degrees, "Degrees"},
     {TCoordFormat::Dms, "DMS"},
+    {TCoordFormat::Plane, "Plane"},
+};
+
+// The datum of plane coordinates: JGD2011 on GRS80, as surveys use today, or the Tokyo datum on
+// Bessel, as the Digital Map 2500 data uses.
+enum class TPlaneDatum { Jgd2011, Tokyo };
+struct TPlaneDatumName {
+  TPlaneDatum Datum;
+  const char* Name;
+};
+inline constexpr TPlaneDatumName kPlaneDatums[] = {{TPlaneDatum::Jgd2011, "JGD2011"}, {TPlaneDatum::Tokyo, "Tokyo"}};
+const char* PlaneDatumName(TPlaneDatum datum);
+// Any letter case; an unknown name is JGD2011.
+TPlaneDatum PlaneDatumFromName(std::string_view name);
+
+// The zone (1 to 19) and datum that Plane shows.
+struct TPlaneChoice {
+  int Zone = 9;
+  TPlaneDatum Datum = TPlaneDatum::Jgd2011;
 };
 
 const char* CoordFormatName(TCoordFormat format);
@@ -40,6 +60,10 @@ std::string MonitorCoord(double dms, const std::string& hemisphere, TCoordFormat
 // The track window's read-out of a signed D.MMSS value with its hemisphere letter: "N 34.05120"
 // (D.MMSS, "%.5f"), "N 34.086667" (decimal degrees, six decimals) or DMS (34°05'12.0"N).
 std::string ReadoutCoord(double dms, TAxis axis, TCoordFormat format);
+
+// A signed position in decimal degrees to about a millimetre, for figures of the fix's quality:
+// "N 35.39309123" (D.MMSS, eight decimals), "N 35.658581000" (nine decimals) or 35°39'30.8916"N.
+std::string PreciseCoord(double degrees, TAxis axis, TCoordFormat format);
 
 // A grid label for a line at `degrees` (signed decimal degrees) of a grid `gridStep` arc-seconds
 // apart: D.MMSS with four decimals, decimal degrees with as many decimals as the interval needs,

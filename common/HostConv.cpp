@@ -112,6 +112,12 @@ std::string FormatFixed(double value, int decimals) {
   return out;
 }
 
+std::string FormatPlain(double value) {
+  char buf[400];  // the longest fixed text of a double
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+  return ec == std::errc() ? std::string(buf, end) : FormatShortest(value);
+}
+
 std::string FormatShortest(double value) {
   char buf[64];
   for (int digits = 1; digits <= 15; ++digits) {

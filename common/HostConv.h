@@ -29,5 +29,8 @@ double HostStrToFloat(std::string_view text);
 std::string FormatFixed(double value, int decimals);
 void AppendFixed(std::string& out, double value, int decimals);
 std::string FormatShortest(double value);
+// The shortest text that reads back to the same value, never in exponent notation (10 is "10",
+// not "1e+01"): for figures that tables and CSV readers take.
+std::string FormatPlain(double value);
 
 }  // namespace orvane

@@ -10,6 +10,7 @@
 
 #include "gui/CloseToggle.h"
 #include "gui/QtText.h"
+#include "maps/PlaneCoord.h"
 #include "nmea/NmeaBlocks.h"
 #include "nmea/NmeaRec.h"
 #include "settings/MainVars.h"
@@ -32,6 +33,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QS
 void SetBlock(QLabel* label, const std::string& block) {
   label->setText(BlockText(block));
   label->adjustSize();
+}
+
+// With the Plane format, the block's position as X and Y as well, on a line of its own.
+std::string WithPlane(const std::string& block, double lat, const std::string& ns, double lon, const std::string& ew) {
+  if (NmeaRec.CoordFormat != TCoordFormat::Plane) return block;
+  return block + "\n\rPlane     " +
+         PlaneReadout(ns == "S" ? -lat : lat, ew == "W" ? -lon : lon, NmeaRec.GpsDatum, NmeaRec.Plane);
 }
 
 }  // namespace
@@ -73,15 +81,17 @@ void TMoniForm::ApplyBGColor() {
   setPalette(p);
 }
 
-void TMoniForm::ShowGGA(const std::string& block) { SetBlock(lblGGA, block); }
+void TMoniForm::ShowGGA(const std::string& block) {
+  SetBlock(lblGGA, WithPlane(block, NmeaRec.Lat, NmeaRec.LatNS, NmeaRec.Lon, NmeaRec.LonEW));
+}
 
 void TMoniForm::ShowGLL(const std::string& block) {
-  SetBlock(lblGLL, block);
+  SetBlock(lblGLL, WithPlane(block, NmeaRec.GllLat, NmeaRec.GllLatNS, NmeaRec.GllLon, NmeaRec.GllLonEW));
   lblGLL->move(lblGLL->x(), lblGGA->y() + lblGGA->height() + 5);
 }
 
 void TMoniForm::ShowRMC(const std::string& block) {
-  SetBlock(lblRMC, block);
+  SetBlock(lblRMC, WithPlane(block, NmeaRec.Lat, NmeaRec.LatNS, NmeaRec.Lon, NmeaRec.LonEW));
   lblRMC->move(lblRMC->x(), lblGLL->y() + lblGLL->height() + 5);
   lblAcc->move(lblAcc->x(), lblRMC->y() + lblRMC->height() + 5);
 }

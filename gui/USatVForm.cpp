@@ -16,7 +16,9 @@
 #include "gui/ErrorHandler.h"
 #include "gui/MenuItems.h"
 #include "gui/QtText.h"
+#include "gui/UChartsForm.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
 #include "gui/UNtripForm.h"
 #include "gui/UReplayForm.h"
@@ -50,6 +52,9 @@ const TSatVForm::TMenuRow TSatVForm::kMenuRows[] = {
     {TMenuRow::Check, "Signal Levels", "menSignalWindow", &TSatVForm::menSignalWindow,
      &TSatVForm::menSignalWindowClick},
     {TMenuRow::Check, "Console", "menConsoleWindow", &TSatVForm::menConsoleWindow, &TSatVForm::menConsoleWindowClick},
+    {TMenuRow::Check, "Deviation", "menDeviationWindow", &TSatVForm::menDeviationWindow,
+     &TSatVForm::menDeviationWindowClick},
+    {TMenuRow::Check, "Charts", "menChartsWindow", &TSatVForm::menChartsWindow, &TSatVForm::menChartsWindowClick},
     {TMenuRow::Separator, "", "N1"},
     {TMenuRow::Item, "Open Log", "menOpenLog", &TSatVForm::menOpenLog, &TSatVForm::menOpenLogClick},
     {TMenuRow::Item, "Stop Play", "mnStopLog", &TSatVForm::mnStopLog, &TSatVForm::StopLogClick},
@@ -89,6 +94,8 @@ void TSatVForm::MirrorSettings() {
   menTrkWindow->setChecked(ShowTrk);
   menSignalWindow->setChecked(ShowSignal);
   menConsoleWindow->setChecked(ShowConsole);
+  menDeviationWindow->setChecked(ShowDeviation);
+  menChartsWindow->setChecked(ShowCharts);
   menOpenLog->setEnabled(!receiver_.Replayer().Running());
   mnStopLog->setEnabled(receiver_.Replayer().Running());
   // Each port item names its device; the stored port is checked unless another source is read.
@@ -245,6 +252,8 @@ void TSatVForm::closeEvent(QCloseEvent* event) {
   if (TrackForm) TrackForm->OnCloseToggle = nullptr;
   if (SignalForm) SignalForm->OnCloseToggle = nullptr;
   if (ConsoleForm) ConsoleForm->OnCloseToggle = nullptr;
+  if (DeviationForm) DeviationForm->OnCloseToggle = nullptr;
+  if (ChartsForm) ChartsForm->OnCloseToggle = nullptr;
   QWidget::closeEvent(event);
   // Closing the main window ends the program, whatever other window is still shown.
   QCoreApplication::quit();
@@ -302,6 +311,18 @@ void TSatVForm::menConsoleWindowClick() {
 
 void TSatVForm::menShareClick() {
   if (ShareForm && OnShareForm) ShareForm->Open(OnShareForm());
+}
+
+void TSatVForm::menDeviationWindowClick() {
+  ShowDeviation = !ShowDeviation;
+  menDeviationWindow->setChecked(ShowDeviation);
+  if (DeviationForm) DeviationForm->setVisible(ShowDeviation);
+}
+
+void TSatVForm::menChartsWindowClick() {
+  ShowCharts = !ShowCharts;
+  menChartsWindow->setChecked(ShowCharts);
+  if (ChartsForm) ChartsForm->setVisible(ShowCharts);
 }
 
 void TSatVForm::menSettingClick() {

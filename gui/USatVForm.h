@@ -35,6 +35,8 @@ public:
   void menTrkWindowClick();
   void menSignalWindowClick();
   void menConsoleWindowClick();
+  void menDeviationWindowClick();
+  void menChartsWindowClick();
   void menSettingClick();
   // "Share...": the share dialog, filled with the share in force that OnShareForm answers.
   void menShareClick();
@@ -56,6 +58,7 @@ public:
   QAction *menDataWindow, *menTrkWindow, *menSignalWindow, *menConsoleWindow, *menOpenLog, *mnStopLog, *menSaveLog,
       *LogFile, *menSetting;
   QAction* menCorrections;
+  QAction *menDeviationWindow, *menChartsWindow;
   QMenu *ReplayInterval1, *SaveInterval1, *Comm, *Port1, *Speed1;
   std::array<QAction*, kComPortCount + 1> PortItems{};            // 1..16
   std::array<QAction*, std::size(kSpeedItems) + 1> SpeedItems{};  // 2400 .. 921600, Auto

@@ -22,6 +22,7 @@
 #include "gui/UMoniForm.h"
 #include "gui/USatVForm.h"
 #include "gui/UTrackForm.h"
+#include "maps/PlaneRect.h"
 #include "nmea/NmeaRec.h"
 #include "track/TrackState.h"
 
@@ -231,7 +232,29 @@ void TSetForm::BuildSystemPage() {
       "and seconds");
   grid->addWidget(Label("Coordinates", "lblCoordFormat", tsSystem), row, 0);
   grid->addWidget(cmbCoordFormat, row++, 1);
+  BuildPlaneRow(grid, row);
   grid->setRowStretch(row, 1);
+}
+
+void TSetForm::BuildPlaneRow(QGridLayout* grid, int& row) {
+  auto* box = new QWidget(tsSystem);
+  auto* line = new QHBoxLayout(box);
+  line->setContentsMargins(0, 0, 0, 0);
+  spnPlaneZone = new QSpinBox(box);
+  spnPlaneZone->setObjectName("spnPlaneZone");
+  spnPlaneZone->setRange(1, kPlaneZoneCount);
+  cmbPlaneDatum = new QComboBox(box);
+  cmbPlaneDatum->setObjectName("cmbPlaneDatum");
+  for (const TPlaneDatumName& d : kPlaneDatums) cmbPlaneDatum->addItem(d.Name);
+  box->setToolTip(
+      "With Plane: X (north) and Y (east) in metres of this zone of the plane rectangular system, on JGD2011 "
+      "(GRS80, as today's surveys) or on the Tokyo datum (Bessel, as the Digital Map 2500 data)");
+  line->addWidget(new QLabel("zone", box));
+  line->addWidget(spnPlaneZone);
+  line->addWidget(cmbPlaneDatum);
+  line->addStretch(1);
+  grid->addWidget(Label("Plane", "lblPlane", tsSystem), row, 0);
+  grid->addWidget(box, row++, 1);
 }
 
 void TSetForm::BuildMapPage() {
@@ -318,6 +341,8 @@ void TSetForm::FormShow() {
   chkGnss->setChecked(NmeaRec.Gnss);
   chkChecksum->setChecked(NmeaRec.Checksum);
   cmbCoordFormat->setCurrentText(CoordFormatName(NmeaRec.CoordFormat));
+  spnPlaneZone->setValue(NmeaRec.Plane.Zone);
+  cmbPlaneDatum->setCurrentText(PlaneDatumName(NmeaRec.Plane.Datum));
   for (size_t i = 0; i < LayerKinds().size(); ++i) {
     const TLayerKind& k = LayerKinds()[i];
     layerEdits_[i]->setText(FromLocal(LayerPath(TrackState, k)));
@@ -345,6 +370,7 @@ void TSetForm::btnOKClick() {
   NmeaRec.Checksum = chkChecksum->isChecked();
   // The track window's labels redraw below; the monitor's blocks with their next sentence.
   NmeaRec.CoordFormat = CoordFormatFromName(ToLocal(cmbCoordFormat->currentText()));
+  NmeaRec.Plane = {spnPlaneZone->value(), PlaneDatumFromName(ToLocal(cmbPlaneDatum->currentText()))};
   // The sky view repaints in its new colour.
   if (SatVForm) SatVForm->ApplyBGColor();
   // Layer paths and the mark picture.

@@ -15,10 +15,12 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFrame>
+#include <QGridLayout>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include "common/Color.h"
@@ -97,6 +99,9 @@ public:
   QLineEdit* edtIco_Mark;
   QCheckBox *chkHeadding, *chkHeadGuide, *chkGnss, *chkChecksum;
   QComboBox *cmbGpsFix, *cmbCoordFormat;
+  // The zone and datum of the Plane format.
+  QSpinBox* spnPlaneZone;
+  QComboBox* cmbPlaneDatum;
   QPushButton *btnOK, *btnCancel;
 
   static constexpr int kWidth = 495, kHeight = 464;
@@ -107,6 +112,7 @@ protected:
 private:
   void BuildSystemPage();
   void BuildMapPage();
+  void BuildPlaneRow(QGridLayout* grid, int& row);
   // The open-file dialog for one box; the box takes the chosen path. True when one was chosen.
   bool ChooseFileFor(QLineEdit* box, const char* filter);
   static size_t LayerRow(char letter);

@@ -17,42 +17,50 @@ constexpr ld kPi = 3.141592653589793238462643383279502884L;
 constexpr ld kDegToRad = kPi / 180.0L;
 constexpr ld kRadToDeg = 180.0L / kPi;
 
-// Bessel 1841.
-constexpr ld kA = 6377397.155L;
-constexpr ld kInvF = 299.152813L;
-constexpr ld kE2 = (2.0L * kInvF - 1.0L) / (kInvF * kInvF);
-constexpr ld kEp2 = kE2 / (1.0L - kE2);
 constexpr ld kM0 = 0.9999L;
 constexpr ld kThreshold = 1e-14L;
 constexpr int kMaxPasses = 101;
 
-// sqrt is not constexpr; the polar radius of curvature a / sqrt(1 - e^2) is set up once.
-const ld kPolarRadius = kA / std::sqrt(1.0L - kE2);
+// One ellipsoid's constants: its axis, eccentricities, polar radius of curvature a / sqrt(1 - e^2)
+// and the meridian arc coefficients A to I, polynomials in e^2 up to e^16.
+struct TSeries {
+  ld A, E2, Ep2, PolarRadius;
+  ld ArcA, ArcB, ArcC, ArcD, ArcE, ArcF, ArcG, ArcH, ArcI;
+};
 
-constexpr ld P(int n) {
-  ld r = 1.0L;
-  for (int i = 0; i < n; ++i) r *= kE2;
-  return r;
+TSeries MakeSeries(ld a, ld invF) {
+  TSeries e{};
+  e.A = a;
+  e.E2 = (2.0L * invF - 1.0L) / (invF * invF);
+  e.Ep2 = e.E2 / (1.0L - e.E2);
+  e.PolarRadius = a / std::sqrt(1.0L - e.E2);
+  ld p[9] = {1.0L};
+  for (int i = 1; i < 9; ++i) p[i] = p[i - 1] * e.E2;
+  e.ArcA = 1.0L + 3.0L / 4 * p[1] + 45.0L / 64 * p[2] + 175.0L / 256 * p[3] + 11025.0L / 16384 * p[4] +
+           43659.0L / 65536 * p[5] + 693693.0L / 1048576 * p[6] + 19324305.0L / 29360128 * p[7] +
+           4927697775.0L / 7516192768 * p[8];
+  e.ArcB = 3.0L / 4 * p[1] + 15.0L / 16 * p[2] + 525.0L / 512 * p[3] + 2205.0L / 2048 * p[4] + 72765.0L / 65536 * p[5] +
+           297297.0L / 262144 * p[6] + 135270135.0L / 117440512 * p[7] + 547521975.0L / 469762048 * p[8];
+  e.ArcC = 15.0L / 64 * p[2] + 105.0L / 256 * p[3] + 2205.0L / 4096 * p[4] + 10395.0L / 16384 * p[5] +
+           1486485.0L / 2097152 * p[6] + 45090045.0L / 58720256 * p[7] + 766530765.0L / 939524096 * p[8];
+  e.ArcD = 35.0L / 512 * p[3] + 315.0L / 2048 * p[4] + 31185.0L / 131072 * p[5] + 165165.0L / 524288 * p[6] +
+           45090045.0L / 117440512 * p[7] + 209053845.0L / 469762048 * p[8];
+  e.ArcE = 315.0L / 16384 * p[4] + 3465.0L / 65536 * p[5] + 99099.0L / 1048576 * p[6] + 4099095.0L / 29360128 * p[7] +
+           348423075.0L / 1879048192 * p[8];
+  e.ArcF =
+      693.0L / 131072 * p[5] + 9009.0L / 524288 * p[6] + 4099095.0L / 117440512 * p[7] + 26801775.0L / 469762048 * p[8];
+  e.ArcG = 3003.0L / 2097152 * p[6] + 315315.0L / 58720256 * p[7] + 11486475.0L / 939524096 * p[8];
+  e.ArcH = 45045.0L / 117440512 * p[7] + 765765.0L / 469762048 * p[8];
+  e.ArcI = 765765.0L / 7516192768 * p[8];
+  return e;
 }
 
-// The meridian arc coefficients A to I, polynomials in e^2 up to e^16.
-constexpr ld kArcA = 1.0L + 3.0L / 4 * P(1) + 45.0L / 64 * P(2) + 175.0L / 256 * P(3) + 11025.0L / 16384 * P(4) +
-                     43659.0L / 65536 * P(5) + 693693.0L / 1048576 * P(6) + 19324305.0L / 29360128 * P(7) +
-                     4927697775.0L / 7516192768 * P(8);
-constexpr ld kArcB = 3.0L / 4 * P(1) + 15.0L / 16 * P(2) + 525.0L / 512 * P(3) + 2205.0L / 2048 * P(4) +
-                     72765.0L / 65536 * P(5) + 297297.0L / 262144 * P(6) + 135270135.0L / 117440512 * P(7) +
-                     547521975.0L / 469762048 * P(8);
-constexpr ld kArcC = 15.0L / 64 * P(2) + 105.0L / 256 * P(3) + 2205.0L / 4096 * P(4) + 10395.0L / 16384 * P(5) +
-                     1486485.0L / 2097152 * P(6) + 45090045.0L / 58720256 * P(7) + 766530765.0L / 939524096 * P(8);
-constexpr ld kArcD = 35.0L / 512 * P(3) + 315.0L / 2048 * P(4) + 31185.0L / 131072 * P(5) + 165165.0L / 524288 * P(6) +
-                     45090045.0L / 117440512 * P(7) + 209053845.0L / 469762048 * P(8);
-constexpr ld kArcE = 315.0L / 16384 * P(4) + 3465.0L / 65536 * P(5) + 99099.0L / 1048576 * P(6) +
-                     4099095.0L / 29360128 * P(7) + 348423075.0L / 1879048192 * P(8);
-constexpr ld kArcF =
-    693.0L / 131072 * P(5) + 9009.0L / 524288 * P(6) + 4099095.0L / 117440512 * P(7) + 26801775.0L / 469762048 * P(8);
-constexpr ld kArcG = 3003.0L / 2097152 * P(6) + 315315.0L / 58720256 * P(7) + 11486475.0L / 939524096 * P(8);
-constexpr ld kArcH = 45045.0L / 117440512 * P(7) + 765765.0L / 469762048 * P(8);
-constexpr ld kArcI = 765765.0L / 7516192768 * P(8);
+const TSeries& Series(TPlaneEllipsoid ellipsoid) {
+  // Bessel 1841 for the Tokyo datum, GRS80 for JGD2000 and JGD2011.
+  static const TSeries bessel = MakeSeries(6377397.155L, 299.152813L);
+  static const TSeries grs80 = MakeSeries(6378137.0L, 298.257222101L);
+  return ellipsoid == TPlaneEllipsoid::Grs80 ? grs80 : bessel;
+}
 
 // Zone origins in D.MMSS as the regulations list them; row 0 is no zone.
 constexpr std::array<std::array<double, 2>, kPlaneZoneCount + 1> kZoneDms{{
@@ -65,7 +73,7 @@ struct TZone {
   double LatDeg = 0, LonDeg = 0;
   ld Phi0 = 0, Lambda0 = 0;
   ld Sin0 = 0, Cos0 = 0;
-  ld S0 = 0;  // meridian arc to the origin, needed by every conversion of the zone
+  ld S0[2] = {0, 0};  // meridian arc to the origin on each ellipsoid, needed by every conversion
 };
 
 const TZone& Zone(int zone) {
@@ -78,7 +86,8 @@ const TZone& Zone(int zone) {
       z[i].Lambda0 = z[i].LonDeg * kDegToRad;
       z[i].Sin0 = std::sin(z[i].Phi0);
       z[i].Cos0 = std::cos(z[i].Phi0);
-      z[i].S0 = MeridianArc(z[i].Phi0);
+      z[i].S0[0] = MeridianArc(z[i].Phi0, TPlaneEllipsoid::Bessel);
+      z[i].S0[1] = MeridianArc(z[i].Phi0, TPlaneEllipsoid::Grs80);
     }
     return z;
   }();
@@ -101,7 +110,7 @@ void PlaneZoneOrigin(int zone, double& latitude, double& longitude) {
 namespace {
 
 // The arc from the sine and cosine of phi, which the footpoint iteration has at hand anyway.
-ld ArcOf(ld phi, ld sinPhi, ld cosPhi) {
+ld ArcOf(const TSeries& e, ld phi, ld sinPhi, ld cosPhi) {
   // sin 2k phi by the recurrence sin((k+1)u) = 2 cos u sin(ku) - sin((k-1)u), u = 2 phi: no
   // further sines, and the same value to far below a micrometre.
   const ld s1 = 2.0L * sinPhi * cosPhi, c2 = 2.0L * (cosPhi - sinPhi) * (cosPhi + sinPhi);
@@ -113,16 +122,16 @@ ld ArcOf(ld phi, ld sinPhi, ld cosPhi) {
   const ld s7 = c2 * s6 - s5;
   const ld s8 = c2 * s7 - s6;
   // Smallest term first.
-  ld sum = kArcI / 16 * s8;
-  sum -= kArcH / 14 * s7;
-  sum += kArcG / 12 * s6;
-  sum -= kArcF / 10 * s5;
-  sum += kArcE / 8 * s4;
-  sum -= kArcD / 6 * s3;
-  sum += kArcC / 4 * s2;
-  sum -= kArcB / 2 * s1;
-  sum += kArcA * phi;
-  return kA * (1.0L - kE2) * sum;
+  ld sum = e.ArcI / 16 * s8;
+  sum -= e.ArcH / 14 * s7;
+  sum += e.ArcG / 12 * s6;
+  sum -= e.ArcF / 10 * s5;
+  sum += e.ArcE / 8 * s4;
+  sum -= e.ArcD / 6 * s3;
+  sum += e.ArcC / 4 * s2;
+  sum -= e.ArcB / 2 * s1;
+  sum += e.ArcA * phi;
+  return e.A * (1.0L - e.E2) * sum;
 }
 
 // Moves sin and cos of an angle on by a step of the footpoint iteration. Steps after the first
@@ -147,7 +156,9 @@ void Advance(ld& s, ld& c, ld phi, ld d) {
 
 }  // namespace
 
-long double MeridianArc(long double phi) { return ArcOf(phi, std::sin(phi), std::cos(phi)); }
+long double MeridianArc(long double phi, TPlaneEllipsoid ellipsoid) {
+  return ArcOf(Series(ellipsoid), phi, std::sin(phi), std::cos(phi));
+}
 
 namespace {
 
@@ -166,11 +177,13 @@ void NeedWithin(const char* name, double v, int limit) {
 
 }  // namespace
 
-void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, double Y) {
+void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, double Y, TPlaneEllipsoid ellipsoid) {
   const TZone& z = Zone(zone);
+  const TSeries& e = Series(ellipsoid);
+  const ld s0 = z.S0[ellipsoid == TPlaneEllipsoid::Grs80];
   NeedFinite("X", X);
   NeedFinite("Y", Y);
-  const ld target = X / kM0 + z.S0;
+  const ld target = X / kM0 + s0;
   const ld y = Y / kM0;
 
   // Footpoint latitude: the latitude whose meridian arc is the target.
@@ -178,11 +191,11 @@ void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, do
   ld s = z.Sin0, c = z.Cos0;  // of phi throughout
   for (int pass = 0; pass < kMaxPasses; ++pass) {
     const ld previous = phi;
-    const ld d = ArcOf(phi, s, c) - target;
-    const ld k = 1.0L - kE2 * s * s;
+    const ld d = ArcOf(e, phi, s, c) - target;
+    const ld k = 1.0L - e.E2 * s * s;
     const ld rootK = std::sqrt(k);
     const ld numerator = 2.0L * d * k * rootK;
-    const ld denominator = rootK * 3.0L * kE2 * s * c * d - 2.0L * kA * (1.0L - kE2);
+    const ld denominator = rootK * 3.0L * e.E2 * s * c * d - 2.0L * e.A * (1.0L - e.E2);
     phi += numerator / denominator;
     Advance(s, c, phi, phi - previous);
     if (std::fabs(phi - previous) < kThreshold) break;
@@ -191,9 +204,9 @@ void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, do
   const ld cosPhi = c;
   const ld t = s / c;
   const ld t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
-  const ld n2 = kEp2 * cosPhi * cosPhi;  // eta squared
+  const ld n2 = e.Ep2 * cosPhi * cosPhi;  // eta squared
   const ld n4 = n2 * n2;
-  const ld N = kPolarRadius / std::sqrt(1.0L + n2);
+  const ld N = e.PolarRadius / std::sqrt(1.0L + n2);
   // Every term is a power of y over the same power of N (times N cos phi for the longitude), so
   // the series run in u = y / N: two divisions instead of eight.
   const ld u = y / N;
@@ -222,8 +235,10 @@ void PlaneToGeodetic(int zone, double& latitude, double& longitude, double X, do
   longitude = lonOut;
 }
 
-void GeodeticToPlane(int zone, double latitude, double longitude, double& X, double& Y) {
+void GeodeticToPlane(int zone, double latitude, double longitude, double& X, double& Y, TPlaneEllipsoid ellipsoid) {
   const TZone& z = Zone(zone);
+  const TSeries& e = Series(ellipsoid);
+  const ld s0 = z.S0[ellipsoid == TPlaneEllipsoid::Grs80];
   NeedWithin("latitude", latitude, 90);
   NeedWithin("longitude", longitude, 180);
   const ld phi = latitude * kDegToRad;
@@ -231,9 +246,9 @@ void GeodeticToPlane(int zone, double latitude, double longitude, double& X, dou
   const ld s = std::sin(phi), c = std::cos(phi);
   const ld t = s / c;
   const ld t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
-  const ld n2 = kEp2 * c * c;
+  const ld n2 = e.Ep2 * c * c;
   const ld n4 = n2 * n2;
-  const ld N = kPolarRadius / std::sqrt(1.0L + n2);
+  const ld N = e.PolarRadius / std::sqrt(1.0L + n2);
   const ld c2 = c * c, c3 = c2 * c, c5 = c3 * c2, c7 = c5 * c2;
   const ld l2 = dl * dl, l3 = l2 * dl, l4 = l2 * l2, l5 = l4 * dl, l6 = l4 * l2, l7 = l6 * dl, l8 = l4 * l4;
 
@@ -241,7 +256,7 @@ void GeodeticToPlane(int zone, double latitude, double longitude, double& X, dou
   x -= N / 720 * s * c5 * (-61 + 58 * t2 - t4 - 270 * n2 + 330 * t2 * n2) * l6;
   x += N / 24 * s * c3 * (5 - t2 + 9 * n2 + 4 * n4) * l4;
   x += N / 2 * s * c * l2;
-  x += ArcOf(phi, s, c) - z.S0;
+  x += ArcOf(e, phi, s, c) - s0;
 
   ld y = -N / 5040 * c7 * (-61 + 479 * t2 - 179 * t4 + t6) * l7;
   y -= N / 120 * c5 * (-5 + 18 * t2 - t4 - 14 * n2 + 58 * t2 * n2) * l5;

@@ -153,6 +153,7 @@ struct TNmeaRec {
   bool Gnss = false;                               // the talkers of multi-GNSS receivers are decoded too
   bool GnssAsked = false;                          // the user was asked once whether to switch Gnss on
   TCoordFormat CoordFormat = TCoordFormat::DMmss;  // how positions are shown
+  TPlaneChoice Plane;                              // PlaneZone, PlaneDatum: what Plane shows
   // The input: a device path or a network address (tcp://, udp://, gpsd://); empty for ComPort.
   std::string Source;
 };

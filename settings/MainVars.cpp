@@ -8,6 +8,8 @@ namespace orvane {
 bool ShowData = false;
 bool ShowTrk = false;
 bool ShowSignal = false;
+bool ShowDeviation = false;
+bool ShowCharts = false;
 bool ShowConsole = false;
 int32_t RepInterval = kRepIntervalBuilt;
 std::vector<std::string> RecentSources;

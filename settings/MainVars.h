@@ -18,6 +18,9 @@ extern bool ShowTrk;
 // The signal levels and the sentence console are shown.
 extern bool ShowSignal;
 extern bool ShowConsole;
+// The deviation and charts windows are shown.
+extern bool ShowDeviation;
+extern bool ShowCharts;
 
 // The replay timer's interval in milliseconds, as the window's Timer was built.
 constexpr int32_t kRepIntervalBuilt = 900;

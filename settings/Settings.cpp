@@ -200,6 +200,11 @@ TSettingsLoad LoadSettings() {
   ShareSettings.Tcp = ini.ReadString(kSettings, "ShareTcp", kShareTcpDefault);
   ShareSettings.Udp = ini.ReadString(kSettings, "ShareUdp", "");
   ShareSettings.Broadcast = ini.ReadBool(kSettings, "ShareBroadcast", false);
+  ShowDeviation = ini.ReadBool(kSettings, "ShowDeviation", false);
+  ShowCharts = ini.ReadBool(kSettings, "ShowCharts", false);
+  NmeaRec.Plane.Zone =
+      Bounded(ini.ReadInteger(kSettings, "PlaneZone", 9), 1, 19, "PlaneZone", ini.FileName(), adjusted);
+  NmeaRec.Plane.Datum = PlaneDatumFromName(ini.ReadString(kSettings, "PlaneDatum", "JGD2011"));
   // Read oldest first, so that each one read goes in front; a hand-made gap or repeat is dropped.
   RecentSources.clear();
   for (size_t n = kRecentSourcesMax; n >= 1; --n)
@@ -299,6 +304,10 @@ void SaveSettings() {
   ini.WriteString(kSettings, "ShareUdp", ShareSettings.Udp);
   ini.WriteBool(kSettings, "ShareBroadcast", ShareSettings.Broadcast);
   SaveNtrip(ini);
+  ini.WriteBool(kSettings, "ShowDeviation", ShowDeviation);
+  ini.WriteBool(kSettings, "ShowCharts", ShowCharts);
+  ini.WriteInteger(kSettings, "PlaneZone", NmeaRec.Plane.Zone);
+  ini.WriteString(kSettings, "PlaneDatum", PlaneDatumName(NmeaRec.Plane.Datum));
 
   ini.WriteBool(kTrack, "Enable", TrackState.TrackEnabled);
   ini.WriteString(kTrack, "Zoom", std::to_string(TrackState.Zoom));

@@ -23,6 +23,7 @@
 #include "nmea/Receiver.h"
 #include "nmea/ReportGpx.h"
 #include "nmea/ReportJson.h"
+#include "nmea/ReportStats.h"
 #include "nmea/ReportSummary.h"
 #include "nmea/ReportText.h"
 #include "tools/ToolArgs.h"
@@ -42,6 +43,12 @@ constexpr const char* kUsage =
     "  --json            one JSON object per decoded sentence, with every GPS field\n"
     "  --summary         sentence counts, fix times and quality, extent of the positions,\n"
     "                    satellites and datums of the whole log\n"
+    "  --stats           how good the fixes are: count, mean position, CEP50, CEP95, 2DRMS,\n"
+    "                    sigmas east, north and up and the span, for all fixes and for each\n"
+    "                    fix quality; as one JSON object with --json (multi-GNSS talkers\n"
+    "                    are decoded as with --gnss)\n"
+    "  --ref REFERENCE   what --stats counts offsets from: mean (the default), first, or\n"
+    "                    LAT,LON in signed decimal degrees (WGS 84)\n"
     "  --gpx             every fix of the log as a GPX 1.1 track in WGS 84, one segment per\n"
     "                    run without a gap of more than a minute\n"
     "  --gnss            decode the talkers of multi-GNSS receivers too (GN, GL, GA, GB, BD,\n"
@@ -70,7 +77,7 @@ constexpr const char* kUsage =
 
 // ---- command line ---------------------------------------------------------------------------
 
-enum class TMode { Text, Json, Summary, Gpx };
+enum class TMode { Text, Json, Summary, Gpx, Stats };
 
 int Usage(const std::string& message) { return UsageError("orvane-nmea", message); }
 
@@ -154,11 +161,20 @@ int Run(int argc, char** argv) {
   std::vector<std::string> commands;
   std::optional<TNtripConfig> ntrip;
   TNtripConfig ntripOptions;
+  bool json = false, stats = false;
+  std::optional<TReference> reference;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     if (const std::optional<int> done = HelpOrVersion(a, "orvane-nmea", kUsage)) return *done;
-    if (a == "--json" || a == "--summary" || a == "--gpx") {
+    if (a == "--stats") {
+      stats = true;
+    } else if (a == "--ref") {
+      const char* v = value();
+      if (!v || !(reference = ParseReference(v)))
+        return Usage("--ref needs mean, first, or LAT,LON in decimal degrees (such as 35.6812,139.7671)");
+    } else if (a == "--json" || a == "--summary" || a == "--gpx") {
+      json = json || a == "--json";
       const TMode m = a == "--json" ? TMode::Json : a == "--summary" ? TMode::Summary : TMode::Gpx;
       if (modeSet && m != mode) return Usage("--json, --summary and --gpx exclude each other");
       mode = m;
@@ -224,6 +240,14 @@ int Run(int argc, char** argv) {
       path = argv[i];
     }
   }
+  // --stats with --json is one JSON object of figures, not one per sentence.
+  if (stats) {
+    if (modeSet && !(json && mode == TMode::Json))
+      return Usage("--stats goes with --json only, not --summary or --gpx");
+    mode = TMode::Stats;
+  } else if (reference) {
+    return Usage("--ref goes with --stats");
+  }
   if (source && path) return Usage("a log FILE and --source exclude each other");
   if (!source && seconds > 0) return Usage("--duration goes with --source");
   if (!source && !commands.empty()) return Usage("--send goes with --source: a log takes no commands");
@@ -249,7 +273,8 @@ int Run(int argc, char** argv) {
   // The program's defaults of the two settings the decoders read.
   rec.GpsFix = gpsFix;
   rec.GpsDatum = "WGS 84";
-  rec.Gnss = gnss;
+  // The figures need only the GGA, whichever talker sends it: RTK receivers send $GNGGA.
+  rec.Gnss = gnss || mode == TMode::Stats;
   TOut out;
   TTextDisplay text(rec, out);
   // The live receiver's own road: a file's bytes go to its processor, a source's through its poll.
@@ -260,6 +285,7 @@ int Run(int argc, char** argv) {
   TNmeaProc& proc = receiver.Proc();
   TSummary summary(rec, proc);
   std::unique_ptr<TGpxLog> gpx;
+  TFixCollector fixes;
   if (mode == TMode::Json) {
     receiver.OnSentence = [&](const TSentenceInfo& info) {
       if (info.outcome != TSentenceOutcome::Decoded) return;
@@ -268,6 +294,8 @@ int Run(int argc, char** argv) {
     };
   } else if (mode == TMode::Summary) {
     receiver.OnSentence = [&](const TSentenceInfo& info) { summary.Add(info); };
+  } else if (mode == TMode::Stats) {
+    receiver.OnSentence = [&](const TSentenceInfo& info) { fixes.Add(info, rec, proc.Fields()); };
   } else if (mode == TMode::Gpx) {
     gpx = std::make_unique<TGpxLog>(rec, proc, out.buf,
                                     useStdin ? std::string("NMEA log")
@@ -374,6 +402,16 @@ int Run(int argc, char** argv) {
                    "orvane-nmea: \"%s\": this receiver sends $GN... sentences (%lld ignored), which "
                    "orvane-nmea decodes only with --gnss\n",
                    name.c_str(), static_cast<long long>(summary.GnssIgnoredCount()));
+  }
+  if (mode == TMode::Stats && status == 0) {
+    if (fixes.Set.Fixes().empty()) {
+      std::fprintf(stderr, "orvane-nmea: \"%s\": no GGA with a fix, so there is nothing to judge\n", name.c_str());
+      status = 1;
+    } else if (json) {
+      PrintStatsJson(out.buf, fixes.Set, reference.value_or(TReference{}));
+    } else {
+      PrintStatsText(out.buf, fixes.Set, reference.value_or(TReference{}));
+    }
   }
   if (!out.Finish()) {
     std::fprintf(stderr, "orvane-nmea: cannot write standard output: %s\n", std::strerror(errno));

@@ -75,6 +75,7 @@ void TTrackPlot::SetMark() {
 
 void TTrackPlot::DrawBase(TCanvas& canvas) {
   View.CoordFormat = Rec.CoordFormat;
+  View.Plane = Rec.Plane;
   std::function<void(TCanvas&)> maps;
   if (layers_.MapReady) {
     maps = [this](TCanvas& c) {
@@ -279,6 +280,7 @@ void TTrackPlot::ShowBox(TCanvas& canvas, double west, double south, double east
 
 void TTrackPlot::MouseMove(int X, int Y) {
   View.CoordFormat = Rec.CoordFormat;
+  View.Plane = Rec.Plane;
   host_.SetCaption(View.MouseMove(X, Y));
 }
 

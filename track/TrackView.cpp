@@ -7,6 +7,7 @@
 #include "common/HostConv.h"
 #include "common/NmeaConv.h"
 #include "geodrel.h"
+#include "maps/PlaneCoord.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -18,9 +19,15 @@ const int32_t GridTable[kZoomMax + 1] = {3600, 36000, 36000, 36000, 3600, 3600, 
 
 int32_t ClampZoom(int32_t zoom) { return zoom < kZoomMin ? kZoomMin : zoom > kZoomMax ? kZoomMax : zoom; }
 
-std::string ReadoutCaption(double lonDms, double latDms, double scale, TCoordFormat format) {
-  return ReadoutCoord(latDms, TAxis::Lat, format) + " " + ReadoutCoord(lonDms, TAxis::Lon, format) + " [" +
-         FormatFixed(scale, 3) + "]";
+std::string ReadoutCaption(double lonDms, double latDms, double scale, TCoordFormat format, const TPlaneChoice& plane,
+                           const std::string& datum) {
+  std::string text = ReadoutCoord(latDms, TAxis::Lat, format) + " " + ReadoutCoord(lonDms, TAxis::Lon, format);
+  if (format == TCoordFormat::Plane) text += " " + PlaneReadout(latDms, lonDms, datum, plane);
+  return text + " [" + FormatFixed(scale, 3) + "]";
+}
+
+std::string TTrackView::Caption() const {
+  return ReadoutCaption(MouseLon, MouseLat, Scale, CoordFormat, Plane, State.MapDatum);
 }
 
 TScaleBar ScaleBarFor(double latDeg, double scale, int maxPixels) {

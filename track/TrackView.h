@@ -29,7 +29,9 @@ enum TViewKey : int { vkPageUp = 33, vkPageDown = 34, vkLeft = 37, vkUp = 38, vk
 // The position under the mouse, latitude first, each with its hemisphere letter, and the scale
 // in pixels per second of arc: "N 34.05120 E 134.30000 [0.050]" in D.MMSS, else the two
 // positions in the chosen format.
-std::string ReadoutCaption(double lonDms, double latDms, double scale, TCoordFormat format = TCoordFormat::DMmss);
+// With the Plane format, X and Y of the chosen zone follow the degrees; `datum` is the position's.
+std::string ReadoutCaption(double lonDms, double latDms, double scale, TCoordFormat format = TCoordFormat::DMmss,
+                           const TPlaneChoice& plane = {}, const std::string& datum = "Tokyo");
 
 // The background of grid labels and the scale bar, so that they read over any layer.
 constexpr TColor kLabelBackground = 0xF4F4F4;
@@ -60,6 +62,7 @@ public:
   int W = 0, H = 0;
   double MouseLon = 0, MouseLat = 0;               // D.MMSS, as of the last read-out
   TCoordFormat CoordFormat = TCoordFormat::DMmss;  // of the read-out and the grid labels
+  TPlaneChoice Plane;                              // of the read-out with the Plane format
 
   // A stored Zoom outside 1..17 is brought into range; Scale follows it.
   void ApplyZoom();
@@ -69,7 +72,7 @@ public:
   TPoint Project(double latDms, double lonDms) const;
   // Stores the position under pixel (X, Y) in MouseLon, MouseLat and returns the caption.
   std::string MouseMove(int X, int Y);
-  std::string Caption() const { return ReadoutCaption(MouseLon, MouseLat, Scale, CoordFormat); }
+  std::string Caption() const;
 
   // Background, then `layers` when given, then the dotted grid with its labels. Recomputes the
   // view box from the canvas's clip rectangle.

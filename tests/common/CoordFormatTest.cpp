@@ -81,5 +81,22 @@ TEST(CoordFormat, GridLabelsFollowTheInterval) {
   for (const Row& r : rows) EXPECT_EQ(GridCoord(r.degrees, r.step, r.axis, r.format), r.text) << r.text;
 }
 
+// The fix's figures to about a millimetre: 1e-9 degree, 1e-8 of D.MMSS, 1e-4 arc-second.
+TEST(CoordFormat, PreciseCoordsKeepMillimetres) {
+  struct {
+    double degrees;
+    TAxis axis;
+    TCoordFormat format;
+    const char* text;
+  } const cases[] = {
+      {35.658581234, TAxis::Lat, TCoordFormat::Degrees, "N 35.658581234"},
+      {-122.5, TAxis::Lon, TCoordFormat::Plane, "W 122.500000000"},
+      {35.5, TAxis::Lat, TCoordFormat::DMmss, "N 35.30000000"},
+      {35.658581234, TAxis::Lat, TCoordFormat::Dms, "35\u00B039'30.8924\"N"},
+      {-0.99999999999, TAxis::Lat, TCoordFormat::Dms, "1\u00B000'00.0000\"S"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PreciseCoord(c.degrees, c.axis, c.format), c.text);
+}
+
 }  // namespace
 }  // namespace orvane

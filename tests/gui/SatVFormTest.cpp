@@ -57,13 +57,14 @@ TEST_F(WindowTest, TheMainMenuIsBuiltFromItsTablesWithCaptionsAndTagsInOrder) {
   QStringList captions;
   for (QAction* a : top) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions.join(","),
-            "DataWindow,TrackWindow,Signal Levels,Console,-,Open Log,Stop Play,Replay Interval,-,Save Log,Save "
-            "Interval,LogFile...,COM,Share...,Settings...,Corrections...");
+            "DataWindow,TrackWindow,Signal Levels,Console,Deviation,Charts,-,Open Log,Stop Play,Replay Interval,-,Save "
+            "Log,Save Interval,LogFile...,COM,Share...,Settings...,Corrections...");
   QStringList names;
   for (QAction* a : top) names << a->objectName();
   EXPECT_EQ(names.join(","),
-            "menDataWindow,menTrkWindow,menSignalWindow,menConsoleWindow,N1,menOpenLog,mnStopLog,ReplayInterval1,N2,"
-            "menSaveLog,SaveInterval1,LogFile,Comm,menShare,menSetting,menCorrections");
+            "menDataWindow,menTrkWindow,menSignalWindow,menConsoleWindow,menDeviationWindow,menChartsWindow,N1,"
+            "menOpenLog,mnStopLog,ReplayInterval1,N2,menSaveLog,SaveInterval1,LogFile,Comm,menShare,menSetting,"
+            "menCorrections");
   for (const char* checkable : {"menDataWindow", "menTrkWindow", "menSignalWindow", "menConsoleWindow", "menSaveLog"})
     EXPECT_TRUE(Item(checkable)->isCheckable()) << checkable;
   EXPECT_FALSE(Item("menOpenLog")->isCheckable());

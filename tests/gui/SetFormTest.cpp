@@ -15,7 +15,9 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/Session.h"
 #include "app/Startup.h"
+#include "geodrel.h"
 #include "gui/ErrorHandler.h"
 #include "gui/UMoniForm.h"
 #include "gui/USatVForm.h"
@@ -326,7 +328,7 @@ TEST_F(SetFormTest, TheCoordinateChoiceShowsTheSettingAndOkAppliesIt) {
   SetForm->show();
   ASSERT_EQ(SetForm->cmbCoordFormat->parentWidget(), SetForm->tsSystem);
   EXPECT_EQ(SetForm->cmbCoordFormat->currentText(), "Degrees");
-  EXPECT_EQ(SetForm->cmbCoordFormat->count(), 3);
+  EXPECT_EQ(SetForm->cmbCoordFormat->count(), 4);
   SetForm->cmbCoordFormat->setCurrentText("DMS");
   SetForm->btnCancel->click();
   EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Degrees);
@@ -334,6 +336,30 @@ TEST_F(SetFormTest, TheCoordinateChoiceShowsTheSettingAndOkAppliesIt) {
   SetForm->cmbCoordFormat->setCurrentText("DMS");
   SetForm->btnOK->click();
   EXPECT_EQ(NmeaRec.CoordFormat, TCoordFormat::Dms);
+}
+
+// Plane: the zone and datum chosen on the System page; the monitor and the track read-out add X
+// and Y, naming both.
+TEST_F(SetFormTest, ThePlaneChoiceReachesTheMonitorAndTheTrackReadout) {
+  Start("[Settings]\nCoordFormat=Plane\nPlaneZone=12\nPlaneDatum=Tokyo\n");
+  SetForm->show();
+  EXPECT_EQ(SetForm->spnPlaneZone->value(), 12);
+  EXPECT_EQ(SetForm->cmbPlaneDatum->currentText(), "Tokyo");
+  SetForm->spnPlaneZone->setValue(9);
+  SetForm->cmbPlaneDatum->setCurrentText("JGD2011");
+  SetForm->btnOK->click();
+  EXPECT_EQ(NmeaRec.Plane.Zone, 9);
+  EXPECT_EQ(NmeaRec.Plane.Datum, TPlaneDatum::Jgd2011);
+  Session->Receiver.Proc().ProcessNmea(Sentence("GPGGA,120000,3539.51486,N,13944.72598,E,1,08,0.9,40.0,M,39.4,M,,"));
+  EXPECT_TRUE(MoniForm->lblGGA->text().contains("Plane     X -37875.0")) << MoniForm->lblGGA->text().toStdString();
+  EXPECT_TRUE(MoniForm->lblGGA->text().contains("(IX JGD2011)"));
+  TTrackView& view = TrackForm->Plot().View;
+  view.MouseLat = DegToDms(35.658581);
+  view.MouseLon = DegToDms(139.745433);
+  view.State.MapDatum = "WGS 84";
+  EXPECT_NE(view.Caption().find("N 35.658581 E 139.745433 X -37875.085 m Y -7958.644 m (IX JGD2011)"),
+            std::string::npos)
+      << view.Caption();
 }
 
 TEST_F(SetFormTest, FileChoosersOfferTheirFilterAndTheBoxText) {

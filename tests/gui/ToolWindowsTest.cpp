@@ -7,7 +7,9 @@
 
 #include <QKeyEvent>
 
+#include "gui/UChartsForm.h"
 #include "gui/UConsoleForm.h"
+#include "gui/UDeviationForm.h"
 #include "gui/UMoniForm.h"
 #include "gui/UReplayForm.h"
 #include "gui/USignalForm.h"
@@ -40,7 +42,10 @@ TEST_F(ToolWindowsTest, MenuItemsShowTheWindowsAndTheirStateAndPlacementAreKept)
     const char* item;
     QWidget* window;
     bool* shown;
-  } const cases[] = {{"menSignalWindow", SignalForm, &ShowSignal}, {"menConsoleWindow", ConsoleForm, &ShowConsole}};
+  } const cases[] = {{"menSignalWindow", SignalForm, &ShowSignal},
+                     {"menConsoleWindow", ConsoleForm, &ShowConsole},
+                     {"menDeviationWindow", DeviationForm, &ShowDeviation},
+                     {"menChartsWindow", ChartsForm, &ShowCharts}};
   for (const Case& c : cases) {
     EXPECT_FALSE(c.window->isVisible()) << c.item;
     Item(c.item)->trigger();
@@ -57,11 +62,15 @@ TEST_F(ToolWindowsTest, MenuItemsShowTheWindowsAndTheirStateAndPlacementAreKept)
   EXPECT_NE(saved.find("ShowSignal=1\nShowConsole=1\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("SignalForm.Bounds=0,"), std::string::npos) << saved;
   EXPECT_NE(saved.find("ConsoleForm.Bounds=0,"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ShowDeviation=1\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("DeviationForm.Bounds=0,"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("ChartsForm.Bounds=0,"), std::string::npos) << saved;
 
   CreateForms();  // shown again as left, with the checks
   EXPECT_TRUE(SignalForm->isVisible());
   EXPECT_TRUE(Item("menSignalWindow")->isChecked());
   EXPECT_TRUE(Item("menConsoleWindow")->isChecked());
+  EXPECT_TRUE(DeviationForm->isVisible());
   EXPECT_EQ(SignalForm->size(), QSize(333, 222));
 }
 

@@ -28,6 +28,7 @@ for log in *.log; do
   [ -f "$base.json.expected" ] && check "$base.json.expected" "${args[@]}" --json "$log"
   [ -f "$base.summary.expected" ] && check "$base.summary.expected" "${args[@]}" --summary "$log"
   [ -f "$base.gpx.expected" ] && check "$base.gpx.expected" "${args[@]}" --gpx "$log"
+  [ -f "$base.stats.expected" ] && check "$base.stats.expected" "${args[@]}" --stats "$log"
 done
 # A log whose lines end in CR LF decodes exactly so with LF alone and with CR CR LF.
 ends=$(mktemp -d)
