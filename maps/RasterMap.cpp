@@ -123,12 +123,13 @@ void TRasterLayer::DrawAttributions(TCanvas& canvas) {
     if (text.find(a) == std::string::npos) text += (text.empty() ? "" : "; ") + a;
   const TRect clip = canvas.ClipRect();
   const TSize size = canvas.TextExtent(text);
-  // On a white ground in the bottom right corner, as the tile servers ask it to be seen.
+  // On a white ground in the top right corner, as the tile servers ask it to be seen; the bottom
+  // one holds the grid's figures and the scale.
   canvas.SetBrushColor(clWhite);
   canvas.SetBrushStyle(TBrushStyle::Solid);
-  canvas.FillRect({clip.Right - size.cx - 6, clip.Bottom - size.cy - 2, clip.Right, clip.Bottom});
+  canvas.FillRect({clip.Right - size.cx - 6, clip.Top, clip.Right, clip.Top + size.cy + 2});
   canvas.SetFontColor(clBlack);
-  canvas.TextOut(clip.Right - size.cx - 3, clip.Bottom - size.cy - 1, text);
+  canvas.TextOut(clip.Right - size.cx - 3, clip.Top + 1, text);
 }
 
 TLayerDescription TRasterLayer::Describe() const {

@@ -27,7 +27,9 @@ std::string Description(const std::string& url, bool fromSouth, const std::strin
   char limits[512];
   std::snprintf(limits, sizeof limits,
                 "<Cache><Path>%s</Path><Unique>false</Unique><Expires>%d</Expires><MaxSize>%lld</MaxSize></Cache>"
-                "<MaxConnections>%d</MaxConnections><Timeout>%d</Timeout>",
+                "<MaxConnections>%d</MaxConnections><Timeout>%d</Timeout>"
+                // A tile the server does not have (open sea, past its zoom levels) is clear.
+                "<ZeroBlockHttpCodes>204,404</ZeroBlockHttpCodes>",
                 Escaped(cachePath).c_str(), kTileCacheDays * 86400, static_cast<long long>(kTileCacheBytes),
                 kTileConnections, kTileTimeoutSeconds);
   // Web Mercator's square, every zoom level an overview of the next; four bands, so that a tile

@@ -123,7 +123,10 @@ protected:
     ASSERT_EQ(std::system(("gdal_translate -q -of PNG " + ppm + " " + png).c_str()), 0);
     Tile = ReadAll(png);
   }
-  void TearDown() override { ::unsetenv("XDG_CACHE_HOME"); }
+  void TearDown() override {
+    ::unsetenv("XDG_CACHE_HOME");
+    TempDir::TearDown();
+  }
   // Draws until the fetcher is idle and nothing new came, at most five seconds.
   void DrawUntilSettled(TRasterLayer& layer, PictureCanvas& canvas, const TViewBox& view) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -175,7 +178,9 @@ TEST_F(TileLayerTest, TilesAreFetchedCachedAndDrawnFromTheCacheWhenTheServerIsGo
   DrawUntilSettled(layer, canvas, {131.5, 33.0, 132.1, 33.45});
   int told = 0;
   for (const TLayerNews& n : News)
-    told += n.Message.find("Tile server 127.0.0.1 cannot be reached") != std::string::npos;
+    told += n.Message.find("Tile server 127.0.0.1 cannot be reached (") != std::string::npos;
+  for (const TLayerNews& n : News)
+    EXPECT_EQ(n.Message.find('\n'), std::string::npos) << n.Message;
   EXPECT_EQ(told, 1);
   layer.Draw(canvas, view);
   EXPECT_GT(canvas.Red(), 0.99);
