@@ -238,12 +238,14 @@ void TRasterFile::ComputeExtent() {
   // Along the four edges, since a projected raster's edges are curves in degrees.
   constexpr int kSteps = 32;
   std::vector<double> x, y;
+  std::vector<int> side;  // -1 on the west edge, 1 on the east edge
   for (int i = 0; i <= kSteps; ++i) {
     const double u = static_cast<double>(i) / kSteps;
     for (const auto& [px, py] : {std::pair{u * g.XSize, 0.0}, std::pair{u * g.XSize, double(g.YSize)},
                                  std::pair{0.0, u * g.YSize}, std::pair{double(g.XSize), u * g.YSize}}) {
       x.push_back(g.Gt[0] + px * g.Gt[1] + py * g.Gt[2]);
       y.push_back(g.Gt[3] + px * g.Gt[4] + py * g.Gt[5]);
+      side.push_back(px == 0 ? -1 : px == g.XSize ? 1 : 0);
     }
   }
   std::vector<int> ok(x.size(), TRUE);
@@ -252,8 +254,14 @@ void TRasterFile::ComputeExtent() {
     OCTTransformEx(g.ToMap, static_cast<int>(x.size()), x.data(), y.data(), nullptr, ok.data());
   }
   std::optional<TViewBox> box;
-  for (size_t i = 0; i < x.size(); ++i)
-    if (ok[i] && std::isfinite(x[i]) && std::isfinite(y[i])) WidenExtent(box, x[i], y[i]);
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (!ok[i] || !std::isfinite(x[i]) || !std::isfinite(y[i])) continue;
+    // A raster of the whole world reaches the date line, which the datum shift may carry over:
+    // its east edge stays east.
+    if (g.ToMap && side[i] == 1 && x[i] < -90) x[i] += 360;
+    if (g.ToMap && side[i] == -1 && x[i] > 90) x[i] -= 360;
+    WidenExtent(box, x[i], y[i]);
+  }
   extent_ = box.value_or(TViewBox{});
 }
 

@@ -19,6 +19,7 @@
 #include "gui/QtCanvas.h"
 #include "maps/MapFile.h"
 #include "maps/PosixEncConverter.h"
+#include "maps/TileService.h"
 #include "maps/UEncMap.h"
 #include "nmea/NmeaRec.h"
 #include "tools/ToolArgs.h"
@@ -123,9 +124,11 @@ int Info(const std::vector<std::string>& args) {
   int status = 0;
   for (const std::string& path : paths) {
     try {
-      CheckOpens(path);
-      const TLayerKind& k = given ? *given : KindOf(path);
-      CheckPath(k, path);
+      // A tile server's address is a raster of its own, with nothing on disk to check.
+      const bool tiles = IsTileAddress(path);
+      if (!tiles) CheckOpens(path);
+      const TLayerKind& k = given ? *given : tiles ? *KindNamed("raster") : KindOf(path);
+      if (!tiles) CheckPath(k, path);
       std::printf("%s\n", path.c_str());
       Out("kind", k.Kind);
       Describe(k, path, !settings.empty());
