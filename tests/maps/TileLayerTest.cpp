@@ -2,8 +2,6 @@
 // The raster layer over a tile server on the loopback interface: tiles are fetched away from the
 // drawing, kept in the cache and drawn from it, also once the server is gone; the requests name
 // the program, come two at a time at most, and a view once fetched is not fetched again.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,6 +17,7 @@
 
 #include "maps/RasterMap.h"
 #include "maps/TileService.h"
+#include "tests/common/LoopbackListener.h"
 #include "tests/common/NullCanvas.h"
 #include "tests/common/TempFiles.h"
 
@@ -30,15 +29,7 @@ namespace {
 class TTileServer {
 public:
   explicit TTileServer(std::string tile) : Tile(std::move(tile)) {
-    Fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(Fd, 16);
-    getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len);
-    Port = ntohs(a.sin_port);
+    Fd = ListenOnLoopback(Port, 16);
     Acceptor = std::thread([this] { Accept(); });
   }
   ~TTileServer() { Stop(); }
@@ -179,8 +170,7 @@ TEST_F(TileLayerTest, TilesAreFetchedCachedAndDrawnFromTheCacheWhenTheServerIsGo
   int told = 0;
   for (const TLayerNews& n : News)
     told += n.Message.find("Tile server 127.0.0.1 cannot be reached (") != std::string::npos;
-  for (const TLayerNews& n : News)
-    EXPECT_EQ(n.Message.find('\n'), std::string::npos) << n.Message;
+  for (const TLayerNews& n : News) EXPECT_EQ(n.Message.find('\n'), std::string::npos) << n.Message;
   EXPECT_EQ(told, 1);
   layer.Draw(canvas, view);
   EXPECT_GT(canvas.Red(), 0.99);

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/LoopbackListener.h"
+
 namespace orvane {
 
 // A caster of one thread: each connection's request head is kept, the answer for its path
@@ -23,17 +25,7 @@ namespace orvane {
 // A path with no answer gets the sourcetable, as real casters do.
 class TTestCaster {
 public:
-  TTestCaster() {
-    Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(Fd, 4);
-    getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len);
-    Port = ntohs(a.sin_port);
-  }
+  TTestCaster() { Fd = ListenOnLoopback(Port, 4); }
   ~TTestCaster() {
     Stop = true;
     if (Thread.joinable()) Thread.join();
