@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "maps/LatticePicture.h"
 #include "maps/TileService.h"
@@ -21,7 +22,8 @@ class TRasterFile;
 class TTileFetcher {
 public:
   explicit TTileFetcher(TTileService service);
-  // Waits for a fetch under way, which the server's timeout bounds.
+  // Does not wait for a fetch under way: a server that neither answers nor refuses would hold
+  // the window's closing for its whole timeout. The worker ends that fetch on its own.
   ~TTileFetcher();
   TTileFetcher(const TTileFetcher&) = delete;
   TTileFetcher& operator=(const TTileFetcher&) = delete;
@@ -32,7 +34,7 @@ public:
   bool TakeArrived();
   // Why the server could not be reached, once until it is reached again; else empty.
   std::string TakeFailure();
-  const TTileService& Service() const { return Service_; }
+  const TTileService& Service() const { return S->Service; }
   // No fetch waiting or under way (for tests and tools that wait for the tiles).
   bool Idle();
 
@@ -43,15 +45,20 @@ private:
     std::string Datum;
     bool operator==(const TRequest&) const = default;
   };
-  void Run();
-  void Fetch(const TRequest& r, std::unique_ptr<TRasterFile>& online);
+  // What the worker shares with the fetcher, and keeps when the fetcher goes first.
+  struct TState {
+    explicit TState(TTileService service) : Service(std::move(service)) {}
+    const TTileService Service;
+    std::mutex M;
+    std::condition_variable Cv;
+    std::optional<TRequest> Pending, Last;
+    bool Busy = false, Stopping = false, Arrived = false, Failing = false;
+    std::string Failure;
+  };
+  static void Run(const std::shared_ptr<TState>& s);
+  static void Fetch(TState& s, const TRequest& r, std::unique_ptr<TRasterFile>& online);
 
-  const TTileService Service_;
-  std::mutex M;
-  std::condition_variable Cv;
-  std::optional<TRequest> Pending, Last;
-  bool Busy = false, Stopping = false, Arrived = false, Failing = false;
-  std::string Failure;
+  std::shared_ptr<TState> S;
   std::thread Worker;
 };
 

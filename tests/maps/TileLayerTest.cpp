@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,6 +36,7 @@ public:
   ~TTileServer() { Stop(); }
   void Stop() {
     if (Fd < 0) return;
+    Closing = true;
     ::shutdown(Fd, SHUT_RDWR);
     ::close(Fd);
     Fd = -1;
@@ -42,6 +44,7 @@ public:
     for (std::thread& t : Handlers) t.join();
   }
   uint16_t Port = 0;
+  std::atomic<bool> Silent{false};  // reads the requests and never answers them
   std::atomic<int> Requests{0}, Peak{0};
   std::mutex M;
   std::vector<std::string> Agents;
@@ -70,6 +73,7 @@ private:
       std::lock_guard lock(M);
       Agents.push_back(request.substr(ua + 12, request.find("\r\n", ua) - ua - 12));
     }
+    while (Silent && !Closing) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     // Counted until answered: the client cannot have asked more at once than are unanswered.
     --Active;
@@ -81,6 +85,7 @@ private:
   std::string Tile;
   int Fd = -1;
   std::atomic<int> Active{0};
+  std::atomic<bool> Closing{false};
   std::thread Acceptor;
   std::vector<std::thread> Handlers;
 };
@@ -174,6 +179,25 @@ TEST_F(TileLayerTest, TilesAreFetchedCachedAndDrawnFromTheCacheWhenTheServerIsGo
   EXPECT_EQ(told, 1);
   layer.Draw(canvas, view);
   EXPECT_GT(canvas.Red(), 0.99);
+}
+
+TEST_F(TileLayerTest, ClosingDoesNotWaitForAServerThatNeverAnswers) {
+  TTileServer server(Tile);
+  server.Silent = true;
+  std::string datum = "Tokyo";
+  auto layer = std::make_unique<TRasterLayer>(datum);
+  ASSERT_EQ(layer->LoadInSet("http://127.0.0.1:" + std::to_string(server.Port) + "/{z}/{x}/{y}.png").End,
+            TLayerLoad::Shown);
+  PictureCanvas canvas;
+  layer->Draw(canvas, {130.0, 33.0, 130.6, 33.45});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (server.Requests == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_GT(server.Requests, 0);
+  // The fetch would end only with the server's timeout; the layer goes well before it.
+  const auto start = std::chrono::steady_clock::now();
+  layer.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(kTileTimeoutSeconds / 2));
 }
 
 TEST(TileService, AddressesAreCheckedAndTheirCacheFoldersKeptApart) {
