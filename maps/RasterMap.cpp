@@ -99,14 +99,11 @@ void TRasterLayer::DrawAt(TCanvas& canvas, const TViewBox& view, double sx, doub
   picture_.Cover(sx, sy, rect, [&](const TLatticeRect& part, uint32_t* out, int stride) {
     for (size_t i = 0; i < files_.size(); ++i) {
       if (!files_[i]->Extent().Meets(view)) continue;
-      if (!fetchers_[i]) {
-        files_[i]->Warp(sx, sy, part, out, stride);
-        continue;
-      }
-      // A tile the fetcher is still writing is read at the next draw.
       try {
         files_[i]->Warp(sx, sy, part, out, stride);
       } catch (const EMapFileError&) {
+        // A tile the fetcher is still writing is read at the next draw; a file's fault is said.
+        if (!fetchers_[i]) throw;
       }
     }
   });

@@ -272,12 +272,7 @@ bool TReceiver::OpenSource() {
     return false;
   }
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
-  if (Serial && AutoSpeed_) {
-    // The speed found last is tried first: a receiver that was unplugged comes back at it.
-    Hunt.Start(Serial->LineSpeed(), Clock());
-    Serial->SetLineSpeed(Hunt.Speed());
-    Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
-  }
+  StartSpeedHunt();
   StopReopen();
   LastSaid.clear();
   OverlongTold = false;
@@ -296,13 +291,24 @@ void TReceiver::SetAutoSpeed(bool on) {
   if (Serial) Serial->SetLineSpeed(0);
 }
 
+void TReceiver::StartSpeedHunt() {
+  if (!Serial || !AutoSpeed_) return;
+  // The speed found last is tried first: a receiver that was unplugged comes back at it.
+  Hunt.Start(Serial->LineSpeed(), Clock());
+  TrySpeed();
+}
+
+void TReceiver::TrySpeed() {
+  Serial->SetLineSpeed(Hunt.Speed());
+  Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
+}
+
 void TReceiver::HuntSpeed(int64_t now) {
   if (!Serial || !Hunt.Hunting()) return;
   if (Hunt.Feed(Received)) {
     Notice(Source_->Name() + ": line speed " + std::to_string(Hunt.Speed()) + " bit/s found");
   } else if (Hunt.Tick(now)) {
-    Serial->SetLineSpeed(Hunt.Speed());
-    Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
+    TrySpeed();
   }
 }
 
@@ -433,12 +439,7 @@ void TReceiver::ReopenTick() {
   if (!ReopenOn) return;
   if (!Source_->Open()) return;
   if (Serial && Serial->ModemLines() == 0) Serial->SetCheckLineStatus(true);
-  if (Serial && AutoSpeed_) {
-    // The speed found last is tried first: a receiver that was unplugged comes back at it.
-    Hunt.Start(Serial->LineSpeed(), Clock());
-    Serial->SetLineSpeed(Hunt.Speed());
-    Notice(Source_->Name() + ": looking for the line speed, trying " + std::to_string(Hunt.Speed()) + " bit/s");
-  }
+  StartSpeedHunt();
   StopReopen();
   OverlongTold = false;
   LastBytesMs = OpenedMs = Clock();

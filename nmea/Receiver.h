@@ -231,6 +231,10 @@ private:
   void Reopened();
   // The auto speed's step of a poll tick, after a read.
   void HuntSpeed(int64_t now);
+  // With the auto speed on, a serial source just opened begins the hunt.
+  void StartSpeedHunt();
+  // Sets the line to the hunt's speed and says so.
+  void TrySpeed();
 
   TNmeaRec& Rec;
   TTimers Timers;
