@@ -28,9 +28,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/geodrel)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-# The loader's cache is renewed by libc's trigger (CPack's own postinst and postrm call ldconfig
-# as well, which does no harm).
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/triggers)
+# The loader's cache is renewed by libc's trigger alone. CPack would add a postinst and a postrm
+# that call ldconfig, and a postrm keeps a removed package in dpkg's list until it is purged.
+# Naming scripts that do not exist keeps CPack from writing its own (it warns that they are
+# missing).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/triggers
+    ${CMAKE_CURRENT_SOURCE_DIR}/no-maintainer-scripts/postinst
+    ${CMAKE_CURRENT_SOURCE_DIR}/no-maintainer-scripts/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
