@@ -19,6 +19,7 @@
 #include "gui/ErrorHandler.h"
 #include "gui/USatVForm.h"
 #include "settings/Settings.h"
+#include "track/LayerKinds.h"
 
 namespace {
 
@@ -44,22 +45,25 @@ void InstallTerminationHandlers() {
 }
 
 void Usage(std::FILE* out) {
-  std::fprintf(out,
-               "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS] [--share ADDRESS] [LOG]\n"
-               "A monitor for an NMEA 0183 GPS receiver on a serial port.\n\n"
-               "  --settings FILE  keep the settings and window placements in FILE\n"
-               "  --replay FILE    replay the NMEA log FILE right after start-up\n"
-               "  --source ADDRESS read this run from a device (/dev/ttyACM0) or an address\n"
-               "                   (tcp://HOST:PORT, udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]);\n"
-               "                   an empty ADDRESS means the COM port\n"
-               "  --share ADDRESS  share what is received, this run, with other programs: serve it to\n"
-               "                   TCP clients (tcp://127.0.0.1:10110) or send each sentence to a UDP\n"
-               "                   address (udp://HOST:PORT), instead of the stored share\n"
-               "  LOG              the same as --replay LOG\n"
-               "  --help           show this help and exit\n"
-               "  --version        show the version and exit\n\n"
-               "The receiver's port is chosen in the window's context menu (right click);\n"
-               "COMn is /dev/ttyS<n-1> unless the [Ports] section of the settings file maps it.\n");
+  std::fprintf(
+      out,
+      "Usage: Orvane [--settings FILE] [--replay FILE] [--source ADDRESS] [--share ADDRESS] [LOG] [ROUTE.gpx]\n"
+      "A monitor for an NMEA 0183 GPS receiver on a serial port.\n\n"
+      "  --settings FILE  keep the settings and window placements in FILE\n"
+      "  --replay FILE    replay the NMEA log FILE right after start-up\n"
+      "  --source ADDRESS read this run from a device (/dev/ttyACM0) or an address\n"
+      "                   (tcp://HOST:PORT, udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]);\n"
+      "                   an empty ADDRESS means the COM port\n"
+      "  --share ADDRESS  share what is received, this run, with other programs: serve it to\n"
+      "                   TCP clients (tcp://127.0.0.1:10110) or send each sentence to a UDP\n"
+      "                   address (udp://HOST:PORT), instead of the stored share\n"
+      "  LOG              the same as --replay LOG\n"
+      "  ROUTE.gpx        show a GPX, .wpt or .trk file in the track window this run, in\n"
+      "                   place of its waypoint layer (the setting is kept)\n"
+      "  --help           show this help and exit\n"
+      "  --version        show the version and exit\n\n"
+      "The receiver's port is chosen in the window's context menu (right click);\n"
+      "COMn is /dev/ttyS<n-1> unless the [Ports] section of the settings file maps it.\n");
 }
 
 // Qt aborts when its platform finds no display; say so plainly instead. A platform that needs
@@ -90,7 +94,7 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string settingsFile, replayFile, sourceAddress, shareAddress;
+  std::string settingsFile, replayFile, mapFile, sourceAddress, shareAddress;
   bool sourceGiven = false, shareGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -130,13 +134,15 @@ int main(int argc, char** argv) {
       replayFile = arg.substr(9);
       continue;
     }
-    // A log named alone, as a desktop entry passes the file it opens: replayed as --replay LOG is.
+    // A file named alone, as a desktop entry passes the file it opens: a waypoint or track file
+    // is shown in the track window, any other is a log replayed as --replay LOG is.
     if (!arg.empty() && arg[0] != '-') {
-      if (!replayFile.empty()) {
-        std::fprintf(stderr, "Orvane: %s: one log at a time\n", arg.c_str());
+      std::string& file = orvane::RunLayerKindOf(arg) ? mapFile : replayFile;
+      if (!file.empty()) {
+        std::fprintf(stderr, "Orvane: %s: one %s at a time\n", arg.c_str(), &file == &mapFile ? "map file" : "log");
         return 2;
       }
-      replayFile = arg;
+      file = arg;
       continue;
     }
     const bool needsName =
@@ -183,6 +189,8 @@ int main(int argc, char** argv) {
   // Inside the event loop, so that a signal ends the program while a refusal's box is shown.
   if (!replayFile.empty())
     QTimer::singleShot(0, &app, [&replayFile] { orvane::Guard([&] { orvane::SatVForm->StartReplay(replayFile); }); });
+  if (!mapFile.empty())
+    QTimer::singleShot(0, &app, [&mapFile] { orvane::Guard([&] { orvane::SatVForm->OpenMapForRun(mapFile); }); });
 
   const int rc = app.exec();
   orvane::DestroyForms();

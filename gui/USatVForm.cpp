@@ -30,6 +30,7 @@
 #include "nmea/Receiver.h"
 #include "serial/DeviceList.h"
 #include "settings/MainVars.h"
+#include "track/LayerKinds.h"
 
 namespace orvane {
 
@@ -351,6 +352,13 @@ void TSatVForm::StartReplay(const std::string& fileName) {
   } forget{replayNewTrack_};
   receiver_.StartReplay(fileName);
   if (ReplayForm) ReplayForm->show();
+}
+
+void TSatVForm::OpenMapForRun(const std::string& fileName) {
+  const TLayerKind* kind = RunLayerKindOf(fileName);
+  if (!TrackForm || !kind) return;
+  if (!ShowTrk) menTrkWindowClick();
+  TrackForm->OpenForRun(*kind, fileName);
 }
 
 void TSatVForm::StopLogClick() { receiver_.StopReplay(); }

@@ -50,6 +50,8 @@ public:
   void LogFileClick();
   // Replays a log file as "Open Log" does; a file that cannot be opened is reported.
   void StartReplay(const std::string& fileName);
+  // A waypoint or track file named on the command line: the track window shows it for this run.
+  void OpenMapForRun(const std::string& fileName);
   // Panel colour and both circles' brush := BGColor.
   void ApplyBGColor();
 

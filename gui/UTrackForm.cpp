@@ -2,6 +2,7 @@
 #include "gui/UTrackForm.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -328,6 +329,9 @@ void TTrackForm::Show(std::unique_ptr<TMapSetLoad> load) {
   load->ShowIn(layers_, TrackState);
   // The old objects go only now: until here they were what the window drew.
   shown_ = std::move(load);
+  // Not before the newest load: an older one shown first does not hold the file yet.
+  const char opened = next_ ? 0 : std::exchange(wholeAfterLoad_, 0);
+  const bool openedShown = opened && ShowWholeLayer(opened);
   Guard([this] { FormPaint(); });
   // A copy: a message box runs events, and a load that ends meanwhile replaces shown_.
   const std::vector<TMapSetLoad::TNote> notes = shown_->Notes();
@@ -337,6 +341,19 @@ void TTrackForm::Show(std::unique_ptr<TMapSetLoad> load) {
     else
       ShowMessage(note.Text);
   }
+  // A file opened for the run that could not be shown leaves the layer its own file.
+  if (opened && !openedShown) {
+    const std::string path = TrackState.RunLayer.Path;
+    if (std::none_of(notes.begin(), notes.end(), [](const TMapSetLoad::TNote& n) { return n.Error; }))
+      ShowMessage(path + ": nothing in it to draw");
+    if (EndRunLayer(TrackState)) SetMapSet();
+  }
+}
+
+void TTrackForm::OpenForRun(const TLayerKind& kind, const std::string& path) {
+  OpenLayerForRun(TrackState, kind, path);
+  wholeAfterLoad_ = kind.Letter;
+  SetMapSet();
 }
 
 void TTrackForm::WaitForLayers() {
@@ -595,7 +612,9 @@ void TTrackForm::FillWholeLayerMenu() {
   menWholeLayer->menuAction()->setEnabled(!menWholeLayer->isEmpty());
 }
 
-void TTrackForm::menWholeLayerClick(char letter) {
+void TTrackForm::menWholeLayerClick(char letter) { ShowWholeLayer(letter); }
+
+bool TTrackForm::ShowWholeLayer(char letter) {
   for (const TLayerExtent& layer : LayerExtents(layers_)) {
     if (layer.Letter != letter) continue;
     {
@@ -603,8 +622,9 @@ void TTrackForm::menWholeLayerClick(char letter) {
       plot_->ShowBox(canvas, layer.West, layer.South, layer.East, layer.North);
     }
     imgTrk->update();
-    return;
+    return true;
   }
+  return false;
 }
 
 void TTrackForm::mnDatumClick(QAction* sender) { TrackState.MapDatum = sender->text().toLocal8Bit().toStdString(); }

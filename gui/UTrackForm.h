@@ -114,6 +114,9 @@ public:
   void menWholeTrackClick();
   // One entry of "Whole Layer": the layer's letter.
   void menWholeLayerClick(char letter);
+  // Shows a waypoint or track file for this run in the waypoint layer's place and, once it is
+  // loaded, the whole of it; a file that cannot be read is said and the layer's own file is back.
+  void OpenForRun(const TLayerKind& kind, const std::string& path);
   void TrkTimerTimer();
 
   // Before a replay starts: true when it is to be recorded as a new track (this one cleared)
@@ -167,6 +170,8 @@ private:
   friend class TTrackImage;
   void BuildMenu();
   void FillWholeLayerMenu();
+  // Shows the whole of a layer; false when it holds nothing placed.
+  bool ShowWholeLayer(char letter);
   // Enables TrkTimer at the current period, or stops it.
   void EnableTrkTimer(bool enabled);
   void ResizeSurface();
@@ -196,6 +201,7 @@ private:
   std::unique_ptr<TMapSetLoad> next_;
   int trkPeriod_ = 1000;
   int replayNewTrack_ = -1;  // the answer of AskReplayTrack; -1 before it was asked
+  char wholeAfterLoad_ = 0;  // the letter of a layer opened for the run, shown whole once loaded
   bool destroyed_ = false;
 };
 

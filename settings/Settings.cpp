@@ -316,8 +316,8 @@ void SaveSettings() {
   ini.WriteString(kTrack, "DataMax", std::to_string(TrackState.DataMax));
   ini.WriteString(kTrack, "Interval", std::to_string(TrackState.Interval));
   for (const TLayerKind& k : LayerKinds())
-    if (WrittenWhenEmpty(k) || !LayerPath(TrackState, k).empty() || ini.ValueExists(kTrack, k.Key))
-      ini.WriteString(kTrack, k.Key, LayerPath(TrackState, k));
+    if (WrittenWhenEmpty(k) || !LayerPathToSave(TrackState, k).empty() || ini.ValueExists(kTrack, k.Key))
+      ini.WriteString(kTrack, k.Key, LayerPathToSave(TrackState, k));
   ini.WriteString(kTrack, "MapDatum", TrackState.MapDatum);
   ini.WriteString(kTrack, "IconMark", TrackState.IconMark);
   ini.EndUpdate();

@@ -146,6 +146,35 @@ const std::string& LayerPath(const TTrackState& state, const TLayerKind& kind) {
   return row < state.LayerPaths.size() ? state.LayerPaths[row] : none;
 }
 
+const TLayerKind* RunLayerKindOf(const std::string& path) {
+  const TLayerKind& waypoints = LayerKindOf('W');
+  return HasWord(waypoints.Extensions, Extension(path)) ? &waypoints : nullptr;
+}
+
+void OpenLayerForRun(TTrackState& state, const TLayerKind& kind, const std::string& path) {
+  std::string& current = LayerPath(state, kind);
+  const int row = static_cast<int>(RowOf(kind));
+  // A second file for the same row still stands in for the row's own path.
+  const bool again = state.RunLayer.Row == row && current == state.RunLayer.Path;
+  state.RunLayer = {row, path, again ? state.RunLayer.Saved : current};
+  current = path;
+}
+
+const std::string& LayerPathToSave(const TTrackState& state, const TLayerKind& kind) {
+  const std::string& current = LayerPath(state, kind);
+  const bool shown = state.RunLayer.Row == static_cast<int>(RowOf(kind)) && current == state.RunLayer.Path;
+  return shown ? state.RunLayer.Saved : current;
+}
+
+bool EndRunLayer(TTrackState& state) {
+  if (state.RunLayer.Row < 0) return false;
+  std::string& current = LayerPath(state, LayerKinds()[static_cast<size_t>(state.RunLayer.Row)]);
+  const bool held = current.empty() || current == state.RunLayer.Path;
+  if (held) current = state.RunLayer.Saved;
+  state.RunLayer = {};
+  return held;
+}
+
 std::vector<const TLayerKind*> ToolKinds() {
   std::vector<const TLayerKind*> kinds;
   for (const TLayerKind& k : Kinds())

@@ -83,6 +83,17 @@ std::string& LayerPath(TTrackState& state, const TLayerKind& kind);
 const std::string& LayerPath(const TTrackState& state, const TLayerKind& kind);
 inline std::string& LayerPath(TTrackState& state, char letter) { return LayerPath(state, LayerKindOf(letter)); }
 
+// The row a file named on the program's command line is shown by for the run, by its extension:
+// a waypoint or track file (GPX, WPT, TRK). None for any other file, which is a log to replay.
+const TLayerKind* RunLayerKindOf(const std::string& path);
+// Shows `path` in the row for this run. The settings keep the row's own path while the row still
+// shows the file; a path the user sets meanwhile is kept as set.
+void OpenLayerForRun(TTrackState& state, const TLayerKind& kind, const std::string& path);
+const std::string& LayerPathToSave(const TTrackState& state, const TLayerKind& kind);
+// The row's own path back in place of the run's file (which could not be shown); true when the
+// row still held that file, or nothing.
+bool EndRunLayer(TTrackState& state);
+
 // The map tool's kinds, each once, in KindRank order.
 std::vector<const TLayerKind*> ToolKinds();
 // "line, point, ... or enc" and "line|point|...|enc".

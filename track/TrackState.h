@@ -25,6 +25,13 @@ struct TTrackState {
   // Map layer sources by the row of the layer table (LayerPath in LayerKinds.h reads them); an
   // empty path is a layer that is not shown.
   std::vector<std::string> LayerPaths;
+  // A file shown for this run alone in place of a layer's path (Orvane route.gpx): the layer's
+  // row (-1: none), the file, and the path it stands in for, which is what the settings keep.
+  struct TRunLayer {
+    int Row = -1;
+    std::string Path;
+    std::string Saved;
+  } RunLayer;
   // Datum name the map is drawn in, and the picture file of the position mark.
   std::string MapDatum = "Tokyo";
   std::string IconMark;

@@ -694,6 +694,48 @@ TEST_F(TrackFormTest, LayersLoadAwayFromTheWindowAndANewerLoadDropsTheOlder) {
   EXPECT_NE(errors[0].find(broken), std::string::npos) << errors[0];
 }
 
+// A file named on the command line is the waypoint layer for the run, shown whole; the settings
+// keep the layer's own file, which is back when the named one cannot be read.
+TEST_F(TrackFormTest, AFileOpenedForTheRunIsShownWholeWhileTheSettingKeepsItsOwn) {
+  TrackState.MapDatum = "WGS 84";
+  const std::string own = (dir / "own.gpx").string(), route = (dir / "route.gpx").string(),
+                    broken = (dir / "broken.gpx").string();
+  WriteAll(own, "<gpx><wpt lat=\"34.0\" lon=\"134.0\"/></gpx>");
+  WriteAll(route,
+           "<gpx><trk><trkseg><trkpt lat=\"35.00\" lon=\"139.00\"/><trkpt lat=\"35.02\" "
+           "lon=\"139.02\"/></trkseg></trk></gpx>");
+  WriteAll(broken, "<gpx><trk>");
+  LayerPath(TrackState, 'W') = own;
+  TTrackForm& f = Make();
+  f.WaitForLayers();
+  const auto savedPath = [&] {
+    SaveSettings();
+    const std::string ini = ReadAll(dir / "Orvane.ini");
+    const size_t at = ini.find("WayPntMap=");
+    return at == std::string::npos ? std::string() : ini.substr(at + 10, ini.find_first_of("\r\n", at) - at - 10);
+  };
+
+  ASSERT_NE(RunLayerKindOf(route), nullptr);
+  EXPECT_EQ(RunLayerKindOf((dir / "drive.log").string()), nullptr);
+  f.OpenForRun(*RunLayerKindOf(route), route);
+  f.WaitForLayers();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(errors.empty()) << errors[0];
+  EXPECT_EQ(LayerPath(TrackState, 'W'), route);
+  // D.MMSS: the view's centre lies on the route, about 35°00'36" N, 139°00'36" E.
+  EXPECT_NEAR(TrackState.CenterB, 35.0036, 0.0010);
+  EXPECT_NEAR(TrackState.CenterL, 139.0036, 0.0010);
+  EXPECT_EQ(savedPath(), own);
+
+  f.OpenForRun(*RunLayerKindOf(broken), broken);
+  f.WaitForLayers();
+  f.WaitForLayers();  // the reload of the layer's own file
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(broken), std::string::npos) << errors[0];
+  EXPECT_EQ(LayerPath(TrackState, 'W'), own);
+  EXPECT_EQ(savedPath(), own);
+}
+
 // The grid labels' boxes as the window's canvas writes them, measured in its own font.
 struct LabelBoxes : TQtCanvas {
   using TQtCanvas::TQtCanvas;
