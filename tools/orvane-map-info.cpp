@@ -76,8 +76,21 @@ void CheckPath(const TLayerKind& kind, const std::string& path) {
   CannotOpen(path, kind.IsFolder() ? "not a folder" : "a folder");
 }
 
+// An NMEA log named where a map file goes, the likeliest mix-up: its first line is a sentence
+// ("$GPGGA,...", "$PGRMM,...").
+bool LooksLikeNmeaLog(const std::string& path) {
+  const std::string head = ReadMapFile(path, 128);
+  size_t at = head.find_first_not_of("\r\n");
+  if (at == std::string::npos || head[at] != '$') return false;
+  size_t letters = 0;
+  while (++at < head.size() && head[at] >= 'A' && head[at] <= 'Z') ++letters;
+  return letters >= 3 && at < head.size() && head[at] == ',';
+}
+
 const TLayerKind& KindOf(const std::string& path) {
   const TLayerKind* kind = KindOfPath(path);
+  if (!kind && LooksLikeNmeaLog(path))
+    throw EMapFileError("\"" + path + "\" is an NMEA log, not a map file; orvane-nmea decodes it");
   if (!kind)
     throw EMapFileError("\"" + path + "\": neither its name nor its first bytes say which kind of map file it is (" +
                         KindNames(", ", " or ") + "); --kind names it");
@@ -95,6 +108,9 @@ void Describe(const TLayerKind& kind, const std::string& path, bool haveSettings
   const TLayerLoad load = layer->LoadInSet(path);
   if (load.End != TLayerLoad::Shown)
     throw EMapFileError(load.Message.empty() ? "Cannot open file \"" + path + "\": no such file" : load.Message);
+  // Named only once it is read as one: a folder that is no area is not called an area.
+  std::printf("%s\n", path.c_str());
+  Out("kind", kind.Kind);
   const TDescribeWith with{path, haveSettings, "--settings"};
   Print(kind.Describe ? kind.Describe(*layer, with) : layer->Describe());
 }
@@ -129,8 +145,6 @@ int Info(const std::vector<std::string>& args) {
       if (!tiles) CheckOpens(path);
       const TLayerKind& k = given ? *given : tiles ? *KindNamed("raster") : KindOf(path);
       if (!tiles) CheckPath(k, path);
-      std::printf("%s\n", path.c_str());
-      Out("kind", k.Kind);
       Describe(k, path, !settings.empty());
     } catch (const std::exception& e) {
       // The other paths are still described; the exit status says one failed.

@@ -225,17 +225,19 @@ TEST_F(MapToolTest, FailuresNameTheFileAndTheLineAndWrongCommandLinesExitWithTwo
     EXPECT_EQ(r.Status, c.Status);
     EXPECT_TRUE(Contains(r.Err, c.Message));
   }
-  // No kind is named for a file that is not there, nor for one whose content says none; a
-  // folder that is no area is said to be none.
+  // No kind is named for a file that is not there, nor for one whose content says none (an NMEA
+  // log is said to be one), nor for a folder that is no area.
   const std::string log = Write("drive.log", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
+  const std::string binary = Write("data.bin", std::string("\x01\x02$GPGGA\0\xff", 10));
   std::filesystem::create_directory(dir / "photos");
   const std::string photos = (dir / "photos").string();
   const struct {
     std::string Path, Message, Out;
   } refused[] = {
       {"/nonexistent.gpx", "Cannot open file \"/nonexistent.gpx\": no such file", ""},
-      {log, "\"" + log + "\": neither its name nor its first bytes say which kind of map file it is", ""},
-      {photos, "\"" + photos + "\" is not a Digital Map 2500 area", photos + "\n  kind: kdd\n"},
+      {log, "\"" + log + "\" is an NMEA log, not a map file; orvane-nmea decodes it", ""},
+      {binary, "\"" + binary + "\": neither its name nor its first bytes say which kind of map file it is", ""},
+      {photos, "\"" + photos + "\" is not a Digital Map 2500 area", ""},
   };
   for (const auto& c : refused) {
     const TRun r = Run({"info", c.Path});
