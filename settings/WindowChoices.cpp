@@ -33,7 +33,7 @@ std::string ReferenceWords(const TReference& ref) {
     case TReferenceKind::Given:
       break;
   }
-  return FormatShortest(ref.Lat) + "," + FormatShortest(ref.Lon);
+  return FormatPlain(ref.Lat) + "," + FormatPlain(ref.Lon);
 }
 
 std::optional<char> ParseQuality(std::string_view text) {
