@@ -110,14 +110,13 @@ TDeviationForm::TDeviationForm(const TNmeaRec& rec, QWidget* parent) : QWidget(p
   if (kept.Kind == TReferenceKind::Given) edtReference->setText(QString::fromStdString(ReferenceWords(kept)));
   for (size_t i = 0; i < std::size(kReferenceItems); ++i)
     if (kReferenceItems[i].Kind == kept.Kind) cmbReference->setCurrentIndex(static_cast<int>(i));
-  Picked = DeviationChoices.Quality;
   ReadReference();
 
   connect(cmbReference, &QComboBox::currentIndexChanged, this, [this] { ReadReference(); });
   connect(edtReference, &QLineEdit::editingFinished, this, [this] { ReadReference(); });
   connect(cmbQuality, &QComboBox::currentIndexChanged, this, [this](int index) {
     Quality = index < 0 ? '\0' : static_cast<char>(cmbQuality->itemData(index).toInt());
-    if (Quality) Picked = DeviationChoices.Quality = Quality;
+    if (Quality) DeviationChoices.Quality = Quality;
     Dirty = true;
     Refresh();
   });
@@ -167,7 +166,8 @@ void TDeviationForm::FillQualities() {
   const QSignalBlocker block(cmbQuality);
   cmbQuality->clear();
   for (const char q : present) cmbQuality->addItem(QString::fromStdString(QualityWords(q)), int(q));
-  const int keep = Picked ? cmbQuality->findData(int(Picked)) : -1;
+  const char picked = DeviationChoices.Quality;
+  const int keep = picked ? cmbQuality->findData(int(picked)) : -1;
   cmbQuality->setCurrentIndex(keep >= 0 ? keep : present.empty() ? -1 : 0);
   Quality = present.empty() ? '\0' : static_cast<char>(cmbQuality->currentData().toInt());
 }

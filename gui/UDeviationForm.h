@@ -60,8 +60,7 @@ private:
   TFixCollector Collector;
   TReference Ref;
   bool RefValid = true;
-  char Quality = 0;
-  char Picked = 0;  // by the user: kept while present, else the best one present
+  char Quality = 0;  // shown: the one the user picked while present, else the best one present
   TFix Origin;
   TFixStats All, Chosen;
   std::vector<TEnu> Offsets;
