@@ -26,6 +26,7 @@
 #include "gui/CloseToggle.h"
 #include "nmea/UNmeaProc.h"
 #include "settings/MainVars.h"
+#include "settings/WindowChoices.h"
 
 namespace orvane {
 
@@ -36,13 +37,18 @@ namespace {
 constexpr int kRefreshMs = 1000;
 
 struct TSpan {
+  TChartSpan Span;
   const char* Caption;
   double Seconds;  // 0: the whole run
 };
-constexpr TSpan kSpans[] = {{"Last 10 minutes", 600}, {"Last hour", 3600}, {"Whole run", 0}};
+constexpr TSpan kSpans[] = {{TChartSpan::Minutes10, "Last 10 minutes", 600},
+                            {TChartSpan::Hour, "Last hour", 3600},
+                            {TChartSpan::Run, "Whole run", 0}};
 
-// Ticked at first: what a user looks at before choosing.
-bool ShownAtFirst(TChartQuantity q) { return q == TChartQuantity::Used || q == TChartQuantity::Hdop; }
+bool Kept(TChartQuantity q) {
+  const std::vector<TChartQuantity>& kept = ChartsChoices.Series;
+  return std::find(kept.begin(), kept.end(), q) != kept.end();
+}
 
 }  // namespace
 
@@ -87,7 +93,7 @@ TChartsForm::TChartsForm(const TNmeaRec& rec, QWidget* parent) : QWidget(parent,
   for (const TChartQuantityName& n : kChartQuantityNames) {
     auto* item = new QListWidgetItem(n.Caption, lstSeries);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(ShownAtFirst(n.Quantity) ? Qt::Checked : Qt::Unchecked);
+    item->setCheckState(Kept(n.Quantity) ? Qt::Checked : Qt::Unchecked);
     auto* line = new QLineSeries(chart);
     line->setName(n.Caption);
     chart->addSeries(line);
@@ -105,7 +111,10 @@ TChartsForm::TChartsForm(const TNmeaRec& rec, QWidget* parent) : QWidget(parent,
 
   cmbSpan = new QComboBox(this);
   cmbSpan->setObjectName("cmbSpan");
-  for (const TSpan& s : kSpans) cmbSpan->addItem(s.Caption);
+  for (const TSpan& s : kSpans) {
+    cmbSpan->addItem(s.Caption);
+    if (s.Span == ChartsChoices.Span) cmbSpan->setCurrentIndex(cmbSpan->count() - 1);
+  }
   auto* btnExport = new QPushButton("Export CSV...", this);
   btnExport->setObjectName("btnExport");
   lblPointer = new QLabel("Point at the chart to read the values", this);
@@ -123,8 +132,14 @@ TChartsForm::TChartsForm(const TNmeaRec& rec, QWidget* parent) : QWidget(parent,
   top->addLayout(controls);
   top->addLayout(body, 1);
 
-  connect(lstSeries, &QListWidget::itemChanged, this, [this] { Refresh(); });
-  connect(cmbSpan, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+  connect(lstSeries, &QListWidget::itemChanged, this, [this] {
+    ChartsChoices.Series = Chosen();
+    Refresh();
+  });
+  connect(cmbSpan, &QComboBox::currentIndexChanged, this, [this](int index) {
+    ChartsChoices.Span = kSpans[std::max(0, index)].Span;
+    Refresh();
+  });
   connect(btnExport, &QPushButton::clicked, this, [this] { ExportClick(); });
   RefreshTimer.setInterval(kRefreshMs);
   connect(&RefreshTimer, &QTimer::timeout, this, [this] {

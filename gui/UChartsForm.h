@@ -2,7 +2,8 @@
 // Series over time: the quantities chosen from the list (satellites, SNR, dilutions, height,
 // speed, GST sigmas) for the last 10 minutes, the last hour or the whole run, a pointer that reads
 // every chosen value at the time under the mouse, and the export of the series as CSV. Drawn with
-// Qt Charts; the samples come from nmea/ChartSeries.
+// Qt Charts; the samples come from nmea/ChartSeries. The span and the ticked series are the
+// user's and kept from run to run.
 #pragma once
 
 #include <functional>

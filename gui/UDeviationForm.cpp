@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/UDeviationForm.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -18,6 +21,7 @@
 #include "maps/PlaneCoord.h"
 #include "nmea/ReportStats.h"
 #include "settings/MainVars.h"
+#include "settings/WindowChoices.h"
 #include "track/DeviationPlot.h"
 
 namespace orvane {
@@ -101,11 +105,18 @@ TDeviationForm::TDeviationForm(const TNmeaRec& rec, QWidget* parent) : QWidget(p
   top->addLayout(controls);
   top->addLayout(body, 1);
 
+  // The kept choices, before the lists tell of changes.
+  const TReference& kept = DeviationChoices.Reference;
+  if (kept.Kind == TReferenceKind::Given) edtReference->setText(QString::fromStdString(ReferenceWords(kept)));
+  for (size_t i = 0; i < std::size(kReferenceItems); ++i)
+    if (kReferenceItems[i].Kind == kept.Kind) cmbReference->setCurrentIndex(static_cast<int>(i));
+  ReadReference();
+
   connect(cmbReference, &QComboBox::currentIndexChanged, this, [this] { ReadReference(); });
   connect(edtReference, &QLineEdit::editingFinished, this, [this] { ReadReference(); });
   connect(cmbQuality, &QComboBox::currentIndexChanged, this, [this](int index) {
     Quality = index < 0 ? '\0' : static_cast<char>(cmbQuality->itemData(index).toInt());
-    QualityPicked = index >= 0;
+    if (Quality) DeviationChoices.Quality = Quality;
     Dirty = true;
     Refresh();
   });
@@ -125,7 +136,6 @@ void TDeviationForm::SentenceDecoded(const TSentenceInfo& info, const std::vecto
 
 void TDeviationForm::Reset() {
   Collector.Clear();
-  QualityPicked = false;
   Dirty = true;
   Refresh();
 }
@@ -141,6 +151,8 @@ void TDeviationForm::ReadReference() {
   } else {
     Ref = TReference{kind};
   }
+  // A position that does not read is not kept: the next run starts from the last one that did.
+  if (RefValid) DeviationChoices.Reference = Ref;
   Dirty = true;
   Refresh();
 }
@@ -154,7 +166,8 @@ void TDeviationForm::FillQualities() {
   const QSignalBlocker block(cmbQuality);
   cmbQuality->clear();
   for (const char q : present) cmbQuality->addItem(QString::fromStdString(QualityWords(q)), int(q));
-  const int keep = QualityPicked ? cmbQuality->findData(int(Quality)) : -1;
+  const char picked = DeviationChoices.Quality;
+  const int keep = picked ? cmbQuality->findData(int(picked)) : -1;
   cmbQuality->setCurrentIndex(keep >= 0 ? keep : present.empty() ? -1 : 0);
   Quality = present.empty() ? '\0' : static_cast<char>(cmbQuality->currentData().toInt());
 }

@@ -3,6 +3,7 @@
 // (the running mean, the first fix or a position typed in), coloured by its quality, rings at
 // round distances, a height strip, and a panel of the figures for all fixes and for one quality.
 // Live and in replay alike; the drawing and the figures follow the fixes a few times a second.
+// The reference and the quality picked are the user's and kept from run to run.
 #pragma once
 
 #include <functional>
@@ -29,7 +30,7 @@ public:
 
   // After each sentence the receiver handled, with the fields it was split into.
   void SentenceDecoded(const TSentenceInfo& info, const std::vector<std::string_view>& fields);
-  // Forgets every fix.
+  // Forgets every fix; the choices stay.
   void Reset();
   // Brings the figures and the picture up to the fixes now (the refresh timer's work).
   void Refresh();
@@ -59,8 +60,7 @@ private:
   TFixCollector Collector;
   TReference Ref;
   bool RefValid = true;
-  char Quality = 0;
-  bool QualityPicked = false;  // by the user: kept while present, else the best one present
+  char Quality = 0;  // shown: the one the user picked while present, else the best one present
   TFix Origin;
   TFixStats All, Chosen;
   std::vector<TEnu> Offsets;

@@ -19,6 +19,7 @@
 #include "serial/PortNames.h"
 #include "settings/IniFile.h"
 #include "settings/MainVars.h"
+#include "settings/WindowChoices.h"
 #include "track/LayerKinds.h"
 #include "track/TrackState.h"
 
@@ -27,6 +28,8 @@ namespace {
 
 constexpr const char* kSettings = "Settings";
 constexpr const char* kTrack = "Track";
+constexpr const char* kDeviation = "Deviation";
+constexpr const char* kCharts = "Charts";
 
 std::string& OverrideName() {
   static std::string name;
@@ -153,6 +156,50 @@ void SaveNtrip(TIniFile& ini) {
   ini.WriteBool(kSettings, "NtripOn", NtripOn);
 }
 
+// The value of a key that came later, or nullopt when the file does not have it. A value that does
+// not read is said, and gives nullopt too: the default is kept.
+template <typename Parse>
+auto ReadChoice(const TIniFile& ini, const char* section, const char* key, Parse parse, const std::string& used,
+                std::vector<std::string>& adjusted) -> decltype(parse(std::string_view())) {
+  if (!ini.ValueExists(section, key)) return std::nullopt;
+  const std::string text = ini.ReadString(section, key, "");
+  auto value = parse(text);
+  if (!value)
+    adjusted.push_back(std::string(key) + "=" + text + " in [" + section + "] of \"" + ini.FileName() +
+                       "\" does not read; " + used + " is used");
+  return value;
+}
+
+// The windows' choices start from their defaults, whatever an earlier load left.
+void LoadWindowChoices(const TIniFile& ini, std::vector<std::string>& adjusted) {
+  DeviationChoices = TDeviationChoices{};
+  ChartsChoices = TChartsChoices{};
+  if (auto ref = ReadChoice(ini, kDeviation, "Reference", ParseReference, "mean", adjusted))
+    DeviationChoices.Reference = *ref;
+  if (auto q = ReadChoice(ini, kDeviation, "Quality", ParseQuality, "the best quality present", adjusted))
+    DeviationChoices.Quality = *q;
+  if (auto span = ReadChoice(ini, kCharts, "Span", ParseSpan, SpanWord(ChartsChoices.Span), adjusted))
+    ChartsChoices.Span = *span;
+  if (auto series = ReadChoice(ini, kCharts, "Series", ParseSeries, SeriesWords(ChartsChoices.Series), adjusted))
+    ChartsChoices.Series = *series;
+}
+
+// As the keys that came later: written once a choice leaves its default or the key is there, so
+// the file of a user who never changed them keeps its bytes.
+void WriteChoice(TIniFile& ini, const char* section, const char* key, const std::string& value,
+                 const std::string& byDefault) {
+  if (value != byDefault || ini.ValueExists(section, key)) ini.WriteString(section, key, value);
+}
+
+void SaveWindowChoices(TIniFile& ini) {
+  const TDeviationChoices d;
+  const TChartsChoices c;
+  WriteChoice(ini, kDeviation, "Reference", ReferenceWords(DeviationChoices.Reference), ReferenceWords(d.Reference));
+  WriteChoice(ini, kDeviation, "Quality", DeviationChoices.Quality ? std::string(1, DeviationChoices.Quality) : "", "");
+  WriteChoice(ini, kCharts, "Span", SpanWord(ChartsChoices.Span), SpanWord(c.Span));
+  WriteChoice(ini, kCharts, "Series", SeriesWords(ChartsChoices.Series), SeriesWords(c.Series));
+}
+
 }  // namespace
 
 TSettingsLoad LoadSettings() {
@@ -232,6 +279,7 @@ TSettingsLoad LoadSettings() {
   TrackState.KddPntList = ini.ReadSectionValues("KDDPNT");
   SetComDevices(ini.ReadSectionValues("Ports"));
   LoadNtrip(ini);
+  LoadWindowChoices(ini, adjusted);
   return load;
 }
 
@@ -320,6 +368,7 @@ void SaveSettings() {
       ini.WriteString(kTrack, k.Key, LayerPathToSave(TrackState, k));
   ini.WriteString(kTrack, "MapDatum", TrackState.MapDatum);
   ini.WriteString(kTrack, "IconMark", TrackState.IconMark);
+  SaveWindowChoices(ini);
   ini.EndUpdate();
 }
 

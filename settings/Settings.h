@@ -38,22 +38,23 @@ void SetSettingsFileName(std::string fileName);
 bool SettingsFileGiven();
 
 // What the load had to tell: why an existing file could not be read (its content is then left
-// alone, and the defaults apply), and each stored value it had to bring into range.
+// alone, and the defaults apply), and each stored value it had to bring into range or could not
+// read.
 struct TSettingsLoad {
   std::string ReadError;
   std::vector<std::string> Adjusted;
 };
 
 // Reads every setting into its place: the settings fields of NmeaRec, the main window's and the
-// track module's variables, the definition lists and the [Ports] device names. Missing or
-// broken values give their defaults; this never fails.
+// track module's variables, the deviation and charts windows' choices, the definition lists and
+// the [Ports] device names. Missing or broken values give their defaults; this never fails.
 TSettingsLoad LoadSettings();
 
 // Bounds of values that size memory or drawing: the mark's radius in pixels, the track entries.
 constexpr int32_t kHeadRMin = 1, kHeadRMax = 500;
 constexpr int32_t kDataMaxLimit = 100000;
-// Writes [Settings] and [Track] and nothing else. Raises EIniFileError naming the file and the
-// cause when it cannot be written; the old file then stays as it was.
+// Writes [Settings], [Track], [Deviation] and [Charts] and nothing else. Raises EIniFileError
+// naming the file and the cause when it cannot be written; the old file then stays as it was.
 void SaveSettings();
 
 // Writes only the two multi-GNSS keys, at once, so that an answer given in the run is kept

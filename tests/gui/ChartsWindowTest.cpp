@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QComboBox>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QValueAxis>
 
 #include "gui/UChartsForm.h"
@@ -62,6 +63,23 @@ TEST_F(ChartsWindowTest, TheChosenSpanIsDrawnAndReadAndExported) {
   EXPECT_EQ(ReadAll(path), ChartsForm->Series().Csv({TChartQuantity::Used, TChartQuantity::Hdop}));
   const std::string nowhere = (dir / "no" / "such.csv").string();
   EXPECT_NE(ChartsForm->ExportCsv(nowhere).find(nowhere), std::string::npos);
+}
+
+TEST_F(ChartsWindowTest, TheSpanAndTheTickedSeriesAreThereAgainAtTheNextStart) {
+  ChartsForm->findChild<QComboBox*>("cmbSpan")->setCurrentIndex(1);  // the last hour
+  auto* list = ChartsForm->findChild<QListWidget*>("lstSeries");
+  list->item(static_cast<int>(TChartQuantity::Used))->setCheckState(Qt::Unchecked);
+  list->item(static_cast<int>(TChartQuantity::Height))->setCheckState(Qt::Checked);
+
+  DestroyForms();  // the exit saves the settings
+  EXPECT_NE(ReadAll(ini).find("[Charts]\nSpan=hour\nSeries=hdop,height_m\n"), std::string::npos) << ReadAll(ini);
+  CreateForms();
+  EXPECT_EQ(ChartsForm->findChild<QComboBox*>("cmbSpan")->currentText(), "Last hour");
+  EXPECT_EQ(ChartsForm->Chosen(), (std::vector<TChartQuantity>{TChartQuantity::Hdop, TChartQuantity::Height}));
+  Feed(1200);
+  EXPECT_DOUBLE_EQ(static_cast<QValueAxis*>(ChartsForm->Chart()->axes(Qt::Horizontal).first())->min(), 0);
+  EXPECT_TRUE(Line("Height (m)")->isVisible());
+  EXPECT_FALSE(Line("Satellites used")->isVisible());
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <tuple>
+
 #include "gui/UDeviationForm.h"
 #include "nmea/FixStats.h"
 #include "settings/MainVars.h"
@@ -78,6 +80,42 @@ TEST_F(DeviationWindowTest, ATypedPositionIsTheReferenceOnceItReads) {
   emit typed->editingFinished();
   ASSERT_TRUE(DeviationForm->ReferenceValid());
   EXPECT_NEAR(DeviationForm->AllStats().Cep50, 10, 0.01);
+}
+
+// What the user chose is there again at the next start; a position that does not read is not kept.
+TEST_F(DeviationWindowTest, TheChoicesAreThereAgainAtTheNextStart) {
+  Feed(Gga(0, '4', 0) + Gga(1, '2', 0));
+  auto widgets = [] {
+    return std::tuple(DeviationForm->findChild<QComboBox*>("cmbReference"),
+                      DeviationForm->findChild<QLineEdit*>("edtReference"),
+                      DeviationForm->findChild<QComboBox*>("cmbQuality"));
+  };
+  auto [reference, typed, quality] = widgets();
+  reference->setCurrentIndex(2);
+  typed->setText("35.5,139.5");
+  emit typed->editingFinished();
+  quality->setCurrentIndex(quality->findText("DGPS Fix"));
+  ASSERT_EQ(DeviationForm->ChosenQuality(), '2');
+  typed->setText("35.5");
+  emit typed->editingFinished();
+  ASSERT_FALSE(DeviationForm->ReferenceValid());
+
+  DestroyForms();  // the exit saves the settings
+  EXPECT_NE(ReadAll(ini).find("[Deviation]\nReference=35.5,139.5\nQuality=2\n"), std::string::npos) << ReadAll(ini);
+  CreateForms();
+  std::tie(reference, typed, quality) = widgets();
+  EXPECT_EQ(reference->currentText(), "Position");
+  EXPECT_EQ(typed->text(), "35.5,139.5");
+  EXPECT_TRUE(typed->isEnabled());
+  EXPECT_TRUE(DeviationForm->ReferenceValid());
+  // The picked quality waits for its fixes, the best one present until then; Reset keeps it.
+  Feed(Gga(0, '4', 0));
+  EXPECT_EQ(DeviationForm->ChosenQuality(), '4');
+  Feed(Gga(1, '2', 0));
+  EXPECT_EQ(DeviationForm->ChosenQuality(), '2');
+  DeviationForm->findChild<QPushButton*>("btnReset")->click();
+  Feed(Gga(2, '4', 0) + Gga(3, '2', 0));
+  EXPECT_EQ(DeviationForm->ChosenQuality(), '2');
 }
 
 TEST_F(DeviationWindowTest, DotsAreDrawnInTheirQualitysColour) {

@@ -17,6 +17,7 @@
 #include "serial/PortNames.h"
 #include "settings/IniFile.h"
 #include "settings/MainVars.h"
+#include "settings/WindowChoices.h"
 #include "tests/common/TempFiles.h"
 #include "track/LayerKinds.h"
 #include "track/TrackState.h"
@@ -527,6 +528,70 @@ TEST_F(SettingsTest, ValuesThatSizeMemoryOrPickAPortAreBroughtIntoRangeAndSaid) 
     EXPECT_EQ(NmeaRec.ComPort, r.comPort) << r.lines;
     EXPECT_EQ(NmeaRec.HeadR, r.headR) << r.lines;
     EXPECT_EQ(TrackState.DataMax, r.dataMax) << r.lines;
+    ASSERT_EQ(load.Adjusted.size(), r.notes) << r.lines;
+    for (const std::string& note : load.Adjusted) EXPECT_NE(note.find(file.string()), std::string::npos) << note;
+  }
+}
+
+// The deviation and charts windows' choices as one row of words, so that a case reads at a glance.
+std::string Choices() {
+  const char q = DeviationChoices.Quality;
+  return ReferenceWords(DeviationChoices.Reference) + " " + (q ? std::string(1, q) : "-") + " " +
+         SpanWord(ChartsChoices.Span) + " " + SeriesWords(ChartsChoices.Series);
+}
+
+TEST_F(SettingsTest, WindowChoicesRoundTripInTheirOwnSections) {
+  LoadSettings();
+  DeviationChoices = {*ParseReference("-35.681236,139.767125"), '2'};
+  ChartsChoices = {TChartSpan::Run, {TChartQuantity::InView, TChartQuantity::SigmaAlt}};
+  SaveSettings();
+  const std::string text = ReadAll(file);
+  EXPECT_NE(text.find("\n[Deviation]\nReference=-35.681236,139.767125\nQuality=2\n\n[Charts]\nSpan=run\n"
+                      "Series=in_view,gst_alt_m\n"),
+            std::string::npos)
+      << text;
+  DeviationChoices = {};
+  ChartsChoices = {};
+  LoadSettings();
+  EXPECT_EQ(Choices(), "-35.681236,139.767125 2 run in_view,gst_alt_m");
+  // Back to the defaults, the keys stay and say so; none ticked is a choice too.
+  DeviationChoices = {};
+  ChartsChoices = {TChartSpan::Minutes10, {}};
+  SaveSettings();
+  EXPECT_NE(ReadAll(file).find("[Deviation]\nReference=mean\nQuality=\n\n[Charts]\nSpan=10min\nSeries=\n"),
+            std::string::npos);
+  LoadSettings();
+  EXPECT_EQ(Choices(), "mean - 10min ");
+}
+
+// Each bad value gives its own default and a note naming the file; the other keys still read.
+TEST_F(SettingsTest, WindowChoicesThatDoNotReadGiveTheDefaults) {
+  struct Row {
+    const char* lines;
+    const char* choices;
+    size_t notes;
+  };
+  const Row rows[] = {
+      {"[Settings]\nShowDeviation=1\nShowCharts=1\n", "mean - 10min used,hdop", 0},
+      {"[Deviation]\nReference=first\nQuality=5\n[Charts]\nSpan=hour\nSeries= hdop , used ,,speed_kmh\n",
+       "first 5 hour used,hdop,speed_kmh", 0},
+      {"[Deviation]\nReference=90,-180\n", "90,-180 - 10min used,hdop", 0},
+      {"[Deviation]\nReference=north\nQuality=4\n", "mean 4 10min used,hdop", 1},
+      {"[Deviation]\nReference=90.1,139\n", "mean - 10min used,hdop", 1},
+      {"[Deviation]\nReference=35,180.5\n", "mean - 10min used,hdop", 1},
+      {"[Deviation]\nReference=35.5\n", "mean - 10min used,hdop", 1},
+      {"[Deviation]\nReference=nan,139\n", "mean - 10min used,hdop", 1},
+      {"[Deviation]\nQuality=0\n", "mean - 10min used,hdop", 1},
+      {"[Deviation]\nQuality=44\n", "mean - 10min used,hdop", 1},
+      {"[Charts]\nSpan=week\nSeries=used,altitude\n", "mean - 10min used,hdop", 2},
+      {"[Charts]\nSpan=\nSeries=hdop\n", "mean - 10min hdop", 1},
+  };
+  for (const Row& r : rows) {
+    WriteAll(file, r.lines);
+    DeviationChoices = {*ParseReference("1,1"), '1'};  // what an earlier load left
+    ChartsChoices = {TChartSpan::Run, {}};
+    const TSettingsLoad load = LoadSettings();
+    EXPECT_EQ(Choices(), r.choices) << r.lines;
     ASSERT_EQ(load.Adjusted.size(), r.notes) << r.lines;
     for (const std::string& note : load.Adjusted) EXPECT_NE(note.find(file.string()), std::string::npos) << note;
   }
