@@ -90,8 +90,7 @@ std::vector<std::string> TStreamShare::Retry() {
       ++it;
       continue;
     }
-    const bool tcp = it->Address.Kind == TNetKind::Tcp;
-    started.push_back("Sharing " + std::string(tcp ? "on " : "to ") + (tcp ? TcpName : UdpName) + " now");
+    started.push_back("Sharing on " + TcpName + " now");  // only a listener waits
     std::erase(Errors_, it->Error);
     it = Waiting.erase(it);
   }
