@@ -35,6 +35,7 @@ TSession::TSession(const std::optional<std::string>& sourceForRun, const std::op
     if (Share.Active()) Share.Feed(bytes);
   };
   ShareTimer.OnTick = [this] { ShareTick(); };
+  ShareRetryTimer.OnTick = [this] { ShareRetryTick(); };
 
   // Settings before anything that shows them.
   const TSettingsLoad load = LoadSettings();
@@ -67,12 +68,32 @@ TSession::TSession(const std::optional<std::string>& sourceForRun, const std::op
 std::vector<std::string> TSession::ApplyShare(const TShareSettings& settings) {
   ShareInForce_ = settings;
   std::vector<std::string> failed = Share.Apply(settings);
+  if (Share.Retrying())
+    failed.push_back("It is tried again every " + std::to_string(kShareRetryMs / 1000) +
+                     " seconds; the console says when it is shared.");
+  RunShareTimers();
+  TellShareStatus();
+  return failed;
+}
+
+void TSession::RunShareTimers() {
   if (Share.Active())
     ShareTimer.Start(kSharePollMs);
   else
     ShareTimer.Stop();
+  if (Share.Retrying())
+    ShareRetryTimer.Start(kShareRetryMs);
+  else
+    ShareRetryTimer.Stop();
+}
+
+// The failure was said when the share was applied; only a start is worth a line.
+void TSession::ShareRetryTick() {
+  const std::vector<std::string> started = Share.Retry();
+  if (started.empty()) return;
+  for (const std::string& line : started) std::fprintf(stderr, "Orvane: %s\n", line.c_str());
+  RunShareTimers();
   TellShareStatus();
-  return failed;
 }
 
 void TSession::ShareTick() {
@@ -143,6 +164,7 @@ void TSession::Close() {
   Receiver.StopReplay();
   Receiver.CloseSource();
   ShareTimer.Stop();
+  ShareRetryTimer.Stop();
   Share.Stop();
   Receiver.Recorder().CloseLogFile();
   try {

@@ -32,7 +32,9 @@ public:
   void Close();
 
   // Stops the share and starts what `settings` ask for; the failures, each naming its address and
-  // cause (the receiver goes on either way). The status is told at once.
+  // cause (the receiver goes on either way). A good address that could not start (its port held
+  // by another program) is tried again every kShareRetryMs until it starts or the share is
+  // changed; the answer then says so in a last line. The status is told at once.
   std::vector<std::string> ApplyShare(const TShareSettings& settings);
   // What the share was last told to do: the run's share, the stored one, or the dialog's.
   const TShareSettings& ShareInForce() const { return ShareInForce_; }
@@ -40,12 +42,15 @@ public:
   std::function<void(const std::string& status)> OnShareStatus;
 
   // Declared before the receiver, so they outlive it.
-  TQtTimer PollTimer, ReopenTimer, Timer, SLTimer, AgeTimer, ShareTimer;
+  TQtTimer PollTimer, ReopenTimer, Timer, SLTimer, AgeTimer, ShareTimer, ShareRetryTimer;
   TStreamShare Share;
   TReceiver Receiver;
 
   // How often the share takes new clients and writes what waits, between received pieces.
   static constexpr uint32_t kSharePollMs = 50;
+  // How often a share that could not start is tried again: soon enough after the other program
+  // lets the port go, rarely enough to cost nothing.
+  static constexpr uint32_t kShareRetryMs = 5000;
   // ---- corrections from a caster, written to the receiver as they arrive
   static constexpr uint32_t kCorrectionsPollMs = 100;
   // Connects to the caster the settings name (NtripConfig) and keeps the stream running.
@@ -60,6 +65,8 @@ public:
 private:
   void ApplyStoredSource(const std::optional<std::string>& sourceForRun);
   void ShareTick();
+  void ShareRetryTick();
+  void RunShareTimers();
   void TellShareStatus();
   TShareSettings ShareInForce_;
   std::string ShareSaid;

@@ -58,25 +58,43 @@ std::string WithHost(const std::string& tcp, const std::string& host) {
 std::vector<std::string> TStreamShare::Apply(const TShareSettings& settings) {
   Stop();
   if (!settings.On) return {};
-  std::vector<std::string> errors;
   // A text that does not parse is named by the parser's message; one that does, by its plain form.
-  const auto start = [&errors](const std::string& text, TNetKind kind, const auto& open) {
-    TNetAddress a;
+  const auto start = [this](const std::string& text, TNetKind kind, bool broadcast) {
+    TWaiting part;
+    part.Broadcast = broadcast;
     std::string error;
-    if (!ParseShareAddress(text, kind, a, error))
-      errors.push_back("Cannot share: " + error);
-    else if (!open(a, error))
-      errors.push_back("Cannot share " + std::string(kind == TNetKind::Tcp ? "on " : "to ") + a.Text() + ": " + error);
+    if (!ParseShareAddress(text, kind, part.Address, error)) {
+      Errors_.push_back("Cannot share: " + error);
+    } else if (!Open(part, error)) {
+      part.Error =
+          "Cannot share " + std::string(kind == TNetKind::Tcp ? "on " : "to ") + part.Address.Text() + ": " + error;
+      Errors_.push_back(part.Error);
+      if (kind == TNetKind::Tcp) Waiting.push_back(std::move(part));
+    }
   };
-  if (!settings.Tcp.empty())
-    start(settings.Tcp, TNetKind::Tcp,
-          [this](const TNetAddress& a, std::string& error) { return ListenTcp(a.Host, a.Port, error); });
-  if (!settings.Udp.empty())
-    start(settings.Udp, TNetKind::Udp, [this, &settings](const TNetAddress& a, std::string& error) {
-      return SendUdpTo(a.Host, a.Port, settings.Broadcast, error);
-    });
-  Errors_ = errors;
-  return errors;
+  if (!settings.Tcp.empty()) start(settings.Tcp, TNetKind::Tcp, false);
+  if (!settings.Udp.empty()) start(settings.Udp, TNetKind::Udp, settings.Broadcast);
+  return Errors_;
+}
+
+bool TStreamShare::Open(const TWaiting& part, std::string& error) {
+  const TNetAddress& a = part.Address;
+  return a.Kind == TNetKind::Tcp ? ListenTcp(a.Host, a.Port, error) : SendUdpTo(a.Host, a.Port, part.Broadcast, error);
+}
+
+std::vector<std::string> TStreamShare::Retry() {
+  std::vector<std::string> started;
+  for (auto it = Waiting.begin(); it != Waiting.end();) {
+    std::string error;
+    if (!Open(*it, error)) {
+      ++it;
+      continue;
+    }
+    started.push_back("Sharing on " + TcpName + " now");  // only a listener waits
+    std::erase(Errors_, it->Error);
+    it = Waiting.erase(it);
+  }
+  return started;
 }
 
 bool TStreamShare::ListenTcp(const std::string& host, uint16_t port, std::string& error) {
@@ -116,6 +134,7 @@ void TStreamShare::Stop() {
   Partial.clear();
   UdpError.clear();
   Errors_.clear();
+  Waiting.clear();
 }
 
 void TStreamShare::Feed(std::string_view bytes) {
@@ -173,7 +192,11 @@ std::string TStreamShare::StatusText() const {
                     (UdpError.empty() ? "" : ", the last refused: " + UdpError));
   std::string s;
   for (const std::string& p : parts) s += (s.empty() ? "Sharing " : "; ") + p;
-  for (const std::string& e : Errors_) s += (s.empty() ? "" : "; ") + e;
+  for (const std::string& e : Errors_) {
+    s += (s.empty() ? "" : "; ") + e;
+    if (std::any_of(Waiting.begin(), Waiting.end(), [&e](const TWaiting& w) { return w.Error == e; }))
+      s += " (trying again)";
+  }
   return s.empty() ? "Not shared" : s;
 }
 

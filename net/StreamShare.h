@@ -58,6 +58,15 @@ public:
   // Stops what was shared and starts what `settings` ask for. Each failure, naming its address
   // and cause, is in the answer and in Errors(); what did start goes on.
   std::vector<std::string> Apply(const TShareSettings& settings);
+  // Tries again the TCP address of the last Apply if it was good but could not be listened on
+  // (a port another program held, an interface not yet up). A UDP address that cannot be sent to
+  // is the address's own fault (a broadcast not allowed, a host unknown), for the user to mend.
+  // What starts now is in the answer, as a line for the console, and its failure leaves
+  // Errors(); one that fails again keeps the failure it first had, so that a caller trying every
+  // few seconds says it once.
+  std::vector<std::string> Retry();
+  // True while a part of the last Apply waits to be tried again.
+  bool Retrying() const { return !Waiting.empty(); }
   // The parts, for callers that already hold the host and port (port 0: any free port).
   bool ListenTcp(const std::string& host, uint16_t port, std::string& error);
   bool SendUdpTo(const std::string& host, uint16_t port, bool broadcast, std::string& error);
@@ -69,6 +78,9 @@ public:
   void Feed(std::string_view bytes);
   // Takes new clients, writes what waits, lets go of clients that left. For the session's tick.
   void Poll();
+  // Writes what waits for the clients for at most `timeoutMs`, for a caller about to end; true
+  // when all went out.
+  bool Drain(int timeoutMs) { return !TcpOn || Server.Drain(timeoutMs); }
 
   uint16_t TcpPort() const { return Server.Port(); }
   size_t ClientCount() const { return Server.ClientCount(); }
@@ -80,6 +92,13 @@ public:
   std::string StatusText() const;
 
 private:
+  // A part that could not start: what to open again, and the failure said for it.
+  struct TWaiting {
+    TNetAddress Address;
+    bool Broadcast = false;
+    std::string Error;
+  };
+  bool Open(const TWaiting& part, std::string& error);
   void SendLine(std::string_view line);
 
   TTcpServer Server;
@@ -92,6 +111,7 @@ private:
   size_t DroppedBefore = 0;
   std::string UdpError;  // the last refusal of a send, said once until sending works again
   std::vector<std::string> Errors_;
+  std::vector<TWaiting> Waiting;
 };
 
 }  // namespace orvane

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-nmea: decodes an NMEA log, or standard input, through exactly the framing and decoders
 // the live receiver goes through, and prints what they made of it: the data monitor's blocks,
-// one JSON object per decoded sentence, or a summary of the whole log.
+// one JSON object per decoded sentence, or a summary of the whole log. A live source can be
+// shared with other programs on the way, as the program shares it.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@
 
 #include "common/HostConv.h"
 #include "net/NtripClient.h"
+#include "net/StreamShare.h"
 #include "nmea/NmeaCommand.h"
 #include "nmea/Receiver.h"
 #include "nmea/ReportGpx.h"
@@ -68,12 +71,18 @@ constexpr const char* kUsage =
     "                    the receiver's GGA every 10 s when the mountpoint asks for it\n"
     "  --ntrip-gga WHEN  send the GGA \"asked\" (default), \"always\" or \"never\"\n"
     "  --ntrip-version N speak NTRIP 1 (HTTP/1.0) or 2 (HTTP/1.1, the default)\n"
+    "  --share ADDRESS   share what the --source sends with other programs while reading it,\n"
+    "                    as Orvane --share does: every byte as it comes to the TCP clients of\n"
+    "                    tcp://HOST:PORT, or each sentence as a datagram to udp://HOST:PORT;\n"
+    "                    the address, the clients and the bytes are told on standard error.\n"
+    "                    Not for a log FILE, which is read at full speed and so would be over\n"
+    "                    before a client came: Orvane --share ADDRESS LOG replays one at its pace\n"
     "  --help            this text\n"
     "  --version         the version\n"
     "\n"
     "Exit status: 0 when the log was read to its end (a live source: until it ended, the\n"
-    "seconds passed or a signal came), 1 when it could not be read or nothing in it could be\n"
-    "decoded, 2 for a wrong command line.\n";
+    "seconds passed or a signal came), 1 when it could not be read, nothing in it could be\n"
+    "decoded or the --share address cannot be used, 2 for a wrong command line.\n";
 
 // ---- command line ---------------------------------------------------------------------------
 
@@ -115,9 +124,10 @@ bool Corrections(TReceiver& receiver, TNtripClient& ntrip, std::string& error) {
 }
 
 // Ticks the receiver's poll until its source ends, `seconds` pass (0: no limit) or a stop signal
-// comes. False, with `error`, when the source cannot be opened or fails on the way.
+// comes, and `between` after each tick. False, with `error`, when the source cannot be opened or
+// fails on the way.
 bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, const std::vector<std::string>& commands,
-              TNtripClient* ntrip, std::string& error) {
+              TNtripClient* ntrip, const std::function<void()>& between, std::string& error) {
   using clock = std::chrono::steady_clock;
   const auto deadline =
       clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
@@ -132,6 +142,7 @@ bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, co
       if (!receiver.Send(commands[sent], error)) return (error = "nothing more was sent: " + error), false;
     source.Wait(static_cast<int>(timer.Period));
     receiver.PollTick();
+    between();
     if (ntrip && !Corrections(receiver, *ntrip, error)) return false;
   }
   // What was read before the end is handled too, as a file's last bytes are.
@@ -146,6 +157,26 @@ bool ReadLive(TReceiver& receiver, const TManualTimer& timer, double seconds, co
     return (error = source.Name() + ": no connection within " + FormatShortest(seconds) + " seconds"), false;
   return true;
 }
+
+// The share's line on standard error, as the program's console tells it: at the start, when a
+// client comes, leaves or is let go, and at the end (the bytes alone change with every piece).
+class TShareReport {
+public:
+  explicit TShareReport(const TStreamShare& share) : Share(share) {}
+  void Tell(bool always = false) {
+    const size_t clients = Share.ClientCount(), dropped = Share.DroppedCount();
+    if (!always && clients == Clients && dropped == Dropped) return;
+    Clients = clients, Dropped = dropped;
+    std::fprintf(stderr, "orvane-nmea: %s\n", Share.StatusText().c_str());
+  }
+
+private:
+  const TStreamShare& Share;
+  size_t Clients = 0, Dropped = 0;
+};
+
+// How long the end of a live source waits for the share's clients to take what was read.
+constexpr int kShareDrainMs = 2000;
 
 int Run(int argc, char** argv) {
   TMode mode = TMode::Text;
@@ -163,6 +194,7 @@ int Run(int argc, char** argv) {
   TNtripConfig ntripOptions;
   bool json = false, stats = false;
   std::optional<TReference> reference;
+  const char* shareAddress = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -232,6 +264,9 @@ int Run(int argc, char** argv) {
       const std::string_view w = v ? v : "";
       if (w != "1" && w != "2") return Usage("--ntrip-version takes 1 or 2");
       ntripOptions.Version = w == "1" ? 1 : 2;
+    } else if (a == "--share") {
+      if (!(shareAddress = value()) || !*shareAddress)
+        return Usage("--share needs an address, such as tcp://127.0.0.1:10110 or udp://192.168.1.255:10110");
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option '" + std::string(a) + "'");
     } else if (path) {
@@ -252,6 +287,12 @@ int Run(int argc, char** argv) {
   if (!source && seconds > 0) return Usage("--duration goes with --source");
   if (!source && !commands.empty()) return Usage("--send goes with --source: a log takes no commands");
   if (!source && ntrip) return Usage("--ntrip goes with --source: the corrections go to a receiver");
+  // A log is read in a moment: a client would get all of it at once or, connecting a little
+  // later, nothing. The program's replay shares one at its pace.
+  if (!source && shareAddress)
+    return Usage(
+        "--share goes with --source: a log is read at full speed, so use Orvane --share ADDRESS LOG "
+        "to share it at the replay's pace");
   if (ntrip) {
     // The options apply wherever they stand on the line.
     ntrip->Gga = ntripOptions.Gga;
@@ -322,6 +363,8 @@ int Run(int argc, char** argv) {
   uint64_t bytes = 0;
   int status = 0;
   receiver.OnReceived = [&](std::string_view data) { bytes += data.size(); };
+  std::unique_ptr<TStreamShare> share;
+  std::unique_ptr<TShareReport> shareReport;
   if (source) {
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
@@ -341,6 +384,24 @@ int Run(int argc, char** argv) {
       }
     }
     std::string error;
+    // Bound before anything is read, so that a port another program holds ends the run at once.
+    if (shareAddress) {
+      share = std::make_unique<TStreamShare>();
+      const std::vector<std::string> failed = share->Apply(ShareForAddress(shareAddress));
+      for (const std::string& f : failed) std::fprintf(stderr, "orvane-nmea: %s\n", f.c_str());
+      if (!failed.empty()) return 1;
+      shareReport = std::make_unique<TShareReport>(*share);
+      shareReport->Tell(true);
+      receiver.OnReceived = [&bytes, &share](std::string_view data) {
+        bytes += data.size();
+        share->Feed(data);
+      };
+    }
+    const auto between = [&share, &shareReport] {
+      if (!share) return;
+      share->Poll();
+      shareReport->Tell();
+    };
     std::unique_ptr<TNtripClient> corrections;
     if (ntrip) {
       corrections = std::make_unique<TNtripClient>();
@@ -349,9 +410,14 @@ int Run(int argc, char** argv) {
       };
       corrections->Start(*ntrip);
     }
-    if (!ReadLive(receiver, pollTimer, seconds, commands, corrections.get(), error)) {
+    if (!ReadLive(receiver, pollTimer, seconds, commands, corrections.get(), between, error)) {
       std::fprintf(stderr, "orvane-nmea: %s\n", error.c_str());
       status = 1;
+    }
+    if (share) {
+      // What the clients have not yet taken goes out before they are let go, within a bound.
+      share->Drain(kShareDrainMs);
+      shareReport->Tell(true);
     }
   }
   while (!source) {

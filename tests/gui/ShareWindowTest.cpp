@@ -5,6 +5,7 @@
 
 #include <sys/socket.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,23 +113,51 @@ TEST_F(ShareWindowTest, ABadAddressIsSaidInTheDialogAndNotStored) {
   EXPECT_FALSE(Session->Share.Active());
 }
 
-// A stored share whose port is taken is said at start, names the address and the cause, and the
-// program reads and replays as before.
-TEST_F(ShareWindowTest, AStoredShareThatCannotStartIsSaidAndTheReceiverGoesOn) {
-  TTcpServer taken;
+// A stored share whose port is taken is said at start, once, naming the address and the cause;
+// the program reads and replays as before, and shares once the other program lets the port go.
+TEST_F(ShareWindowTest, AStoredShareThatCannotStartIsSaidOnceAndStartsWhenThePortIsFree) {
+  auto taken = std::make_unique<TTcpServer>();
   std::string error;
-  ASSERT_TRUE(taken.Listen("127.0.0.1", 0, error)) << error;
-  const std::string address = "tcp://127.0.0.1:" + std::to_string(taken.Port());
+  ASSERT_TRUE(taken->Listen("127.0.0.1", 0, error)) << error;
+  const uint16_t port = taken->Port();
+  const std::string address = "tcp://127.0.0.1:" + std::to_string(port);
   Start("Share=1\nShareTcp=" + address + "\n");
-  const std::string said = "Cannot share on " + address + ": cannot listen on 127.0.0.1 port " +
-                           std::to_string(taken.Port()) + ": Address already in use";
+  const std::string said = "Cannot share on " + address + ": cannot listen on 127.0.0.1 port " + std::to_string(port) +
+                           ": Address already in use";
   ASSERT_TRUE(WaitFor([&] { return !errors.empty(); }));
-  EXPECT_EQ(errors, std::vector<std::string>{said});
-  EXPECT_EQ(ConsoleShare(), said);
+  EXPECT_EQ(errors, std::vector<std::string>{said + "\nIt is tried again every 5 seconds; the console says when it "
+                                                    "is shared."});
+  EXPECT_EQ(ConsoleShare(), said + " (trying again)");
   WriteAll(dir / "one.log", Sentence("GPGGA,090000,3400.0000,N,13400.0000,E,1,08,1.0,12.0,M,36.0,M,,"));
   SatVForm->StartReplay((dir / "one.log").string());
   EXPECT_TRUE(WaitFor([] { return !Session->Receiver.Replayer().Running(); }));
   EXPECT_EQ(Session->Receiver.Replayer().LinesReplayed(), 1u);
+
+  taken.reset();
+  ASSERT_TRUE(WaitFor([] { return Session->Share.Active(); }, 2 * TSession::kShareRetryMs / 1000));
+  client = ConnectLoopback(port);
+  ASSERT_GE(client, 0);
+  EXPECT_TRUE(WaitFor([&] { return ConsoleShare() == "Sharing " + address + " to 1 client, 0 bytes served"; }))
+      << ConsoleShare();
+  EXPECT_FALSE(Session->ShareRetryTimer.Active());
+  EXPECT_EQ(errors.size(), 1u);
+}
+
+// Switched off in the dialog, a share that could not start is not tried again.
+TEST_F(ShareWindowTest, AShareSwitchedOffIsNotTriedAgain) {
+  TTcpServer taken;
+  std::string error;
+  ASSERT_TRUE(taken.Listen("127.0.0.1", 0, error)) << error;
+  Start("Share=1\nShareTcp=tcp://127.0.0.1:" + std::to_string(taken.Port()) + "\n");
+  ASSERT_TRUE(Session->ShareRetryTimer.Active());
+  EXPECT_EQ(Session->ShareRetryTimer.Interval(), static_cast<int>(TSession::kShareRetryMs));
+  InDialog([&](TShareForm& f) {
+    f.chkShare->setChecked(false);
+    f.btnOK->click();
+  });
+  EXPECT_FALSE(ShareSettings.On);
+  EXPECT_FALSE(Session->ShareRetryTimer.Active());
+  EXPECT_EQ(ConsoleShare(), "Not shared");
 }
 
 }  // namespace

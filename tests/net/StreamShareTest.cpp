@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,49 @@ TEST(StreamShare, FailuresNameTheAddressAndTheCauseAndTheRestIsShared) {
     EXPECT_TRUE(share.Active()) << c.said;
     EXPECT_NE(share.StatusText().find(c.said), std::string::npos) << share.StatusText();
     EXPECT_NE(share.StatusText().find("Sharing "), std::string::npos) << share.StatusText();
+  }
+}
+
+// A port another program holds is tried again until it is free, its failure kept as first said;
+// an address that cannot be mended by waiting is not.
+TEST(StreamShare, AListenerThatCouldNotStartIsTriedAgainUntilThePortIsFree) {
+  auto taken = std::make_unique<TTcpServer>();
+  std::string error;
+  ASSERT_TRUE(taken->Listen("127.0.0.1", 0, error)) << error;
+  const uint16_t port = taken->Port();
+  const std::string address = "tcp://127.0.0.1:" + std::to_string(port);
+  const std::string said = "Cannot share on " + address + ": cannot listen on 127.0.0.1 port " + std::to_string(port) +
+                           ": Address already in use";
+  TStreamShare share;
+  const std::vector<std::string> failed = share.Apply({true, address, "udp://:10110", false});
+  ASSERT_EQ(failed.size(), 2u);
+  EXPECT_EQ(failed[0], said);
+  EXPECT_TRUE(share.Retrying());
+  EXPECT_TRUE(share.Retry().empty());
+  EXPECT_EQ(share.Errors(), failed);
+  EXPECT_EQ(share.StatusText(), said + " (trying again); " + failed[1]);
+
+  taken.reset();
+  EXPECT_EQ(share.Retry(), std::vector<std::string>{"Sharing on " + address + " now"});
+  EXPECT_FALSE(share.Retrying());
+  EXPECT_EQ(share.Errors(), std::vector<std::string>{failed[1]});
+  const int client = ConnectLoopback(port);
+  ASSERT_GE(client, 0);
+  for (int i = 0; i < 200 && share.ClientCount() == 0; ++i) share.Poll(), poll(nullptr, 0, 5);
+  share.Feed("$GPGGA\r\n");
+  std::string got;
+  for (int i = 0; i < 200 && got.size() < 8; ++i) ReadNow(client, got), poll(nullptr, 0, 5);
+  EXPECT_EQ(got, "$GPGGA\r\n");
+  ::close(client);
+
+  // Switched off or changed, nothing waits.
+  ASSERT_TRUE((taken = std::make_unique<TTcpServer>())->Listen("127.0.0.1", 0, error)) << error;
+  const std::string busy = "tcp://127.0.0.1:" + std::to_string(taken->Port());
+  for (const TShareSettings& next : {TShareSettings{}, TShareSettings{true, "", "udp://127.0.0.1:10110", false}}) {
+    share.Apply({true, busy, "", false});
+    ASSERT_TRUE(share.Retrying());
+    share.Apply(next);
+    EXPECT_FALSE(share.Retrying());
   }
 }
 

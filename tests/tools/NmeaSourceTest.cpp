@@ -218,11 +218,75 @@ TEST_F(NmeaSource, UnreachableSourceAndWrongCommandLines) {
       {{"--send", "PMTK605", "x.log"}, "--send goes with --source"},
       {{"--source", address, "--send", "PMTK$605"}, "may stand only at the start"},
       {{"--source", address, "--ntrip", "ntrip://caster"}, "no mountpoint"},
+      {{"--share", "tcp://127.0.0.1:10110", "x.log"}, "--share goes with --source"},
+      {{"--source", address, "--share"}, "--share needs an address"},
   };
   for (const auto& [args, why] : wrong) {
     const int status = Wait(Start(args, "wrong"));
     EXPECT_NE(status, 0) << why;
     EXPECT_NE(Output("wrong", ".err").find(why), std::string::npos) << Output("wrong", ".err");
+  }
+}
+
+// Shared on the way, as the program shares: a client gets every byte of the source as it came,
+// and standard error tells the address, the client and the bytes while the report stays as it is.
+TEST_F(NmeaSource, ASharedSourceReachesATcpClientByteForByte) {
+  const std::string log = NMEA_LOGS "/generated-sw.log";
+  ASSERT_EQ(Wait(Start({"--summary", log}, "file")), 0);
+  TTcpServer server;
+  std::string error;
+  ASSERT_TRUE(server.Listen("127.0.0.1", 0, error)) << error;
+  const std::string source = "tcp://127.0.0.1:" + std::to_string(server.Port());
+  const uint16_t sharePort = FreeLoopbackPort();
+  const std::string share = "tcp://127.0.0.1:" + std::to_string(sharePort);
+  const pid_t pid = Start({"--summary", "--source", source, "--share", share}, "live");
+  // The share listens before the source is opened.
+  for (int i = 0; i < 500 && server.ClientCount() == 0; ++i) server.Poll(10);
+  ASSERT_EQ(server.ClientCount(), 1u);
+  const int client = ConnectLoopback(sharePort);
+  ASSERT_GE(client, 0);
+  for (int i = 0; i < 500 && Output("live", ".err").find("to 1 client") == std::string::npos; ++i) poll(nullptr, 0, 10);
+  const std::string bytes = ReadAll(log);
+  for (size_t at = 0; at < bytes.size(); at += 61) {
+    server.Send(std::string_view(bytes).substr(at, 61));
+    server.Drain(1000);
+  }
+  server.Close();
+  EXPECT_EQ(Wait(pid), 0) << Output("live", ".err");
+  std::string got;
+  char buf[65536];
+  for (ssize_t n; (n = ::recv(client, buf, sizeof buf, 0)) > 0;) got.append(buf, static_cast<size_t>(n));
+  ::close(client);
+  EXPECT_TRUE(got == bytes) << got.size() << " of " << bytes.size() << " bytes";
+  EXPECT_EQ(WithoutFirstLine(Output("live")), WithoutFirstLine(Output("file")));
+  const std::string said = Output("live", ".err");
+  EXPECT_EQ(said.rfind("orvane-nmea: Sharing " + share + " to 0 clients, 0 bytes served\n", 0), 0u) << said;
+  EXPECT_NE(
+      said.find("orvane-nmea: Sharing " + share + " to 1 client, " + std::to_string(bytes.size()) + " bytes served\n"),
+      std::string::npos)
+      << said;
+}
+
+// An address that cannot be used ends the run before anything is read, saying why.
+TEST_F(NmeaSource, AShareAddressThatCannotBeUsedEndsTheRunBeforeReading) {
+  TTcpServer taken, server;
+  std::string error;
+  ASSERT_TRUE(taken.Listen("127.0.0.1", 0, error)) << error;
+  ASSERT_TRUE(server.Listen("127.0.0.1", 0, error)) << error;
+  const std::string busy = "tcp://127.0.0.1:" + std::to_string(taken.Port());
+  const std::pair<std::string, std::string> cases[] = {
+      {busy, "Cannot share on " + busy + ": cannot listen on 127.0.0.1 port " + std::to_string(taken.Port()) +
+                 ": Address already in use"},
+      {"tcp://127.0.0.1:99999", "the port \"99999\" is not a number from 1 to 65535"},
+      {"udp://:10110", "the host to send to is missing"},
+  };
+  for (const auto& [address, why] : cases) {
+    EXPECT_EQ(Wait(Start({"--source", "tcp://127.0.0.1:" + std::to_string(server.Port()), "--share", address}, "busy")),
+              1);
+    EXPECT_NE(Output("busy", ".err").find(why), std::string::npos) << Output("busy", ".err");
+    EXPECT_EQ(Output("busy"), "");
+    server.Poll(0);
+    EXPECT_EQ(server.ClientCount(), 0u) << address << ": the source was opened";
   }
 }
 
