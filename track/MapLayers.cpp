@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "track/MapLayers.h"
 
+#include <exception>
 #include <stdexcept>
 
 #include "common/LoadCancel.h"
+#include "maps/MapFile.h"
 #include "track/TrackState.h"
 
 namespace orvane {
@@ -46,12 +48,27 @@ void TMapLayers::BuildMapSet() {
 
 void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& message) {
   bool keepReady = false, mapOff = false;
+  // The first error is thrown as it came (its type tells the error handler how to say it); more
+  // than one are said together.
+  std::exception_ptr first;
+  std::string errors;
   for (const char l : LettersInLoadOrder()) {
     TMapLayer* layer = Layer(l);
     if (!Has(l) || !layer) continue;
     ThrowIfCancelled();
     if (layer->OffWhileLoading()) Remove(l);
-    const TLayerLoad load = layer->LoadInSet(PathOf(l));
+    TLayerLoad load;
+    // One file that cannot be read is left out; the layers after it are still drawn.
+    try {
+      load = layer->LoadInSet(PathOf(l));
+    } catch (const ELoadCancelled&) {
+      throw;
+    } catch (const std::exception& e) {
+      Remove(l);
+      if (!first) first = std::current_exception();
+      errors += (errors.empty() ? "" : "\n") + std::string(e.what());
+      continue;
+    }
     switch (load.End) {
       case TLayerLoad::Shown:
         Insert(l);
@@ -78,6 +95,8 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
     MapReady = false;
   else if (!keepReady)
     MapReady = true;
+  if (first && errors.find('\n') == std::string::npos) std::rethrow_exception(first);
+  if (first) throw EMapFileError(errors);
 }
 
 void TMapLayers::ShowLoaded(const TMapLayers& loaded) {

@@ -35,9 +35,10 @@ public:
   void BuildMapSet();
   // Loads the active layers in load order. A layer that finds nothing to draw loses its path
   // and its letter; one that refuses its file, or turns the map off, says why through
-  // `message`. Errors thrown by a layer, a header number or a picture file end the load there,
-  // MapReady keeping its value; so does a load called off (ELoadCancelled), between layers or
-  // inside a long one.
+  // `message`. A layer whose load throws (a file that cannot be read, a header number, a picture
+  // file) is left out and the others loaded; once the set is loaded its error is thrown again
+  // (several: one EMapFileError, one a line). A load called off (ELoadCancelled), between layers or
+  // inside a long one, ends there, MapReady keeping its value.
   void LoadMapSet(const std::function<void(const std::string&)>& message);
   // Takes the objects, their errors, the set and MapReady of another set, a load made away from
   // this one; the objects stay owned where they were.

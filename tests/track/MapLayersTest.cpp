@@ -156,25 +156,30 @@ TEST_F(MapLayersTest, LayerThatFindsNothingLosesItsPathAndLetter) {
   EXPECT_EQ(Drawn(), "KPRMWE");
 }
 
-TEST_F(MapLayersTest, ErrorInALayerEndsTheLoadThere) {
+// One file that cannot be read must not take the other layers with it.
+TEST_F(MapLayersTest, ALayerThatThrowsIsLeftOutAndTheOthersLoad) {
   AllPaths();
   GoodBitmap();
   Of('P').throws = true;
   EXPECT_THROW(Load(), std::runtime_error);
-  EXPECT_EQ(loadLog, "ROP");
-  EXPECT_FALSE(layers.MapReady);
+  EXPECT_EQ(loadLog, "ROPMKWCEB");
+  EXPECT_TRUE(layers.MapReady);
+  EXPECT_FALSE(layers.Has('P'));
+  EXPECT_TRUE(layers.Has('C'));
+  EXPECT_TRUE(layers.Has('B'));
   EXPECT_EQ(LayerPath(state, 'P'), "/maps/P");
 
-  // After a good load, a failing one leaves MapReady as it was.
-  Of('P').throws = false;
-  loadLog.clear();
-  Load();
-  EXPECT_TRUE(layers.MapReady);
+  // Two at once are said together, a line each.
   Of('M').throws = true;
   loadLog.clear();
-  EXPECT_THROW(Load(), std::runtime_error);
-  EXPECT_EQ(loadLog, "ROPM");
-  EXPECT_TRUE(layers.MapReady);
+  try {
+    Load();
+    ADD_FAILURE() << "no error";
+  } catch (const std::exception& e) {
+    EXPECT_EQ(std::string(e.what()).find('\n') != std::string::npos, true) << e.what();
+  }
+  EXPECT_EQ(loadLog, "ROPMKWCEB");
+  EXPECT_EQ(Drawn().find_first_of("PM"), std::string::npos);
 }
 
 TEST_F(MapLayersTest, KindsWithoutAClassKeepTheirPathsAndAreSkipped) {
@@ -243,18 +248,19 @@ TEST_F(MapLayersTest, WrongHeaderTurnsOnlyTheBitmapOff) {
   EXPECT_EQ(Drawn(), "R");
 }
 
-TEST_F(MapLayersTest, HeaderNumberOrPictureThatFailsEndsTheSetUp) {
+// The bitmap is left out as any layer is; the others are drawn.
+TEST_F(MapLayersTest, AHeaderNumberOrPictureThatFailsLeavesTheBitmapOut) {
   GoodBitmap();
   WriteAll(dir / "area.HDR", "XDIM 0.0001\nYDIM one\n");
   EXPECT_THROW(Load(), EConvertError);
-  EXPECT_FALSE(layers.MapReady);
+  EXPECT_TRUE(layers.MapReady);
   EXPECT_FALSE(layers.Has('B'));
   EXPECT_TRUE(messages.empty());
 
   GoodBitmap();
   image.Files.clear();
   EXPECT_THROW(Load(), std::runtime_error);
-  EXPECT_FALSE(layers.MapReady);
+  EXPECT_TRUE(layers.MapReady);
   EXPECT_FALSE(layers.Has('B'));
   EXPECT_EQ(LayerPath(state, 'B'), (dir / "area.bmp").string());
 }

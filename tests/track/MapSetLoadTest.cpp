@@ -70,16 +70,20 @@ TEST_F(MapSetLoadTest, ShowsItsLayersAndClearsOnlyThePathsLeftAsItStarted) {
 
 TEST_F(MapSetLoadTest, WhatTheLoadSaysIsKeptInOrderAndAnErrorNamesTheFile) {
   WriteAll(dir / "broken.gpx", "<gpx><trk><trkseg><trkpt lat=\"34\" lon=\"134\">");
+  WriteAll(dir / "coast.txt", "#\r\n134.96,34.96\r\n135.04,34.99\r\n");
   LayerPath(state, 'W') = (dir / "broken.gpx").string();
+  LayerPath(state, 'C') = (dir / "coast.txt").string();  // loaded after the waypoints
   LayerPath(state, 'E') = (dir / "chart.000").string();  // no converter: the kind has no object
   TMapSetLoad& l = Load();
   l.Run();
   ASSERT_EQ(l.Notes().size(), 1u);
   EXPECT_TRUE(l.Notes()[0].Error);
   EXPECT_NE(l.Notes()[0].Text.find((dir / "broken.gpx").string()), std::string::npos) << l.Notes()[0].Text;
-  // An error ends the load there; the map keeps the readiness it had.
+  // The file that cannot be read is left out, keeping its path; the others are drawn.
   l.ShowIn(shown, state);
-  EXPECT_FALSE(shown.MapReady);
+  EXPECT_TRUE(shown.MapReady);
+  EXPECT_TRUE(shown.Has('C'));
+  EXPECT_FALSE(shown.Has('W'));
   EXPECT_EQ(LayerPath(state, 'W'), (dir / "broken.gpx").string());
 }
 
