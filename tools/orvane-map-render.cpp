@@ -176,7 +176,13 @@ int Render(int argc, char** argv, const std::vector<std::string>& args) {
   std::vector<std::pair<char, std::string>> configured;
   for (const TLayerKind& k : LayerKinds())
     if (!LayerPath(TrackState, k).empty()) configured.emplace_back(k.Letter, LayerPath(TrackState, k));
-  plot.SetMapSet();
+  // A layer whose file cannot be read is said and the rest drawn, as the window does; the status
+  // says that one failed.
+  try {
+    plot.SetMapSet();
+  } catch (const std::exception& e) {
+    host.ReportError(e.what());
+  }
   for (const auto& [letter, path] : configured)
     if (!layers.Has(letter) && layers.Layer(letter)) Warn(path + ": nothing to draw, the layer is left out");
 

@@ -303,6 +303,16 @@ TEST_F(MapToolTest, RenderSaysTheZoomAndViewItDrewAndWritesAWorldFile) {
   ASSERT_FALSE(world.fail());
   const double expected[6] = {1 / 3600.0, 0, 0, -1 / 3600.0, w + 0.5 / 3600, n - 0.5 / 3600};
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(v[i], expected[i], 1e-6) << i;
+  // A layer that cannot be read is said and the rest drawn; the status says it.
+  const std::string broken = Write("broken.gpx", "<gpx><trk><trkseg><trkpt lat=\"35\" lon=\"135\">");
+  std::string text = ReadAll(ini);
+  text.replace(text.find("WayPntMap=") + 10, (dir / "route.txt").string().size(), broken);
+  const std::string brokenIni = Write("Broken.ini", text);
+  const TRun partial =
+      Run({"render", "--settings", brokenIni, "--center", "35,135", "--zoom", "10", "-o", (dir / "c.png").string()});
+  EXPECT_EQ(partial.Status, 1);
+  EXPECT_TRUE(Contains(partial.Err, broken)) << partial.Err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "c.png"));
   // Without --world no world file.
   ASSERT_EQ(
       Run({"render", "--settings", ini, "--center", "35,135", "--zoom", "10", "-o", (dir / "b.png").string()}).Status,
