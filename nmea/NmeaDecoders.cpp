@@ -21,11 +21,17 @@ namespace orvane {
 
 // $GPGSV,3,1,12,02,59,110,42,05,27,047,38,12,70,255,45,25,12,310,30*7A
 //   1 number of messages   2 message number   3 satellites in view
-//   4.. four groups of: PRN, elevation (deg), azimuth (deg true), SNR (dB)
+//   4.. up to four groups of: PRN, elevation (deg), azimuth (deg true), SNR (dB)
+// Many receivers end the last message of a cycle after its last satellite instead of sending
+// empty groups: its satellites are stored and the cycle ends there all the same.
 void TNmeaProc::DecodeGSV() {
   // One SNR is kept per satellite here: the cycles a dual-band receiver sends of its other signals
-  // (the signal ID after the four groups) would replace its L1 C/A levels with weaker ones.
-  if (Fields_.size() == 21 && !F(20).empty() && F(20) != "1") return;
+  // (the signal ID after the last group) would replace its L1 C/A levels with weaker ones. The
+  // ID is the one field left after whole groups, never a PRN.
+  const bool named = (Fields_.size() - 4) % 4 == 1;
+  if (named && !Fields_.back().empty() && Fields_.back() != "1") return;
+  const size_t groupsEnd = std::min<size_t>(named ? Fields_.size() - 1 : Fields_.size(), 20);
+  const auto group = [&](size_t i) { return i < groupsEnd ? F(i) : std::string_view(); };
   const bool last = F(1) == F(2);
   if (F(2) == "1") {
     GsvSatCount_ = 0;
@@ -34,14 +40,14 @@ void TNmeaProc::DecodeGSV() {
     Rec.SatInViewList.clear();
     Rec.SatInView = SafeStrToInt(F(3));
   }
-  for (size_t k = 4; k <= 16; k += 4) {
+  for (size_t k = 4; k < groupsEnd; k += 4) {
     if (F(k).empty() || GsvSatCount_ >= kMaxSats) continue;
     ++GsvSatCount_;
     TSatInfo& e = Rec.Sats[GsvSatCount_ - 1];
     e.Prn = F(k);
-    e.Elevation = SafeStrToInt(F(k + 1));
-    e.Azimuth = SafeStrToInt(F(k + 2));
-    e.Snr = SafeStrToInt(F(k + 3));
+    e.Elevation = SafeStrToInt(group(k + 1));
+    e.Azimuth = SafeStrToInt(group(k + 2));
+    e.Snr = SafeStrToInt(group(k + 3));
     Display.PlaceSatellite(e.Prn, GsvSatCount_, e.Elevation, e.Azimuth, e.Snr);
     if (GsvSatCount_ == 1)
       Rec.SatInViewList = e.Prn;

@@ -43,9 +43,9 @@ struct TNmeaProc::TDispatchRow {
 };
 
 const std::array<TNmeaProc::TDispatchRow, TNmeaProc::kTypeCount> TNmeaProc::kDispatch{{
-    // A multi-GNSS GSV of no satellites but with a signal ID ("$GAGSV,1,1,00,2") ends that band's
-    // satellites.
-    {"$GPGSV", "GSV", false, {20, &TNmeaProc::DecodeGSV}, {8, &TNmeaProc::DecodeGnssGSV, 5}},
+    // A GSV may end after its first group (the last message of a cycle, without empty groups), and
+    // one of no satellites but with a signal ID ("$GAGSV,1,1,00,2") ends that band's satellites.
+    {"$GPGSV", "GSV", false, {8, &TNmeaProc::DecodeGSV, 5}, {8, &TNmeaProc::DecodeGnssGSV, 5}},
     {"$GPGSA", "GSA", false, {18, &TNmeaProc::DecodeGSA}, {18, &TNmeaProc::DecodeGnssGSA}},
     {"$GPGGA", "GGA", false, {15, &TNmeaProc::DecodeGGA}, {15, &TNmeaProc::DecodeGGA}},
     {"$GPGLL", "GLL", false, {7, &TNmeaProc::DecodeGLL}, {7, &TNmeaProc::DecodeGLL}},

@@ -55,12 +55,27 @@ TEST_F(Decoders, NewGsvCycleClearsOldPrnsButSkipsEmptyGroups) {
   EXPECT_EQ(rec.Sats[2].Elevation, 45);  // only the number is forgotten
 }
 
-TEST_F(Decoders, ShortFinalGsvMessageIsIgnoredWhole) {
+// A last message that ends after its satellites, as most receivers send it: stored, and the
+// cycle ends; a signal ID after it is no satellite, and a part group is read as far as it goes.
+TEST_F(Decoders, ShortFinalGsvMessageEndsTheCycle) {
   Gsv(3, 1, 9, {Sat(1), Sat(2), Sat(3), Sat(4)});
   Gsv(3, 2, 9, {Sat(5), Sat(6), Sat(7), Sat(8)});
   Gsv(3, 3, 9, {Sat(9)});
-  EXPECT_EQ(proc.GsvSatCount(), 8);
-  EXPECT_TRUE(display.visibility.empty());
+  EXPECT_EQ(proc.GsvSatCount(), 9);
+  EXPECT_EQ(rec.SatInViewList, "01,02,03,04,05,06,07,08,09");
+  ASSERT_EQ(display.visibility.size(), 24u);
+  EXPECT_EQ(display.visibility[8], std::make_pair(9, true));
+  EXPECT_EQ(display.visibility[9], std::make_pair(10, false));
+
+  Gsv(2, 1, 6, {Sat(1), Sat(2), Sat(3), Sat(4), "1"});
+  Gsv(2, 2, 6, {Sat(5), "1"});
+  Gsv(2, 2, 6, {"06,45,180,20", "6"});  // another band: passed over
+  EXPECT_EQ(rec.SatInViewList, "01,02,03,04,05");
+
+  Gsv(1, 1, 2, {Sat(1), "11,30,200"});
+  EXPECT_EQ(rec.SatInViewList, "01,11");
+  EXPECT_EQ(rec.Sats[1].Azimuth, 200);
+  EXPECT_EQ(rec.Sats[1].Snr, 0);
 }
 
 TEST_F(Decoders, GsvStoresNoMoreThan24Satellites) {
