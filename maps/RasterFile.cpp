@@ -256,10 +256,11 @@ void TRasterFile::ComputeExtent() {
   std::optional<TViewBox> box;
   for (size_t i = 0; i < x.size(); ++i) {
     if (!ok[i] || !std::isfinite(x[i]) || !std::isfinite(y[i])) continue;
-    // A raster of the whole world reaches the date line, which the datum shift may carry over:
-    // its east edge stays east.
-    if (g.ToMap && side[i] == 1 && x[i] < -90) x[i] += 360;
-    if (g.ToMap && side[i] == -1 && x[i] > 90) x[i] -= 360;
+    // A raster of the whole world reaches the date line, which the datum shift (a fraction of a
+    // degree) may carry over: its east edge stays east. Only next to the line: a raster of Japan
+    // has its west edge far east of 90 degrees.
+    if (g.ToMap && side[i] == 1 && x[i] < -179) x[i] += 360;
+    if (g.ToMap && side[i] == -1 && x[i] > 179) x[i] -= 360;
     WidenExtent(box, x[i], y[i]);
   }
   extent_ = box.value_or(TViewBox{});

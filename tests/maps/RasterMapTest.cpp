@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,11 @@ TEST_F(RasterMapTest, MarksLandWhereTheirCoordinatesSayInEitherMapDatum) {
     TRasterLayer layer(datum);
     const TLayerLoad load = layer.LoadInSet(out);
     ASSERT_EQ(load.End, TLayerLoad::Shown) << load.Message;
+    // The extent is the picture's, a datum shift (well under 0.01 degree here) away.
+    const std::optional<TViewBox> extent = layer.Describe().Extent;
+    ASSERT_TRUE(extent.has_value());
+    EXPECT_NEAR(extent->West, kWest, 0.01);
+    EXPECT_NEAR(extent->East, kWest + kSide * kPixel, 0.01);
     // About one view pixel per raster pixel, the view around the picture.
     const double scale = 1 / kPixel / 3600;
     const int W = 320, H = 300;
