@@ -27,7 +27,6 @@ constexpr char LF = 10;
 struct TNmeaProc::TDecoder {
   size_t minFields;
   void (TNmeaProc::*decode)();
-  size_t alsoWhole = 0;  // a shorter length that is a whole sentence too; 0 for none
 };
 
 // One row per decoded sentence. The address field must begin with `prefix` (only those
@@ -43,9 +42,9 @@ struct TNmeaProc::TDispatchRow {
 };
 
 const std::array<TNmeaProc::TDispatchRow, TNmeaProc::kTypeCount> TNmeaProc::kDispatch{{
-    // A GSV may end after its first group (the last message of a cycle, without empty groups), and
-    // one of no satellites but with a signal ID ("$GAGSV,1,1,00,2") ends that band's satellites.
-    {"$GPGSV", "GSV", false, {8, &TNmeaProc::DecodeGSV, 5}, {8, &TNmeaProc::DecodeGnssGSV, 5}},
+    // A GSV may end after any group (the last message of a cycle, without empty groups), and one
+    // of no satellites ("$GPGSV,1,1,00", or "$GAGSV,1,1,00,2" for one band) ends them.
+    {"$GPGSV", "GSV", false, {4, &TNmeaProc::DecodeGSV}, {4, &TNmeaProc::DecodeGnssGSV}},
     {"$GPGSA", "GSA", false, {18, &TNmeaProc::DecodeGSA}, {18, &TNmeaProc::DecodeGnssGSA}},
     {"$GPGGA", "GGA", false, {15, &TNmeaProc::DecodeGGA}, {15, &TNmeaProc::DecodeGGA}},
     {"$GPGLL", "GLL", false, {7, &TNmeaProc::DecodeGLL}, {7, &TNmeaProc::DecodeGLL}},
@@ -269,7 +268,7 @@ void TNmeaProc::HandleSentence(std::string_view s, bool inText) {
     outcome = TSentenceOutcome::BadChecksum;
   } else if (row) {
     const TDecoder& decoder = GnssMode ? row->gnss : row->gp;
-    if (Fields_.size() < decoder.minFields && Fields_.size() != decoder.alsoWhole) {
+    if (Fields_.size() < decoder.minFields) {
       outcome = TSentenceOutcome::TooFewFields;
     } else {
       (this->*decoder.decode)();

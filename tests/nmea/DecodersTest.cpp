@@ -76,6 +76,14 @@ TEST_F(Decoders, ShortFinalGsvMessageEndsTheCycle) {
   EXPECT_EQ(rec.SatInViewList, "01,11");
   EXPECT_EQ(rec.Sats[1].Azimuth, 200);
   EXPECT_EQ(rec.Sats[1].Snr, 0);
+
+  // No satellite in view (a receiver starting cold): the sky is emptied, not left as it was.
+  display.visibility.clear();
+  Gsv(1, 1, 0, {});
+  EXPECT_EQ(rec.SatInView, 0);
+  EXPECT_EQ(rec.SatInViewList, "");
+  ASSERT_EQ(display.visibility.size(), 24u);
+  EXPECT_EQ(display.visibility[0], std::make_pair(1, false));
 }
 
 TEST_F(Decoders, GsvStoresNoMoreThan24Satellites) {

@@ -217,6 +217,7 @@ TEST_F(GnssDecoders, EachSignalsCycleReplacesOnlyThatSignal) {
        {"G09 >30", "E05 7=39 >39"},
        2,
        2},
+      {"no satellite in view ends its talker's", "$GPGSV,1,1,00", {"E05 7=39 >39"}, 1, 1},
   };
   for (const TSignalStep& step : steps) {
     SCOPED_TRACE(step.what);
