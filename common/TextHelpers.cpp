@@ -5,6 +5,12 @@
 
 namespace orvane {
 
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
 std::string Upper(std::string_view s) {
   std::string u(s);
   for (char& c : u)

@@ -13,6 +13,8 @@ std::string Upper(std::string_view s);
 // The extension of the last name in the path, upper-cased and without its dot; empty when the
 // name has none (a dot in a folder's name does not count).
 std::string Extension(std::string_view path);
+// Without the blanks and tabs at either end, nor a CR left at the end of a line.
+std::string_view TrimBlanks(std::string_view s);
 // The decimal digits of v, a "-" before them when it is negative.
 void AppendInt(std::string& out, int64_t v);
 

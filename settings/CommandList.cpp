@@ -10,36 +10,27 @@
 #include <iterator>
 
 #include "common/ReplaceFile.h"
+#include "common/TextHelpers.h"
 #include "settings/Settings.h"
 
 namespace orvane {
-namespace {
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 std::vector<TNamedCommand> ParseCommandList(std::string_view text) {
   std::vector<TNamedCommand> list;
   std::string group, note;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const std::string_view line = Trimmed(text.substr(0, end));
+    const std::string_view line = TrimBlanks(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.empty()) {
       note.clear();
     } else if (line.front() == ';' || line.front() == '#') {
       if (!note.empty()) note += ' ';
-      note += Trimmed(line.substr(1));
+      note += TrimBlanks(line.substr(1));
     } else if (line.front() == '[' && line.back() == ']') {
-      group = Trimmed(line.substr(1, line.size() - 2));
+      group = TrimBlanks(line.substr(1, line.size() - 2));
       note.clear();
     } else if (const size_t eq = line.find('='); eq != std::string_view::npos) {
-      const std::string_view name = Trimmed(line.substr(0, eq)), sentence = Trimmed(line.substr(eq + 1));
+      const std::string_view name = TrimBlanks(line.substr(0, eq)), sentence = TrimBlanks(line.substr(eq + 1));
       if (!name.empty() && !sentence.empty())
         list.push_back({group, std::string(name), std::string(sentence), std::move(note)});
       note.clear();

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "common/HostConv.h"
+#include "common/TextHelpers.h"
 
 namespace orvane {
 
@@ -15,12 +16,6 @@ namespace {
 
 constexpr std::array<std::pair<TChartSpan, const char*>, 3> kSpanWords{
     {{TChartSpan::Minutes10, "10min"}, {TChartSpan::Hour, "hour"}, {TChartSpan::Run, "run"}}};
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 }  // namespace
 
@@ -37,7 +32,7 @@ std::string ReferenceWords(const TReference& ref) {
 }
 
 std::optional<char> ParseQuality(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimBlanks(text);
   if (text.size() != 1 ||
       std::find(std::begin(kQualityOrder), std::end(kQualityOrder), text[0]) == std::end(kQualityOrder))
     return std::nullopt;
@@ -51,7 +46,7 @@ const char* SpanWord(TChartSpan span) {
 }
 
 std::optional<TChartSpan> ParseSpan(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimBlanks(text);
   for (const auto& [s, word] : kSpanWords)
     if (text == word) return s;
   return std::nullopt;
@@ -66,9 +61,9 @@ std::string SeriesWords(const std::vector<TChartQuantity>& series) {
 
 std::optional<std::vector<TChartQuantity>> ParseSeries(std::string_view text) {
   std::array<bool, kChartQuantities> ticked{};
-  while (!Trimmed(text).empty()) {
+  while (!TrimBlanks(text).empty()) {
     const size_t comma = text.find(',');
-    const std::string_view name = Trimmed(text.substr(0, comma));
+    const std::string_view name = TrimBlanks(text.substr(0, comma));
     text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
     if (name.empty()) continue;  // a doubled or trailing comma of a hand edit
     const auto* n = std::find_if(kChartQuantityNames.begin(), kChartQuantityNames.end(),

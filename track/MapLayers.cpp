@@ -52,6 +52,7 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
   // than one are said together.
   std::exception_ptr first;
   std::string errors;
+  int failed = 0;
   for (const char l : LettersInLoadOrder()) {
     TMapLayer* layer = Layer(l);
     if (!Has(l) || !layer) continue;
@@ -66,7 +67,7 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
     } catch (const std::exception& e) {
       Remove(l);
       if (!first) first = std::current_exception();
-      errors += (errors.empty() ? "" : "\n") + std::string(e.what());
+      errors += (failed++ ? "\n" : "") + std::string(e.what());
       continue;
     }
     switch (load.End) {
@@ -95,8 +96,8 @@ void TMapLayers::LoadMapSet(const std::function<void(const std::string&)>& messa
     MapReady = false;
   else if (!keepReady)
     MapReady = true;
-  if (first && errors.find('\n') == std::string::npos) std::rethrow_exception(first);
-  if (first) throw EMapFileError(errors);
+  if (failed == 1) std::rethrow_exception(first);
+  if (failed > 1) throw EMapFileError(errors);
 }
 
 void TMapLayers::ShowLoaded(const TMapLayers& loaded) {
